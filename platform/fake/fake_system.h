@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "platform/system.h"
+
+namespace quorlen {
+
+// A Windows-like machine for tests: the program file, the Windows folder and the platform
+// are what the test sets, and the hosts path follows the Windows rule.
+class FakeSystemInfo : public SystemInfo {
+ public:
+  std::string ProgramFile() override { return programFile; }
+  std::string WindowsFolder() override { return windowsFolder; }
+  std::string HostsFile(bool isNT, const std::string& folder) override;
+  int OsPlatform() override { return platform; }
+  std::string OsName() override { return osName; }
+
+  std::string programFile = "/tmp/quorlen/quorlen";
+  std::string windowsFolder = "/tmp/windows";
+  // When set, the hosts file lives here instead of below the Windows folder.
+  std::string hostsFile;
+  int platform = 2;
+  std::string osName;
+};
+
+class FakeFirstStartRecord : public FirstStartRecord {
+ public:
+  bool StartedBefore() override { return startedBefore; }
+  void RecordStart() override {
+    startedBefore = true;
+    ++records;
+  }
+  bool startedBefore = false;
+  int records = 0;
+};
+
+class FakeSingleInstance : public SingleInstance {
+ public:
+  bool Acquire() override { return !otherCopyRunning; }
+  bool otherCopyRunning = false;
+};
+
+}  // namespace quorlen

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/tray.h"
+
+namespace quorlen {
+
+// A tray that records every request and can lose its icon, as when the task bar restarts.
+class FakeTrayIcon : public TrayIcon {
+ public:
+  enum class Request { kAdd, kModify, kDelete };
+  struct Call {
+    Request request;
+    TrayRecord record;
+  };
+
+  bool Add(const TrayRecord& record) override {
+    calls.push_back({Request::kAdd, record});
+    if (!available || present) return false;
+    present = true;
+    shown = record;
+    return true;
+  }
+  bool Modify(const TrayRecord& record) override {
+    calls.push_back({Request::kModify, record});
+    if (!present) return false;
+    shown = record;
+    return true;
+  }
+  bool Delete() override {
+    calls.push_back({Request::kDelete, {}});
+    bool was = present;
+    present = false;
+    return was;
+  }
+  void ShowMenu() override { ++menusShown; }
+  bool Available() override { return available; }
+
+  void Send(int message) {
+    if (onMessage) onMessage(message);
+  }
+
+  std::vector<Call> calls;
+  TrayRecord shown;
+  bool present = false;
+  bool available = true;
+  int menusShown = 0;
+};
+
+}  // namespace quorlen
