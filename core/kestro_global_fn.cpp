@@ -1,0 +1,83 @@
+#include "core/kestro_global_fn.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/text.h"
+#include "platform/atomic_write.h"
+
+namespace quorlen {
+
+bool SaveListToIni(ListBox& list, const std::string& countSection,
+                   const std::string& entrySection, const std::string& path,
+                   ProfileStore& profiles) {
+  const int n = list.Count();
+  ProfileEdits edits;
+  edits.Set(countSection, "N", std::to_string(n));
+  for (int i = 0; i < n; ++i) {
+    list.SetListIndex(i);
+    edits.Set(entrySection, "D" + std::to_string(i), list.Text());
+  }
+  // The whole list goes to disk in one write; a failure is not reported.
+  profiles.Apply(path, edits);
+  return true;
+}
+
+void LoadListFromIni(ListBox& list, const std::string& countSection,
+                     const std::string& entrySection, const std::string& path,
+                     ProfileStore& profiles, Dialogs& dialogs) {
+  dialogs.SetWaitCursor(true);
+  ProfileStore::Snapshot file = profiles.Open(path);
+  if (auto n = ToInt16(file->GetString(countSection, "N", "", 250))) {
+    for (int i = 0; i < *n; ++i) {
+      std::string entry = Trim(file->GetString(entrySection, "D" + std::to_string(i), "", 250));
+      if (!entry.empty()) list.AddItem(std::move(entry));
+    }
+  }
+  dialogs.SetWaitCursor(false);
+}
+
+bool FindInList(const std::string& text, ListBox& list, std::int16_t& index) {
+  index = -1;
+  const std::string wanted = LowerCase(Trim(text));
+  for (int i = 0; i < list.Count(); ++i) {
+    list.SetListIndex(i);
+    if (LowerCase(Trim(list.Text())) == wanted) {
+      index = static_cast<std::int16_t>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  return WriteFileAtomically(path, text + std::string(kCrLf)).ok;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  if (!FileExists(path)) return {};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool CopyFileOK(const std::string& source, const std::string& target) {
+  if (!FileExists(source)) return false;
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return false;
+  // Copied through a temporary file, so the target is never seen half written.
+  return WriteFileAtomically(target, bytes.str()).ok;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace quorlen

@@ -1,0 +1,254 @@
+#include "forms/frm_main.h"
+
+#include <filesystem>
+
+#include "core/kestro_global_fn.h"
+#include "core/text.h"
+
+namespace quorlen {
+
+namespace {
+
+std::string ProgramFolderOf(const std::string& programFile) {
+  auto cut = programFile.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : programFile.substr(0, cut);
+}
+
+}  // namespace
+
+frmMain::frmMain(Platform platform)
+    : platform_(platform),
+      message_(platform.loop, nullptr),
+      debugLog_(platform.loop, controls_.txtStatus, controls_.chkDebug),
+      settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
+      tray_(platform.tray, controls_, stats_, options_),
+      shortcut_(platform.shell, platform.dialogs, controls_.lblStatus, controls_.chkStartup,
+                bLoading_),
+      timer2_(platform.loop, 2500),
+      timer3_(platform.loop, 60000) {
+  settings_.HideToTray = [this] { tray_.HideToTray(); };
+  settings_.ShowSettings = [this] { tray_.ShowSettings(); };
+  timer2_.onTick = [this] { Timer2_Timer(); };
+  timer3_.onTick = [this] { tray_.RefreshTrayTip(); };
+  WireHandlers();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::WireHandlers() {
+  auto& c = controls_;
+  c.chkAdServers.onClick = [this] {
+    if (adServers_) adServers_->chkAdServers_Click();
+  };
+  c.chkIEPops.onClick = [this] { popups_->chkIEPops_Click(); };
+  c.chkStartup.onClick = [this] { shortcut_.chkStartup_Click(); };
+  c.cmdClear.onClick = [this] { debugLog_.cmdClear_Click(); };
+  c.cmdOn.onClick = [this] {
+    if (adServers_) adServers_->StartWebServers();
+  };
+  c.cmdOff.onClick = [this] {
+    if (adServers_) adServers_->StopWebServer();
+  };
+  c.mnuFileSave.onClick = [this] { Save(); };
+  c.mnuFileExit.onClick = [this] { mnuFileExit_Click(); };
+  c.mnuTrayExit.onClick = [this] { mnuTrayExit_Click(); };
+  c.mnuTraySettings.onClick = [this] { tray_.ShowSettings(); };
+  c.mnuTrayStats.onClick = [this] { tray_.mnuTrayStats_Click(); };
+  c.mnuTrayPopups.onClick = [this] { tray_.mnuTrayPopups_Click(); };
+  c.mnuTrayAllow.onClick = [this] { tray_.ShowSettings(); };
+  c.mnuTrayBlock.onClick = [this] { tray_.ShowSettings(); };
+}
+
+bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }
+
+std::string frmMain::WindowCaption() {
+  std::string os;
+  std::string name = platform_.system.OsName();
+  if (!name.empty()) {
+    os = "(on " + name + ")";
+  } else {
+    os = IsWinNT() ? "(on Win XP, 2000, or NT)" : "(on Win 95, 98, or ME)";
+  }
+  return std::string(kProgramName) + " " + os + " by Kestro v" +
+         std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) +
+         "." + std::to_string(QUORLEN_VERSION_PATCH);
+}
+
+bool frmMain::Form_Load() {
+  // L1: a second copy ends before it reads or writes any file.
+  if (!platform_.singleInstance.Acquire()) return false;
+
+  // L2, L3. The ring buffers and the keyboard monitor arrive with their own components.
+  controls_.mnuTrayLastPop.SetEnabled(false);
+  controls_.mnuTrayLastIEPop.SetEnabled(false);
+  controls_.A.SetCurrentPage(settings_page::kStatus);
+  bLoading_ = true;
+  options_.bAutoDownload = true;
+  controls_.chkAuto.SetTicked(true);
+
+  // L4 to L8.
+  paths_.SetProgramFolder(ProgramFolderOf(platform_.system.ProgramFile()));
+  shortcut_.programFile = platform_.system.ProgramFile();
+  platform_.dialogs.SetWaitCursor(true);
+  if (adServers_) adServers_->LoadExclusions();
+  std::string windowsFolder = platform_.system.WindowsFolder();
+  paths_.sHostsFile = platform_.system.HostsFile(IsWinNT(), windowsFolder);
+
+  // L9, L10: every start puts the start-up shortcut back.
+  settings_.LoadSettings();
+  shortcut_.AddOrRemoveGroupShortCut(true, false);
+  controls_.chkStartup.SetTicked(true);
+
+  // L11 to L14.
+  tray_.AddAtStartup();
+  if (!tray_.HasTray()) {
+    DebugLog("No system tray on this desktop: the settings window stays on the task bar.");
+  }
+  controls_.window.SetCaption(WindowCaption());
+  if (!FileExists(paths_.DataFile("1by1.jpg"))) {
+    platform_.dialogs.MsgBox(
+        "Install failure: need this file to exists: " + paths_.sAppPath + " \\ " + "1by1.jpg",
+        msgbox::kOkOnly, kProgramName);
+  }
+
+  // L15 to L19.
+  controls_.lblStatus.SetCaption("Please wait while Quorlen Initializes...");
+  popups_->LoadPopupTitles();
+  popups_->LoadIEWhiteList();
+  tray_.SetMenuIcons();
+  tray_.RefreshTrayTip();
+  timer3_.SetEnabled(true);
+  timer2_.SetEnabled(true);
+  bLoading_ = false;
+  platform_.dialogs.SetWaitCursor(false);
+  return true;
+}
+
+void frmMain::FirstStart() {
+  if (platform_.shell.DefaultBrowserIsTracked()) {
+    int answer = platform_.dialogs.MsgBox(
+        "In addition to popup ads, do you want Quorlen to block banner ads as well?",
+        msgbox::kYesNo, "Block banner ads?");
+    bool block = answer == msgbox::kAnswerYes;
+    options_.bBlockAdServers = block;
+    controls_.chkAdServers.SetTicked(block);
+  }
+  Save();
+  platform_.dialogs.MsgBox(
+      "IMPORTANT: YOU MUST RESTART YOUR COMPUTER TO MAKE SURE ALL BLOCKING WORKS CORRECTLY!",
+      msgbox::kOkOnly, kProgramName);
+  // The user's own hosts file from before the program ever changed it is kept once.
+  if (!FileExists(paths_.HostsBackup())) CopyFileOK(paths_.sHostsFile, paths_.HostsBackup());
+  platform_.firstStart.RecordStart();
+}
+
+void frmMain::WarnNothingBlocked() {
+  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
+  message_.Show("Quorlen - No Ads Being Blocked",
+                "Quorlen is not blocking any ads!" + twoLines +
+                    "You have both ad blocking options un-checked." + twoLines +
+                    "To change this and start blocking ads, display the Quorlen settings "
+                    "window and choose the 'Ad Blocking' tab.  " +
+                    twoLines + "Then check one of the ad blocking options.");
+}
+
+void frmMain::RestoreHostsFromFullCopy() {
+  std::error_code error;
+  std::filesystem::remove(paths_.sHostsFile, error);
+  platform_.loop.DoEvents();
+  platform_.loop.Sleep(300);
+  if (CopyFileOK(paths_.HostsFullCopy(), paths_.sHostsFile)) {
+    options_.bHostsFullySet = true;
+    Save();
+  }
+}
+
+void frmMain::Timer2_Timer() {
+  timer2_.SetEnabled(false);
+  // D1.
+  if (bStartupPending_) {
+    if (!platform_.firstStart.StartedBefore()) {
+      FirstStart();
+    } else {
+      tray_.HideToTray();
+    }
+    bStartupPending_ = false;
+  }
+  // D2 to D4.
+  if (!options_.bBlockAdServers && !options_.bBlockIEPopups) WarnNothingBlocked();
+  if (options_.bBlockAdServers && adServers_) adServers_->StartWebServers();
+  if (options_.bBlockIEPopups) {
+    popups_->DropBrowserTracker();
+    popups_->StartBrowserTracker();
+  }
+  if (!adServers_) return;
+  // D5: the blocking version of the hosts file comes back, from its copy or a new build.
+  if (FileExists(paths_.sDefaultHostsList)) {
+    if (options_.bBlockAdServers) {
+      adServers_->SetAllowControls(true);
+      if (!adServers_->IsHostsFullySet()) {
+        if (FileExists(paths_.HostsFullCopy())) {
+          RestoreHostsFromFullCopy();
+        } else {
+          adServers_->ReadLocalBanListAndUpdateHostsFile(true);
+        }
+      }
+    } else {
+      adServers_->SetAllowControls(false);
+    }
+  }
+  // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
+  if (options_.bBlockAdServers && ReadTextFile(paths_.sHostsFile).size() < 10000) {
+    adServers_->ReadLocalBanListAndUpdateHostsFile(true);
+  }
+}
+
+void frmMain::mnuFileExit_Click() {
+  if (adServers_) adServers_->StopWebServer();
+  tray_.DeleteIcon();
+  popups_->DropBrowserTracker();
+  popups_->StopKeyboardMonitor();
+  stats_.Form_Unload();
+  Unload(unload_mode::kByProgram);
+}
+
+void frmMain::mnuTrayExit_Click() {
+  if (bLoading_) return;
+  mnuFileExit_Click();
+}
+
+bool frmMain::Form_QueryUnload(int unloadMode) {
+  if (unloadMode != unload_mode::kCloseBox) return false;
+  tray_.HideToTray();
+  return true;
+}
+
+bool frmMain::Unload(int unloadMode) {
+  if (unloaded_) return true;
+  if (Form_QueryUnload(unloadMode)) return false;
+  unloaded_ = true;
+  Form_Unload();
+  Form_Terminate();
+  if (onQuit) onQuit();
+  return true;
+}
+
+void frmMain::Form_Unload() {
+  // E3: without the start-up shortcut nothing will answer the listed servers after exit.
+  if (!controls_.chkStartup.Ticked() && options_.bBlockAdServers && adServers_) {
+    adServers_->RestoreHostsAtExit();
+  }
+  if (adServers_) adServers_->StopWebServer();
+  tray_.DeleteIcon();
+  popups_->DropBrowserTracker();
+  popups_->StopKeyboardMonitor();
+  Save();
+  stats_.Form_Unload();
+  message_.cmdOK_Click();
+  timer2_.SetEnabled(false);
+  timer3_.SetEnabled(false);
+}
+
+void frmMain::Form_Terminate() { tray_.DeleteIcon(); }
+
+}  // namespace quorlen

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/debug_log.h"
+#include "core/frm_msg.h"
+#include "core/frm_stats.h"
+#include "core/private_profile.h"
+#include "core/timer.h"
+#include "forms/blocking_parts.h"
+#include "forms/program_state.h"
+#include "forms/settings_file.h"
+#include "forms/settings_window.h"
+#include "forms/startup_shortcut.h"
+#include "forms/tray_model.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/system.h"
+#include "platform/tray.h"
+
+namespace quorlen {
+
+// The platform services the program runs on.
+struct Platform {
+  EventLoop& loop;
+  Dialogs& dialogs;
+  SystemInfo& system;
+  FirstStartRecord& firstStart;
+  SingleInstance& singleInstance;
+  TrayIcon& tray;
+  Sound& sound;
+  Shell& shell;
+};
+
+// Unload modes of the main window: why it is being closed.
+namespace unload_mode {
+inline constexpr int kCloseBox = 0;     // the user closed it from its title bar
+inline constexpr int kByProgram = 1;    // the program's own Exit
+inline constexpr int kSessionEnd = 2;   // the desktop session ends, or a signal asks to quit
+}  // namespace unload_mode
+
+// The main window: owner of the program's state and the settings window's model. It
+// wires the components together, runs start-up, the delayed start-up step and shutdown.
+class frmMain {
+ public:
+  static constexpr const char* kProgramName = "Quorlen";
+
+  explicit frmMain(Platform platform);
+  ~frmMain();
+
+  // The Load event. False when another copy already runs: this one must end at once.
+  bool Form_Load();
+  // True cancels the unload (the close box only hides the window).
+  bool Form_QueryUnload(int unloadMode);
+  void Form_Unload();
+  void Form_Terminate();
+  // Closes the program the way the given unload mode does; returns false when cancelled.
+  bool Unload(int unloadMode);
+
+  void mnuFileExit_Click();
+  void mnuTrayExit_Click();
+  void Timer2_Timer();
+
+  void DebugLog(const std::string& message) { debugLog_.DebugLog(message); }
+  void Save() { settings_.Save(); }
+  bool IsWinNT();
+
+  // Called once the program has unloaded and the process should end.
+  std::function<void()> onQuit;
+
+  // The parts of the program that come with their own components.
+  void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
+  void SetPopupBlocking(PopupBlocking* blocking) { popups_ = blocking; }
+
+  SettingsWindow& Controls() { return controls_; }
+  frmStats& Stats() { return stats_; }
+  frmMSG& Message() { return message_; }
+  TrayModel& Tray() { return tray_; }
+  ProfileStore& Profiles() { return profiles_; }
+  ProgramOptions& Options() { return options_; }
+  const ProgramPaths& Paths() const { return paths_; }
+  Platform& Services() { return platform_; }
+  bool bLoading() const { return bLoading_; }
+  bool bStartupPending() const { return bStartupPending_; }
+  bool Unloaded() const { return unloaded_; }
+  Timer& Timer2() { return timer2_; }
+  Timer& Timer3() { return timer3_; }
+
+ private:
+  void WireHandlers();
+  void FirstStart();
+  void WarnNothingBlocked();
+  void RestoreHostsFromFullCopy();
+  std::string WindowCaption();
+
+  Platform platform_;
+  SettingsWindow controls_;
+  ProfileStore profiles_;
+  ProgramPaths paths_;
+  ProgramOptions options_;
+  bool bLoading_ = false;
+  bool bStartupPending_ = true;
+  bool unloaded_ = false;
+  frmStats stats_;
+  frmMSG message_;
+  DebugLogArea debugLog_;
+  SettingsFile settings_;
+  TrayModel tray_;
+  StartupShortcut shortcut_;
+  Timer timer2_;
+  Timer timer3_;
+  PopupBlockingNotBuilt popupsNotBuilt_;
+  AdServerBlocking* adServers_ = nullptr;
+  PopupBlocking* popups_ = &popupsNotBuilt_;
+};
+
+}  // namespace quorlen

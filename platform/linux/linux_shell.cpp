@@ -1,0 +1,53 @@
+#include "platform/linux/linux_shell.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace quorlen {
+
+std::string LinuxShell::StartupFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+    return std::string(config) + "/autostart";
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.config/autostart";
+}
+
+bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(shortcut.path).parent_path(), error);
+  std::ofstream out(shortcut.path, std::ios::binary | std::ios::trunc);
+  // Window style 4 (shown without activation) has no XDG equivalent; the entry starts
+  // the program normally and the program hides itself.
+  out << "[Desktop Entry]\n"
+      << "Type=Application\n"
+      << "Name=Quorlen\n"
+      << "Exec=\"" << shortcut.targetPath << "\"\n"
+      << "Path=" << shortcut.workingDirectory << "\n"
+      << "Icon=" << shortcut.iconLocation << "\n"
+      << "X-GNOME-Autostart-enabled=true\n";
+  return static_cast<bool>(out);
+}
+
+bool LinuxShell::DeleteFile(const std::string& path, std::string& error) {
+  std::error_code code;
+  if (std::filesystem::remove(path, code)) return true;
+  error = code ? code.message() : "File not found";
+  return false;
+}
+
+bool LinuxShell::DefaultBrowserIsTracked() {
+  FILE* pipe = ::popen("xdg-mime query default x-scheme-handler/http 2>/dev/null", "r");
+  if (!pipe) return false;
+  std::string answer;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe)) answer += buffer;
+  ::pclose(pipe);
+  return answer.find("chromium") != std::string::npos ||
+         answer.find("chrome") != std::string::npos;
+}
+
+}  // namespace quorlen

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/shell.h"
+
+namespace quorlen {
+
+// The desktop's shell on Linux: XDG autostart entries stand for the StartUp folder's
+// shortcuts, and xdg-mime names the default browser.
+class LinuxShell : public Shell {
+ public:
+  std::string StartupFolder() override;
+  bool SaveShortcut(const ShortcutFile& shortcut) override;
+  bool DeleteFile(const std::string& path, std::string& error) override;
+  // The browser whose popups the program follows is the Chromium family.
+  bool DefaultBrowserIsTracked() override;
+};
+
+}  // namespace quorlen

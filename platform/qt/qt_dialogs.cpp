@@ -1,0 +1,61 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/qt/text_codec.h"
+
+namespace quorlen {
+
+int QtDialogs::MsgBox(const std::string& text, int style, const std::string& title) {
+  QMessageBox box;
+  box.setWindowTitle(FromSingleByte(title));
+  box.setText(FromSingleByte(text));
+  switch (style & 0xF0) {
+    case msgbox::kCritical: box.setIcon(QMessageBox::Critical); break;
+    case 32: box.setIcon(QMessageBox::Question); break;
+    case msgbox::kExclamation: box.setIcon(QMessageBox::Warning); break;
+    case msgbox::kInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  if ((style & 0x0F) == msgbox::kYesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  // An hourglass pointer must not hide the box's buttons.
+  bool waiting = waitDepth_ > 0;
+  if (waiting) QApplication::restoreOverrideCursor();
+  int result = box.exec();
+  if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (result == QMessageBox::Yes) return msgbox::kAnswerYes;
+  if (result == QMessageBox::No) return msgbox::kAnswerNo;
+  return msgbox::kAnswerOk;
+}
+
+std::optional<std::string> QtDialogs::ChooseFile(const FileDialogRequest& request) {
+  QFileDialog dialog(nullptr, FromSingleByte(request.title), FromSingleByte(request.fileName),
+                     FromSingleByte(request.filter));
+  dialog.setDefaultSuffix(FromSingleByte(request.defaultExtension));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (!request.fileName.empty()) dialog.selectFile(FromSingleByte(request.fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return ToSingleByte(dialog.selectedFiles().first());
+}
+
+void QtDialogs::SetWaitCursor(bool wait) {
+  if (wait) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++waitDepth_;
+  } else {
+    while (waitDepth_ > 0) {
+      QApplication::restoreOverrideCursor();
+      --waitDepth_;
+    }
+  }
+}
+
+}  // namespace quorlen

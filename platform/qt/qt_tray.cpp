@@ -1,0 +1,50 @@
+#include "platform/qt/qt_tray.h"
+
+#include <QCursor>
+
+#include "platform/qt/text_codec.h"
+
+namespace quorlen {
+
+QtTrayIcon::QtTrayIcon(QIcon icon, QMenu* menu) : icon_(icon), menu_(menu) {
+  connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+    if (!onMessage) return;
+    if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick) {
+      onMessage(tray_message::kLeftButtonUp);
+    } else if (why == QSystemTrayIcon::Context) {
+      onMessage(tray_message::kRightButtonUp);
+    }
+  });
+}
+
+QString QtTrayIcon::ShownTip(const std::string& szTip) {
+  std::string tip = szTip.substr(0, szTip.find('\0'));
+  if (tip.size() > 63) tip.resize(63);
+  while (!tip.empty() && tip.back() == ' ') tip.pop_back();
+  return FromSingleByte(tip);
+}
+
+bool QtTrayIcon::Add(const TrayRecord& record) {
+  if (!Available() || icon_.isVisible()) return false;
+  icon_.setToolTip(ShownTip(record.szTip));
+  icon_.show();
+  return icon_.isVisible();
+}
+
+bool QtTrayIcon::Modify(const TrayRecord& record) {
+  if (!icon_.isVisible()) return false;
+  icon_.setToolTip(ShownTip(record.szTip));
+  return true;
+}
+
+bool QtTrayIcon::Delete() {
+  bool was = icon_.isVisible();
+  icon_.hide();
+  return was;
+}
+
+void QtTrayIcon::ShowMenu() {
+  if (menu_) menu_->popup(QCursor::pos());
+}
+
+}  // namespace quorlen
