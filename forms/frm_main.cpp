@@ -18,7 +18,8 @@ std::string ProgramFolderOf(const std::string& programFile) {
 
 frmMain::frmMain(Platform platform)
     : platform_(platform),
-      message_(platform.loop, nullptr),
+      message_(platform.loop,
+               [this] { return screenSize ? screenSize() : std::pair<int, int>{1024, 768}; }),
       debugLog_(platform.loop, controls_.txtStatus, controls_.chkDebug),
       settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
       tray_(platform.tray, controls_, stats_, options_),

@@ -71,6 +71,8 @@ class frmMain {
 
   // Called once the program has unloaded and the process should end.
   std::function<void()> onQuit;
+  // The screen's width and height in pixels, for centring the message window.
+  std::function<std::pair<int, int>()> screenSize;
 
   // The parts of the program that come with their own components.
   void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }

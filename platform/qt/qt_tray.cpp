@@ -6,7 +6,7 @@
 
 namespace quorlen {
 
-QtTrayIcon::QtTrayIcon(QIcon icon, QMenu* menu) : icon_(icon), menu_(menu) {
+QtTrayIcon::QtTrayIcon(QIcon icon) : icon_(icon) {
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (!onMessage) return;
     if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick) {

@@ -14,7 +14,8 @@ class QtTrayIcon : public QObject, public TrayIcon {
   Q_OBJECT
 
  public:
-  QtTrayIcon(QIcon icon, QMenu* menu);
+  explicit QtTrayIcon(QIcon icon);
+  void SetMenu(QMenu* menu) { menu_ = menu; }
 
   bool Add(const TrayRecord& record) override;
   bool Modify(const TrayRecord& record) override;
@@ -27,7 +28,7 @@ class QtTrayIcon : public QObject, public TrayIcon {
 
  private:
   QSystemTrayIcon icon_;
-  QMenu* menu_;
+  QMenu* menu_ = nullptr;
 };
 
 }  // namespace quorlen

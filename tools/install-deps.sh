@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quorlen needs to build, run and be tested, when missing.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libcurl4-openssl-dev libx11-dev
+  xvfb xauth openbox x11-utils xdotool imagemagick curl iproute2 util-linux
+)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]} (run as root, or install them with apt-get)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

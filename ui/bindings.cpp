@@ -1,0 +1,144 @@
+#include "ui/bindings.h"
+
+#include "platform/qt/text_codec.h"
+#include "ui/menu_images.h"
+
+namespace quorlen {
+
+void Bind(QLabel* widget, Label& model) {
+  auto show = [widget, &model] {
+    widget->setText(FromSingleByte(model.Caption()));
+    widget->setEnabled(model.Enabled());
+    widget->setVisible(model.Visible());
+  };
+  show();
+  model.changed.Connect(show);
+  widget->setWordWrap(true);
+  widget->setTextFormat(Qt::PlainText);
+}
+
+void Bind(QCheckBox* widget, CheckBox& model) {
+  auto show = [widget, &model] {
+    widget->setText(FromSingleByte(model.Caption()));
+    widget->setEnabled(model.Enabled());
+    QSignalBlocker quiet(widget);
+    widget->setChecked(model.Ticked());
+  };
+  show();
+  model.changed.Connect(show);
+  QObject::connect(widget, &QCheckBox::clicked, widget,
+                   [&model](bool ticked) { model.SetTicked(ticked); });
+}
+
+void Bind(QPushButton* widget, Button& model) {
+  auto show = [widget, &model] {
+    widget->setText(FromSingleByte(model.Caption()));
+    widget->setEnabled(model.Enabled());
+    widget->setDefault(model.Default());
+  };
+  show();
+  model.changed.Connect(show);
+  QObject::connect(widget, &QPushButton::clicked, widget, [&model] { model.Click(); });
+}
+
+void Bind(QLineEdit* widget, TextBox& model) {
+  auto show = [widget, &model] {
+    QString text = FromSingleByte(model.Text());
+    if (widget->text() != text) widget->setText(text);
+    widget->setEnabled(model.Enabled());
+  };
+  show();
+  model.changed.Connect(show);
+  QObject::connect(widget, &QLineEdit::textEdited, widget,
+                   [&model](const QString& text) { model.SetText(ToSingleByte(text)); });
+}
+
+void Bind(QPlainTextEdit* widget, TextBox& model) {
+  auto show = [widget, &model] {
+    QString text = FromSingleByte(model.Text());
+    if (widget->toPlainText() != text) widget->setPlainText(text);
+    widget->setEnabled(model.Enabled());
+  };
+  show();
+  model.changed.Connect(show);
+  widget->setReadOnly(true);
+}
+
+void Bind(QProgressBar* widget, ProgressBar& model) {
+  auto show = [widget, &model] {
+    widget->setRange(model.Min(), model.Max());
+    widget->setValue(model.Value());
+    widget->setVisible(model.Visible());
+  };
+  show();
+  model.changed.Connect(show);
+}
+
+void Bind(QTabWidget* widget, TabStrip& model) {
+  auto show = [widget, &model] {
+    QSignalBlocker quiet(widget);
+    widget->setCurrentIndex(model.CurrentPage());
+  };
+  show();
+  model.changed.Connect(show);
+  QObject::connect(widget, &QTabWidget::currentChanged, widget,
+                   [&model](int page) { model.SetCurrentPage(page); });
+}
+
+void Bind(QAction* action, MenuItem& model) {
+  auto show = [action, &model] {
+    action->setText(FromSingleByte(model.Caption()));
+    action->setEnabled(model.Enabled());
+    action->setVisible(model.Visible());
+    action->setChecked(model.Checked());
+    if (!model.ImageKey().empty()) action->setIcon(MenuImage(model.ImageKey()));
+  };
+  action->setCheckable(model.Checked());
+  show();
+  model.changed.Connect([action, &model, show] {
+    if (model.Checked()) action->setCheckable(true);
+    show();
+  });
+  // The model decides the check mark; Qt's own toggle on trigger is undone by show().
+  QObject::connect(action, &QAction::triggered, action, [&model, show] {
+    model.Click();
+    show();
+  });
+}
+
+void Bind(QWidget* window, Window& model) {
+  auto show = [window, &model] {
+    window->setWindowTitle(FromSingleByte(model.Caption()));
+    bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (onTop != model.TopMost()) {
+      window->setWindowFlag(Qt::WindowStaysOnTopHint, model.TopMost());
+    }
+    if (model.Visible()) {
+      if (model.Minimized()) {
+        window->showMinimized();
+      } else if (window->isMinimized() || !window->isVisible()) {
+        window->showNormal();
+      }
+    } else {
+      window->hide();
+    }
+  };
+  const Geometry& bounds = model.Bounds();
+  window->resize(bounds.width, bounds.height);
+  if (bounds.left != 0 || bounds.top != 0) window->move(bounds.left, bounds.top);
+  show();
+  model.changed.Connect([window, &model, show] {
+    const Geometry& b = model.Bounds();
+    if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
+    if ((b.left != 0 || b.top != 0) && window->pos() != QPoint(b.left, b.top)) {
+      window->move(b.left, b.top);
+    }
+    show();
+  });
+  model.raiseRequested.Connect([window] {
+    window->raise();
+    window->activateWindow();
+  });
+}
+
+}  // namespace quorlen

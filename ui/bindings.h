@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWidget>
+
+#include "core/controls.h"
+
+namespace quorlen {
+
+// Keeps a widget in step with its control model: the widget shows the model's state,
+// and the user's actions go to the model's handlers. Menu captions keep their "&"
+// access keys as Qt reads them.
+void Bind(QLabel* widget, Label& model);
+void Bind(QCheckBox* widget, CheckBox& model);
+void Bind(QPushButton* widget, Button& model);
+void Bind(QLineEdit* widget, TextBox& model);
+void Bind(QPlainTextEdit* widget, TextBox& model);
+void Bind(QProgressBar* widget, ProgressBar& model);
+void Bind(QTabWidget* widget, TabStrip& model);
+void Bind(QAction* action, MenuItem& model);
+// The window's caption, visibility, size, z-order and minimised state.
+void Bind(QWidget* window, Window& model);
+
+}  // namespace quorlen
