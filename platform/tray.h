@@ -27,7 +27,9 @@ inline constexpr int kRightButtonUp = 517;
 class TrayIcon {
  public:
   virtual ~TrayIcon() = default;
-  virtual bool Add(const TrayRecord& record) = 0;     // NIM_ADD
+  // NIM_ADD. For an icon already shown it answers false but takes the record, as the
+  // shells the program was made for did: a hide after a mouse-over shows its stored tip.
+  virtual bool Add(const TrayRecord& record) = 0;
   virtual bool Modify(const TrayRecord& record) = 0;  // NIM_MODIFY
   virtual bool Delete() = 0;                          // NIM_DELETE
   // Opens the tray menu at the mouse position.

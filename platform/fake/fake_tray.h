@@ -17,9 +17,10 @@ class FakeTrayIcon : public TrayIcon {
 
   bool Add(const TrayRecord& record) override {
     calls.push_back({Request::kAdd, record});
-    if (!available || present) return false;
-    present = true;
+    if (!available) return false;
     shown = record;
+    if (present) return false;
+    present = true;
     return true;
   }
   bool Modify(const TrayRecord& record) override {

@@ -25,8 +25,9 @@ QString QtTrayIcon::ShownTip(const std::string& szTip) {
 }
 
 bool QtTrayIcon::Add(const TrayRecord& record) {
-  if (!Available() || icon_.isVisible()) return false;
+  if (!Available()) return false;
   icon_.setToolTip(ShownTip(record.szTip));
+  if (icon_.isVisible()) return false;
   icon_.show();
   return icon_.isVisible();
 }

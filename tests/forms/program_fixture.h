@@ -1,0 +1,89 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/frm_main.h"
+#include "platform/fake/fake_shell.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_tray.h"
+#include "platform/fake/recording_sound.h"
+#include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/virtual_clock.h"
+#include "tests/support/temp_folder.h"
+
+namespace quorlen::testing_support {
+
+// Ad-server blocking that only records what the program asks of it.
+class RecordingAdServers : public AdServerBlocking {
+ public:
+  void LoadExclusions() override { calls.push_back("LoadExclusions"); }
+  void StartWebServers() override { calls.push_back("StartWebServers"); }
+  void StopWebServer() override { calls.push_back("StopWebServer"); }
+  void SetAllowControls(bool enabled) override {
+    calls.push_back(enabled ? "SetAllowControls(true)" : "SetAllowControls(false)");
+  }
+  bool IsHostsFullySet() override { return hostsFullySet; }
+  void ReadLocalBanListAndUpdateHostsFile(bool) override { calls.push_back("Build"); }
+  void RestoreHostsAtExit() override { calls.push_back("RestoreHostsAtExit"); }
+  void chkAdServers_Click() override { calls.push_back("chkAdServers_Click"); }
+
+  int Count(const std::string& call) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+  }
+
+  std::vector<std::string> calls;
+  bool hostsFullySet = true;
+};
+
+// One machine with the program folder and a hosts file in a temporary folder, and every
+// platform service faked.
+class ProgramTest : public ::testing::Test {
+ protected:
+  ProgramTest() {
+    std::filesystem::create_directories(dir.File("program"));
+    std::filesystem::create_directories(dir.File("etc"));
+    system.programFile = dir.File("program/quorlen");
+    system.hostsFile = dir.File("etc/hosts");
+    dir.Write("program/1by1.jpg", "\xFF\xD8\xFF\xD9");
+  }
+
+  frmMain& Start() {
+    program = std::make_unique<frmMain>(
+        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell});
+    program->SetAdServerBlocking(adServers);
+    program->onQuit = [this] { ++quits; };
+    started = program->Form_Load();
+    return *program;
+  }
+
+  // The first start is over and the user has been asked: what a later start sees.
+  void StartedBefore() { firstStart.startedBefore = true; }
+
+  std::string Settings() const { return dir.Read("program/quorlen.ini"); }
+  std::string SettingsValue(const std::string& key) {
+    ProfileStore fresh;
+    return fresh.GetPrivateProfileString("Settings", key, "<missing>",
+                                         dir.File("program/quorlen.ini"));
+  }
+
+  TempFolder dir;
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  FakeSystemInfo system;
+  FakeFirstStartRecord firstStart;
+  FakeSingleInstance singleInstance;
+  FakeTrayIcon tray;
+  RecordingSound sound;
+  FakeShell shell;
+  RecordingAdServers recording;
+  AdServerBlocking* adServers = &recording;
+  std::unique_ptr<frmMain> program;
+  bool started = false;
+  int quits = 0;
+};
+
+}  // namespace quorlen::testing_support

@@ -1,0 +1,66 @@
+#include "tests/forms/program_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ProgramTest;
+
+class ShutDown : public ProgramTest {
+ protected:
+  frmMain& Running() {
+    StartedBefore();
+    frmMain& main = Start();
+    clock.Advance(2500);
+    recording.calls.clear();
+    return main;
+  }
+};
+
+TEST_F(ShutDown, ExitWithoutStartupShortcutRestoresTheHostsFile) {
+  frmMain& main = Running();
+  main.Controls().chkStartup.SetTicked(false);
+  main.Controls().mnuFileExit.Click();
+  EXPECT_EQ(recording.calls.front(), "StopWebServer");
+  EXPECT_EQ(recording.Count("RestoreHostsAtExit"), 1);
+  EXPECT_EQ(quits, 1);
+  EXPECT_FALSE(tray.present);
+  EXPECT_EQ(SettingsValue("bBlockAdServers"), "True");
+}
+
+TEST_F(ShutDown, ExitWithStartupShortcutKeepsTheHostsFile) {
+  frmMain& main = Running();
+  main.Controls().mnuTrayExit.Click();
+  EXPECT_EQ(recording.Count("RestoreHostsAtExit"), 0);
+  EXPECT_EQ(quits, 1);
+}
+
+TEST_F(ShutDown, CloseBoxOnlyHides) {
+  frmMain& main = Running();
+  main.Tray().ShowSettings();
+  EXPECT_FALSE(main.Unload(unload_mode::kCloseBox));
+  EXPECT_FALSE(main.Controls().window.Visible());
+  EXPECT_EQ(quits, 0);
+  EXPECT_TRUE(main.Options().bMinimized);
+}
+
+TEST_F(ShutDown, SessionEndSavesOnceAndEndsTheTimers) {
+  frmMain& main = Running();
+  main.Options().nTotBlocked = 99;
+  EXPECT_TRUE(main.Unload(unload_mode::kSessionEnd));
+  EXPECT_TRUE(main.Unload(unload_mode::kSessionEnd));  // a second signal changes nothing
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(SettingsValue("nTotBlocked"), "99");
+  EXPECT_FALSE(main.Timer3().Enabled());
+}
+
+TEST_F(ShutDown, SessionEndWhileAMessageBoxIsOpenStillSaves) {
+  frmMain& main = Running();
+  main.Options().nTotBlocked = 5;
+  dialogs.whileOpen = [&](const ScriptedDialogs::Box&) { main.Unload(unload_mode::kSessionEnd); };
+  dialogs.MsgBox("any question", msgbox::kYesNo, "Quorlen");
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(SettingsValue("nTotBlocked"), "5");
+}
+
+}  // namespace
+}  // namespace quorlen
