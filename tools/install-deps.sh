@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libx11-dev
-  xvfb xauth openbox x11-utils xdotool imagemagick curl iproute2 util-linux
+  xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
 )
 missing=()
 for package in "${packages[@]}"; do

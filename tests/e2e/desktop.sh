@@ -1,0 +1,41 @@
+# Sourced inside the sandbox: a virtual X desktop with a window manager and a system
+# tray, torn down when the calling script exits.
+#   start_desktop   sets DISPLAY
+#   wait_for_window <name> [seconds]   prints the window id once mapped
+start_desktop() {
+  local display
+  for display in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
+  done
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  desktop_pids=$!
+  export DISPLAY=":$display"
+  for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 &
+  desktop_pids="$desktop_pids $!"
+  if [ -z "${NO_TRAY:-}" ] && command -v trayer >/dev/null; then
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+    desktop_pids="$desktop_pids $!"
+  fi
+  trap 'kill $desktop_pids 2>/dev/null || true' EXIT
+  sleep 1
+}
+
+wait_for_window() {
+  local name=$1 seconds=${2:-20} id
+  for _ in $(seq 1 $((seconds * 10))); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Ends the program with SIGTERM and waits for it; fails when it does not end in time.
+end_program() {
+  local pid=$1
+  kill -TERM "$pid"
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; return 0; }; sleep 0.1; done
+  echo "the program did not end on SIGTERM" >&2
+  return 1
+}

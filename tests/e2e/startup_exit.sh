@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The staged program in a sandbox under a virtual desktop: the first start shows the
+# settings window and its restart notice, SIGTERM during the notice saves the settings;
+# a later start hides the window to the tray 2.5 seconds after start.
+#   startup_exit.sh <staged program folder> <work folder>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+if [ "$(id -u)" -ne 0 ] && ! unshare --user --map-root-user true 2>/dev/null; then
+  echo "needs root or user namespaces"; exit 77
+fi
+staged=$(realpath "$1"); work=$2
+rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
+cp -a "$staged" "$work/program"
+exec "$here/sandbox.sh" "$work" bash -c '
+  set -euo pipefail
+  source "$1/desktop.sh"
+  program=$2/program
+  start_desktop
+  cp /etc/hosts /tmp/hosts-before
+
+  "$program/quorlen" 2>"$2/stderr-1.txt" &
+  pid=$!
+  wait_for_window "^Quorlen \(on " >/dev/null || { echo "no settings window"; exit 1; }
+  # The restart notice of the first start opens 2.5 s after start and waits for OK.
+  wait_for_window "^Quorlen$" 10 >/dev/null || { echo "no first-start notice"; exit 1; }
+  import -window root "$2/first-start.png" 2>/dev/null || true
+  end_program $pid
+
+  ini=$program/quorlen.ini
+  [ -f "$ini" ] || { echo "quorlen.ini was not written"; exit 1; }
+  for line in "[Settings]" "BannerSound=$program/ad.wav" "PopSound=$program/pop.wav" \
+      "bMinimized=False" "bBlockAdServers=True" "bBlockIEPopups=True" "bPopSound=True"; do
+    grep -qxF "$line"$'"'"'\r'"'"' "$ini" || { echo "quorlen.ini lacks: $line"; cat "$ini"; exit 1; }
+  done
+  # Ended before the notice was answered: not yet a completed first start.
+  [ ! -e /etc/hostsqlb ] || { echo "backup made before the notice was answered"; exit 1; }
+
+  "$program/quorlen" 2>"$2/stderr-2.txt" &
+  pid=$!
+  notice=$(wait_for_window "^Quorlen$" 10) || { echo "no first-start notice again"; exit 1; }
+  xdotool windowactivate --sync "$notice" key --clearmodifiers Return 2>/dev/null ||
+    xdotool key --window "$notice" Return
+  for _ in $(seq 1 50); do [ -f /var/lib/quorlen/first-start ] && break; sleep 0.1; done
+  [ -f /var/lib/quorlen/first-start ] || { echo "first start not recorded"; exit 1; }
+  cmp -s /etc/hostsqlb /tmp/hosts-before || { echo "no backup of the users hosts file"; exit 1; }
+  end_program $pid
+
+  "$program/quorlen" 2>"$2/stderr-3.txt" &
+  pid=$!
+  wait_for_window "^Quorlen \(on " >/dev/null || { echo "no settings window on a later start"; exit 1; }
+  sleep 4
+  if xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1; then
+    echo "the settings window was not hidden on a later start"; exit 1
+  fi
+  # A third copy ends at once and writes nothing.
+  before=$(sha256sum "$ini")
+  timeout 10 "$program/quorlen" 2>/dev/null || { echo "the second copy did not end by itself"; exit 1; }
+  [ "$before" = "$(sha256sum "$ini")" ] || { echo "the second copy touched quorlen.ini"; exit 1; }
+  end_program $pid
+  grep -qxF "bMinimized=True"$'"'"'\r'"'"' "$ini" || { echo "hidden window not saved"; exit 1; }
+  echo "e2e start-up and exit: ok"
+' e2e "$here" "$work"
