@@ -1,9 +1,11 @@
 #include "forms/frm_main.h"
 
 #include <filesystem>
+#include <limits>
 
 #include "core/kestro_global_fn.h"
 #include "core/text.h"
+#include "webserver/recent_blocked.h"
 
 namespace quorlen {
 
@@ -51,6 +53,8 @@ void frmMain::WireHandlers() {
     if (adServers_) adServers_->StopWebServer();
   };
   c.mnuFileSave.onClick = [this] { Save(); };
+  c.mnuSettingsReset.onClick = [this] { mnuSettingsReset_Click(); };
+  c.cmdReset.onClick = [this] { mnuSettingsReset_Click(); };
   c.mnuFileExit.onClick = [this] { mnuFileExit_Click(); };
   c.mnuTrayExit.onClick = [this] { mnuTrayExit_Click(); };
   c.mnuTraySettings.onClick = [this] { tray_.ShowSettings(); };
@@ -79,7 +83,12 @@ bool frmMain::Form_Load() {
   // L1: a second copy ends before it reads or writes any file.
   if (!platform_.singleInstance.Acquire()) return false;
 
-  // L2, L3. The ring buffers and the keyboard monitor arrive with their own components.
+  // L2, L3. The keyboard monitor arrives with popup blocking.
+  for (auto* buffer : {&cbTitles, &cbIEPopups, &cbAdServers}) {
+    *buffer = std::make_unique<cCyclicBuffer>(&platform_.dialogs);
+    (*buffer)->Create(50);
+    (*buffer)->setBOverwriteOnFull(true);
+  }
   controls_.mnuTrayLastPop.SetEnabled(false);
   controls_.mnuTrayLastIEPop.SetEnabled(false);
   controls_.A.SetCurrentPage(settings_page::kStatus);
@@ -249,6 +258,40 @@ void frmMain::Form_Unload() {
   timer2_.SetEnabled(false);
   timer3_.SetEnabled(false);
 }
+
+void frmMain::AddBlockedAd(bool /*flag*/) {
+  auto& today = options_.nBlockedToday;
+  auto& total = options_.nTotBlocked;
+  if (today < std::numeric_limits<std::int32_t>::max()) ++today;
+  // The last blocked server can be allowed from there.
+  if (today % 25 == 0 || today == 10) controls_.A.SetCurrentPage(settings_page::kAllowAds);
+  controls_.lbltot.SetCaption(std::to_string(today));
+  stats_.setToday(today);
+  if (total < std::numeric_limits<std::int32_t>::max()) ++total;
+  controls_.lblTotBlocked.SetCaption(std::to_string(total));
+  stats_.setLifeTime(total);
+}
+
+void frmMain::mnuSettingsReset_Click() {
+  if (bLoading_) return;
+  controls_.A.SetCurrentPage(settings_page::kStatus);
+  // 1, not 0: a total of 0 is never written, and the reset has to reach the file.
+  options_.nTotBlocked = 1;
+  options_.nBlockedToday = 0;
+  controls_.lblTotBlocked.SetCaption("0");
+  stats_.setLifeTime(0);
+  controls_.lbltot.SetCaption("0");
+  stats_.setToday(0);
+  Save();
+  platform_.dialogs.MsgBox("The total number of ads blocked has been reset to zero.",
+                           msgbox::kOkOnly, kProgramName);
+}
+
+void frmMain::ListAdServerBuffer(ListBox& list) { ListRecentBlocked(list, cbAdServers); }
+void frmMain::ListIEPopupBuffer(ListBox& list) { ListRecentBlocked(list, cbIEPopups); }
+void frmMain::ListTitleBuffer(ListBox& list) { ListRecentBlocked(list, cbTitles); }
+
+std::string frmMain::TimeStamp() { return quorlen::TimeStamp(platform_.loop.LocalNow()); }
 
 void frmMain::Form_Terminate() { tray_.DeleteIcon(); }
 

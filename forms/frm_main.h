@@ -21,6 +21,7 @@
 #include "platform/sound.h"
 #include "platform/system.h"
 #include "platform/tray.h"
+#include "webserver/cyclic_buffer.h"
 
 namespace quorlen {
 
@@ -64,6 +65,18 @@ class frmMain {
   void mnuFileExit_Click();
   void mnuTrayExit_Click();
   void Timer2_Timer();
+
+  // Counts one blocked ad, whichever way it was blocked; the flag is not used.
+  void AddBlockedAd(bool flag);
+  // The Options menu's reset of the counts, also the Status page's Reset button.
+  void mnuSettingsReset_Click();
+  void ListAdServerBuffer(ListBox& list);
+  void ListIEPopupBuffer(ListBox& list);
+  void ListTitleBuffer(ListBox& list);
+  std::string TimeStamp();
+
+  // The 50 most recent blocked items of each kind.
+  std::unique_ptr<cCyclicBuffer> cbAdServers, cbIEPopups, cbTitles;
 
   void DebugLog(const std::string& message) { debugLog_.DebugLog(message); }
   void Save() { settings_.Save(); }

@@ -1,0 +1,70 @@
+#include "tests/forms/program_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ProgramTest;
+
+class Accounting : public ProgramTest {
+ protected:
+  void SetUp() override {
+    StartedBefore();
+    dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=100\r\n");
+    Start();
+    clock.Advance(2500);
+  }
+};
+
+TEST_F(Accounting, SomeCountsSwitchToTheAllowPage) {
+  std::vector<int> switched;
+  for (int n = 1; n <= 100; ++n) {
+    program->Controls().A.SetCurrentPage(settings_page::kStatus);
+    program->AddBlockedAd(false);
+    if (program->Controls().A.CurrentPage() == settings_page::kAllowAds) switched.push_back(n);
+  }
+  EXPECT_EQ(switched, (std::vector<int>{10, 25, 50, 75, 100}));
+  EXPECT_EQ(program->Controls().lbltot.Caption(), "100");
+  EXPECT_EQ(program->Controls().lblTotBlocked.Caption(), "200");
+  EXPECT_EQ(program->Stats().window.Caption(), "Ads 100 : 200");
+}
+
+TEST_F(Accounting, ResetShowsZeroAndStoresOne) {
+  program->AddBlockedAd(true);
+  program->Controls().A.SetCurrentPage(settings_page::kAllowAds);
+  program->Controls().mnuSettingsReset.Click();
+  EXPECT_EQ(program->Controls().A.CurrentPage(), settings_page::kStatus);
+  EXPECT_EQ(program->Controls().lbltot.Caption(), "0");
+  EXPECT_EQ(program->Controls().lblTotBlocked.Caption(), "0");
+  EXPECT_EQ(program->Stats().window.Caption(), "Ads 0 : 0");
+  EXPECT_EQ(SettingsValue("nTotBlocked"), "1");
+  ASSERT_FALSE(dialogs.Boxes().empty());
+  EXPECT_EQ(dialogs.Boxes().back().text, "The total number of ads blocked has been reset to zero.");
+  EXPECT_EQ(dialogs.Boxes().back().title, "Quorlen");
+  program->AddBlockedAd(false);
+  EXPECT_EQ(program->Controls().lblTotBlocked.Caption(), "2");
+  // The button does the same.
+  program->Controls().cmdReset.Click();
+  EXPECT_EQ(program->Options().nTotBlocked, 1);
+}
+
+TEST_F(Accounting, CountsStopAtTheLargestNumber) {
+  program->Options().nTotBlocked = 2147483647;
+  program->AddBlockedAd(false);
+  EXPECT_EQ(program->Options().nTotBlocked, 2147483647);
+  EXPECT_EQ(program->Options().nBlockedToday, 1);
+}
+
+TEST_F(Accounting, BuffersAreReadyAtStartAndListNewestFirst) {
+  for (auto* buffer : {&program->cbAdServers, &program->cbIEPopups, &program->cbTitles}) {
+    ASSERT_NE(*buffer, nullptr);
+    EXPECT_TRUE((*buffer)->bOverwriteOnFull());
+  }
+  program->cbTitles->PutItem(program->TimeStamp() + " first");
+  program->cbTitles->PutItem(program->TimeStamp() + " second");
+  ListBox list;
+  program->ListTitleBuffer(list);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"09:05:09 second", "09:05:09 first"}));
+}
+
+}  // namespace
+}  // namespace quorlen

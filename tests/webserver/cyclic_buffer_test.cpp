@@ -1,0 +1,160 @@
+#include "webserver/cyclic_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include "core/controls.h"
+#include "platform/fake/scripted_dialogs.h"
+#include "webserver/recent_blocked.h"
+
+namespace quorlen {
+namespace {
+
+struct Counts {
+  int full = 0, empty = 0, onBuf = 0;
+};
+
+class RingBuffer : public testing::Test {
+ protected:
+  RingBuffer() {
+    buffer_.BufFull.Connect([this] { ++events_.full; });
+    buffer_.BufEmpty.Connect([this] { ++events_.empty; });
+    buffer_.OnBuf.Connect([this] { ++events_.onBuf; });
+  }
+  void Fill(int from, int to) {
+    for (int i = from; i <= to; ++i) buffer_.PutItem("item " + std::to_string(i));
+  }
+  std::vector<std::string> Items() {
+    std::vector<Variant> items;
+    buffer_.GetAllItems(items);
+    std::vector<std::string> texts;
+    for (size_t i = 1; i < items.size(); ++i) texts.push_back(items[i].ToString());
+    return texts;
+  }
+  void ExpectState(std::int16_t size, std::int16_t count, std::int16_t head, std::int16_t tail) {
+    std::int16_t s, c, h, t;
+    buffer_.GetInternalProperties(s, c, h, t);
+    EXPECT_EQ(s, size);
+    EXPECT_EQ(c, count);
+    EXPECT_EQ(h, head);
+    EXPECT_EQ(t, tail);
+  }
+
+  ScriptedDialogs dialogs_;
+  cCyclicBuffer buffer_{&dialogs_};
+  Counts events_;
+};
+
+TEST_F(RingBuffer, OverwriteKeepsTheMostRecentFifty) {
+  buffer_.Create(50);
+  buffer_.setBOverwriteOnFull(true);
+  Fill(1, 51);
+  ExpectState(50, 50, 2, 2);
+  auto items = Items();
+  ASSERT_EQ(items.size(), 50u);
+  EXPECT_EQ(items.front(), "item 2");
+  EXPECT_EQ(items.back(), "item 51");
+  ListBox list;
+  list.AddItem("stale");
+  auto owned = std::make_unique<cCyclicBuffer>();
+  owned->Copy(buffer_);
+  ListRecentBlocked(list, owned);
+  ASSERT_EQ(list.Count(), 50);
+  EXPECT_EQ(list.Item(0), "item 51");
+  EXPECT_EQ(list.Item(49), "item 2");
+}
+
+TEST_F(RingBuffer, WithoutOverwriteTheNewItemIsDropped) {
+  buffer_.Create(50);
+  Fill(1, 50);
+  events_ = {};
+  buffer_.PutItem("item 51");
+  EXPECT_EQ(events_.full, 1);
+  EXPECT_EQ(events_.onBuf, 0);  // a dropped item raises nothing else
+  auto items = Items();
+  EXPECT_EQ(items.front(), "item 1");
+  EXPECT_EQ(items.back(), "item 50");
+}
+
+TEST_F(RingBuffer, GetItemTakesTheOldestAndAnEmptyBufferGivesEmpty) {
+  buffer_.Create(3);
+  EXPECT_TRUE(buffer_.GetItem().IsEmpty());
+  EXPECT_EQ(events_.empty, 1);
+  ExpectState(3, 0, 1, 1);
+  Fill(1, 2);
+  EXPECT_EQ(buffer_.GetItem().ToString(), "item 1");
+  ExpectState(3, 1, 3, 2);
+  EXPECT_EQ(events_.onBuf, 2);  // threshold 1: every stored item
+}
+
+TEST_F(RingBuffer, ClearLeavesOldValuesInTheirSlots) {
+  buffer_.Create(50);
+  Fill(1, 10);
+  buffer_.ClearBuffer();
+  EXPECT_TRUE(buffer_.IsEmpty());
+  auto items = Items();
+  EXPECT_EQ(items.size(), 50u);
+  EXPECT_TRUE(std::all_of(items.begin(), items.end(), [](auto& t) { return t.empty(); }));
+  // The next item goes to slot 1 again, over the old value.
+  buffer_.PutItem("new");
+  EXPECT_EQ(Items().front(), "new");
+}
+
+TEST_F(RingBuffer, CopySkipsEmptyItemsAndKeepsTheSettings) {
+  buffer_.Create(5);
+  buffer_.setIThreshold(3);
+  buffer_.PutItem("a");
+  buffer_.PutItem("");
+  buffer_.PutItem(0.0);
+  buffer_.PutItem(2.5);
+  cCyclicBuffer copy;
+  copy.Copy(buffer_);
+  std::int16_t size, count, head, tail;
+  copy.GetInternalProperties(size, count, head, tail);
+  EXPECT_EQ(size, 5);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(tail, 1);
+  EXPECT_EQ(copy.iThreshold(), 3);
+  EXPECT_EQ(copy.GetItem().ToString(), "a");
+  EXPECT_EQ(copy.GetItem().ToString(), "2.5");
+}
+
+TEST_F(RingBuffer, InvalidSizeIsRefusedAndChangesNothing) {
+  buffer_.Create(1);
+  ASSERT_EQ(dialogs_.Boxes().size(), 1u);
+  EXPECT_EQ(dialogs_.Boxes()[0].text, "Unable to create. Invalid buffer size.");
+  EXPECT_EQ(dialogs_.Boxes()[0].title, "Error");
+  EXPECT_EQ(dialogs_.Boxes()[0].style, msgbox::kExclamation);
+  // Never created: full and empty at once, and nothing is stored.
+  EXPECT_TRUE(buffer_.IsFull());
+  EXPECT_TRUE(buffer_.IsEmpty());
+  buffer_.setBOverwriteOnFull(true);
+  buffer_.PutItem("x");
+  ExpectState(0, 0, 0, 0);
+  buffer_.Create(4);
+  Fill(1, 2);
+  buffer_.Create(0);
+  ExpectState(4, 2, 3, 1);  // a refused size keeps the earlier buffer
+}
+
+TEST(Records, FormatsOfTheThreeKinds) {
+  EXPECT_EQ(TimeStamp({2026, 1, 1, 9, 5, 7}), "09:05:07");
+  EXPECT_EQ(TimeStamp({2026, 1, 1, 23, 59, 0}), "23:59:00");
+  EXPECT_EQ(AdServerRecord("09:05:07", "h", " p", " U"), "09:05:07 'h'  from ' p' by ' U'");
+  EXPECT_EQ(PopupRecord("09:05:07", "http://a.example/x://y"),
+            "09:05:07 - Blocked Popup on Page 'a.example/x://y'");
+  EXPECT_EQ(PopupRecord("09:05:07", "about:blank"), "09:05:07 - Blocked Popup on Page 'about:blank'");
+  EXPECT_EQ(TitleRecord("09:05:07", "Casino", "Online Casino - Browser"),
+            "09:05:07 found 'Casino' within Window Title 'Online Casino - Browser'");
+}
+
+TEST(Records, ListingAnUnsetBufferCreatesOne) {
+  ListBox list;
+  list.AddItem("stale");
+  std::unique_ptr<cCyclicBuffer> unset;
+  ListRecentBlocked(list, unset);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_NE(unset, nullptr);
+}
+
+}  // namespace
+}  // namespace quorlen
