@@ -71,7 +71,13 @@ std::string ProfileStore::GetPrivateProfileString(const std::string& section,
 
 bool ProfileStore::Apply(const std::string& path, const ProfileEdits& edits) {
   Cached& cached = Load(path, true);
-  ProfileFile edited(*cached.file);
+  // Nobody else holds the cached form: edit it in place rather than copying a large list.
+  // If a write fails the cache entry is dropped, so a half-edited form is never read.
+  std::shared_ptr<ProfileFile> owned =
+      cached.file.use_count() == 1 ? std::const_pointer_cast<ProfileFile>(cached.file)
+                                   : std::make_shared<ProfileFile>(*cached.file);
+  cached.file.reset();
+  ProfileFile& edited = *owned;
   for (const auto& edit : edits.edits_) {
     if (edit.value) {
       edited.SetValue(edit.section, edit.key, *edit.value);
@@ -89,7 +95,7 @@ bool ProfileStore::Apply(const std::string& path, const ProfileEdits& edits) {
   cached.size = stamp.size;
   cached.modified = stamp.modified;
   cached.checked = std::chrono::steady_clock::now();
-  cached.file = std::make_shared<const ProfileFile>(std::move(edited));
+  cached.file = std::move(owned);
   return true;
 }
 
