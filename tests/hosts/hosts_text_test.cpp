@@ -1,0 +1,204 @@
+#include "hosts/hosts_text.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "hosts/hosts_text_literal.h"
+
+namespace quorlen::hosts {
+namespace {
+
+using Names = std::vector<std::string>;
+
+BuildResult Build(std::string_view old, const Names& defaults, const Names& user = {},
+                  const Names& exclusions = {}, std::vector<std::string>* log = nullptr) {
+  return BuildHostsText({old, DetectLineEnd(old), defaults, user, exclusions, nullptr,
+                         [log](const std::string& m) {
+                           if (log) log->push_back(m);
+                         }});
+}
+
+TEST(LineEnd, TakenFromTheFirstLine) {
+  EXPECT_EQ(DetectLineEnd("a\r\nb\n"), "\r\n");
+  EXPECT_EQ(DetectLineEnd("a\nb\r\n"), "\n");
+  EXPECT_EQ(DetectLineEnd("no line end"), "\n");
+  EXPECT_EQ(DetectLineEnd(""), "\n");
+  EXPECT_EQ(DetectLineEnd("\n"), "\n");
+}
+
+TEST(Build, NewLinesComeFirstInListOrderAndBlankLinesGo) {
+  const std::string old = "# my hosts\r\n\r\n\r\n127.0.0.1 localhost\r\n\r\n10.0.0.2 nas\r\n";
+  BuildResult r = Build(old, {"b.example", "", "a.example"}, {"c.example"});
+  EXPECT_EQ(r.addedCount, 3);
+  EXPECT_EQ(r.text,
+            "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n"
+            "# my hosts\r\n127.0.0.1 localhost\r\n10.0.0.2 nas\r\n");
+  EXPECT_EQ(r.added, "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n");
+}
+
+TEST(Build, TwiceInARowAddsNothingTheSecondTime) {
+  const std::string old = "127.0.0.1 localhost\n";
+  BuildResult first = Build(old, {"a.example", "b.example"});
+  // The writer adds one line end; the second build reads that file back.
+  BuildResult second = Build(first.text + "\n", {"a.example", "b.example"});
+  EXPECT_EQ(second.addedCount, 0);
+  EXPECT_EQ(second.text, first.text);
+}
+
+TEST(Build, PresenceIsASubstringTest) {
+  const std::string old =
+      "127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n127.0.0.1 CASE.example\n";
+  BuildResult r = Build(old, {"ads.example", "track.example", "case.example"});
+  // A longer name beginning with the entry and a commented-out line count as present;
+  // a line that differs in letter case does not.
+  EXPECT_EQ(r.addedCount, 1);
+  EXPECT_EQ(r.added, "127.0.0.1 case.example\n");
+}
+
+TEST(Build, ListedTwiceIsAddedTwice) {
+  BuildResult r = Build("", {"a.example"}, {"a.example"});
+  EXPECT_EQ(r.addedCount, 2);
+  EXPECT_EQ(r.text, "127.0.0.1 a.example\n127.0.0.1 a.example\n");
+}
+
+TEST(Build, AllowedServersLeaveBothTexts) {
+  const std::string old = "127.0.0.1 ads.example\r\n127.0.0.1 ads.example.net\r\nown line\r\n";
+  BuildResult r = Build(old, {"new.example", "ads.example"}, {}, {"new.example", "ads.example"});
+  // Counted as added although its line was taken out again.
+  EXPECT_EQ(r.addedCount, 1);
+  // Only the exact line goes: the longer name that begins with it stays.
+  EXPECT_EQ(r.text, "127.0.0.1 ads.example.net\r\nown line\r\n");
+}
+
+TEST(Build, EmptyListsStillGiveTheCleanedText) {
+  BuildResult r = Build("\n\na\n\n\nb", {}, {}, {});
+  EXPECT_EQ(r.addedCount, 0);
+  EXPECT_EQ(r.text, "\na\nb");  // a line end at the very start stays
+}
+
+TEST(Build, LfFileGetsNoCarriageReturn) {
+  const std::string crlf = "x\r\n\r\n127.0.0.1 a.example\r\n";
+  const std::string lf = "x\n\n127.0.0.1 a.example\n";
+  BuildResult a = Build(crlf, {"a.example", "b.example"});
+  BuildResult b = Build(lf, {"a.example", "b.example"});
+  EXPECT_EQ(b.text.find('\r'), std::string::npos);
+  std::string converted;
+  for (char c : a.text)
+    if (c != '\r') converted += c;
+  EXPECT_EQ(converted, b.text);
+}
+
+TEST(Build, NoEntryCanAddAnyOtherLine) {
+  std::vector<std::string> log;
+  const Names hostile = {"a.example\r\n10.9.9.9 bank.example", "tab\tname", std::string("nul\0name", 8),
+                         "blank name", "bell\x07", "del\x7F", "ok.example"};
+  BuildResult r = Build("", hostile, {}, {}, &log);
+  EXPECT_EQ(r.text, "127.0.0.1 ok.example\n");
+  EXPECT_EQ(log.size(), 6u);
+  EXPECT_EQ(RemoveServerLines("127.0.0.1 blank name\n", "\n", {"blank name"}, {}, nullptr, nullptr),
+            "127.0.0.1 blank name\n");
+}
+
+TEST(Build, PumpsWhereTheOriginalDid) {
+  Names defaults(120, "x.example"), user(3, "y.example"), exclusions = {"a", "", "b"};
+  std::vector<std::pair<Stage, int>> pumps;
+  BuildHostsText({"", "\n", defaults, user, exclusions,
+                  [&](Stage s, int i) { pumps.push_back({s, i}); }, nullptr});
+  auto count = [&](Stage s) {
+    return std::count_if(pumps.begin(), pumps.end(), [s](auto& p) { return p.first == s; });
+  };
+  EXPECT_EQ(count(Stage::kDefaultList), 3);  // entries 0, 50 and 100
+  EXPECT_EQ(count(Stage::kUserList), 3);
+  EXPECT_EQ(count(Stage::kExclusions), 2);
+  EXPECT_EQ(count(Stage::kBlankLines), 20);
+}
+
+TEST(Remove, OnlyLinesInTheWrittenForm) {
+  const std::string text =
+      "127.0.0.1 a.example\r\n127.0.0.1  a.example\r\n127.0.0.1 a.example.net\r\n"
+      "127.0.0.1 A.example\r\nuser line\r\n127.0.0.1 a.example";
+  EXPECT_EQ(RemoveServerLines(text, "\r\n", {"a.example"}, {}, nullptr, nullptr),
+            "127.0.0.1  a.example\r\n127.0.0.1 a.example.net\r\n127.0.0.1 A.example\r\n"
+            "user line\r\n127.0.0.1 a.example");
+}
+
+TEST(Remove, CommentedLineLosesItsTailAsTheNameByNameRemovalDoes) {
+  const std::string text = "#127.0.0.1 a.example\nnext\n127.0.0.1 b.example\n";
+  EXPECT_EQ(RemoveServerLines(text, "\n", {"a.example"}, {"b.example"}, nullptr, nullptr),
+            "#next\n");
+}
+
+TEST(Collapse, TwentyPassesHalveRuns) {
+  EXPECT_EQ(CollapsedRun(0), 0u);
+  EXPECT_EQ(CollapsedRun(1), 1u);
+  EXPECT_EQ(CollapsedRun(2), 1u);
+  EXPECT_EQ(CollapsedRun(size_t{1} << 20), 1u);
+  EXPECT_EQ(CollapsedRun((size_t{1} << 20) + 1), 2u);
+  const std::string run((size_t{1} << 20) + 1, '\n');
+  EXPECT_EQ(Build("a" + run + "b", {}).text, "a\n\nb");
+}
+
+// The fast steps against the literal ones on random texts made of the pieces real hosts
+// files hold: listed lines, longer names, comments, case variants, blank runs, both
+// line ends and stray ones.
+class Differential : public testing::TestWithParam<unsigned> {};
+
+TEST_P(Differential, FastEqualsLiteral) {
+  std::mt19937 random(GetParam());
+  const Names pool = {"ads.example", "ads.example.com", "track.example", "x", "ADS.example",
+                      "cdn.ads.example", "a b", "p\tq", ""};
+  auto pick = [&](const Names& from) { return from[random() % from.size()]; };
+  for (int round = 0; round < 200; ++round) {
+    const std::string eol = random() % 2 ? "\r\n" : "\n";
+    std::string old;
+    const int lines = static_cast<int>(random() % 12);
+    for (int i = 0; i < lines; ++i) {
+      switch (random() % 7) {
+        case 0: old += "127.0.0.1 " + pick(pool); break;
+        case 1: old += "#127.0.0.1 " + pick(pool); break;
+        case 2: old += "10.0.0.1 " + pick(pool); break;
+        case 3: old += std::string(random() % 4, eol == "\n" ? '\n' : '\r'); break;
+        case 4: old += "127.0.0.1 127.0.0.1 " + pick(pool); break;
+        default: break;
+      }
+      old += random() % 9 == 0 ? std::string("\n") : eol;
+      if (random() % 5 == 0) old += eol;
+    }
+    Names defaults, user, exclusions;
+    for (int i = random() % 6; i > 0; --i) defaults.push_back(pick(pool));
+    for (int i = random() % 4; i > 0; --i) user.push_back(pick(pool));
+    for (int i = random() % 3; i > 0; --i) exclusions.push_back(pick(pool));
+    const std::string_view detected = DetectLineEnd(old);
+    auto fast = Build(old, defaults, user, exclusions);
+    auto slow = literal::BuildHostsText(old, detected, defaults, user, exclusions);
+    ASSERT_EQ(fast.text, slow.text) << "old: " << testing::PrintToString(old);
+    ASSERT_EQ(fast.added, slow.added);
+    ASSERT_EQ(fast.addedCount, slow.addedCount);
+    Names both = defaults;
+    both.insert(both.end(), user.begin(), user.end());
+    ASSERT_EQ(RemoveServerLines(old, detected, defaults, user, nullptr, nullptr),
+              literal::RemoveServerLines(old, detected, both))
+        << "text: " << testing::PrintToString(old);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Differential, testing::Range(1u, 11u));
+
+TEST(RealList, BuildAndRemoveGiveTheUsersFileBack) {
+  std::ifstream in(std::string(QUORLEN_TEST_DATA) + "/blocklist-sample.txt");
+  Names names;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) names.push_back(line);
+  ASSERT_GT(names.size(), 500u);
+  const std::string own = "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# router\n192.168.1.1 gw\n";
+  BuildResult built = Build(own, names);
+  const std::string file = built.text + "\n";
+  auto slow = literal::BuildHostsText(own, "\n", names, {}, {});
+  EXPECT_EQ(built.text, slow.text);
+  EXPECT_EQ(RemoveServerLines(file, "\n", names, {}, nullptr, nullptr), own + "\n");
+}
+
+}  // namespace
+}  // namespace quorlen::hosts
