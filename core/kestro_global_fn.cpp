@@ -51,8 +51,8 @@ bool FindInList(const std::string& text, ListBox& list, std::int16_t& index) {
   return false;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text) {
-  return WriteFileAtomically(path, text + std::string(kCrLf)).ok;
+bool WriteTextFile(const std::string& path, const std::string& text, std::string_view lineEnd) {
+  return WriteFileAtomically(path, text + std::string(lineEnd)).ok;
 }
 
 std::string ReadTextFile(const std::string& path) {

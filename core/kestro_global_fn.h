@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/controls.h"
 #include "core/private_profile.h"
@@ -28,8 +29,9 @@ void LoadListFromIni(ListBox& list, const std::string& countSection,
 // Finds the first item equal to `text`, ignoring blanks at both ends and letter case.
 bool FindInList(const std::string& text, ListBox& list, std::int16_t& index);
 
-// Replaces the file's content with `text` and one line end.
-bool WriteTextFile(const std::string& path, const std::string& text);
+// Replaces the file's content with `text` and one line end (CR LF unless given).
+bool WriteTextFile(const std::string& path, const std::string& text,
+                   std::string_view lineEnd = "\r\n");
 // The whole file as bytes, or empty when there is no such file.
 std::string ReadTextFile(const std::string& path);
 bool CopyFileOK(const std::string& source, const std::string& target);

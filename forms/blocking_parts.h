@@ -18,6 +18,14 @@ class AdServerBlocking {
   virtual void chkAdServers_Click() = 0;
 };
 
+// The local web server that answers the blocked servers' requests.
+class WebServer {
+ public:
+  virtual ~WebServer() = default;
+  virtual void StartWebServers() = 0;
+  virtual void StopWebServer() = 0;
+};
+
 // What start-up and shutdown ask of popup blocking: its lists, the browser tracker and
 // the keyboard monitor.
 class PopupBlocking {

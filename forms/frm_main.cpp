@@ -163,8 +163,7 @@ void frmMain::WarnNothingBlocked() {
 }
 
 void frmMain::RestoreHostsFromFullCopy() {
-  std::error_code error;
-  std::filesystem::remove(paths_.sHostsFile, error);
+  // Replaced in one step instead of deleted first: the machine is never without a hosts file.
   platform_.loop.DoEvents();
   platform_.loop.Sleep(300);
   if (CopyFileOK(paths_.HostsFullCopy(), paths_.sHostsFile)) {

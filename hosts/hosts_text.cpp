@@ -51,6 +51,7 @@ class PresenceIndex {
 
 void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpEvery,
                  const PresenceIndex& present, const BuildInput& input, BuildResult& result) {
+  if (input.pump) input.pump(stage, kStageBegins);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (input.pump && i % static_cast<size_t>(pumpEvery) == 0) input.pump(stage, static_cast<int>(i));
     const std::string& entry = entries[i];
@@ -121,6 +122,7 @@ BuildResult BuildHostsText(const BuildInput& input) {
   }
 
   std::vector<std::string> allowedLines;
+  if (input.pump) input.pump(Stage::kExclusions, kStageBegins);
   for (size_t i = 0; i < input.exclusions.size(); ++i) {
     if (input.exclusions[i].empty()) continue;
     if (input.pump) input.pump(Stage::kExclusions, static_cast<int>(i));
@@ -128,11 +130,12 @@ BuildResult BuildHostsText(const BuildInput& input) {
   }
   const std::unordered_set<std::string_view> allowed(allowedLines.begin(), allowedLines.end());
 
+  if (input.pump) input.pump(Stage::kBlankLines, kStageBegins);
   for (int pass = 0; pass < kBlankLinePasses; ++pass) {
     if (input.pump) input.pump(Stage::kBlankLines, pass);
   }
-  result.text = RemoveLinesAndBlanks(result.added, input.eol, allowed);
-  result.text += RemoveLinesAndBlanks(input.old, input.eol, allowed);
+  result.added = RemoveLinesAndBlanks(result.added, input.eol, allowed);
+  result.text = result.added + RemoveLinesAndBlanks(input.old, input.eol, allowed);
   return result;
 }
 
@@ -143,6 +146,7 @@ std::string RemoveServerLines(std::string_view text, std::string_view eol,
   std::unordered_set<std::string_view> listed;
   std::vector<std::string> safe;
   auto collect = [&](const std::vector<std::string>& entries, Stage stage, size_t pumpEvery) {
+    if (pump) pump(stage, kStageBegins);
     for (size_t i = 0; i < entries.size(); ++i) {
       if (pump && i % pumpEvery == 0) pump(stage, static_cast<int>(i));
       if (entries[i].empty()) continue;

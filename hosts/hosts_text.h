@@ -20,8 +20,10 @@ std::string_view DetectLineEnd(std::string_view text);
 // anything with a blank, a tab, a line end, a NUL or another control character is not.
 bool IsSafeHostName(std::string_view name);
 
-// Where a long operation lets the user interface breathe, and how far it is.
+// Where a long operation lets the user interface breathe, and how far it is. Each stage
+// is announced once with index -1 before its first entry, even when it has none.
 enum class Stage { kDefaultList, kUserList, kExclusions, kBlankLines };
+inline constexpr int kStageBegins = -1;
 using Pump = std::function<void(Stage stage, int index)>;
 using Log = std::function<void(const std::string& message)>;
 
@@ -40,7 +42,7 @@ struct BuildResult {
   // The new blocking lines first, then the earlier text with the allowed servers' lines
   // and the empty lines taken out; the writer adds one final line end.
   std::string text;
-  std::string added;  // just the new lines, before the allowed ones were taken out
+  std::string added;  // just the new lines, as written: without the allowed ones
   int addedCount = 0;
 };
 

@@ -54,6 +54,7 @@ Result BuildHostsText(std::string_view old, std::string_view eol,
     oldText = ReplaceAll(oldText, pair, eol);
     newText = ReplaceAll(newText, pair, eol);
   }
+  result.added = newText;
   result.text = newText + oldText;
   return result;
 }

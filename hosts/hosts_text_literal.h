@@ -12,7 +12,7 @@ namespace quorlen::hosts::literal {
 
 struct Result {
   std::string text;
-  std::string added;
+  std::string added;  // the new lines as written
   int addedCount = 0;
 };
 
