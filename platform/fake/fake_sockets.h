@@ -1,0 +1,51 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sockets.h"
+
+namespace quorlen {
+
+class FakeConnection;
+
+// An in-memory network for tests: a test plays the browser side, connecting, sending
+// request text, completing or holding back the sends, and closing from its end.
+class FakeNetwork : public SocketFactory {
+ public:
+  std::unique_ptr<ListenSocket> CreateListener() override;
+  std::unique_ptr<ConnectionSocket> CreateConnection() override;
+
+  // A browser connects to the listening port: the number of the browser's end, or -1
+  // when nothing listens or the connection was not accepted.
+  int Connect(int port);
+  // The browser sends `bytes`; the server side hears one data-arrival event.
+  void Send(int client, const std::string& bytes);
+  // The server's send has gone out: its send-complete event runs.
+  void CompleteSends();
+  void CloseFromBrowser(int client);
+
+  // What the server sent to the browser's end, and whether it closed the connection.
+  const std::string& Received(int client) const { return clients_.at(client).received; }
+  bool ClosedByServer(int client) const { return clients_.at(client).closedByServer; }
+  int Listeners() const;
+
+ private:
+  friend class FakeListener;
+  friend class FakeConnection;
+  struct Client {
+    FakeConnection* server = nullptr;  // the slot that owns the connection
+    std::string received;
+    bool closedByServer = false;
+    bool closedByBrowser = false;
+  };
+  std::vector<class FakeListener*> listeners_;
+  std::vector<FakeConnection*> connections_;
+  std::map<int, Client> clients_;
+  int pending_ = -1;  // the request being offered, while its event runs
+  int nextClient_ = 1;
+};
+
+}  // namespace quorlen

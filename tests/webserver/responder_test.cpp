@@ -1,0 +1,205 @@
+#include "webserver/responder.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_sockets.h"
+#include "platform/fake/recording_sound.h"
+#include "tests/support/temp_folder.h"
+#include "webserver/request.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::TempFolder;
+
+const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + "\xFF\xD9";
+
+class ResponderTest : public testing::Test {
+ protected:
+  ResponderTest()
+      : responder_(network_, sound_,
+                   {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_,
+                    chkBannerSound_, txtBannerWav_},
+                   {[this](const std::string& m) { log_.push_back(m); },
+                    [] { return std::string("09:05:07"); },
+                    [this](const std::string& r) { records_.push_back(r); },
+                    [this] { ++blocked_; }, [this] { ++afterBlock_; }},
+                   folder_.Path(), 8080) {
+    folder_.Write("1by1.jpg", kJpeg);
+    responder_.StartWebServers();
+  }
+
+  // One browser request: connect, send, let the reply go out. Returns what came back.
+  std::string Ask(const std::string& request) {
+    int client = network_.Connect(8080);
+    EXPECT_GT(client, 0);
+    network_.Send(client, request);
+    network_.CompleteSends();
+    EXPECT_TRUE(network_.ClosedByServer(client));
+    return network_.Received(client);
+  }
+  static std::string Get(const std::string& target) {
+    return "GET " + target + " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: Test/1\r\n\r\n";
+  }
+
+  TempFolder folder_;
+  FakeNetwork network_;
+  RecordingSound sound_;
+  Label lbltype_, lblpage_, lblAllowServer_, lblAllow1_;
+  MenuItem mnuTrayAllow_;
+  CheckBox chkBannerSound_;
+  TextBox txtBannerWav_;
+  std::vector<std::string> log_, records_;
+  int blocked_ = 0, afterBlock_ = 0;
+  Responder responder_;
+};
+
+struct KindCase {
+  const char* target;
+  const char* caption;
+  bool image;
+  const char* text;
+};
+
+class ReplyKinds : public ResponderTest, public testing::WithParamInterface<KindCase> {};
+
+TEST_P(ReplyKinds, PathDecidesThePlaceholder) {
+  const KindCase& c = GetParam();
+  std::string reply = Ask(Get(c.target));
+  EXPECT_EQ(reply, c.image ? kJpeg : std::string(c.text));
+  EXPECT_EQ(lbltype_.Caption(), c.caption);
+  EXPECT_EQ(blocked_, 1);
+  EXPECT_EQ(afterBlock_, 1);
+  EXPECT_EQ(records_.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReplyKinds,
+    testing::Values(KindCase{"/", "HTML Ad", false, "Quorlen Blocked HTML Ad"},
+                    KindCase{"/ads/", "Generic Graphical Ad ", true, ""},
+                    KindCase{"/cgi/ad.jsp?x=1", "Javascript .js", false, "<!-- Java Ad -->"},
+                    KindCase{"/show_ads_js.php", "Javascript js.", false, "<!-- Java Ad -->"},
+                    KindCase{"/BANNER.GIF", "GIF Graphical Ad ", true, ""},
+                    KindCase{"/a/b.jpg", "JPG Graphical Ad ", true, ""},
+                    KindCase{"/x.html.gif", "GIF Graphical Ad ", true, ""},
+                    KindCase{"/page.htm", "HTM Ad", false, "Quorlen Blocked HTM Ad"},
+                    KindCase{"/page.html?a=1", "HTML Ad", false, "Quorlen Blocked HTML Ad"}));
+
+TEST_F(ResponderTest, OnlyCapitalGetIsAnswered) {
+  for (const char* request : {"HEAD / HTTP/1.1\r\n\r\n", "POST / HTTP/1.1\r\n\r\n",
+                              "get / HTTP/1.1\r\n\r\n", "GE"}) {
+    EXPECT_EQ(Ask(request), "UNKNOWN");
+  }
+  EXPECT_EQ(blocked_, 0);
+  EXPECT_TRUE(records_.empty());
+  EXPECT_EQ(log_.back(), "Responded to http request with text 'UNKNOWN'");
+}
+
+TEST_F(ResponderTest, RequestInTwoPiecesIsAnsweredTwice) {
+  int client = network_.Connect(8080);
+  network_.Send(client, "GET /x.js HTTP/1.1\r\nHost: a");
+  network_.Send(client, ".example\r\n\r\n");
+  network_.CompleteSends();
+  EXPECT_EQ(network_.Received(client), "<!-- Java Ad -->UNKNOWN");
+  EXPECT_EQ(blocked_, 1);
+  EXPECT_EQ(log_[log_.size() - 2], "# Web Server request: .example\r\n\r\n");
+}
+
+TEST_F(ResponderTest, RecordLabelsAndAllowCaptions) {
+  chkBannerSound_.SetTicked(true);
+  txtBannerWav_.SetText("/sounds/ad.wav");
+  Ask("GET /a/b;c&d HTTP/1.0\r\nHost: h\r\nReferer: p\r\nUser-Agent: U\r\n\r\n");
+  ASSERT_EQ(records_.size(), 1u);
+  EXPECT_EQ(records_[0], "09:05:07 'h'  from ' p' by ' U'");
+  EXPECT_EQ(lblpage_.Caption(), "Blocking h\r\na/ b; c& d");
+  EXPECT_EQ(responder_.sLastBlockedServer(), "h");
+  EXPECT_EQ(mnuTrayAllow_.Caption(),
+            "&Click here to allow content from h (the last blocked ad server)...");
+  EXPECT_EQ(lblAllowServer_.Caption(), "Un-Block 'h'");
+  EXPECT_EQ(lblAllow1_.Caption(), "Last blocked ad content from server: 'h'");
+  EXPECT_EQ(sound_.played, (std::vector<std::string>{"/sounds/ad.wav"}));
+}
+
+TEST_F(ResponderTest, SlotNineRecyclesThePool) {
+  std::vector<int> clients;
+  for (int i = 0; i < 9; ++i) clients.push_back(network_.Connect(8080));
+  for (int i = 0; i < 9; ++i) EXPECT_NE(responder_.SlotState(i), socket_state::kClosed);
+  int ninth = network_.Connect(8080);
+  for (int i = 0; i < Responder::kSlots; ++i) EXPECT_EQ(responder_.SlotState(i), socket_state::kClosed);
+  EXPECT_TRUE(network_.ClosedByServer(ninth));
+  network_.Send(ninth, Get("/a.gif"));
+  EXPECT_EQ(network_.Received(ninth), "");
+  EXPECT_EQ(blocked_, 0);
+  EXPECT_EQ(Ask(Get("/a.js")), "<!-- Java Ad -->");  // every slot is free again
+}
+
+// Slot 9 always recycles, so the pool never holds eleven connections: browsers that close
+// first keep their slots busy only until the next recycle.
+TEST_F(ResponderTest, ClosedByTheBrowserStaysBusyUntilTheRecycle) {
+  for (int i = 0; i < 9; ++i) network_.CloseFromBrowser(network_.Connect(8080));
+  EXPECT_EQ(responder_.SlotState(0), socket_state::kClosing);
+  EXPECT_TRUE(network_.ClosedByServer(network_.Connect(8080)));
+  EXPECT_EQ(responder_.SlotState(0), socket_state::kClosed);
+}
+
+TEST_F(ResponderTest, StoppedListenerTakesNothingButOpenConnectionsAreAnswered) {
+  int open = network_.Connect(8080);
+  responder_.StopWebServer();
+  EXPECT_EQ(network_.Connect(8080), -1);
+  EXPECT_EQ(lbltype_.Caption(), "Stopped blocking...");
+  EXPECT_EQ(log_.back(), "Stopped Web Server.");
+  network_.Send(open, Get("/x.htm"));
+  network_.CompleteSends();
+  EXPECT_EQ(network_.Received(open), "Quorlen Blocked HTM Ad");
+  EXPECT_EQ(blocked_, 1);
+}
+
+TEST_F(ResponderTest, StartTextsAndRestart) {
+  EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+  EXPECT_EQ(log_.front(), "Started 10 web servers.");
+  responder_.StartWebServers();  // existing slots stay, the listener reopens
+  EXPECT_EQ(network_.Listeners(), 1);
+  EXPECT_TRUE(responder_.SlotExists(10));
+}
+
+TEST_F(ResponderTest, PlaceholderFileProblems) {
+  std::filesystem::remove(folder_.File("1by1.jpg"));
+  EXPECT_EQ(Ask(Get("/b.gif")), "");
+  EXPECT_TRUE(folder_.Exists("1by1.jpg"));  // left behind empty
+  EXPECT_EQ(responder_.ReadBlockFile(folder_.File("gone/1by1.jpg")), "Blocked by Quorlen");
+}
+
+struct FieldCase {
+  const char* request;
+  const char* host;
+  const char* agent;
+  const char* referer;
+  const char* path;
+};
+
+class Fields : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(Fields, CutByPosition) {
+  ParsedRequest r = ParseRequest(GetParam().request);
+  EXPECT_EQ(r.host, GetParam().host);
+  EXPECT_EQ(r.agent, GetParam().agent);
+  EXPECT_EQ(r.referer, GetParam().referer);
+  EXPECT_EQ(r.path, GetParam().path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Fields,
+    testing::Values(
+        // A missing label cuts from near the top: a piece of the request line.
+        FieldCase{"GET /ads/banner.gif HTTP/1.1\r\nhOsT: Ads.Example\r\nUSER-AGENT: Moz\r\n",
+                  "Ads.Example", " Moz", "s/banner.gif HTTP/1.1", "ads/banner.gif"},
+        FieldCase{"GET / HTTP/1.0\r\n\r\n", " HTTP/1.0", " HTTP/1.0", "TTP/1.0", "index.html"},
+        FieldCase{"GET /a HTTP/1.1 with no line end", "", "", "", "a"},
+        FieldCase{"GET /x", "", "", "", "index.html"},
+        FieldCase{"GET", "", "", "", "index.html"},
+        // The host's cut assumes a blank after the colon and finds no line end after it.
+        FieldCase{"GET  /spaced/  HTTP/1.1\r\nHost:h\r\n", "", "/spaced/  HTTP/1.1",
+                  "paced/  HTTP/1.1", "/spaced"}));
+
+}  // namespace
+}  // namespace quorlen

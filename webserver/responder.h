@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/controls.h"
+#include "platform/sockets.h"
+#include "platform/sound.h"
+
+namespace quorlen {
+
+// The controls of the settings window and the tray menu the web server writes.
+struct ResponderControls {
+  Label& lbltype;
+  Label& lblpage;
+  Label& lblAllowServer;
+  Label& lblAllow1;
+  MenuItem& mnuTrayAllow;
+  CheckBox& chkBannerSound;
+  TextBox& txtBannerWav;
+};
+
+// What the web server tells the rest of the program about each blocked request.
+struct ResponderHooks {
+  std::function<void(const std::string&)> debugLog;
+  std::function<std::string()> timeStamp;
+  std::function<void(const std::string&)> putRecord;  // into the recent ad-server buffer
+  std::function<void()> addBlockedAd;
+  std::function<void()> afterBlock;  // the update check that keys on the day's count
+};
+
+// The local web server the hosts file sends every blocked ad server to. It answers each
+// request with a harmless placeholder and no headers at all, closing the connection once
+// the bytes are out, so the browser takes the whole stream as the body. The listener
+// `Pimp` feeds 11 connection slots `Hoe`; all of it runs on the user-interface thread.
+class Responder {
+ public:
+  static constexpr int kSlots = 11;
+  static constexpr int kRecycleSlot = 9;
+
+  Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls,
+            ResponderHooks hooks, std::string programFolder, int port = 80);
+
+  void StartWebServers();
+  void StartWebServer();
+  void StopWebServer();
+  // The file's bytes; "Blocked by Quorlen" when its folder does not exist. A missing file
+  // is created empty.
+  std::string ReadBlockFile(const std::string& path);
+
+  const std::string& sLastBlockedServer() const { return sLastBlockedServer_; }
+  bool SlotExists(int index) const { return Hoe_[static_cast<size_t>(index)] != nullptr; }
+  int SlotState(int index) const;
+
+ private:
+  void Pimp_ConnectionRequest(std::int32_t requestId);
+  void Hoe_DataArrival(int index);
+  void Hoe_SendComplete(int index);
+  void CreateSlot(int index);
+
+  SocketFactory& sockets_;
+  Sound& sound_;
+  ResponderControls controls_;
+  ResponderHooks hooks_;
+  std::string programFolder_;
+  int port_;
+  std::unique_ptr<ListenSocket> Pimp_;
+  std::array<std::unique_ptr<ConnectionSocket>, kSlots> Hoe_;
+  std::string sLastBlockedServer_;
+};
+
+}  // namespace quorlen
