@@ -11,20 +11,34 @@
 #include <csignal>
 #include <cstdio>
 
+#include "forms/ad_server_blocker.h"
 #include "forms/frm_main.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
+#include "platform/qt/qt_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
+#include "webserver/responder.h"
 
 namespace {
 
 int signalPipe[2] = {-1, -1};
+
+// The hosts-file blocking switches the local web server through this.
+class ResponderSwitch : public quorlen::WebServer {
+ public:
+  explicit ResponderSwitch(quorlen::Responder& responder) : responder_(responder) {}
+  void StartWebServers() override { responder_.StartWebServers(); }
+  void StopWebServer() override { responder_.StopWebServer(); }
+
+ private:
+  quorlen::Responder& responder_;
+};
 
 void OnSignal(int number) {
   char byte = static_cast<char>(number);
@@ -70,6 +84,22 @@ int main(int argc, char** argv) {
 
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell});
   main.onQuit = Quit;
+
+  quorlen::QtSocketFactory sockets;
+  auto& c = main.Controls();
+  quorlen::Responder responder(
+      sockets, sound,
+      {c.lbltype, c.lblpage, c.lblAllowServer, c.lblAllow1, c.mnuTrayAllow, c.chkBannerSound,
+       c.txtBannerWav},
+      {[&main](const std::string& m) { main.DebugLog(m); }, [&main] { return main.TimeStamp(); },
+       [&main](const std::string& record) {
+         if (main.cbAdServers) main.cbAdServers->PutItem(record);
+       },
+       [&main] { main.AddBlockedAd(false); }, [] {}},
+      main.Paths().sAppPath);
+  ResponderSwitch responderSwitch(responder);
+  quorlen::AdServerBlocker adServers(main, responderSwitch);
+  main.SetAdServerBlocking(&adServers);
   main.screenSize = [] {
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     return std::pair<int, int>{screen.width(), screen.height()};

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libx11-dev
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
+  chromium
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -17,12 +17,12 @@ constexpr int kExtraSlots = Responder::kSlots - 1;
 }  // namespace
 
 Responder::Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls,
-                     ResponderHooks hooks, std::string programFolder, int port)
+                     ResponderHooks hooks, const std::string& programFolder, int port)
     : sockets_(sockets),
       sound_(sound),
       controls_(controls),
       hooks_(std::move(hooks)),
-      programFolder_(std::move(programFolder)),
+      programFolder_(programFolder),
       port_(port) {
   Pimp_ = sockets_.CreateListener();
   Pimp_->onConnectionRequest = [this](std::int32_t id) { Pimp_ConnectionRequest(id); };

@@ -41,7 +41,7 @@ class Responder {
   static constexpr int kRecycleSlot = 9;
 
   Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls,
-            ResponderHooks hooks, std::string programFolder, int port = 80);
+            ResponderHooks hooks, const std::string& programFolder, int port = 80);
 
   void StartWebServers();
   void StartWebServer();
@@ -64,7 +64,7 @@ class Responder {
   Sound& sound_;
   ResponderControls controls_;
   ResponderHooks hooks_;
-  std::string programFolder_;
+  const std::string& programFolder_;  // known once the program has loaded
   int port_;
   std::unique_ptr<ListenSocket> Pimp_;
   std::array<std::unique_ptr<ConnectionSocket>, kSlots> Hoe_;

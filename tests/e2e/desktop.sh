@@ -39,3 +39,16 @@ end_program() {
   echo "the program did not end on SIGTERM" >&2
   return 1
 }
+
+# Clicks the program's icon in the tray with the given mouse button.
+click_tray_icon() {
+  local button=$1 icon
+  # The icon is the program's small window embedded in the tray's panel.
+  icon=$(xwininfo -root -tree | grep -E '"Quorlen": \("quorlen"' | grep -v ' 1x1+' |
+    awk '{print $1}' | head -1)
+  [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
+  # The icon only takes a click once the pointer has entered it.
+  xdotool mousemove --window "$icon" 11 11
+  sleep 0.3
+  xdotool mousedown "$button"; sleep 0.1; xdotool mouseup "$button"
+}

@@ -21,8 +21,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$program/quorlen" 2>"$2/stderr-1.txt" &
   pid=$!
   wait_for_window "^Quorlen \(on " >/dev/null || { echo "no settings window"; exit 1; }
-  # The restart notice of the first start opens 2.5 s after start and waits for OK.
-  wait_for_window "^Quorlen$" 10 >/dev/null || { echo "no first-start notice"; exit 1; }
+  # 2.5 s after start the first start asks about banner ads when the default browser is
+  # one the program follows, then shows its restart notice; either waits for the user.
+  wait_for_window "^(Quorlen|Block banner ads\?)$" 10 >/dev/null || { echo "no first-start box"; exit 1; }
   import -window root "$2/first-start.png" 2>/dev/null || true
   end_program $pid
 
@@ -37,7 +38,13 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   "$program/quorlen" 2>"$2/stderr-2.txt" &
   pid=$!
-  notice=$(wait_for_window "^Quorlen$" 10) || { echo "no first-start notice again"; exit 1; }
+  box=$(wait_for_window "^(Quorlen|Block banner ads\?)$" 10) || { echo "no first-start box again"; exit 1; }
+  if [ "$(xdotool getwindowname "$box")" = "Block banner ads?" ]; then
+    xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
+      xdotool key --window "$box" Return
+    sleep 0.5
+  fi
+  notice=$(wait_for_window "^Quorlen$" 10) || { echo "no first-start notice"; exit 1; }
   xdotool windowactivate --sync "$notice" key --clearmodifiers Return 2>/dev/null ||
     xdotool key --window "$notice" Return
   for _ in $(seq 1 50); do [ -f /var/lib/quorlen/first-start ] && break; sleep 0.1; done

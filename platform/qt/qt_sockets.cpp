@@ -1,0 +1,134 @@
+#include "platform/qt/qt_sockets.h"
+
+#include <QObject>
+
+namespace quorlen {
+
+namespace {
+
+class QtListenSocket : public ListenSocket {
+ public:
+  explicit QtListenSocket(std::shared_ptr<QtSocketFactory::Pending> pending)
+      : pending_(std::move(pending)) {
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] { Announce(); });
+  }
+  void Close() override { server_.close(); }
+  void SetLocalPort(int port) override { port_ = port; }
+  bool Listen() override {
+    return server_.listen(QHostAddress::Any, static_cast<quint16>(port_));
+  }
+  int State() const override {
+    return server_.isListening() ? socket_state::kListening : socket_state::kClosed;
+  }
+
+ private:
+  void Announce() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+      const std::int32_t id = pending_->next++;
+      if (pending_->next <= 0) pending_->next = 1;
+      pending_->sockets.insert(id, socket);
+      socket->setParent(nullptr);
+      if (onConnectionRequest) onConnectionRequest(id);
+      // Not taken by any slot: the connection is refused.
+      if (QPointer<QTcpSocket> left = pending_->sockets.take(id)) {
+        left->abort();
+        left->deleteLater();
+      }
+    }
+  }
+
+  std::shared_ptr<QtSocketFactory::Pending> pending_;
+  QTcpServer server_;
+  int port_ = 0;
+};
+
+class QtConnectionSocket : public ConnectionSocket {
+ public:
+  explicit QtConnectionSocket(std::shared_ptr<QtSocketFactory::Pending> pending)
+      : pending_(std::move(pending)) {}
+  ~QtConnectionSocket() override { Close(); }
+
+  int State() const override {
+    if (!socket_) return socket_state::kClosed;
+    switch (socket_->state()) {
+      case QAbstractSocket::ConnectedState:
+        return socket_state::kConnected;
+      case QAbstractSocket::ClosingState:
+      case QAbstractSocket::UnconnectedState:
+        // The browser has gone; the slot is busy until the program closes it.
+        return socket_->error() == QAbstractSocket::RemoteHostClosedError ||
+                       socket_->error() == QAbstractSocket::UnknownSocketError
+                   ? socket_state::kClosing
+                   : socket_state::kError;
+      default:
+        return socket_state::kConnected;
+    }
+  }
+
+  void Close() override {
+    if (!socket_) return;
+    QTcpSocket* socket = socket_;
+    socket_ = nullptr;
+    QObject::disconnect(socket, nullptr, nullptr, nullptr);
+    socket->close();
+    socket->deleteLater();
+  }
+
+  bool Accept(std::int32_t requestId) override {
+    QPointer<QTcpSocket> socket = pending_->sockets.take(requestId);
+    if (!socket) return false;
+    Close();
+    socket_ = socket;
+    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] {
+      if (socket_ && onDataArrival) onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
+    });
+    QObject::connect(socket_, &QTcpSocket::bytesWritten, socket_, [this](qint64) {
+      if (socket_ && socket_->bytesToWrite() == 0 && onSendComplete) onSendComplete();
+    });
+    // Data that came with the connection is announced once the slot owns it.
+    if (socket_->bytesAvailable() > 0) {
+      QMetaObject::invokeMethod(socket_, [this] {
+        if (socket_ && socket_->bytesAvailable() > 0 && onDataArrival)
+          onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
+      }, Qt::QueuedConnection);
+    }
+    return true;
+  }
+
+  std::string GetData() override {
+    if (!socket_) return {};
+    QByteArray bytes = socket_->readAll();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+  }
+
+  void SendData(const std::string& bytes) override {
+    if (!socket_) return;
+    if (bytes.empty()) {
+      // Nothing to send still completes, so the slot is closed and freed.
+      QMetaObject::invokeMethod(socket_, [this] {
+        if (socket_ && onSendComplete) onSendComplete();
+      }, Qt::QueuedConnection);
+      return;
+    }
+    socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  }
+
+ private:
+  std::shared_ptr<QtSocketFactory::Pending> pending_;
+  QTcpSocket* socket_ = nullptr;
+};
+
+}  // namespace
+
+QtSocketFactory::QtSocketFactory() : pending_(std::make_shared<Pending>()) {}
+QtSocketFactory::~QtSocketFactory() = default;
+
+std::unique_ptr<ListenSocket> QtSocketFactory::CreateListener() {
+  return std::make_unique<QtListenSocket>(pending_);
+}
+
+std::unique_ptr<ConnectionSocket> QtSocketFactory::CreateConnection() {
+  return std::make_unique<QtConnectionSocket>(pending_);
+}
+
+}  // namespace quorlen
