@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include "platform/fake/recording_sound.h"
+#include "platform/qt/qt_sockets.h"
+#include "tests/support/temp_folder.h"
+#include "webserver/responder.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::TempFolder;
+
+const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01", 13) + "\xFF\xD9";
+
+int FreePort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
+}
+
+// Runs the event loop until `done` holds or five seconds pass.
+bool RunUntil(const std::function<bool()>& done) {
+  QEventLoop loop;
+  QTimer poll, limit;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (done()) loop.quit();
+  });
+  QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+  poll.start(5);
+  limit.start(5000);
+  loop.exec();
+  return done();
+}
+
+class Loopback : public testing::Test {
+ protected:
+  Loopback()
+      : port_(FreePort()),
+        responder_(sockets_, sound_,
+                   {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_,
+                    chkBannerSound_, txtBannerWav_},
+                   {nullptr, [] { return std::string("12:00:00"); },
+                    [this](const std::string& r) { records_.push_back(r); },
+                    [this] { ++blocked_; }, nullptr},
+                   folderPath_, port_) {
+    folder_.Write("1by1.jpg", kJpeg);
+    responder_.StartWebServers();
+  }
+
+  // A raw client: sends the bytes, reads until the server closes.
+  std::string RawRequest(const std::string& bytes) {
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+    std::string received;
+    bool closed = false;
+    QObject::connect(&client, &QTcpSocket::connected,
+                     [&] { client.write(bytes.data(), static_cast<qint64>(bytes.size())); });
+    QObject::connect(&client, &QTcpSocket::readyRead, [&] {
+      QByteArray got = client.readAll();
+      received.append(got.constData(), static_cast<size_t>(got.size()));
+    });
+    QObject::connect(&client, &QTcpSocket::disconnected, [&] { closed = true; });
+    EXPECT_TRUE(RunUntil([&] { return closed; })) << "the server did not close";
+    return received;
+  }
+
+  std::string Curl(const std::string& target) {
+    QProcess curl;
+    curl.start("curl", {"-s", "--http0.9", "--max-time", "5",
+                        QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)});
+    RunUntil([&] { return curl.state() == QProcess::NotRunning; });
+    QByteArray out = curl.readAllStandardOutput();
+    return std::string(out.constData(), static_cast<size_t>(out.size()));
+  }
+
+  TempFolder folder_;
+  const std::string folderPath_ = folder_.Path();
+  int port_;
+  QtSocketFactory sockets_;
+  RecordingSound sound_;
+  Label lbltype_, lblpage_, lblAllowServer_, lblAllow1_;
+  MenuItem mnuTrayAllow_;
+  CheckBox chkBannerSound_;
+  TextBox txtBannerWav_;
+  std::vector<std::string> records_;
+  int blocked_ = 0;
+  Responder responder_;
+};
+
+TEST_F(Loopback, RawClientGetsExactlyThePlaceholderBytes) {
+  const struct {
+    const char* target;
+    std::string body;
+  } cases[] = {{"/ads/banner.gif", kJpeg}, {"/x/pic.jpg", kJpeg}, {"/ads/", kJpeg},
+               {"/t.js", "<!-- Java Ad -->"}, {"/show_ads_js.php", "<!-- Java Ad -->"},
+               {"/", "Quorlen Blocked HTML Ad"}, {"/p.htm", "Quorlen Blocked HTM Ad"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(RawRequest(std::string("GET ") + c.target +
+                         " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
+              c.body)
+        << c.target;
+  }
+  EXPECT_EQ(blocked_, 7);
+  EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 'htm HTTP/1.1' by ' raw'");
+  EXPECT_EQ(RawRequest("HEAD / HTTP/1.1\r\n\r\n"), "UNKNOWN");
+  EXPECT_EQ(blocked_, 7);
+}
+
+TEST_F(Loopback, CurlTakesTheHeaderlessReplyAsTheBody) {
+  if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
+  EXPECT_EQ(Curl("/banner.gif"), kJpeg);
+  EXPECT_EQ(Curl("/a/b/c.js?x=1"), "<!-- Java Ad -->");
+  EXPECT_EQ(Curl("/index.html"), "Quorlen Blocked HTML Ad");
+  EXPECT_EQ(blocked_, 3);
+  EXPECT_EQ(lbltype_.Caption(), "HTML Ad");
+}
+
+TEST_F(Loopback, ManyConnectionsInARowAllGetAnswers) {
+  // Slots come free after each reply and slot 9's recycle never strands a client that
+  // waits on its own turn: each of these is answered or closed, none hangs.
+  int answered = 0;
+  for (int i = 0; i < 40; ++i) {
+    if (RawRequest("GET /n.gif HTTP/1.0\r\nHost: h\r\n\r\n") == kJpeg) ++answered;
+  }
+  EXPECT_EQ(answered, 40);
+}
+
+TEST_F(Loopback, StoppedServerRefusesConnections) {
+  responder_.StopWebServer();
+  QTcpSocket client;
+  client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+  EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError);
+}
+
+}  // namespace
+}  // namespace quorlen
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
