@@ -1,9 +1,12 @@
 #include "ui/settings_window_view.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QMenuBar>
+#include <QTabBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "platform/qt/text_codec.h"
@@ -54,6 +57,9 @@ class LinkLabel : public QLabel {
 QWidget* Page(std::initializer_list<QWidget*> parts) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
+  // Tight margins: the pages share the fixed height with the two rows of tabs.
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->setSpacing(4);
   for (QWidget* part : parts) layout->addWidget(part);
   layout->addStretch(1);
   return page;
@@ -75,20 +81,48 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
   tabs->addTab(BuildStatusPage(), SettingsWindow::kPageCaptions[5]);
   tabs->addTab(BuildAllowPage(), SettingsWindow::kPageCaptions[6]);
   tabs->addTab(BuildLoggingPage(), SettingsWindow::kPageCaptions[7]);
-  // Eight pages share the fixed width: compact tabs keep every caption in sight.
-  tabs->setStyleSheet("QTabBar::tab { padding: 3px 3px; font-size: 8pt; }");
-  tabs->setUsesScrollButtons(true);
   Bind(tabs, c_.A);
+  // Eight captions do not fit one row of the fixed width: the page tabs stand in two
+  // rows, as a multi-row tab control shows them, and the widget's own bar is hidden.
+  tabs->tabBar()->hide();
+  auto* strip = new QWidget(body);
+  auto* rows = new QGridLayout(strip);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  auto* group = new QButtonGroup(strip);
+  for (int page = 0; page < 8; ++page) {
+    auto* tab = new QToolButton;
+    tab->setText(QString::fromLatin1(SettingsWindow::kPageCaptions[page]).trimmed());
+    tab->setCheckable(true);
+    tab->setAutoRaise(false);
+    tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    group->addButton(tab, page);
+    rows->addWidget(tab, page / 4, page % 4);
+  }
+  strip->setStyleSheet(
+      "QToolButton { border: 1px solid #a0a0a0; border-bottom: none; padding: 2px 4px;"
+      " background: #dedede; margin-right: -1px; }"
+      "QToolButton:checked { background: palette(window); }");
+  auto showPage = [group, this] {
+    if (auto* tab = group->button(c_.A.CurrentPage())) tab->setChecked(true);
+  };
+  showPage();
+  c_.A.changed.Connect(showPage);
+  QObject::connect(group, &QButtonGroup::idClicked, this,
+                   [this](int page) { c_.A.SetCurrentPage(page); });
 
   const int width = SettingsWindow::kFixedWidth;
   const int height = SettingsWindow::kFixedHeight - menuBar()->sizeHint().height();
-  tabs->setGeometry(4, 4, width - 8, height - 62);
+  const int stripHeight = strip->sizeHint().height();
+  strip->setGeometry(4, 4, width - 8, stripHeight);
+  tabs->setGeometry(4, 4 + stripHeight, width - 8, height - 46 - stripHeight);
   auto* hint = Text(c_.Label4);
   hint->setParent(body);
-  hint->setGeometry(8, height - 56, width - 16, 30);
+  hint->setGeometry(8, height - 40, width - 16, 30);
   auto* progress = Make<QProgressBar>(c_.ProgressBar1);
   progress->setParent(body);
-  progress->setGeometry(8, height - 22, width - 16, 16);
+  // Over the hint: the bar only shows while the hosts file is being built.
+  progress->setGeometry(8, height - 34, width - 16, 16);
   // The debug area lies beyond the fixed size: it is there, but out of sight.
   QWidget* debug = BuildDebugArea();
   debug->setParent(body);

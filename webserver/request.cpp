@@ -37,9 +37,12 @@ struct Kind {
 
 // In this order: ".html" contains ".htm", and images win over pages.
 constexpr Kind kKinds[] = {
-    {".js", "Javascript .js", ReplyBody::kScript}, {"js.", "Javascript js.", ReplyBody::kScript},
-    {".jpg", "JPG Graphical Ad ", ReplyBody::kImage}, {".gif", "GIF Graphical Ad ", ReplyBody::kImage},
-    {".html", "HTML Ad", ReplyBody::kHtml},           {".htm", "HTM Ad", ReplyBody::kHtm},
+    {".js", "Javascript .js", ReplyBody::kScript},
+    {"js.", "Javascript js.", ReplyBody::kScript},
+    {".jpg", "JPG Graphical Ad ", ReplyBody::kImage},
+    {".gif", "GIF Graphical Ad ", ReplyBody::kImage},
+    {".html", "HTML Ad", ReplyBody::kHtml},
+    {".htm", "HTM Ad", ReplyBody::kHtm},
 };
 
 }  // namespace

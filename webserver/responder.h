@@ -40,8 +40,8 @@ class Responder {
   static constexpr int kSlots = 11;
   static constexpr int kRecycleSlot = 9;
 
-  Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls,
-            ResponderHooks hooks, const std::string& programFolder, int port = 80);
+  Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls, ResponderHooks hooks,
+            const std::string& programFolder, int port = 80);
 
   void StartWebServers();
   void StartWebServer();

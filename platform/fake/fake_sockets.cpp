@@ -20,7 +20,9 @@ class FakeListener : public ListenSocket {
     listening_ = port_ > 0;
     return listening_;
   }
-  int State() const override { return listening_ ? socket_state::kListening : socket_state::kClosed; }
+  int State() const override {
+    return listening_ ? socket_state::kListening : socket_state::kClosed;
+  }
   bool ListensOn(int port) const { return listening_ && port_ == port; }
 
  private:
@@ -123,7 +125,8 @@ void FakeNetwork::CompleteSends() {
   for (auto* connection : all) {
     if (std::find(connections_.begin(), connections_.end(), connection) == connections_.end())
       continue;
-    if (connection->TakeSendCompletion() && connection->onSendComplete) connection->onSendComplete();
+    if (connection->TakeSendCompletion() && connection->onSendComplete)
+      connection->onSendComplete();
   }
 }
 

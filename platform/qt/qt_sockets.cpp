@@ -1,6 +1,7 @@
 #include "platform/qt/qt_sockets.h"
 
 #include <QObject>
+#include <limits>
 
 namespace quorlen {
 
@@ -8,15 +9,13 @@ namespace {
 
 class QtListenSocket : public ListenSocket {
  public:
-  explicit QtListenSocket(std::shared_ptr<QtSocketFactory::Pending> pending)
-      : pending_(std::move(pending)) {
+  QtListenSocket(QHostAddress address, std::shared_ptr<QtSocketFactory::Pending> pending)
+      : address_(std::move(address)), pending_(std::move(pending)) {
     QObject::connect(&server_, &QTcpServer::newConnection, [this] { Announce(); });
   }
   void Close() override { server_.close(); }
   void SetLocalPort(int port) override { port_ = port; }
-  bool Listen() override {
-    return server_.listen(QHostAddress::Any, static_cast<quint16>(port_));
-  }
+  bool Listen() override { return server_.listen(address_, static_cast<quint16>(port_)); }
   int State() const override {
     return server_.isListening() ? socket_state::kListening : socket_state::kClosed;
   }
@@ -24,8 +23,8 @@ class QtListenSocket : public ListenSocket {
  private:
   void Announce() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-      const std::int32_t id = pending_->next++;
-      if (pending_->next <= 0) pending_->next = 1;
+      const std::int32_t id = pending_->next;
+      pending_->next = id == std::numeric_limits<std::int32_t>::max() ? 1 : id + 1;
       pending_->sockets.insert(id, socket);
       socket->setParent(nullptr);
       if (onConnectionRequest) onConnectionRequest(id);
@@ -37,6 +36,7 @@ class QtListenSocket : public ListenSocket {
     }
   }
 
+  QHostAddress address_;
   std::shared_ptr<QtSocketFactory::Pending> pending_;
   QTcpServer server_;
   int port_ = 0;
@@ -80,17 +80,21 @@ class QtConnectionSocket : public ConnectionSocket {
     Close();
     socket_ = socket;
     QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] {
-      if (socket_ && onDataArrival) onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
+      if (socket_ && onDataArrival)
+        onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
     });
     QObject::connect(socket_, &QTcpSocket::bytesWritten, socket_, [this](qint64) {
       if (socket_ && socket_->bytesToWrite() == 0 && onSendComplete) onSendComplete();
     });
     // Data that came with the connection is announced once the slot owns it.
     if (socket_->bytesAvailable() > 0) {
-      QMetaObject::invokeMethod(socket_, [this] {
-        if (socket_ && socket_->bytesAvailable() > 0 && onDataArrival)
-          onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
-      }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          socket_,
+          [this] {
+            if (socket_ && socket_->bytesAvailable() > 0 && onDataArrival)
+              onDataArrival(static_cast<std::int32_t>(socket_->bytesAvailable()));
+          },
+          Qt::QueuedConnection);
     }
     return true;
   }
@@ -105,9 +109,12 @@ class QtConnectionSocket : public ConnectionSocket {
     if (!socket_) return;
     if (bytes.empty()) {
       // Nothing to send still completes, so the slot is closed and freed.
-      QMetaObject::invokeMethod(socket_, [this] {
-        if (socket_ && onSendComplete) onSendComplete();
-      }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          socket_,
+          [this] {
+            if (socket_ && onSendComplete) onSendComplete();
+          },
+          Qt::QueuedConnection);
       return;
     }
     socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -120,11 +127,12 @@ class QtConnectionSocket : public ConnectionSocket {
 
 }  // namespace
 
-QtSocketFactory::QtSocketFactory() : pending_(std::make_shared<Pending>()) {}
+QtSocketFactory::QtSocketFactory(QHostAddress listenAddress)
+    : listenAddress_(std::move(listenAddress)), pending_(std::make_shared<Pending>()) {}
 QtSocketFactory::~QtSocketFactory() = default;
 
 std::unique_ptr<ListenSocket> QtSocketFactory::CreateListener() {
-  return std::make_unique<QtListenSocket>(pending_);
+  return std::make_unique<QtListenSocket>(listenAddress_, pending_);
 }
 
 std::unique_ptr<ConnectionSocket> QtSocketFactory::CreateConnection() {

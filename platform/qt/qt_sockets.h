@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -13,9 +14,11 @@ namespace quorlen {
 // The program's sockets on Qt's TCP classes, on the user-interface thread. A listener
 // hands each new connection a request number; connection sockets take it from the
 // shared pending list, and what no socket took is dropped after the announcement.
+// Listeners take every local address, as the program's web server must; tests pass the
+// loopback address so that nothing of theirs is reachable from outside.
 class QtSocketFactory : public SocketFactory {
  public:
-  QtSocketFactory();
+  explicit QtSocketFactory(QHostAddress listenAddress = QHostAddress(QHostAddress::Any));
   ~QtSocketFactory() override;
   std::unique_ptr<ListenSocket> CreateListener() override;
   std::unique_ptr<ConnectionSocket> CreateConnection() override;
@@ -26,6 +29,7 @@ class QtSocketFactory : public SocketFactory {
   };
 
  private:
+  QHostAddress listenAddress_;
   std::shared_ptr<Pending> pending_;
 };
 

@@ -4,6 +4,6 @@
 #   click-startup-box.sh <window id>
 set -euo pipefail
 window=$1
-xdotool mousemove --window "$window" 104 35 click 1   # the " Startup" page
+xdotool mousemove --window "$window" 159 34 click 1   # the " Startup" page
 sleep 0.3
-xdotool mousemove --window "$window" 34 91 click 1    # its first check box
+xdotool mousemove --window "$window" 31 112 click 1   # its first check box

@@ -7,6 +7,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <vector>
 
 #include "platform/fake/recording_sound.h"
 #include "platform/qt/qt_sockets.h"
@@ -45,11 +49,11 @@ class Loopback : public testing::Test {
   Loopback()
       : port_(FreePort()),
         responder_(sockets_, sound_,
-                   {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_,
-                    chkBannerSound_, txtBannerWav_},
+                   {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
+                    txtBannerWav_},
                    {nullptr, [] { return std::string("12:00:00"); },
-                    [this](const std::string& r) { records_.push_back(r); },
-                    [this] { ++blocked_; }, nullptr},
+                    [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
+                    nullptr},
                    folderPath_, port_) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
@@ -74,8 +78,9 @@ class Loopback : public testing::Test {
 
   std::string Curl(const std::string& target) {
     QProcess curl;
-    curl.start("curl", {"-s", "--http0.9", "--max-time", "5",
-                        QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)});
+    curl.start("curl",
+               {"-s", "--http0.9", "--max-time", "5",
+                QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)});
     RunUntil([&] { return curl.state() == QProcess::NotRunning; });
     QByteArray out = curl.readAllStandardOutput();
     return std::string(out.constData(), static_cast<size_t>(out.size()));
@@ -84,7 +89,7 @@ class Loopback : public testing::Test {
   TempFolder folder_;
   const std::string folderPath_ = folder_.Path();
   int port_;
-  QtSocketFactory sockets_;
+  QtSocketFactory sockets_{QHostAddress(QHostAddress::LocalHost)};
   RecordingSound sound_;
   Label lbltype_, lblpage_, lblAllowServer_, lblAllow1_;
   MenuItem mnuTrayAllow_;
@@ -95,32 +100,39 @@ class Loopback : public testing::Test {
   Responder responder_;
 };
 
+// One request of every kind of placeholder.
+struct KindCase {
+  const char* target;
+  std::string body;
+};
+const KindCase kEveryKind[] = {{"/t.js", "<!-- Java Ad -->"},
+                               {"/show_ads_js.php", "<!-- Java Ad -->"},
+                               {"/x/pic.jpg", kJpeg},
+                               {"/ads/BANNER.GIF", kJpeg},
+                               {"/", "Quorlen Blocked HTML Ad"},
+                               {"/p.htm", "Quorlen Blocked HTM Ad"},
+                               {"/ads/", kJpeg}};
+constexpr int kKinds = static_cast<int>(std::size(kEveryKind));
+
 TEST_F(Loopback, RawClientGetsExactlyThePlaceholderBytes) {
-  const struct {
-    const char* target;
-    std::string body;
-  } cases[] = {{"/ads/banner.gif", kJpeg}, {"/x/pic.jpg", kJpeg}, {"/ads/", kJpeg},
-               {"/t.js", "<!-- Java Ad -->"}, {"/show_ads_js.php", "<!-- Java Ad -->"},
-               {"/", "Quorlen Blocked HTML Ad"}, {"/p.htm", "Quorlen Blocked HTM Ad"}};
-  for (const auto& c : cases) {
+  for (const auto& c : kEveryKind) {
     EXPECT_EQ(RawRequest(std::string("GET ") + c.target +
                          " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
               c.body)
         << c.target;
   }
-  EXPECT_EQ(blocked_, 7);
-  EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 'htm HTTP/1.1' by ' raw'");
+  EXPECT_EQ(blocked_, kKinds);
+  EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 's/ HTTP/1.1' by ' raw'");
   EXPECT_EQ(RawRequest("HEAD / HTTP/1.1\r\n\r\n"), "UNKNOWN");
-  EXPECT_EQ(blocked_, 7);
+  EXPECT_EQ(blocked_, kKinds);
 }
 
 TEST_F(Loopback, CurlTakesTheHeaderlessReplyAsTheBody) {
   if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
-  EXPECT_EQ(Curl("/banner.gif"), kJpeg);
-  EXPECT_EQ(Curl("/a/b/c.js?x=1"), "<!-- Java Ad -->");
-  EXPECT_EQ(Curl("/index.html"), "Quorlen Blocked HTML Ad");
-  EXPECT_EQ(blocked_, 3);
-  EXPECT_EQ(lbltype_.Caption(), "HTML Ad");
+  for (const auto& c : kEveryKind) EXPECT_EQ(Curl(c.target), c.body) << c.target;
+  EXPECT_EQ(blocked_, kKinds);
+  EXPECT_EQ(lbltype_.Caption(), "Generic Graphical Ad ");
+  EXPECT_EQ(lblpage_.Caption(), "Blocking 127.0.0.1:" + std::to_string(port_) + "\r\nads");
 }
 
 TEST_F(Loopback, ManyConnectionsInARowAllGetAnswers) {
@@ -131,6 +143,41 @@ TEST_F(Loopback, ManyConnectionsInARowAllGetAnswers) {
     if (RawRequest("GET /n.gif HTTP/1.0\r\nHost: h\r\n\r\n") == kJpeg) ++answered;
   }
   EXPECT_EQ(answered, 40);
+}
+
+// Nine browsers that hold their connections open push the next one onto slot 9: every
+// connection is closed, the new one unanswered, and the pool serves again.
+TEST_F(Loopback, SlotNineClosesEveryHeldConnection) {
+  std::vector<std::unique_ptr<QTcpSocket>> held;
+  for (int i = 0; i < 9; ++i) {
+    held.push_back(std::make_unique<QTcpSocket>());
+    held.back()->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+    ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(i) != socket_state::kClosed; }));
+  }
+  EXPECT_EQ(RawRequest("GET /a.gif HTTP/1.0\r\nHost: h\r\n\r\n"), "");
+  EXPECT_TRUE(RunUntil([&] {
+    return std::all_of(held.begin(), held.end(), [](const auto& client) {
+      return client->state() == QAbstractSocket::UnconnectedState;
+    });
+  }));
+  for (const auto& client : held) EXPECT_EQ(client->bytesAvailable(), 0);
+  EXPECT_EQ(blocked_, 0);
+  EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), "<!-- Java Ad -->");
+}
+
+TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsSilent) {
+  responder_.StartWebServers();
+  EXPECT_EQ(RawRequest("GET /a.htm HTTP/1.0\r\n\r\n"), "Quorlen Blocked HTM Ad");
+
+  responder_.StopWebServer();
+  QTcpServer other;
+  ASSERT_TRUE(other.listen(QHostAddress::LocalHost, static_cast<quint16>(port_)));
+  responder_.StartWebServer();
+  EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+  QTcpSocket client;
+  client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+  EXPECT_TRUE(RunUntil([&] { return other.hasPendingConnections(); }));
+  EXPECT_EQ(blocked_, 1);
 }
 
 TEST_F(Loopback, StoppedServerRefusesConnections) {
