@@ -65,5 +65,17 @@ exec "$here/sandbox.sh" "$work" bash -c '
   [ "$before" = "$(sha256sum "$ini")" ] || { echo "the second copy touched quorlen.ini"; exit 1; }
   end_program $pid
   grep -qxF "bMinimized=True"$'"'"'\r'"'"' "$ini" || { echo "hidden window not saved"; exit 1; }
+
+  # A program folder the program cannot write to: it runs, ends cleanly, writes nothing.
+  cp -a "$program" "$2/readonly"
+  rm -f "$2/readonly/quorlen.ini"
+  mount --bind "$2/readonly" "$2/readonly" && mount -o remount,ro,bind "$2/readonly"
+  "$2/readonly/quorlen" 2>"$2/stderr-ro.txt" &
+  pid=$!
+  wait_for_window "^Quorlen \(on " >/dev/null || { echo "no window from a read-only folder"; exit 1; }
+  sleep 3
+  kill -0 $pid || { echo "the program died in a read-only folder"; exit 1; }
+  end_program $pid
+  [ ! -e "$2/readonly/quorlen.ini" ] || { echo "wrote into a read-only folder"; exit 1; }
   echo "e2e start-up and exit: ok"
 ' e2e "$here" "$work"
