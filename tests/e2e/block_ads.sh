@@ -4,20 +4,24 @@
 # listed servers to its web server, every request is answered with the placeholder and
 # counted; clearing "start with the computer" and ending the program puts the user's own
 # hosts file back byte for byte and keeps the count.
-#   block_ads.sh <staged program folder> <work folder>
+#   block_ads.sh <staged program folder> <work folder> [lf|crlf]
+# With crlf the user's hosts file is a Windows-made one: every line written keeps CR LF.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 if [ "$(id -u)" -ne 0 ]; then echo "needs root for port 80 in its namespace"; exit 77; fi
-staged=$(realpath "$1"); work=$2
+staged=$(realpath "$1"); work=$2; ends=${3:-lf}
 rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
 cp -a "$staged" "$work/program"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
-  program=$2/program; out=$2
+  program=$2/program; out=$2; ends=$3
+  # Whether the file has the line, whichever line end it uses.
+  has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
   start_desktop
   # An earlier start happened and left the users own hosts file as its backup.
   printf "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n# my own line\n10.1.2.3 nas.home\n" > /etc/hosts
+  if [ "$ends" = crlf ]; then sed -i "s/\$/\r/" /etc/hosts; fi
   cp /etc/hosts /etc/hostsqlb; cp /etc/hosts "$out/hosts-before"
   chmod 0644 /etc/hosts
   mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
@@ -25,10 +29,15 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   first=$(awk "NR==1" "$1/../../data/adservers-default.txt")
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || { echo "hosts file not built"; exit 1; }
+  for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $first" && break; sleep 0.1; done
+  has_line /etc/hosts "127.0.0.1 $first" || { echo "hosts file not built"; exit 1; }
   [ "$(stat -c %a /etc/hosts)" = 644 ] || { echo "hosts file lost its mode"; exit 1; }
-  if grep -q $'"'"'\r'"'"' /etc/hosts; then echo "carriage return in an LF hosts file"; exit 1; fi
+  if [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts; then
+    echo "carriage return in an LF hosts file"; exit 1
+  fi
+  if [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts; then
+    echo "a line without CR LF in a CR LF hosts file"; exit 1
+  fi
 
   # The system resolver finds every listed name in the file as written.
   names=$(awk "NR % 997 == 1" "$1/../../data/adservers-default.txt")
@@ -72,8 +81,8 @@ PAGE
   end_program $pid
 
   cmp /etc/hosts "$out/hosts-before" || { echo "the users own hosts file is not back"; diff "$out/hosts-before" /etc/hosts | head; exit 1; }
-  grep -qxF "127.0.0.1 $first" /etc/hostsqlf || { echo "blocking version not kept"; exit 1; }
+  has_line /etc/hostsqlf "127.0.0.1 $first" || { echo "blocking version not kept"; exit 1; }
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
   [ "$total" -ge "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
   echo "e2e ad-server blocking: ok ($total requests counted)"
-' e2e "$here" "$work"
+' e2e "$here" "$work" "$ends"
