@@ -120,6 +120,11 @@ int main(int argc, char** argv) {
                    [&main](QSessionManager&) { main.Unload(quorlen::unload_mode::kSessionEnd); });
 
   if (!main.Form_Load()) return 0;  // another copy runs: end silently
+  if (!tray.Available()) {
+    // The debug log is off at start, so the user hears of it here as well.
+    std::fprintf(stderr, "Quorlen: this desktop has no system tray; the settings window "
+                         "is minimised to the task bar instead of hidden.\n");
+  }
   if (main.Unloaded()) return 0;
   return app.exec();
 }

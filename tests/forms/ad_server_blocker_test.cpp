@@ -151,6 +151,20 @@ TEST_F(HostsBlocking, ExclusionsKeepTheirSlots) {
   EXPECT_EQ(blocker->aExclusions(), (std::vector<std::string>{""}));
 }
 
+// A count beyond 16 bits fails its conversion: the count stays what it was, so a list
+// that claims 40000 entries adds nothing on a first build.
+TEST_F(HostsBlocking, CountBeyondSixteenBitsKeepsTheOldCount) {
+  std::string list = ListFile({"a.example", "b.example"});
+  list.replace(list.find("N=2"), 3, "N=40000");
+  dir.Write("program/quorlenhosts.ini", list);
+  frmMain& main = Run("own\n");
+  main.Options().nDefaultCount = 1;
+  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  EXPECT_EQ(main.Options().nDefaultCount, 1);
+  EXPECT_EQ(Hosts(), "127.0.0.1 a.example\nown\n\n");
+  EXPECT_EQ(main.Options().nTotHosts, 40000);
+}
+
 TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   std::ifstream in(std::string(QUORLEN_TEST_DATA) + "/../../data/adservers-default.txt");
   std::vector<std::string> names;
