@@ -8,10 +8,9 @@
 # With crlf the user's hosts file is a Windows-made one: every line written keeps CR LF.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-if [ "$(id -u)" -ne 0 ]; then echo "needs root for port 80 in its namespace"; exit 77; fi
-staged=$(realpath "$1"); work=$2; ends=${3:-lf}
-rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
-cp -a "$staged" "$work/program"
+ends=${3:-lf}
+source "$here/work.sh"
+prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"

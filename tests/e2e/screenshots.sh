@@ -5,10 +5,8 @@
 #   screenshots.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-if [ "$(id -u)" -ne 0 ]; then echo "needs root for port 80 in its namespace"; exit 77; fi
-staged=$(realpath "$1"); work=$2
-rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
-cp -a "$staged" "$work/program"
+source "$here/work.sh"
+prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"

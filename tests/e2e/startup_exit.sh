@@ -5,12 +5,8 @@
 #   startup_exit.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-if [ "$(id -u)" -ne 0 ] && ! unshare --user --map-root-user true 2>/dev/null; then
-  echo "needs root or user namespaces"; exit 77
-fi
-staged=$(realpath "$1"); work=$2
-rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
-cp -a "$staged" "$work/program"
+source "$here/work.sh"
+prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
