@@ -4,7 +4,10 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -34,7 +37,36 @@ Widget* Make(Model& model) {
 
 QLabel* Text(Label& model) { return Make<QLabel>(model); }
 QPushButton* Push(Button& model) { return Make<QPushButton>(model); }
-QCheckBox* Tick(CheckBox& model) { return Make<QCheckBox>(model); }
+// A check box whose caption wraps, as the design's multi-line check boxes do: clicking
+// the caption ticks the box like clicking the box itself.
+class Tick : public QWidget {
+ public:
+  explicit Tick(CheckBox& model) : model_(model) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* box = Make<QCheckBox>(model);
+    caption_ = new QLabel;
+    caption_->setWordWrap(true);
+    row->addWidget(box, 0, Qt::AlignTop);
+    row->addWidget(caption_, 1);
+    auto show = [this, box] {
+      box->setText({});
+      caption_->setText(FromSingleByte(model_.Caption()));
+      caption_->setEnabled(model_.Enabled());
+    };
+    show();
+    model.changed.Connect(show);
+  }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (model_.Enabled() && caption_->geometry().contains(event->pos())) model_.Click();
+  }
+
+ private:
+  CheckBox& model_;
+  QLabel* caption_ = nullptr;
+};
 
 // A label that acts as a link: a click runs the model's click handler.
 class LinkLabel : public QLabel {
@@ -160,8 +192,8 @@ void SettingsWindowView::BuildMenus() {
 QWidget* SettingsWindowView::BuildAdBlockingPage() {
   auto* types = Frame(c_.Frame7);
   auto* grid = new QGridLayout(types);
-  grid->addWidget(Tick(c_.chkAdServers), 0, 0, 1, 2);
-  grid->addWidget(Tick(c_.chkIEPops), 1, 0, 1, 2);
+  grid->addWidget(new Tick(c_.chkAdServers), 0, 0, 1, 2);
+  grid->addWidget(new Tick(c_.chkIEPops), 1, 0, 1, 2);
   grid->addWidget(Push(c_.cmdAddSites), 2, 0);
   grid->addWidget(Text(c_.Label14), 2, 1);
   grid->addWidget(Push(c_.cmdPopupTitles), 3, 0);
@@ -173,8 +205,8 @@ QWidget* SettingsWindowView::BuildAdBlockingPage() {
 QWidget* SettingsWindowView::BuildStartupPage() {
   auto* options = Frame(c_.Frame8);
   auto* grid = new QGridLayout(options);
-  grid->addWidget(Tick(c_.chkStartup), 0, 0, 1, 2);
-  grid->addWidget(Tick(c_.chkAuto), 1, 0, 1, 2);
+  grid->addWidget(new Tick(c_.chkStartup), 0, 0, 1, 2);
+  grid->addWidget(new Tick(c_.chkAuto), 1, 0, 1, 2);
   grid->addWidget(Push(c_.cmdData2), 2, 0);
   grid->addWidget(Text(c_.Label10), 2, 1);
   grid->setColumnStretch(1, 1);
@@ -199,7 +231,7 @@ QWidget* SettingsWindowView::BuildSoundsPage() {
                        Button& test) {
     auto* box = Frame(frame);
     auto* grid = new QGridLayout(box);
-    grid->addWidget(Tick(enable), 0, 0, 1, 3);
+    grid->addWidget(new Tick(enable), 0, 0, 1, 3);
     grid->addWidget(Make<QLineEdit>(path), 1, 0);
     grid->addWidget(Push(browse), 1, 1);
     grid->addWidget(Push(test), 1, 2);
@@ -301,7 +333,7 @@ QWidget* SettingsWindowView::BuildDebugArea() {
   auto* grid = new QGridLayout(area);
   grid->addWidget(Make<QPlainTextEdit>(c_.txtStatus), 0, 0, 1, 5);
   grid->addWidget(Push(c_.cmdClear), 1, 0);
-  grid->addWidget(Tick(c_.chkDebug), 1, 1);
+  grid->addWidget(new Tick(c_.chkDebug), 1, 1);
   grid->addWidget(Push(c_.cmdOn), 1, 2);
   grid->addWidget(Push(c_.cmdOff), 1, 3);
   grid->addWidget(Push(c_.cmdTestDomains), 1, 4);
