@@ -3,13 +3,14 @@
 #   start_desktop   sets DISPLAY
 #   wait_for_window <name> [seconds]   prints the window id once mapped
 start_desktop() {
-  local display
-  for display in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-  done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself, so test runs side by side never race for one.
+  local display_file
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   desktop_pids=$!
-  export DISPLAY=":$display"
+  for _ in $(seq 1 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
+  rm -f "$display_file"
   for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   openbox >/dev/null 2>&1 &
   desktop_pids="$desktop_pids $!"
