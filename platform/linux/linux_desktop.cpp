@@ -1,0 +1,157 @@
+#include "platform/linux/linux_desktop.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace quorlen {
+
+namespace {
+
+std::string_view Strip(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// gsettings prints strings in single quotes.
+std::string_view Unquote(std::string_view text) {
+  text = Strip(text);
+  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+    text = text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+std::string RunCommand(const std::string& command) {
+  FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return {};
+  std::string output;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+  ::pclose(pipe);
+  return output;
+}
+
+std::string Variable(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  return value ? value : "";
+}
+
+bool OnPath(const std::string& program) {
+  std::string path = Variable("PATH");
+  std::stringstream folders(path);
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+namespace desktop_proxy {
+
+std::string FromGnome(std::string_view mode, std::string_view host, std::string_view port) {
+  if (Unquote(mode) != "manual") return {};
+  std::string_view name = Unquote(host);
+  if (name.empty()) return {};
+  std::string_view number = Strip(port);
+  if (number.empty() || number == "0") return std::string(name);
+  return std::string(name) + ":" + std::string(number);
+}
+
+std::string FromUrl(std::string_view url) {
+  url = Strip(url);
+  if (auto scheme = url.find("://"); scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
+  if (auto path = url.find('/'); path != std::string_view::npos) url = url.substr(0, path);
+  return std::string(url);
+}
+
+std::string FromKioslaverc(std::string_view text) {
+  bool inProxySection = false;
+  std::string type;
+  std::string http;
+  std::istringstream lines{std::string(text)};
+  for (std::string raw; std::getline(lines, raw);) {
+    std::string_view line = Strip(raw);
+    if (!line.empty() && line.front() == '[') {
+      inProxySection = line == "[Proxy Settings]";
+      continue;
+    }
+    if (!inProxySection) continue;
+    auto equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    std::string_view key = Strip(line.substr(0, equals));
+    std::string_view value = Strip(line.substr(equals + 1));
+    if (key == "ProxyType") type = value;
+    if (key == "httpProxy") http = value;
+  }
+  if (type != "1" || http.empty()) return {};
+  // KDE writes either "http://host:port" or "http://host port".
+  std::string proxy = FromUrl(http);
+  if (auto blank = proxy.find(' '); blank != std::string::npos) {
+    std::string port = std::string(Strip(std::string_view(proxy).substr(blank + 1)));
+    proxy = proxy.substr(0, blank) + (port.empty() ? "" : ":" + port);
+  }
+  return proxy;
+}
+
+}  // namespace desktop_proxy
+
+LinuxDesktop::LinuxDesktop() : LinuxDesktop(RunCommand, Variable) {}
+
+LinuxDesktop::LinuxDesktop(Command command, Environment environment)
+    : command_(std::move(command)), environment_(std::move(environment)) {}
+
+std::string LinuxDesktop::GnomeProxy() {
+  std::string mode = command_("gsettings get org.gnome.system.proxy mode");
+  if (Unquote(mode) != "manual") return {};
+  return desktop_proxy::FromGnome(mode, command_("gsettings get org.gnome.system.proxy.http host"),
+                                  command_("gsettings get org.gnome.system.proxy.http port"));
+}
+
+std::string LinuxDesktop::KdeProxy() {
+  std::string config = environment_("XDG_CONFIG_HOME");
+  if (config.empty()) config = environment_("HOME") + "/.config";
+  std::ifstream file(config + "/kioslaverc", std::ios::binary);
+  if (!file) return {};
+  std::ostringstream text;
+  text << file.rdbuf();
+  return desktop_proxy::FromKioslaverc(text.str());
+}
+
+std::string LinuxDesktop::ProxyServer() {
+  if (std::string proxy = GnomeProxy(); !proxy.empty()) return proxy;
+  if (std::string proxy = KdeProxy(); !proxy.empty()) return proxy;
+  for (const char* name : {"http_proxy", "HTTP_PROXY"}) {
+    if (std::string proxy = desktop_proxy::FromUrl(environment_(name)); !proxy.empty()) {
+      return proxy;
+    }
+  }
+  return {};
+}
+
+bool LinuxDesktop::OpenTextFile(const std::string& path) {
+  if (!OnPath("xdg-open")) return false;
+  // Started twice removed, so the editor is nobody's child and leaves no zombie behind.
+  pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    if (::fork() == 0) {
+      ::setsid();
+      ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace quorlen

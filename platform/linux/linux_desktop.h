@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/desktop.h"
+
+namespace quorlen {
+
+// The proxy setting of a Linux desktop, looked for where the desktops keep it: GNOME's
+// settings (mode "manual" with an HTTP host and port), else KDE's kioslaverc (manual
+// proxy type), else the http_proxy variable. Text files open through xdg-open.
+class LinuxDesktop : public Desktop {
+ public:
+  // Runs a command and gives its standard output; empty when it cannot run.
+  using Command = std::function<std::string(const std::string& command)>;
+  using Environment = std::function<std::string(const std::string& name)>;
+
+  LinuxDesktop();
+  LinuxDesktop(Command command, Environment environment);
+
+  std::string ProxyServer() override;
+  bool OpenTextFile(const std::string& path) override;
+
+ private:
+  std::string GnomeProxy();
+  std::string KdeProxy();
+
+  Command command_;
+  Environment environment_;
+};
+
+namespace desktop_proxy {
+// "host:port" from GNOME's answers (quoted strings as gsettings prints them); empty
+// unless the mode is manual and a host is set.
+std::string FromGnome(std::string_view mode, std::string_view host, std::string_view port);
+// "host:port" from the text of kioslaverc; empty unless ProxyType is 1 (manual).
+std::string FromKioslaverc(std::string_view text);
+// "host:port" from a proxy URL such as "http://proxy:3128/"; user and password stay.
+std::string FromUrl(std::string_view url);
+}  // namespace desktop_proxy
+
+}  // namespace quorlen

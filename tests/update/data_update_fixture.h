@@ -1,0 +1,102 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/kestro_global_fn.h"
+#include "core/text.h"
+#include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/scripted_fetch.h"
+#include "tests/support/temp_folder.h"
+#include "update/data_update.h"
+
+namespace quorlen::testing_support {
+
+inline std::string ListFile(const std::vector<std::string>& names) {
+  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
+  for (size_t i = 0; i < names.size(); ++i) {
+    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  }
+  return text;
+}
+
+// The updater with the settings window's controls, a program folder and a hosts file in
+// a temporary folder, a scripted vendor site and a record of what it asked of the rest of
+// the program.
+class DataUpdateTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kBase = "http://vendor.test/";
+  DataUpdateTest() { Make(); }
+
+  void Make() {
+    updater = std::make_unique<DataUpdater>(
+        fetcher, clock, profiles,
+        DataUpdateControls{lblStatus, lblDateUpdate, ProgressBar1, mnuUpdate, cmdData, cmdData2,
+                           cmdRemoval, chkAuto},
+        DataUpdateState{sDateUpdate, bAutoDownload, bBlockAdServers, nBlockedToday},
+        DataUpdateFiles{defaultList, removalsList, settingsFile},
+        DataUpdateHooks{
+            [this] { return loading; }, [this] { calls.push_back("status page"); },
+            [this](const std::string& text) { lastUpdateShown = text; },
+            [this] { calls.push_back("save " + sDateUpdate); },
+            [this](bool report) { calls.push_back(report ? "rebuild(true)" : "rebuild(false)"); },
+            [this](bool on) { calls.push_back(on ? "allow(true)" : "allow(false)"); },
+            [this] { return ReadTextFile(hostsFile); },
+            [this](const std::string& text, std::string_view eol) {
+              WriteTextFile(hostsFile, text, eol);
+            },
+            [this](const std::string& m) { log.push_back(m); },
+            [this](bool wait) { calls.push_back(wait ? "hourglass" : "pointer"); }},
+        kBase);
+  }
+
+  std::string Url(const std::string& path) { return std::string(kBase) + path; }
+  void Site(const std::string& date, const std::string& domains, const std::string& removals) {
+    web.Serve(Url("zshared/updatedate.txt"), date);
+    web.Serve(Url("zshared/domains.txt"), domains);
+    web.Serve(Url("zshared/removals.txt"), removals);
+  }
+  std::vector<std::string> ListOf(const std::string& path) {
+    ProfileStore fresh;
+    std::vector<std::string> names;
+    auto n = ToInt16(fresh.GetPrivateProfileString("DomainCount", "N", "", path));
+    for (int i = 0; n && i < *n; ++i) {
+      names.push_back(fresh.GetPrivateProfileString("Domains", "D" + std::to_string(i), "", path));
+    }
+    return names;
+  }
+
+  TempFolder dir;
+  VirtualClock clock;  // 12/6/2026
+  ScriptedFetch web{clock};
+  ScriptedDialogs dialogs;
+  ProfileStore profiles;
+  TextBox txtProxyName;
+  std::string sProxyName;
+  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
+
+  Label lblStatus, lblDateUpdate;
+  ProgressBar ProgressBar1;
+  MenuItem mnuUpdate;
+  Button cmdData, cmdData2, cmdRemoval;
+  CheckBox chkAuto;
+  std::string sDateUpdate = "1/1/2001";
+  bool bAutoDownload = true;
+  bool bBlockAdServers = true;
+  std::int32_t nBlockedToday = 0;
+  bool loading = false;
+  std::string defaultList = dir.File("quorlenhosts.ini");
+  std::string removalsList = dir.File("removals.ini");
+  std::string settingsFile = dir.File("quorlen.ini");
+  std::string hostsFile = dir.File("hosts");
+
+  std::vector<std::string> calls;
+  std::vector<std::string> log;
+  std::string lastUpdateShown;
+  std::unique_ptr<DataUpdater> updater;
+};
+
+}  // namespace quorlen::testing_support

@@ -1,0 +1,279 @@
+#include "update/data_update.h"
+
+#include "tests/update/data_update_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::DataUpdateTest;
+using testing_support::ListFile;
+
+const std::string kDomains = "# active ad servers\r\nads.example.net\r\n*pop.example.net\r\n[END]";
+const std::string kRemovals = "# gone\r\nold.example.com\r\nnot-there.example\r\n[END]";
+const std::string kHosts =
+    "127.0.0.1 old.example.com\n127.0.0.1 keep.example\n# 127.0.0.1 old.example.com\n"
+    "127.0.0.1 old.example.com.au\n127.0.0.1 localhost\n";
+
+TEST_F(DataUpdateTest, NewerSiteDataIsDownloadedStampedSavedAndBuilt) {
+  dir.Write("quorlenhosts.ini", ListFile({"stale.example"}));
+  dir.Write("hosts", kHosts);
+  Site("12/15/2002", kDomains, kRemovals);
+  sDateUpdate = "12/14/2002";
+  updater->mnuUpdate_Click();
+
+  EXPECT_EQ(ListOf(defaultList), (std::vector<std::string>{"ads.example.net", "pop.example.net"}));
+  EXPECT_EQ(ListOf(removalsList),
+            (std::vector<std::string>{"old.example.com", "not-there.example"}));
+  // Only the exact line goes: the commented line loses its text up to the line end, the
+  // longer name stays.
+  EXPECT_EQ(dir.Read("hosts"),
+            "127.0.0.1 keep.example\n# 127.0.0.1 old.example.com.au\n127.0.0.1 localhost\n\n");
+  EXPECT_EQ(sDateUpdate, "12/6/2026");
+  EXPECT_EQ(lblDateUpdate.Caption(), "Last Updated today!");
+  EXPECT_EQ(lastUpdateShown, "Last Updated today!");
+  EXPECT_EQ(calls, (std::vector<std::string>{"hourglass", "status page", "save 12/6/2026",
+                                             "rebuild(true)", "allow(true)", "pointer"}));
+  EXPECT_FALSE(ProgressBar1.Visible());
+  EXPECT_TRUE(cmdData.Enabled() && cmdData2.Enabled() && mnuUpdate.Enabled());
+}
+
+TEST_F(DataUpdateTest, EqualDatesAreCurrentUntilDownloadIsPressed) {
+  dir.Write("quorlenhosts.ini", ListFile({"kept.example"}));
+  Site("12/15/2002", kDomains, kRemovals);
+  sDateUpdate = "12/15/2002";
+  updater->mnuUpdate_Click();
+  EXPECT_EQ(lblStatus.Caption(),
+            "Quorlen data is Current. \r\n\r\nQuorlen was last updated on 12/15/2002.\r\n\r\n"
+            "The latest updates from the Quorlen Server were available on 12/15/2002.");
+  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 0);
+  EXPECT_EQ(ListOf(defaultList), std::vector<std::string>{"kept.example"});
+  EXPECT_EQ(lastUpdateShown, "Last Updated 12/15/2002");
+
+  updater->cmdData_Click();
+  EXPECT_TRUE(updater->bForceDownload());
+  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 1);
+  EXPECT_EQ(ListOf(defaultList), (std::vector<std::string>{"ads.example.net", "pop.example.net"}));
+
+  // The forced download stays in force for the rest of the run.
+  updater->CheckForDataUpdate(true);
+  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 2);
+}
+
+TEST_F(DataUpdateTest, DateComparisonAndNever) {
+  struct Case {
+    const char* local;
+    const char* site;
+    bool downloads;
+  };
+  const std::vector<Case> cases = {
+      {"12/14/2002", "12/15/2002", true},  {"12/15/2002", "12/15/2002", false},
+      {"12/16/2002", "12/15/2002", false}, {"9/1/2002", "12/15/2002", true},
+      {"12/1/2002", "9/15/2002", false},   {"Never", "1/2/2001", true},
+      {"Never", "1/1/2001", false},        {"garbled", "1/1/2001", true},
+  };
+  dir.Write("quorlenhosts.ini", ListFile({"a.example"}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.local) + " against " + c.site);
+    web.requests.clear();
+    Site(c.site, kDomains, kRemovals);
+    sDateUpdate = c.local;
+    updater->CheckForDataUpdate(true);
+    EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), c.downloads ? 1 : 0);
+    if (std::string(c.local) == "Never" && !c.downloads) {
+      EXPECT_EQ(sDateUpdate, "1/1/2001");
+    }
+  }
+}
+
+TEST_F(DataUpdateTest, FirstCheckWithoutAListFetchesTheActiveListOnly) {
+  Site("12/15/2002", kDomains, kRemovals);
+  dir.Write("hosts", kHosts);
+  updater->CheckForDataUpdate(true);
+  EXPECT_EQ(lblStatus.Caption(), "got config because it wasn't there " + kDomains);
+  EXPECT_EQ(ListOf(defaultList).size(), 2u);
+  EXPECT_EQ(web.Requests(Url("zshared/updatedate.txt")), 0);
+  EXPECT_EQ(web.Requests(Url("zshared/removals.txt")), 0);
+  EXPECT_FALSE(dir.Exists("removals.ini"));
+  EXPECT_EQ(dir.Read("hosts"), kHosts);
+  EXPECT_EQ(sDateUpdate, "1/1/2001");
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(DataUpdateTest, FailuresLeaveTheListsAndTheHostsFileAlone) {
+  struct Case {
+    const char* name;
+    bool dateServed;
+    std::string date;
+    std::string domains;
+    bool showMessages;
+    std::string status;
+  };
+  const std::string problems =
+      "Problems checking ad server database.  Please check your internet connection and try "
+      "again in a few minutes. Error=";
+  const std::vector<Case> cases = {
+      {"date refused", false, "", kDomains, true, problems + "Couldn't connect to server"},
+      {"date refused, quietly", false, "", kDomains, false, "before"},
+      {"date not a date", true, "<html>portal</html>", kDomains, true,
+       problems + "The Quorlen site's date could not be read: '<html>portal</html>'"},
+      {"list with a line end after the marker", true, "12/15/2002", kDomains + "\r\n", true,
+       "Tried and failed to downloaded ad config data. Error=The downloaded list of ad servers "
+       "was incomplete."},
+      {"list refused", true, "12/15/2002", "", true,
+       "Tried and failed to downloaded ad config data. Error=Couldn't connect to server"},
+      {"list refused, quietly", true, "12/15/2002", "", false, "config connect failed."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.Write("quorlenhosts.ini", ListFile({"kept.example"}));
+    dir.Write("hosts", kHosts);
+    web.Forget();
+    if (c.dateServed) web.Serve(Url("zshared/updatedate.txt"), c.date);
+    if (!c.domains.empty()) web.Serve(Url("zshared/domains.txt"), c.domains);
+    web.Serve(Url("zshared/removals.txt"), kRemovals);
+    sDateUpdate = "1/1/2001";
+    calls.clear();
+    lblStatus.SetCaption("before");
+    updater->CheckForDataUpdate(c.showMessages);
+    EXPECT_EQ(lblStatus.Caption(), c.status);
+    EXPECT_EQ(ListOf(defaultList), std::vector<std::string>{"kept.example"});
+    EXPECT_EQ(dir.Read("hosts"), kHosts);
+    EXPECT_FALSE(dir.Exists("removals.ini"));
+    EXPECT_EQ(sDateUpdate, "1/1/2001");
+    EXPECT_TRUE(calls.empty());
+  }
+}
+
+TEST_F(DataUpdateTest, AListDownloadWritesKeysOverTheOldFile) {
+  struct Case {
+    const char* name;
+    std::string body;
+    std::vector<std::string> names;
+    std::string status;
+  };
+  const std::vector<Case> cases = {
+      {"four lines give two", kDomains, {"ads.example.net", "pop.example.net"},
+       "Configure Popup Ad Server '*pop.example.net'"},
+      {"only the marker empties the list", "[END]", {}, ""},
+      {"a name that is no host name is left out",
+       "a.example\r\nbad\tname\r\n*\r\nb.example\r\n[END]", {"a.example", "b.example"},
+       "Configure Banner Ad Server 'b.example'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.Write("quorlenhosts.ini", ListFile({"o0", "o1", "o2", "o3", "o4"}));
+    web.Serve(Url("zshared/domains.txt"), c.body);
+    lblStatus.SetCaption("");
+    std::string error;
+    EXPECT_EQ(updater->DownloadAdServers(true, error), c.body);
+    EXPECT_EQ(ListOf(defaultList), c.names);
+    EXPECT_EQ(lblStatus.Caption(), c.status);
+    // Keys beyond the new count stay in the file, unread.
+    EXPECT_NE(dir.Read("quorlenhosts.ini").find("D4=o4"), std::string::npos);
+  }
+}
+
+TEST_F(DataUpdateTest, RemovalsAreRecordedEvenWhenNotInTheHostsFile) {
+  const std::string crlfHosts = "127.0.0.1 old.example.com\r\n127.0.0.1 keep.example\r\n";
+  dir.Write("hosts", crlfHosts);
+  web.Serve(Url("zshared/removals.txt"), "absent.example\r\nold.example.com\r\n[END]");
+  updater->cmdRemoval_Click();
+  EXPECT_EQ(ListOf(removalsList),
+            (std::vector<std::string>{"absent.example", "old.example.com"}));
+  EXPECT_EQ(dir.Read("hosts"), "127.0.0.1 keep.example\r\n\r\n") << "the file keeps CR LF";
+  EXPECT_EQ(lblStatus.Caption(), "Removing Inactive Server 'old.example.com'");
+}
+
+TEST_F(DataUpdateTest, RemovalFailuresAndAnEmptyHostsFile) {
+  dir.Write("hosts", kHosts);
+  web.Serve(Url("zshared/removals.txt"), "old.example.com\r\n[END]\r\n");
+  updater->DownloadRemovals(true);
+  EXPECT_EQ(lblStatus.Caption(),
+            "Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
+            "didn't complete.  Please try again later.");
+  web.Refuse(Url("zshared/removals.txt"));
+  updater->DownloadRemovals(true);
+  EXPECT_EQ(lblStatus.Caption(), "removal config connect failed.");
+  EXPECT_EQ(dir.Read("hosts"), kHosts);
+
+  dir.Write("hosts", "");
+  web.Serve(Url("zshared/removals.txt"), "old.example.com\r\n[END]");
+  updater->DownloadRemovals(true);
+  EXPECT_FALSE(dir.Exists("removals.ini"));
+  EXPECT_FALSE(ProgressBar1.Visible());
+}
+
+TEST_F(DataUpdateTest, AFailedRemovalListStillCompletesTheUpdate) {
+  dir.Write("quorlenhosts.ini", ListFile({"a.example"}));
+  dir.Write("hosts", kHosts);
+  Site("12/15/2002", kDomains, "");
+  web.Refuse(Url("zshared/removals.txt"));
+  updater->CheckForDataUpdate(true);
+  EXPECT_EQ(sDateUpdate, "12/6/2026");
+  EXPECT_EQ(calls, (std::vector<std::string>{"save 12/6/2026", "rebuild(true)", "allow(true)"}));
+}
+
+TEST_F(DataUpdateTest, WithBlockingOffTheHostsFileIsLeftAndTheAllowControlsGoOff) {
+  dir.Write("quorlenhosts.ini", ListFile({"a.example"}));
+  dir.Write("hosts", "127.0.0.1 localhost\n");
+  Site("12/15/2002", kDomains, "[END]");
+  bBlockAdServers = false;
+  updater->CheckForDataUpdate(true);
+  // The warning goes in front of what the status said before.
+  EXPECT_EQ(lblStatus.Caption(),
+            "WARNING: You have unchecked the 'Block Ad Servers...' checkbox so no ad servers are "
+            "being blocked.Configure Popup Ad Server '*pop.example.net'");
+  EXPECT_EQ(calls, (std::vector<std::string>{"save 12/6/2026", "allow(false)"}));
+  EXPECT_EQ(dir.Read("hosts").find("ads.example.net"), std::string::npos);
+}
+
+TEST_F(DataUpdateTest, TriggersAreIgnoredWhileAnUpdateRuns) {
+  dir.Write("quorlenhosts.ini", ListFile({"a.example"}));
+  dir.Write("hosts", kHosts);
+  Site("12/15/2002", kDomains, kRemovals);
+  std::vector<bool> enabledWhileWaiting;
+  web.whileWaiting = [&](const FetchRequest& request) {
+    if (request.url != Url("zshared/domains.txt")) return;
+    enabledWhileWaiting = {mnuUpdate.Enabled(), cmdData.Enabled(), cmdData2.Enabled(),
+                           cmdRemoval.Enabled()};
+    cmdData.Click();
+    cmdData2.Click();
+    mnuUpdate.Click();
+    cmdRemoval.Click();
+    nBlockedToday = 10;
+    updater->AfterBlockedAd();
+  };
+  updater->cmdData2_Click();
+  EXPECT_EQ(enabledWhileWaiting, (std::vector<bool>{false, false, false, false}));
+  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 1);
+  EXPECT_EQ(web.Requests(Url("zshared/removals.txt")), 1);
+  EXPECT_TRUE(mnuUpdate.Enabled() && cmdData.Enabled() && cmdData2.Enabled() &&
+              cmdRemoval.Enabled());
+}
+
+TEST_F(DataUpdateTest, DownloadButtonsAndTheAutomaticBox) {
+  dir.Write("quorlenhosts.ini", ListFile({"a.example"}));
+  Site("1/1/2001", kDomains, kRemovals);
+  loading = true;
+  cmdData.Click();
+  chkAuto.SetTicked(false);
+  EXPECT_EQ(web.requests.size(), 0u);
+  EXPECT_FALSE(updater->bForceDownload());
+  EXPECT_TRUE(bAutoDownload) << "the box is ignored while the program loads";
+
+  // The second Download button sets the force flag even while loading, then finds the
+  // first one ignoring it.
+  cmdData2.Click();
+  EXPECT_TRUE(updater->bForceDownload());
+  EXPECT_EQ(web.requests.size(), 0u);
+
+  loading = false;
+  chkAuto.SetTicked(true);
+  chkAuto.SetTicked(false);
+  EXPECT_FALSE(bAutoDownload);
+  cmdData.Click();
+  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 1);
+}
+
+}  // namespace
+}  // namespace quorlen

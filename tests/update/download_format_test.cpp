@@ -1,0 +1,118 @@
+#include "update/download_format.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlen::update {
+namespace {
+
+struct ListCase {
+  const char* name;
+  std::string body;
+  bool popupMarks;
+  bool accepted;
+  std::vector<std::string> names;  // the servers, in order
+  std::vector<bool> popups;
+};
+
+TEST(ServerListTest, LinesMarkerAndPopupServers) {
+  const std::vector<ListCase> cases = {
+      {"comment, banner, popup and marker", "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]",
+       true, true, {"ads.example.net", "pop.example.net"}, {false, true}},
+      {"only the marker", "[END]", true, true, {}, {}},
+      {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, {}, {}},
+      {"no marker", "ads.example.net\r\n", true, false, {}, {}},
+      {"empty body", "", true, false, {}, {}},
+      {"LF line ends are one piece", "ads.example.net\n[END]", true, false, {}, {}},
+      {"marker with a blank", "ads.example.net\r\n[END] ", true, false, {}, {}},
+      {"marker inside is a name", "[END]\r\nads.example.net\r\n[END]", true, true,
+       {"[END]", "ads.example.net"}, {false, false}},
+      {"blanks trimmed, empty lines skipped", "  ads.example.net  \r\n   \r\n\r\n#x\r\n[END]", true,
+       true, {"ads.example.net"}, {false}},
+      {"removals take a star line whole", "*pop.example.net\r\n[END]", false, true,
+       {"*pop.example.net"}, {false}},
+      {"an indented comment is still a comment", "   # note\r\n[END]", true, true, {}, {}},
+  };
+  for (const ListCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::optional<ServerList> list = ParseServerList(c.body, c.popupMarks);
+    ASSERT_EQ(list.has_value(), c.accepted);
+    if (!list) continue;
+    ASSERT_EQ(list->entries.size(), c.names.size());
+    for (size_t i = 0; i < c.names.size(); ++i) {
+      EXPECT_EQ(list->entries[i].name, c.names[i]);
+      EXPECT_EQ(list->entries[i].popup, c.popups[i]);
+    }
+  }
+}
+
+TEST(ServerListTest, KeepsTheLineAndItsPieceForProgressAndStatus) {
+  auto list = ParseServerList("#a\r\n\r\n *pop.example \r\nx.example\r\n[END]", true);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->lastPiece, 3u);
+  ASSERT_EQ(list->entries.size(), 2u);
+  EXPECT_EQ(list->entries[0].line, "*pop.example");
+  EXPECT_EQ(list->entries[0].piece, 2u);
+  EXPECT_EQ(list->entries[1].piece, 3u);
+}
+
+TEST(ServerListTest, NamesThatCannotStandInAHostsLineAreMarked) {
+  auto list = ParseServerList("good.example\r\nbad\texample\r\n*\r\nbad\x01name\r\n[END]", true);
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->entries.size(), 4u);
+  EXPECT_TRUE(list->entries[0].hostName);
+  EXPECT_FALSE(list->entries[1].hostName);
+  EXPECT_FALSE(list->entries[2].hostName) << "a lone star names no server";
+  EXPECT_FALSE(list->entries[3].hostName);
+}
+
+TEST(UpdateDateTest, ReadsMonthDayYear) {
+  struct Case {
+    const char* text;
+    std::optional<UpdateDate> date;
+  };
+  const std::vector<Case> cases = {
+      {"12/15/2002", UpdateDate{2002, 12, 15}},
+      {"1/1/2001", UpdateDate{2001, 1, 1}},
+      {"01/02/2003", UpdateDate{2003, 1, 2}},
+      {" 2/29/2024\r\n", UpdateDate{2024, 2, 29}},
+      {"2/29/2023", std::nullopt},
+      {"2/29/1900", std::nullopt},
+      {"2/29/2000", UpdateDate{2000, 2, 29}},
+      {"4/31/2002", std::nullopt},
+      {"13/1/2002", std::nullopt},
+      {"0/1/2002", std::nullopt},
+      {"12/15/02", std::nullopt},
+      {"12/15/20020", std::nullopt},
+      {"12-15-2002", std::nullopt},
+      {"12/15/2002 extra", std::nullopt},
+      {"Never", std::nullopt},
+      {"", std::nullopt},
+      {"<html>", std::nullopt},
+      {"-1/5/2002", std::nullopt},
+      {"1//2002", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ParseUpdateDate(c.text), c.date);
+  }
+}
+
+TEST(UpdateDateTest, ComparesAsCalendarDatesNotText) {
+  // As text "9/1/2002" sorts after "12/15/2002"; as dates it is earlier.
+  EXPECT_LT(*ParseUpdateDate("9/1/2002"), *ParseUpdateDate("12/15/2002"));
+  EXPECT_LT(*ParseUpdateDate("12/31/2001"), *ParseUpdateDate("1/1/2002"));
+  EXPECT_FALSE(*ParseUpdateDate("3/4/2005") < *ParseUpdateDate("03/04/2005"));
+}
+
+TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
+  for (UpdateDate date : {UpdateDate{2026, 12, 6}, UpdateDate{2002, 1, 9}, UpdateDate{1999, 10, 31}}) {
+    std::string text = FormatUpdateDate(date);
+    EXPECT_NE(text.front(), '0');
+    EXPECT_EQ(text.find("/0"), std::string::npos) << text;
+    EXPECT_EQ(ParseUpdateDate(text), date);
+  }
+  EXPECT_EQ(FormatUpdateDate({2026, 2, 3}), "2/3/2026");
+}
+
+}  // namespace
+}  // namespace quorlen::update

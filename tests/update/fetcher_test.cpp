@@ -1,0 +1,138 @@
+#include "update/fetcher.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/scripted_fetch.h"
+
+namespace quorlen {
+namespace {
+
+class FetcherTest : public ::testing::Test {
+ protected:
+  std::string Get(std::int16_t timeout = 20) {
+    error.clear();
+    return fetcher.DownloadURL(kUrl, timeout, error);
+  }
+
+  static constexpr const char* kUrl = "http://vendor.test/zshared/domains.txt";
+  VirtualClock clock;
+  ScriptedFetch web{clock};
+  ScriptedDialogs dialogs;
+  TextBox txtProxyName;
+  std::string sProxyName;
+  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
+  std::string error;
+};
+
+TEST_F(FetcherTest, TimeoutBelowOneMeansThirtySeconds) {
+  web.Serve(kUrl, "x");
+  for (auto [given, used] : std::vector<std::pair<std::int16_t, int>>{
+           {0, 30}, {-1, 30}, {-32768, 30}, {1, 1}, {12, 12}, {32767, 32767}}) {
+    Get(given);
+    EXPECT_EQ(web.requests.back().timeoutSeconds, used) << given;
+  }
+}
+
+TEST_F(FetcherTest, AttemptLoop) {
+  using Answer = ScriptedFetch::Answer;
+  struct Case {
+    const char* name;
+    std::vector<Answer> script;
+    std::string body;
+    int requests;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {"served at once", {{"data", "", 30}}, "data", 1, ""},
+      {"refused at once, eleven times in all", {{"", "Couldn't connect to server", 3}}, "", 11,
+       "Couldn't connect to server"},
+      {"empty answers without an error", {{"", "", 3}}, "", 11, "No Response Returned"},
+      {"one slow failure is not repeated", {{"", "Timeout was reached", 500}}, "", 1,
+       "Timeout was reached"},
+      {"just under half a second is repeated",
+       {{"", "Couldn't connect to server", 499}, {"ok", "", 10}}, "ok", 2,
+       "Couldn't connect to server"},
+      {"a quick error status is repeated, its page never taken",
+       {{"", "HTTP/1.1 404 Not Found", 5}}, "", 11, "HTTP/1.1 404 Not Found"},
+      {"an earlier error stays reported after a success",
+       {{"", "Couldn't resolve host name", 2}, {"", "", 2}, {"late", "", 2}}, "late", 3,
+       "Couldn't resolve host name"},
+      {"the last error of several is told",
+       {{"", "first", 2}, {"", "second", 2}, {"", "", 600}}, "", 3, "second"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    web.requests.clear();
+    web.Script(kUrl, c.script);
+    EXPECT_EQ(Get(), c.body);
+    EXPECT_EQ(web.Requests(kUrl), c.requests);
+    EXPECT_EQ(error, c.error);
+    EXPECT_FALSE(dialogs.WaitCursor());
+  }
+}
+
+TEST_F(FetcherTest, TimeOutWaitsTheWholeRequestTimeOnce) {
+  web.TimeOut(kUrl);
+  const std::int64_t start = clock.NowMs();
+  EXPECT_EQ(Get(0), "");
+  EXPECT_EQ(clock.NowMs() - start, 30000);
+  EXPECT_EQ(web.Requests(kUrl), 1);
+  EXPECT_EQ(error, ScriptedFetch::kTimedOut);
+}
+
+TEST_F(FetcherTest, SuccessLeavesTheErrorTextAlone) {
+  web.Serve(kUrl, "body");
+  error = "from before";
+  EXPECT_EQ(fetcher.DownloadURL(kUrl, 20, error), "body");
+  EXPECT_EQ(error, "from before");
+}
+
+TEST_F(FetcherTest, ProxyIsTheSavedOneAndStaysOnceUsed) {
+  web.Serve(kUrl, "x");
+  Get();
+  EXPECT_EQ(web.requests.back().proxy, "") << "empty box: direct";
+  EXPECT_FALSE(fetcher.UsesProxy());
+
+  txtProxyName.SetText("http://typed.example:8080");  // typed, not saved
+  Get();
+  EXPECT_EQ(web.requests.back().proxy, "") << "a proxy typed but not saved is not used";
+
+  sProxyName = "http://saved.example:3128";  // the settings were saved
+  Get();
+  EXPECT_EQ(web.requests.back().proxy, "http://saved.example:3128");
+
+  txtProxyName.SetText("");
+  sProxyName = "";
+  Get();
+  EXPECT_EQ(web.requests.back().proxy, "http://saved.example:3128")
+      << "once used, the named proxy stays until the program ends";
+  EXPECT_TRUE(fetcher.UsesProxy());
+}
+
+TEST_F(FetcherTest, AFetchStartedWhileOneWaitsFailsAtOnce) {
+  web.Serve(kUrl, "first", 200);
+  web.Serve("http://other.test/", "second");
+  std::string nestedBody = "unset", nestedError;
+  web.whileWaiting = [&](const FetchRequest& request) {
+    if (request.url != kUrl) return;
+    nestedBody = fetcher.DownloadURL("http://other.test/", 5, nestedError);
+  };
+  EXPECT_EQ(Get(), "first");
+  EXPECT_EQ(nestedBody, "");
+  EXPECT_EQ(nestedError, Fetcher::kBusy);
+  EXPECT_EQ(web.Requests("http://other.test/"), 0);
+  EXPECT_FALSE(fetcher.Busy());
+}
+
+TEST_F(FetcherTest, HourglassWhileWaiting) {
+  web.Serve(kUrl, "x", 100);
+  bool waitingShown = false;
+  web.whileWaiting = [&](const FetchRequest&) { waitingShown = dialogs.WaitCursor(); };
+  Get();
+  EXPECT_TRUE(waitingShown);
+  EXPECT_FALSE(dialogs.WaitCursor());
+}
+
+}  // namespace
+}  // namespace quorlen

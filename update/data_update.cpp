@@ -1,0 +1,324 @@
+#include "update/data_update.h"
+
+#include <limits>
+#include <vector>
+
+#include "core/kestro_global_fn.h"
+#include "core/text.h"
+#include "hosts/hosts_text.h"
+#include "update/download_format.h"
+
+namespace quorlen {
+
+namespace {
+
+const std::string kLine(kCrLf);
+const std::string kTwoLines = kLine + kLine;
+constexpr std::int16_t kListTimeout = 20;
+constexpr std::int16_t kDateTimeout = 12;
+constexpr int kProgressStep = 20;
+constexpr const char* kNeverUpdated = "1/1/2001";
+
+}  // namespace
+
+// Marks an update as running and its triggers as unavailable until it ends, so a click
+// that arrives while the lists are processed cannot start a second one.
+class DataUpdater::Running {
+ public:
+  explicit Running(DataUpdater& updater) : updater_(updater), entered_(!updater.updating_) {
+    if (!entered_) return;
+    updater_.updating_ = true;
+    Enable(false);
+  }
+  ~Running() {
+    if (!entered_) return;
+    updater_.updating_ = false;
+    Enable(true);
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  void Enable(bool enabled) {
+    auto& c = updater_.controls_;
+    c.mnuUpdate.SetEnabled(enabled);
+    c.cmdData.SetEnabled(enabled);
+    c.cmdData2.SetEnabled(enabled);
+    c.cmdRemoval.SetEnabled(enabled);
+  }
+  DataUpdater& updater_;
+  bool entered_;
+};
+
+DataUpdater::DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profiles,
+                         DataUpdateControls controls, DataUpdateState state,
+                         DataUpdateFiles files, DataUpdateHooks hooks, std::string baseUrl)
+    : fetcher_(fetcher),
+      loop_(loop),
+      profiles_(profiles),
+      controls_(controls),
+      state_(state),
+      files_(files),
+      hooks_(std::move(hooks)),
+      baseUrl_(std::move(baseUrl)) {
+  controls_.mnuUpdate.onClick = [this] { mnuUpdate_Click(); };
+  controls_.cmdData.onClick = [this] { cmdData_Click(); };
+  controls_.cmdData2.onClick = [this] { cmdData2_Click(); };
+  controls_.cmdRemoval.onClick = [this] { cmdRemoval_Click(); };
+  controls_.chkAuto.onClick = [this] { chkAuto_Click(); };
+}
+
+void DataUpdater::Log(const std::string& message) {
+  if (hooks_.debugLog) hooks_.debugLog(message);
+}
+
+void DataUpdater::Breathe(bool first) {
+  const std::int64_t now = loop_.NowMs();
+  if (!first && now - lastBreath_ < kBreatheMs) return;
+  lastBreath_ = now;
+  loop_.DoEvents();
+}
+
+void DataUpdater::ShowProgress(int max) {
+  controls_.ProgressBar1.SetRange(0, max);
+  controls_.ProgressBar1.SetValue(0);
+  controls_.ProgressBar1.SetVisible(true);
+}
+
+void DataUpdater::HideProgress() {
+  controls_.ProgressBar1.SetVisible(false);
+  controls_.ProgressBar1.SetValue(0);
+}
+
+std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& errorText) {
+  std::string text = fetcher_.DownloadURL(baseUrl_ + "zshared/domains.txt", kListTimeout, errorText);
+  if (text.empty()) {
+    if (showMessages) {
+      SetStatus("Failed to connect to the Quorlen Server.  Make sure you have a valid internet "
+                "connection. " +
+                kTwoLines +
+                "If your company uses a proxy server, make sure you type it in below." +
+                kTwoLines +
+                "If you're connected and the proxy settings are correct, and it still doesn't "
+                "work, please try again later.");
+    }
+    SetStatus("config connect failed.");
+    return {};
+  }
+  std::optional<update::ServerList> list = update::ParseServerList(text, true);
+  if (!list) {
+    SetStatus("Internet download of the Quorlen Active Ad blocking Serve configuration data "
+              "failed or didn't complete.  Please try again later.");
+    errorText = "The downloaded list of ad servers was incomplete.";
+    return {};
+  }
+
+  ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
+  ProfileEdits edits;
+  int count = 0;
+  std::size_t nextProgress = 0;
+  bool first = true;
+  for (const update::ListEntry& entry : list->entries) {
+    if (entry.piece >= nextProgress) {
+      controls_.ProgressBar1.SetValue(static_cast<int>(entry.piece - entry.piece % kProgressStep));
+      nextProgress = entry.piece - entry.piece % kProgressStep + kProgressStep;
+    }
+    Breathe(first);
+    first = false;
+    if (!entry.hostName) {
+      Log("Skipped a downloaded ad server that is no host name: '" + entry.line + "'");
+      continue;
+    }
+    if (count == std::numeric_limits<std::int16_t>::max()) {
+      Log("The downloaded list holds more ad servers than a list file can: the rest is left out.");
+      break;
+    }
+    SetStatus(std::string(entry.popup ? "Configure Popup Ad Server '" : "Configure Banner Ad Server '") +
+              entry.line + "'");
+    edits.Set("Domains", "D" + std::to_string(count), entry.name);
+    ++count;
+  }
+  edits.Set("DomainCount", "N", std::to_string(count));
+  if (!profiles_.Apply(files_.defaultList, edits)) {
+    Log("Could not write " + files_.defaultList);
+  }
+  HideProgress();
+  return text;
+}
+
+void DataUpdater::DownloadRemovals(bool showMessages) {
+  std::string errorText;
+  std::string text = fetcher_.DownloadURL(baseUrl_ + "zshared/removals.txt", kListTimeout, errorText);
+  if (text.empty()) {
+    if (showMessages) {
+      SetStatus("Failed to connect to the Quorlen Server to process inactive ad servers "
+                "(removals).Make sure you have a valid internet connection. " +
+                kTwoLines +
+                "If your company uses a proxy server, make sure you see the 'Other' tab and fill "
+                "in that information." +
+                kTwoLines +
+                "If you're connected and the proxy settings are correct, and it still doesn't "
+                "work, please try again later.");
+    }
+    SetStatus("removal config connect failed.");
+    return;
+  }
+  std::optional<update::ServerList> list = update::ParseServerList(text, false);
+  if (!list) {
+    SetStatus("Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
+              "didn't complete.  Please try again later.");
+    return;
+  }
+
+  const std::string hostsText = hooks_.readHosts ? hooks_.readHosts() : std::string();
+  if (hostsText.empty()) {
+    // Without a hosts file there is nothing to strike, and the removals are not recorded.
+    Log("No hosts file to take inactive ad servers out of.");
+    return;
+  }
+  ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
+  ProfileEdits edits;
+  std::vector<std::string> names;
+  std::size_t nextProgress = 0;
+  bool first = true;
+  for (const update::ListEntry& entry : list->entries) {
+    if (entry.piece >= nextProgress) {
+      controls_.ProgressBar1.SetValue(static_cast<int>(entry.piece - entry.piece % kProgressStep));
+      nextProgress = entry.piece - entry.piece % kProgressStep + kProgressStep;
+    }
+    Breathe(first);
+    first = false;
+    if (!entry.hostName) {
+      Log("Skipped a downloaded inactive server that is no host name: '" + entry.line + "'");
+      continue;
+    }
+    if (names.size() == static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) break;
+    SetStatus("Removing Inactive Server '" + entry.line + "'");
+    edits.Set("Domains", "D" + std::to_string(names.size()), entry.name);
+    names.push_back(entry.name);
+  }
+  edits.Set("DomainCount", "N", std::to_string(names.size()));
+  if (!profiles_.Apply(files_.removalsList, edits)) Log("Could not write " + files_.removalsList);
+
+  // Every line in exactly the form the program writes, with the file's own line end.
+  const std::string_view eol = hosts::DetectLineEnd(hostsText);
+  const std::string kept = hosts::RemoveServerLines(
+      hostsText, eol, names, {}, [](hosts::Stage, int) {}, [this](const std::string& m) { Log(m); });
+  if (hooks_.writeHosts) hooks_.writeHosts(kept, eol);
+  HideProgress();
+}
+
+void DataUpdater::CheckForDataUpdate(bool showMessages) {
+  Running running(*this);
+  if (!running.Entered()) return;
+  if (hooks_.setLastUpdate) hooks_.setLastUpdate("Last Updated " + state_.sDateUpdate);
+
+  std::string errorText;
+  if (!FileExists(files_.defaultList)) {
+    std::string text = DownloadAdServers(showMessages, errorText);
+    SetStatus("got config because it wasn't there " + text);
+    return;
+  }
+
+  const std::string siteDate =
+      fetcher_.DownloadURL(baseUrl_ + "zshared/updatedate.txt", kDateTimeout, errorText);
+  const std::string problems =
+      "Problems checking ad server database.  Please check your internet connection and try "
+      "again in a few minutes. Error=";
+  if (siteDate.empty()) {
+    if (showMessages) SetStatus(problems + errorText);
+    return;
+  }
+  if (state_.sDateUpdate == "Never") state_.sDateUpdate = kNeverUpdated;
+
+  std::optional<update::UpdateDate> site = update::ParseUpdateDate(siteDate);
+  if (!site) {
+    // Something that is not a date (a captive portal's page, say) is no answer at all.
+    if (showMessages) {
+      SetStatus(problems + "The Quorlen site's date could not be read: '" +
+                siteDate.substr(0, 40) + "'");
+    }
+    return;
+  }
+  // A local date that cannot be read counts as older than any data.
+  std::optional<update::UpdateDate> local = update::ParseUpdateDate(state_.sDateUpdate);
+  if (!local || *local < *site || bForceDownload_) {
+    if (DownloadAdServers(showMessages, errorText).empty()) {
+      if (showMessages) SetStatus("Tried and failed to downloaded ad config data. Error=" + errorText);
+      return;
+    }
+    DownloadRemovals(true);
+    const LocalTime today = loop_.LocalNow();
+    state_.sDateUpdate = update::FormatUpdateDate({today.year, today.month, today.day});
+    controls_.lblDateUpdate.SetCaption("Last Updated today!");
+    if (hooks_.setLastUpdate) hooks_.setLastUpdate("Last Updated today!");
+    if (hooks_.save) hooks_.save();
+    if (state_.bBlockAdServers) {
+      if (hooks_.rebuildHosts) hooks_.rebuildHosts(showMessages);
+      if (hooks_.setAllowControls) hooks_.setAllowControls(true);
+    } else {
+      SetStatus("WARNING: You have unchecked the 'Block Ad Servers...' checkbox so no ad servers "
+                "are being blocked." +
+                controls_.lblStatus.Caption());
+      if (hooks_.setAllowControls) hooks_.setAllowControls(false);
+    }
+    return;
+  }
+  if (showMessages) {
+    SetStatus("Quorlen data is Current. " + kTwoLines + "Quorlen was last updated on " +
+              state_.sDateUpdate + "." + kTwoLines +
+              "The latest updates from the Quorlen Server were available on " + siteDate + ".");
+  }
+}
+
+void DataUpdater::mnuUpdate_Click() {
+  if (updating_) return;
+  if (hooks_.waitCursor) hooks_.waitCursor(true);
+  if (hooks_.showStatusPage) hooks_.showStatusPage();
+  CheckForDataUpdate(true);
+  if (hooks_.waitCursor) hooks_.waitCursor(false);
+}
+
+void DataUpdater::cmdData_Click() {
+  if (hooks_.loading && hooks_.loading()) return;
+  bForceDownload_ = true;
+  mnuUpdate_Click();
+}
+
+void DataUpdater::cmdData2_Click() {
+  bForceDownload_ = true;
+  cmdData_Click();
+}
+
+void DataUpdater::cmdRemoval_Click() {
+  Running running(*this);
+  if (!running.Entered()) return;
+  DownloadRemovals(true);
+}
+
+void DataUpdater::chkAuto_Click() {
+  if (hooks_.loading && hooks_.loading()) return;
+  state_.bAutoDownload = controls_.chkAuto.Ticked();
+}
+
+void DataUpdater::CountStart() {
+  auto stored = ToInt32(profiles_.GetPrivateProfileString("Settings", "nStartCount", "0",
+                                                          files_.settingsFile));
+  startCount_ = stored && *stored >= 0 && *stored < std::numeric_limits<std::int32_t>::max()
+                    ? *stored + 1
+                    : 1;
+  profiles_.WritePrivateProfileString("Settings", "nStartCount", std::to_string(startCount_),
+                                      files_.settingsFile);
+}
+
+void DataUpdater::AfterBlockedAd() {
+  if (automaticDone_ || updating_) return;
+  if (state_.nBlockedToday != kAutomaticAtAd || !state_.bAutoDownload) return;
+  if (startCount_ <= 0 || startCount_ % kAutomaticEveryStarts != 0) return;
+  automaticDone_ = true;
+  if (hooks_.showStatusPage) hooks_.showStatusPage();
+  CheckForDataUpdate(true);
+}
+
+}  // namespace quorlen
