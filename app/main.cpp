@@ -13,6 +13,9 @@
 
 #include "forms/ad_server_blocker.h"
 #include "forms/frm_main.h"
+#include "core/kestro_global_fn.h"
+#include "platform/linux/curl_fetch.h"
+#include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
 #include "platform/qt/qt_dialogs.h"
@@ -23,6 +26,9 @@
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
+#include "update/data_update.h"
+#include "update/fetcher.h"
+#include "update/proxy_settings.h"
 #include "webserver/responder.h"
 
 namespace {
@@ -83,10 +89,10 @@ int main(int argc, char** argv) {
   quorlen::LinuxShell shell;
 
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell});
-  main.onQuit = Quit;
 
   quorlen::QtSocketFactory sockets;
   auto& c = main.Controls();
+  quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
   quorlen::Responder responder(
       sockets, sound,
       {c.lbltype, c.lblpage, c.lblAllowServer, c.lblAllow1, c.mnuTrayAllow, c.chkBannerSound,
@@ -95,11 +101,46 @@ int main(int argc, char** argv) {
        [&main](const std::string& record) {
          if (main.cbAdServers) main.cbAdServers->PutItem(record);
        },
-       [&main] { main.AddBlockedAd(false); }, [] {}},
+       [&main] { main.AddBlockedAd(false); },
+       [&updates] {
+         if (updates) updates->AfterBlockedAd();
+       }},
       main.Paths().sAppPath);
   ResponderSwitch responderSwitch(responder);
   quorlen::AdServerBlocker adServers(main, responderSwitch);
   main.SetAdServerBlocking(&adServers);
+
+  quorlen::CurlFetch http(loop);
+  main.onQuit = [&http] {
+    http.CancelAll();
+    Quit();
+  };
+  quorlen::Fetcher fetcher(http, loop, dialogs, c.txtProxyName, main.Options().sProxyName);
+  auto& options = main.Options();
+  const auto& paths = main.Paths();
+  quorlen::DataUpdater updater(
+      fetcher, loop, main.Profiles(),
+      {c.lblStatus, c.lblDateUpdate, c.ProgressBar1, c.mnuUpdate, c.cmdData, c.cmdData2,
+       c.cmdRemoval, c.chkAuto},
+      {options.sDateUpdate, options.bAutoDownload, options.bBlockAdServers, options.nBlockedToday},
+      {paths.sDefaultHostsList, paths.sRemovalsList, paths.sSettingsFile},
+      {[&main] { return main.bLoading(); },
+       [&c] { c.A.SetCurrentPage(quorlen::settings_page::kStatus); },
+       [&main](const std::string& text) { main.Stats().setLastUpdate(text); },
+       [&main] { main.Save(); },
+       [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
+       [&adServers](bool enabled) { adServers.SetAllowControls(enabled); },
+       [&paths] { return quorlen::ReadTextFile(paths.sHostsFile); },
+       [&paths](const std::string& text, std::string_view eol) {
+         quorlen::WriteTextFile(paths.sHostsFile, text, eol);
+       },
+       [&main](const std::string& m) { main.DebugLog(m); },
+       [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); }},
+      QUORLEN_VENDOR_URL);
+  updates = &updater;
+  quorlen::LinuxDesktop desktop;
+  quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
+                                       c.lblStatus, [&main] { return main.bLoading(); });
   main.screenSize = [] {
     QRect screen = QGuiApplication::primaryScreen()->geometry();
     return std::pair<int, int>{screen.width(), screen.height()};
@@ -120,6 +161,7 @@ int main(int argc, char** argv) {
                    [&main](QSessionManager&) { main.Unload(quorlen::unload_mode::kSessionEnd); });
 
   if (!main.Form_Load()) return 0;  // another copy runs: end silently
+  updater.CountStart();
   if (!tray.Available()) {
     // The debug log is off at start, so the user hears of it here as well.
     std::fprintf(stderr, "Quorlen: this desktop has no system tray; the settings window "

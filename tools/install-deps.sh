@@ -7,6 +7,7 @@ packages=(
   libcurl4-openssl-dev libx11-dev
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium
+  python3 tinyproxy
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Keeping the ad-server data current, end to end in a sandbox under a virtual desktop: the
+# vendor site (a copy of site/ with a new server and a removal added) is served by a
+# static web server on loopback under the build's base URL, whose host name the private
+# hosts file sends to 127.0.0.1. Options > Download Latest Ad Blocking Data writes both
+# list files, strikes the removals out of the hosts file, stamps the date and rebuilds
+# the file, so the new server resolves to 127.0.0.1; a second check with the site's date
+# equal to today's downloads nothing.
+#   update_data.sh <staged program folder> <work folder> <site folder> <base URL>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/work.sh"
+prepare_work "$1" "$2"
+site=$3 base=$4
+cp -a "$site" "$work/site"
+exec "$here/sandbox.sh" "$work" bash -c '
+  set -euo pipefail
+  source "$1/desktop.sh"
+  program=$2/program; out=$2; site=$2/site; base=$3
+  has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
+  value_of() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2; }
+  host=$(echo "$base" | sed -E "s#^[a-z]+://([^/:]+).*#\1#")
+  port=$(echo "$base" | sed -nE "s#^[a-z]+://[^/:]+:([0-9]+).*#\1#p"); port=${port:-80}
+
+  # The site of this test: one new server, one removal that is in the shipped list.
+  new=e2e-new-ads.example
+  gone=$(awk "NR==5" "$1/../../data/adservers-default.txt")
+  kept=$(awk "NR==6" "$1/../../data/adservers-default.txt")
+  printf "%s\r\n" "$new" > "$out/extra.txt"
+  sed -i "s/\[END\]\$//" "$site/zshared/domains.txt"
+  grep -v -xF "$gone" <(tr -d "\r" < "$site/zshared/domains.txt") | sed "s/\$/\r/" > "$out/domains.txt"
+  { cat "$out/domains.txt" "$out/extra.txt"; printf "[END]"; } > "$site/zshared/domains.txt"
+  sed -i "s/\[END\]\$/$gone\r\n[END]/" "$site/zshared/removals.txt"
+  printf "%s" "12/1/2026" > "$site/zshared/updatedate.txt"
+
+  start_desktop
+  printf "127.0.0.1 localhost\n127.0.0.1 %s\n" "$host" > /etc/hosts
+  cp /etc/hosts /etc/hostsqlb
+  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
+  # The vendor site takes the port first; the program runs without its web server here.
+  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site" 2>"$out/site-log.txt" &
+  site_pid=$!
+  trap "kill $site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  for _ in $(seq 1 50); do curl -sf -o /dev/null "${base}zshared/updatedate.txt" && break; sleep 0.1; done
+  requests() { grep -c "GET /zshared/$1 " "$out/site-log.txt" || true; }
+  before=$(requests updatedate.txt)
+
+  "$program/quorlen" 2>"$out/stderr.txt" &
+  pid=$!
+  for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $gone" && break; sleep 0.1; done
+  has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
+
+  download() {
+    click_tray_icon 1
+    window=$(wait_for_window "^Quorlen \(on " 10) || { echo "no settings window"; exit 1; }
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --window "$window" alt+o
+    sleep 0.5
+    xdotool key d
+  }
+  download
+  for _ in $(seq 1 300); do has_line /etc/hosts "127.0.0.1 $new" && break; sleep 0.1; done
+  sleep 1
+  import -window root "$out/after-download.png" 2>/dev/null || true
+  has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
+  has_line /etc/hosts "127.0.0.1 $gone" && { echo "the removed server is still blocked"; exit 1; }
+  has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
+  has_line /etc/hosts "127.0.0.1 $host" || { echo "the users own line went"; exit 1; }
+  getent hosts "$new" | grep -q "^127\.0\.0\.1 " || { echo "$new does not resolve to 127.0.0.1"; exit 1; }
+  expected=$(grep -c . "$out/domains.txt"); expected=$((expected - 2 + 1))
+  [ "$(value_of N "$program/quorlenhosts.ini")" = "$expected" ] ||
+    { echo "quorlenhosts.ini has N=$(value_of N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
+  grep -aq "=$gone"$'"'"'\r'"'"' "$program/removals.ini" || { echo "removals.ini lacks $gone"; exit 1; }
+  today=$(date +%-m/%-d/%Y)
+  [ "$(value_of DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
+  [ "$(requests domains.txt)" = 1 ] || { echo "domains.txt fetched $(requests domains.txt) times"; exit 1; }
+
+  # The site now has todays date: the check finds the data current and downloads nothing.
+  printf "%s" "$today" > "$site/zshared/updatedate.txt"
+  download
+  for _ in $(seq 1 100); do [ "$(requests updatedate.txt)" -ge $((before + 2)) ] && break; sleep 0.1; done
+  sleep 1
+  import -window root "$out/data-current.png" 2>/dev/null || true
+  [ "$(requests updatedate.txt)" -ge $((before + 2)) ] || { echo "no second date check"; exit 1; }
+  [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
+  end_program $pid
+  echo "e2e data update: ok"
+' update "$here" "$work" "$base"
