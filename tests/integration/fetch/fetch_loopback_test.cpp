@@ -10,7 +10,7 @@
 
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/linux/curl_fetch.h"
-#include "tests/integration/local_servers.h"
+#include "tests/integration/fetch/local_servers.h"
 #include "tests/support/temp_folder.h"
 #include "update/fetcher.h"
 
