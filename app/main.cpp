@@ -11,9 +11,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "forms/ad_server_blocker.h"
 #include "forms/frm_main.h"
 #include "core/kestro_global_fn.h"
+#include "hosts/ad_server_blocker.h"
 #include "platform/linux/curl_fetch.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
@@ -34,17 +34,6 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
-
-// The hosts-file blocking switches the local web server through this.
-class ResponderSwitch : public quorlen::WebServer {
- public:
-  explicit ResponderSwitch(quorlen::Responder& responder) : responder_(responder) {}
-  void StartWebServers() override { responder_.StartWebServers(); }
-  void StopWebServer() override { responder_.StopWebServer(); }
-
- private:
-  quorlen::Responder& responder_;
-};
 
 void OnSignal(int number) {
   char byte = static_cast<char>(number);
@@ -106,8 +95,17 @@ int main(int argc, char** argv) {
          if (updates) updates->AfterBlockedAd();
        }},
       main.Paths().sAppPath);
-  ResponderSwitch responderSwitch(responder);
-  quorlen::AdServerBlocker adServers(main, responderSwitch);
+  quorlen::AdServerBlocker adServers(
+      loop, dialogs, main.Profiles(),
+      {c.lblStatus, c.lblTotHosts, c.lbltype, c.ProgressBar1, c.cmdAllow, c.cmdAddSites,
+       c.mnuTrayAllow, c.chkAdServers},
+      {main.Paths().sHostsFile, main.Paths().sDefaultHostsList, main.Paths().sUserHostsList,
+       main.Paths().sExclusionsList},
+      {main.Options().bHostsFullySet, main.Options().bBlockAdServers, main.Options().nTotHosts,
+       main.Options().nDefaultCount, main.Options().nUserCount},
+      {[&main] { return main.bLoading(); }, [&main](const std::string& m) { main.DebugLog(m); },
+       [&main] { main.Save(); }, [&main](std::int32_t n) { main.Stats().setServers(n); },
+       [&responder] { responder.StartWebServers(); }, [&responder] { responder.StopWebServer(); }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

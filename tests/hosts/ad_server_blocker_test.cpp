@@ -1,21 +1,20 @@
-#include "forms/ad_server_blocker.h"
+#include "hosts/ad_server_blocker.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <fstream>
+#include <thread>
 
 #include "core/kestro_global_fn.h"
-#include "tests/forms/program_fixture.h"
+#include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/virtual_clock.h"
+#include "tests/support/temp_folder.h"
 
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
-class RecordingWebServer : public WebServer {
- public:
-  void StartWebServers() override { ++starts; }
-  void StopWebServer() override { ++stops; }
-  int starts = 0, stops = 0;
-};
+using testing_support::TempFolder;
 
 std::string ListFile(const std::vector<std::string>& names) {
   std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
@@ -23,22 +22,54 @@ std::string ListFile(const std::vector<std::string>& names) {
   return text;
 }
 
-class HostsBlocking : public ProgramTest {
+// The blocker alone, on the controls and options it is handed, over a program folder and
+// a hosts file in a temporary folder.
+class HostsBlocking : public ::testing::Test {
  protected:
-  HostsBlocking() { adServers = nullptr; }
-  frmMain& Run(const std::string& hosts) {
-    StartedBefore();
+  HostsBlocking() {
+    std::filesystem::create_directories(dir.File("program"));
+    std::filesystem::create_directories(dir.File("etc"));
+  }
+  AdServerBlocker& Run(const std::string& hosts) {
     dir.Write("etc/hosts", hosts);
-    program = nullptr;
-    frmMain& main = Start();
-    blocker = std::make_unique<AdServerBlocker>(main, web);
-    main.SetAdServerBlocking(blocker.get());
+    blocker = std::make_unique<AdServerBlocker>(
+        clock, dialogs, profiles,
+        AdServerControls{lblStatus, lblTotHosts, lbltype, ProgressBar1, cmdAllow, cmdAddSites,
+                         mnuTrayAllow, chkAdServers},
+        AdServerFiles{hostsFile, defaultList, userList, exclusionsList},
+        AdServerState{bHostsFullySet, bBlockAdServers, nTotHosts, nDefaultCount, nUserCount},
+        AdServerHooks{[this] { return loading; },
+                      [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
+                      [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
+                      [this] { ++stops; }});
+    chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
+    // As the settings load does: the box shows the option while nothing may react.
+    loading = true;
+    chkAdServers.SetTicked(bBlockAdServers);
     blocker->LoadExclusions();
-    return main;
+    loading = false;
+    return *blocker;
   }
   std::string Hosts() { return dir.Read("etc/hosts"); }
 
-  RecordingWebServer web;
+  TempFolder dir;
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  ProfileStore profiles;
+  Label lblStatus, lblTotHosts, lbltype;
+  ProgressBar ProgressBar1;
+  Button cmdAllow, cmdAddSites;
+  MenuItem mnuTrayAllow;
+  CheckBox chkAdServers;
+  const std::string hostsFile = dir.File("etc/hosts");
+  const std::string defaultList = dir.File("program/quorlenhosts.ini");
+  const std::string userList = dir.File("program/userhosts.ini");
+  const std::string exclusionsList = dir.File("program/quorlenhostsexc.ini");
+  bool bHostsFullySet = false, bBlockAdServers = true, loading = false;
+  std::int32_t nTotHosts = 0, statsServers = -1;
+  std::int16_t nDefaultCount = 0, nUserCount = 0;
+  std::vector<std::string> log;
+  int saves = 0, starts = 0, stops = 0;
   std::unique_ptr<AdServerBlocker> blocker;
 };
 
@@ -48,55 +79,56 @@ TEST_F(HostsBlocking, BuildWritesListedServersFirstAndReports) {
   dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", " banner.example ", ""}));
   dir.Write("program/userhosts.ini", ListFile({"mine.example"}));
   dir.Write("program/quorlenhostsexc.ini", ListFile({"banner.example"}));
-  frmMain& main = Run(kOwnHosts);
+  Run(kOwnHosts);
   blocker->ReadLocalBanListAndUpdateHostsFile(true);
   EXPECT_EQ(Hosts(),
             "127.0.0.1 ads.example\n127.0.0.1 mine.example\n127.0.0.1 localhost\n# printer\n"
             "192.168.1.9 printer\n\n");
-  // Saving the settings at the end puts its line above the report.
-  EXPECT_EQ(main.Controls().lblStatus.Caption(),
-            "Settings Saved\r\nData for 3 blocked ad servers and 1 allowed ad servers was configured:\r\n"
+  EXPECT_EQ(lblStatus.Caption(),
+            "Data for 3 blocked ad servers and 1 allowed ad servers was configured:\r\n"
             "- ads.example\n- mine.example\n\r\n\r\n"
             "You should restart your computer if you want these changes to take effect.");
-  EXPECT_EQ(main.Options().nTotHosts, 4);
-  EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "4");
-  EXPECT_EQ(SettingsValue("bHostsFullySet"), "True");
-  EXPECT_FALSE(main.Controls().ProgressBar1.Visible());
+  EXPECT_EQ(nTotHosts, 4);
+  EXPECT_EQ(lblTotHosts.Caption(), "4");
+  EXPECT_EQ(statsServers, 4);
+  EXPECT_TRUE(bHostsFullySet);
+  EXPECT_EQ(saves, 1);
+  EXPECT_FALSE(ProgressBar1.Visible());
   EXPECT_FALSE(dialogs.WaitCursor());
 }
 
 TEST_F(HostsBlocking, SwitchingOffTakesOutOnlyTheWrittenLines) {
   dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "localhost"}));
-  frmMain& main = Run(kOwnHosts + "127.0.0.1 ads.example  # my own\n");
-  main.Controls().chkAdServers.SetTicked(true);  // already ticked: nothing runs
+  Run(kOwnHosts + "127.0.0.1 ads.example  # my own\n");
+  chkAdServers.SetTicked(true);  // already ticked: nothing runs
   blocker->ReadLocalBanListAndUpdateHostsFile(false);
-  main.Controls().chkAdServers.Click();
-  EXPECT_FALSE(main.Options().bBlockAdServers);
-  EXPECT_EQ(web.stops, 1);
-  EXPECT_EQ(SettingsValue("bHostsFullySet"), "False");
+  chkAdServers.Click();
+  EXPECT_FALSE(bBlockAdServers);
+  EXPECT_EQ(stops, 1);
+  EXPECT_FALSE(bHostsFullySet);
   // The user's own line made ads.example present, so it was never written; the user's
   // "127.0.0.1 localhost" has the written form of a listed server and goes.
   EXPECT_EQ(Hosts(), "# printer\n192.168.1.9 printer\n127.0.0.1 ads.example  # my own\n\n\n");
-  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(
+  EXPECT_EQ(lblStatus.Caption().rfind(
                 "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. \r\n\r\n"
                 "Quorlen will no longer prevent",
                 0),
             0u);
-  EXPECT_FALSE(main.Controls().cmdAllow.Enabled());
-  EXPECT_FALSE(main.Controls().mnuTrayAllow.Enabled());
-  EXPECT_EQ(main.Options().nDefaultCount, 0);
+  EXPECT_FALSE(cmdAllow.Enabled());
+  EXPECT_FALSE(mnuTrayAllow.Enabled());
+  EXPECT_EQ(nDefaultCount, 0);
 }
 
 TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
   dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\n");
-  frmMain& main = Run("127.0.0.1 localhost\r\n");
-  main.Controls().chkAdServers.Click();
-  EXPECT_TRUE(main.Options().bBlockAdServers);
-  EXPECT_EQ(web.starts, 1);
+  bBlockAdServers = false;
+  Run("127.0.0.1 localhost\r\n");
+  chkAdServers.Click();
+  EXPECT_TRUE(bBlockAdServers);
+  EXPECT_EQ(starts, 1);
   EXPECT_EQ(Hosts(), "127.0.0.1 ads.example\r\n127.0.0.1 localhost\r\n\r\n");
-  EXPECT_TRUE(main.Controls().cmdAddSites.Enabled());
-  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(
+  EXPECT_TRUE(cmdAddSites.Enabled());
+  EXPECT_EQ(lblStatus.Caption().rfind(
                 "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. \r\n\r\n"
                 "Quorlen will now block the known active ad servers from loading ads in your "
                 "browser.  This stops banner ads as well as the x10 ads etc.\r\n\r\nIf you",
@@ -106,37 +138,35 @@ TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
 
 TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  frmMain& main = Run(kOwnHosts);
+  Run(kOwnHosts);
   dir.Write("etc/hostsqlb", kOwnHosts);
   blocker->ReadLocalBanListAndUpdateHostsFile(true);
   const std::string blocking = Hosts();
-  main.Controls().chkStartup.SetTicked(false);
-  main.Controls().mnuFileExit.Click();
+  blocker->RestoreHostsAtExit();
   EXPECT_EQ(Hosts(), kOwnHosts);
   EXPECT_EQ(dir.Read("etc/hostsqlf"), blocking);
-  EXPECT_EQ(SettingsValue("bHostsFullySet"), "False");
+  EXPECT_FALSE(bHostsFullySet);
   EXPECT_GE(clock.TotalSleptMs(), 400);
 }
 
 TEST_F(HostsBlocking, ExitWithoutBackupRemovesTheLines) {
   dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  frmMain& main = Run("own\n");
+  Run("own\n");
   blocker->ReadLocalBanListAndUpdateHostsFile(true);
-  main.Controls().chkStartup.SetTicked(false);
-  main.Unload(unload_mode::kSessionEnd);
+  blocker->RestoreHostsAtExit();
   EXPECT_EQ(Hosts(), "own\n\n\n");
 }
 
 TEST_F(HostsBlocking, CompleteOnlyWhenLongEnough) {
-  frmMain& main = Run(std::string(14000, '#'));
-  main.Options().bHostsFullySet = true;
+  Run(std::string(14000, '#'));
+  bHostsFullySet = true;
   EXPECT_FALSE(blocker->IsHostsFullySet());
   dir.Write("etc/hosts", std::string(14001, '#'));
   EXPECT_TRUE(blocker->IsHostsFullySet());
-  main.Options().bHostsFullySet = false;
+  bHostsFullySet = false;
   EXPECT_FALSE(blocker->IsHostsFullySet());
   std::filesystem::remove(dir.File("etc/hosts"));
-  main.Options().bHostsFullySet = true;
+  bHostsFullySet = true;
   EXPECT_FALSE(blocker->IsHostsFullySet());
 }
 
@@ -157,12 +187,12 @@ TEST_F(HostsBlocking, CountBeyondSixteenBitsKeepsTheOldCount) {
   std::string list = ListFile({"a.example", "b.example"});
   list.replace(list.find("N=2"), 3, "N=40000");
   dir.Write("program/quorlenhosts.ini", list);
-  frmMain& main = Run("own\n");
-  main.Options().nDefaultCount = 1;
+  Run("own\n");
+  nDefaultCount = 1;
   blocker->ReadLocalBanListAndUpdateHostsFile(true);
-  EXPECT_EQ(main.Options().nDefaultCount, 1);
+  EXPECT_EQ(nDefaultCount, 1);
   EXPECT_EQ(Hosts(), "127.0.0.1 a.example\nown\n\n");
-  EXPECT_EQ(main.Options().nTotHosts, 40000);
+  EXPECT_EQ(nTotHosts, 40000);
 }
 
 TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
@@ -171,8 +201,7 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   for (std::string line; std::getline(in, line);) names.push_back(line);
   ASSERT_EQ(names.size(), 32767u);
   dir.Write("program/quorlenhosts.ini", ListFile(names));
-  frmMain& main = Run(kOwnHosts);
-  main.Controls().cmdClear.Click();
+  Run(kOwnHosts);
   blocker->ReadLocalBanListAndUpdateHostsFile(true);
   const std::string hosts = Hosts();
   EXPECT_EQ(std::count(hosts.begin(), hosts.end(), '\n'), 32767 + 3 + 1);

@@ -1,10 +1,9 @@
-#include "forms/ad_server_blocker.h"
+#include "hosts/ad_server_blocker.h"
 
 #include <filesystem>
 
 #include "core/kestro_global_fn.h"
 #include "core/text.h"
-#include "forms/frm_main.h"
 #include "hosts/hosts_text.h"
 
 namespace quorlen {
@@ -18,22 +17,42 @@ const std::string kRestart =
 
 }  // namespace
 
-AdServerBlocker::AdServerBlocker(frmMain& main, WebServer& webServer)
-    : main_(main), webServer_(webServer) {}
+AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
+                                 AdServerControls controls, AdServerFiles files,
+                                 AdServerState state, AdServerHooks hooks)
+    : loop_(loop),
+      dialogs_(dialogs),
+      profiles_(profiles),
+      c_(controls),
+      files_(files),
+      state_(state),
+      hooks_(std::move(hooks)) {}
 
-void AdServerBlocker::SetStatus(const std::string& text) {
-  main_.Controls().lblStatus.SetCaption(text);
+void AdServerBlocker::SetStatus(const std::string& text) { c_.lblStatus.SetCaption(text); }
+
+bool AdServerBlocker::Loading() const { return hooks_.loading && hooks_.loading(); }
+
+void AdServerBlocker::DebugLog(const std::string& message) {
+  if (hooks_.debugLog) hooks_.debugLog(message);
+}
+
+void AdServerBlocker::StartWebServers() {
+  if (hooks_.startWebServers) hooks_.startWebServers();
+}
+
+void AdServerBlocker::StopWebServer() {
+  if (hooks_.stopWebServer) hooks_.stopWebServer();
 }
 
 void AdServerBlocker::Busy(bool busy) {
-  main_.Controls().ProgressBar1.SetVisible(busy);
-  if (!busy) main_.Controls().ProgressBar1.SetValue(0);
-  main_.Services().dialogs.SetWaitCursor(busy);
+  c_.ProgressBar1.SetVisible(busy);
+  if (!busy) c_.ProgressBar1.SetValue(0);
+  dialogs_.SetWaitCursor(busy);
 }
 
 std::vector<std::string> AdServerBlocker::ReadList(const std::string& path, std::int16_t count) {
   // One parse of the list file; every entry is then read as through the profile buffer.
-  ProfileStore::Snapshot file = main_.Profiles().Open(path);
+  ProfileStore::Snapshot file = profiles_.Open(path);
   std::vector<std::string> entries;
   entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
   for (int i = 0; i < count; ++i) {
@@ -42,93 +61,90 @@ std::vector<std::string> AdServerBlocker::ReadList(const std::string& path, std:
   return entries;
 }
 
+// The entry count of a list file; not a 16-bit number counts as none.
+std::int16_t AdServerBlocker::ListCount(const std::string& path) {
+  return ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "", path, kValueBuffer))
+      .value_or(0);
+}
+
 void AdServerBlocker::LoadExclusions() {
-  auto& dialogs = main_.Services().dialogs;
-  dialogs.SetWaitCursor(true);
-  const std::string path = main_.Paths().DataFile("quorlenhostsexc.ini");
-  std::int16_t n = ToInt16(main_.Profiles().GetPrivateProfileString("DomainCount", "N", "", path,
-                                                                    kValueBuffer))
-                       .value_or(0);
+  dialogs_.SetWaitCursor(true);
+  std::int16_t n = ListCount(files_.exclusionsList);
   if (n < 0) n = 0;
-  aExclusions_ = ReadList(path, n);
+  aExclusions_ = ReadList(files_.exclusionsList, n);
   aExclusions_.emplace_back();
-  dialogs.SetWaitCursor(false);
+  dialogs_.SetWaitCursor(false);
 }
 
 void AdServerBlocker::SetAllowControls(bool enabled) {
-  auto& c = main_.Controls();
-  c.cmdAllow.SetEnabled(enabled);
-  c.cmdAddSites.SetEnabled(enabled);
-  c.mnuTrayAllow.SetEnabled(enabled);
+  c_.cmdAllow.SetEnabled(enabled);
+  c_.cmdAddSites.SetEnabled(enabled);
+  c_.mnuTrayAllow.SetEnabled(enabled);
 }
 
 bool AdServerBlocker::IsHostsFullySet() {
-  if (!main_.Options().bHostsFullySet) return false;
+  if (!state_.bHostsFullySet) return false;
   std::error_code error;
-  auto size = std::filesystem::file_size(main_.Paths().sHostsFile, error);
+  auto size = std::filesystem::file_size(files_.hostsFile, error);
   return !error && size >= kMinimumCompleteSize;
 }
 
 void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
-  auto& c = main_.Controls();
-  auto& options = main_.Options();
-  auto& loop = main_.Services().loop;
-  const ProgramPaths& paths = main_.Paths();
   Busy(true);
 
-  const std::string old = ReadTextFile(paths.sHostsFile);
-  const std::string defaultCount = main_.Profiles().GetPrivateProfileString(
-      "DomainCount", "N", "", paths.sDefaultHostsList, kValueBuffer);
-  const std::string userCount = main_.Profiles().GetPrivateProfileString(
-      "DomainCount", "N", "0", paths.sUserHostsList, kValueBuffer);
+  const std::string old = ReadTextFile(files_.hostsFile);
+  const std::string defaultCount = profiles_.GetPrivateProfileString(
+      "DomainCount", "N", "", files_.defaultList, kValueBuffer);
+  const std::string userCount = profiles_.GetPrivateProfileString(
+      "DomainCount", "N", "0", files_.userList, kValueBuffer);
   auto a = ToInt32(defaultCount);
   auto b = ToInt32(userCount);
-  if (a && b) options.nTotHosts = *a + *b;
-  c.lblTotHosts.SetCaption(std::to_string(options.nTotHosts));
-  main_.Stats().setServers(options.nTotHosts);
+  if (a && b) state_.nTotHosts = *a + *b;
+  c_.lblTotHosts.SetCaption(std::to_string(state_.nTotHosts));
+  if (hooks_.setServers) hooks_.setServers(state_.nTotHosts);
   // A count that is not a 16-bit number fails its conversion and leaves the count as it
   // was: a missing list file contributes nothing, one beyond 32767 entries its old count.
-  if (auto n = ToInt16(defaultCount)) options.nDefaultCount = *n;
-  if (auto n = ToInt16(userCount)) options.nUserCount = *n;
+  if (auto n = ToInt16(defaultCount)) state_.nDefaultCount = *n;
+  if (auto n = ToInt16(userCount)) state_.nUserCount = *n;
 
-  const std::vector<std::string> defaults = ReadList(paths.sDefaultHostsList, options.nDefaultCount);
-  const std::vector<std::string> user = ReadList(paths.sUserHostsList, options.nUserCount);
+  const std::vector<std::string> defaults = ReadList(files_.defaultList, state_.nDefaultCount);
+  const std::vector<std::string> user = ReadList(files_.userList, state_.nUserCount);
   const std::vector<std::string> exclusions(
       aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
 
   auto pump = [&](hosts::Stage stage, int index) {
     if (index != hosts::kStageBegins) {
-      c.ProgressBar1.SetValue(index);
-      loop.DoEvents();
+      c_.ProgressBar1.SetValue(index);
+      loop_.DoEvents();
       return;
     }
     switch (stage) {
       case hosts::Stage::kDefaultList:
         SetStatus("Initializing Default Blocked Ad Server List...");
-        loop.DoEvents();
+        loop_.DoEvents();
         SetStatus("");
-        c.ProgressBar1.SetRange(0, options.nDefaultCount);
+        c_.ProgressBar1.SetRange(0, state_.nDefaultCount);
         break;
       case hosts::Stage::kUserList:
         SetStatus("Initializing User Blocked Ad Server List...");
-        loop.DoEvents();
+        loop_.DoEvents();
         SetStatus("");
-        c.ProgressBar1.SetRange(0, options.nUserCount);
+        c_.ProgressBar1.SetRange(0, state_.nUserCount);
         break;
       case hosts::Stage::kExclusions:
         SetStatus("Processing Excluded Ad Servers...");
-        c.ProgressBar1.SetRange(0, static_cast<int>(exclusions.size()));
+        c_.ProgressBar1.SetRange(0, static_cast<int>(exclusions.size()));
         break;
       case hosts::Stage::kBlankLines:
-        c.ProgressBar1.SetRange(0, 20);
+        c_.ProgressBar1.SetRange(0, 20);
         break;
     }
   };
   const std::string_view eol = hosts::DetectLineEnd(old);
   hosts::BuildResult built = hosts::BuildHostsText(
-      {old, eol, defaults, user, exclusions, pump, [this](const std::string& m) { main_.DebugLog(m); }});
+      {old, eol, defaults, user, exclusions, pump, [this](const std::string& m) { DebugLog(m); }});
 
-  WriteTextFile(paths.sHostsFile, built.text, eol);
+  WriteTextFile(files_.hostsFile, built.text, eol);
 
   if (report) {
     SetStatus("Data for " + std::to_string(built.addedCount) + " blocked ad servers and " +
@@ -136,71 +152,61 @@ void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
               std::string(kCrLf) + ReplaceAll(built.added, "127.0.0.1", "-") + kTwoLineEnds +
               "You should restart your computer if you want these changes to take effect.");
   }
-  options.bHostsFullySet = true;
-  main_.Save();
+  state_.bHostsFullySet = true;
+  if (hooks_.save) hooks_.save();
   Busy(false);
 }
 
 void AdServerBlocker::RemoveBlockedServers() {
-  auto& c = main_.Controls();
-  auto& loop = main_.Services().loop;
-  const ProgramPaths& paths = main_.Paths();
   Busy(true);
-  const std::string text = ReadTextFile(paths.sHostsFile);
-  auto countOf = [&](const std::string& path) {
-    std::int16_t n = ToInt16(main_.Profiles().GetPrivateProfileString("DomainCount", "N", "", path,
-                                                                      kValueBuffer))
-                         .value_or(0);
-    return n;
-  };
-  const std::int16_t defaultCount = countOf(paths.sDefaultHostsList);
+  const std::string text = ReadTextFile(files_.hostsFile);
+  const std::int16_t defaultCount = ListCount(files_.defaultList);
   SetStatus("");
-  const std::vector<std::string> defaults = ReadList(paths.sDefaultHostsList, defaultCount);
-  const std::int16_t userCount = countOf(paths.sUserHostsList);
-  const std::vector<std::string> user = ReadList(paths.sUserHostsList, userCount);
+  const std::vector<std::string> defaults = ReadList(files_.defaultList, defaultCount);
+  const std::int16_t userCount = ListCount(files_.userList);
+  const std::vector<std::string> user = ReadList(files_.userList, userCount);
 
   auto pump = [&](hosts::Stage stage, int index) {
     if (index == hosts::kStageBegins) {
-      c.ProgressBar1.SetRange(0, stage == hosts::Stage::kDefaultList ? defaultCount : userCount);
+      c_.ProgressBar1.SetRange(0, stage == hosts::Stage::kDefaultList ? defaultCount : userCount);
       return;
     }
-    c.ProgressBar1.SetValue(index);
-    loop.DoEvents();
+    c_.ProgressBar1.SetValue(index);
+    loop_.DoEvents();
   };
   const std::string_view eol = hosts::DetectLineEnd(text);
   const std::string kept = hosts::RemoveServerLines(
-      text, eol, defaults, user, pump, [this](const std::string& m) { main_.DebugLog(m); });
-  WriteTextFile(paths.sHostsFile, kept, eol);
-  main_.Options().bHostsFullySet = false;
-  main_.Save();
+      text, eol, defaults, user, pump, [this](const std::string& m) { DebugLog(m); });
+  WriteTextFile(files_.hostsFile, kept, eol);
+  state_.bHostsFullySet = false;
+  if (hooks_.save) hooks_.save();
   Busy(false);
 
-  SetStatus(c.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
+  SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
             kTwoLineEnds + kRestart);
-  main_.Options().nDefaultCount = 0;
-  main_.Options().nUserCount = 0;
-  c.lbltype.SetCaption("");
+  state_.nDefaultCount = 0;
+  state_.nUserCount = 0;
+  c_.lbltype.SetCaption("");
   SetAllowControls(false);
 }
 
 void AdServerBlocker::UnblockAdServers() {
-  if (main_.bLoading()) return;
+  if (Loading()) return;
   RemoveBlockedServers();
 }
 
 void AdServerBlocker::BlockAdServersNow() {
-  if (main_.bLoading()) return;
+  if (Loading()) return;
   ReadLocalBanListAndUpdateHostsFile(true);
-  auto& status = main_.Controls().lblStatus;
-  SetStatus(status.Caption() + std::string(kCrLf) +
+  SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) +
             "Quorlen has now configured your system to block ads." + kTwoLineEnds + kRestart);
   SetAllowControls(true);
 }
 
 void AdServerBlocker::chkAdServers_Click() {
-  if (main_.bLoading()) return;
-  auto& box = main_.Controls().chkAdServers;
-  main_.Options().bBlockAdServers = box.Ticked();
+  if (Loading()) return;
+  auto& box = c_.chkAdServers;
+  state_.bBlockAdServers = box.Ticked();
   const std::string restart =
       "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. " + kTwoLineEnds;
   if (box.Ticked()) {
@@ -228,22 +234,20 @@ void AdServerBlocker::chkAdServers_Click() {
 }
 
 void AdServerBlocker::RestoreHostsAtExit() {
-  const ProgramPaths& paths = main_.Paths();
-  auto& loop = main_.Services().loop;
-  if (!FileExists(paths.HostsBackup())) {
+  if (!FileExists(HostsBackup())) {
     RemoveBlockedServers();
     return;
   }
   std::error_code error;
-  std::filesystem::remove(paths.HostsFullCopy(), error);
-  loop.DoEvents();
-  loop.Sleep(200);
-  CopyFileOK(paths.sHostsFile, paths.HostsFullCopy());  // keeps the blocking version
+  std::filesystem::remove(HostsFullCopy(), error);
+  loop_.DoEvents();
+  loop_.Sleep(200);
+  CopyFileOK(files_.hostsFile, HostsFullCopy());  // keeps the blocking version
   // The live file is replaced in one step rather than deleted first, so no program ever
   // finds the machine without a hosts file.
-  loop.DoEvents();
-  loop.Sleep(200);
-  if (CopyFileOK(paths.HostsBackup(), paths.sHostsFile)) main_.Options().bHostsFullySet = false;
+  loop_.DoEvents();
+  loop_.Sleep(200);
+  if (CopyFileOK(HostsBackup(), files_.hostsFile)) state_.bHostsFullySet = false;
 }
 
 }  // namespace quorlen

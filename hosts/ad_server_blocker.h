@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/controls.h"
+#include "core/private_profile.h"
+#include "hosts/ad_server_blocking.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+
+namespace quorlen {
+
+// The controls of the settings window and the tray menu the hosts-file blocking writes.
+struct AdServerControls {
+  Label& lblStatus;
+  Label& lblTotHosts;
+  Label& lbltype;
+  ProgressBar& ProgressBar1;
+  Button& cmdAllow;
+  Button& cmdAddSites;
+  MenuItem& mnuTrayAllow;
+  CheckBox& chkAdServers;
+};
+
+// The files it reads and writes. The paths are known once the program has loaded, so
+// these refer to the owner's strings rather than copying them.
+struct AdServerFiles {
+  const std::string& hostsFile;
+  const std::string& defaultList;     // quorlenhosts.ini
+  const std::string& userList;        // userhosts.ini
+  const std::string& exclusionsList;  // quorlenhostsexc.ini
+};
+
+// The option members and counts it shares with the settings file and the tray tip.
+struct AdServerState {
+  bool& bHostsFullySet;
+  bool& bBlockAdServers;
+  std::int32_t& nTotHosts;
+  std::int16_t& nDefaultCount;
+  std::int16_t& nUserCount;
+};
+
+// What it asks of the rest of the program.
+struct AdServerHooks {
+  std::function<bool()> loading;                  // the main window is still loading
+  std::function<void(const std::string&)> debugLog;
+  std::function<void()> save;                     // the settings file
+  std::function<void(std::int32_t)> setServers;   // the statistics window's server count
+  std::function<void()> startWebServers;
+  std::function<void()> stopWebServer;
+};
+
+// Ad-server blocking through the hosts file: builds the blocking lines from the list
+// files, keeps the allowed servers out, takes the lines out again, puts the user's own
+// file back at exit, and switches the local web server with the "block ad servers" box.
+class AdServerBlocker : public AdServerBlocking {
+ public:
+  AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
+                  AdServerControls controls, AdServerFiles files, AdServerState state,
+                  AdServerHooks hooks);
+
+  void LoadExclusions() override;
+  void StartWebServers() override;
+  void StopWebServer() override;
+  void SetAllowControls(bool enabled) override;
+  bool IsHostsFullySet() override;
+  void ReadLocalBanListAndUpdateHostsFile(bool report) override;
+  void RestoreHostsAtExit() override;
+  void chkAdServers_Click() override;
+
+  void RemoveBlockedServers();
+  void UnblockAdServers();
+  void BlockAdServersNow();
+  const std::vector<std::string>& aExclusions() const { return aExclusions_; }
+
+  std::string HostsBackup() const { return files_.hostsFile + "qlb"; }
+  std::string HostsFullCopy() const { return files_.hostsFile + "qlf"; }
+
+  // A hosts file at least this long can hold a completed build.
+  static constexpr std::uintmax_t kMinimumCompleteSize = 14001;
+
+ private:
+  std::vector<std::string> ReadList(const std::string& path, std::int16_t count);
+  std::int16_t ListCount(const std::string& path);
+  void Busy(bool busy);
+  void SetStatus(const std::string& text);
+  void DebugLog(const std::string& message);
+  bool Loading() const;
+
+  EventLoop& loop_;
+  Dialogs& dialogs_;
+  ProfileStore& profiles_;
+  AdServerControls c_;
+  AdServerFiles files_;
+  AdServerState state_;
+  AdServerHooks hooks_;
+  std::vector<std::string> aExclusions_;  // slots 0 to N; slot N stays empty
+};
+
+}  // namespace quorlen
