@@ -105,7 +105,12 @@ int main(int argc, char** argv) {
        main.Options().nDefaultCount, main.Options().nUserCount},
       {[&main] { return main.bLoading(); }, [&main](const std::string& m) { main.DebugLog(m); },
        [&main] { main.Save(); }, [&main](std::int32_t n) { main.Stats().setServers(n); },
-       [&responder] { responder.StartWebServers(); }, [&responder] { responder.StopWebServer(); }});
+       [&responder] { responder.StartWebServers(); }, [&responder] { responder.StopWebServer(); },
+       [] {
+         char name[256] = {};
+         if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
+         return std::vector<std::string>{name};
+       }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

@@ -5,6 +5,7 @@
 
 #include "core/kestro_global_fn.h"
 #include "core/text.h"
+#include "platform/atomic_write.h"
 #include "webserver/recent_blocked.h"
 
 namespace quorlen {
@@ -99,10 +100,16 @@ bool frmMain::Form_Load() {
   // L4 to L8.
   paths_.SetProgramFolder(ProgramFolderOf(platform_.system.ProgramFile()));
   shortcut_.programFile = platform_.system.ProgramFile();
+  FinishInterruptedWrites({&paths_.sSettingsFile, &paths_.sDefaultHostsList,
+                           &paths_.sUserHostsList, &paths_.sExclusionsList, &paths_.sRemovalsList,
+                           &paths_.sUserTitlesList, &paths_.sDefaultTitlesList,
+                           &paths_.sWhiteList});
   platform_.dialogs.SetWaitCursor(true);
   if (adServers_) adServers_->LoadExclusions();
   std::string windowsFolder = platform_.system.WindowsFolder();
   paths_.sHostsFile = platform_.system.HostsFile(IsWinNT(), windowsFolder);
+  const std::string backup = paths_.HostsBackup(), fullCopy = paths_.HostsFullCopy();
+  FinishInterruptedWrites({&paths_.sHostsFile, &backup, &fullCopy});
 
   // L9, L10: every start puts the start-up shortcut back.
   settings_.LoadSettings();
@@ -132,6 +139,12 @@ bool frmMain::Form_Load() {
   bLoading_ = false;
   platform_.dialogs.SetWaitCursor(false);
   return true;
+}
+
+void frmMain::FinishInterruptedWrites(std::initializer_list<const std::string*> files) {
+  // Only this copy of the program writes these files, and it has not written yet: a
+  // pending copy is a write a crash cut short, a temporary file a write that never began.
+  for (const std::string* file : files) RecoverInterruptedWrite(*file);
 }
 
 void frmMain::FirstStart() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -107,6 +108,7 @@ class frmMain {
 
  private:
   void WireHandlers();
+  void FinishInterruptedWrites(std::initializer_list<const std::string*> files);
   void FirstStart();
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();

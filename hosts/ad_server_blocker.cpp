@@ -32,6 +32,10 @@ void AdServerBlocker::SetStatus(const std::string& text) { c_.lblStatus.SetCapti
 
 bool AdServerBlocker::Loading() const { return hooks_.loading && hooks_.loading(); }
 
+std::vector<std::string> AdServerBlocker::MachineNames() const {
+  return hooks_.machineNames ? hooks_.machineNames() : std::vector<std::string>{};
+}
+
 void AdServerBlocker::DebugLog(const std::string& message) {
   if (hooks_.debugLog) hooks_.debugLog(message);
 }
@@ -141,8 +145,10 @@ void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
     }
   };
   const std::string_view eol = hosts::DetectLineEnd(old);
-  hosts::BuildResult built = hosts::BuildHostsText(
-      {old, eol, defaults, user, exclusions, pump, [this](const std::string& m) { DebugLog(m); }});
+  const hosts::ProtectedNames keep(old, MachineNames());
+  hosts::BuildResult built = hosts::BuildHostsText({old, eol, defaults, user, exclusions, pump,
+                                                    [this](const std::string& m) { DebugLog(m); },
+                                                    &keep});
 
   WriteTextFile(files_.hostsFile, built.text, eol);
 
@@ -175,8 +181,9 @@ void AdServerBlocker::RemoveBlockedServers() {
     loop_.DoEvents();
   };
   const std::string_view eol = hosts::DetectLineEnd(text);
+  const hosts::ProtectedNames keep(text, MachineNames());
   const std::string kept = hosts::RemoveServerLines(
-      text, eol, defaults, user, pump, [this](const std::string& m) { DebugLog(m); });
+      text, eol, defaults, user, pump, [this](const std::string& m) { DebugLog(m); }, &keep);
   WriteTextFile(files_.hostsFile, kept, eol);
   state_.bHostsFullySet = false;
   if (hooks_.save) hooks_.save();

@@ -51,6 +51,8 @@ struct AdServerHooks {
   std::function<void(std::int32_t)> setServers;   // the statistics window's server count
   std::function<void()> startWebServers;
   std::function<void()> stopWebServer;
+  // The names of this machine (its host name): never blocked, allowed or taken out.
+  std::function<std::vector<std::string>()> machineNames;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -89,6 +91,7 @@ class AdServerBlocker : public AdServerBlocking {
   void SetStatus(const std::string& text);
   void DebugLog(const std::string& message);
   bool Loading() const;
+  std::vector<std::string> MachineNames() const;
 
   EventLoop& loop_;
   Dialogs& dialogs_;

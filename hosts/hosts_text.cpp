@@ -13,6 +13,20 @@ constexpr int kBlankLinePasses = 20;
 
 bool EndsName(unsigned char c) { return c <= ' ' || c == 127; }
 
+// Whether a listed entry may be written, found present, taken out or allowed; the
+// entries that may not are told to the log.
+bool Usable(const std::string& entry, const ProtectedNames* protectedNames, const Log& log) {
+  if (!IsSafeHostName(entry)) {
+    if (log) log("Skipped a listed server that is no host name: '" + entry + "'");
+    return false;
+  }
+  if (protectedNames && protectedNames->Contains(entry)) {
+    if (log) log("Skipped a listed server this machine itself needs: '" + entry + "'");
+    return false;
+  }
+  return true;
+}
+
 // Every occurrence of "127.0.0.1 " in the text, with the word that follows it.
 struct Occurrence {
   size_t at;
@@ -55,11 +69,7 @@ void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpE
   for (size_t i = 0; i < entries.size(); ++i) {
     if (input.pump && i % static_cast<size_t>(pumpEvery) == 0) input.pump(stage, static_cast<int>(i));
     const std::string& entry = entries[i];
-    if (entry.empty()) continue;
-    if (!IsSafeHostName(entry)) {
-      if (input.log) input.log("Skipped a listed server that is no host name: '" + entry + "'");
-      continue;
-    }
+    if (entry.empty() || !Usable(entry, input.protectedNames, input.log)) continue;
     if (present.Contains(entry)) continue;
     result.added.append(kAddress).append(entry).append(input.eol);
     ++result.addedCount;
@@ -126,6 +136,13 @@ BuildResult BuildHostsText(const BuildInput& input) {
   for (size_t i = 0; i < input.exclusions.size(); ++i) {
     if (input.exclusions[i].empty()) continue;
     if (input.pump) input.pump(Stage::kExclusions, static_cast<int>(i));
+    if (input.protectedNames && input.protectedNames->Contains(input.exclusions[i])) {
+      if (input.log) {
+        input.log("Skipped an allowed server this machine itself needs: '" + input.exclusions[i] +
+                  "'");
+      }
+      continue;
+    }
     allowedLines.push_back(std::string(kAddress) + input.exclusions[i]);
   }
   const std::unordered_set<std::string_view> allowed(allowedLines.begin(), allowedLines.end());
@@ -142,18 +159,14 @@ BuildResult BuildHostsText(const BuildInput& input) {
 std::string RemoveServerLines(std::string_view text, std::string_view eol,
                               const std::vector<std::string>& defaults,
                               const std::vector<std::string>& user, const Pump& pump,
-                              const Log& log) {
+                              const Log& log, const ProtectedNames* protectedNames) {
   std::unordered_set<std::string_view> listed;
   std::vector<std::string> safe;
   auto collect = [&](const std::vector<std::string>& entries, Stage stage, size_t pumpEvery) {
     if (pump) pump(stage, kStageBegins);
     for (size_t i = 0; i < entries.size(); ++i) {
       if (pump && i % pumpEvery == 0) pump(stage, static_cast<int>(i));
-      if (entries[i].empty()) continue;
-      if (!IsSafeHostName(entries[i])) {
-        if (log) log("Skipped a listed server that is no host name: '" + entries[i] + "'");
-        continue;
-      }
+      if (entries[i].empty() || !Usable(entries[i], protectedNames, log)) continue;
       listed.insert(entries[i]);
       safe.push_back(entries[i]);
     }

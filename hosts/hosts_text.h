@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "hosts/protected_names.h"
+
 namespace quorlen::hosts {
 
 // The hosts-file text the ad-server blocking writes and takes out again. Every blocking
@@ -35,7 +37,9 @@ struct BuildInput {
   const std::vector<std::string>& user;
   const std::vector<std::string>& exclusions;
   Pump pump;  // the default list every 50 entries, every other entry and blank-line pass
-  Log log;    // told of every entry that cannot be a host name
+  Log log;    // told of every entry that cannot be a host name or is protected
+  // Names never blocked, counted as present or allowed; none when null.
+  const ProtectedNames* protectedNames = nullptr;
 };
 
 struct BuildResult {
@@ -52,11 +56,11 @@ struct BuildResult {
 BuildResult BuildHostsText(const BuildInput& input);
 
 // Takes out every occurrence of a listed server's line, in exactly the written form with
-// its line end; the user's own lines stay.
+// its line end; the user's own lines stay, and so do the lines of protected names.
 std::string RemoveServerLines(std::string_view text, std::string_view eol,
                               const std::vector<std::string>& defaults,
                               const std::vector<std::string>& user, const Pump& pump,
-                              const Log& log);
+                              const Log& log, const ProtectedNames* protectedNames = nullptr);
 
 // The number of line ends left of a run of `run` after the twenty passes that each
 // replace every pair of line ends by one.

@@ -1,5 +1,6 @@
 #include "platform/linux/linux_shell.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,14 +41,19 @@ bool LinuxShell::DeleteFile(const std::string& path, std::string& error) {
 }
 
 bool LinuxShell::DefaultBrowserIsTracked() {
-  FILE* pipe = ::popen("xdg-mime query default x-scheme-handler/http 2>/dev/null", "r");
+  FILE* pipe = ::popen("xdg-mime query default text/html 2>/dev/null", "r");
   if (!pipe) return false;
   std::string answer;
   char buffer[256];
   while (std::fgets(buffer, sizeof buffer, pipe)) answer += buffer;
   ::pclose(pipe);
-  return answer.find("chromium") != std::string::npos ||
-         answer.find("chrome") != std::string::npos;
+  return IsTrackedBrowserEntry(answer);
+}
+
+bool IsTrackedBrowserEntry(const std::string& desktopEntry) {
+  std::string lower = desktopEntry;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find("chromium") != std::string::npos || lower.find("chrome") != std::string::npos;
 }
 
 }  // namespace quorlen

@@ -6,6 +6,10 @@
 
 namespace quorlen {
 
+// What a Linux tray tells of the pointer: a click (left, also a double click), a request
+// for the menu (right click) and a middle click, each after the fact. It never tells that
+// the pointer passes over the icon, so the mouse-over message never arrives here and the
+// tip the program stores on it stays unused; the tray host shows the tip by itself.
 QtTrayIcon::QtTrayIcon(QIcon icon) : icon_(icon) {
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (!onMessage) return;

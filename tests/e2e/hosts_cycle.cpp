@@ -1,18 +1,57 @@
 // Builds and takes out the blocking lines of a hosts file over and over, the way the
 // program writes it, until killed: the subject of the kill test.
-//   hosts_cycle <hosts file> <list of names>
+//   hosts_cycle <hosts file> <list of names> [<write step> <n>]
+// With a write step (temporary-written, pending-copy-made, target-opened, target-written)
+// it kills itself the n-th time a write reaches that instant.
+//   hosts_cycle --start <hosts file>
+// does what the program does at start before it reads the hosts file: it completes a
+// write a kill cut short and removes the temporary files of earlier writes.
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/kestro_global_fn.h"
 #include "hosts/hosts_text.h"
+#include "platform/atomic_write.h"
+
+namespace {
+
+quorlen::WriteStep dieAt;
+long dieOnVisit = 0;
+
+void KillAtStep(quorlen::WriteStep step, const std::string&) {
+  if (step == dieAt && --dieOnVisit == 0) std::raise(SIGKILL);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: hosts_cycle <hosts file> <names>\n";
+  if (argc == 3 && std::string(argv[1]) == "--start") {
+    auto done = quorlen::RecoverInterruptedWrite(argv[2]);
+    std::cout << (done.finished ? "finished an interrupted write; " : "")
+              << done.removedTemporaries << " temporary files removed\n";
+    return 0;
+  }
+  if (argc != 3 && argc != 5) {
+    std::cerr << "usage: hosts_cycle <hosts file> <names> [<write step> <n>]\n"
+                 "       hosts_cycle --start <hosts file>\n";
     return 2;
+  }
+  if (argc == 5) {
+    const std::map<std::string, quorlen::WriteStep> steps = {
+        {"temporary-written", quorlen::WriteStep::kTemporaryWritten},
+        {"pending-copy-made", quorlen::WriteStep::kPendingCopyMade},
+        {"target-opened", quorlen::WriteStep::kTargetOpened},
+        {"target-written", quorlen::WriteStep::kTargetWritten}};
+    auto step = steps.find(argv[3]);
+    if (step == steps.end()) return 2;
+    dieAt = step->second;
+    dieOnVisit = std::atol(argv[4]);
+    quorlen::SetWriteStepHook(KillAtStep);
   }
   const std::string hostsFile = argv[1];
   std::vector<std::string> names;

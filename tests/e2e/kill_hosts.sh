@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Kills a writer of the hosts file with SIGKILL at random moments, 100 times, during
-# builds and removals of the full default list: the file is always complete, either the
-# user's own version or the blocking one, never a mixture or a truncated file.
+# Kills a writer of the hosts file with SIGKILL during builds and removals of the full
+# default list, then starts again the way the program starts: the hosts file is always a
+# complete version, the user's own or the blocking one, and no temporary file is left.
+# Once with a hosts file that can be renamed over, once with one bind-mounted over
+# /etc/hosts as in containers, where the writer rewrites it in place; there also at the
+# exact instants where a kill hurts most.
 #   kill_hosts.sh <hosts_cycle program> <names list> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -11,27 +14,81 @@ rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   cycle=$1; names=$2; out=$3
-  printf "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# own\n10.0.0.7 nas\n" > /etc/hosts
-  cp /etc/hosts "$out/own"
-  # The blocking version, made once by a run that is let finish its first write.
-  { cat <(awk "{print \"127.0.0.1 \" \$0}" "$names") "$out/own"; echo; } > "$out/blocking"
+  printf "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# own\n10.0.0.7 nas\n" > "$out/own"
+  # The blocking version: every listed name first, then the user'"'"'s lines.
+  { awk "{print \"127.0.0.1 \" \$0}" "$names"; cat "$out/own"; echo; } > "$out/blocking"
   own=$(sha256sum < "$out/own"); blocking=$(sha256sum < "$out/blocking")
-  owns=0; blockings=0
-  for round in $(seq 1 100); do
-    "$cycle" /etc/hosts "$names" &
-    pid=$!
-    sleep "0.0$((RANDOM % 10))$((RANDOM % 10))"
-    kill -9 $pid; wait $pid 2>/dev/null || true
+
+  # After a kill: the next start, then a complete version and no file of a write left.
+  # Prints "own" or "blocking".
+  started_again() {
+    "$cycle" --start /etc/hosts > /dev/null
+    local now left
     now=$(sha256sum < /etc/hosts)
-    [ "$now" = "$own" ] && owns=$((owns + 1))
-    [ "$now" = "$blocking" ] && blockings=$((blockings + 1))
-    if [ "$now" != "$own" ] && [ "$now" != "$blocking" ]; then
-      echo "round $round: the hosts file is neither complete version"; cp /etc/hosts "$out/broken"; exit 1
+    left=$(find /etc -maxdepth 1 -name ".hosts.*" | wc -l)
+    if [ "$left" -ne 0 ]; then
+      echo "$1: files of a write left after the start: $(ls -a /etc | grep "^\.hosts\.")" >&2
+      return 1
     fi
+    if [ "$now" = "$own" ]; then echo own
+    elif [ "$now" = "$blocking" ]; then echo blocking
+    else
+      echo "$1: the hosts file is neither complete version ($(stat -c %s /etc/hosts) bytes)" >&2
+      cp /etc/hosts "$out/broken"; return 1
+    fi
+  }
+
+  random_kills() {
+    local kind=$1 owns=0 blockings=0 round found
+    for round in $(seq 1 60); do
+      "$cycle" /etc/hosts "$names" &
+      local pid=$!
+      sleep "0.$(printf %03d $((50 + RANDOM % 350)))"
+      kill -9 $pid; wait $pid 2>/dev/null || true
+      found=$(started_again "$kind, round $round")
+      [ "$found" = own ] && owns=$((owns + 1)) || blockings=$((blockings + 1))
+    done
+    echo "$kind: 60 kills at random moments, always complete after the start:" \
+      "$owns times the own version, $blockings times the blocking one"
+    # Both versions must have been met, or the kills never fell inside the work.
+    [ "$owns" -gt 0 ] && [ "$blockings" -gt 0 ]
+  }
+
+  # Write 1 builds, write 2 takes the lines out again, and so on. A kill before the
+  # target is touched leaves the version before that write, any later one the version
+  # the write was making.
+  exact_kills() {
+    local step=$1 n found before after expect
+    for n in 1 2 3 4; do
+      cp "$out/own" /etc/hosts
+      timeout 60 "$cycle" /etc/hosts "$names" "$step" "$n" || true
+      if [ $((n % 2)) -eq 1 ]; then before=own; after=blocking; else before=blocking; after=own; fi
+      [ "$step" = temporary-written ] && expect=$before || expect=$after
+      found=$(started_again "killed at $step of write $n")
+      if [ "$found" != "$expect" ]; then
+        echo "killed at $step of write $n: the $found version after the start, not the $expect one"
+        return 1
+      fi
+    done
+    echo "in place: killed at $step of writes 1 to 4, each time the expected version after the start"
+  }
+
+  cp "$out/own" /etc/hosts
+  random_kills "renamed over"
+  timeout 60 "$cycle" /etc/hosts "$names" temporary-written 3 || true
+  found=$(started_again "renamed over, killed before the rename")
+  [ "$found" = own ] || { echo "renamed over, killed before the rename of write 3: $found"; exit 1; }
+  echo "renamed over: killed before the rename of write 3, the own version after the start"
+
+  cp "$out/own" "$out/bound"
+  mount --bind "$out/bound" /etc/hosts
+  touch /etc/.probe
+  if perl -e "exit(rename(\$ARGV[0], \$ARGV[1]) ? 0 : 1)" /etc/.probe /etc/hosts; then
+    echo "the bind mount did not make /etc/hosts a mount point"; exit 1
+  fi
+  rm -f /etc/.probe
+  random_kills "bind-mounted"
+  for step in temporary-written pending-copy-made target-opened target-written; do
+    exact_kills "$step"
   done
-  leftovers=$(ls -a /etc | grep -c "^\.hosts" || true)
-  echo "kill test: 100 kills, the hosts file always complete: $owns times the own version," \
-    "$blockings times the blocking one ($leftovers temporary files left)"
-  # Both versions must have been met, or the kills never fell inside the work.
-  [ "$owns" -gt 0 ] && [ "$blockings" -gt 0 ]
 ' kill "$cycle" "$names" "$work"

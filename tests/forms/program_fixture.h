@@ -55,6 +55,7 @@ class ProgramTest : public ::testing::Test {
     program = std::make_unique<frmMain>(
         Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell});
     program->SetAdServerBlocking(adServers);
+    if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
     started = program->Form_Load();
     return *program;
@@ -81,6 +82,8 @@ class ProgramTest : public ::testing::Test {
   FakeShell shell;
   RecordingAdServers recording;
   AdServerBlocking* adServers = &recording;
+  // Runs once the main window exists, before it loads: to wire real components to it.
+  std::function<void(frmMain&)> wire;
   std::unique_ptr<frmMain> program;
   bool started = false;
   int quits = 0;

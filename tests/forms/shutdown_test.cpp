@@ -53,13 +53,24 @@ TEST_F(ShutDown, SessionEndSavesOnceAndEndsTheTimers) {
   EXPECT_FALSE(main.Timer3().Enabled());
 }
 
+// The first start asks its question in a box that waits in its own event loop; the
+// desktop session ends meanwhile. The unload runs right there and saves at once, since
+// the program ends before the box returns.
 TEST_F(ShutDown, SessionEndWhileAMessageBoxIsOpenStillSaves) {
-  frmMain& main = Running();
+  shell.trackedBrowserIsDefault = true;
+  frmMain& main = Start();
   main.Options().nTotBlocked = 5;
-  dialogs.whileOpen = [&](const ScriptedDialogs::Box&) { main.Unload(unload_mode::kSessionEnd); };
-  dialogs.MsgBox("any question", msgbox::kYesNo, "Quorlen");
+  std::string savedWhileOpen;
+  dialogs.whileOpen = [&](const ScriptedDialogs::Box& box) {
+    if (box.title != "Block banner ads?") return;
+    main.Unload(unload_mode::kSessionEnd);
+    savedWhileOpen = SettingsValue("nTotBlocked");
+  };
+  clock.Advance(2500);
+  EXPECT_EQ(savedWhileOpen, "5");
   EXPECT_EQ(quits, 1);
-  EXPECT_EQ(SettingsValue("nTotBlocked"), "5");
+  EXPECT_TRUE(main.Unloaded());
+  EXPECT_FALSE(main.Timer3().Enabled());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "hosts/ad_server_blocker.h"
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen {
@@ -7,9 +8,29 @@ using testing_support::ProgramTest;
 
 class StartUp : public ProgramTest {};
 
+// The real hosts-file blocking, counting the builds the start asks of it.
+class CountingBlocker : public AdServerBlocking {
+ public:
+  void LoadExclusions() override { real->LoadExclusions(); }
+  void StartWebServers() override {}
+  void StopWebServer() override {}
+  void SetAllowControls(bool enabled) override { real->SetAllowControls(enabled); }
+  bool IsHostsFullySet() override { return real->IsHostsFullySet(); }
+  void ReadLocalBanListAndUpdateHostsFile(bool report) override {
+    ++builds;
+    real->ReadLocalBanListAndUpdateHostsFile(report);
+  }
+  void RestoreHostsAtExit() override { real->RestoreHostsAtExit(); }
+  void chkAdServers_Click() override { real->chkAdServers_Click(); }
+
+  AdServerBlocker* real = nullptr;
+  int builds = 0;
+};
+
 TEST_F(StartUp, SecondCopyEndsSilentlyTouchingNothing) {
   dir.Write("program/quorlen.ini", "[Settings]\r\nbMinimized=False\r\n");
   dir.Write("etc/hosts", "127.0.0.1 localhost\n");
+  dir.Write("etc/.hosts.qlpending", "a write of the running copy\n");
   singleInstance.otherCopyRunning = true;
   Start();
   clock.Advance(10000);
@@ -21,7 +42,34 @@ TEST_F(StartUp, SecondCopyEndsSilentlyTouchingNothing) {
   EXPECT_EQ(Settings(), "[Settings]\r\nbMinimized=False\r\n");
   EXPECT_EQ(dir.Read("etc/hosts"), "127.0.0.1 localhost\n");
   EXPECT_FALSE(dir.Exists("etc/hostsqlb"));
+  EXPECT_TRUE(dir.Exists("etc/.hosts.qlpending"));
   EXPECT_TRUE(shell.shortcuts.empty());
+}
+
+// A crash while the hosts file or the settings were rewritten in place left the complete
+// new text beside them; the start finishes those writes before it reads either file, and
+// removes what writes cut short earlier left behind.
+TEST_F(StartUp, InterruptedWritesAreFinishedBeforeTheFilesAreRead) {
+  StartedBefore();
+  dir.Write("etc/hosts", "");
+  dir.Write("etc/.hosts.qlpending", "127.0.0.1 localhost\n# own\n");
+  dir.Write("etc/.hostsqlf.Ab12Cd", "half a copy");
+  dir.Write("program/.quorlen.ini.qlpending", "[Settings]\r\nbMinimized=True\r\n");
+  dir.Write("program/.quorlen.ini.x9Y8z7", "[Settings]\r\nbMinim");
+  dir.Write("program/.userhosts.ini.000000", "");
+  dir.Write("program/.unrelated.Ab12Cd", "kept");
+  frmMain& main = Start();
+  EXPECT_EQ(dir.Read("etc/hosts"), "127.0.0.1 localhost\n# own\n");
+  EXPECT_TRUE(main.Options().bMinimized);  // read from the finished settings file
+  EXPECT_FALSE(main.Controls().window.Visible());
+  std::vector<std::string> left;
+  for (const char* folder : {"etc", "program"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File(folder))) {
+      std::string name = entry.path().filename().string();
+      if (name[0] == '.') left.push_back(name);
+    }
+  }
+  EXPECT_EQ(left, std::vector<std::string>{".unrelated.Ab12Cd"});
 }
 
 TEST_F(StartUp, LoadingShowsTheWindowAndStartsTheDelayedStep) {
@@ -154,13 +202,55 @@ TEST_F(StartUp, DelayedStepBringsTheBlockingHostsFileBack) {
   EXPECT_GE(clock.TotalSleptMs(), 300);
 }
 
-TEST_F(StartUp, SmallHostsFileIsRebuiltWhateverTheSavedState) {
-  StartedBefore();
-  dir.Write("etc/hosts", "127.0.0.1 localhost\n");
-  recording.hostsFullySet = true;
-  Start();
-  clock.Advance(2500);
-  EXPECT_EQ(recording.Count("Build"), 1);
+// The real blocker decides whether the saved state can be trusted (a file of at least
+// 14001 bytes), the delayed step then rebuilds any file below 10000 bytes, whatever
+// happened before; a build adds one line end to the file.
+TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
+  struct Case {
+    bool savedComplete;
+    int hostsBytes;  // -1: no hosts file
+    int fullCopyBytes;  // 0: no "qlf" copy
+    int builds;
+  } cases[] = {
+      {true, 14001, 0, 0},   {true, 14000, 0, 1},  {true, 9999, 0, 1},    {true, 5000, 0, 2},
+      {true, -1, 0, 2},      {false, 20000, 0, 1}, {false, 20000, 9999, 1},
+      {false, 500, 10000, 0}, {false, 500, 14001, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "saved " << c.savedComplete << ", hosts " << c.hostsBytes
+                                    << " bytes, copy " << c.fullCopyBytes);
+    program.reset();
+    std::filesystem::remove(dir.File("etc/hosts"));
+    std::filesystem::remove(dir.File("etc/hostsqlf"));
+    if (c.hostsBytes >= 0) dir.Write("etc/hosts", std::string(static_cast<size_t>(c.hostsBytes), '#'));
+    if (c.fullCopyBytes > 0) dir.Write("etc/hostsqlf", std::string(static_cast<size_t>(c.fullCopyBytes), '#'));
+    dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=0\r\n");
+    dir.Write("program/quorlen.ini", std::string("[Settings]\r\nbHostsFullySet=") +
+                                         (c.savedComplete ? "True" : "False") + "\r\n");
+    StartedBefore();
+    std::unique_ptr<AdServerBlocker> blocker;
+    CountingBlocker counting;
+    adServers = &counting;
+    wire = [&](frmMain& main) {
+      auto& w = main.Controls();
+      auto& o = main.Options();
+      const auto& p = main.Paths();
+      blocker = std::make_unique<AdServerBlocker>(
+          clock, dialogs, main.Profiles(),
+          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
+                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
+          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
+          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
+                        o.nUserCount},
+          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
+                        nullptr, nullptr, nullptr, nullptr});
+      counting.real = blocker.get();
+    };
+    Start();
+    clock.Advance(2500);
+    EXPECT_EQ(counting.builds, c.builds);
+    program.reset();
+  }
 }
 
 TEST_F(StartUp, BlockingOffDisablesTheAllowControls) {

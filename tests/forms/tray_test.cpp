@@ -38,18 +38,6 @@ TEST_F(Tray, RefreshBringsBackALostIcon) {
   EXPECT_TRUE(tray.present);
 }
 
-TEST_F(Tray, MouseOverThenHideShowsJustStarted) {
-  frmMain& main = Start();
-  clock.Advance(2500);
-  main.Tray().ShowSettings();
-  tray.Send(tray_message::kMouseMove);
-  EXPECT_NE(ShownTip(), std::string("Quorlen Just Started.") + '\0');  // stored, not sent
-  main.Unload(unload_mode::kCloseBox);
-  EXPECT_EQ(ShownTip(), std::string("Quorlen Just Started.") + '\0');
-  clock.Advance(60000);
-  EXPECT_EQ(ShownTip().substr(0, 8), "Quorlen.");
-}
-
 TEST_F(Tray, ClicksOpenTheWindowAndTheMenu) {
   frmMain& main = Start();
   clock.Advance(2500);

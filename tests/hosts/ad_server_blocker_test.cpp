@@ -32,8 +32,9 @@ class HostsBlocking : public ::testing::Test {
   }
   AdServerBlocker& Run(const std::string& hosts) {
     dir.Write("etc/hosts", hosts);
+    profiles = std::make_unique<ProfileStore>();  // sees list files just rewritten
     blocker = std::make_unique<AdServerBlocker>(
-        clock, dialogs, profiles,
+        clock, dialogs, *profiles,
         AdServerControls{lblStatus, lblTotHosts, lbltype, ProgressBar1, cmdAllow, cmdAddSites,
                          mnuTrayAllow, chkAdServers},
         AdServerFiles{hostsFile, defaultList, userList, exclusionsList},
@@ -41,7 +42,7 @@ class HostsBlocking : public ::testing::Test {
         AdServerHooks{[this] { return loading; },
                       [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
                       [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
-                      [this] { ++stops; }});
+                      [this] { ++stops; }, [this] { return machineNames; }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -55,7 +56,7 @@ class HostsBlocking : public ::testing::Test {
   TempFolder dir;
   VirtualClock clock;
   ScriptedDialogs dialogs;
-  ProfileStore profiles;
+  std::unique_ptr<ProfileStore> profiles;
   Label lblStatus, lblTotHosts, lbltype;
   ProgressBar ProgressBar1;
   Button cmdAllow, cmdAddSites;
@@ -69,6 +70,7 @@ class HostsBlocking : public ::testing::Test {
   std::int32_t nTotHosts = 0, statsServers = -1;
   std::int16_t nDefaultCount = 0, nUserCount = 0;
   std::vector<std::string> log;
+  std::vector<std::string> machineNames;
   int saves = 0, starts = 0, stops = 0;
   std::unique_ptr<AdServerBlocker> blocker;
 };
@@ -98,8 +100,8 @@ TEST_F(HostsBlocking, BuildWritesListedServersFirstAndReports) {
 }
 
 TEST_F(HostsBlocking, SwitchingOffTakesOutOnlyTheWrittenLines) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "localhost"}));
-  Run(kOwnHosts + "127.0.0.1 ads.example  # my own\n");
+  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "tracker.example"}));
+  Run(kOwnHosts + "127.0.0.1 tracker.example\n127.0.0.1 ads.example  # my own\n");
   chkAdServers.SetTicked(true);  // already ticked: nothing runs
   blocker->ReadLocalBanListAndUpdateHostsFile(false);
   chkAdServers.Click();
@@ -107,8 +109,10 @@ TEST_F(HostsBlocking, SwitchingOffTakesOutOnlyTheWrittenLines) {
   EXPECT_EQ(stops, 1);
   EXPECT_FALSE(bHostsFullySet);
   // The user's own line made ads.example present, so it was never written; the user's
-  // "127.0.0.1 localhost" has the written form of a listed server and goes.
-  EXPECT_EQ(Hosts(), "# printer\n192.168.1.9 printer\n127.0.0.1 ads.example  # my own\n\n\n");
+  // "127.0.0.1 tracker.example" has the written form of a listed server and goes.
+  EXPECT_EQ(Hosts(),
+            "127.0.0.1 localhost\n# printer\n192.168.1.9 printer\n127.0.0.1 ads.example  # my own\n"
+            "\n\n");
   EXPECT_EQ(lblStatus.Caption().rfind(
                 "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. \r\n\r\n"
                 "Quorlen will no longer prevent",
@@ -208,6 +212,90 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   EXPECT_EQ(hosts.find('\r'), std::string::npos);
   // Every 50th default entry lets the interface run.
   EXPECT_GE(clock.DoEventsCalls(), 32767 / 50);
+}
+
+// The names this machine depends on survive every build and removal, whichever list
+// names them; names that only resemble them are blocked as usual.
+TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
+  struct Case {
+    const char* name;
+    std::string hosts;
+    std::vector<std::string> defaults, user, allowed, machine;
+    std::vector<std::string> survive;  // the user's lines, there once after every step
+    std::vector<std::string> blocked;  // written by the build, gone after the removal
+    std::vector<std::string> skipped;  // entries told to the log
+  } cases[] = {
+      {"an allowed localhost",
+       "127.0.0.1 localhost\n::1 localhost ip6-localhost\n",
+       {"ads.example"}, {}, {"localhost"}, {},
+       {"127.0.0.1 localhost", "::1 localhost ip6-localhost"}, {"ads.example"}, {"localhost"}},
+      {"a blocked localhost",
+       "127.0.0.1 localhost\n# own\n",
+       {"localhost", "ads.example"}, {}, {}, {},
+       {"127.0.0.1 localhost", "# own"}, {"ads.example"}, {"localhost"}},
+      {"fixed names in any letter case",
+       "127.0.0.1 localhost.localdomain\n127.0.0.1 broadcasthost\n",
+       {}, {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"},
+       {"broadcasthost"}, {},
+       {"127.0.0.1 localhost.localdomain", "127.0.0.1 broadcasthost"}, {},
+       {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"}},
+      {"the machine's host name",
+       "127.0.0.1 devbox\n",
+       {"devbox", "ads.example"}, {}, {"DevBox"}, {"devbox"},
+       {"127.0.0.1 devbox"}, {"ads.example"}, {"devbox", "DevBox"}},
+      {"names the file gives 127.0.1.1 and ::1",
+       "127.0.1.1 box.lan box # this machine\n::1 v6box\n127.0.0.1 box\n127.0.0.1 v6box\n",
+       {"box", "box.lan"}, {"v6box"}, {"box"}, {},
+       {"127.0.0.1 box", "127.0.0.1 v6box"}, {}, {"box", "box.lan", "v6box"}},
+      {"names that only resemble them",
+       "127.0.0.1 localhost\n",
+       {"localhost2", "localhost.example", "my-devbox"}, {}, {}, {"devbox"},
+       {"127.0.0.1 localhost"}, {"localhost2", "localhost.example", "my-devbox"}, {}},
+  };
+  auto count = [](const std::string& text, const std::string& line) {
+    int n = 0;
+    for (size_t at = 0; (at = text.find(line + "\n", at)) != std::string::npos; ++at) {
+      if (at == 0 || text[at - 1] == '\n') ++n;
+    }
+    return n;
+  };
+  for (const Case& c : cases) {
+    for (const bool atExit : {false, true}) {
+      const std::string how = std::string(c.name) + (atExit ? ", removed at exit" : ", unticked");
+      dir.Write("program/quorlenhosts.ini", ListFile(c.defaults));
+      dir.Write("program/userhosts.ini", ListFile(c.user));
+      dir.Write("program/quorlenhostsexc.ini", ListFile(c.allowed));
+      machineNames = c.machine;
+      bBlockAdServers = true;
+      log.clear();
+      Run(c.hosts);
+      blocker->ReadLocalBanListAndUpdateHostsFile(true);
+      const std::string built = Hosts();
+      if (atExit) {
+        blocker->RestoreHostsAtExit();  // no backup: the lines are taken out
+      } else {
+        chkAdServers.Click();
+      }
+      const std::string removed = Hosts();
+      for (const std::string& line : c.survive) {
+        EXPECT_EQ(count(built, line), 1) << how << ": built, " << line;
+        EXPECT_EQ(count(removed, line), 1) << how << ": removed, " << line;
+      }
+      for (const std::string& name : c.blocked) {
+        EXPECT_EQ(count(built, "127.0.0.1 " + name), 1) << how << ": built, " << name;
+        EXPECT_EQ(count(removed, "127.0.0.1 " + name), 0) << how << ": removed, " << name;
+      }
+      for (const std::string& name : c.skipped) {
+        EXPECT_NE(std::find_if(log.begin(), log.end(),
+                               [&](const std::string& m) {
+                                 return m.find("this machine itself needs: '" + name + "'") !=
+                                        std::string::npos;
+                               }),
+                  log.end())
+            << how << ": not logged, " << name;
+      }
+    }
+  }
 }
 
 }  // namespace

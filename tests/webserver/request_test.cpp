@@ -91,12 +91,5 @@ TEST(Request, OnlyCapitalGetCounts) {
   }
 }
 
-TEST(Request, ReplyTextsAreByteExact) {
-  EXPECT_EQ(ReplyText(ReplyBody::kScript), "<!-- Java Ad -->");
-  EXPECT_EQ(ReplyText(ReplyBody::kHtml), "Quorlen Blocked HTML Ad");
-  EXPECT_EQ(ReplyText(ReplyBody::kHtm), "Quorlen Blocked HTM Ad");
-  EXPECT_EQ(ReplyText(ReplyBody::kImage), "");
-}
-
 }  // namespace
 }  // namespace quorlen

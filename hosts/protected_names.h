@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace quorlen::hosts {
+
+// The names this machine itself depends on. A list entry with one of them is never
+// written, never counted as present, never taken out and never allowed, so that the
+// user's own "127.0.0.1 localhost" line survives every build and removal.
+//
+// This knowingly departs from the program's original rules, under which an allowed
+// "localhost" took the user's line out at every build and a blocked one counted as
+// present and took it out at removal; without that line many programs stop working.
+class ProtectedNames {
+ public:
+  // The fixed loopback names, the machine's own names, and every name the hosts text
+  // maps to 127.0.1.1 or ::1.
+  ProtectedNames(std::string_view hostsText, const std::vector<std::string>& machineNames);
+
+  // Letter case does not matter, as for the resolver.
+  bool Contains(std::string_view name) const;
+
+ private:
+  void Add(std::string_view name);
+  std::unordered_set<std::string> names_;  // lower case
+};
+
+}  // namespace quorlen::hosts
