@@ -18,11 +18,13 @@
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/x11_input.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
+#include "ui/ie_white_list_view.h"
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
@@ -34,6 +36,14 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+
+// Browsers join popup blocking with the DevTools client that follows; until then no
+// browser window is followed.
+class NoBrowserWindows : public quorlen::BrowserShell {
+ public:
+  std::vector<std::shared_ptr<quorlen::BrowserWindow>> Windows() override { return {}; }
+  void Connect(quorlen::BrowserShellEvents*) override {}
+};
 
 void OnSignal(int number) {
   char byte = static_cast<char>(number);
@@ -76,8 +86,11 @@ int main(int argc, char** argv) {
   quorlen::QtTrayIcon tray(quorlen::ProgramIcon());
   quorlen::QtSound sound;
   quorlen::LinuxShell shell;
+  quorlen::X11InputState input;
+  NoBrowserWindows browsers;
 
-  quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell});
+  quorlen::frmMain main(
+      {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
 
   quorlen::QtSocketFactory sockets;
   auto& c = main.Controls();
@@ -152,6 +165,7 @@ int main(int argc, char** argv) {
   quorlen::SettingsWindowView settingsView(main);
   quorlen::StatsView statsView(main.Stats());
   quorlen::MessageView messageView(main.Message());
+  quorlen::IEWhiteListView whiteListView(main.Popups().Editor());
   tray.SetMenu(settingsView.TrayMenu());
 
   QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

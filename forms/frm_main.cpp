@@ -29,7 +29,19 @@ frmMain::frmMain(Platform platform)
       shortcut_(platform.shell, platform.dialogs, controls_.lblStatus, controls_.chkStartup,
                 bLoading_),
       timer2_(platform.loop, 2500),
-      timer3_(platform.loop, 60000) {
+      timer3_(platform.loop, 60000),
+      popups_({platform.loop, platform.input, platform.browsers, platform.sound, platform.dialogs,
+               profiles_},
+              {controls_.chkIEPops, controls_.chkPopSound, controls_.txtPopWav, controls_.lblStatus,
+               controls_.lbltype, controls_.lblpage, controls_.lblLastIEPop, controls_.lblLastIEPop1,
+               controls_.LblKeyName, controls_.LblVKeycode, controls_.A, controls_.mnuTrayLastIEPop},
+              {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
+               [this](const std::string& record) {
+                 if (cbIEPopups) cbIEPopups->PutItem(record);
+               },
+               [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
+               [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
+              options_.bBlockIEPopups) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
   timer2_.onTick = [this] { Timer2_Timer(); };
@@ -44,7 +56,10 @@ void frmMain::WireHandlers() {
   c.chkAdServers.onClick = [this] {
     if (adServers_) adServers_->chkAdServers_Click();
   };
-  c.chkIEPops.onClick = [this] { popups_->chkIEPops_Click(); };
+  c.chkIEPops.onClick = [this] { popups_.chkIEPops_Click(); };
+  c.cmdAllowIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
+  c.lblLastIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
+  c.mnuTrayLastIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
   c.chkStartup.onClick = [this] { shortcut_.chkStartup_Click(); };
   c.cmdClear.onClick = [this] { debugLog_.cmdClear_Click(); };
   c.cmdOn.onClick = [this] {
@@ -84,7 +99,7 @@ bool frmMain::Form_Load() {
   // L1: a second copy ends before it reads or writes any file.
   if (!platform_.singleInstance.Acquire()) return false;
 
-  // L2, L3. The keyboard monitor arrives with popup blocking.
+  // L2, L3. The keyboard monitor polls from the window's creation on.
   for (auto* buffer : {&cbTitles, &cbIEPopups, &cbAdServers}) {
     *buffer = std::make_unique<cCyclicBuffer>(&platform_.dialogs);
     (*buffer)->Create(50);
@@ -96,6 +111,7 @@ bool frmMain::Form_Load() {
   bLoading_ = true;
   options_.bAutoDownload = true;
   controls_.chkAuto.SetTicked(true);
+  popups_.Input().Start();
 
   // L4 to L8.
   paths_.SetProgramFolder(ProgramFolderOf(platform_.system.ProgramFile()));
@@ -130,8 +146,8 @@ bool frmMain::Form_Load() {
 
   // L15 to L19.
   controls_.lblStatus.SetCaption("Please wait while Quorlen Initializes...");
-  popups_->LoadPopupTitles();
-  popups_->LoadIEWhiteList();
+  titles_->LoadPopupTitles();
+  popups_.LoadIEWhiteList();
   tray_.SetMenuIcons();
   tray_.RefreshTrayTip();
   timer3_.SetEnabled(true);
@@ -199,10 +215,7 @@ void frmMain::Timer2_Timer() {
   // D2 to D4.
   if (!options_.bBlockAdServers && !options_.bBlockIEPopups) WarnNothingBlocked();
   if (options_.bBlockAdServers && adServers_) adServers_->StartWebServers();
-  if (options_.bBlockIEPopups) {
-    popups_->DropBrowserTracker();
-    popups_->StartBrowserTracker();
-  }
+  if (options_.bBlockIEPopups) popups_.StartBrowserTracker();
   if (!adServers_) return;
   // D5: the blocking version of the hosts file comes back, from its copy or a new build.
   if (FileExists(paths_.sDefaultHostsList)) {
@@ -228,8 +241,8 @@ void frmMain::Timer2_Timer() {
 void frmMain::mnuFileExit_Click() {
   if (adServers_) adServers_->StopWebServer();
   tray_.DeleteIcon();
-  popups_->DropBrowserTracker();
-  popups_->StopKeyboardMonitor();
+  popups_.DropBrowserTracker();
+  popups_.StopKeyboardMonitor();
   stats_.Form_Unload();
   Unload(unload_mode::kByProgram);
 }
@@ -262,8 +275,8 @@ void frmMain::Form_Unload() {
   }
   if (adServers_) adServers_->StopWebServer();
   tray_.DeleteIcon();
-  popups_->DropBrowserTracker();
-  popups_->StopKeyboardMonitor();
+  popups_.DropBrowserTracker();
+  popups_.StopKeyboardMonitor();
   Save();
   stats_.Form_Unload();
   message_.cmdOK_Click();

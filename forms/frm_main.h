@@ -16,8 +16,11 @@
 #include "forms/settings_window.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
+#include "popups/popup_blocker.h"
 #include "platform/dialogs.h"
+#include "platform/browser.h"
 #include "platform/event_loop.h"
+#include "platform/input.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system.h"
@@ -36,6 +39,8 @@ struct Platform {
   TrayIcon& tray;
   Sound& sound;
   Shell& shell;
+  InputState& input;
+  BrowserShell& browsers;
 };
 
 // Unload modes of the main window: why it is being closed.
@@ -90,7 +95,15 @@ class frmMain {
 
   // The parts of the program that come with their own components.
   void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
-  void SetPopupBlocking(PopupBlocking* blocking) { popups_ = blocking; }
+  void SetTitleBlocking(TitleBlocking* blocking) { titles_ = blocking; }
+
+  // Popup blocking: the input monitor's flags, the browser activity timers, the decision,
+  // the white list and its editor (see PopupBlocker).
+  PopupBlocker& Popups() { return popups_; }
+  // The notice after a blocked popup, shared with the title watcher.
+  void PopupBlocked(const std::string& text) { popups_.PopupBlocked(text); }
+  std::string getWhiteListFile() const { return paths_.sWhiteList; }
+  std::string getLastBlockedPopupPage() { return popups_.Notifier().getLastBlockedPopupPage(); }
 
   SettingsWindow& Controls() { return controls_; }
   frmStats& Stats() { return stats_; }
@@ -130,9 +143,10 @@ class frmMain {
   StartupShortcut shortcut_;
   Timer timer2_;
   Timer timer3_;
-  PopupBlockingNotBuilt popupsNotBuilt_;
+  PopupBlocker popups_;
+  TitleBlockingNotBuilt titlesNotBuilt_;
   AdServerBlocking* adServers_ = nullptr;
-  PopupBlocking* popups_ = &popupsNotBuilt_;
+  TitleBlocking* titles_ = &titlesNotBuilt_;
 };
 
 }  // namespace quorlen

@@ -64,6 +64,31 @@ void Bind(QPlainTextEdit* widget, TextBox& model) {
   widget->setReadOnly(true);
 }
 
+void Bind(QListWidget* widget, ListBox& model) {
+  auto show = [widget, &model] {
+    QSignalBlocker quiet(widget);
+    bool same = widget->count() == model.Count();
+    for (int i = 0; same && i < model.Count(); ++i) {
+      same = widget->item(i)->text() == FromSingleByte(model.Item(i));
+    }
+    if (!same) {
+      widget->clear();
+      for (const auto& item : model.Items()) widget->addItem(FromSingleByte(item));
+    }
+    widget->setCurrentRow(model.ListIndex());
+  };
+  show();
+  model.changed.Connect(show);
+  QObject::connect(widget, &QListWidget::itemClicked, widget, [widget, &model](QListWidgetItem* item) {
+    int row = widget->row(item);
+    if (row == model.ListIndex()) {
+      if (model.onClick) model.onClick();
+    } else {
+      model.SetListIndex(row);
+    }
+  });
+}
+
 void Bind(QProgressBar* widget, ProgressBar& model) {
   auto show = [widget, &model] {
     widget->setRange(model.Min(), model.Max());

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +23,8 @@ void Bind(QCheckBox* widget, CheckBox& model);
 void Bind(QPushButton* widget, Button& model);
 void Bind(QLineEdit* widget, TextBox& model);
 void Bind(QPlainTextEdit* widget, TextBox& model);
+// The items and the selection; a click on an item selects it and runs the click handler.
+void Bind(QListWidget* widget, ListBox& model);
 void Bind(QProgressBar* widget, ProgressBar& model);
 void Bind(QTabWidget* widget, TabStrip& model);
 void Bind(QAction* action, MenuItem& model);

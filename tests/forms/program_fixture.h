@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "forms/frm_main.h"
+#include "platform/fake/fake_browser.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
@@ -53,7 +55,8 @@ class ProgramTest : public ::testing::Test {
 
   frmMain& Start() {
     program = std::make_unique<frmMain>(
-        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell});
+        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
+                 browsers});
     program->SetAdServerBlocking(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
@@ -80,6 +83,8 @@ class ProgramTest : public ::testing::Test {
   FakeTrayIcon tray;
   RecordingSound sound;
   FakeShell shell;
+  FakeInput input;
+  FakeBrowserShell browsers;
   RecordingAdServers recording;
   AdServerBlocking* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorlen {
+
+// What a browser tells of one of its windows when the popup blocker joins it; a property
+// the browser cannot tell stays empty.
+struct BrowserWindowProperties {
+  std::optional<std::string> application;
+  std::optional<bool> addressBar;
+  std::optional<std::string> fullName;
+  std::optional<std::string> locationName;
+  std::optional<std::string> locationUrl;
+  std::optional<std::string> path;
+  std::optional<std::string> type;
+};
+
+// The events of one browser window, in the order a navigation usually raises them. Each
+// runs on the user-interface thread.
+class BrowserWindowEvents {
+ public:
+  virtual ~BrowserWindowEvents() = default;
+  // A navigation starts in the window's top page or in one of its frames.
+  virtual void BeforeNavigate2(const std::string& url, bool topFrame) = 0;
+  virtual void DownloadBegin() = 0;
+  virtual void NavigateComplete2(const std::string& url, bool topFrame) = 0;
+  // A document has loaded, the top page's or a frame's.
+  virtual void DocumentComplete(const std::string& url, bool topFrame) = 0;
+  virtual void DownloadComplete() = 0;
+  // A page of this window (or one of its frames) asks for a new window. True cancels it:
+  // the new window never loads its address. The browser holds the page until the answer,
+  // so it must come at once.
+  virtual bool NewWindow2() = 0;
+  // The window is closing.
+  virtual void OnQuit() = 0;
+};
+
+// One browser window (a tab), shared by the browser service and whoever follows it. It
+// stays a valid object after the window has closed; its reads then fail.
+class BrowserWindow {
+ public:
+  virtual ~BrowserWindow() = default;
+  // The address of the window's top page; nothing when it cannot be read.
+  virtual std::optional<std::string> LocationURL() = 0;
+  virtual BrowserWindowProperties Properties() = 0;
+  // Sends the window's events to `sink` from now on; null stops them. A new window that
+  // nobody is asked about opens.
+  virtual void Connect(BrowserWindowEvents* sink) = 0;
+};
+
+class BrowserShellEvents {
+ public:
+  virtual ~BrowserShellEvents() = default;
+  virtual void WindowRegistered(std::int32_t cookie) = 0;
+  virtual void WindowRevoked(std::int32_t cookie) = 0;
+};
+
+// Every browser window the program can follow, across the browsers it can join.
+class BrowserShell {
+ public:
+  virtual ~BrowserShell() = default;
+  // The windows open now, in a stable order.
+  virtual std::vector<std::shared_ptr<BrowserWindow>> Windows() = 0;
+  // From now on the shell joins browsers and reports windows that open or close to
+  // `sink`; null stops that and lets go of every browser.
+  virtual void Connect(BrowserShellEvents* sink) = 0;
+};
+
+}  // namespace quorlen

@@ -1,0 +1,99 @@
+#include "popups/input_monitor.h"
+
+namespace quorlen {
+
+InputMonitor::InputMonitor(EventLoop& loop, InputState& input, InputMonitorControls controls)
+    : Timerkeys(loop, kPollMs),
+      timerClickReset(loop, kClickResetMs),
+      TimerLDClick(loop, kDoubleClickWindowMs),
+      TimerRDClick(loop, kDoubleClickWindowMs),
+      TimerDClickOK(loop, kDoubleClickOkMs),
+      loop_(loop),
+      input_(input),
+      controls_(controls) {
+  Timerkeys.onTick = [this] { CheckKeys(); };
+  timerClickReset.onTick = [this] {
+    ResetClicks(false, "reset LC and CNTRL: timer");
+    bHotKeyDown_ = false;
+    timerClickReset.SetEnabled(false);
+  };
+  TimerLDClick.onTick = [this] {
+    nLClickCount_ = 0;
+    TimerLDClick.SetEnabled(false);
+  };
+  TimerRDClick.onTick = [this] {
+    nRClickCount_ = 0;
+    TimerRDClick.SetEnabled(false);
+  };
+  TimerDClickOK.onTick = [this] { TimerDClickOK.SetEnabled(false); };
+}
+
+void InputMonitor::Start() {
+  Timerkeys.SetEnabled(true);
+  timerClickReset.SetEnabled(true);
+  TimerDClickOK.SetEnabled(true);
+}
+
+void InputMonitor::RegisterClick(bool& clicked, Timer& window, std::int16_t& count) {
+  clicked = true;
+  timerClickReset.SetEnabled(true);
+  if (!window.Enabled()) {
+    window.SetEnabled(true);
+    count = 1;
+    return;
+  }
+  if (count < INT16_MAX) ++count;
+  if (count >= 2 && !TimerDClickOK.Enabled()) {
+    TimerDClickOK.SetEnabled(true);
+    TimerDClickOK.SetInterval(kDoubleClickOkMs);
+  }
+}
+
+void InputMonitor::CheckKeys() {
+  loop_.DoEvents();
+  std::string name;
+  input_.Refresh();
+  for (int key = 1; key <= virtual_key::kAlt; ++key) {
+    std::int16_t state = input_.GetAsyncKeyState(key);
+    if (state != InputState::kDownAndPressed) continue;
+    if (controls_.A.CurrentPage() == kStartupTab) continue;
+    controls_.LblVKeycode.SetCaption(std::to_string(key));
+    switch (key) {
+      case virtual_key::kLeftButton:
+        name = "[LBUTTON]";
+        RegisterClick(bLeftClicked_, TimerLDClick, nLClickCount_);
+        break;
+      case virtual_key::kRightButton:
+        name = "[RBUTTON]";
+        RegisterClick(bRightClicked_, TimerRDClick, nRClickCount_);
+        break;
+      case virtual_key::kShift:
+      case virtual_key::kControl:
+      case virtual_key::kAlt:
+        bHotKeyDown_ = true;
+        timerClickReset.SetEnabled(true);
+        name = key == virtual_key::kShift     ? "[SHIFT]"
+               : key == virtual_key::kControl ? "[CONTROL]"
+                                              : "[ALT]";
+        break;
+      default:
+        break;
+    }
+    controls_.LblKeyName.SetCaption(name);
+  }
+}
+
+void InputMonitor::ResetClicks(bool value, const std::string& reason) {
+  bLeftClicked_ = value;
+  bRightClicked_ = value;
+  controls_.LblKeyName.SetCaption(reason);
+  TimerDClickOK.SetEnabled(false);
+  timerClickReset.SetEnabled(false);
+}
+
+void InputMonitor::StopKeyboardMonitor() {
+  input_.Refresh();
+  for (int key = 0; key < virtual_key::kCodes; ++key) input_.GetAsyncKeyState(key);
+}
+
+}  // namespace quorlen

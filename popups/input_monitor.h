@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/controls.h"
+#include "core/timer.h"
+#include "platform/event_loop.h"
+#include "platform/input.h"
+
+namespace quorlen {
+
+// The controls of the settings window the input monitor writes and reads.
+struct InputMonitorControls {
+  Label& LblKeyName;
+  Label& LblVKeycode;
+  TabStrip& A;  // while it shows its " Startup" tab, presses are not registered
+};
+
+// Watches the mouse buttons and Shift, Ctrl and Alt system-wide, every 50 ms, so that a
+// window the user asked for (a click, a double click, a held modifier) is told apart from
+// one a page opens by itself. The signals are short-lived flags and the running state of
+// one-shot timers; browser navigation clears the click flags through ResetClicks.
+class InputMonitor {
+ public:
+  static constexpr int kPollMs = 50;
+  static constexpr int kClickResetMs = 2000;
+  static constexpr int kDoubleClickWindowMs = 650;
+  static constexpr int kDoubleClickOkMs = 2500;
+  static constexpr int kStartupTab = 1;
+
+  InputMonitor(EventLoop& loop, InputState& input, InputMonitorControls controls);
+
+  // The main window is up: polling starts, with the click-reset and double-click timers
+  // running as the window created them.
+  void Start();
+  // One poll of the buttons and keys: every Timerkeys tick.
+  void CheckKeys();
+  // Sets both click flags to `value`, shows `reason` and stops TimerDClickOK and
+  // timerClickReset. A held modifier's flag stays.
+  void ResetClicks(bool value, const std::string& reason);
+
+  bool getMouseClicked() const { return bLeftClicked_ || bRightClicked_; }
+  bool getHotKeyDown() const { return bHotKeyDown_; }
+  void setHotKeyDown(bool value) { bHotKeyDown_ = value; }
+  bool getDoubleClickOK() const { return TimerDClickOK.Enabled(); }
+  bool bLeftClicked() const { return bLeftClicked_; }
+  bool bRightClicked() const { return bRightClicked_; }
+  std::int16_t nLClickCount() const { return nLClickCount_; }
+  std::int16_t nRClickCount() const { return nRClickCount_; }
+
+  // The keyboard monitor's Start set to False: every key is queried once and the answers
+  // dropped, which forgets presses not yet seen.
+  void StopKeyboardMonitor();
+
+  Timer Timerkeys;
+  Timer timerClickReset;
+  Timer TimerLDClick;
+  Timer TimerRDClick;
+  Timer TimerDClickOK;
+
+ private:
+  void RegisterClick(bool& clicked, Timer& window, std::int16_t& count);
+
+  EventLoop& loop_;
+  InputState& input_;
+  InputMonitorControls controls_;
+  bool bLeftClicked_ = false;
+  bool bRightClicked_ = false;
+  bool bHotKeyDown_ = false;
+  std::int16_t nLClickCount_ = 0;
+  std::int16_t nRClickCount_ = 0;
+};
+
+}  // namespace quorlen

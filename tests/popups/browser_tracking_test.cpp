@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include "tests/popups/popup_fixture.h"
+
+namespace quorlen {
+namespace {
+
+namespace vk = virtual_key;
+using testing_support::PopupProgramTest;
+using testing_support::ProgramTest;
+
+class BrowserTrackingTest : public PopupProgramTest {
+ protected:
+  IE_Class& Listener(int index) { return Popups().oIEWindows()->IE(index); }
+};
+
+TEST_F(BrowserTrackingTest, AnotherWindowRebuildsEveryListenerWithItsDump) {
+  ClearLog();
+  page->title = "Example page";
+  browsers.Open("http://second.example/");
+  EXPECT_TRUE(Logged("# winShell_Window registered cookie=1"));
+  EXPECT_EQ(Occurrences("# cIEWindows Add"), 2);
+  EXPECT_EQ(Occurrences("# IE_Class Initialize:"), 2);
+  EXPECT_EQ(Occurrences("# ---------"), 4);
+  EXPECT_EQ(Occurrences("# cIEWindows Init: RefreshCol"), 1);
+  EXPECT_TRUE(Logged("# locname Example page"));
+  EXPECT_TRUE(Logged("# url http://second.example/"));
+  EXPECT_TRUE(Logged("# addbar True"));
+  EXPECT_FALSE(Logged("# fname "));  // the fake cannot tell it: the line is left out
+  // The newest line is on top: the rebuild's last line comes first.
+  EXPECT_EQ(Log().find("# cIEWindows Init: RefreshCol"), Log().find(" - ") + 3);
+  EXPECT_EQ(Popups().oIEWindows()->Count(), 2);
+}
+
+TEST_F(BrowserTrackingTest, ScriptNavigationsSetTheWindowsJavaFlag) {
+  struct Row {
+    const char* url;
+    bool topFrame;
+    bool bNavJava;
+  };
+  const Row rows[] = {
+      {"JAVASCRIPT:void(0)", true, true},
+      {"http://www.example.com/", true, false},
+      {"javaScript:open('x')", false, true},
+      {"http://frame.example/javascript:/", false, true},  // contained anywhere
+      {"http://www.example.com/next", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.url);
+    page->Sink()->BeforeNavigate2(row.url, row.topFrame);
+    EXPECT_EQ(Listener(0).bNavJava(), row.bNavJava);
+    EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + row.url + "."));
+  }
+}
+
+TEST_F(BrowserTrackingTest, NavigationsClearClicksAndFollowThePages) {
+  Tap(vk::kLeftButton);
+  page->Sink()->BeforeNavigate2("http://www.example.com/b", true);
+  EXPECT_FALSE(Popups().Input().getMouseClicked());
+  EXPECT_TRUE(Listener(0).bDownloading());
+  EXPECT_TRUE(Popups().Activity().TimerIEActive.Enabled());
+  page->Navigate("http://www.example.com/b");
+  EXPECT_FALSE(Listener(0).bDownloading());
+  EXPECT_EQ(Listener(0).sLastCompleteURL(), "http://www.example.com/b");
+  EXPECT_EQ(Controls().LblKeyName.Caption(), "reset: download complete");
+  EXPECT_TRUE(Logged("-Nav Complete (click reset) from 'http://www.example.com/page.html' to \r\n"
+                     "    'http://www.example.com/b'"));
+  EXPECT_TRUE(Logged("-doc complete (reset click) to http://www.example.com/b"));
+  EXPECT_TRUE(Logged("download Complete (reset click) to http://www.example.com/b"));
+  EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/b");
+  clock.Advance(4000);
+  EXPECT_FALSE(Popups().Activity().TimerIEActive.Enabled());
+}
+
+TEST_F(BrowserTrackingTest, AFramesDocumentChangesNothing) {
+  page->Sink()->BeforeNavigate2("http://frame.example/", false);
+  ASSERT_TRUE(Listener(0).bDownloading());
+  Tap(vk::kLeftButton);
+  page->Sink()->DocumentComplete("http://frame.example/", false);
+  EXPECT_TRUE(Listener(0).bDownloading());
+  EXPECT_TRUE(Popups().Input().getMouseClicked());
+  EXPECT_FALSE(Logged("-doc complete"));
+}
+
+TEST_F(BrowserTrackingTest, DownloadBeginOnTheLastCompletedPageForgetsThePreviousPage) {
+  page->Navigate("http://www.example.com/one");
+  page->Sink()->DownloadBegin();  // a reload of the page that completed last
+  EXPECT_EQ(Popups().Activity().getLastURL(), "");
+  EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/one");
+  auto other = browsers.Open("http://other.example/");
+  other->Sink()->DownloadBegin();  // this listener has no completed page yet
+  EXPECT_EQ(Popups().Activity().getLastURL(), "http://www.example.com/one");
+  EXPECT_EQ(Popups().Activity().getCurURL(), "http://other.example/");
+}
+
+TEST_F(BrowserTrackingTest, RebuildsStartEveryListenerAfresh) {
+  page->Sink()->BeforeNavigate2("javascript:x()", true);
+  ASSERT_TRUE(Listener(0).bNavJava());
+  browsers.Open("http://second.example/");
+  EXPECT_FALSE(Listener(0).bNavJava());
+  EXPECT_FALSE(Listener(0).bDownloading());
+  EXPECT_EQ(Listener(0).sLastCompleteURL(), "");
+}
+
+TEST_F(BrowserTrackingTest, AClosedWindowsReadsFailWithoutHarm) {
+  page->Navigate("http://www.example.com/x");
+  page->gone = true;
+  page->Sink()->DownloadBegin();
+  page->Sink()->DownloadComplete();
+  EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/x");
+  EXPECT_TRUE(browsers.OpenFrom(page));  // the opener reads as empty
+  EXPECT_TRUE(Logged("**** BLOCKED ''"));
+}
+
+TEST_F(BrowserTrackingTest, UntickingTheBoxLetsGoOfEveryWindow) {
+  Controls().chkIEPops.SetTicked(false);
+  EXPECT_EQ(Popups().oIEWindows(), nullptr);
+  EXPECT_EQ(browsers.Sink(), nullptr);
+  EXPECT_EQ(page->Sink(), nullptr);
+  EXPECT_FALSE(program->Options().bBlockIEPopups);
+  EXPECT_EQ(Controls().lblStatus.Caption(),
+            "Quorlen will no longer use special processing to block unsolicited popup window "
+            "ads from loading in Internet Explorer. \r\n\r\nMake sure you have the 'Block "
+            "Banner Ads...' so Quorlen will block x10 popup and banner ads from the other known "
+            "(and active) ad servers. If you have both checkboxes unchecked, Quorlen is doing "
+            "nothing.");
+  ClearLog();
+  auto unfollowed = browsers.Open("http://second.example/");
+  EXPECT_FALSE(browsers.OpenFrom(unfollowed));
+  EXPECT_EQ(Log(), "");
+  program->Save();
+  EXPECT_EQ(SettingsValue("bBlockIEPopups"), "False");
+
+  Controls().chkIEPops.SetTicked(true);
+  ASSERT_NE(Popups().oIEWindows(), nullptr);
+  EXPECT_EQ(Popups().oIEWindows()->Count(), 3);
+  EXPECT_TRUE(program->Options().bBlockIEPopups);
+  EXPECT_EQ(Controls().lblStatus.Caption().rfind("Quorlen will now prevent popup ads from opening.  ", 0), 0u);
+  EXPECT_NE(Controls().lblStatus.Caption().find(
+                "\r\n\r\nRemember, you can hold down the CTRL (control) key to temporarily bypass "
+                "this popup blocking capability or double click on a link that's getting stopped "
+                "by Quorlen. This might happen if something you click gets redirected to a "
+                "different server."),
+            std::string::npos);
+  EXPECT_TRUE(browsers.OpenFrom(unfollowed));
+}
+
+TEST_F(BrowserTrackingTest, ExitLetsGoOfTheBrowsers) {
+  program->mnuTrayExit_Click();
+  EXPECT_EQ(browsers.Sink(), nullptr);
+  EXPECT_EQ(page->Sink(), nullptr);
+}
+
+TEST_F(ProgramTest, WithPopupBlockingOffNoBrowserIsFollowed) {
+  StartedBefore();
+  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockIEPopups=False\r\n");
+  frmMain& main = Start();
+  main.Controls().cmdClear.Click();
+  clock.Advance(2500);
+  EXPECT_EQ(main.Popups().oIEWindows(), nullptr);
+  auto window = browsers.Open("http://www.example.com/");
+  EXPECT_EQ(window->Sink(), nullptr);
+  EXPECT_EQ(main.Controls().txtStatus.Text(), "");
+}
+
+TEST_F(ProgramTest, TheDelayedStepJoinsTheBrowsersOpenThen) {
+  StartedBefore();
+  auto early = browsers.Open("http://early.example/");
+  frmMain& main = Start();
+  EXPECT_EQ(early->Sink(), nullptr);
+  clock.Advance(2500);
+  ASSERT_NE(main.Popups().oIEWindows(), nullptr);
+  EXPECT_NE(early->Sink(), nullptr);
+  EXPECT_EQ(browsers.connects, 1);
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "tests/popups/popup_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::PopupProgramTest;
+
+class WhiteListEditorTest : public PopupProgramTest {
+ protected:
+  frmIEWhiteList& Editor() { return Popups().Editor(); }
+  void Type(const std::string& text) { Editor().txtTitle.SetText(text); }
+  std::string File() { return dir.Read("program/userwl.ini"); }
+};
+
+TEST_F(WhiteListEditorTest, OpensWithTheListAndTheLastBlockedPage) {
+  WriteWhiteList({"games.example"});
+  browsers.OpenFrom(page);  // blocked
+  Controls().mnuTrayLastIEPop.Click();
+  EXPECT_TRUE(Editor().window.Visible());
+  EXPECT_EQ(Editor().window.Caption(),
+            "Popup Ad site White List (Effects Internet Explorer users ONLY)");
+  EXPECT_EQ(Editor().lstAdd.Items(), std::vector<std::string>{"games.example"});
+  EXPECT_EQ(Editor().txtTitle.Text(), "www.example.com/page.html");
+  EXPECT_TRUE(Editor().cmdAdd.Enabled());
+  EXPECT_FALSE(Editor().cmdDel.Enabled());
+  Editor().cmdAdd.Click();
+  Editor().cmdOK.Click();
+  EXPECT_FALSE(Editor().window.Visible());
+  EXPECT_FALSE(browsers.OpenFrom(page));  // saved and loaded at once
+  EXPECT_NE(File().find("D1=www.example.com/page.html"), std::string::npos);
+}
+
+TEST_F(WhiteListEditorTest, EveryWayInOpensTheEditor) {
+  for (auto open : std::vector<std::function<void()>>{
+           [&] { Controls().cmdAllowIEPop.Click(); },
+           [&] { Controls().lblLastIEPop.onClick(); },
+           [&] { Controls().mnuTrayLastIEPop.Click(); }}) {
+    Editor().window.SetVisible(false);
+    open();
+    EXPECT_TRUE(Editor().window.Visible());
+    EXPECT_EQ(Editor().txtTitle.Text(), "");  // nothing blocked yet
+    EXPECT_FALSE(Editor().cmdAdd.Enabled());
+  }
+}
+
+TEST_F(WhiteListEditorTest, AddingLowerCasesRemovesSchemesAndRefusesShortOrDuplicate) {
+  struct Row {
+    const char* typed;
+    const char* added;       // empty when refused
+    const char* boxTitle;
+    const char* boxText;
+  };
+  const Row rows[] = {
+      {"HTTP://Www.Games.Example/Chess", "www.games.example/chess", "", ""},
+      {"https://news.example https://x", "news.example x", "", ""},
+      {"http://abc", "", "Substring too short.",
+       "'abc' is too short.  Needs to be 5 characters or more."},
+      {"  WWW.GAMES.EXAMPLE/chess ", "", "Duplicate Entry Found.",
+       "'  www.games.example/chess ' is already in your list of 'White Listed Sites' to "
+       "Block'. "},
+      {"     ", "     ", "", ""},  // five blanks pass the length test
+  };
+  Controls().cmdAllowIEPop.Click();
+  int expected = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.typed);
+    size_t shown = dialogs.Boxes().size();
+    Type(row.typed);
+    Editor().cmdAdd.Click();
+    if (*row.added != '\0') {
+      ++expected;
+      ASSERT_EQ(Editor().lstAdd.Count(), expected);
+      EXPECT_EQ(Editor().lstAdd.Item(expected - 1), row.added);
+      EXPECT_EQ(Editor().lstAdd.ListIndex(), expected - 1);
+      EXPECT_EQ(dialogs.Boxes().size(), shown);
+    } else {
+      EXPECT_EQ(Editor().lstAdd.Count(), expected);
+      ASSERT_EQ(dialogs.Boxes().size(), shown + 1);
+      EXPECT_EQ(dialogs.Boxes().back().title, row.boxTitle);
+      EXPECT_EQ(dialogs.Boxes().back().text, row.boxText);
+      EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kInformation);
+    }
+  }
+  EXPECT_TRUE(Editor().Changed());
+  Editor().cmdOK.Click();
+  // The blank entry is saved, and loads as nothing.
+  EXPECT_NE(File().find("D2=     "), std::string::npos);
+  EXPECT_EQ((*Popups().WhiteList().aIEWhiteList())[2], "");
+}
+
+TEST_F(WhiteListEditorTest, DeleteThenCancelLeavesFileAndListAlone) {
+  WriteWhiteList({"games.example", "news.example"});
+  std::string before = File();
+  Controls().cmdAllowIEPop.Click();
+  Editor().lstAdd.SetListIndex(0);
+  EXPECT_TRUE(Editor().cmdDel.Enabled());
+  Editor().cmdDel.Click();
+  EXPECT_EQ(Editor().lstAdd.Items(), std::vector<std::string>{"news.example"});
+  EXPECT_FALSE(Editor().cmdDel.Enabled());
+  Editor().cmdCancel.Click();
+  EXPECT_FALSE(Editor().window.Visible());
+  EXPECT_EQ(File(), before);
+  page->Navigate("http://games.example/");
+  EXPECT_FALSE(browsers.OpenFrom(page));
+  // Reopening shows the file's list again.
+  Controls().cmdAllowIEPop.Click();
+  EXPECT_EQ(Editor().lstAdd.Count(), 2);
+  EXPECT_FALSE(Editor().Changed());
+}
+
+TEST_F(WhiteListEditorTest, DeleteWithoutSelectionStillCountsAsAChange) {
+  WriteWhiteList({"games.example"});
+  Controls().cmdAllowIEPop.Click();
+  Editor().cmdDel.Click();
+  EXPECT_TRUE(Editor().Changed());
+  EXPECT_EQ(Editor().lstAdd.Count(), 1);
+}
+
+TEST_F(WhiteListEditorTest, DeletingAndSavingBlocksTheSiteAgain) {
+  WriteWhiteList({"games.example"});
+  page->Navigate("http://games.example/");
+  EXPECT_FALSE(browsers.OpenFrom(page));
+  Controls().mnuTrayLastIEPop.Click();
+  Editor().lstAdd.SetListIndex(0);
+  Editor().cmdDel.Click();
+  Editor().cmdOK.Click();
+  EXPECT_TRUE(browsers.OpenFrom(page));
+}
+
+}  // namespace
+}  // namespace quorlen

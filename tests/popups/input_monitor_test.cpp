@@ -1,0 +1,183 @@
+#include "popups/input_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_input.h"
+#include "platform/fake/virtual_clock.h"
+
+namespace quorlen {
+namespace {
+
+namespace vk = virtual_key;
+
+class InputMonitorTest : public ::testing::Test {
+ protected:
+  InputMonitorTest() : monitor(clock, input, {keyName, keyCode, tabs}) {
+    monitor.Start();
+    // Past the window's start: the first click reset and the start-up double-click window.
+    clock.Advance(3000);
+  }
+
+  // A press held 100 ms, as a person clicks.
+  void Tap(int key, int heldMs = 100) {
+    input.Press(key);
+    clock.Advance(heldMs);
+    input.Release(key);
+  }
+
+  VirtualClock clock;
+  FakeInput input;
+  Label keyName, keyCode;
+  TabStrip tabs;
+  InputMonitor monitor;
+};
+
+TEST(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
+  VirtualClock clock;
+  FakeInput input;
+  Label keyName, keyCode;
+  TabStrip tabs;
+  InputMonitor monitor(clock, input, {keyName, keyCode, tabs});
+  EXPECT_FALSE(monitor.Timerkeys.Enabled());  // a second copy never polls
+  monitor.Start();
+  EXPECT_TRUE(monitor.getDoubleClickOK());
+  clock.Advance(1999);
+  EXPECT_EQ(keyName.Caption(), "");
+  clock.Advance(1);
+  EXPECT_EQ(keyName.Caption(), "reset LC and CNTRL: timer");
+  EXPECT_FALSE(monitor.timerClickReset.Enabled());
+  EXPECT_FALSE(monitor.getDoubleClickOK());  // stopped by the reset, before its own 2500 ms
+  clock.Advance(600);
+  EXPECT_TRUE(monitor.Timerkeys.Enabled());
+}
+
+TEST_F(InputMonitorTest, DoubleClicksNeedTheSameButtonWithin650Ms) {
+  struct Row {
+    const char* name;
+    int first;
+    int second;
+    int gapMs;  // from the first press to the second
+    bool doubleClick;
+  };
+  const Row rows[] = {
+      {"two left 400 ms apart", vk::kLeftButton, vk::kLeftButton, 400, true},
+      {"two left 800 ms apart", vk::kLeftButton, vk::kLeftButton, 800, false},
+      {"two right 300 ms apart", vk::kRightButton, vk::kRightButton, 300, true},
+      {"left then right", vk::kLeftButton, vk::kRightButton, 300, false},
+      {"right then left", vk::kRightButton, vk::kLeftButton, 300, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    clock.Advance(5000);  // every window of the previous row is over
+    ASSERT_FALSE(monitor.getDoubleClickOK());
+    Tap(row.first);
+    clock.Advance(row.gapMs - 100);
+    Tap(row.second);
+    clock.Advance(50);
+    EXPECT_EQ(monitor.getDoubleClickOK(), row.doubleClick);
+    EXPECT_TRUE(monitor.getMouseClicked());
+    if (row.doubleClick) {
+      clock.Advance(2500);
+      EXPECT_FALSE(monitor.getDoubleClickOK());
+    }
+  }
+}
+
+TEST_F(InputMonitorTest, AClickCountsUntilTheResetOneIntervalAfterTheFirstPress) {
+  Tap(vk::kLeftButton);
+  EXPECT_TRUE(monitor.bLeftClicked());
+  EXPECT_EQ(keyName.Caption(), "[LBUTTON]");
+  EXPECT_EQ(keyCode.Caption(), "1");
+  clock.Advance(1200);
+  Tap(vk::kRightButton);  // a later press does not stretch the window
+  EXPECT_TRUE(monitor.bRightClicked());
+  clock.Advance(700);
+  EXPECT_FALSE(monitor.getMouseClicked());
+  EXPECT_EQ(keyName.Caption(), "reset LC and CNTRL: timer");
+}
+
+TEST_F(InputMonitorTest, AHeldModifierCountsOnce) {
+  input.Press(vk::kControl);
+  clock.Advance(50);
+  EXPECT_TRUE(monitor.getHotKeyDown());
+  EXPECT_EQ(keyName.Caption(), "[CONTROL]");
+  EXPECT_EQ(keyCode.Caption(), "17");
+  clock.Advance(2000);
+  EXPECT_FALSE(monitor.getHotKeyDown());  // still held, but pressed only once
+  clock.Advance(3000);
+  EXPECT_FALSE(monitor.getHotKeyDown());
+  EXPECT_FALSE(monitor.timerClickReset.Enabled());
+  input.Release(vk::kControl);
+  clock.Advance(100);
+  Tap(vk::kShift);
+  EXPECT_TRUE(monitor.getHotKeyDown());
+  EXPECT_EQ(keyName.Caption(), "[SHIFT]");
+}
+
+TEST_F(InputMonitorTest, NothingRegistersWhileTheStartupTabShows) {
+  tabs.SetCurrentPage(InputMonitor::kStartupTab);
+  input.Press(vk::kLeftButton);
+  input.Press(vk::kAlt);
+  clock.Advance(100);
+  tabs.SetCurrentPage(0);  // the press was read while the tab showed: it stays unseen
+  clock.Advance(100);
+  EXPECT_FALSE(monitor.getMouseClicked());
+  EXPECT_FALSE(monitor.getHotKeyDown());
+  EXPECT_EQ(keyCode.Caption(), "");
+  input.Release(vk::kLeftButton);
+  clock.Advance(100);
+  Tap(vk::kLeftButton);
+  EXPECT_TRUE(monitor.getMouseClicked());
+}
+
+TEST_F(InputMonitorTest, KeysWithoutANameOnlyShowTheirCode) {
+  Tap(vk::kMiddleButton);
+  EXPECT_EQ(keyCode.Caption(), "4");
+  EXPECT_EQ(keyName.Caption(), "");
+  EXPECT_FALSE(monitor.getMouseClicked());
+  EXPECT_FALSE(monitor.getHotKeyDown());
+  EXPECT_FALSE(monitor.timerClickReset.Enabled());
+  // In the same poll as a named key the earlier name stays shown.
+  input.Press(vk::kLeftButton);
+  input.Press(vk::kX1Button);
+  clock.Advance(50);
+  EXPECT_EQ(keyCode.Caption(), "5");
+  EXPECT_EQ(keyName.Caption(), "[LBUTTON]");
+}
+
+TEST_F(InputMonitorTest, ResetClicksLeavesAHeldModifierUntilTheNextPressAndInterval) {
+  Tap(vk::kAlt);
+  ASSERT_TRUE(monitor.getHotKeyDown());
+  monitor.ResetClicks(false, "reset: about to navigate");
+  EXPECT_EQ(keyName.Caption(), "reset: about to navigate");
+  clock.Advance(10000);
+  EXPECT_TRUE(monitor.getHotKeyDown());  // nothing runs the reset any more
+  Tap(vk::kLeftButton);
+  clock.Advance(1800);
+  EXPECT_TRUE(monitor.getHotKeyDown());
+  clock.Advance(200);
+  EXPECT_FALSE(monitor.getHotKeyDown());
+}
+
+TEST_F(InputMonitorTest, APressIsSeenAtTheNextPoll) {
+  for (int offset : {1, 17, 49}) {
+    SCOPED_TRACE(offset);
+    clock.Advance(3000);
+    clock.Advance(offset);
+    input.Press(vk::kLeftButton);
+    clock.Advance(50);
+    EXPECT_TRUE(monitor.bLeftClicked());
+    input.Release(vk::kLeftButton);
+  }
+}
+
+TEST_F(InputMonitorTest, StoppingTheKeyboardMonitorForgetsUnseenPresses) {
+  input.Press(vk::kLeftButton);
+  monitor.StopKeyboardMonitor();
+  clock.Advance(100);
+  EXPECT_FALSE(monitor.getMouseClicked());
+  EXPECT_GE(input.queries, 256);
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "tests/popups/popup_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::PopupProgramTest;
+
+class WhiteListTest : public PopupProgramTest {
+ protected:
+  // Writes the file behind the program's back, as a user with a text editor would, and
+  // loads it through a fresh store.
+  IEWhiteList& LoadFile(const std::string& text) {
+    dir.Write("program/userwl.ini", text);
+    list = std::make_unique<IEWhiteList>(store, dialogs, [this](const std::string& m) {
+      lines.push_back(m);
+    });
+    list->LoadIEWhiteList(program->getWhiteListFile());
+    return *list;
+  }
+
+  ProfileStore store;
+  std::unique_ptr<IEWhiteList> list;
+  std::vector<std::string> lines;
+};
+
+TEST_F(WhiteListTest, EntriesMatchAnywhereIgnoringCase) {
+  IEWhiteList& wl = LoadFile(
+      "[DomainCount]\r\nN=3\r\n[Domains]\r\nD0=  Games.Example.COM  \r\nD1=news.example/world\r\n"
+      "D2=example\r\n");
+  struct Row {
+    const char* url;
+    bool matched;
+    const char* entry;
+  };
+  const Row rows[] = {
+      {"http://games.example.com/chess", true, "Games.Example.COM"},
+      {"HTTP://NEWS.EXAMPLE/WORLD/today", true, "news.example/world"},
+      {"http://news.example/sport", true, "example"},  // the first match in list order
+      {"http://other.test/", false, ""},
+      {"", false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.url);
+    auto match = wl.MatchIEWhiteList(row.url);
+    EXPECT_EQ(match.matched, row.matched);
+    EXPECT_EQ(match.entry, row.entry);
+  }
+  EXPECT_EQ(lines.front(), "User Defined IE WhiteList in Memory 'Games.Example.COM'");
+}
+
+TEST_F(WhiteListTest, MissingAndBlankEntriesMatchNothing) {
+  IEWhiteList& wl =
+      LoadFile("[DomainCount]\r\nN=3\r\n[Domains]\r\nD0=first.example\r\nD2=     \r\n");
+  ASSERT_TRUE(wl.aIEWhiteList().has_value());
+  EXPECT_EQ(*wl.aIEWhiteList(), (std::vector<std::string>{"first.example", "", ""}));
+  EXPECT_EQ(lines.size(), 1u);
+  EXPECT_FALSE(wl.MatchIEWhiteList("http://x/     ").matched);
+  EXPECT_TRUE(wl.MatchIEWhiteList("http://first.example/").matched);
+}
+
+TEST_F(WhiteListTest, CountsThatAreNoCountLoadNothing) {
+  for (const char* text : {"", "[DomainCount]\r\nN=many\r\n[Domains]\r\nD0=a.example\r\n",
+                           "[DomainCount]\r\nN=40000\r\n[Domains]\r\nD0=a.example\r\n"}) {
+    SCOPED_TRACE(text);
+    IEWhiteList& wl = LoadFile(text);
+    EXPECT_TRUE(wl.aIEWhiteList().has_value());
+    EXPECT_FALSE(wl.MatchIEWhiteList("http://a.example/").matched);
+  }
+}
+
+TEST(WhiteListUnloaded, NeverLoadedMatchesNothing) {
+  ProfileStore store;
+  ScriptedDialogs dialogs;
+  IEWhiteList wl(store, dialogs, nullptr);
+  EXPECT_FALSE(wl.aIEWhiteList().has_value());
+  EXPECT_FALSE(wl.MatchIEWhiteList("http://a.example/").matched);
+}
+
+TEST_F(WhiteListTest, TheProgramLoadsItsListAtStartup) {
+  dir.Write("program/userwl.ini", "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=games.example\r\n");
+  program.reset();
+  frmMain& main = Start();
+  EXPECT_TRUE(main.Popups().WhiteList().MatchIEWhiteList("http://games.example/").matched);
+  EXPECT_EQ(main.getWhiteListFile(), dir.File("program/userwl.ini"));
+}
+
+}  // namespace
+}  // namespace quorlen
