@@ -25,6 +25,8 @@
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
 #include "ui/ie_white_list_view.h"
+#include "hosts/frm_exclude.h"
+#include "ui/exclude_view.h"
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
@@ -154,6 +156,17 @@ int main(int argc, char** argv) {
        [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); }},
       QUORLEN_VENDOR_URL);
   updates = &updater;
+  quorlen::frmExclude adServerEditor(
+      main.Profiles(), dialogs, loop,
+      {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
+      {[&responder] { return responder.sLastBlockedServer(); },
+       [&main] { return main.getPickedRecord(); },
+       [&main](const std::string& record) { main.setPickedRecord(record); },
+       [&adServers] { adServers.LoadExclusions(); },
+       [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
+       nullptr});
+  quorlen::ExcludeView adServerEditorView(adServerEditor);
+  main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
   quorlen::LinuxDesktop desktop;
   quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
                                        c.lblStatus, [&main] { return main.bLoading(); });

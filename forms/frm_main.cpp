@@ -76,8 +76,18 @@ void frmMain::WireHandlers() {
   c.mnuTraySettings.onClick = [this] { tray_.ShowSettings(); };
   c.mnuTrayStats.onClick = [this] { tray_.mnuTrayStats_Click(); };
   c.mnuTrayPopups.onClick = [this] { tray_.mnuTrayPopups_Click(); };
-  c.mnuTrayAllow.onClick = [this] { tray_.ShowSettings(); };
-  c.mnuTrayBlock.onClick = [this] { tray_.ShowSettings(); };
+  auto adServerEditor = [this] {
+    if (openAdServerEditor) openAdServerEditor();
+  };
+  c.cmdAddSites.onClick = adServerEditor;
+  c.cmdAllow.onClick = adServerEditor;
+  c.lblAllowServer.onClick = adServerEditor;
+  // From the tray the settings window comes forward first, behind the editor.
+  c.mnuTrayAllow.onClick = [this, adServerEditor] {
+    tray_.ShowSettings();
+    adServerEditor();
+  };
+  c.mnuTrayBlock.onClick = c.mnuTrayAllow.onClick;
 }
 
 bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }

@@ -92,6 +92,11 @@ class frmMain {
   std::function<void()> onQuit;
   // The screen's width and height in pixels, for centring the message window.
   std::function<std::pair<int, int>()> screenSize;
+  // Opens the ad-server list editor (from the settings window and the tray menu).
+  std::function<void()> openAdServerEditor;
+  // A recently-blocked record handed to the ad-server list editor to pre-select.
+  const std::string& getPickedRecord() const { return sPickedRecord_; }
+  void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
   // The parts of the program that come with their own components.
   void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
@@ -135,6 +140,7 @@ class frmMain {
   bool bLoading_ = false;
   bool bStartupPending_ = true;
   bool unloaded_ = false;
+  std::string sPickedRecord_;
   frmStats stats_;
   frmMSG message_;
   DebugLogArea debugLog_;

@@ -5,7 +5,8 @@
 # hosts file sends to 127.0.0.1. Options > Download Latest Ad Blocking Data writes both
 # list files, strikes the removals out of the hosts file, stamps the date and rebuilds
 # the file, so the new server resolves to 127.0.0.1; a second check with the site's date
-# equal to today's downloads nothing.
+# equal to today's downloads nothing. In the ad-server list editor, a server added to the
+# user's list is in the hosts file after OK, and an allowed one is gone.
 #   update_data.sh <staged program folder> <work folder> <site folder> <base URL>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -84,6 +85,29 @@ exec "$here/sandbox.sh" "$work" bash -c '
   import -window root "$out/data-current.png" 2>/dev/null || true
   [ "$(requests updatedate.txt)" -ge $((before + 2)) ] || { echo "no second date check"; exit 1; }
   [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
+
+  # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
+  # the first default server is allowed ("=>"), a server of the users own is added.
+  allowed=$(value_of D0 "$program/quorlenhosts.ini")
+  has_line /etc/hosts "127.0.0.1 $allowed" || { echo "$allowed not blocked before"; exit 1; }
+  click_tray_icon 3
+  sleep 0.7
+  xdotool key b
+  editor=$(wait_for_window "^Block or Allow all content" 10) || { echo "no ad-server editor"; exit 1; }
+  xdotool windowactivate --sync "$editor" 2>/dev/null || true
+  sleep 0.5
+  xdotool key Down; sleep 0.2; xdotool key Tab space; sleep 0.3      # select, "=>"
+  xdotool key Tab Tab Tab Tab; xdotool type --delay 20 e2e-own.example
+  xdotool key Tab space; sleep 0.5                                  # "Add to List"
+  import -window root "$out/editor.png" 2>/dev/null || true
+  xdotool key Tab Tab Tab space                                     # OK
+  for _ in $(seq 1 100); do has_line /etc/hosts "127.0.0.1 e2e-own.example" && break; sleep 0.1; done
+  sleep 0.5
+  import -window root "$out/editor-saved.png" 2>/dev/null || true
+  xdotool key Return                                                # the closing notice
+  has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
+  has_line /etc/hosts "127.0.0.1 $allowed" && { echo "the allowed server is still blocked"; exit 1; }
+  grep -aq "=$allowed"$'"'"'\r'"'"' "$program/quorlenhostsexc.ini" || { echo "allowed list not saved"; exit 1; }
   end_program $pid
   echo "e2e data update: ok"
 ' update "$here" "$work" "$base"
