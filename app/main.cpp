@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 
 #include "forms/frm_main.h"
 #include "core/kestro_global_fn.h"
@@ -27,6 +28,8 @@
 #include "ui/ie_white_list_view.h"
 #include "hosts/frm_exclude.h"
 #include "ui/exclude_view.h"
+#include "ui/test_domains_view.h"
+#include "update/frm_test_domains.h"
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
@@ -59,6 +62,18 @@ void CatchEndingSignals() {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int number : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(number, &action, nullptr);
+}
+
+// The working copy of the vendor site's files for the domain tester: the program's own
+// site/zshared/ folder, else the one of the source tree a staged build sits in.
+std::string SiteFolder(const std::string& programFolder) {
+  namespace fs = std::filesystem;
+  for (const fs::path& folder : {fs::path(programFolder) / "site" / "zshared",
+                                 fs::path(programFolder) / ".." / ".." / "site" / "zshared"}) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return fs::weakly_canonical(folder).string() + "/";
+  }
+  return (fs::path(programFolder) / "site" / "zshared").string() + "/";
 }
 
 // Ends the process once the program has unloaded. While a message box waits in its own
@@ -168,6 +183,11 @@ int main(int argc, char** argv) {
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
   quorlen::LinuxDesktop desktop;
+  quorlen::frmTestDomains domainTester(fetcher, loop, dialogs, desktop, main.Profiles(),
+                                      {paths.sDefaultHostsList, paths.sRemovalsList},
+                                      [&paths] { return SiteFolder(paths.sAppPath); });
+  quorlen::TestDomainsView domainTesterView(domainTester);
+  c.cmdTestDomains.onClick = [&domainTester] { domainTester.Show(); };
   quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
                                        c.lblStatus, [&main] { return main.bLoading(); });
   main.screenSize = [] {
