@@ -68,7 +68,7 @@ std::optional<UpdateDate> ParseUpdateDate(std::string_view text) {
   auto day = Number(text.substr(first + 1, second - first - 1), 1, 2);
   auto year = Number(text.substr(second + 1), 4, 4);
   if (!month || !day || !year) return std::nullopt;
-  if (*month < 1 || *month > 12 || *year < 100) return std::nullopt;
+  if (*month < 1 || *month > 12 || *year < 1000) return std::nullopt;
   if (*day < 1 || *day > DaysInMonth(*year, *month)) return std::nullopt;
   return UpdateDate{*year, *month, *day};
 }

@@ -90,6 +90,8 @@ TEST(UpdateDateTest, ReadsMonthDayYear) {
       {"<html>", std::nullopt},
       {"-1/5/2002", std::nullopt},
       {"1//2002", std::nullopt},
+      {"12/6/0506", std::nullopt},  // a four-digit year has no leading zero
+      {"12/6/1000", UpdateDate{1000, 12, 6}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
