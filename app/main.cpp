@@ -12,9 +12,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "forms/frm_main.h"
 #include "core/kestro_global_fn.h"
+#include "forms/frm_main.h"
 #include "hosts/ad_server_blocker.h"
+#include "hosts/frm_exclude.h"
 #include "platform/linux/curl_fetch.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
@@ -25,16 +26,15 @@
 #include "platform/qt/qt_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
-#include "ui/ie_white_list_view.h"
-#include "hosts/frm_exclude.h"
 #include "ui/exclude_view.h"
-#include "ui/test_domains_view.h"
-#include "update/frm_test_domains.h"
+#include "ui/ie_white_list_view.h"
 #include "ui/menu_images.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
+#include "ui/test_domains_view.h"
 #include "update/data_update.h"
 #include "update/fetcher.h"
+#include "update/frm_test_domains.h"
 #include "update/proxy_settings.h"
 #include "webserver/responder.h"
 
