@@ -41,6 +41,8 @@ frmExclude::frmExclude(ProfileStore& profiles, Dialogs& dialogs, EventLoop& loop
   lblServer.SetCaption("Server:");
   fraAdd.SetCaption("Add Additional Ad Servers to Block:");
   lblPopupTitles.SetCaption("Click Here to have Quorlen close Any window based on its Window Title");
+  // A link to an editor that is not there would look alive and do nothing.
+  lblPopupTitles.SetVisible(static_cast<bool>(hooks_.openPopupTitlesEditor));
   cmdGo.SetCaption("Find");
   cmdDo.SetCaption("=>");
   cmdUndo.SetCaption("<=");

@@ -290,9 +290,13 @@ TEST_F(ExcludeEditor, CancelAndTheTitlesLinkCloseWithoutSaving) {
   EXPECT_FALSE(e.window.Visible());
   Open();
   EXPECT_EQ(editor->lstAdd.Count(), 2) << "the next opening reads the files afresh";
+  EXPECT_TRUE(editor->lblPopupTitles.Visible());
   editor->lblPopupTitles.onClick();
   EXPECT_FALSE(editor->window.Visible());
   EXPECT_EQ(calls, std::vector<std::string>{"titles editor"});
+
+  frmExclude withoutTitles(profiles, dialogs, clock, {defaultList, exclusionsList, userList}, {});
+  EXPECT_FALSE(withoutTitles.lblPopupTitles.Visible()) << "no link to an editor that is not there";
 }
 
 }  // namespace
