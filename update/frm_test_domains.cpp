@@ -19,15 +19,6 @@ void RemoveAll(std::string& text, const std::string& what) {
   }
 }
 
-// A site list keeps "[END]" as its last line, with no line end after it: additions go
-// in front of it, so the fixed file still downloads.
-bool EndsWithMarker(const std::string& text) {
-  const std::string marker = std::string(kLine) + std::string(update::kEndMarker);
-  return text == update::kEndMarker ||
-         (text.size() >= marker.size() && text.compare(text.size() - marker.size(), marker.size(),
-                                                       marker) == 0);
-}
-
 }  // namespace
 
 frmTestDomains::frmTestDomains(Fetcher& fetcher, EventLoop& loop, Dialogs& dialogs,
@@ -230,7 +221,7 @@ void frmTestDomains::cmdUpdate_Click() {
       RemoveAll(text, lstFail.Item(i) + kLine);
     }
     ProgressBar1.SetValue(0);
-    WriteTextFile(domains, text, EndsWithMarker(text) ? "" : kLine);
+    WriteTextFile(domains, text);
   }
 
   const std::string removals = folder + "removals.txt";
@@ -238,23 +229,20 @@ void frmTestDomains::cmdUpdate_Click() {
     dialogs_.MsgBox(removals + " does not exist", msgbox::kOkOnly, "Quorlen");
     return;
   }
-  std::string text = ReadTextFile(removals);
-  const bool marker = EndsWithMarker(text);
-  std::string body = marker ? text.substr(0, text.size() - update::kEndMarker.size()) : text;
-  // A dated comment line heads the servers added now.
-  body += (marker ? "" : kLine) + "#" + Now() + kLine;
+  // The working copies are plain text here: a dated comment line heads the servers added
+  // now, after whatever the file already holds.
+  std::string text = ReadTextFile(removals) + kLine + "#" + Now() + kLine;
   lblStatus.SetCaption("Adding to " + removals);
   for (int i = 0; i < lstFail.Count(); ++i) {
     const std::string& entry = lstFail.Item(i);
-    if (body.find(entry) != std::string::npos) {
+    if (text.find(entry) != std::string::npos) {
       lblErr.SetCaption("skipping (in list) " + entry);
     } else {
       lblErr.SetCaption("adding " + entry);
-      body += entry + kLine;
+      text += entry + kLine;
     }
   }
-  if (marker) body += std::string(update::kEndMarker);
-  WriteTextFile(removals, body, marker ? "" : kLine);
+  WriteTextFile(removals, text);
 }
 
 void frmTestDomains::cmdOpenDomains_Click() { desktop_.OpenTextFile(txtDir.Text() + "domains.txt"); }
