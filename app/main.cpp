@@ -11,6 +11,8 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <string>
 
 #include "core/kestro_global_fn.h"
 #include "forms/frm_main.h"
@@ -20,12 +22,14 @@
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/privileged_linux.h"
 #include "platform/linux/x11_input.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
+#include "privhelper/helper_client.h"
 #include "ui/exclude_view.h"
 #include "ui/ie_white_list_view.h"
 #include "ui/menu_images.h"
@@ -105,11 +109,22 @@ int main(int argc, char** argv) {
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
   NoBrowserWindows browsers;
+  // As root the program changes the machine itself; as the desktop user it asks the helper.
+  std::unique_ptr<quorlen::PrivilegedOperations> privileged;
+  if (::geteuid() == 0) {
+    privileged = std::make_unique<quorlen::DirectPrivileges>(system.HostsFile(true, "/etc"));
+  } else {
+    privileged = std::make_unique<quorlen::HelperPrivileges>(
+        std::string(quorlen::helper::kSocketPath));
+  }
 
-  quorlen::frmMain main(
-      {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
+  quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
+                         input, browsers, *privileged});
+  main.onTrouble = [](const std::string& what) {
+    std::fprintf(stderr, "%s\n", what.c_str());
+  };
 
-  quorlen::QtSocketFactory sockets;
+  quorlen::QtSocketFactory sockets(QHostAddress(QHostAddress::LocalHost), privileged.get());
   auto& c = main.Controls();
   quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
   quorlen::Responder responder(
@@ -123,10 +138,11 @@ int main(int argc, char** argv) {
        [&main] { main.AddBlockedAd(false); },
        [&updates] {
          if (updates) updates->AfterBlockedAd();
-       }},
+       },
+       [&main](const std::string& reason) { main.WebServerFailed(reason); }},
       main.Paths().sAppPath);
   quorlen::AdServerBlocker adServers(
-      loop, dialogs, main.Profiles(),
+      loop, dialogs, main.Profiles(), main.Hosts(),
       {c.lblStatus, c.lblTotHosts, c.lbltype, c.ProgressBar1, c.cmdAllow, c.cmdAddSites,
        c.mnuTrayAllow, c.chkAdServers},
       {main.Paths().sHostsFile, main.Paths().sDefaultHostsList, main.Paths().sUserHostsList,
@@ -140,7 +156,9 @@ int main(int argc, char** argv) {
          char name[256] = {};
          if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
          return std::vector<std::string>{name};
-       }});
+       },
+       [&main](const std::string& what) { main.AdBlockingFailed(what); },
+       [&main](const std::string& what) { main.TellTrouble(what); }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);
@@ -164,8 +182,10 @@ int main(int argc, char** argv) {
        [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
        [&adServers](bool enabled) { adServers.SetAllowControls(enabled); },
        [&paths] { return quorlen::ReadTextFile(paths.sHostsFile); },
-       [&paths](const std::string& text, std::string_view eol) {
-         quorlen::WriteTextFile(paths.sHostsFile, text, eol);
+       [&main](const std::string& text, std::string_view eol) {
+         if (!main.Hosts().Write(text + std::string(eol))) {
+           main.TellTrouble(std::string(quorlen::kHostsNotWritten) + main.Hosts().LastFailure());
+         }
        },
        [&main](const std::string& m) { main.DebugLog(m); },
        [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); }},

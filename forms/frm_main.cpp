@@ -10,15 +10,6 @@
 
 namespace quorlen {
 
-namespace {
-
-std::string ProgramFolderOf(const std::string& programFile) {
-  auto cut = programFile.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : programFile.substr(0, cut);
-}
-
-}  // namespace
-
 frmMain::frmMain(Platform platform)
     : platform_(platform),
       message_(platform.loop,
@@ -41,7 +32,8 @@ frmMain::frmMain(Platform platform)
                },
                [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
                [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
-              options_.bBlockIEPopups) {
+              options_.bBlockIEPopups),
+      hosts_(platform.privileged, paths_.sHostsFile) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
   timer2_.onTick = [this] { Timer2_Timer(); };
@@ -54,7 +46,7 @@ frmMain::~frmMain() = default;
 void frmMain::WireHandlers() {
   auto& c = controls_;
   c.chkAdServers.onClick = [this] {
-    if (adServers_) adServers_->chkAdServers_Click();
+    if (adServers_ && !clearingAdServersBox_) adServers_->chkAdServers_Click();
   };
   c.chkIEPops.onClick = [this] { popups_.chkIEPops_Click(); };
   c.cmdAllowIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
@@ -124,7 +116,7 @@ bool frmMain::Form_Load() {
   popups_.Input().Start();
 
   // L4 to L8.
-  paths_.SetProgramFolder(ProgramFolderOf(platform_.system.ProgramFile()));
+  paths_.SetProgramFolder(platform_.system.DataFolder());
   shortcut_.programFile = platform_.system.ProgramFile();
   FinishInterruptedWrites({&paths_.sSettingsFile, &paths_.sDefaultHostsList,
                            &paths_.sUserHostsList, &paths_.sExclusionsList, &paths_.sRemovalsList,
@@ -187,7 +179,9 @@ void frmMain::FirstStart() {
       "IMPORTANT: YOU MUST RESTART YOUR COMPUTER TO MAKE SURE ALL BLOCKING WORKS CORRECTLY!",
       msgbox::kOkOnly, kProgramName);
   // The user's own hosts file from before the program ever changed it is kept once.
-  if (!FileExists(paths_.HostsBackup())) CopyFileOK(paths_.sHostsFile, paths_.HostsBackup());
+  if (!FileExists(hosts_.Backup()) && !hosts_.KeepBackup()) {
+    TellTrouble("Quorlen could not keep a copy of your own hosts file: " + hosts_.LastFailure());
+  }
   platform_.firstStart.RecordStart();
 }
 
@@ -205,7 +199,9 @@ void frmMain::RestoreHostsFromFullCopy() {
   // Replaced in one step instead of deleted first: the machine is never without a hosts file.
   platform_.loop.DoEvents();
   platform_.loop.Sleep(300);
-  if (CopyFileOK(paths_.HostsFullCopy(), paths_.sHostsFile)) {
+  // When the kept copy cannot go back (the hosts file has changed since), the file is
+  // rebuilt below.
+  if (hosts_.PutBack(paths_.HostsFullCopy())) {
     options_.bHostsFullySet = true;
     Save();
   }
@@ -246,6 +242,40 @@ void frmMain::Timer2_Timer() {
   if (options_.bBlockAdServers && ReadTextFile(paths_.sHostsFile).size() < 10000) {
     adServers_->ReadLocalBanListAndUpdateHostsFile(true);
   }
+}
+
+void frmMain::TellTrouble(const std::string& what) {
+  controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + what);
+  DebugLog(what);
+  if (onTrouble) onTrouble(what);
+}
+
+void frmMain::ClaimNoServers() {
+  options_.nTotHosts = 0;
+  options_.nDefaultCount = 0;
+  options_.nUserCount = 0;
+  controls_.lblTotHosts.SetCaption("0");
+  stats_.setServers(0);
+}
+
+void frmMain::WebServerFailed(const std::string& reason) {
+  // Switched off the ordinary way, so no listed server is left pointing at this machine.
+  if (options_.bBlockAdServers && !unloaded_ && !bLoading_) controls_.chkAdServers.SetTicked(false);
+  TellTrouble("Quorlen cannot answer the blocked ad servers: " + reason + std::string(kCrLf) +
+              "Ad servers are not blocked.");
+  ClaimNoServers();
+}
+
+void frmMain::AdBlockingFailed(const std::string& what) {
+  TellTrouble(what);
+  // At exit the box and the setting stay as the user left them.
+  if (unloaded_) return;
+  ClaimNoServers();
+  options_.bBlockAdServers = false;
+  if (adServers_) adServers_->StopWebServer();
+  clearingAdServersBox_ = true;
+  controls_.chkAdServers.SetTicked(false);
+  clearingAdServersBox_ = false;
 }
 
 void frmMain::mnuFileExit_Click() {

@@ -16,11 +16,13 @@
 #include "forms/settings_window.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
+#include "hosts/hosts_files.h"
 #include "popups/popup_blocker.h"
 #include "platform/dialogs.h"
 #include "platform/browser.h"
 #include "platform/event_loop.h"
 #include "platform/input.h"
+#include "platform/privileged.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/system.h"
@@ -41,6 +43,7 @@ struct Platform {
   Shell& shell;
   InputState& input;
   BrowserShell& browsers;
+  PrivilegedOperations& privileged;  // the hosts file, its copies and port 80
 };
 
 // Unload modes of the main window: why it is being closed.
@@ -88,6 +91,20 @@ class frmMain {
   void Save() { settings_.Save(); }
   bool IsWinNT();
 
+  // A failure the user must know of, added to the status area and the debug log.
+  void TellTrouble(const std::string& what);
+  // Ad-server blocking cannot work: the hosts file or port 80 could not be had. Told as
+  // above, and the "Block Banner Ads" box is cleared without its handler running, so
+  // nothing claims blocking that does not happen.
+  void AdBlockingFailed(const std::string& what);
+  // The web server could not have its port: blocking is switched off as by the user, and
+  // the reason told as above.
+  void WebServerFailed(const std::string& reason);
+  // The hosts file and its copies, written through the privileged operations.
+  HostsFiles& Hosts() { return hosts_; }
+  // Also told of such a failure, for the terminal or the session's log.
+  std::function<void(const std::string&)> onTrouble;
+
   // Called once the program has unloaded and the process should end.
   std::function<void()> onQuit;
   // The screen's width and height in pixels, for centring the message window.
@@ -130,6 +147,7 @@ class frmMain {
   void FirstStart();
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();
+  void ClaimNoServers();
   std::string WindowCaption();
 
   Platform platform_;
@@ -151,6 +169,8 @@ class frmMain {
   Timer timer3_;
   PopupBlocker popups_;
   TitleBlockingNotBuilt titlesNotBuilt_;
+  HostsFiles hosts_;
+  bool clearingAdServersBox_ = false;
   AdServerBlocking* adServers_ = nullptr;
   TitleBlocking* titles_ = &titlesNotBuilt_;
 };

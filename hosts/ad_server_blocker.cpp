@@ -18,11 +18,12 @@ const std::string kRestart =
 }  // namespace
 
 AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
-                                 AdServerControls controls, AdServerFiles files,
-                                 AdServerState state, AdServerHooks hooks)
+                                 HostsFiles& hosts, AdServerControls controls,
+                                 AdServerFiles files, AdServerState state, AdServerHooks hooks)
     : loop_(loop),
       dialogs_(dialogs),
       profiles_(profiles),
+      hosts_(hosts),
       c_(controls),
       files_(files),
       state_(state),
@@ -38,6 +39,15 @@ std::vector<std::string> AdServerBlocker::MachineNames() const {
 
 void AdServerBlocker::DebugLog(const std::string& message) {
   if (hooks_.debugLog) hooks_.debugLog(message);
+}
+
+void AdServerBlocker::Trouble(const std::string& what) {
+  if (hooks_.trouble) hooks_.trouble(what);
+}
+
+std::string AdServerBlocker::HostsStayBlocked() const {
+  return std::string(kHostsNotWritten) + hosts_.LastFailure() + std::string(kCrLf) +
+         "The listed ad servers are still in the hosts file.";
 }
 
 void AdServerBlocker::StartWebServers() {
@@ -150,7 +160,16 @@ void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
                                                     [this](const std::string& m) { DebugLog(m); },
                                                     &keep});
 
-  WriteTextFile(files_.hostsFile, built.text, eol);
+  hostsWritten_ = hosts_.Write(built.text + std::string(eol));
+  if (!hostsWritten_) {
+    // Nothing was blocked: no report of servers configured, no count anywhere.
+    Busy(false);
+    if (hooks_.blockingFailed) {
+      hooks_.blockingFailed(std::string(kHostsNotWritten) + hosts_.LastFailure() +
+                            std::string(kCrLf) + "Ad servers are not blocked.");
+    }
+    return;
+  }
 
   if (report) {
     SetStatus("Data for " + std::to_string(built.addedCount) + " blocked ad servers and " +
@@ -184,13 +203,17 @@ void AdServerBlocker::RemoveBlockedServers() {
   const hosts::ProtectedNames keep(text, MachineNames());
   const std::string kept = hosts::RemoveServerLines(
       text, eol, defaults, user, pump, [this](const std::string& m) { DebugLog(m); }, &keep);
-  WriteTextFile(files_.hostsFile, kept, eol);
+  hostsWritten_ = hosts_.Write(kept + std::string(eol));
   state_.bHostsFullySet = false;
   if (hooks_.save) hooks_.save();
   Busy(false);
 
-  SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
-            kTwoLineEnds + kRestart);
+  if (hostsWritten_) {
+    SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
+              kTwoLineEnds + kRestart);
+  } else {
+    Trouble(HostsStayBlocked());
+  }
   state_.nDefaultCount = 0;
   state_.nUserCount = 0;
   c_.lbltype.SetCaption("");
@@ -205,6 +228,7 @@ void AdServerBlocker::UnblockAdServers() {
 void AdServerBlocker::BlockAdServersNow() {
   if (Loading()) return;
   ReadLocalBanListAndUpdateHostsFile(true);
+  if (!hostsWritten_) return;
   SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) +
             "Quorlen has now configured your system to block ads." + kTwoLineEnds + kRestart);
   SetAllowControls(true);
@@ -218,6 +242,7 @@ void AdServerBlocker::chkAdServers_Click() {
       "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. " + kTwoLineEnds;
   if (box.Ticked()) {
     BlockAdServersNow();
+    if (!hostsWritten_) return;  // told in the status area; the box is clear again
     SetStatus(restart +
               "Quorlen will now block the known active ad servers from loading ads in your "
               "browser.  This stops banner ads as well as the x10 ads etc." +
@@ -236,6 +261,7 @@ void AdServerBlocker::chkAdServers_Click() {
               "You may want this setting if you use InterNet Explorer, and want to use Quorlen "
               "as a popup killer only.  If so, just make sure you have the 'Block Popup Ads...' "
               "checkbox checked.");
+    if (!hostsWritten_) SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + HostsStayBlocked());
     StopWebServer();
   }
 }
@@ -245,16 +271,21 @@ void AdServerBlocker::RestoreHostsAtExit() {
     RemoveBlockedServers();
     return;
   }
-  std::error_code error;
-  std::filesystem::remove(HostsFullCopy(), error);
+  // The copy is replaced in one step rather than deleted first.
   loop_.DoEvents();
   loop_.Sleep(200);
-  CopyFileOK(files_.hostsFile, HostsFullCopy());  // keeps the blocking version
+  if (!hosts_.KeepFullCopy()) {  // keeps the blocking version
+    Trouble(std::string(kHostsNotWritten) + hosts_.LastFailure());
+  }
   // The live file is replaced in one step rather than deleted first, so no program ever
   // finds the machine without a hosts file.
   loop_.DoEvents();
   loop_.Sleep(200);
-  if (CopyFileOK(HostsBackup(), files_.hostsFile)) state_.bHostsFullySet = false;
+  if (hosts_.PutBack(HostsBackup())) {
+    state_.bHostsFullySet = false;
+  } else {
+    Trouble(HostsStayBlocked());
+  }
 }
 
 }  // namespace quorlen

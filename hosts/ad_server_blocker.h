@@ -8,6 +8,7 @@
 #include "core/controls.h"
 #include "core/private_profile.h"
 #include "hosts/ad_server_blocking.h"
+#include "hosts/hosts_files.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 
@@ -53,6 +54,11 @@ struct AdServerHooks {
   std::function<void()> stopWebServer;
   // The names of this machine (its host name): never blocked, allowed or taken out.
   std::function<std::vector<std::string>()> machineNames;
+  // The hosts file could not be written: blocking does not happen. The program tells
+  // why and clears the box without its handler running.
+  std::function<void(const std::string&)> blockingFailed = nullptr;
+  // Another failure the user must know of, for the status area and the debug log.
+  std::function<void(const std::string&)> trouble = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -60,7 +66,8 @@ struct AdServerHooks {
 // file back at exit, and switches the local web server with the "block ad servers" box.
 class AdServerBlocker : public AdServerBlocking {
  public:
-  AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
+  // `hosts` writes the hosts file and its copies (through the privileged operations).
+  AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles, HostsFiles& hosts,
                   AdServerControls controls, AdServerFiles files, AdServerState state,
                   AdServerHooks hooks);
 
@@ -92,10 +99,14 @@ class AdServerBlocker : public AdServerBlocking {
   void DebugLog(const std::string& message);
   bool Loading() const;
   std::vector<std::string> MachineNames() const;
+  void Trouble(const std::string& what);
+  std::string HostsStayBlocked() const;
 
   EventLoop& loop_;
   Dialogs& dialogs_;
   ProfileStore& profiles_;
+  HostsFiles& hosts_;
+  bool hostsWritten_ = false;  // the last build or removal reached the hosts file
   AdServerControls c_;
   AdServerFiles files_;
   AdServerState state_;

@@ -25,8 +25,11 @@ class ListenSocket {
   virtual ~ListenSocket() = default;
   virtual void Close() = 0;
   virtual void SetLocalPort(int port) = 0;
-  // Listens on every local address. A port in use or a missing privilege fails quietly.
+  // Listens on the port. A port in use or a missing privilege fails quietly; the reason
+  // is kept for FailureReason.
   virtual bool Listen() = 0;
+  // Why the last Listen failed, in words, naming the port's holder when the system tells.
+  virtual std::string FailureReason() const = 0;
   virtual int State() const = 0;
 
   // A connection waits to be accepted. One not accepted before the handler returns is

@@ -12,6 +12,10 @@ class SystemInfo {
   // Full path of the running executable.
   virtual std::string ProgramFile() = 0;
 
+  // The folder of the program's settings, lists and shipped data files, where the Windows
+  // program used its own folder.
+  virtual std::string DataFolder() = 0;
+
   // The Windows folder, or the folder that stands for it (the hosts file lives below it).
   virtual std::string WindowsFolder() = 0;
 

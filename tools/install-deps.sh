@@ -8,6 +8,7 @@ packages=(
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium
   python3 tinyproxy
+  lintian
 )
 missing=()
 for package in "${packages[@]}"; do

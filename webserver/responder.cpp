@@ -51,7 +51,14 @@ void Responder::StartWebServers() {
 void Responder::StartWebServer() {
   Pimp_->Close();
   Pimp_->SetLocalPort(port_);
-  Pimp_->Listen();  // a port in use or no privilege: no request will come, nothing is said
+  if (!Pimp_->Listen()) {
+    // Said here, where the program once kept silent: no request would ever come.
+    const std::string reason = Pimp_->FailureReason();
+    controls_.lbltype.SetCaption("Not blocking: " + reason);
+    if (hooks_.debugLog) hooks_.debugLog("Web server not started: " + reason);
+    if (hooks_.listenFailed) hooks_.listenFailed(reason);
+    return;
+  }
   controls_.lbltype.SetCaption("Started blocking..." + std::to_string(kExtraSlots) + " " +
                                std::to_string(kExtraSlots));
   if (hooks_.debugLog) hooks_.debugLog("Started " + std::to_string(kExtraSlots) + " web servers.");

@@ -29,6 +29,8 @@ struct ResponderHooks {
   std::function<void(const std::string&)> putRecord;  // into the recent ad-server buffer
   std::function<void()> addBlockedAd;
   std::function<void()> afterBlock;  // the update check that keys on the day's count
+  // The port could not be had, and why.
+  std::function<void(const std::string&)> listenFailed = nullptr;
 };
 
 // The local web server the hosts file sends every blocked ad server to. It answers each

@@ -17,9 +17,10 @@ class FakeListener : public ListenSocket {
   void Close() override { listening_ = false; }
   void SetLocalPort(int port) override { port_ = port; }
   bool Listen() override {
-    listening_ = port_ > 0;
+    listening_ = port_ > 0 && network_.listenFailure.empty();
     return listening_;
   }
+  std::string FailureReason() const override { return listening_ ? "" : network_.listenFailure; }
   int State() const override {
     return listening_ ? socket_state::kListening : socket_state::kClosed;
   }

@@ -32,6 +32,9 @@ class FakeNetwork : public SocketFactory {
   bool ClosedByServer(int client) const { return clients_.at(client).closedByServer; }
   int Listeners() const;
 
+  // When set, listening fails with this reason, as with a port another program holds.
+  std::string listenFailure;
+
  private:
   friend class FakeListener;
   friend class FakeConnection;

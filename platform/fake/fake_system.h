@@ -11,12 +11,19 @@ namespace quorlen {
 class FakeSystemInfo : public SystemInfo {
  public:
   std::string ProgramFile() override { return programFile; }
+  // The program's own folder unless the test names another.
+  std::string DataFolder() override {
+    if (!dataFolder.empty()) return dataFolder;
+    auto cut = programFile.find_last_of("/\\");
+    return cut == std::string::npos ? std::string() : programFile.substr(0, cut);
+  }
   std::string WindowsFolder() override { return windowsFolder; }
   std::string HostsFile(bool isNT, const std::string& folder) override;
   int OsPlatform() override { return platform; }
   std::string OsName() override { return osName; }
 
   std::string programFile = "/tmp/quorlen/quorlen";
+  std::string dataFolder;
   std::string windowsFolder = "/tmp/windows";
   // When set, the hosts file lives here instead of below the Windows folder.
   std::string hostsFile;

@@ -28,7 +28,11 @@ bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
       << "Name=Quorlen\n"
       << "Exec=\"" << shortcut.targetPath << "\"\n"
       << "Path=" << shortcut.workingDirectory << "\n"
-      << "Icon=" << shortcut.iconLocation << "\n"
+      << "Icon=" << (std::filesystem::exists(shortcut.iconLocation, error) ? shortcut.iconLocation
+                                                                         : std::string("quorlen"))
+      << "\n"
+      // Once the program is uninstalled the desktop skips the entry instead of failing it.
+      << "TryExec=" << shortcut.targetPath << "\n"
       << "X-GNOME-Autostart-enabled=true\n";
   return static_cast<bool>(out);
 }

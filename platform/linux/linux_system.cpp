@@ -11,12 +11,19 @@
 #include <fstream>
 #include <string>
 
+#include "platform/linux/data_folder.h"
+
 namespace quorlen {
 
 std::string LinuxSystemInfo::ProgramFile() {
   std::error_code error;
   auto path = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::string() : path.string();
+}
+
+std::string LinuxSystemInfo::DataFolder() {
+  if (dataFolder_.empty()) dataFolder_ = ChooseDataFolder(ThisProgramsPlaces(ProgramFile()));
+  return dataFolder_;
 }
 
 std::string LinuxSystemInfo::HostsFile(bool, const std::string&) { return "/etc/hosts"; }

@@ -11,10 +11,15 @@ namespace quorlen {
 class LinuxSystemInfo : public SystemInfo {
  public:
   std::string ProgramFile() override;
+  // Chosen and seeded once per run (see data_folder.h).
+  std::string DataFolder() override;
   std::string WindowsFolder() override { return "/etc"; }
   std::string HostsFile(bool isNT, const std::string& windowsFolder) override;
   int OsPlatform() override { return 2; }
   std::string OsName() override;
+
+ private:
+  std::string dataFolder_;
 };
 
 // The first start on this computer is recorded as a file in /var/lib/quorlen, or in the

@@ -1,7 +1,10 @@
 #include "platform/qt/qt_sockets.h"
 
+#include <unistd.h>
+
 #include <QObject>
 #include <limits>
+#include <vector>
 
 namespace quorlen {
 
@@ -9,20 +12,57 @@ namespace {
 
 class QtListenSocket : public ListenSocket {
  public:
-  QtListenSocket(QHostAddress address, std::shared_ptr<QtSocketFactory::Pending> pending)
-      : address_(std::move(address)), pending_(std::move(pending)) {
-    QObject::connect(&server_, &QTcpServer::newConnection, [this] { Announce(); });
-  }
-  void Close() override { server_.close(); }
+  QtListenSocket(QHostAddress address, std::shared_ptr<QtSocketFactory::Pending> pending,
+                 PrivilegedOperations* privileged)
+      : address_(std::move(address)), pending_(std::move(pending)), privileged_(privileged) {}
+  void Close() override { servers_.clear(); }
   void SetLocalPort(int port) override { port_ = port; }
-  bool Listen() override { return server_.listen(address_, static_cast<quint16>(port_)); }
+  bool Listen() override {
+    failure_.clear();
+    // Port 80 needs privileges: listening sockets come from the privileged operations.
+    if (privileged_ != nullptr && port_ == 80) return Adopt(privileged_->ListenOnPort80());
+    auto server = NewServer();
+    if (!server->listen(address_, static_cast<quint16>(port_))) {
+      failure_ = "port " + std::to_string(port_) + ": " + server->errorString().toStdString();
+      return false;
+    }
+    servers_.push_back(std::move(server));
+    return true;
+  }
+  std::string FailureReason() const override { return failure_; }
   int State() const override {
-    return server_.isListening() ? socket_state::kListening : socket_state::kClosed;
+    for (const auto& server : servers_) {
+      if (server->isListening()) return socket_state::kListening;
+    }
+    return socket_state::kClosed;
   }
 
  private:
-  void Announce() {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+  std::unique_ptr<QTcpServer> NewServer() {
+    auto server = std::make_unique<QTcpServer>();
+    QTcpServer* raw = server.get();
+    QObject::connect(raw, &QTcpServer::newConnection, [this, raw] { Announce(*raw); });
+    return server;
+  }
+
+  bool Adopt(const PrivilegedOperations::Listeners& listeners) {
+    for (int descriptor : listeners.descriptors) {
+      auto server = NewServer();
+      if (server->setSocketDescriptor(descriptor)) {
+        servers_.push_back(std::move(server));
+      } else {
+        ::close(descriptor);
+      }
+    }
+    if (servers_.empty()) {
+      failure_ = listeners.error.empty() ? "the listening sockets could not be used"
+                                         : listeners.error;
+    }
+    return !servers_.empty();
+  }
+
+  void Announce(QTcpServer& server) {
+    while (QTcpSocket* socket = server.nextPendingConnection()) {
       const std::int32_t id = pending_->next;
       pending_->next = id == std::numeric_limits<std::int32_t>::max() ? 1 : id + 1;
       pending_->sockets.insert(id, socket);
@@ -38,7 +78,9 @@ class QtListenSocket : public ListenSocket {
 
   QHostAddress address_;
   std::shared_ptr<QtSocketFactory::Pending> pending_;
-  QTcpServer server_;
+  PrivilegedOperations* privileged_;
+  std::vector<std::unique_ptr<QTcpServer>> servers_;
+  std::string failure_;
   int port_ = 0;
 };
 
@@ -127,12 +169,14 @@ class QtConnectionSocket : public ConnectionSocket {
 
 }  // namespace
 
-QtSocketFactory::QtSocketFactory(QHostAddress listenAddress)
-    : listenAddress_(std::move(listenAddress)), pending_(std::make_shared<Pending>()) {}
+QtSocketFactory::QtSocketFactory(QHostAddress listenAddress, PrivilegedOperations* privileged)
+    : listenAddress_(std::move(listenAddress)),
+      privileged_(privileged),
+      pending_(std::make_shared<Pending>()) {}
 QtSocketFactory::~QtSocketFactory() = default;
 
 std::unique_ptr<ListenSocket> QtSocketFactory::CreateListener() {
-  return std::make_unique<QtListenSocket>(listenAddress_, pending_);
+  return std::make_unique<QtListenSocket>(listenAddress_, pending_, privileged_);
 }
 
 std::unique_ptr<ConnectionSocket> QtSocketFactory::CreateConnection() {

@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <memory>
 
+#include "platform/privileged.h"
 #include "platform/sockets.h"
 
 namespace quorlen {
@@ -14,11 +15,13 @@ namespace quorlen {
 // The program's sockets on Qt's TCP classes, on the user-interface thread. A listener
 // hands each new connection a request number; connection sockets take it from the
 // shared pending list, and what no socket took is dropped after the announcement.
-// Listeners take every local address, as the program's web server must; tests pass the
-// loopback address so that nothing of theirs is reachable from outside.
+// Port 80 comes as listening sockets on the loopback addresses from the privileged
+// operations, when given; any other port is listened on at `listenAddress` (tests pass
+// the loopback address so that nothing of theirs is reachable from outside).
 class QtSocketFactory : public SocketFactory {
  public:
-  explicit QtSocketFactory(QHostAddress listenAddress = QHostAddress(QHostAddress::Any));
+  explicit QtSocketFactory(QHostAddress listenAddress = QHostAddress(QHostAddress::Any),
+                           PrivilegedOperations* privileged = nullptr);
   ~QtSocketFactory() override;
   std::unique_ptr<ListenSocket> CreateListener() override;
   std::unique_ptr<ConnectionSocket> CreateConnection() override;
@@ -30,6 +33,7 @@ class QtSocketFactory : public SocketFactory {
 
  private:
   QHostAddress listenAddress_;
+  PrivilegedOperations* privileged_;
   std::shared_ptr<Pending> pending_;
 };
 

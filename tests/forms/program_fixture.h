@@ -9,6 +9,7 @@
 #include "forms/frm_main.h"
 #include "platform/fake/fake_browser.h"
 #include "platform/fake/fake_input.h"
+#include "platform/fake/fake_privileges.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
@@ -56,7 +57,7 @@ class ProgramTest : public ::testing::Test {
   frmMain& Start() {
     program = std::make_unique<frmMain>(
         Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
-                 browsers});
+                 browsers, privileged});
     program->SetAdServerBlocking(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
@@ -78,6 +79,7 @@ class ProgramTest : public ::testing::Test {
   VirtualClock clock;
   ScriptedDialogs dialogs;
   FakeSystemInfo system;
+  FakePrivileges privileged{system.hostsFile};
   FakeFirstStartRecord firstStart;
   FakeSingleInstance singleInstance;
   FakeTrayIcon tray;

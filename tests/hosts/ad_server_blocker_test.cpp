@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "core/kestro_global_fn.h"
+#include "platform/fake/fake_privileges.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
 #include "tests/support/temp_folder.h"
@@ -34,7 +35,7 @@ class HostsBlocking : public ::testing::Test {
     dir.Write("etc/hosts", hosts);
     profiles = std::make_unique<ProfileStore>();  // sees list files just rewritten
     blocker = std::make_unique<AdServerBlocker>(
-        clock, dialogs, *profiles,
+        clock, dialogs, *profiles, hostsFiles,
         AdServerControls{lblStatus, lblTotHosts, lbltype, ProgressBar1, cmdAllow, cmdAddSites,
                          mnuTrayAllow, chkAdServers},
         AdServerFiles{hostsFile, defaultList, userList, exclusionsList},
@@ -42,7 +43,12 @@ class HostsBlocking : public ::testing::Test {
         AdServerHooks{[this] { return loading; },
                       [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
                       [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
-                      [this] { ++stops; }, [this] { return machineNames; }});
+                      [this] { ++stops; }, [this] { return machineNames; },
+                      [this](const std::string& what) {
+                        failures.push_back(what);
+                        bBlockAdServers = false;
+                      },
+                      [this](const std::string& what) { troubles.push_back(what); }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -63,13 +69,15 @@ class HostsBlocking : public ::testing::Test {
   MenuItem mnuTrayAllow;
   CheckBox chkAdServers;
   const std::string hostsFile = dir.File("etc/hosts");
+  FakePrivileges privileged{hostsFile};
+  HostsFiles hostsFiles{privileged, hostsFile};
   const std::string defaultList = dir.File("program/quorlenhosts.ini");
   const std::string userList = dir.File("program/userhosts.ini");
   const std::string exclusionsList = dir.File("program/quorlenhostsexc.ini");
   bool bHostsFullySet = false, bBlockAdServers = true, loading = false;
   std::int32_t nTotHosts = 0, statsServers = -1;
   std::int16_t nDefaultCount = 0, nUserCount = 0;
-  std::vector<std::string> log;
+  std::vector<std::string> log, failures, troubles;
   std::vector<std::string> machineNames;
   int saves = 0, starts = 0, stops = 0;
   std::unique_ptr<AdServerBlocker> blocker;
@@ -296,6 +304,68 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
       }
     }
   }
+}
+
+// A hosts file that cannot be written (no helper, a refusal, a full disk) is told with its
+// reason, and nothing claims blocking: no report of servers configured, no build marked
+// complete, no web server started.
+TEST_F(HostsBlocking, BuildThatCannotBeWrittenIsToldAndClaimsNothing) {
+  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "track.example"}));
+  struct Row {
+    const char* name;
+    bool byTheBox;  // the user ticks the box; else the start-up build
+  };
+  for (const Row& row : {Row{"the start-up build", false}, Row{"the user ticks the box", true}}) {
+    SCOPED_TRACE(row.name);
+    bBlockAdServers = !row.byTheBox;
+    bHostsFullySet = false;
+    failures.clear();
+    starts = 0;
+    Run(kOwnHosts);
+    privileged.writeFailure = "quorlen-helper does not answer on /run/quorlen-helper.sock";
+    lblStatus.SetCaption("");
+    if (row.byTheBox) {
+      chkAdServers.SetTicked(true);
+    } else {
+      blocker->ReadLocalBanListAndUpdateHostsFile(true);
+    }
+    EXPECT_EQ(failures, std::vector<std::string>{
+                            "Quorlen could not change the hosts file: quorlen-helper does not "
+                            "answer on /run/quorlen-helper.sock\r\nAd servers are not blocked."});
+    EXPECT_EQ(lblStatus.Caption().find("Data for"), std::string::npos);
+    EXPECT_EQ(lblStatus.Caption().find("configured your system"), std::string::npos);
+    EXPECT_EQ(lblStatus.Caption().find("will now block"), std::string::npos);
+    EXPECT_FALSE(bHostsFullySet);
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(Hosts(), kOwnHosts);
+    EXPECT_FALSE(ProgressBar1.Visible());
+    privileged.writeFailure.clear();
+  }
+}
+
+TEST_F(HostsBlocking, RemovalAndExitThatCannotBeWrittenSayTheServersStayListed) {
+  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
+  Run(kOwnHosts);
+  dir.Write("etc/hostsqlb", kOwnHosts);
+  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  const std::string blocking = Hosts();
+  privileged.writeFailure = "No space left on device";
+  const std::string stay =
+      "Quorlen could not change the hosts file: No space left on device\r\n"
+      "The listed ad servers are still in the hosts file.";
+
+  chkAdServers.SetTicked(false);
+  EXPECT_EQ(Hosts(), blocking);
+  const std::string status = lblStatus.Caption();
+  EXPECT_EQ(status.substr(status.size() - stay.size()), stay) << "told after the box's own text";
+
+  troubles.clear();
+  blocker->RestoreHostsAtExit();
+  EXPECT_EQ(Hosts(), blocking);
+  EXPECT_EQ(troubles, (std::vector<std::string>{
+                          "Quorlen could not change the hosts file: No space left on device",
+                          stay}));
+  EXPECT_TRUE(failures.empty()) << "leaving blocking on is no failure of blocking";
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(Loopback, SlotNineClosesEveryHeldConnection) {
   EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), "<!-- Java Ad -->");
 }
 
-TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsSilent) {
+TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
   responder_.StartWebServers();
   EXPECT_EQ(RawRequest("GET /a.htm HTTP/1.0\r\n\r\n"), "Quorlen Blocked HTM Ad");
 
@@ -173,7 +173,8 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsSilent) {
   QTcpServer other;
   ASSERT_TRUE(other.listen(QHostAddress::LocalHost, static_cast<quint16>(port_)));
   responder_.StartWebServer();
-  EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+  EXPECT_EQ(lbltype_.Caption(), "Not blocking: port " + std::to_string(port_) +
+                                    ": The bound address is already in use");
   QTcpSocket client;
   client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
   EXPECT_TRUE(RunUntil([&] { return other.hasPendingConnections(); }));

@@ -22,7 +22,8 @@ class ResponderTest : public testing::Test {
                    {[this](const std::string& m) { log_.push_back(m); },
                     [] { return std::string("09:05:07"); },
                     [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
-                    [this] { ++afterBlock_; }},
+                    [this] { ++afterBlock_; },
+                    [this](const std::string& reason) { listenFailures_.push_back(reason); }},
                    folder_.Path(), 8080) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
@@ -48,7 +49,7 @@ class ResponderTest : public testing::Test {
   MenuItem mnuTrayAllow_;
   CheckBox chkBannerSound_;
   TextBox txtBannerWav_;
-  std::vector<std::string> log_, records_;
+  std::vector<std::string> log_, records_, listenFailures_;
   int blocked_ = 0, afterBlock_ = 0;
   Responder responder_;
 };
@@ -160,6 +161,24 @@ TEST_F(ResponderTest, StartTextsAndRestart) {
   responder_.StartWebServers();  // existing slots stay, the listener reopens
   EXPECT_EQ(network_.Listeners(), 1);
   EXPECT_TRUE(responder_.SlotExists(10));
+}
+
+// A port the program cannot have is said where the user looks, never shown as started.
+TEST_F(ResponderTest, PortThatCannotBeHadIsTold) {
+  responder_.StopWebServer();
+  network_.listenFailure = "port 8080 is in use by nginx (pid 7)";
+  responder_.StartWebServer();
+  EXPECT_EQ(lbltype_.Caption(), "Not blocking: port 8080 is in use by nginx (pid 7)");
+  EXPECT_EQ(log_.back(), "Web server not started: port 8080 is in use by nginx (pid 7)");
+  EXPECT_EQ(listenFailures_, std::vector<std::string>{"port 8080 is in use by nginx (pid 7)"});
+  EXPECT_EQ(network_.Connect(8080), -1);
+  EXPECT_EQ(blocked_, 0);
+
+  network_.listenFailure.clear();
+  responder_.StartWebServer();
+  EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+  EXPECT_EQ(Ask(Get("/a.html")), "Quorlen Blocked HTML Ad");
+  EXPECT_EQ(listenFailures_.size(), 1u);
 }
 
 // Before the extra slots exist the listener has slot 0 alone: a second browser finds no

@@ -1,0 +1,32 @@
+// Arbitrary bytes as requests to the privileged helper, whole and arriving in two pieces:
+// nothing may crash, a complete request re-encodes to exactly the bytes read, and a
+// request refused before its end is refused the same way once it has all arrived.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "privhelper/blocking_change.h"
+#include "privhelper/protocol.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace quorlen::helper;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  ParseResult whole = ParseRequest(bytes, true);
+  if (whole.status == ParseStatus::kIncomplete) std::abort();
+  if (whole.status == ParseStatus::kComplete) {
+    if (EncodeRequest(whole.request.verb, whole.request.body) != bytes) std::abort();
+    // The rule holds up to whatever text arrives, and a text always judges itself allowed.
+    if (!JudgeBlockingChange(whole.request.body, whole.request.body).accepted) std::abort();
+  }
+  // A refusal decided early stands; a request complete early may still get bytes after it.
+  ParseResult early = ParseRequest(std::string_view(bytes).substr(0, size / 2), false);
+  if ((early.status == ParseStatus::kMalformed || early.status == ParseStatus::kTooLarge) &&
+      early.status != whole.status) {
+    std::abort();
+  }
+  if (early.status == ParseStatus::kComplete && whole.status == ParseStatus::kIncomplete) {
+    std::abort();
+  }
+  return 0;
+}

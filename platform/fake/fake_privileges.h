@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/atomic_write.h"
+#include "platform/privileged.h"
+
+namespace quorlen {
+
+// The privileged operations on a test's own files: the hosts file and its copies are
+// written for real, each write is recorded, and a test can make writes or the port fail.
+class FakePrivileges : public PrivilegedOperations {
+ public:
+  explicit FakePrivileges(const std::string& hostsFile) : hostsFile_(hostsFile) {}
+
+  Outcome WriteHostsFile(std::string_view text) override { return Write("", text); }
+  Outcome WriteHostsBackup(std::string_view text) override { return Write("qlb", text); }
+  Outcome WriteHostsFullCopy(std::string_view text) override { return Write("qlf", text); }
+  Listeners ListenOnPort80() override {
+    ++portRequests;
+    return {{}, portFailure};
+  }
+
+  std::string writeFailure;  // when set, every write fails with this reason
+  std::string portFailure = "the test machine has no port 80";
+  std::vector<std::string> written;  // "hosts", "qlb", "qlf" in order
+  int portRequests = 0;
+
+ private:
+  Outcome Write(const std::string& suffix, std::string_view text) {
+    if (!writeFailure.empty()) return {false, writeFailure};
+    written.push_back(suffix.empty() ? "hosts" : suffix);
+    bool ok = WriteFileAtomically(hostsFile_ + suffix, text).ok;
+    return {ok, ok ? std::string() : "cannot write " + hostsFile_ + suffix};
+  }
+  const std::string& hostsFile_;
+};
+
+}  // namespace quorlen

@@ -1,0 +1,134 @@
+// quorlen-helper: the privileged part of Quorlen. It writes the hosts file and its two
+// copies when the change only blocks or unblocks names, and hands the program listening
+// sockets on port 80 of the loopback addresses. Started by systemd on its socket, or
+// standalone with --socket.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "platform/atomic_write.h"
+#include "privhelper/helper_server.h"
+
+namespace {
+
+std::atomic<bool> stopping{false};
+
+void OnStop(int) { stopping = true; }
+
+// The listening socket systemd passed (LISTEN_FDS, first descriptor 3), or -1.
+int ActivatedSocket() {
+  const char* pid = std::getenv("LISTEN_PID");
+  const char* fds = std::getenv("LISTEN_FDS");
+  if (pid == nullptr || fds == nullptr) return -1;
+  if (std::strtol(pid, nullptr, 10) != ::getpid() || std::strtol(fds, nullptr, 10) < 1) return -1;
+  return 3;
+}
+
+int ListenOn(const std::string& path) {
+  sockaddr_un address{};
+  if (path.size() >= sizeof address.sun_path) return -1;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  ::unlink(path.c_str());  // a socket file left by an earlier run
+  // Every local user may ask: the rule makes the requests harmless.
+  mode_t mask = ::umask(0111);
+  bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  ::umask(mask);
+  if (!ok || ::listen(fd, 16) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+int Usage() {
+  std::cerr << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
+               "[--idle-exit SECONDS]\n"
+               "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
+               "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
+               "  --hosts and --port choose another file and port, for tests.\n"
+               "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  quorlen::helper::HelperScope scope;
+  std::string socketPath;
+  int idleSeconds = -1;
+  bool putBack = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    if (option == "--put-back-user-hosts") {
+      putBack = true;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage();
+    std::string value = argv[++i];
+    if (option == "--socket") {
+      socketPath = value;
+    } else if (option == "--hosts") {
+      scope.hostsFile = value;
+    } else if (option == "--port") {
+      scope.port = std::atoi(value.c_str());
+      if (scope.port <= 0 || scope.port > 65535) return Usage();
+    } else if (option == "--idle-exit") {
+      idleSeconds = std::atoi(value.c_str());
+    } else {
+      return Usage();
+    }
+  }
+
+  // The copies beside the hosts file are readable by everyone, like the file itself.
+  ::umask(022);
+  if (putBack) {
+    std::cout << "quorlen-helper: " << quorlen::helper::PutBackUserHosts(scope) << std::endl;
+    return 0;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnStop;
+  sigemptyset(&action.sa_mask);
+  for (int number : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(number, &action, nullptr);
+  ::signal(SIGPIPE, SIG_IGN);
+
+  int listener = -1;
+  if (!socketPath.empty()) {
+    listener = ListenOn(socketPath);
+    if (listener < 0) {
+      std::cerr << "quorlen-helper: cannot listen on " << socketPath << ": "
+                << std::strerror(errno) << "\n";
+      return 1;
+    }
+    if (idleSeconds < 0) idleSeconds = 0;  // standalone: serve until stopped
+  } else {
+    listener = ActivatedSocket();
+    if (listener < 0) return Usage();
+    // systemd starts the helper again on the next connection.
+    if (idleSeconds < 0) idleSeconds = 60;
+  }
+
+  std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and port " << scope.port
+            << std::endl;
+  // The helper is the only writer of these files: a write a crash cut short is finished
+  // before any request is served.
+  for (const std::string& path : {scope.hostsFile, scope.Backup(), scope.FullCopy()}) {
+    if (quorlen::RecoverInterruptedWrite(path).finished) {
+      std::cerr << "quorlen-helper: finished an interrupted write of " << path << std::endl;
+    }
+  }
+  quorlen::helper::HelperServer server(scope, std::cerr);
+  server.Serve(listener, idleSeconds, stopping);
+  if (!socketPath.empty()) ::unlink(socketPath.c_str());
+  return 0;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorlen::helper {
+
+// The request format between the program and quorlen-helper. One request per connection
+// on the helper's Unix stream socket; the client half-closes after sending it.
+//
+//   request := "QLH1 " verb " " length LF body
+//   verb    := "write-hosts" | "write-backup" | "write-full-copy" | "listen-port-80"
+//   length  := decimal byte count of body, no sign, no leading zero, at most kMaxBody
+//   body    := exactly `length` bytes: the complete new text of the file;
+//              listen-port-80 carries none (length 0)
+//
+//   reply   := "ok" [" " count] LF          count: descriptors attached (listen-port-80)
+//            | "error " code " " message LF
+//
+// The header line, LF included, is at most kMaxHeader bytes. The listening descriptors
+// travel as SCM_RIGHTS on the first byte of the reply. Nothing after the body is allowed.
+
+inline constexpr std::string_view kMagic = "QLH1";
+inline constexpr std::size_t kMaxHeader = 64;
+// A hosts file of every ad server there is, with the user's own lines, stays far below.
+inline constexpr std::size_t kMaxBody = 32u << 20;
+
+enum class Verb { kWriteHosts, kWriteBackup, kWriteFullCopy, kListenPort80 };
+
+std::string_view VerbName(Verb verb);
+
+struct Request {
+  Verb verb = Verb::kWriteHosts;
+  std::string body;
+};
+
+enum class ParseStatus {
+  kComplete,    // one whole request, nothing more
+  kIncomplete,  // a valid beginning; more bytes can complete it
+  kMalformed,
+  kTooLarge,    // the declared body is longer than kMaxBody
+};
+
+struct ParseResult {
+  ParseStatus status = ParseStatus::kIncomplete;
+  Request request;          // set when complete
+  std::size_t expected = 0; // header plus declared body, once the header is known
+  std::string reason;       // why it is malformed or too large
+};
+
+// Reads the bytes received so far. With `ended` the peer has sent everything: a request
+// still incomplete then is malformed (truncated). Decides as early as it can, so an
+// oversized or malformed header is refused before its body is read.
+ParseResult ParseRequest(std::string_view bytes, bool ended);
+
+std::string EncodeRequest(Verb verb, std::string_view body);
+
+// Error codes of the reply, one word each.
+namespace error_code {
+inline constexpr std::string_view kMalformed = "malformed";
+inline constexpr std::string_view kTooLarge = "too-large";
+inline constexpr std::string_view kRefused = "refused";
+inline constexpr std::string_view kExists = "exists";
+inline constexpr std::string_view kWriteFailed = "write-failed";
+inline constexpr std::string_view kPortInUse = "port-in-use";
+inline constexpr std::string_view kPortFailed = "port-failed";
+}  // namespace error_code
+
+struct Reply {
+  bool ok = false;
+  int descriptors = 0;
+  std::string code;
+  std::string message;
+};
+
+std::string EncodeOk(int descriptors = 0);
+// The message is kept to one line: line ends and other control characters become blanks.
+std::string EncodeError(std::string_view code, std::string_view message);
+// The reply line without its LF; nothing when it is not a reply.
+std::optional<Reply> ParseReply(std::string_view line);
+
+}  // namespace quorlen::helper

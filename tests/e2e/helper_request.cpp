@@ -1,0 +1,63 @@
+// A client of quorlen-helper for the end-to-end tests, and a program that holds a port.
+//   helper_request <socket> <verb> [file]   sends the file's bytes as the request's text and
+//                                           prints the reply line; exit 0 only for "ok"
+//   helper_request --hold-port <port>       listens on 127.0.0.1:<port> until killed
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "privhelper/helper_client.h"
+#include "privhelper/loopback_port.h"
+
+int main(int argc, char** argv) {
+  using namespace quorlen::helper;
+  if (argc == 3 && std::string(argv[1]) == "--hold-port") {
+    LoopbackListeners held = ListenOnLoopback(std::atoi(argv[2]));
+    if (held.descriptors.empty()) {
+      std::fprintf(stderr, "%s\n", held.reason.c_str());
+      return 1;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    ::pause();
+    return 0;
+  }
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: helper_request <socket> <verb> [file] | --hold-port <port>\n");
+    return 2;
+  }
+  const std::string verbName = argv[2];
+  Verb verb{};
+  bool known = false;
+  for (Verb candidate : {Verb::kWriteHosts, Verb::kWriteBackup, Verb::kWriteFullCopy,
+                         Verb::kListenPort80}) {
+    if (VerbName(candidate) == verbName) {
+      verb = candidate;
+      known = true;
+    }
+  }
+  if (!known) return 2;
+  std::string body;
+  if (argc > 3) {
+    std::ifstream in(argv[3], std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    body = bytes.str();
+  }
+  Answer answer = AskHelper(argv[1], verb, body, 10);
+  for (int fd : answer.descriptors) ::close(fd);
+  if (!answer.reached) {
+    std::printf("unreachable %s\n", answer.failure.c_str());
+    return 1;
+  }
+  if (answer.reply.ok) {
+    std::printf("ok %d\n", answer.reply.descriptors);
+    return 0;
+  }
+  std::printf("error %s %s\n", answer.reply.code.c_str(), answer.reply.message.c_str());
+  return 1;
+}

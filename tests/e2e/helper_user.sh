@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The program as an unprivileged desktop user, the helper as root, in a sandbox under a
+# virtual desktop: the hosts file is built through the helper, a listed name is answered
+# with the placeholder on port 80 from the socket the helper handed over, the counts go to
+# the user's data folder; a request that would add a foreign address is refused and the
+# file stays as it was; with port 80 already taken the program says so and blocks nothing.
+#   helper_user.sh <staged program folder> <work folder> <helper> <helper_request>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/work.sh"
+prepare_work "$1" "$2"
+cp "$3" "$work/quorlen-helper"; cp "$4" "$work/helper_request"
+exec "$here/sandbox.sh" "$work" bash -c '
+  set -euo pipefail; [ -n "${E2E_TRACE:-}" ] && set -x
+  source "$1/desktop.sh"
+  out=$2; program=$2/program; list=$1/../../data/adservers-default.txt
+  fail() { echo "FAIL: $*"; exit 1; }
+  # A private /run: the helper socket of this test is nobody else'"'"'s.
+  mkdir -p "$out/run"; mount --bind "$out/run" /run
+  start_desktop
+  printf "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n# my own line\n10.1.2.3 nas.home\n" > /etc/hosts
+  chmod 0644 /etc/hosts
+  cp /etc/hosts "$out/hosts-before"
+
+  "$out/quorlen-helper" --socket /run/quorlen-helper.sock >/dev/null 2>"$out/helper.log" &
+  helper=$!
+  trap "kill $helper 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  for _ in $(seq 1 50); do [ -S /run/quorlen-helper.sock ] && break; sleep 0.1; done
+
+  # The desktop user: nobody, with a home of its own; an earlier start kept the backup.
+  user_home=$out/user; mkdir -p "$user_home/.local/state/quorlen" "$user_home/run"
+  touch "$user_home/.local/state/quorlen/first-start"
+  chown -R 65534:65534 "$user_home"; chmod 0700 "$user_home/run"; chmod 0755 "$out"
+  cp /etc/hosts /etc/hostsqlb
+  as_user() {
+    exec setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH="$PATH" DISPLAY="$DISPLAY" \
+      HOME="$user_home" XDG_CONFIG_HOME="$user_home/.config" XDG_DATA_HOME="$user_home/.local/share" \
+      XDG_STATE_HOME="$user_home/.local/state" XDG_RUNTIME_DIR="$user_home/run" "$@"
+  }
+  data=$user_home/.local/share/quorlen
+
+  as_user "$program/quorlen" 2>"$out/stderr.txt" &
+  pid=$!
+  first=$(awk "NR==1" "$list")
+  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
+  grep -qxF "127.0.0.1 $first" /etc/hosts || { cat "$out/stderr.txt"; fail "hosts file not built"; }
+  grep -q "^uid 65534 .*write-hosts .*: ok" "$out/helper.log" || fail "no write by the helper for uid 65534"
+  [ "$(stat -c %U:%a /etc/hosts)" = root:644 ] || fail "the hosts file lost its owner or mode"
+  [ -f "$data/1by1.jpg" ] || fail "the user data folder was not seeded"
+
+  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  curl -s --http0.9 -o "$out/banner.gif" "http://$first/ads/banner.gif"
+  cmp "$out/banner.gif" "$program/1by1.jpg" || fail "the placeholder did not come from port 80"
+  grep -q "^uid 65534 .*listen-port-80: ok" "$out/helper.log" || fail "port 80 was not handed over"
+  # Nobody else has the port: the answer came from the socket the program adopted.
+  [ "$(ss -Hltnp "sport = :80" | grep -c "\"quorlen\"")" -ge 1 ] || fail "port 80 not held by the program"
+
+  # Another local user cannot send a name to a foreign address through the helper.
+  cp /etc/hosts "$out/hosts-blocking"
+  { echo "10.0.0.1 bank.example"; cat /etc/hosts; } > "$out/foreign"
+  chmod 0644 "$out/foreign"
+  reply=$(as_user "$out/helper_request" /run/quorlen-helper.sock write-hosts "$out/foreign") || true
+  case "$reply" in "error refused "*) ;; *) fail "foreign address not refused: $reply";; esac
+  cmp -s /etc/hosts "$out/hosts-blocking" || fail "a refused request changed the hosts file"
+
+  import -window root "$out/blocking.png" 2>/dev/null || true
+  end_program $pid
+  total=$({ grep -a "^nTotBlocked=" "$data/quorlen.ini" || true; } | tr -d "\r" | cut -d= -f2)
+  [ "${total:-0}" -ge 1 ] || fail "the count was not written to the user data folder"
+  [ ! -e "$program/quorlen.ini" ] || fail "wrote into the program folder"
+
+  # Port 80 taken by another program: the program says so, and nothing claims blocking.
+  cp "$out/hosts-before" /etc/hosts
+  "$out/helper_request" --hold-port 80 > "$out/holder.txt" 2>&1 &
+  holder=$!
+  trap "kill $helper $holder 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  for _ in $(seq 1 50); do grep -q holding "$out/holder.txt" && break; sleep 0.1; done
+  as_user "$program/quorlen" 2>"$out/stderr-taken.txt" &
+  pid=$!
+  for _ in $(seq 1 100); do grep -q "port 80" "$out/stderr-taken.txt" && break; sleep 0.1; done
+  grep -q "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by helper_request (pid $holder)" \
+    "$out/stderr-taken.txt" || { cat "$out/stderr-taken.txt"; fail "port 80 in use not told"; }
+  sleep 3
+  cmp -s /etc/hosts "$out/hosts-before" || fail "the hosts file was built while nothing could answer"
+  click_tray_icon 1 || true
+  sleep 1
+  import -window root "$out/port-taken.png" 2>/dev/null || true
+  end_program $pid
+  kill $holder
+  grep -qxF "bBlockAdServers=False"$'"'"'\r'"'"' "$data/quorlen.ini" ||
+    fail "the Block Banner Ads box still claims blocking"
+  kill $helper
+  echo "e2e helper and unprivileged program: ok ($total requests counted)"
+' e2e "$here" "$work"

@@ -1,0 +1,109 @@
+// When ad-server blocking cannot work, the program says why where the user looks and
+// nothing claims blocking: not the box, the server count, the tray tip nor the web server.
+#include "hosts/ad_server_blocker.h"
+#include "tests/forms/program_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ProgramTest;
+
+std::string ListFile(const std::vector<std::string>& names) {
+  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
+  for (size_t i = 0; i < names.size(); ++i) text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The program with the real hosts-file blocking wired as the program wires it.
+class BlockingFailures : public ProgramTest {
+ protected:
+  BlockingFailures() {
+    StartedBefore();
+    dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "track.example"}));
+    dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\nnTotHosts=2\r\n");
+    dir.Write("etc/hosts", kOwn);
+    wire = [this](frmMain& main) {
+      auto& w = main.Controls();
+      auto& o = main.Options();
+      const auto& p = main.Paths();
+      blocker = std::make_unique<AdServerBlocker>(
+          clock, dialogs, main.Profiles(), main.Hosts(),
+          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
+                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
+          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
+          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
+                        o.nUserCount},
+          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
+                        nullptr, [this] { ++webStarts; }, [this] { ++webStops; }, nullptr,
+                        [&main](const std::string& what) { main.AdBlockingFailed(what); },
+                        [&main](const std::string& what) { main.TellTrouble(what); }});
+      main.SetAdServerBlocking(blocker.get());
+      main.onTrouble = [this](const std::string& what) { told.push_back(what); };
+    };
+  }
+
+  // Nothing of the program says that servers are blocked.
+  void ExpectNothingClaimsBlocking(frmMain& main) {
+    EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
+    EXPECT_FALSE(main.Options().bBlockAdServers);
+    EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "0");
+    main.Tray().RefreshTrayTip();
+    EXPECT_EQ(tray.shown.szTip.substr(0, 9), "Quorlen. ");
+    EXPECT_LE(webStarts, webStops) << "the web server is left running";
+    EXPECT_EQ(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
+    main.Save();
+    EXPECT_EQ(SettingsValue("bBlockAdServers"), "False");
+  }
+
+  const std::string kOwn = "127.0.0.1 localhost\n# printer\n192.168.1.9 printer\n";
+  std::unique_ptr<AdServerBlocker> blocker;
+  std::vector<std::string> told;
+  int webStarts = 0, webStops = 0;
+};
+
+TEST_F(BlockingFailures, HostsFileThatCannotBeWrittenAtTheDelayedStep) {
+  privileged.writeFailure = "quorlen-helper does not answer on /run/quorlen-helper.sock";
+  frmMain& main = Start();
+  clock.Advance(2500);
+  const std::string what =
+      "Quorlen could not change the hosts file: quorlen-helper does not answer on "
+      "/run/quorlen-helper.sock\r\nAd servers are not blocked.";
+  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+      << main.Controls().lblStatus.Caption();
+  EXPECT_EQ(told, std::vector<std::string>{what});
+  ExpectNothingClaimsBlocking(main);
+  // The box was cleared without its handler: nothing more was written or said.
+  EXPECT_TRUE(privileged.written.empty());
+}
+
+TEST_F(BlockingFailures, PortThatCannotBeHadSwitchesBlockingOff) {
+  frmMain& main = Start();
+  clock.Advance(2500);
+  ASSERT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example"), std::string::npos);
+  main.WebServerFailed("quorlen-helper: port 80 is in use by nginx (pid 7)");
+  const std::string what =
+      "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by nginx "
+      "(pid 7)\r\nAd servers are not blocked.";
+  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+      << main.Controls().lblStatus.Caption();
+  EXPECT_EQ(told, std::vector<std::string>{what});
+  ExpectNothingClaimsBlocking(main);
+}
+
+TEST_F(BlockingFailures, UsersOwnFileThatCannotBeKeptIsTold) {
+  firstStart.startedBefore = false;
+  privileged.writeFailure = "quorlen-helper: refused";
+  Start();
+  clock.Advance(2500);
+  EXPECT_FALSE(dir.Exists("etc/hostsqlb"));
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.front(),
+            "Quorlen could not keep a copy of your own hosts file: quorlen-helper: refused");
+}
+
+}  // namespace
+}  // namespace quorlen

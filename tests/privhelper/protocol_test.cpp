@@ -1,0 +1,113 @@
+#include "privhelper/protocol.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlen::helper {
+namespace {
+
+TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
+  const std::string text = "127.0.0.1 ads.example\r\n# mine\r\n";
+  struct Row {
+    Verb verb;
+    std::string body;
+  };
+  for (const Row& row : std::vector<Row>{{Verb::kWriteHosts, text},
+                                         {Verb::kWriteBackup, text},
+                                         {Verb::kWriteFullCopy, ""},
+                                         {Verb::kListenPort80, ""}}) {
+    const std::string bytes = EncodeRequest(row.verb, row.body);
+    ParseResult parsed = ParseRequest(bytes, true);
+    ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
+    EXPECT_EQ(parsed.request.verb, row.verb);
+    EXPECT_EQ(parsed.request.body, row.body);
+    EXPECT_EQ(parsed.expected, bytes.size());
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+      const std::string prefix = bytes.substr(0, cut);
+      EXPECT_EQ(ParseRequest(prefix, false).status, ParseStatus::kIncomplete) << prefix;
+      EXPECT_EQ(ParseRequest(prefix, true).status, ParseStatus::kMalformed) << prefix;
+    }
+  }
+}
+
+TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    bool ended;
+    ParseStatus status;
+  };
+  const std::string big = std::to_string(kMaxBody + 1);
+  const std::vector<Row> rows = {
+      {"exact size limit", "QLH1 write-hosts " + std::to_string(kMaxBody) + "\n", false,
+       ParseStatus::kIncomplete},
+      {"one byte over the limit", "QLH1 write-hosts " + big + "\n", false,
+       ParseStatus::kTooLarge},
+      {"a length that would overflow", "QLH1 write-hosts 99999999999999999999999\n", false,
+       ParseStatus::kTooLarge},
+      {"wrong magic", "QLH2 write-hosts 0\n", true, ParseStatus::kMalformed},
+      {"wrong magic seen early", "GET / HTTP", false, ParseStatus::kMalformed},
+      {"unknown verb", "QLH1 write-passwd 3\nabc", true, ParseStatus::kMalformed},
+      {"unknown verb seen early", "QLH1 read", false, ParseStatus::kMalformed},
+      {"verb in capitals", "QLH1 WRITE-HOSTS 0\n", true, ParseStatus::kMalformed},
+      {"no length", "QLH1 write-hosts\n", true, ParseStatus::kMalformed},
+      {"negative length", "QLH1 write-hosts -1\n", true, ParseStatus::kMalformed},
+      {"signed length", "QLH1 write-hosts +1\nx", true, ParseStatus::kMalformed},
+      {"leading zero", "QLH1 write-hosts 01\nx", true, ParseStatus::kMalformed},
+      {"hexadecimal length", "QLH1 write-hosts 0x1\nx", true, ParseStatus::kMalformed},
+      {"two blanks", "QLH1  write-hosts 1\nx", true, ParseStatus::kMalformed},
+      {"trailing blank", "QLH1 write-hosts 1 \nx", true, ParseStatus::kMalformed},
+      {"CR before the LF", "QLH1 write-hosts 1\r\nx", true, ParseStatus::kMalformed},
+      {"a port request with a body", "QLH1 listen-port-80 2\n81", true, ParseStatus::kMalformed},
+      {"body shorter than declared", "QLH1 write-hosts 10\nabc", true, ParseStatus::kMalformed},
+      {"bytes after the body", "QLH1 write-hosts 1\nab", false, ParseStatus::kMalformed},
+      {"a second request after the first", "QLH1 listen-port-80 0\nQLH1 listen-port-80 0\n",
+       false, ParseStatus::kMalformed},
+      {"header without a line end", std::string(kMaxHeader, 'Q'), false, ParseStatus::kMalformed},
+      {"header too long", "QLH1 write-hosts " + std::string(50, '1') + "\n", false,
+       ParseStatus::kMalformed},
+      {"empty and ended", "", true, ParseStatus::kMalformed},
+      {"NUL in the header", std::string("QLH1\0write-hosts 0\n", 19), true,
+       ParseStatus::kMalformed},
+      {"a body with NUL and LF is fine", std::string("QLH1 write-hosts 3\n\0\n\0", 22), true,
+       ParseStatus::kComplete},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ParseRequest(row.bytes, row.ended).status, row.status) << row.name;
+  }
+}
+
+TEST(ReplyFormat, RoundTripsAndRejectsWhatIsNoReply) {
+  struct Row {
+    std::string line;
+    bool parses;
+    bool ok = false;
+    int descriptors = 0;
+    std::string code = {}, message = {};
+  };
+  const std::vector<Row> rows = {
+      {"ok", true, true, 0, "", ""},
+      {"ok 2", true, true, 2, "", ""},
+      {"error refused line 3 differs", true, false, 0, "refused", "line 3 differs"},
+      {"error port-in-use port 80 is in use by nginx (pid 7)", true, false, 0, "port-in-use",
+       "port 80 is in use by nginx (pid 7)"},
+      {"ok x", false}, {"ok 999", false}, {"okay", false}, {"error", false},
+      {"error  no code", false}, {"error refused", false}, {"", false},
+  };
+  for (const Row& row : rows) {
+    auto reply = ParseReply(row.line);
+    ASSERT_EQ(reply.has_value(), row.parses) << row.line;
+    if (!reply) continue;
+    EXPECT_EQ(reply->ok, row.ok) << row.line;
+    EXPECT_EQ(reply->descriptors, row.descriptors) << row.line;
+    EXPECT_EQ(reply->code, row.code) << row.line;
+    EXPECT_EQ(reply->message, row.message) << row.line;
+  }
+  // A message is one line whatever it held.
+  const std::string error = EncodeError("refused", "a\r\nb\tc");
+  EXPECT_EQ(error, "error refused a  b c\n");
+  EXPECT_EQ(EncodeOk(2), "ok 2\n");
+  EXPECT_EQ(ParseReply(error.substr(0, error.size() - 1))->message, "a  b c");
+}
+
+}  // namespace
+}  // namespace quorlen::helper

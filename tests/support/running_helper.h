@@ -1,0 +1,67 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tests/support/temp_folder.h"
+
+namespace quorlen::testing_support {
+
+// A TCP port of 127.0.0.1 that nothing listens on right now.
+inline int FreeLoopbackPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+// The helper program, standalone on a socket in the test's folder, for the hosts file
+// "hosts" there and a free port; its log goes to "helper.log". Ended with the test.
+class RunningHelper {
+ public:
+  explicit RunningHelper(const TempFolder& folder)
+      : socket_(folder.File("helper.sock")), port_(FreeLoopbackPort()) {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      if (std::freopen(folder.File("helper.log").c_str(), "w", stderr) == nullptr) ::_exit(126);
+      const std::string port = std::to_string(port_);
+      ::execl(QUORLEN_HELPER_PROGRAM, "quorlen-helper", "--socket", socket_.c_str(), "--hosts",
+              folder.File("hosts").c_str(), "--port", port.c_str(), nullptr);
+      ::_exit(127);
+    }
+    for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ~RunningHelper() {
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  RunningHelper(const RunningHelper&) = delete;
+  RunningHelper& operator=(const RunningHelper&) = delete;
+
+  int Port() const { return port_; }
+  const std::string& Socket() const { return socket_; }
+
+ private:
+  std::string socket_;
+  int port_;
+  pid_t pid_ = -1;
+};
+
+}  // namespace quorlen::testing_support
