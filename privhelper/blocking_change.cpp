@@ -1,11 +1,10 @@
 #include "privhelper/blocking_change.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <unordered_set>
 
 #include "hosts/hosts_text.h"
+#include "hosts/protected_names.h"
 
 namespace quorlen::helper {
 
@@ -22,22 +21,22 @@ std::string_view NextLine(std::string_view text, std::size_t& at) {
   return line;
 }
 
-bool IsBlockingLine(std::string_view line) {
+bool IsBlockingLine(std::string_view line, const hosts::ProtectedNames& keep) {
   if (line.substr(0, hosts::kAddress.size()) != hosts::kAddress) return false;
   std::string_view name = line.substr(hosts::kAddress.size());
-  return hosts::IsSafeHostName(name) && !IsProtectedName(name);
+  return hosts::IsSafeHostName(name) && !keep.Contains(name);
 }
 
 // The lines of the user's own, in order: neither blank nor blocking.
 class OwnLines {
  public:
-  explicit OwnLines(std::string_view text) : text_(text) {}
+  OwnLines(std::string_view text, const hosts::ProtectedNames& keep) : text_(text), keep_(keep) {}
   // The next own line and its number (1-based) in the text; false at the end.
   bool Next(std::string_view& line, int& number) {
     while (at_ < text_.size()) {
       line = NextLine(text_, at_);
       ++number_;
-      if (line.empty() || IsBlockingLine(line)) continue;
+      if (line.empty() || IsBlockingLine(line, keep_)) continue;
       number = number_;
       return true;
     }
@@ -46,6 +45,7 @@ class OwnLines {
 
  private:
   std::string_view text_;
+  const hosts::ProtectedNames& keep_;
   std::size_t at_ = 0;
   int number_ = 0;
 };
@@ -61,34 +61,25 @@ std::string Shown(std::string_view line) {
 
 }  // namespace
 
-bool IsProtectedName(std::string_view name) {
-  static constexpr std::array<std::string_view, 8> kNames = {
-      "localhost",  "localhost.localdomain", "local",          "broadcasthost",
-      "ip6-localhost", "ip6-loopback",       "localhost6", "localhost6.localdomain6"};
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  while (!lower.empty() && lower.back() == '.') lower.pop_back();
-  if (std::find(kNames.begin(), kNames.end(), lower) != kNames.end()) return true;
-  std::string_view suffix = ".localhost";
-  return lower.size() > suffix.size() && lower.ends_with(suffix);
-}
-
-std::string WithoutAddedBlockingLines(std::string_view hosts, std::string_view saved) {
+std::string WithoutAddedBlockingLines(std::string_view hosts, std::string_view saved,
+                                      const std::vector<std::string>& machineNames) {
+  const hosts::ProtectedNames keep(hosts, machineNames);
   std::unordered_set<std::string_view> savedLines;
   for (std::size_t at = 0; at < saved.size();) savedLines.insert(NextLine(saved, at));
   std::string kept;
   for (std::size_t at = 0; at < hosts.size();) {
     std::size_t start = at;
     std::string_view line = NextLine(hosts, at);
-    if (IsBlockingLine(line) && !savedLines.contains(line)) continue;
+    if (IsBlockingLine(line, keep) && !savedLines.contains(line)) continue;
     kept.append(hosts.substr(start, at - start));
   }
   return kept;
 }
 
-ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view proposed) {
-  OwnLines before(current), after(proposed);
+ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view proposed,
+                                  const std::vector<std::string>& machineNames) {
+  const hosts::ProtectedNames keep(current, machineNames);
+  OwnLines before(current, keep), after(proposed, keep);
   std::string_view kept, written;
   int keptAt = 0, writtenAt = 0;
   while (true) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorlen::helper {
 
@@ -15,20 +16,20 @@ namespace quorlen::helper {
 // file and its rewrite compare equal. A host name is one word of printable characters:
 // a blank, a tab, a CR inside the line or any other control character makes the line the
 // user's own. A line is also the user's own when the name is one the machine itself needs
-// (see IsProtectedName), so it can never be taken out.
+// (hosts::ProtectedNames of the current text and `machineNames`), so it can never be
+// taken out.
 struct ChangeVerdict {
   bool accepted = false;
   std::string reason;  // why not, with the first line that differs
 };
 
-ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view proposed);
+ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view proposed,
+                                  const std::vector<std::string>& machineNames = {});
 
 // The hosts text with every blocking line taken out that the user's saved file did not
 // have; every other line stays as it is. For a file the user edited by hand while
 // blocking was on.
-std::string WithoutAddedBlockingLines(std::string_view hosts, std::string_view saved);
-
-// Names the machine resolves for itself; a blocking line never holds one of them.
-bool IsProtectedName(std::string_view name);
+std::string WithoutAddedBlockingLines(std::string_view hosts, std::string_view saved,
+                                      const std::vector<std::string>& machineNames = {});
 
 }  // namespace quorlen::helper

@@ -41,6 +41,13 @@ bool ReadFile(const std::string& path, std::string& bytes, bool& exists) {
   return true;
 }
 
+// This machine's own name is never blocked, so never taken out either.
+std::vector<std::string> MachineNames() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return {name};
+}
+
 Peer PeerOf(int connection) {
   Peer peer;
   ucred credentials{};
@@ -72,11 +79,11 @@ std::string PutBackUserHosts(const HelperScope& scope) {
   }
   std::string restored;
   std::string what;
-  if (savedExists && JudgeBlockingChange(saved, hosts).accepted) {
+  if (savedExists && JudgeBlockingChange(saved, hosts, MachineNames()).accepted) {
     restored = saved;
     what = "the user's own file from " + scope.Backup() + " put back";
   } else {
-    restored = WithoutAddedBlockingLines(hosts, saved);
+    restored = WithoutAddedBlockingLines(hosts, saved, MachineNames());
     what = "the blocking lines taken out";
   }
   if (restored == hosts) return scope.hostsFile + " holds no blocking lines; left as it is";
@@ -112,7 +119,7 @@ HelperServer::Outcome HelperServer::WriteFile(const Request& request,
   // Putting the user's own file back is always allowed, whatever blocking left behind.
   bool restoresBackup = request.verb == Verb::kWriteHosts && backupExists && request.body == backup;
   if (!restoresBackup) {
-    ChangeVerdict verdict = JudgeBlockingChange(current, request.body);
+    ChangeVerdict verdict = JudgeBlockingChange(current, request.body, MachineNames());
     if (!verdict.accepted) {
       return Refusal(error_code::kRefused, "not a blocking change of " + scope_.hostsFile +
                                                ": " + verdict.reason);
