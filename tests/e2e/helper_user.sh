@@ -81,7 +81,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   grep -q "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by helper_request (pid $holder)" \
     "$out/stderr-taken.txt" || { cat "$out/stderr-taken.txt"; fail "port 80 in use not told"; }
   sleep 3
-  cmp -s /etc/hosts "$out/hosts-before" || fail "the hosts file was built while nothing could answer"
+  grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   click_tray_icon 1 || true
   sleep 1
   import -window root "$out/port-taken.png" 2>/dev/null || true

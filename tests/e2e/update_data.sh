@@ -2,7 +2,7 @@
 # Keeping the ad-server data current, end to end in a sandbox under a virtual desktop: the
 # vendor site (a copy of site/ with a new server and a removal added) is served by a
 # static web server on loopback under the build's base URL, whose host name the private
-# hosts file sends to 127.0.0.1. Options > Download Latest Ad Blocking Data writes both
+# hosts file sends to 127.0.0.2. Options > Download Latest Ad Blocking Data writes both
 # list files, strikes the removals out of the hosts file, stamps the date and rebuilds
 # the file, so the new server resolves to 127.0.0.1; a second check with the site's date
 # equal to today's downloads nothing. In the ad-server list editor, a server added to the
@@ -35,11 +35,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   printf "%s" "12/1/2026" > "$site/zshared/updatedate.txt"
 
   start_desktop
-  printf "127.0.0.1 localhost\n127.0.0.1 %s\n" "$host" > /etc/hosts
+  printf "127.0.0.1 localhost\n127.0.0.2 %s\n" "$host" > /etc/hosts
   cp /etc/hosts /etc/hostsqlb
   mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-  # The vendor site takes the port first; the program runs without its web server here.
-  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site" 2>"$out/site-log.txt" &
+  # The vendor site has a loopback address of its own; 127.0.0.1 stays for the web server.
+  python3 -m http.server "$port" --bind 127.0.0.2 --directory "$site" 2>"$out/site-log.txt" &
   site_pid=$!
   trap "kill $site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
   for _ in $(seq 1 50); do curl -sf -o /dev/null "${base}zshared/updatedate.txt" && break; sleep 0.1; done
@@ -67,7 +67,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $gone" && { echo "the removed server is still blocked"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
-  has_line /etc/hosts "127.0.0.1 $host" || { echo "the users own line went"; exit 1; }
+  has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
   getent hosts "$new" | grep -q "^127\.0\.0\.1 " || { echo "$new does not resolve to 127.0.0.1"; exit 1; }
   expected=$(grep -c . "$out/domains.txt"); expected=$((expected - 2 + 1))
   [ "$(value_of N "$program/quorlenhosts.ini")" = "$expected" ] ||
