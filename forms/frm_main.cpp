@@ -261,8 +261,14 @@ void frmMain::ClaimNoServers() {
 void frmMain::WebServerFailed(const std::string& reason) {
   // Switched off the ordinary way, so no listed server is left pointing at this machine.
   if (options_.bBlockAdServers && !unloaded_ && !bLoading_) controls_.chkAdServers.SetTicked(false);
-  TellTrouble("Quorlen cannot answer the blocked ad servers: " + reason + std::string(kCrLf) +
-              "Ad servers are not blocked.");
+  const std::string what = "Quorlen cannot answer the blocked ad servers: " + reason +
+                           std::string(kCrLf) + "Ad servers are not blocked.";
+  // The reason comes first: the switch's own text below it is long.
+  const std::string before = controls_.lblStatus.Caption();
+  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
+  controls_.lblStatus.SetCaption(before.empty() ? what : what + twoLines + before);
+  DebugLog(what);
+  if (onTrouble) onTrouble(what);
   ClaimNoServers();
 }
 

@@ -88,7 +88,8 @@ TEST_F(BlockingFailures, PortThatCannotBeHadSwitchesBlockingOff) {
   const std::string what =
       "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by nginx "
       "(pid 7)\r\nAd servers are not blocked.";
-  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+  // First, above the long text of the switched-off box.
+  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(what + "\r\n\r\nPLEASE RESTART", 0), 0u)
       << main.Controls().lblStatus.Caption();
   EXPECT_EQ(told, std::vector<std::string>{what});
   ExpectNothingClaimsBlocking(main);
