@@ -21,6 +21,7 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/x11_input.h"
+#include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_sockets.h"
@@ -41,14 +42,6 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
-
-// Browsers join popup blocking with the DevTools client that follows; until then no
-// browser window is followed.
-class NoBrowserWindows : public quorlen::BrowserShell {
- public:
-  std::vector<std::shared_ptr<quorlen::BrowserWindow>> Windows() override { return {}; }
-  void Connect(quorlen::BrowserShellEvents*) override {}
-};
 
 void OnSignal(int number) {
   char byte = static_cast<char>(number);
@@ -104,10 +97,11 @@ int main(int argc, char** argv) {
   quorlen::QtSound sound;
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
-  NoBrowserWindows browsers;
+  quorlen::ChromiumBrowsers browsers(quorlen::ChromiumBrowsers::DefaultProfileFolders());
 
   quorlen::frmMain main(
       {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
+  browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
 
   quorlen::QtSocketFactory sockets;
   auto& c = main.Controls();
