@@ -33,17 +33,17 @@ exec "$here/sandbox.sh" "$work" bash -c '
   }
 
   page() {  # page <name> <body and script>
-    printf "<html><head><title>%s</title></head><body style=\"margin:0\">%s</body></html>\n" "$1" "$2" > "$site/$1.html"
+    printf "<html><head><title>%s</title></head><body style=\"margin:0\">%b</body></html>\n" "$1" "$2" > "$site/$1.html"
   }
   button="<button id=b style=\"position:absolute;left:0;top:0;width:500px;height:300px;font-size:40px\""
-  page load "<h1>load</h1><script>onload = () => { open(\"/pop-load.html\"); setTimeout(() => location = \"/timer.html\", 2500) }</script>"
-  page timer "<h1>timer</h1><script>setTimeout(() => open(\"/pop-timer.html\"), 1000); setTimeout(() => location = \"/click.html\", 3000)</script>"
-  page click "$button onclick=\"open(\x27/pop-click.html\x27); setTimeout(() => location = \x27/dblclick.html\x27, 3500)\">click</button>"
-  page dblclick "$button ondblclick=\"open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/js.html\x27, 3500)\">double click</button>"
-  page js "<a id=j href=\"javascript:void(open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
-  page late "$button onclick=\"setTimeout(() => open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
-  page white "<h1>white</h1><script>onload = () => { open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
-  page tray "<h1>tray</h1><script>setTimeout(() => open(\"/pop-tray.html\"), 5000); setTimeout(() => location = \"/done.html\", 7000)</script>"
+  page load "<h1>load</h1><script>onload = () => { window.open(\"/pop-load.html\"); setTimeout(() => location = \"/timer.html\", 2500) }</script>"
+  page timer "<h1>timer</h1><script>setTimeout(() => window.open(\"/pop-timer.html\"), 1000); setTimeout(() => location = \"/click.html\", 3000)</script>"
+  page click "$button onclick=\"window.open(\x27/pop-click.html\x27); setTimeout(() => location = \x27/dblclick.html\x27, 3500)\">click</button>"
+  page dblclick "$button ondblclick=\"window.open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/js.html\x27, 3500)\">double click</button>"
+  page js "<a id=j href=\"javascript:void(window.open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
+  page late "$button onclick=\"setTimeout(() => window.open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
+  page white "<h1>white</h1><script>onload = () => { window.open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
+  page tray "<h1>tray</h1><script>setTimeout(() => window.open(\"/pop-tray.html\"), 5000); setTimeout(() => location = \"/done.html\", 7000)</script>"
   page done "<h1>done</h1>"
   for popup in load timer click dbl js late white tray; do
     page "pop-$popup" "<h1>popup $popup</h1><script>setTimeout(() => close(), 800)</script>"
@@ -75,11 +75,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   wait_request /white.html 15
   wait_request /tray.html
   import -window root "$out/before-tray.png" 2>/dev/null || true
-  # The tray menu: its last entries are the allowance, Exit and Close.
+  # The tray menu: its last entries are the allowance, a dashed line, Exit and Close.
   click_tray_icon 3
   sleep 0.8
   import -window root "$out/tray-menu.png" 2>/dev/null || true
-  xdotool key Up; sleep 0.1; xdotool key Up; sleep 0.1; xdotool key Up; sleep 0.2
+  for _ in 1 2 3 4; do xdotool key Up; sleep 0.1; done
   import -window root "$out/tray-menu-chosen.png" 2>/dev/null || true
   xdotool key Return
   wait_request /done.html 15

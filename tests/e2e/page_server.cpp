@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
         log.write(path + "\n");
         log.flush();
-        QByteArray name = path.left(path.indexOf('?'));
+        QByteArray name = path.contains('?') ? path.left(path.indexOf('?')) : path;
         QFile page(folder + QString::fromUtf8(name));
         QByteArray body = "<html><body>no such page</body></html>";
         QByteArray status = "404 Not Found";
