@@ -1,7 +1,7 @@
 // How fast the program answers a browser that asks about a new window while it holds the
 // page: a DevTools browser on loopback reports 100 windows at once and times each answer.
-// The floor in the same run is the answer to 100 ordinary windows the program only lets
-// run, along the same socket and event loop, without a decision.
+// The floor in the same run is the answer to 100 workers the program only lets run, along
+// the same socket, parser and event loop, without a decision.
 //   popup_answer
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,8 +36,9 @@ void RunUntil(const std::function<bool()>& done, int ms) {
   while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-QString Attach(const QString& session, const QString& target, const QString& opener, bool waiting) {
-  QJsonObject info{{"targetId", target}, {"type", "page"}, {"url", ""}, {"title", ""}};
+QString Attach(const QString& session, const QString& target, const QString& opener, bool waiting,
+               const QString& type = "page") {
+  QJsonObject info{{"targetId", target}, {"type", type}, {"url", ""}, {"title", ""}};
   if (!opener.isEmpty()) info.insert("openerId", opener);
   QJsonObject message{{"method", "Target.attachedToTarget"},
                       {"params", QJsonObject{{"sessionId", session},
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
       QString session = prefix + QString::number(i);
       sent[session] = clock.nsecsElapsed();
       client->sendTextMessage(Attach(session, prefix + "T" + QString::number(i),
-                                     popups ? "P" : "", true));
+                                     popups ? "P" : "", true, popups ? "page" : "worker"));
     }
     RunUntil([&] {
       for (int i = 0; i < kBurst; ++i) {
@@ -130,11 +131,11 @@ int main(int argc, char** argv) {
     }
     return micros;
   };
-  // Ordinary windows first (the floor), then 100 popups at once, all cancelled.
-  auto floor = burst("plain", false);
+  // Workers first (the floor), then 100 popups at once, all cancelled.
+  auto floor = burst("worker", false);
   RunUntil([] { return false; }, 300);
   auto popups = burst("popup", true);
-  Report("ordinary window, let run (floor)", floor);
+  Report("worker, let run (floor)", floor);
   Report("popup, decided and answered", popups);
   std::printf("popups counted as blocked: %d of %d\n", main.Options().nBlockedToday, kBurst);
   fs::remove_all(folder);
