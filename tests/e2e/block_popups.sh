@@ -18,7 +18,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   site=$out/site; mkdir -p "$site"
   start_desktop
 
-  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" &
+  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
+  server=$!
+  browser=""
+  # Nothing started here outlives the test: the browser and the server hold its output.
+  trap '"'"'kill $browser $server $desktop_pids 2>/dev/null || true'"'"' EXIT
   for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
   port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
   requested() { grep -qxF "$1" "$out/requests.txt"; }
@@ -43,7 +47,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   page js "<a id=j href=\"javascript:void(window.open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
   page late "$button onclick=\"setTimeout(() => window.open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
   page white "<h1>white</h1><script>onload = () => { window.open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
-  page tray "<h1>tray</h1><script>setTimeout(() => window.open(\"/pop-tray.html\"), 5000); setTimeout(() => location = \"/done.html\", 7000)</script>"
+  page tray "<h1>tray</h1><script>setTimeout(() => window.open(\"/pop-tray.html\"), 9000); setTimeout(() => location = \"/done.html\", 11000)</script>"
   page done "<h1>done</h1>"
   for popup in load timer click dbl js late white tray; do
     page "pop-$popup" "<h1>popup $popup</h1><script>setTimeout(() => close(), 800)</script>"
@@ -61,6 +65,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
     --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
     --password-store=basic --window-position=0,0 --window-size=1000,720 \
     "$base/load.html" >"$out/chromium.txt" 2>&1 &
+  browser=$!
 
   wait_request /timer.html 30
   wait_request /click.html
@@ -84,6 +89,14 @@ exec "$here/sandbox.sh" "$work" bash -c '
   xdotool key Return
   wait_request /done.html 15
   sleep 1
+  # The tray entry of the last white-listed page opens the white-list editor on it.
+  click_tray_icon 3
+  sleep 0.8
+  for _ in 1 2 3 4 5 6 7 8; do xdotool key Up; sleep 0.1; done
+  xdotool key Return
+  wait_for_window "^Popup Ad site White List" 10 >/dev/null || { echo "the white-list editor did not open"; exit 1; }
+  sleep 1
+  import -window root "$out/white-list-editor.png" 2>/dev/null || true
   end_program $pid
 
   fail=0
