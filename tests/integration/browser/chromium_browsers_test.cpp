@@ -227,6 +227,18 @@ TEST_F(ChromiumBrowsersTest, WindowsAskedForByFramesAreDecidedForTheirPage) {
   EXPECT_EQ(tracker.Windows(), 1);
 }
 
+TEST_F(ChromiumBrowsersTest, AWindowWithoutItsOpenerIsDecidedAsWell) {
+  web.Page("/noopener.html",
+           "<html><body onload=\"window.open('/cut-off.html', '_blank', 'noopener'); "
+           "setTimeout(() => location = '/after-noopener.html', 800)\">opener</body></html>");
+  StartWith("/noopener.html");
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after-noopener.html"); })) << tracker.Dump();
+  RunFor(500);
+  EXPECT_EQ(tracker.newWindows, 1) << tracker.Dump();
+  EXPECT_FALSE(web.Asked("/cut-off.html"));
+  EXPECT_EQ(tracker.Windows(), 1);
+}
+
 TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   chromium.Start({web.Url("/first.html"), web.Url("/second.html")});
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(profile + "/DevToolsActivePort")); }));
