@@ -24,6 +24,7 @@
 #include "platform/linux/linux_system.h"
 #include "platform/linux/privileged_linux.h"
 #include "platform/linux/x11_input.h"
+#include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_sockets.h"
@@ -45,14 +46,6 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
-
-// Browsers join popup blocking with the DevTools client that follows; until then no
-// browser window is followed.
-class NoBrowserWindows : public quorlen::BrowserShell {
- public:
-  std::vector<std::shared_ptr<quorlen::BrowserWindow>> Windows() override { return {}; }
-  void Connect(quorlen::BrowserShellEvents*) override {}
-};
 
 void OnSignal(int number) {
   char byte = static_cast<char>(number);
@@ -108,7 +101,7 @@ int main(int argc, char** argv) {
   quorlen::QtSound sound;
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
-  NoBrowserWindows browsers;
+  quorlen::ChromiumBrowsers browsers(quorlen::ChromiumBrowsers::DefaultProfileFolders());
   // As root the program changes the machine itself; as the desktop user it asks the helper.
   std::unique_ptr<quorlen::PrivilegedOperations> privileged;
   if (::geteuid() == 0) {
@@ -123,6 +116,7 @@ int main(int argc, char** argv) {
   main.onTrouble = [](const std::string& what) {
     std::fprintf(stderr, "%s\n", what.c_str());
   };
+  browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
 
   quorlen::QtSocketFactory sockets(QHostAddress(QHostAddress::LocalHost), privileged.get());
   auto& c = main.Controls();

@@ -10,6 +10,7 @@ namespace quorlen {
 frmIEWhiteList::frmIEWhiteList(ProfileStore& profiles, Dialogs& dialogs, Links links)
     : profiles_(profiles), dialogs_(dialogs), links_(std::move(links)) {
   window.SetCaption("Popup Ad site White List (Effects Internet Explorer users ONLY)");
+  window.SetBounds({0, 0, 600, 440});
   Frame1.SetCaption(
       "Allow any popup to open from the following \"white list\". Internet Explorer Browser "
       "Only.");

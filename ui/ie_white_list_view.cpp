@@ -64,7 +64,8 @@ IEWhiteListView::IEWhiteListView(frmIEWhiteList& model)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(frame);
   layout->addLayout(buttons);
-  resize(520, 420);
+  // Never squeezed below what its texts and the list need.
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
   Bind(static_cast<QWidget*>(this), model.window);
 }
 

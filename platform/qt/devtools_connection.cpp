@@ -1,0 +1,308 @@
+#include "platform/qt/devtools_connection.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+#include <algorithm>
+
+namespace quorlen {
+
+namespace {
+
+// A cancelled window whose first request never comes (an empty page) is closed after this.
+constexpr int kCancelledCloseMs = 1500;
+// A page's request for a window and the window's arrival belong together this long.
+constexpr qint64 kOpenPairingMs = 2000;
+
+std::string Str(const QJsonObject& object, const char* key) {
+  return object.value(QLatin1String(key)).toString().toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> DevToolsWindow::LocationURL() {
+  if (closed_) return std::nullopt;
+  return url_;
+}
+
+BrowserWindowProperties DevToolsWindow::Properties() {
+  BrowserWindowProperties properties;
+  if (closed_) return properties;
+  if (!product_.empty()) properties.application = product_;
+  properties.locationName = title_;
+  properties.locationUrl = url_;
+  properties.path = profileFolder_;
+  properties.type = "page";
+  return properties;
+}
+
+DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profileFolder,
+                                       Owner owner)
+    : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
+  // Large pages and long addresses: no message of the protocol is refused for its size.
+  socket_.setMaxAllowedIncomingMessageSize(64 * 1024 * 1024);
+  QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
+  QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
+                   [this](const QString& text) { OnMessage(text); });
+  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), &socket_, [this] {
+    if (!open_) ReportLost();  // never joined: nobody will say disconnected
+  });
+  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
+    open_ = false;
+    // The browser went away: its windows go with it, without quitting one by one.
+    auto windows = std::move(windows_);
+    windows_.clear();
+    for (auto& window : windows) {
+      window->MarkClosed();
+      if (owner_.windowClosed) owner_.windowClosed(window);
+    }
+    ReportLost();
+  });
+  socket_.open(socketUrl);
+}
+
+void DevToolsConnection::ReportLost() {
+  if (lostReported_) return;
+  lostReported_ = true;
+  if (owner_.lost) owner_.lost();
+}
+
+DevToolsConnection::~DevToolsConnection() {
+  QObject::disconnect(&socket_, nullptr, nullptr, nullptr);
+  for (auto& window : windows_) window->MarkClosed();
+  socket_.abort();
+}
+
+std::vector<std::shared_ptr<DevToolsWindow>> DevToolsConnection::Windows() const {
+  return windows_;
+}
+
+std::shared_ptr<DevToolsWindow> DevToolsConnection::WindowOf(const std::string& targetId) const {
+  for (const auto& window : windows_) {
+    if (window->TargetId() == targetId) return window;
+  }
+  return nullptr;
+}
+
+void DevToolsConnection::Send(const QString& method, const QJsonObject& params,
+                              const std::string& sessionId) {
+  QJsonObject message{{"id", nextId_++}, {"method", method}, {"params", params}};
+  if (!sessionId.empty()) message.insert("sessionId", QString::fromStdString(sessionId));
+  socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+void DevToolsConnection::OnConnected() {
+  open_ = true;
+  Log("joined the browser of " + profileFolder_);
+  versionRequest_ = nextId_;
+  Send("Browser.getVersion");
+  Send("Target.setDiscoverTargets", {{"discover", true}});
+  Send("Target.setAutoAttach",
+       {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
+}
+
+void DevToolsConnection::OnMessage(const QString& text) {
+  QJsonParseError error{};
+  QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+  if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    ++malformed_;
+    return;
+  }
+  QJsonObject message = document.object();
+  if (message.contains("id")) {
+    if (message.value("id").toInt() == versionRequest_) {
+      product_ = Str(message.value("result").toObject(), "product");
+      for (auto& window : windows_) window->SetProduct(product_);
+    }
+    return;
+  }
+  Dispatch(message.value("method").toString(), message.value("params").toObject(),
+           Str(message, "sessionId"));
+}
+
+void DevToolsConnection::Dispatch(const QString& method, const QJsonObject& params,
+                                  const std::string& sessionId) {
+  if (method == "Target.attachedToTarget") {
+    OnAttached(params, sessionId);
+  } else if (method == "Target.detachedFromTarget") {
+    OnDetached(params);
+  } else if (method == "Target.targetDestroyed") {
+    OnDestroyed(Str(params, "targetId"));
+  } else if (method == "Target.targetInfoChanged") {
+    QJsonObject info = params.value("targetInfo").toObject();
+    if (auto window = WindowOf(Str(info, "targetId"))) {
+      std::string url = Str(info, "url");
+      if (!url.empty()) window->SetLocation(url);
+      window->SetTitle(Str(info, "title"));
+    }
+  } else if (method == "Fetch.requestPaused") {
+    auto popup = cancelled_.find(sessionId);
+    if (popup == cancelled_.end()) return;
+    Send("Fetch.failRequest",
+         {{"requestId", params.value("requestId")}, {"errorReason", "BlockedByClient"}}, sessionId);
+    if (cancelledTargets_.erase(popup->second.targetId) > 0) {
+      Send("Target.closeTarget", {{"targetId", QString::fromStdString(popup->second.targetId)}});
+    }
+  } else if (!sessionId.empty()) {
+    auto session = sessions_.find(sessionId);
+    if (session != sessions_.end()) OnPageEvent(method, params, session->second, sessionId);
+  }
+}
+
+std::string DevToolsConnection::PageOfTarget(const std::string& targetId) const {
+  if (WindowOf(targetId)) return targetId;
+  for (const auto& [id, session] : sessions_) {
+    if (session.targetId == targetId) return session.pageTargetId;
+  }
+  return {};
+}
+
+void DevToolsConnection::OnAttached(const QJsonObject& params, const std::string& parentSession) {
+  std::string sessionId = Str(params, "sessionId");
+  QJsonObject info = params.value("targetInfo").toObject();
+  std::string type = Str(info, "type");
+  std::string targetId = Str(info, "targetId");
+  bool waiting = params.value("waitingForDebugger").toBool();
+  if (type == "iframe") {
+    auto parent = sessions_.find(parentSession);
+    std::string page = parent == sessions_.end() ? std::string() : parent->second.pageTargetId;
+    sessions_[sessionId] = {targetId, type, page};
+    FollowSession(sessionId);
+    return;
+  }
+  if (type != "page") {
+    // Workers and the browser's own views: they run untouched.
+    Resume(sessionId);
+    return;
+  }
+  if (waiting) {
+    std::string opener = PageOfTarget(Str(info, "openerId"));
+    qint64 now = QDateTime::currentMSecsSinceEpoch();
+    while (!pendingOpens_.empty() && now - pendingOpens_.front().second > kOpenPairingMs) {
+      pendingOpens_.pop_front();
+    }
+    auto pending = std::find_if(pendingOpens_.begin(), pendingOpens_.end(), [&](const auto& open) {
+      return opener.empty() || open.first == opener;
+    });
+    if (pending != pendingOpens_.end()) {
+      if (opener.empty()) opener = pending->first;
+      pendingOpens_.erase(pending);
+    }
+    auto openerWindow = opener.empty() ? nullptr : WindowOf(opener);
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
+      sessions_[sessionId] = {targetId, "cancelled", ""};
+      CancelPopup(sessionId, targetId);
+      return;
+    }
+  }
+  sessions_[sessionId] = {targetId, type, targetId};
+  auto window = std::make_shared<DevToolsWindow>(targetId, Str(info, "url"), Str(info, "title"),
+                                                 product_, profileFolder_);
+  windows_.push_back(window);
+  FollowSession(sessionId);
+  if (owner_.windowOpened) owner_.windowOpened(window);
+}
+
+void DevToolsConnection::FollowSession(const std::string& sessionId) {
+  Send("Page.enable", {}, sessionId);
+  Send("Target.setAutoAttach",
+       {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, sessionId);
+  Resume(sessionId);
+}
+
+void DevToolsConnection::Resume(const std::string& sessionId) {
+  Send("Runtime.runIfWaitingForDebugger", {}, sessionId);
+}
+
+void DevToolsConnection::CancelPopup(const std::string& sessionId, const std::string& targetId) {
+  // Closing it while it is still paused would stall its opener: it runs on with every
+  // request failed, and closes at its first one.
+  cancelled_[sessionId] = {targetId};
+  cancelledTargets_.insert(targetId);
+  Send("Fetch.enable", {{"patterns", QJsonArray{QJsonObject{{"urlPattern", "*"}}}}}, sessionId);
+  Resume(sessionId);
+  QTimer::singleShot(kCancelledCloseMs, &socket_, [this, targetId] {
+    if (cancelledTargets_.erase(targetId) > 0) {
+      Send("Target.closeTarget", {{"targetId", QString::fromStdString(targetId)}});
+    }
+  });
+}
+
+void DevToolsConnection::OnDetached(const QJsonObject& params) {
+  std::string sessionId = Str(params, "sessionId");
+  auto session = sessions_.find(sessionId);
+  if (session == sessions_.end()) return;
+  std::string targetId = session->second.targetId;
+  bool page = session->second.type == "page";
+  cancelled_.erase(sessionId);
+  sessions_.erase(session);
+  if (page) OnDestroyed(targetId);
+}
+
+void DevToolsConnection::OnDestroyed(const std::string& targetId) {
+  cancelledTargets_.erase(targetId);
+  auto it = std::find_if(windows_.begin(), windows_.end(),
+                         [&](const auto& window) { return window->TargetId() == targetId; });
+  if (it == windows_.end()) return;
+  auto window = *it;
+  // The window quits first, then it leaves the set.
+  if (auto* sink = window->Sink()) sink->OnQuit();
+  window->MarkClosed();
+  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
+  if (owner_.windowClosed) owner_.windowClosed(window);
+}
+
+void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& params,
+                                     const Session& session, const std::string& sessionId) {
+  (void)sessionId;
+  auto window = WindowOf(session.pageTargetId);
+  if (!window) return;
+  bool pageSession = session.type == "page";
+  auto isTop = [&](const std::string& frameId) { return pageSession && frameId == session.targetId; };
+  auto started = [&](const std::string& frameId, const std::string& url) {
+    // A navigation is reported as requested and as started: it begins once.
+    std::string key = frameId + " " + url;
+    if (window->lastStart == key) return;
+    window->lastStart = key;
+    if (auto* sink = window->Sink()) sink->BeforeNavigate2(url, isTop(frameId));
+  };
+  if (method == "Page.frameRequestedNavigation") {
+    // A link into a new window: that navigation is the new window's, not this page's.
+    if (Str(params, "disposition") != "currentTab") return;
+    started(Str(params, "frameId"), Str(params, "url"));
+  } else if (method == "Page.frameStartedNavigating") {
+    started(Str(params, "frameId"), Str(params, "url"));
+  } else if (method == "Page.frameScheduledNavigation") {
+    std::string url = Str(params, "url");
+    if (QString::fromStdString(url).startsWith("javascript:", Qt::CaseInsensitive)) {
+      if (auto* sink = window->Sink()) sink->BeforeNavigate2(url, isTop(Str(params, "frameId")));
+    }
+  } else if (method == "Page.frameStartedLoading") {
+    if (!isTop(Str(params, "frameId"))) return;
+    if (auto* sink = window->Sink()) sink->DownloadBegin();
+  } else if (method == "Page.frameStoppedLoading") {
+    if (!isTop(Str(params, "frameId"))) return;
+    if (auto* sink = window->Sink()) sink->DownloadComplete();
+  } else if (method == "Page.frameNavigated") {
+    QJsonObject frame = params.value("frame").toObject();
+    std::string frameId = Str(frame, "id");
+    std::string url = Str(frame, "url") + Str(frame, "urlFragment");
+    bool top = isTop(frameId) && !frame.contains("parentId");
+    if (top) window->SetLocation(url);
+    window->lastStart.clear();
+    if (auto* sink = window->Sink()) sink->NavigateComplete2(url, top);
+  } else if (method == "Page.navigatedWithinDocument") {
+    std::string frameId = Str(params, "frameId");
+    std::string url = Str(params, "url");
+    if (isTop(frameId)) window->SetLocation(url);
+    if (auto* sink = window->Sink()) sink->NavigateComplete2(url, isTop(frameId));
+  } else if (method == "Page.loadEventFired") {
+    std::string url = window->LocationURL().value_or("");
+    if (auto* sink = window->Sink()) sink->DocumentComplete(url, pageSession);
+  } else if (method == "Page.windowOpen") {
+    pendingOpens_.emplace_back(session.pageTargetId, QDateTime::currentMSecsSinceEpoch());
+  }
+}
+
+}  // namespace quorlen

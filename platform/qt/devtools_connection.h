@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QWebSocket>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+
+namespace quorlen {
+
+class DevToolsWindow;
+
+// One Chromium browser joined over its DevTools socket, at browser level. Each page
+// target is a window; cross-site frames report on their own sessions and count for the
+// page they are in. A window a page asks for arrives paused, with its opener's id: it
+// is decided at once and either resumed, or resumed with every request failed and
+// closed, so its address never reaches its server and its opener runs on.
+class DevToolsConnection {
+ public:
+  struct Owner {
+    std::function<void(const std::shared_ptr<DevToolsWindow>&)> windowOpened;
+    std::function<void(const std::shared_ptr<DevToolsWindow>&)> windowClosed;
+    std::function<void()> lost;  // the socket closed or failed
+    std::function<void(const std::string&)> log;
+  };
+
+  DevToolsConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
+  ~DevToolsConnection();
+  DevToolsConnection(const DevToolsConnection&) = delete;
+  DevToolsConnection& operator=(const DevToolsConnection&) = delete;
+
+  bool Open() const { return open_; }
+  const std::string& ProfileFolder() const { return profileFolder_; }
+  // The windows of this browser, in the order they were joined.
+  std::vector<std::shared_ptr<DevToolsWindow>> Windows() const;
+  // Messages read that were not JSON objects; for tests.
+  int MalformedMessages() const { return malformed_; }
+
+ private:
+  struct Session {
+    std::string targetId;
+    std::string type;
+    std::string pageTargetId;  // the page whose window this session belongs to
+  };
+  struct CancelledPopup {
+    std::string targetId;
+  };
+
+  void OnConnected();
+  void ReportLost();
+  void OnMessage(const QString& text);
+  void Dispatch(const QString& method, const QJsonObject& params, const std::string& sessionId);
+  void OnAttached(const QJsonObject& params, const std::string& parentSession);
+  void OnDetached(const QJsonObject& params);
+  void OnDestroyed(const std::string& targetId);
+  void OnPageEvent(const QString& method, const QJsonObject& params, const Session& session,
+                   const std::string& sessionId);
+  void FollowSession(const std::string& sessionId);
+  void CancelPopup(const std::string& sessionId, const std::string& targetId);
+  void Resume(const std::string& sessionId);
+  void Send(const QString& method, const QJsonObject& params = {},
+            const std::string& sessionId = {});
+  std::shared_ptr<DevToolsWindow> WindowOf(const std::string& targetId) const;
+  // The page a target (a page or one of its frames) belongs to; empty when unknown.
+  std::string PageOfTarget(const std::string& targetId) const;
+  void Log(const std::string& message) {
+    if (owner_.log) owner_.log(message);
+  }
+
+  std::string profileFolder_;
+  Owner owner_;
+  QWebSocket socket_;
+  bool open_ = false;
+  bool lostReported_ = false;
+  int nextId_ = 1;
+  int versionRequest_ = 0;
+  int malformed_ = 0;
+  std::string product_;
+  std::map<std::string, Session> sessions_;
+  std::vector<std::shared_ptr<DevToolsWindow>> windows_;
+  std::map<std::string, CancelledPopup> cancelled_;  // by session id
+  std::set<std::string> cancelledTargets_;
+  // Pages that asked for a window, with the time, until the window arrives.
+  std::deque<std::pair<std::string, qint64>> pendingOpens_;
+};
+
+// A page target seen as a browser window.
+class DevToolsWindow : public BrowserWindow {
+ public:
+  DevToolsWindow(std::string targetId, std::string url, std::string title, std::string product,
+                 std::string profileFolder)
+      : targetId_(std::move(targetId)),
+        url_(std::move(url)),
+        title_(std::move(title)),
+        product_(std::move(product)),
+        profileFolder_(std::move(profileFolder)) {}
+
+  std::optional<std::string> LocationURL() override;
+  BrowserWindowProperties Properties() override;
+  void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
+
+  const std::string& TargetId() const { return targetId_; }
+  BrowserWindowEvents* Sink() const { return sink_; }
+  void SetLocation(std::string url) { url_ = std::move(url); }
+  void SetTitle(std::string title) { title_ = std::move(title); }
+  void SetProduct(std::string product) { product_ = std::move(product); }
+  void MarkClosed() { closed_ = true; }
+  bool Closed() const { return closed_; }
+  // The last navigation reported as starting, so the two reports of one start count once.
+  std::string lastStart;
+
+ private:
+  std::string targetId_;
+  std::string url_;
+  std::string title_;
+  std::string product_;
+  std::string profileFolder_;
+  BrowserWindowEvents* sink_ = nullptr;
+  bool closed_ = false;
+};
+
+}  // namespace quorlen

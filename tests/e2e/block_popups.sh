@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Popup blocking end to end, in a sandbox under a virtual desktop with a tray: the staged
+# program and a real Chromium started through quorlen-browser, real X input from
+# xdotool. Pages chain themselves from one case to the next, so each page that goes on
+# after a cancelled window shows that its opener kept working. At the end the web
+# server's log says which popups reached it and "nTotBlocked" counts the cancelled ones.
+#   block_popups.sh <staged program folder> <work folder> <page server>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+command -v chromium >/dev/null || { echo "needs chromium"; exit 77; }
+source "$here/work.sh"
+prepare_work "$1" "$2"
+cp "$(realpath "$3")" "$work/page_server"
+exec "$here/sandbox.sh" "$work" bash -c '
+  set -euo pipefail
+  source "$1/desktop.sh"
+  program=$2/program; out=$2
+  site=$out/site; mkdir -p "$site"
+  start_desktop
+
+  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
+  server=$!
+  browser=""
+  # Nothing started here outlives the test: the browser and the server hold its output.
+  trap '"'"'kill $browser $server $desktop_pids 2>/dev/null || true'"'"' EXIT
+  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
+  requested() { grep -qxF "$1" "$out/requests.txt"; }
+  wait_request() {
+    for _ in $(seq 1 $((${2:-20} * 10))); do requested "$1" && return 0; sleep 0.1; done
+    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
+  }
+  # Presses held 100 ms, as a person clicks.
+  click_at() {
+    xdotool mousemove "$1" "$2"; sleep 0.2
+    xdotool mousedown 1; sleep 0.12; xdotool mouseup 1
+  }
+
+  page() {  # page <name> <body and script>
+    printf "<html><head><title>%s</title></head><body style=\"margin:0\">%b</body></html>\n" "$1" "$2" > "$site/$1.html"
+  }
+  button="<button id=b style=\"position:absolute;left:0;top:0;width:500px;height:300px;font-size:40px\""
+  page load "<h1>load</h1><script>onload = () => { window.open(\"/pop-load.html\"); setTimeout(() => location = \"/timer.html\", 2500) }</script>"
+  page timer "<h1>timer</h1><script>setTimeout(() => window.open(\"/pop-timer.html\"), 1000); setTimeout(() => location = \"/click.html\", 3000)</script>"
+  page click "$button onclick=\"window.open(\x27/pop-click.html\x27); setTimeout(() => location = \x27/dblclick.html\x27, 3500)\">click</button>"
+  page dblclick "$button ondblclick=\"window.open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/js.html\x27, 3500)\">double click</button>"
+  page js "<a id=j href=\"javascript:void(window.open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
+  page late "$button onclick=\"setTimeout(() => window.open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
+  page white "<h1>white</h1><script>onload = () => { window.open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
+  page tray "<h1>tray</h1><script>setTimeout(() => window.open(\"/pop-tray.html\"), 9000); setTimeout(() => location = \"/done.html\", 11000)</script>"
+  page done "<h1>done</h1>"
+  for popup in load timer click dbl js late white tray; do
+    page "pop-$popup" "<h1>popup $popup</h1><script>setTimeout(() => close(), 800)</script>"
+  done
+
+  # An earlier start happened; the white list allows the pages under /white.
+  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
+  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
+  printf "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=127.0.0.1:$port/WHITE\r\n" > "$program/userwl.ini"
+
+  "$program/quorlen" 2>"$out/stderr.txt" &
+  pid=$!
+  sleep 4  # the delayed start-up step starts the browser tracker
+  "$program/quorlen-browser" --disable-background-networking --disable-component-update \
+    --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
+    --password-store=basic --window-position=0,0 --window-size=1000,720 \
+    "$base/load.html" >"$out/chromium.txt" 2>&1 &
+  browser=$!
+
+  wait_request /timer.html 30
+  wait_request /click.html
+  sleep 1; click_at 200 300
+  wait_request /dblclick.html
+  sleep 1
+  xdotool mousemove 200 300; sleep 0.2
+  xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.08; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+  wait_request /js.html
+  wait_request /late.html
+  sleep 1; click_at 200 300
+  wait_request /white.html 15
+  wait_request /tray.html
+  import -window root "$out/before-tray.png" 2>/dev/null || true
+  # The tray menu: its last entries are the allowance, a dashed line, Exit and Close.
+  click_tray_icon 3
+  sleep 0.8
+  import -window root "$out/tray-menu.png" 2>/dev/null || true
+  for _ in 1 2 3 4; do xdotool key Up; sleep 0.1; done
+  import -window root "$out/tray-menu-chosen.png" 2>/dev/null || true
+  xdotool key Return
+  wait_request /done.html 15
+  sleep 1
+  # The tray entry of the last white-listed page opens the white-list editor on it.
+  click_tray_icon 3
+  sleep 0.8
+  for _ in 1 2 3 4 5 6 7 8; do xdotool key Up; sleep 0.1; done
+  xdotool key Return
+  wait_for_window "^Popup Ad site White List" 10 >/dev/null || { echo "the white-list editor did not open"; exit 1; }
+  sleep 1
+  import -window root "$out/white-list-editor.png" 2>/dev/null || true
+  end_program $pid
+
+  fail=0
+  for popup in click dbl js white tray; do
+    requested "/pop-$popup.html" || { echo "the $popup popup did not open"; fail=1; }
+  done
+  for popup in load timer late; do
+    requested "/pop-$popup.html" && { echo "the $popup popup reached its server"; fail=1; }
+  done
+  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  [ "$total" = 3 ] || { echo "nTotBlocked is $total, not 3"; fail=1; }
+  [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
+  echo "e2e popup blocking: ok"
+' e2e "$here" "$work"

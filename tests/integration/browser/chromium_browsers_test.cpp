@@ -1,0 +1,303 @@
+#include <algorithm>
+#include <QCoreApplication>
+#include <QFile>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include "tests/integration/browser/browser_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ChromiumProcess;
+using testing_support::LoggingWebServer;
+using testing_support::RunFor;
+using testing_support::TempFolder;
+using testing_support::WaitUntil;
+
+// Follows every window the way the program's tracker does (a rebuild on each change)
+// and writes down every event, answering new windows as told.
+class RecordingTracker : public BrowserShellEvents {
+ public:
+  explicit RecordingTracker(BrowserShell& shell) : shell_(shell) {}
+  ~RecordingTracker() override {
+    listeners_.clear();
+    shell_.Connect(nullptr);
+  }
+
+  void Start() {
+    Rebuild();
+    shell_.Connect(this);
+  }
+  void WindowRegistered(std::int32_t) override {
+    events.push_back("registered");
+    Rebuild();
+  }
+  void WindowRevoked(std::int32_t) override {
+    events.push_back("revoked");
+    Rebuild();
+  }
+  int Windows() const { return static_cast<int>(listeners_.size()); }
+  bool Has(const std::string& event) const {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
+  // Where `event` first occurs; -1 when it does not.
+  int At(const std::string& event) const {
+    auto it = std::find(events.begin(), events.end(), event);
+    return it == events.end() ? -1 : static_cast<int>(it - events.begin());
+  }
+  std::string Dump() const {
+    std::string all;
+    for (const auto& event : events) all += event + "\n";
+    return all;
+  }
+
+  std::vector<std::string> events;
+  bool cancelNewWindows = true;
+  int newWindows = 0;
+
+ private:
+  class Listener : public BrowserWindowEvents {
+   public:
+    Listener(RecordingTracker& tracker, std::shared_ptr<BrowserWindow> window)
+        : tracker_(tracker), window_(std::move(window)) {
+      window_->Connect(this);
+    }
+    ~Listener() override { window_->Connect(nullptr); }
+    void BeforeNavigate2(const std::string& url, bool top) override {
+      Add("before " + Where(top) + url);
+    }
+    void DownloadBegin() override { Add("download begin"); }
+    void NavigateComplete2(const std::string& url, bool top) override {
+      Add("complete " + Where(top) + url);
+    }
+    void DocumentComplete(const std::string& url, bool top) override {
+      Add("document " + Where(top) + url);
+    }
+    void DownloadComplete() override { Add("download complete"); }
+    bool NewWindow2() override {
+      ++tracker_.newWindows;
+      Add("new window from " + window_->LocationURL().value_or("?"));
+      return tracker_.cancelNewWindows;
+    }
+    void OnQuit() override { Add("quit " + window_->LocationURL().value_or("?")); }
+
+   private:
+    static std::string Where(bool top) { return top ? "top " : "frame "; }
+    void Add(std::string event) { tracker_.events.push_back(std::move(event)); }
+    RecordingTracker& tracker_;
+    std::shared_ptr<BrowserWindow> window_;
+  };
+
+  void Rebuild() {
+    listeners_.clear();
+    for (auto& window : shell_.Windows()) {
+      listeners_.push_back(std::make_unique<Listener>(*this, window));
+    }
+  }
+
+  BrowserShell& shell_;
+  std::vector<std::unique_ptr<Listener>> listeners_;
+};
+
+class ChromiumBrowsersTest : public ::testing::Test {
+ protected:
+  ChromiumBrowsersTest()
+      : profile(folder.File("profile")),
+        shell({profile}, 100),
+        tracker(shell),
+        chromium(profile) {
+    std::filesystem::create_directories(profile);
+  }
+
+  // The program runs first; the browser starts later with the given page.
+  void StartWith(const std::string& path) {
+    tracker.Start();
+    chromium.Start({web.Url(path)});
+    ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1 && tracker.Has("download complete"); },
+                          30000))
+        << tracker.Dump();
+  }
+
+  std::string Requests() const {
+    std::string all;
+    for (const auto& path : web.requests) all += path + "\n";
+    return all;
+  }
+
+  TempFolder folder;
+  std::string profile;
+  LoggingWebServer web;
+  ChromiumBrowsers shell;
+  RecordingTracker tracker;
+  ChromiumProcess chromium;
+};
+
+TEST_F(ChromiumBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
+  web.Page("/start.html",
+           "<html><body>start<script>setTimeout(() => location = '/next.html', 300)</script>"
+           "</body></html>");
+  StartWith("/start.html");
+  std::string next = web.Url("/next.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("document top " + next); })) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] {
+    int document = tracker.At("document top " + next);
+    return std::count(tracker.events.begin() + document, tracker.events.end(), "download complete") > 0;
+  })) << tracker.Dump();
+  int before = tracker.At("before top " + next);
+  int complete = tracker.At("complete top " + next);
+  int document = tracker.At("document top " + next);
+  ASSERT_GE(before, 0) << tracker.Dump();
+  auto begin = std::find(tracker.events.begin() + before, tracker.events.end(), "download begin");
+  ASSERT_NE(begin, tracker.events.end()) << tracker.Dump();
+  EXPECT_LT(begin - tracker.events.begin(), complete) << tracker.Dump();
+  EXPECT_LT(complete, document) << tracker.Dump();
+  EXPECT_EQ(std::count(tracker.events.begin(), tracker.events.end(), "before top " + next), 1)
+      << tracker.Dump();
+  EXPECT_EQ(tracker.newWindows, 0);
+}
+
+TEST_F(ChromiumBrowsersTest, FramesReportAsFramesOfTheirPage) {
+  web.Page("/frames.html", "<html><body><iframe src='/inner.html'></iframe><iframe src='" +
+                               web.Url("/cross.html", "localhost") + "'></iframe></body></html>");
+  StartWith("/frames.html");
+  std::string same = web.Url("/inner.html");
+  std::string cross = web.Url("/cross.html", "localhost");
+  ASSERT_TRUE(WaitUntil([&] {
+    return tracker.Has("complete frame " + same) && tracker.Has("complete frame " + cross);
+  })) << tracker.Dump();
+  EXPECT_TRUE(tracker.Has("before frame " + same)) << tracker.Dump();
+  EXPECT_TRUE(tracker.Has("before frame " + cross)) << tracker.Dump();
+  EXPECT_FALSE(tracker.Has("document top " + same));
+  EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
+}
+
+TEST_F(ChromiumBrowsersTest, ACancelledWindowNeverAsksItsServerAndTheOpenerRunsOn) {
+  web.Page("/opener.html",
+           "<html><body onload=\"window.open('/popup-target.html', '_blank'); "
+           "setTimeout(() => location = '/after-cancel.html', 800)\">opener</body></html>");
+  StartWith("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after-cancel.html"); })) << tracker.Dump();
+  RunFor(500);
+  EXPECT_EQ(tracker.newWindows, 1);
+  EXPECT_TRUE(tracker.Has("new window from " + web.Url("/opener.html"))) << tracker.Dump();
+  EXPECT_FALSE(web.Asked("/popup-target.html"));
+  EXPECT_EQ(tracker.Windows(), 1);
+  // The opener's own window is the only one that came.
+  EXPECT_EQ(std::count(tracker.events.begin(), tracker.events.end(), "registered"), 1)
+      << tracker.Dump();
+}
+
+TEST_F(ChromiumBrowsersTest, AnAllowedWindowOpensAndItsCloseQuitsIt) {
+  web.Page("/opener.html",
+           "<html><body onload=\"window.open('/allowed.html', '_blank')\">opener</body></html>");
+  web.Page("/allowed.html",
+           "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
+  tracker.cancelNewWindows = false;
+  tracker.Start();
+  chromium.Start({web.Url("/opener.html")});
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("revoked"); }, 30000)) << tracker.Dump();
+  EXPECT_TRUE(web.Asked("/allowed.html")) << Requests();
+  EXPECT_EQ(std::count(tracker.events.begin(), tracker.events.end(), "registered"), 2)
+      << tracker.Dump();
+  EXPECT_GT(tracker.At("before top " + web.Url("/allowed.html")), tracker.At("new window from " + web.Url("/opener.html")));
+  EXPECT_EQ(tracker.Windows(), 1);
+  int quit = tracker.At("quit " + web.Url("/allowed.html"));
+  EXPECT_GE(quit, 0) << tracker.Dump();
+  EXPECT_LT(quit, tracker.At("revoked"));
+}
+
+TEST_F(ChromiumBrowsersTest, WindowsAskedForByFramesAreDecidedForTheirPage) {
+  web.Page("/frame-opener.html", "<html><body><iframe src='/inner-opener.html?same'></iframe>"
+                                 "<iframe src='" +
+                                     web.Url("/inner-opener.html?cross", "localhost") +
+                                     "'></iframe></body></html>");
+  web.Page("/inner-opener.html",
+           "<html><body><script>window.open('/from-frame.html?' + location.search.slice(1), "
+           "'_blank')</script></body></html>");
+  StartWith("/frame-opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 2; })) << tracker.Dump();
+  RunFor(1500);
+  EXPECT_EQ(std::count(tracker.events.begin(), tracker.events.end(),
+                       "new window from " + web.Url("/frame-opener.html")),
+            2)
+      << tracker.Dump();
+  EXPECT_FALSE(web.Asked("/from-frame.html?same"));
+  EXPECT_FALSE(web.Asked("/from-frame.html?cross"));
+  EXPECT_EQ(tracker.Windows(), 1);
+}
+
+TEST_F(ChromiumBrowsersTest, AWindowWithoutItsOpenerIsDecidedAsWell) {
+  web.Page("/noopener.html",
+           "<html><body onload=\"window.open('/cut-off.html', '_blank', 'noopener'); "
+           "setTimeout(() => location = '/after-noopener.html', 800)\">opener</body></html>");
+  StartWith("/noopener.html");
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after-noopener.html"); })) << tracker.Dump();
+  RunFor(500);
+  EXPECT_EQ(tracker.newWindows, 1) << tracker.Dump();
+  EXPECT_FALSE(web.Asked("/cut-off.html"));
+  EXPECT_EQ(tracker.Windows(), 1);
+}
+
+TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
+  chromium.Start({web.Url("/first.html"), web.Url("/second.html")});
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(profile + "/DevToolsActivePort")); }));
+  RunFor(1000);
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 2; })) << tracker.Dump();
+  EXPECT_EQ(shell.JoinedBrowsers(), 1);
+  chromium.Kill();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; })) << tracker.Dump();
+  EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
+  RunFor(300);
+  EXPECT_EQ(shell.JoinedBrowsers(), 0);
+  // The port file stays behind; a new browser with the same profile is joined again.
+  chromium.Start({web.Url("/third.html")});
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 30000)) << tracker.Dump();
+}
+
+// A browser that answers nonsense, then nothing at all.
+TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) {
+  TempFolder folder;
+  QWebSocketServer server("fake browser", QWebSocketServer::NonSecureMode);
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  std::vector<QWebSocket*> clients;
+  QObject::connect(&server, &QWebSocketServer::newConnection, &server, [&] {
+    QWebSocket* client = server.nextPendingConnection();
+    clients.push_back(client);
+    for (const char* message :
+         {"not json at all", "[1, 2, 3]", "{\"method\": \"Target.attachedToTarget\"}",
+          "{\"method\": \"Target.attachedToTarget\", \"params\": {\"sessionId\": \"S\", "
+          "\"targetInfo\": {\"targetId\": \"T\", \"type\": \"page\", \"url\": "
+          "\"http://page.example/\", \"title\": \"Page\"}, \"waitingForDebugger\": false}}",
+          "{\"method\": \"Page.frameNavigated\", \"sessionId\": \"S\", \"params\": {\"frame\": 7}}",
+          "{\"method\": \"Target.targetDestroyed\", \"params\": {}}", "{\"id\": \"x\"}"}) {
+      client->sendTextMessage(QString::fromUtf8(message));
+    }
+  });
+  std::filesystem::create_directories(folder.File("profile"));
+  folder.Write("profile/DevToolsActivePort",
+               std::to_string(server.serverPort()) + "\n/devtools/browser/fake\n");
+  ChromiumBrowsers shell({folder.File("profile")}, 100);
+  RecordingTracker tracker(shell);
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 5000)) << tracker.Dump();
+  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), "http://page.example/");
+  // The fake never answers a command: the program goes on regardless.
+  QElapsedTimer timer;
+  timer.start();
+  RunFor(300);
+  EXPECT_LT(timer.elapsed(), 2000);
+  for (QWebSocket* client : clients) client->close();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
+  EXPECT_EQ(shell.JoinedBrowsers(), 0);
+}
+
+}  // namespace
+}  // namespace quorlen
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
