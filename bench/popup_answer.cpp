@@ -18,6 +18,7 @@
 #include "forms/frm_main.h"
 #include "platform/fake/fake_browser.h"
 #include "platform/fake/fake_input.h"
+#include "platform/fake/fake_privileges.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
@@ -101,8 +102,9 @@ int main(int argc, char** argv) {
   quorlen::FakeShell shell;
   quorlen::FakeInput input;
   quorlen::ChromiumBrowsers browsers({(folder / "profile").string()}, 100);
-  quorlen::frmMain main(
-      {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
+  quorlen::FakePrivileges privileged(system.hostsFile);
+  quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
+                         input, browsers, privileged});
   main.Form_Load();
   RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 1; },
            10000);
