@@ -24,7 +24,7 @@
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_sockets.h"
+#include "platform/qt/loopback_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
 #include "ui/exclude_view.h"
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
       {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
   browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
 
-  quorlen::QtSocketFactory sockets;
+  quorlen::LoopbackSocketFactory sockets;
   auto& c = main.Controls();
   quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
   quorlen::Responder responder(
