@@ -1,6 +1,7 @@
 // Quorlen: the composition root. It builds the real platform services, the main window's
 // model and its views, and turns signals and the end of the desktop session into the
 // program's orderly unload.
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
          char name[256] = {};
          if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
          return std::vector<std::string>{name};
-       }});
+       },
+       [] { ::malloc_trim(0); }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

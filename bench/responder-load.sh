@@ -12,7 +12,7 @@ build=${1:-build}; seconds=${2:-3}; other=${3:-}; rounds=${4:-3}
 root=$(cd "$(dirname "$0")/.." && pwd)
 command -v nginx >/dev/null || { echo "needs nginx (apt-get install nginx-light)"; exit 1; }
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; nginx -p "$work" -c nginx.conf -s stop 2>/dev/null; cp "$work/results" /tmp/load-results.txt 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; nginx -p "$work" -c nginx.conf -s stop 2>/dev/null; rm -rf "$work"' EXIT
 cp "$build/quorlen/1by1.jpg" "$work/1by1.jpg"
 bytes=$(stat -c %s "$work/1by1.jpg")
 cat > "$work/nginx.conf" <<CONF

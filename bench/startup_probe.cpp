@@ -1,9 +1,11 @@
 // Starts a program and reports when its start-up wrote the hosts file and what it holds
 // in memory once idle: the probe of the start-up and memory benchmark.
 //   startup_probe [--hosts <file>] <settle ms> <program> [arguments...]
-// Prints "written <ms>" (from the start to the hosts file being replaced or rewritten,
-// when --hosts is given), then "rss <kB> hwm <kB>" of /proc/<pid>/status once the program
-// has been idle for the settle time after that, and ends the program with SIGTERM.
+// Prints "written <ms> cpu <ms>" (from the start to the hosts file being replaced or
+// rewritten, when --hosts is given, and the processor time the program had used by then,
+// which other load on the machine disturbs less), then "rss <kB> hwm <kB>" of
+// /proc/<pid>/status once the program has been idle for the settle time after that, and
+// ends the program with SIGTERM.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -27,6 +29,14 @@ long StatusField(pid_t pid, const char* field) {
     if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
   }
   return -1;
+}
+
+// Processor time the process has run, in milliseconds.
+double CpuMs(pid_t pid) {
+  std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+  double ns = 0;
+  schedstat >> ns;
+  return ns / 1e6;
 }
 
 }  // namespace
@@ -75,7 +85,7 @@ int main(int argc, char** argv) {
       }
     }
     const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
-    std::printf("written %.1f\n", ms.count());
+    std::printf("written %.1f cpu %.1f\n", ms.count(), CpuMs(pid));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
   std::printf("rss %ld hwm %ld\n", StatusField(pid, "VmRSS:"), StatusField(pid, "VmHWM:"));

@@ -42,7 +42,8 @@ class HostsBlocking : public ::testing::Test {
         AdServerHooks{[this] { return loading; },
                       [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
                       [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
-                      [this] { ++stops; }, [this] { return machineNames; }});
+                      [this] { ++stops; }, [this] { return machineNames; },
+                      [this] { ++releases; }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -71,7 +72,7 @@ class HostsBlocking : public ::testing::Test {
   std::int16_t nDefaultCount = 0, nUserCount = 0;
   std::vector<std::string> log;
   std::vector<std::string> machineNames;
-  int saves = 0, starts = 0, stops = 0;
+  int saves = 0, starts = 0, stops = 0, releases = 0;
   std::unique_ptr<AdServerBlocker> blocker;
 };
 
@@ -212,6 +213,21 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   EXPECT_EQ(hosts.find('\r'), std::string::npos);
   // Every 50th default entry lets the interface run.
   EXPECT_GE(clock.DoEventsCalls(), 32767 / 50);
+}
+
+// Nothing of a list stays in memory once a build has read it: a list saved right after
+// a build is read anew by the next one, and each build and removal ends by giving memory
+// back.
+TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
+  dir.Write("program/quorlenhosts.ini", ListFile({"first.example"}));
+  Run("own\n");
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_EQ(releases, 1);
+  dir.Write("program/quorlenhosts.ini", ListFile({"second.example"}));
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_NE(Hosts().find("127.0.0.1 second.example\n"), std::string::npos);
+  blocker->RemoveBlockedServers();
+  EXPECT_EQ(releases, 3);
 }
 
 // The names this machine depends on survive every build and removal, whichever list
