@@ -1,6 +1,7 @@
 // Quorlen: the composition root. It builds the real platform services, the main window's
 // model and its views, and turns signals and the end of the desktop session into the
 // program's orderly unload.
+#include <malloc.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,7 +28,7 @@
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_sockets.h"
+#include "platform/qt/loopback_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
 #include "privhelper/helper_client.h"
@@ -118,7 +119,11 @@ int main(int argc, char** argv) {
   };
   browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
 
-  quorlen::QtSocketFactory sockets(QHostAddress(QHostAddress::LocalHost), privileged.get());
+  // Port 80 needs privileges: its listening sockets come from the privileged operations.
+  quorlen::LoopbackSocketFactory sockets([&privileged](int port) {
+    return port == 80 ? privileged->ListenOnPort80()
+                      : quorlen::LoopbackSocketFactory::BindLoopback(port);
+  });
   auto& c = main.Controls();
   quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
   quorlen::Responder responder(
@@ -152,7 +157,7 @@ int main(int argc, char** argv) {
          return std::vector<std::string>{name};
        },
        [&main](const std::string& what) { main.AdBlockingFailed(what); },
-       [&main](const std::string& what) { main.TellTrouble(what); }});
+       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
-#include "platform/qt/qt_sockets.h"
+#include "platform/qt/loopback_sockets.h"
 #include "webserver/responder.h"
 
 namespace {
@@ -19,7 +19,7 @@ class Silent : public quorlen::Sound {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (argc != 3) return 2;
-  quorlen::QtSocketFactory sockets(QHostAddress::LocalHost);  // the benchmark stays on loopback
+  quorlen::LoopbackSocketFactory sockets;
   Silent sound;
   quorlen::Label lbltype, lblpage, lblAllowServer, lblAllow1;
   quorlen::MenuItem mnuTrayAllow;

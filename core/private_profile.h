@@ -57,6 +57,9 @@ class ProfileStore {
 
   // The parsed file as it is now; an empty file when it is missing.
   Snapshot Open(const std::string& path);
+  // Lets go of the parsed file: a large list read once need not stay in memory. The next
+  // read parses it again.
+  void Forget(const std::string& path) { cache_.erase(path); }
 
   // Files on disk are looked at again at most this often, so that a loop reading key by
   // key does not stat the file for every key.

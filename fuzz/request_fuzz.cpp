@@ -55,5 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ok = IsPlaceholder(reply.substr(0, split)) && IsPlaceholder(reply.substr(split));
   }
   if (!ok) std::abort();
+  // Done with it: the network keeps only connections a slot still holds, at most 11.
+  server.network.Forget(client);
+  if (server.network.Clients() > quorlen::Responder::kSlots) std::abort();
   return 0;
 }

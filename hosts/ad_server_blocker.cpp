@@ -72,6 +72,9 @@ std::vector<std::string> AdServerBlocker::ReadList(const std::string& path, std:
   for (int i = 0; i < count; ++i) {
     entries.push_back(Trim(file->GetString("Domains", "D" + std::to_string(i), "", kValueBuffer)));
   }
+  // The entries are all that is needed of the file: no second copy of a list of tens of
+  // thousands of entries stays in memory.
+  profiles_.Forget(path);
   return entries;
 }
 
@@ -104,6 +107,20 @@ bool AdServerBlocker::IsHostsFullySet() {
 }
 
 void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
+  Build(report);
+  ReleaseMemory();
+}
+
+void AdServerBlocker::RemoveBlockedServers() {
+  Remove();
+  ReleaseMemory();
+}
+
+void AdServerBlocker::ReleaseMemory() {
+  if (hooks_.releaseMemory) hooks_.releaseMemory();
+}
+
+void AdServerBlocker::Build(bool report) {
   Busy(true);
 
   const std::string old = ReadTextFile(files_.hostsFile);
@@ -182,7 +199,7 @@ void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
   Busy(false);
 }
 
-void AdServerBlocker::RemoveBlockedServers() {
+void AdServerBlocker::Remove() {
   Busy(true);
   const std::string text = ReadTextFile(files_.hostsFile);
   const std::int16_t defaultCount = ListCount(files_.defaultList);

@@ -59,6 +59,8 @@ struct AdServerHooks {
   std::function<void(const std::string&)> blockingFailed = nullptr;
   // Another failure the user must know of, for the status area and the debug log.
   std::function<void(const std::string&)> trouble = nullptr;
+  // A build or removal is done and its texts are gone: memory can go back to the system.
+  std::function<void()> releaseMemory = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -92,6 +94,10 @@ class AdServerBlocker : public AdServerBlocking {
   static constexpr std::uintmax_t kMinimumCompleteSize = 14001;
 
  private:
+  // The work of a build and of a removal; their texts are gone when these return.
+  void Build(bool report);
+  void Remove();
+  void ReleaseMemory();
   std::vector<std::string> ReadList(const std::string& path, std::int16_t count);
   std::int16_t ListCount(const std::string& path);
   void Busy(bool busy);

@@ -1,7 +1,6 @@
 #include "hosts/protected_names.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace quorlen::hosts {
 
@@ -10,14 +9,22 @@ namespace {
 constexpr std::string_view kFixed[] = {"localhost",     "localhost.localdomain", "local",
                                        "broadcasthost", "ip6-localhost",        "ip6-loopback"};
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
+char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The address a line of the hosts text begins with, after any blanks.
+bool BeginsWithOwnAddress(std::string_view line) {
+  size_t at = 0;
+  while (at < line.size() && Blank(line[at])) ++at;
+  for (std::string_view address : {std::string_view("127.0.1.1"), std::string_view("::1")}) {
+    if (line.substr(at, address.size()) == address && at + address.size() < line.size() &&
+        Blank(line[at + address.size()])) {
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -31,6 +38,7 @@ ProtectedNames::ProtectedNames(std::string_view hostsText,
     if (end == std::string_view::npos) end = hostsText.size();
     std::string_view line = hostsText.substr(pos, end - pos);
     pos = end + 1;
+    if (!BeginsWithOwnAddress(line)) continue;
     line = line.substr(0, line.find('#'));
     // The fields of the line: an address, then its names.
     std::vector<std::string_view> fields;
@@ -46,12 +54,21 @@ ProtectedNames::ProtectedNames(std::string_view hostsText,
   }
 }
 
-void ProtectedNames::Add(std::string_view name) {
-  if (!name.empty()) names_.insert(Lower(name));
+size_t ProtectedNames::FoldedHash::operator()(std::string_view name) const {
+  size_t hash = 14695981039346656037u;  // FNV-1a
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 1099511628211u;
+  return hash;
 }
 
-bool ProtectedNames::Contains(std::string_view name) const {
-  return names_.count(Lower(name)) != 0;
+bool ProtectedNames::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Folded(x) == Folded(y); });
 }
+
+void ProtectedNames::Add(std::string_view name) {
+  if (!name.empty()) names_.emplace(name);
+}
+
+bool ProtectedNames::Contains(std::string_view name) const { return names_.find(name) != names_.end(); }
 
 }  // namespace quorlen::hosts

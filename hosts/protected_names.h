@@ -24,8 +24,17 @@ class ProtectedNames {
   bool Contains(std::string_view name) const;
 
  private:
+  // ASCII letter case is ignored in hashing and comparing, so a lookup copies nothing.
+  struct FoldedHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const;
+  };
+  struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
   void Add(std::string_view name);
-  std::unordered_set<std::string> names_;  // lower case
+  std::unordered_set<std::string, FoldedHash, FoldedEqual> names_;
 };
 
 }  // namespace quorlen::hosts

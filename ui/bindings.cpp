@@ -1,13 +1,37 @@
 #include "ui/bindings.h"
 
+#include <QTimer>
+
 #include "platform/qt/text_codec.h"
 #include "ui/menu_images.h"
 
 namespace quorlen {
 
+namespace {
+
+// A label clips what does not fit its box, and no label of the program is taller than
+// this many lines: the rest of a long text (a report of 65,534 added servers) is never
+// seen, and laying it out would cost a second and tens of megabytes.
+constexpr size_t kShownLines = 100;
+
+QString ShownText(const std::string& caption) {
+  size_t end = 0;
+  for (size_t lines = 0; lines < kShownLines; ++lines) {
+    end = caption.find('\n', end);
+    if (end == std::string::npos) return FromSingleByte(caption);
+    ++end;
+  }
+  return FromSingleByte(caption.substr(0, end));
+}
+
+// One screen frame: a progress bar moved more often than this shows nothing more.
+constexpr int kFrameMs = 16;
+
+}  // namespace
+
 void Bind(QLabel* widget, Label& model) {
   auto show = [widget, &model] {
-    widget->setText(FromSingleByte(model.Caption()));
+    widget->setText(ShownText(model.Caption()));
     widget->setEnabled(model.Enabled());
     widget->setVisible(model.Visible());
   };
@@ -90,13 +114,27 @@ void Bind(QListWidget* widget, ListBox& model) {
 }
 
 void Bind(QProgressBar* widget, ProgressBar& model) {
+  // The bar repaints at once on every move, and a long loop moves it tens of thousands of
+  // times: moves are shown at most once a frame, the last one always, while showing and
+  // hiding take effect at once.
+  auto* frame = new QTimer(widget);
+  frame->setSingleShot(true);
+  frame->setInterval(kFrameMs);
   auto show = [widget, &model] {
     widget->setRange(model.Min(), model.Max());
     widget->setValue(model.Value());
     widget->setVisible(model.Visible());
   };
+  QObject::connect(frame, &QTimer::timeout, widget, show);
   show();
-  model.changed.Connect(show);
+  model.changed.Connect([widget, &model, frame, show] {
+    if (widget->isHidden() == model.Visible()) {
+      frame->stop();
+      show();
+    } else if (!frame->isActive()) {
+      frame->start();
+    }
+  });
 }
 
 void Bind(QTabWidget* widget, TabStrip& model) {

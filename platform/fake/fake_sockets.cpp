@@ -49,9 +49,10 @@ class FakeConnection : public ConnectionSocket {
   }
   void Close() override {
     if (client_ < 0) return;
-    auto& client = network_.clients_.at(client_);
-    client.closedByServer = true;
-    client.server = nullptr;
+    auto it = network_.clients_.find(client_);
+    it->second.closedByServer = true;
+    it->second.server = nullptr;
+    if (it->second.forgotten) network_.clients_.erase(it);
     client_ = -1;
     inbox_.clear();
     sending_ = false;
@@ -132,5 +133,13 @@ void FakeNetwork::CompleteSends() {
 }
 
 void FakeNetwork::CloseFromBrowser(int client) { clients_.at(client).closedByBrowser = true; }
+
+void FakeNetwork::Forget(int client) {
+  auto it = clients_.find(client);
+  if (it == clients_.end()) return;
+  it->second.closedByBrowser = true;
+  it->second.forgotten = true;
+  if (!it->second.server) clients_.erase(it);
+}
 
 }  // namespace quorlen

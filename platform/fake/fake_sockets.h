@@ -26,11 +26,16 @@ class FakeNetwork : public SocketFactory {
   // The server's send has gone out: its send-complete event runs.
   void CompleteSends();
   void CloseFromBrowser(int client);
+  // The browser is done with the connection: it closes its end, and the record of it goes
+  // once the server has closed its end too, so a long run keeps only open connections.
+  void Forget(int client);
 
   // What the server sent to the browser's end, and whether it closed the connection.
   const std::string& Received(int client) const { return clients_.at(client).received; }
   bool ClosedByServer(int client) const { return clients_.at(client).closedByServer; }
   int Listeners() const;
+  // The browser ends the network still keeps a record of.
+  int Clients() const { return static_cast<int>(clients_.size()); }
 
   // When set, listening fails with this reason, as with a port another program holds.
   std::string listenFailure;
@@ -43,6 +48,7 @@ class FakeNetwork : public SocketFactory {
     std::string received;
     bool closedByServer = false;
     bool closedByBrowser = false;
+    bool forgotten = false;
   };
   std::vector<class FakeListener*> listeners_;
   std::vector<FakeConnection*> connections_;

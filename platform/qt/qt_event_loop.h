@@ -26,6 +26,7 @@ class QtEventLoop : public EventLoop {
 
  private:
   QElapsedTimer clock_;
+  QElapsedTimer pumped_;  // since the last turn DoEvents let run
   QObject context_;
   TimerId nextId_ = 1;
   std::map<TimerId, std::unique_ptr<QTimer>> timers_;

@@ -243,7 +243,7 @@ TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
           AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
                         o.nUserCount},
           AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
-                        nullptr, nullptr, nullptr, nullptr});
+                        nullptr, nullptr, nullptr, nullptr, nullptr});
       counting.real = blocker.get();
     };
     Start();

@@ -48,7 +48,8 @@ class HostsBlocking : public ::testing::Test {
                         failures.push_back(what);
                         bBlockAdServers = false;
                       },
-                      [this](const std::string& what) { troubles.push_back(what); }});
+                      [this](const std::string& what) { troubles.push_back(what); },
+                      [this] { ++releases; }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -79,7 +80,7 @@ class HostsBlocking : public ::testing::Test {
   std::int16_t nDefaultCount = 0, nUserCount = 0;
   std::vector<std::string> log, failures, troubles;
   std::vector<std::string> machineNames;
-  int saves = 0, starts = 0, stops = 0;
+  int saves = 0, starts = 0, stops = 0, releases = 0;
   std::unique_ptr<AdServerBlocker> blocker;
 };
 
@@ -220,6 +221,21 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   EXPECT_EQ(hosts.find('\r'), std::string::npos);
   // Every 50th default entry lets the interface run.
   EXPECT_GE(clock.DoEventsCalls(), 32767 / 50);
+}
+
+// Nothing of a list stays in memory once a build has read it: a list saved right after
+// a build is read anew by the next one, and each build and removal ends by giving memory
+// back.
+TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
+  dir.Write("program/quorlenhosts.ini", ListFile({"first.example"}));
+  Run("own\n");
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_EQ(releases, 1);
+  dir.Write("program/quorlenhosts.ini", ListFile({"second.example"}));
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_NE(Hosts().find("127.0.0.1 second.example\n"), std::string::npos);
+  blocker->RemoveBlockedServers();
+  EXPECT_EQ(releases, 3);
 }
 
 // The names this machine depends on survive every build and removal, whichever list

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QNetworkInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -12,8 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include "platform/fake/recording_sound.h"
-#include "platform/qt/qt_sockets.h"
+#include "platform/qt/loopback_sockets.h"
 #include "tests/support/temp_folder.h"
 #include "webserver/responder.h"
 
@@ -61,8 +65,11 @@ class Loopback : public testing::Test {
 
   // A raw client: sends the bytes, reads until the server closes.
   std::string RawRequest(const std::string& bytes) {
+    return RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, bytes);
+  }
+  std::string RawRequestTo(const QHostAddress& address, int port, const std::string& bytes) {
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+    client.connectToHost(address, static_cast<quint16>(port));
     std::string received;
     bool closed = false;
     QObject::connect(&client, &QTcpSocket::connected,
@@ -89,7 +96,7 @@ class Loopback : public testing::Test {
   TempFolder folder_;
   const std::string folderPath_ = folder_.Path();
   int port_;
-  QtSocketFactory sockets_{QHostAddress(QHostAddress::LocalHost)};
+  LoopbackSocketFactory sockets_;
   RecordingSound sound_;
   Label lbltype_, lblpage_, lblAllowServer_, lblAllow1_;
   MenuItem mnuTrayAllow_;
@@ -170,11 +177,13 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
   EXPECT_EQ(RawRequest("GET /a.htm HTTP/1.0\r\n\r\n"), "Quorlen Blocked HTM Ad");
 
   responder_.StopWebServer();
-  QTcpServer other;
+  // Another program holds the port on both loopback addresses.
+  QTcpServer other, otherV6;
   ASSERT_TRUE(other.listen(QHostAddress::LocalHost, static_cast<quint16>(port_)));
+  otherV6.listen(QHostAddress::LocalHostIPv6, static_cast<quint16>(port_));
   responder_.StartWebServer();
-  EXPECT_EQ(lbltype_.Caption(), "Not blocking: port " + std::to_string(port_) +
-                                    ": The bound address is already in use");
+  EXPECT_EQ(lbltype_.Caption(),
+            "Not blocking: port " + std::to_string(port_) + ": Address already in use");
   QTcpSocket client;
   client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
   EXPECT_TRUE(RunUntil([&] { return other.hasPendingConnections(); }));
@@ -187,6 +196,76 @@ TEST_F(Loopback, StoppedServerRefusesConnections) {
   client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
   EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError);
+}
+
+// The web server answers on 127.0.0.1 and ::1 and on no other address of the machine:
+// nothing on the network needs it.
+TEST_F(Loopback, AnswersOnLoopbackOnly) {
+  const std::string request = "GET /a.js HTTP/1.0\r\n\r\n";
+  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request), "<!-- Java Ad -->");
+  int answered = 1;
+  QTcpServer probe;
+  if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {  // where the machine has IPv6
+    probe.close();
+    EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHostIPv6), port_, request),
+              "<!-- Java Ad -->");
+    ++answered;
+  }
+  for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+    if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol) continue;
+    QTcpSocket client;
+    client.connectToHost(address, static_cast<quint16>(port_));
+    EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError) << address.toString().toStdString();
+  }
+  EXPECT_EQ(blocked_, answered);
+}
+
+// Listening sockets opened by someone else, as a privileged helper hands them over, are
+// served as they are; each start of the web server asks for them anew.
+TEST_F(Loopback, HandedOverListeningSocketsAreServed) {
+  int asked = 0;
+  int port = 0;
+  LoopbackSocketFactory handedOver([&](int wanted) {
+    ++asked;
+    EXPECT_EQ(wanted, 80);
+    LoopbackSocketFactory::Listeners opened = LoopbackSocketFactory::BindLoopback(0);
+    const std::vector<int>& fds = opened.descriptors;
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    if (!fds.empty() && ::getsockname(fds[0], reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+      port = ntohs(bound.sin_port);
+    }
+    return opened;
+  });
+  int blocked = 0;
+  Responder other(handedOver, sound_,
+                  {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
+                   txtBannerWav_},
+                  {nullptr, nullptr, nullptr, [&] { ++blocked; }, nullptr}, folderPath_, 80);
+  other.StartWebServers();
+  ASSERT_NE(port, 0);
+  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port, "GET /x.gif HTTP/1.0\r\n\r\n"),
+            kJpeg);
+  other.StartWebServer();  // closes and listens again
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port, "GET /x.htm HTTP/1.0\r\n\r\n"),
+            "Quorlen Blocked HTM Ad");
+  EXPECT_EQ(blocked, 2);
+}
+
+// A browser that leaves before it asks leaves its slot busy, not free: only the recycle
+// at slot 9 frees it, as the program always did.
+TEST_F(Loopback, BrowserLeavingFirstKeepsItsSlotBusy) {
+  {
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+    ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
+    client.abort();
+  }
+  EXPECT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kClosing; }));
+  EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), "<!-- Java Ad -->");  // on slot 1
+  EXPECT_EQ(responder_.SlotState(0), socket_state::kClosing);
 }
 
 }  // namespace
