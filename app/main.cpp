@@ -22,6 +22,8 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/x11_input.h"
+#include "platform/linux/x11_window_system.h"
+#include "platform/qt/atspi_buttons.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -31,6 +33,7 @@
 #include "ui/exclude_view.h"
 #include "ui/ie_white_list_view.h"
 #include "ui/menu_images.h"
+#include "ui/popup_titles_view.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
 #include "ui/test_domains_view.h"
@@ -99,9 +102,16 @@ int main(int argc, char** argv) {
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
   quorlen::ChromiumBrowsers browsers(quorlen::ChromiumBrowsers::DefaultProfileFolders());
+  quorlen::AtSpiButtons buttons;
+  quorlen::X11WindowSystem windows(&buttons);
+  // The X connection is read on the program's own loop; nothing runs on a second thread.
+  QSocketNotifier windowEvents(windows.ConnectionFd(), QSocketNotifier::Read);
+  windowEvents.setEnabled(windows.Connected());
+  QObject::connect(&windowEvents, &QSocketNotifier::activated, &app,
+                   [&windows] { windows.DrainEvents(); });
 
-  quorlen::frmMain main(
-      {loop, dialogs, system, firstStart, singleInstance, tray, sound, shell, input, browsers});
+  quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
+                         input, browsers, windows});
   browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
 
   quorlen::LoopbackSocketFactory sockets;
@@ -195,6 +205,7 @@ int main(int argc, char** argv) {
   quorlen::StatsView statsView(main.Stats());
   quorlen::MessageView messageView(main.Message());
   quorlen::IEWhiteListView whiteListView(main.Popups().Editor());
+  quorlen::PopupTitlesView popupTitlesView(main.PopupTitlesEditor());
   tray.SetMenu(settingsView.TrayMenu());
 
   QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

@@ -10,7 +10,7 @@
 #include "core/frm_stats.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "forms/blocking_parts.h"
+#include "hosts/ad_server_blocking.h"
 #include "forms/program_state.h"
 #include "forms/settings_file.h"
 #include "forms/settings_window.h"
@@ -25,6 +25,10 @@
 #include "platform/sound.h"
 #include "platform/system.h"
 #include "platform/tray.h"
+#include "platform/window_system.h"
+#include "titles/frm_popup_titles.h"
+#include "titles/popup_titles.h"
+#include "titles/title_watcher.h"
 #include "webserver/cyclic_buffer.h"
 
 namespace quorlen {
@@ -41,6 +45,7 @@ struct Platform {
   Shell& shell;
   InputState& input;
   BrowserShell& browsers;
+  WindowSystem& windows;
 };
 
 // Unload modes of the main window: why it is being closed.
@@ -100,7 +105,6 @@ class frmMain {
 
   // The parts of the program that come with their own components.
   void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
-  void SetTitleBlocking(TitleBlocking* blocking) { titles_ = blocking; }
 
   // Popup blocking: the input monitor's flags, the browser activity timers, the decision,
   // the white list and its editor (see PopupBlocker).
@@ -109,6 +113,16 @@ class frmMain {
   void PopupBlocked(const std::string& text) { popups_.PopupBlocked(text); }
   std::string getWhiteListFile() const { return paths_.sWhiteList; }
   std::string getLastBlockedPopupPage() { return popups_.Notifier().getLastBlockedPopupPage(); }
+
+  // Window-title blocking: the fragments, the watcher and their editor.
+  void LoadPopupTitles() { popupTitles_.LoadPopupTitles(); }
+  const PopupTitles& PopupTitleList() const { return popupTitles_; }
+  TitleWatcher& Watcher() { return watcher_; }
+  frmPopupTitles& PopupTitlesEditor() { return popupTitlesEditor_; }
+  void ShowPopupTitles() { popupTitlesEditor_.Show(); }
+  // A record handed from the recently blocked window to the editor that can allow it.
+  const std::string& getPickedRecord() const { return sPickedRecord_; }
+  void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
   SettingsWindow& Controls() { return controls_; }
   frmStats& Stats() { return stats_; }
@@ -150,9 +164,11 @@ class frmMain {
   Timer timer2_;
   Timer timer3_;
   PopupBlocker popups_;
-  TitleBlockingNotBuilt titlesNotBuilt_;
+  std::string sPickedRecord_;
+  PopupTitles popupTitles_;
+  TitleWatcher watcher_;
+  frmPopupTitles popupTitlesEditor_;
   AdServerBlocking* adServers_ = nullptr;
-  TitleBlocking* titles_ = &titlesNotBuilt_;
 };
 
 }  // namespace quorlen

@@ -26,9 +26,24 @@ void Bind(QPlainTextEdit* widget, TextBox& model);
 // The items and the selection; a click on an item selects it and runs the click handler.
 void Bind(QListWidget* widget, ListBox& model);
 void Bind(QProgressBar* widget, ProgressBar& model);
+// Items and selection; a click on an item runs the model's click handler, even on the
+// item already selected, as the program's list boxes do.
+void Bind(QListWidget* widget, ListBox& model);
 void Bind(QTabWidget* widget, TabStrip& model);
 void Bind(QAction* action, MenuItem& model);
 // The window's caption, visibility, size, z-order and minimised state.
 void Bind(QWidget* window, Window& model);
+
+// A label that acts as a link: a click runs the model's click handler.
+class LinkLabel : public QLabel {
+ public:
+  explicit LinkLabel(Label& model);
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  Label& model_;
+};
 
 }  // namespace quorlen
