@@ -30,7 +30,7 @@ frmPopupTitles::frmPopupTitles(EventLoop& loop, Dialogs& dialogs, WindowSystem& 
       defaultList_(defaultList),
       links_(std::move(links)) {
   window.SetCaption(kCaption);
-  window.SetBounds({0, 0, 560, 470});
+  window.SetBounds({0, 0, 560, 500});
   frm1.SetCaption("Add Popup Window Titles you want Quorlen to Close:");
   Label1.SetCaption(
       "Find and double-click on the Popup Window you want closed by Quorlen from the list of "

@@ -1,12 +1,9 @@
 #include "platform/qt/atspi_buttons.h"
 
 #include <QDBusArgument>
-#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QStringList>
-#include <QVariant>
-#include <vector>
 
 #include "platform/qt/text_codec.h"
 
@@ -16,6 +13,12 @@ namespace {
 
 constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
 constexpr const char* kAction = "org.a11y.atspi.Action";
+constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+
+QVariant First(const QDBusMessage& reply) {
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+  return reply.arguments().first();
+}
 
 // Objects whose children are content, not a window's buttons: a search does not go into
 // them, which keeps it short on large windows.
@@ -28,92 +31,104 @@ bool HoldsContent(const QString& role) {
 
 }  // namespace
 
-// One search through the accessibility tree, with its budget of objects.
-class AtSpiSearch {
- public:
-  explicit AtSpiSearch(QDBusConnection& bus) : bus_(bus) {}
+const AccessibleObject AtSpiTree::kDesktop{"org.a11y.atspi.Registry",
+                                           "/org/a11y/atspi/accessible/root"};
 
-  QDBusMessage Call(const QString& service, const QString& path, const char* interface,
-                    const char* method, const QVariantList& arguments = {}) {
-    auto message = QDBusMessage::createMethodCall(service, path, interface, method);
-    message.setArguments(arguments);
-    return bus_.call(message, QDBus::Block, AtSpiButtons::kCallTimeoutMs);
+QDBusMessage AtSpiTree::Call(const AccessibleObject& object, const char* interface,
+                             const char* method, const QVariantList& arguments) {
+  auto message = QDBusMessage::createMethodCall(object.service, object.path, interface, method);
+  message.setArguments(arguments);
+  return bus_.call(message, QDBus::Block, kCallTimeoutMs);
+}
+
+std::vector<AccessibleObject> AtSpiTree::Children(const AccessibleObject& object) {
+  std::vector<AccessibleObject> children;
+  QVariant value = First(Call(object, kAccessible, "GetChildren"));
+  if (!value.canConvert<QDBusArgument>()) return children;
+  const auto argument = value.value<QDBusArgument>();
+  argument.beginArray();
+  while (!argument.atEnd()) {
+    QString service;
+    QDBusObjectPath path;
+    argument.beginStructure();
+    argument >> service >> path;
+    argument.endStructure();
+    children.push_back({service, path.path()});
   }
+  argument.endArray();
+  return children;
+}
 
-  static QVariant First(const QDBusMessage& reply) {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    return reply.arguments().first();
+QString AtSpiTree::Name(const AccessibleObject& object) {
+  QVariant value =
+      First(Call(object, kProperties, "Get", {QString(kAccessible), QString("Name")}));
+  return value.value<QDBusVariant>().variant().toString();
+}
+
+QString AtSpiTree::Role(const AccessibleObject& object) {
+  return First(Call(object, kAccessible, "GetRoleName")).toString();
+}
+
+int AtSpiTree::ProcessOf(const QString& service) {
+  AccessibleObject bus{"org.freedesktop.DBus", "/org/freedesktop/DBus"};
+  return static_cast<int>(
+      First(Call(bus, "org.freedesktop.DBus", "GetConnectionUnixProcessID", {service})).toUInt());
+}
+
+void AtSpiTree::Click(const AccessibleObject& object) {
+  int count = First(Call(object, kAction, "GetNActions")).toInt();
+  if (count <= 0) {
+    QVariant value =
+        First(Call(object, kProperties, "Get", {QString(kAction), QString("NActions")}));
+    count = value.value<QDBusVariant>().variant().toInt();
   }
-
-  std::vector<AtSpiButtons::Object> Children(const AtSpiButtons::Object& object) {
-    std::vector<AtSpiButtons::Object> children;
-    QVariant value = First(Call(object.service, object.path, kAccessible, "GetChildren"));
-    if (!value.canConvert<QDBusArgument>()) return children;
-    const auto argument = value.value<QDBusArgument>();
-    argument.beginArray();
-    while (!argument.atEnd()) {
-      QString service;
-      QDBusObjectPath path;
-      argument.beginStructure();
-      argument >> service >> path;
-      argument.endStructure();
-      children.push_back({service, path.path()});
+  // Toolkits name the action "click" or "press"; the first action is the button's own.
+  int chosen = 0;
+  for (int i = 0; i < count; ++i) {
+    QString action = First(Call(object, kAction, "GetName", {i})).toString().toLower();
+    if (action == "click" || action == "press") {
+      chosen = i;
+      break;
     }
-    argument.endArray();
-    return children;
   }
+  Call(object, kAction, "DoAction", {chosen});
+}
 
-  QString Name(const AtSpiButtons::Object& object) {
-    QVariant value = First(Call(object.service, object.path, "org.freedesktop.DBus.Properties",
-                                "Get", {QString(kAccessible), QString("Name")}));
-    return value.value<QDBusVariant>().variant().toString();
-  }
-
-  // The role's name in the bus's own words ("push button", "dialog").
-  QString Role(const AtSpiButtons::Object& object) {
-    return First(Call(object.service, object.path, kAccessible, "GetRoleName")).toString();
-  }
-
-  int ProcessOf(const QString& service) {
-    return static_cast<int>(First(Call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                       "org.freedesktop.DBus", "GetConnectionUnixProcessID",
-                                       {service}))
-                                .toUInt());
-  }
-
-  // The first push button named `name` below `object`, depth first.
-  std::optional<AtSpiButtons::Object> Button(const AtSpiButtons::Object& object,
-                                             const QString& name, int depth) {
-    if (depth > AtSpiButtons::kMaxDepth) return std::nullopt;
-    for (const auto& child : Children(object)) {
-      if (++visited_ > AtSpiButtons::kMaxNodes) return std::nullopt;
-      QString role = Role(child);
-      if (role == "push button") {
-        if (Name(child) == name) return child;
-      } else if (!HoldsContent(role)) {
-        if (auto found = Button(child, name, depth + 1)) return found;
-      }
-    }
-    return std::nullopt;
-  }
-
- private:
-  QDBusConnection& bus_;
-  int visited_ = 0;
-};
-
-bool AtSpiButtons::Connect() {
-  if (bus_) return bus_->isConnected();
-  if (triedToConnect_) return false;
-  triedToConnect_ = true;
+std::optional<QDBusConnection> AtSpiTree::ConnectToBus() {
   QDBusConnection session = QDBusConnection::sessionBus();
-  if (!session.isConnected()) return false;
+  if (!session.isConnected()) return std::nullopt;
   auto ask = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
                                             "GetAddress");
-  QVariant address = AtSpiSearch::First(session.call(ask, QDBus::Block, 2000));
-  if (address.toString().isEmpty()) return false;
-  bus_ = QDBusConnection::connectToBus(address.toString(), "quorlen-accessibility");
-  return bus_->isConnected();
+  QString address = First(session.call(ask, QDBus::Block, 2000)).toString();
+  if (address.isEmpty()) return std::nullopt;
+  auto bus = QDBusConnection::connectToBus(address, "quorlen-accessibility");
+  if (!bus.isConnected()) return std::nullopt;
+  return bus;
+}
+
+bool AtSpiButtons::Connect() {
+  if (!triedToConnect_) {
+    triedToConnect_ = true;
+    bus_ = AtSpiTree::ConnectToBus();
+  }
+  return bus_ && bus_->isConnected();
+}
+
+std::optional<AccessibleObject> AtSpiButtons::Button(AtSpiTree& tree,
+                                                     const AccessibleObject& object,
+                                                     const QString& name, int depth,
+                                                     int& visited) {
+  if (depth > kMaxDepth) return std::nullopt;
+  for (const auto& child : tree.Children(object)) {
+    if (++visited > kMaxNodes) return std::nullopt;
+    QString role = tree.Role(child);
+    if (role == "push button") {
+      if (tree.Name(child) == name) return child;
+    } else if (!HoldsContent(role)) {
+      if (auto found = Button(tree, child, name, depth + 1, visited)) return found;
+    }
+  }
+  return std::nullopt;
 }
 
 ButtonId AtSpiButtons::Find(int pid, const std::string& windowTitle, const std::string& name) {
@@ -121,15 +136,15 @@ ButtonId AtSpiButtons::Find(int pid, const std::string& windowTitle, const std::
   // Looking for the bus again every tick would cost a round trip each time; a desktop
   // whose bus comes later is seen after the program's next start.
   if (!Connect()) return 0;
-  AtSpiSearch search(*bus_);
+  AtSpiTree tree(*bus_);
   const QString title = FromSingleByte(windowTitle);
   const QString wanted = FromSingleByte(name);
-  const Object desktop{"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"};
-  for (const Object& application : search.Children(desktop)) {
-    if (pid != 0 && search.ProcessOf(application.service) != pid) continue;
-    for (const Object& window : search.Children(application)) {
-      if (search.Name(window) != title) continue;
-      if (auto button = search.Button(window, wanted, 0)) {
+  int visited = 0;
+  for (const AccessibleObject& application : tree.Children(AtSpiTree::kDesktop)) {
+    if (pid != 0 && tree.ProcessOf(application.service) != pid) continue;
+    for (const AccessibleObject& window : tree.Children(application)) {
+      if (tree.Name(window) != title) continue;
+      if (auto button = Button(tree, window, wanted, 0, visited)) {
         ButtonId id = nextId_++;
         found_[id] = *button;
         return id;
@@ -142,30 +157,8 @@ ButtonId AtSpiButtons::Find(int pid, const std::string& windowTitle, const std::
 void AtSpiButtons::Press(ButtonId button) {
   auto found = found_.find(button);
   if (found == found_.end() || !bus_) return;
-  AtSpiSearch search(*bus_);
-  const Object& object = found->second;
-  int count = AtSpiSearch::First(search.Call(object.service, object.path, kAction,
-                                             "GetNActions"))
-                  .toInt();
-  if (count <= 0) {
-    QVariant value = AtSpiSearch::First(
-        search.Call(object.service, object.path, "org.freedesktop.DBus.Properties", "Get",
-                    {QString(kAction), QString("NActions")}));
-    count = value.value<QDBusVariant>().variant().toInt();
-  }
-  // Toolkits name the action "click" or "press"; the first action is the button's own.
-  int chosen = 0;
-  for (int i = 0; i < count; ++i) {
-    QString action =
-        AtSpiSearch::First(search.Call(object.service, object.path, kAction, "GetName", {i}))
-            .toString()
-            .toLower();
-    if (action == "click" || action == "press") {
-      chosen = i;
-      break;
-    }
-  }
-  search.Call(object.service, object.path, kAction, "DoAction", {chosen});
+  AtSpiTree tree(*bus_);
+  tree.Click(found->second);
 }
 
 }  // namespace quorlen
