@@ -8,6 +8,7 @@ packages=(
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium
   python3 tinyproxy
+  xterm zenity at-spi2-core dbus-daemon
 )
 missing=()
 for package in "${packages[@]}"; do
