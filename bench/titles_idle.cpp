@@ -1,6 +1,7 @@
-// The program's idle cost of the title watcher: the process's CPU time over a stretch of
-// wall time with the watcher ticking twice a second against a real X server, then over
-// the same stretch with it off, in one run. Needs DISPLAY (bench/titles-bench.sh).
+// The program's idle cost of its two polls: the process's CPU time over a stretch of wall
+// time with the title watcher ticking twice a second and the input monitor polling the
+// buttons and keys every 50 ms against a real X server, then over the same stretch with
+// both off, in one run. Needs DISPLAY (bench/titles-bench.sh).
 //   titles_idle [seconds per phase, default 60]
 #include <sys/resource.h>
 
@@ -12,8 +13,10 @@
 
 #include "core/kestro_global_fn.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "platform/linux/x11_input.h"
 #include "platform/linux/x11_window_system.h"
 #include "platform/qt/qt_event_loop.h"
+#include "popups/input_monitor.h"
 #include "titles/title_watcher.h"
 
 namespace {
@@ -77,15 +80,29 @@ int main(int argc, char** argv) {
     tick();
   };
 
+  X11InputState input;
+  Label LblKeyName, LblVKeycode;
+  TabStrip A;
+  InputMonitor monitor(loop, input, {LblKeyName, LblVKeycode, A});
+  int polls = 0;
+  auto poll = monitor.Timerkeys.onTick;
+  monitor.Timerkeys.onTick = [&] {
+    ++polls;
+    poll();
+  };
+
   watcher.Timer4().SetEnabled(true);
+  monitor.Timerkeys.SetEnabled(true);
   double on = Share(seconds);
-  int ticked = ticks;
+  int ticked = ticks, polled = polls;
   watcher.Timer4().SetEnabled(false);
+  monitor.Timerkeys.SetEnabled(false);
   double off = Share(seconds);
   std::filesystem::remove(path);
   std::printf("fragments %zu, %d s per phase\n", titles.Fragments().size(), seconds);
-  std::printf("watcher on : %.3f %% of one core (%d ticks)\n", on, ticked);
-  std::printf("watcher off: %.3f %% of one core\n", off);
-  std::printf("watcher cost: %.3f %% of one core\n", on - off);
+  std::printf("watcher and input poll on : %.3f %% of one core (%d ticks, %d polls)\n", on,
+              ticked, polled);
+  std::printf("both off                  : %.3f %% of one core\n", off);
+  std::printf("cost of the two polls     : %.3f %% of one core\n", on - off);
   return 0;
 }

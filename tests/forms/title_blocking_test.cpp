@@ -1,3 +1,4 @@
+#include "platform/input.h"
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen {
@@ -85,8 +86,9 @@ TEST_F(TitleBlocking, NothingClosesWhilePopupsAreAllowedOrBlockingIsOff) {
   const Case cases[] = {
       {"tray allowance", [](frmMain& m) { m.Controls().mnuTrayPopups.Click(); },
        [](frmMain& m) { m.Controls().mnuTrayPopups.Click(); }},
-      {"modifier key", [](frmMain& m) { m.bHotKeyDown = true; },
-       [](frmMain& m) { m.bHotKeyDown = false; }},
+      // Ctrl counts from its press until the click-reset time has passed.
+      {"Ctrl pressed", [this](frmMain&) { input.Press(virtual_key::kControl); },
+       [this](frmMain&) { input.Release(virtual_key::kControl); }},
       {"popup blocking unticked", [](frmMain& m) { m.Controls().chkIEPops.SetTicked(false); },
        [](frmMain& m) { m.Controls().chkIEPops.SetTicked(true); }},
   };
@@ -94,14 +96,35 @@ TEST_F(TitleBlocking, NothingClosesWhilePopupsAreAllowedOrBlockingIsOff) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     c.allow(main);
+    clock.Advance(100);
     WindowId popup = Popup();
-    clock.Advance(5000);
+    clock.Advance(1500);
     EXPECT_TRUE(desk.Exists(popup));
     c.undo(main);
-    clock.Advance(500);
+    clock.Advance(2500);
     EXPECT_FALSE(desk.Exists(popup));
     clock.Advance(3000);
   }
+}
+
+TEST_F(TitleBlocking, ErrorBoxesAreAnsweredOnlyWhileTheBrowserIsActive) {
+  frmMain& main = Start();
+  auto errorBox = [this] {
+    WindowId box = desk.Add("Error", "Gtk-dialog");
+    return std::pair{box, desk.AddButton(box, "&No")};
+  };
+  auto [first, no] = errorBox();
+  clock.Advance(1000);
+  EXPECT_TRUE(desk.Exists(first));
+  main.Popups().Activity().TimerIEActive.SetEnabled(true);
+  clock.Advance(500);
+  EXPECT_FALSE(desk.Exists(first));
+  EXPECT_EQ(desk.Pressed(), std::vector<ButtonId>{no});
+  EXPECT_EQ(main.Watcher().lErrorBoxCount(), 1);
+  clock.Advance(4000);  // the browser has been quiet for 4 seconds
+  auto [second, secondNo] = errorBox();
+  clock.Advance(2000);
+  EXPECT_TRUE(desk.Exists(second));
 }
 
 TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesTheEditor) {
