@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
        [&main](const std::string& record) { main.setPickedRecord(record); },
        [&adServers] { adServers.LoadExclusions(); },
        [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       nullptr});
+       [&main] { main.ShowPopupTitles(); }});
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
   quorlen::LinuxDesktop desktop;

@@ -99,7 +99,7 @@ class frmMain {
   std::function<std::pair<int, int>()> screenSize;
   // Opens the ad-server list editor (from the settings window and the tray menu).
   std::function<void()> openAdServerEditor;
-  // A recently-blocked record handed to the ad-server list editor to pre-select.
+  // A recently-blocked record handed to the list editor that can allow it, to pre-select.
   const std::string& getPickedRecord() const { return sPickedRecord_; }
   void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
@@ -120,9 +120,6 @@ class frmMain {
   TitleWatcher& Watcher() { return watcher_; }
   frmPopupTitles& PopupTitlesEditor() { return popupTitlesEditor_; }
   void ShowPopupTitles() { popupTitlesEditor_.Show(); }
-  // A record handed from the recently blocked window to the editor that can allow it.
-  const std::string& getPickedRecord() const { return sPickedRecord_; }
-  void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
   SettingsWindow& Controls() { return controls_; }
   frmStats& Stats() { return stats_; }
@@ -164,7 +161,6 @@ class frmMain {
   Timer timer2_;
   Timer timer3_;
   PopupBlocker popups_;
-  std::string sPickedRecord_;
   PopupTitles popupTitles_;
   TitleWatcher watcher_;
   frmPopupTitles popupTitlesEditor_;

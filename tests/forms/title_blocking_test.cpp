@@ -76,6 +76,13 @@ TEST_F(TitleBlocking, EveryWayToTheEditorOpensIt) {
     EXPECT_TRUE(main.PopupTitlesEditor().window.Visible());
     main.PopupTitlesEditor().cmdCancel.Click();
   }
+  // Its link leads on to the ad-server list editor.
+  int adServerEditor = 0;
+  main.openAdServerEditor = [&adServerEditor] { ++adServerEditor; };
+  c.cmdPopupTitles.Click();
+  main.PopupTitlesEditor().lblPopupTitles.onClick();
+  EXPECT_FALSE(main.PopupTitlesEditor().window.Visible());
+  EXPECT_EQ(adServerEditor, 1);
 }
 
 TEST_F(TitleBlocking, NothingClosesWhilePopupsAreAllowedOrBlockingIsOff) {
