@@ -173,6 +173,16 @@ void Bind(QAction* action, MenuItem& model) {
   });
 }
 
+LinkLabel::LinkLabel(Label& model) : model_(model) {
+  Bind(this, model);
+  setCursor(Qt::PointingHandCursor);
+  setStyleSheet("color: #1a4fb5; text-decoration: underline;");
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent*) {
+  if (model_.onClick) model_.onClick();
+}
+
 void Bind(QWidget* window, Window& model) {
   auto show = [window, &model] {
     window->setWindowTitle(FromSingleByte(model.Caption()));
