@@ -25,6 +25,8 @@
 #include "platform/linux/linux_system.h"
 #include "platform/linux/privileged_linux.h"
 #include "platform/linux/x11_input.h"
+#include "platform/linux/x11_window_system.h"
+#include "platform/qt/atspi_buttons.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
@@ -35,6 +37,7 @@
 #include "ui/exclude_view.h"
 #include "ui/ie_white_list_view.h"
 #include "ui/menu_images.h"
+#include "ui/popup_titles_view.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
 #include "ui/test_domains_view.h"
@@ -103,6 +106,14 @@ int main(int argc, char** argv) {
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
   quorlen::ChromiumBrowsers browsers(quorlen::ChromiumBrowsers::DefaultProfileFolders());
+  quorlen::AtSpiButtons buttons;
+  quorlen::X11WindowSystem windows(&buttons);
+  // The X connection is read on the program's own loop; nothing runs on a second thread.
+  QSocketNotifier windowEvents(windows.ConnectionFd(), QSocketNotifier::Read);
+  windowEvents.setEnabled(windows.Connected());
+  QObject::connect(&windowEvents, &QSocketNotifier::activated, &app,
+                   [&windows] { windows.DrainEvents(); });
+
   // As root the program changes the machine itself; as the desktop user it asks the helper.
   std::unique_ptr<quorlen::PrivilegedOperations> privileged;
   if (::geteuid() == 0) {
@@ -113,7 +124,7 @@ int main(int argc, char** argv) {
   }
 
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, *privileged});
+                         input, browsers, windows, *privileged});
   main.onTrouble = [](const std::string& what) {
     std::fprintf(stderr, "%s\n", what.c_str());
   };
@@ -198,7 +209,7 @@ int main(int argc, char** argv) {
        [&main](const std::string& record) { main.setPickedRecord(record); },
        [&adServers] { adServers.LoadExclusions(); },
        [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       nullptr});
+       [&main] { main.ShowPopupTitles(); }});
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
   quorlen::LinuxDesktop desktop;
@@ -218,6 +229,7 @@ int main(int argc, char** argv) {
   quorlen::StatsView statsView(main.Stats());
   quorlen::MessageView messageView(main.Message());
   quorlen::IEWhiteListView whiteListView(main.Popups().Editor());
+  quorlen::PopupTitlesView popupTitlesView(main.PopupTitlesEditor());
   tray.SetMenu(settingsView.TrayMenu());
 
   QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

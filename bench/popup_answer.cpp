@@ -22,6 +22,7 @@
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
+#include "platform/fake/fake_window_system.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/qt/chromium_browsers.h"
@@ -103,8 +104,9 @@ int main(int argc, char** argv) {
   quorlen::FakeInput input;
   quorlen::ChromiumBrowsers browsers({(folder / "profile").string()}, 100);
   quorlen::FakePrivileges privileged(system.hostsFile);
+  quorlen::FakeWindowSystem desk;
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, privileged});
+                         input, browsers, desk, privileged});
   main.Form_Load();
   RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 1; },
            10000);

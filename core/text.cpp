@@ -45,6 +45,68 @@ std::string LowerCase(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The characters of Windows-1252 in the range 0x80 to 0x9F; the rest is Latin-1.
+constexpr char32_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+char32_t SingleByteToUnicode(unsigned char byte) {
+  return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : char32_t{byte};
+}
+
+char UnicodeToSingleByte(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+    return static_cast<char>(character);
+  }
+  for (unsigned i = 0; i < 32; ++i) {
+    if (kHighControls[i] == character) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+std::string Utf8ToSingleByte(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    size_t extra;
+    char32_t character;
+    if (lead < 0x80) {
+      extra = 0, character = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      extra = 1, character = lead & 0x1Fu;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2, character = lead & 0x0Fu;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3, character = lead & 0x07u;
+    } else {
+      out.push_back('?');
+      ++i;
+      continue;
+    }
+    bool valid = i + extra < utf8.size();
+    for (size_t k = 1; valid && k <= extra; ++k) {
+      auto next = static_cast<unsigned char>(utf8[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      character = (character << 6) | (next & 0x3Fu);
+    }
+    if (!valid) {
+      out.push_back('?');
+      ++i;
+      continue;
+    }
+    out.push_back(UnicodeToSingleByte(character));
+    i += extra + 1;
+  }
+  return out;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {
   if (what.empty()) return std::string(text);
   std::string out;

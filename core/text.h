@@ -18,6 +18,13 @@ std::string Trim(std::string_view text);
 // Lower case in Windows-1252: ASCII letters and the accented capitals.
 std::string LowerCase(std::string_view text);
 
+// Windows-1252 and Unicode: the character of one byte, and the byte of a character ('?'
+// for a character the code page does not have).
+char32_t SingleByteToUnicode(unsigned char byte);
+char UnicodeToSingleByte(char32_t character);
+// The desktop's UTF-8 text as single-byte text; malformed bytes become '?' too.
+std::string Utf8ToSingleByte(std::string_view utf8);
+
 // Replaces every occurrence of `what` (non-empty) by `with`, scanning left to right.
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with);
 

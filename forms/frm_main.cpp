@@ -33,6 +33,26 @@ frmMain::frmMain(Platform platform)
                [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
                [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
               options_.bBlockIEPopups),
+      popupTitles_(profiles_, platform.dialogs, paths_.sUserTitlesList, paths_.sDefaultTitlesList,
+                   [this](const std::string& m) { DebugLog(m); }),
+      watcher_(platform.loop, platform.windows, platform.dialogs, popupTitles_,
+               {controls_.chkIEPops, controls_.mnuTrayLastPop, controls_.lblLastTitle,
+                controls_.lblLastTitle1},
+               {[this] { return tray_.bPopsTempAllowed(); }, 
+                [this] { return popups_.Input().getHotKeyDown(); },
+                [this] { return popups_.Activity().TimerIEActive.Enabled(); }},
+               {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
+                [this](const std::string& record) {
+                  if (cbTitles) cbTitles->PutItem(record);
+                },
+                [this](const std::string& text) { PopupBlocked(text); },
+                [this] { tray_.ShowSettings(); }}),
+      popupTitlesEditor_(platform.loop, platform.dialogs, platform.windows, profiles_,
+                         paths_.sUserTitlesList, paths_.sDefaultTitlesList,
+                         {[this] { return watcher_.sLastTitleFragment(); },
+                          [this] { return sPickedRecord_; },
+                          [this](const std::string& record) { sPickedRecord_ = record; },
+                          [this] { LoadPopupTitles(); }}),
       hosts_(platform.privileged, paths_.sHostsFile) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
@@ -80,6 +100,14 @@ void frmMain::WireHandlers() {
     adServerEditor();
   };
   c.mnuTrayBlock.onClick = c.mnuTrayAllow.onClick;
+  for (Button* button : {&c.cmdPopupTitles, &c.cmdAllowTitle}) {
+    button->onClick = [this] { ShowPopupTitles(); };
+  }
+  for (MenuItem* item : {&c.mnuTrayBlockTitle, &c.mnuTrayLastPop}) {
+    item->onClick = [this] { ShowPopupTitles(); };
+  }
+  c.lblLastTitle.onClick = [this] { ShowPopupTitles(); };
+  popupTitlesEditor_.openAdServerEditor = adServerEditor;
 }
 
 bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }
@@ -148,11 +176,12 @@ bool frmMain::Form_Load() {
 
   // L15 to L19.
   controls_.lblStatus.SetCaption("Please wait while Quorlen Initializes...");
-  titles_->LoadPopupTitles();
+  LoadPopupTitles();
   popups_.LoadIEWhiteList();
   tray_.SetMenuIcons();
   tray_.RefreshTrayTip();
   timer3_.SetEnabled(true);
+  watcher_.Timer4().SetEnabled(true);
   timer2_.SetEnabled(true);
   bLoading_ = false;
   platform_.dialogs.SetWaitCursor(false);
@@ -325,9 +354,12 @@ void frmMain::Form_Unload() {
   popups_.StopKeyboardMonitor();
   Save();
   stats_.Form_Unload();
+  popupTitlesEditor_.Unload();
   message_.cmdOK_Click();
   timer2_.SetEnabled(false);
   timer3_.SetEnabled(false);
+  watcher_.Timer4().SetEnabled(false);
+  watcher_.TimerPopupTitleClosed().SetEnabled(false);
 }
 
 void frmMain::AddBlockedAd(bool /*flag*/) {

@@ -10,7 +10,7 @@
 #include "core/frm_stats.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "forms/blocking_parts.h"
+#include "hosts/ad_server_blocking.h"
 #include "forms/program_state.h"
 #include "forms/settings_file.h"
 #include "forms/settings_window.h"
@@ -27,6 +27,10 @@
 #include "platform/sound.h"
 #include "platform/system.h"
 #include "platform/tray.h"
+#include "platform/window_system.h"
+#include "titles/frm_popup_titles.h"
+#include "titles/popup_titles.h"
+#include "titles/title_watcher.h"
 #include "webserver/cyclic_buffer.h"
 
 namespace quorlen {
@@ -43,6 +47,7 @@ struct Platform {
   Shell& shell;
   InputState& input;
   BrowserShell& browsers;
+  WindowSystem& windows;
   PrivilegedOperations& privileged;  // the hosts file, its copies and port 80
 };
 
@@ -111,13 +116,12 @@ class frmMain {
   std::function<std::pair<int, int>()> screenSize;
   // Opens the ad-server list editor (from the settings window and the tray menu).
   std::function<void()> openAdServerEditor;
-  // A recently-blocked record handed to the ad-server list editor to pre-select.
+  // A recently-blocked record handed to the list editor that can allow it, to pre-select.
   const std::string& getPickedRecord() const { return sPickedRecord_; }
   void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
   // The parts of the program that come with their own components.
   void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
-  void SetTitleBlocking(TitleBlocking* blocking) { titles_ = blocking; }
 
   // Popup blocking: the input monitor's flags, the browser activity timers, the decision,
   // the white list and its editor (see PopupBlocker).
@@ -126,6 +130,13 @@ class frmMain {
   void PopupBlocked(const std::string& text) { popups_.PopupBlocked(text); }
   std::string getWhiteListFile() const { return paths_.sWhiteList; }
   std::string getLastBlockedPopupPage() { return popups_.Notifier().getLastBlockedPopupPage(); }
+
+  // Window-title blocking: the fragments, the watcher and their editor.
+  void LoadPopupTitles() { popupTitles_.LoadPopupTitles(); }
+  const PopupTitles& PopupTitleList() const { return popupTitles_; }
+  TitleWatcher& Watcher() { return watcher_; }
+  frmPopupTitles& PopupTitlesEditor() { return popupTitlesEditor_; }
+  void ShowPopupTitles() { popupTitlesEditor_.Show(); }
 
   SettingsWindow& Controls() { return controls_; }
   frmStats& Stats() { return stats_; }
@@ -168,11 +179,12 @@ class frmMain {
   Timer timer2_;
   Timer timer3_;
   PopupBlocker popups_;
-  TitleBlockingNotBuilt titlesNotBuilt_;
+  PopupTitles popupTitles_;
+  TitleWatcher watcher_;
+  frmPopupTitles popupTitlesEditor_;
   HostsFiles hosts_;
   bool clearingAdServersBox_ = false;
   AdServerBlocking* adServers_ = nullptr;
-  TitleBlocking* titles_ = &titlesNotBuilt_;
 };
 
 }  // namespace quorlen

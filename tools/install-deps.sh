@@ -9,6 +9,7 @@ packages=(
   chromium
   python3 tinyproxy
   lintian
+  xterm zenity at-spi2-core dbus-daemon
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -100,6 +100,7 @@ void Bind(QListWidget* widget, ListBox& model) {
       for (const auto& item : model.Items()) widget->addItem(FromSingleByte(item));
     }
     widget->setCurrentRow(model.ListIndex());
+    if (model.ListIndex() < 0) widget->clearSelection();
   };
   show();
   model.changed.Connect(show);
@@ -110,6 +111,9 @@ void Bind(QListWidget* widget, ListBox& model) {
     } else {
       model.SetListIndex(row);
     }
+  });
+  QObject::connect(widget, &QListWidget::itemDoubleClicked, widget, [&model](QListWidgetItem*) {
+    if (model.onDoubleClick) model.onDoubleClick();
   });
 }
 
@@ -167,6 +171,16 @@ void Bind(QAction* action, MenuItem& model) {
     model.Click();
     show();
   });
+}
+
+LinkLabel::LinkLabel(Label& model) : model_(model) {
+  Bind(this, model);
+  setCursor(Qt::PointingHandCursor);
+  setStyleSheet("color: #1a4fb5; text-decoration: underline;");
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent*) {
+  if (model_.onClick) model_.onClick();
 }
 
 void Bind(QWidget* window, Window& model) {

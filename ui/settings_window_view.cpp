@@ -68,24 +68,6 @@ class Tick : public QWidget {
   QLabel* caption_ = nullptr;
 };
 
-// A label that acts as a link: a click runs the model's click handler.
-class LinkLabel : public QLabel {
- public:
-  explicit LinkLabel(Label& model) : model_(model) {
-    Bind(this, model);
-    setCursor(Qt::PointingHandCursor);
-    setStyleSheet("color: #1a4fb5; text-decoration: underline;");
-  }
-
- protected:
-  void mouseReleaseEvent(QMouseEvent*) override {
-    if (model_.onClick) model_.onClick();
-  }
-
- private:
-  Label& model_;
-};
-
 QWidget* Page(std::initializer_list<QWidget*> parts) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);

@@ -13,6 +13,7 @@
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
+#include "platform/fake/fake_window_system.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
@@ -57,7 +58,7 @@ class ProgramTest : public ::testing::Test {
   frmMain& Start() {
     program = std::make_unique<frmMain>(
         Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
-                 browsers, privileged});
+                 browsers, desk, privileged});
     program->SetAdServerBlocking(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
@@ -87,6 +88,7 @@ class ProgramTest : public ::testing::Test {
   FakeShell shell;
   FakeInput input;
   FakeBrowserShell browsers;
+  FakeWindowSystem desk;
   RecordingAdServers recording;
   AdServerBlocking* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.

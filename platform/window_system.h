@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorlen {
+
+// A window of the desktop; 0 stands for none.
+using WindowId = std::uint64_t;
+// A push button found inside a window; 0 stands for none. Valid until the next search.
+using ButtonId = std::uint64_t;
+
+// The desktop's windows as the title watcher and the popup titles editor see them. Texts
+// are the program's single-byte text. A window that has gone away between two calls is
+// simply not found: its text and class are empty, it is not visible, and closing or
+// pressing it does nothing.
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // The window the user is working in.
+  virtual WindowId ForegroundWindow() = 0;
+  // The window's first child: the top one of its children's stacking order.
+  virtual WindowId FirstChild(WindowId parent) = 0;
+  // The window's title, whole; callers cut it to what they read.
+  virtual std::string WindowText(WindowId window) = 0;
+  virtual std::string ClassName(WindowId window) = 0;
+  // Shown on the screen: mapped, and not minimised.
+  virtual bool IsVisible(WindowId window) = 0;
+  // Asks the window to close, as its close box would; does not wait for it.
+  virtual void PostClose(WindowId window) = 0;
+
+  // A top-level window whose title is exactly `title`.
+  virtual WindowId FindTopLevel(const std::string& title) = 0;
+  // Every top-level window, the top-most first.
+  virtual std::vector<WindowId> TopLevelWindows() = 0;
+
+  // A push button inside the window whose caption is `caption` ("&No": the "&" marks the
+  // access key and is not part of the shown text).
+  virtual ButtonId FindButton(WindowId window, const std::string& caption) = 0;
+  virtual void Activate(WindowId window) = 0;
+  // Presses the button as a click would; returns once the press was delivered.
+  virtual void PressButton(ButtonId button) = 0;
+};
+
+}  // namespace quorlen

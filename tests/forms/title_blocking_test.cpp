@@ -1,0 +1,148 @@
+#include "platform/input.h"
+#include "tests/forms/program_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ProgramTest;
+
+// Window-title blocking inside the whole program: the watcher, the counts and records it
+// feeds, the entries that allow a closed window again, and the editor behind them.
+class TitleBlocking : public ProgramTest {
+ protected:
+  void SetUp() override {
+    StartedBefore();
+    dir.Write("program/qltitles.ini",
+              "[DomainCount]\r\nN=2\r\n[Domains]\r\nD0=Claim your prize\r\nD1=Lucky Visitor\r\n");
+    dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\n"
+                                     "bBlockIEPopups=True\r\nnTotBlocked=7\r\n");
+  }
+  WindowId Popup(const std::string& title = "Claim your prize now - Chromium") {
+    WindowId window = desk.Add(title, "Chromium-browser");
+    desk.SetForeground(window);
+    return window;
+  }
+  std::vector<std::string> TitleRecords(frmMain& main) {
+    ListBox list;
+    main.ListTitleBuffer(list);
+    return list.Items();
+  }
+};
+
+TEST_F(TitleBlocking, ClosedPopupIsCountedRecordedAndCanBeAllowedFromTheTray) {
+  frmMain& main = Start();
+  auto& c = main.Controls();
+  EXPECT_FALSE(c.mnuTrayLastPop.Enabled());
+  WindowId popup = Popup();
+  clock.Advance(500);
+  EXPECT_FALSE(desk.Exists(popup));
+  EXPECT_EQ(main.Options().nTotBlocked, 8);
+  EXPECT_EQ(c.lbltot.Caption(), "1");
+  EXPECT_EQ(c.lbltype.Caption(), "cancelled popup on page ");
+  EXPECT_EQ(c.lblpage.Caption(),
+            "User Defined Popup Blocked 'Claim your prize now - Chromium' 'Chromium-browser'");
+  EXPECT_EQ(TitleRecords(main),
+            std::vector<std::string>{"09:05:07 found 'Claim your prize' within Window Title "
+                                     "'Claim your prize now - Chromium'"});
+  EXPECT_TRUE(c.mnuTrayLastPop.Enabled());
+  EXPECT_EQ(c.mnuTrayLastPop.Caption(), "Allow Popup 'Claim your prize' from now on...");
+
+  c.mnuTrayLastPop.Click();
+  auto& editor = main.PopupTitlesEditor();
+  EXPECT_TRUE(editor.window.Visible());
+  EXPECT_EQ(editor.lstAdd.Text(), "Claim your prize");
+  clock.Advance(10000);  // the blink ends with Delete enabled
+  editor.cmdDel.Click();
+  editor.cmdOK.Click();
+  EXPECT_EQ(main.PopupTitleList().Fragments(), std::vector<std::string>{"Lucky Visitor"});
+  popup = Popup();
+  clock.Advance(5000);
+  EXPECT_TRUE(desk.Exists(popup));
+}
+
+TEST_F(TitleBlocking, EveryWayToTheEditorOpensIt) {
+  frmMain& main = Start();
+  auto& c = main.Controls();
+  std::vector<std::pair<const char*, std::function<void()>>> ways = {
+      {"cmdPopupTitles", [&] { c.cmdPopupTitles.Click(); }},
+      {"cmdAllowTitle", [&] { c.cmdAllowTitle.Click(); }},
+      {"lblLastTitle", [&] { c.lblLastTitle.onClick(); }},
+      {"mnuTrayBlockTitle", [&] { c.mnuTrayBlockTitle.Click(); }},
+      {"mnuTrayLastPop", [&] { c.mnuTrayLastPop.Click(); }},
+  };
+  for (auto& [name, open] : ways) {
+    SCOPED_TRACE(name);
+    open();
+    EXPECT_TRUE(main.PopupTitlesEditor().window.Visible());
+    main.PopupTitlesEditor().cmdCancel.Click();
+  }
+  // Its link leads on to the ad-server list editor.
+  int adServerEditor = 0;
+  main.openAdServerEditor = [&adServerEditor] { ++adServerEditor; };
+  c.cmdPopupTitles.Click();
+  main.PopupTitlesEditor().lblPopupTitles.onClick();
+  EXPECT_FALSE(main.PopupTitlesEditor().window.Visible());
+  EXPECT_EQ(adServerEditor, 1);
+}
+
+TEST_F(TitleBlocking, NothingClosesWhilePopupsAreAllowedOrBlockingIsOff) {
+  struct Case {
+    const char* name;
+    std::function<void(frmMain&)> allow, undo;
+  };
+  const Case cases[] = {
+      {"tray allowance", [](frmMain& m) { m.Controls().mnuTrayPopups.Click(); },
+       [](frmMain& m) { m.Controls().mnuTrayPopups.Click(); }},
+      // Ctrl counts from its press until the click-reset time has passed.
+      {"Ctrl pressed", [this](frmMain&) { input.Press(virtual_key::kControl); },
+       [this](frmMain&) { input.Release(virtual_key::kControl); }},
+      {"popup blocking unticked", [](frmMain& m) { m.Controls().chkIEPops.SetTicked(false); },
+       [](frmMain& m) { m.Controls().chkIEPops.SetTicked(true); }},
+  };
+  frmMain& main = Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.allow(main);
+    clock.Advance(100);
+    WindowId popup = Popup();
+    clock.Advance(1500);
+    EXPECT_TRUE(desk.Exists(popup));
+    c.undo(main);
+    clock.Advance(2500);
+    EXPECT_FALSE(desk.Exists(popup));
+    clock.Advance(3000);
+  }
+}
+
+TEST_F(TitleBlocking, ErrorBoxesAreAnsweredOnlyWhileTheBrowserIsActive) {
+  frmMain& main = Start();
+  auto errorBox = [this] {
+    WindowId box = desk.Add("Error", "Gtk-dialog");
+    return std::pair{box, desk.AddButton(box, "&No")};
+  };
+  auto [first, no] = errorBox();
+  clock.Advance(1000);
+  EXPECT_TRUE(desk.Exists(first));
+  main.Popups().Activity().TimerIEActive.SetEnabled(true);
+  clock.Advance(500);
+  EXPECT_FALSE(desk.Exists(first));
+  EXPECT_EQ(desk.Pressed(), std::vector<ButtonId>{no});
+  EXPECT_EQ(main.Watcher().lErrorBoxCount(), 1);
+  clock.Advance(4000);  // the browser has been quiet for 4 seconds
+  auto [second, secondNo] = errorBox();
+  clock.Advance(2000);
+  EXPECT_TRUE(desk.Exists(second));
+}
+
+TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesTheEditor) {
+  frmMain& main = Start();
+  main.ShowPopupTitles();
+  main.mnuFileExit_Click();
+  EXPECT_FALSE(main.PopupTitlesEditor().window.Visible());
+  WindowId popup = Popup();
+  clock.Advance(2000);
+  EXPECT_TRUE(desk.Exists(popup));
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,272 @@
+#include "titles/frm_popup_titles.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_window_system.h"
+#include "platform/fake/virtual_clock.h"
+#include "tests/titles/titles_fixture.h"
+#include "titles/title_watcher.h"
+
+namespace quorlen {
+namespace {
+
+class PopupTitlesEditorTest : public testing_support::TitleListsTest {
+ protected:
+  PopupTitlesEditorTest() {
+    WriteDefaultList({"casino", "lottery winner", "free gift"});
+    titles.LoadPopupTitles();
+    chkIEPops.SetTicked(true);
+    watcher.Timer4().SetEnabled(true);
+  }
+
+  std::vector<std::string> CmdDelStates(int seconds) {
+    std::vector<std::string> states;
+    for (int i = 0; i < seconds; ++i) {
+      clock.Advance(1000);
+      states.push_back(editor.cmdDel.Enabled() ? "on" : "off");
+    }
+    return states;
+  }
+
+  VirtualClock clock;
+  FakeWindowSystem desk;
+  CheckBox chkIEPops;
+  MenuItem mnuTrayLastPop;
+  Label lblLastTitle, lblLastTitle1;
+  std::string pickedRecord;
+  int reloads = 0;
+  PopupTitles titles{profiles, dialogs, userList, defaultList, [](const std::string&) {}};
+  TitleWatcher watcher{clock,
+                       desk,
+                       dialogs,
+                       titles,
+                       {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
+                       {[] { return false; }, [] { return false; }, [] { return false; }},
+                       {[](const std::string&) {}, [] { return std::string("14:05:07"); },
+                        [](const std::string&) {}, [](const std::string&) {}, [] {}}};
+  frmPopupTitles editor{clock,
+                        dialogs,
+                        desk,
+                        profiles,
+                        userList,
+                        defaultList,
+                        {[this] { return watcher.sLastTitleFragment(); },
+                         [this] { return pickedRecord; },
+                         [this](const std::string& record) { pickedRecord = record; },
+                         [this] {
+                           ++reloads;
+                           titles.LoadPopupTitles();
+                         }}};
+};
+
+TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
+  editor.Show();
+  EXPECT_TRUE(editor.window.Visible());
+  EXPECT_EQ(editor.window.Caption(), "Popup Window Blocking Using  Window Titles");
+  EXPECT_EQ(editor.lstAdd.Items(),
+            (std::vector<std::string>{"casino", "lottery winner", "free gift"}));
+  EXPECT_EQ(editor.lstAdd.ListIndex(), -1);
+  EXPECT_FALSE(editor.cmdAdd.Enabled());
+  EXPECT_FALSE(editor.cmdDel.Enabled());
+  EXPECT_FALSE(editor.Timer1.Enabled());
+}
+
+TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {
+  struct Case {
+    const char* text;
+    const char* refusedAs;  // nullptr: added
+    const char* message;
+    int selected;
+  };
+  const Case cases[] = {
+      {"abcd", "Substring too short.", "'abcd' is too short.  Needs to be 5 characters or more.",
+       -1},
+      {"    ", "Substring too short.", "'    ' is too short.  Needs to be 5 characters or more.",
+       -1},
+      {" CASINO", "Duplicate Entry Found.",
+       "' CASINO' is already in your list of 'Additional Popup Windows to Block'. ", 0},
+      {"Free Gift  ", "Duplicate Entry Found.",
+       "'Free Gift  ' is already in your list of 'Additional Popup Windows to Block'. ", 2},
+      {"abcde", nullptr, nullptr, 3},
+      {" spaced out ", nullptr, nullptr, 4},
+  };
+  editor.Show();
+  std::vector<std::string> expected = editor.lstAdd.Items();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    size_t boxes = dialogs.Boxes().size();
+    editor.lstAdd.SetListIndex(-1);
+    editor.txtTitle.SetText(c.text);
+    EXPECT_TRUE(editor.cmdAdd.Enabled());
+    editor.cmdAdd.Click();
+    if (c.refusedAs) {
+      ASSERT_EQ(dialogs.Boxes().size(), boxes + 1);
+      EXPECT_EQ(dialogs.Boxes().back().title, c.refusedAs);
+      EXPECT_EQ(dialogs.Boxes().back().text, c.message);
+      EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kInformation);
+    } else {
+      EXPECT_EQ(dialogs.Boxes().size(), boxes);
+      expected.push_back(c.text);  // exactly as typed
+    }
+    EXPECT_EQ(editor.lstAdd.Items(), expected);
+    EXPECT_EQ(editor.lstAdd.ListIndex(), c.selected);
+  }
+  EXPECT_TRUE(editor.Changed());
+}
+
+TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
+  WindowId popup = desk.Add("Casino night - Chromium");
+  desk.SetForeground(popup);
+  clock.Advance(500);
+  ASSERT_FALSE(desk.Exists(popup));
+
+  editor.Show();
+  EXPECT_EQ(editor.lstAdd.Text(), "casino");
+  EXPECT_TRUE(editor.Timer1.Enabled());
+  EXPECT_EQ(CmdDelStates(11), (std::vector<std::string>{"off", "on", "off", "on", "off", "on",
+                                                         "off", "on", "off", "on", "on"}));
+  EXPECT_FALSE(editor.Timer1.Enabled());
+
+  // One click on Delete and OK: the same window may now stay open.
+  editor.cmdDel.Click();
+  EXPECT_FALSE(editor.cmdDel.Enabled());
+  editor.cmdOK.Click();
+  EXPECT_FALSE(editor.window.Visible());
+  EXPECT_EQ(reloads, 1);
+  EXPECT_EQ(ReadList("usertitles.ini"),
+            (std::vector<std::string>{"lottery winner", "free gift"}));
+  popup = desk.Add("Casino night - Chromium");
+  desk.SetForeground(popup);
+  clock.Advance(5000);
+  EXPECT_TRUE(desk.Exists(popup));
+}
+
+TEST_F(PopupTitlesEditorTest, DeleteThenCancelLeavesTheUserListAlone) {
+  for (bool userListExists : {true, false}) {
+    SCOPED_TRACE(userListExists);
+    std::filesystem::remove(userList);
+    if (userListExists) WriteUserList({"casino", "jackpot"});
+    const std::string before = dir.Read("usertitles.ini");
+    editor.Show();
+    editor.lstAdd.SetListIndex(0);
+    ASSERT_TRUE(editor.cmdDel.Enabled());
+    editor.cmdDel.Click();
+    editor.cmdCancel.Click();
+    EXPECT_FALSE(editor.window.Visible());
+    EXPECT_EQ(dir.Exists("usertitles.ini"), userListExists);
+    EXPECT_EQ(dir.Read("usertitles.ini"), before);
+    EXPECT_EQ(reloads, 0);
+  }
+}
+
+TEST_F(PopupTitlesEditorTest, OkWithOnlyTheDefaultListWritesAllOfItPlusTheChange) {
+  const std::string shipped = dir.Read("qltitles.ini");
+  editor.Show();
+  editor.txtTitle.SetText("Special Offer");
+  editor.cmdAdd.Click();
+  editor.cmdOK.Click();
+  EXPECT_EQ(ReadList("usertitles.ini"),
+            (std::vector<std::string>{"casino", "lottery winner", "free gift", "Special Offer"}));
+  EXPECT_EQ(dir.Read("qltitles.ini"), shipped);
+  EXPECT_EQ(titles.Fragments().back(), "Special Offer");
+  // From now on the user's list is the one shown.
+  WriteDefaultList({"something else"});
+  editor.Show();
+  EXPECT_EQ(editor.lstAdd.Count(), 4);
+}
+
+TEST_F(PopupTitlesEditorTest, OkWithoutChangesWritesNothing) {
+  editor.Show();
+  editor.lstAdd.SetListIndex(1);
+  editor.cmdOK.Click();
+  EXPECT_FALSE(dir.Exists("usertitles.ini"));
+  EXPECT_EQ(reloads, 0);
+}
+
+TEST_F(PopupTitlesEditorTest, OpenWindowsAreListedTopMostFirstWithoutTheExcludedOnes) {
+  struct Row {
+    const char* title;
+    const char* className;
+    bool visible;
+  };
+  const Row rows[] = {
+      {"Terminal", "XTerm", true},
+      {"", "Gnome-calculator", true},
+      {"Hidden dialog", "Dialog", false},
+      {"Quorlen (on Linux 6.1.0) by Kestro v1.0.0", "quorlen", true},
+      {"Popup Window Blocking Using  Window Titles", "quorlen", true},
+      {"", "Shell_TrayWnd", true},
+      {"Program Manager", "Progman", true},
+      {"Program Manager 2", "Progman", true},
+      {"", "HOM Hit Class", true},
+      {"", "Static", true},
+      {"about quorlen", "Notes", true},
+      {"Terminal", "XTerm", true},
+      {"", "AVeryLongClassNameThatGoesOnAndOnBeyondTheSixtyFourCharacterBufferOfIt", true},
+  };
+  for (const auto& row : rows) {
+    WindowId id = desk.Add(row.title, row.className);
+    desk.Get(id).visible = row.visible;
+  }
+  editor.Show();
+  EXPECT_EQ(editor.lstCurrent.Items(),
+            (std::vector<std::string>{
+                "AVeryLongClassNameThatGoesOnAndOnBeyondTheSixtyFourCharacterBuf", "Terminal",
+                "about quorlen", "Program Manager 2", "Gnome-calculator", "Terminal"}));
+
+  // Picking an open window puts its title up for adding; Refresh reads the desktop again.
+  editor.lstCurrent.SetListIndex(1);
+  EXPECT_EQ(editor.txtTitle.Text(), "Terminal");
+  EXPECT_TRUE(editor.cmdAdd.Enabled());
+  desk.Add("Casino", "Navigator");
+  editor.cmdRefresh.Click();
+  EXPECT_EQ(editor.lstCurrent.Item(0), "Casino");
+  EXPECT_EQ(editor.lstCurrent.Count(), 7);
+}
+
+TEST_F(PopupTitlesEditorTest, PickedRecordOfAClosedWindowPointsAtItsFragment) {
+  struct Case {
+    const char* record;
+    const char* selected;  // nullptr: nothing selected
+    bool cleared;
+  };
+  const Case cases[] = {
+      {"14:05:07 found 'lottery winner' within Window Title 'Lottery Winner!'", "lottery winner",
+       true},
+      {"14:05:07 found 'jackpot' within Window Title 'Jackpot'", nullptr, true},
+      {"14:05:07 - Blocked Popup on Page 'example.com/'", nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.record);
+    pickedRecord = c.record;
+    editor.Show();
+    EXPECT_EQ(editor.lstAdd.Text(), c.selected ? c.selected : "");
+    EXPECT_EQ(editor.Timer1.Enabled(), c.selected != nullptr);
+    EXPECT_EQ(pickedRecord, c.cleared ? "" : c.record);
+    editor.cmdCancel.Click();
+  }
+}
+
+TEST_F(PopupTitlesEditorTest, LinkToTheAdServerEditorClosesThisWindow) {
+  int opened = 0;
+  for (bool editorExists : {false, true}) {
+    if (editorExists) editor.openAdServerEditor = [&opened] { ++opened; };
+    editor.Show();
+    editor.lblPopupTitles.onClick();
+    EXPECT_FALSE(editor.window.Visible());
+    EXPECT_FALSE(editor.Loaded());
+  }
+  EXPECT_EQ(opened, 1);
+}
+
+TEST_F(PopupTitlesEditorTest, ShowingAnOpenWindowKeepsItsEdits) {
+  editor.Show();
+  editor.txtTitle.SetText("jackpot city");
+  editor.cmdAdd.Click();
+  editor.Show();
+  EXPECT_EQ(editor.lstAdd.Count(), 4);
+  EXPECT_TRUE(editor.Changed());
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,104 @@
+#include "titles/popup_titles.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/titles/titles_fixture.h"
+
+namespace quorlen {
+namespace {
+
+class PopupTitlesTest : public testing_support::TitleListsTest {
+ protected:
+  PopupTitles titles{profiles, dialogs, userList, defaultList,
+                     [this](const std::string& line) { log.push_back(line); }};
+};
+
+struct LoadCase {
+  const char* name;
+  const char* userFile;     // nullptr: no user list
+  const char* defaultFile;  // nullptr: no default list
+  std::vector<std::string> slots;
+};
+
+TEST_F(PopupTitlesTest, LoadsTheUserListFirstWithTrimmedSlots) {
+  const LoadCase cases[] = {
+      {"user list wins", "[DomainCount]\nN=1\n[Domains]\nD0=mine\n",
+       "[DomainCount]\nN=1\n[Domains]\nD0=shipped\n", {"mine"}},
+      {"default list without a user list", nullptr,
+       "[DomainCount]\nN=2\n[Domains]\nD0=  casino  \nD1=lottery\n", {"casino", "lottery"}},
+      {"a missing entry leaves its slot empty", nullptr,
+       "[DomainCount]\nN=3\n[Domains]\nD0=first\nD2=third\n", {"first", "", "third"}},
+      {"a blank entry stays empty", nullptr, "[DomainCount]\nN=2\n[Domains]\nD0=   \nD1=kept\n",
+       {"", "kept"}},
+      {"a count that is no number loads nothing", nullptr,
+       "[DomainCount]\nN=many\n[Domains]\nD0=casino\n", {}},
+      {"no list at all", nullptr, nullptr, {}},
+      {"more entries than counted are not read", nullptr,
+       "[DomainCount]\nN=1\n[Domains]\nD0=one\nD1=two\n", {"one"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(userList);
+    std::filesystem::remove(defaultList);
+    profiles = ProfileStore();
+    if (c.userFile) WriteFile("usertitles.ini", c.userFile);
+    if (c.defaultFile) WriteFile("qltitles.ini", c.defaultFile);
+    titles.LoadPopupTitles();
+    EXPECT_EQ(titles.Fragments(), c.slots);
+  }
+}
+
+TEST_F(PopupTitlesTest, LogsEveryLoadedFragmentAndShowsTheHourglass) {
+  WriteFile("qltitles.ini",
+            "[DomainCount]\nN=3\n[Domains]\nD0=casino\nD2=" + std::string(300, 'v') + "\n");
+  titles.LoadPopupTitles();
+  const std::string cut(249, 'v');  // what a 250-character buffer holds
+  EXPECT_EQ(log, (std::vector<std::string>{"User Defined Popup in Memory 'casino'",
+                                           "User Defined Popup in Memory '" + cut + "'"}));
+  EXPECT_EQ(titles.Fragments()[2], cut);
+  EXPECT_EQ(dialogs.WaitCursorChanges(), 2);
+  EXPECT_FALSE(dialogs.WaitCursor());
+}
+
+TEST_F(PopupTitlesTest, NegativeCountKeepsTheFragmentsLoadedBefore) {
+  WriteDefaultList({"casino"});
+  titles.LoadPopupTitles();
+  WriteFile("qltitles.ini", "[DomainCount]\nN=-2\n[Domains]\nD0=other\n");
+  titles.LoadPopupTitles();
+  EXPECT_EQ(titles.Fragments(), std::vector<std::string>{"casino"});
+}
+
+struct MatchCase {
+  const char* name;
+  std::vector<std::string> fragments;
+  std::string title;
+  bool matched;
+  const char* fragment;
+};
+
+TEST_F(PopupTitlesTest, MatchesTheFirstListedFragmentAnywhereIgnoringCase) {
+  const MatchCase cases[] = {
+      {"case and position ignored", {"casino"},
+       "Best CASINO offers - Microsoft Internet Explorer", true, "casino"},
+      {"fragment reported as stored", {"CaSiNo"}, "casino night", true, "CaSiNo"},
+      {"first in list order wins", {"win", "casino"}, "casino: you win", true, "win"},
+      {"list order, not title order", {"lottery", "casino"}, "casino lottery", true, "lottery"},
+      {"an empty slot never matches", {"", "deal"}, "great deal", true, "deal"},
+      {"an empty title never matches", {"casino"}, "", false, ""},
+      {"no fragment in the title", {"casino", "lottery"}, "Terminal", false, ""},
+      {"accented capitals fold too", {"\xE9t\xE9 offre"}, "GRANDE \xC9T\xC9 OFFRE", true,
+       "\xE9t\xE9 offre"},
+      {"the whole fragment must be there", {"jackpots"}, "jackpot", false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteDefaultList(c.fragments);
+    titles.LoadPopupTitles();
+    auto match = titles.MatchPopupTitle(c.title);
+    EXPECT_EQ(match.matched, c.matched);
+    EXPECT_EQ(match.fragment, c.fragment);
+  }
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,270 @@
+#include "titles/title_watcher.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_window_system.h"
+#include "platform/fake/virtual_clock.h"
+#include "tests/titles/titles_fixture.h"
+
+namespace quorlen {
+namespace {
+
+class TitleWatcherTest : public testing_support::TitleListsTest {
+ protected:
+  TitleWatcherTest() {
+    chkIEPops.SetTicked(true);
+    mnuTrayLastPop.SetEnabled(false);
+    watcher.Timer4().SetEnabled(true);
+  }
+
+  void UseFragments(const std::vector<std::string>& fragments) {
+    WriteDefaultList(fragments);
+    titles.LoadPopupTitles();
+    log.clear();
+  }
+  WindowId Foreground(const std::string& title, const std::string& className = "Navigator") {
+    WindowId id = desk.Add(title, className);
+    desk.SetForeground(id);
+    return id;
+  }
+  void Tick(int ticks = 1) { clock.Advance(500 * ticks); }
+
+  VirtualClock clock;
+  FakeWindowSystem desk;
+  CheckBox chkIEPops;
+  MenuItem mnuTrayLastPop;
+  Label lblLastTitle, lblLastTitle1;
+  bool tempAllowed = false, hotKey = false, browserActive = false;
+  std::vector<std::string> records, blocked;
+  int settingsShown = 0;
+  PopupTitles titles{profiles, dialogs, userList, defaultList,
+                     [this](const std::string& line) { log.push_back(line); }};
+  TitleWatcher watcher{clock,
+                       desk,
+                       dialogs,
+                       titles,
+                       {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
+                       {[this] { return tempAllowed; }, [this] { return hotKey; },
+                        [this] { return browserActive; }},
+                       {[this](const std::string& line) { log.push_back(line); },
+                        [] { return std::string("14:05:07"); },
+                        [this](const std::string& record) { records.push_back(record); },
+                        [this](const std::string& text) { blocked.push_back(text); },
+                        [this] { ++settingsShown; }}};
+};
+
+TEST_F(TitleWatcherTest, ClosesTheForegroundWindowAndTellsEverywhere) {
+  UseFragments({"casino"});
+  WindowId window = Foreground("Best CASINO offers - Microsoft Internet Explorer", "IEFrame");
+  Tick();
+  EXPECT_FALSE(desk.Exists(window));
+  const std::string message =
+      "User Defined Popup Blocked 'Best CASINO offers - Microsoft Internet Explorer' 'IEFrame'";
+  EXPECT_EQ(records, std::vector<std::string>{"14:05:07 found 'casino' within Window Title "
+                                              "'Best CASINO offers - Microsoft Internet Explorer'"});
+  EXPECT_EQ(blocked, std::vector<std::string>{message});
+  EXPECT_EQ(log, std::vector<std::string>{message});
+  EXPECT_EQ(mnuTrayLastPop.Caption(), "Allow Popup 'casino' from now on...");
+  EXPECT_TRUE(mnuTrayLastPop.Enabled());
+  EXPECT_EQ(lblLastTitle.Caption(), "Allow Popup 'casino' from now on...");
+  EXPECT_EQ(lblLastTitle1.Caption(),
+            "A Popup Window was closed that contained 'casino' in the Window Title.");
+  EXPECT_EQ(watcher.sLastTitleFragment(), "casino");
+  EXPECT_TRUE(watcher.TimerPopupTitleClosed().Enabled());
+  Tick(6);
+  EXPECT_FALSE(watcher.TimerPopupTitleClosed().Enabled());
+}
+
+TEST_F(TitleWatcherTest, StandsStillWhilePopupsAreOffAllowedOrAKeyIsDown) {
+  struct Case {
+    const char* name;
+    bool unchecked, allowed, key;
+    bool acts;
+  };
+  const Case cases[] = {{"blocking on", false, false, false, true},
+                        {"popup blocking unticked", true, false, false, false},
+                        {"popups allowed from the tray", false, true, false, false},
+                        {"Shift, Ctrl or Alt pressed", false, false, true, false}};
+  UseFragments({"casino"});
+  browserActive = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    chkIEPops.SetTicked(!c.unchecked);
+    tempAllowed = c.allowed;
+    hotKey = c.key;
+    WindowId box = desk.Add("Error", "#32770");
+    desk.AddButton(box, "&No");
+    WindowId popup = Foreground("Casino");
+    int pressedBefore = static_cast<int>(desk.Pressed().size());
+    Tick(8);  // past the suppression of an earlier close
+    EXPECT_EQ(desk.Exists(popup), !c.acts);
+    EXPECT_EQ(static_cast<int>(desk.Pressed().size()) - pressedBefore, c.acts ? 1 : 0);
+    if (desk.Exists(popup)) desk.Remove(popup);
+    if (desk.Exists(box)) desk.Remove(box);
+  }
+}
+
+TEST_F(TitleWatcherTest, InvisibleForegroundWindowIsNeverExamined) {
+  UseFragments({"casino"});
+  WindowId window = Foreground("Casino");
+  desk.Add("Casino inside", "Child", window);
+  desk.Get(window).visible = false;
+  Tick(4);
+  EXPECT_EQ(desk.TotalCloseRequests(), 0);
+  EXPECT_EQ(desk.TextReads(), 0);
+  EXPECT_TRUE(records.empty());
+}
+
+TEST_F(TitleWatcherTest, MatchingChildIsClosedThenTheWindowOnItsOwnTitle) {
+  UseFragments({"casino", "lottery"});
+  WindowId window = Foreground("Lottery results", "Frame");
+  desk.Add("bottom child", "Child", window);
+  WindowId child = desk.Add("Casino bonus", "Banner", window);  // top of the children
+  desk.Get(child).visible = false;  // looked at all the same
+  Tick();
+  EXPECT_FALSE(desk.Exists(child));
+  EXPECT_FALSE(desk.Exists(window));
+  EXPECT_EQ(blocked, (std::vector<std::string>{
+                         "User Defined Popup Blocked (sub window) 'Casino bonus' 'Banner'",
+                         "User Defined Popup Blocked 'Lottery results' 'Frame'"}));
+  EXPECT_EQ(watcher.sLastTitleFragment(), "lottery");
+}
+
+TEST_F(TitleWatcherTest, WindowMatchingTheSameFragmentAsItsChildWaitsForTheNextChance) {
+  UseFragments({"casino"});
+  WindowId window = Foreground("Casino lobby", "Frame");
+  WindowId child = desk.Add("Casino bonus", "Banner", window);
+  desk.Get(window).closesOnRequest = false;
+  Tick();
+  EXPECT_FALSE(desk.Exists(child));
+  EXPECT_EQ(desk.CloseRequests(window), 0);
+  clock.Advance(2900);  // 3400 ms: the suppression still runs
+  EXPECT_EQ(desk.CloseRequests(window), 0);
+  clock.Advance(600);  // the first tick after it stopped
+  EXPECT_EQ(desk.CloseRequests(window), 1);
+  EXPECT_EQ(blocked.back(), "User Defined Popup Blocked 'Casino lobby' 'Frame'");
+}
+
+TEST_F(TitleWatcherTest, SameFragmentClosesOnceWhileSuppressedAnotherAtOnce) {
+  UseFragments({"casino", "lottery"});
+  Foreground("Casino one");
+  Tick();
+  ASSERT_EQ(records.size(), 1u);
+  WindowId second = Foreground("Casino two");
+  clock.Advance(2900);
+  EXPECT_TRUE(desk.Exists(second));
+  WindowId other = Foreground("Lottery");
+  Tick();
+  EXPECT_FALSE(desk.Exists(other));
+  EXPECT_EQ(watcher.sLastTitleFragment(), "lottery");
+  // The close by another fragment replaced the suppressed one: "casino" may close again.
+  desk.SetForeground(second);
+  Tick();
+  EXPECT_FALSE(desk.Exists(second));
+  EXPECT_EQ(records.size(), 3u);
+}
+
+TEST_F(TitleWatcherTest, IgnoredCloseIsAskedAgainOnceTheSuppressionEnds) {
+  UseFragments({"casino"});
+  WindowId stubborn = Foreground("Casino");
+  desk.Get(stubborn).closesOnRequest = false;
+  clock.Advance(9000);
+  // Closed at 500 ms, then at the first tick after each 3000 ms suppression.
+  EXPECT_EQ(desk.CloseRequests(stubborn), 3);
+}
+
+TEST_F(TitleWatcherTest, OnlyTheFirst199CharactersOfATitleCount) {
+  UseFragments({"jackpot"});
+  struct Case {
+    size_t filler;
+    bool closed;
+  };
+  for (const Case c : {Case{192, true}, Case{193, false}}) {
+    SCOPED_TRACE(c.filler);
+    std::string title = std::string(c.filler, '.') + "JACKPOT" + std::string(50, '.');
+    WindowId window = Foreground(title);
+    Tick(8);
+    EXPECT_EQ(desk.Exists(window), !c.closed);
+    if (c.closed) {
+      EXPECT_EQ(records.back(),
+                "14:05:07 found 'jackpot' within Window Title '" + title.substr(0, 199) + "'");
+    }
+    if (desk.Exists(window)) desk.Remove(window);
+  }
+}
+
+TEST_F(TitleWatcherTest, ClassNamesAreCutTo24Characters) {
+  UseFragments({"casino"});
+  Foreground("Casino", "AVeryLongWindowClassNameIndeed");
+  Tick();
+  EXPECT_EQ(blocked.back(), "User Defined Popup Blocked 'Casino' 'AVeryLongWindowClassName'");
+}
+
+TEST_F(TitleWatcherTest, VanishedForegroundWindowFindsNothing) {
+  UseFragments({"casino"});
+  WindowId window = Foreground("Casino");
+  desk.Remove(window);
+  desk.SetForeground(window);
+  Tick(2);
+  EXPECT_EQ(desk.TotalCloseRequests(), 0);
+  EXPECT_TRUE(records.empty());
+}
+
+std::string ExpectedAdvice() {
+  const std::string n = "\r\n";
+  return "You are seeing a lot of error boxes.  If you would like to avoid seeing these error "
+         "messages in the future, do this: " + n + n +
+         "1) Open the \"Tools - Internet Options\" menu on your Microsoft Internet Explorer "
+         "Browers. " + n + "2) Click the \"Advanced\" tab (far right tab)." + n +
+         "3) Scroll Down to the \"Browsing\" section (almost near the top)." + n +
+         "4) Find the \"Disable Script Debugging\" checkbox and select it (check it)." + n +
+         "5) Click the \"OK\" button. " + n + "6) Close, then restart your IE browser.  " + n +
+         n + "This will stop prompting you every time a page encounters Javascript or other "
+         "script errors.  Those warnings were meant primariy for Software Developers that "
+         "needed to debug thier new web pages.";
+}
+
+TEST_F(TitleWatcherTest, AdviceComesAtTheFifthAndEveryTwentiethAnsweredErrorBox) {
+  UseFragments({"casino"});
+  browserActive = true;
+  std::vector<int> adviceAt;
+  std::vector<int> settingsAt;
+  for (int answered = 1; answered <= 61; ++answered) {
+    WindowId box = desk.Add("Error", "#32770");
+    desk.AddButton(box, "&Yes");
+    ButtonId no = desk.AddButton(box, "&No");
+    size_t boxes = dialogs.Boxes().size();
+    int shown = settingsShown;
+    Tick();
+    ASSERT_FALSE(desk.Exists(box));
+    ASSERT_EQ(desk.Pressed().back(), no);
+    ASSERT_EQ(desk.Activated().back(), box);
+    if (dialogs.Boxes().size() > boxes) adviceAt.push_back(answered);
+    if (settingsShown > shown) settingsAt.push_back(answered);
+  }
+  EXPECT_EQ(watcher.lErrorBoxCount(), 61);
+  EXPECT_EQ(adviceAt, (std::vector<int>{5, 20, 40, 60}));
+  EXPECT_EQ(settingsAt, adviceAt);
+  const auto& advice = dialogs.Boxes().front();
+  EXPECT_EQ(advice.title, "Helpful Advice to reduce the error messages.");
+  EXPECT_EQ(advice.style, msgbox::kCritical);
+  EXPECT_EQ(advice.text, ExpectedAdvice());
+}
+
+TEST_F(TitleWatcherTest, ErrorBoxWithoutNoIsLoggedEveryTickWhileTheBrowserIsActive) {
+  UseFragments({"casino"});
+  WindowId box = desk.Add("Error", "#32770");
+  desk.AddButton(box, "OK");
+  desk.Add("Error details", "#32770");
+  browserActive = true;
+  Tick(3);
+  EXPECT_EQ(log, std::vector<std::string>(3, "No '&No' found on 'Error' window."));
+  browserActive = false;
+  Tick(3);
+  EXPECT_EQ(log.size(), 3u);
+  EXPECT_TRUE(desk.Pressed().empty());
+  EXPECT_EQ(watcher.lErrorBoxCount(), 0);
+}
+
+}  // namespace
+}  // namespace quorlen
