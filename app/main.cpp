@@ -19,6 +19,7 @@
 #include "forms/frm_main.h"
 #include "hosts/ad_server_blocker.h"
 #include "hosts/frm_exclude.h"
+#include "platform/linux/browser_set.h"
 #include "platform/linux/curl_fetch.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_shell.h"
@@ -28,6 +29,7 @@
 #include "platform/linux/x11_window_system.h"
 #include "platform/qt/atspi_buttons.h"
 #include "platform/qt/chromium_browsers.h"
+#include "platform/qt/firefox_browsers.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/loopback_sockets.h"
@@ -105,7 +107,9 @@ int main(int argc, char** argv) {
   quorlen::QtSound sound;
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
-  quorlen::ChromiumBrowsers browsers(quorlen::ChromiumBrowsers::DefaultProfileFolders());
+  quorlen::ChromiumBrowsers chromium(quorlen::ChromiumBrowsers::DefaultProfileFolders());
+  quorlen::FirefoxBrowsers firefox(quorlen::FirefoxBrowsers::DefaultProfileFolders());
+  quorlen::BrowserSet browsers({&chromium, &firefox});
   quorlen::AtSpiButtons buttons;
   quorlen::X11WindowSystem windows(&buttons);
   // The X connection is read on the program's own loop; nothing runs on a second thread.
@@ -128,7 +132,8 @@ int main(int argc, char** argv) {
   main.onTrouble = [](const std::string& what) {
     std::fprintf(stderr, "%s\n", what.c_str());
   };
-  browsers.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
+  chromium.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
+  firefox.log = chromium.log;
 
   // Port 80 needs privileges: its listening sockets come from the privileged operations.
   quorlen::LoopbackSocketFactory sockets([&privileged](int port) {
@@ -249,5 +254,8 @@ int main(int argc, char** argv) {
                          "is minimised to the task bar instead of hidden.\n");
   }
   if (main.Unloaded()) return 0;
-  return app.exec();
+  int code = app.exec();
+  // Firefox keeps the remote session of a program that merely goes: it is ended first.
+  firefox.FinishLeaving(2000);
+  return code;
 }

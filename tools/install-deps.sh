@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libx11-dev libxi-dev qt6-websockets-dev
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
-  chromium
+  chromium firefox-esr
   python3 tinyproxy
   lintian
   xterm zenity at-spi2-core dbus-daemon

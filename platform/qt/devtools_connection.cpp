@@ -74,8 +74,8 @@ DevToolsConnection::~DevToolsConnection() {
   socket_.abort();
 }
 
-std::vector<std::shared_ptr<DevToolsWindow>> DevToolsConnection::Windows() const {
-  return windows_;
+std::vector<std::shared_ptr<BrowserWindow>> DevToolsConnection::Windows() const {
+  return {windows_.begin(), windows_.end()};
 }
 
 std::shared_ptr<DevToolsWindow> DevToolsConnection::WindowOf(const std::string& targetId) const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/qt/watched_browsers.h"
 
 namespace quorlen {
 
@@ -22,24 +23,16 @@ class DevToolsWindow;
 // page they are in. A window a page asks for arrives paused, with its opener's id: it
 // is decided at once and either resumed, or resumed with every request failed and
 // closed, so its address never reaches its server and its opener runs on.
-class DevToolsConnection {
+class DevToolsConnection : public BrowserConnection {
  public:
-  struct Owner {
-    std::function<void(const std::shared_ptr<DevToolsWindow>&)> windowOpened;
-    std::function<void(const std::shared_ptr<DevToolsWindow>&)> windowClosed;
-    std::function<void()> lost;  // the socket closed or failed
-    std::function<void(const std::string&)> log;
-  };
-
   DevToolsConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
-  ~DevToolsConnection();
+  ~DevToolsConnection() override;
   DevToolsConnection(const DevToolsConnection&) = delete;
   DevToolsConnection& operator=(const DevToolsConnection&) = delete;
 
-  bool Open() const { return open_; }
+  bool Open() const override { return open_; }
   const std::string& ProfileFolder() const { return profileFolder_; }
-  // The windows of this browser, in the order they were joined.
-  std::vector<std::shared_ptr<DevToolsWindow>> Windows() const;
+  std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
   // Messages read that were not JSON objects; for tests.
   int MalformedMessages() const { return malformed_; }
 

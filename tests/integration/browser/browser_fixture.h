@@ -5,17 +5,21 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/qt/chromium_browsers.h"
+#include "platform/browser.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen::testing_support {
@@ -116,6 +120,133 @@ class ChromiumProcess {
  private:
   std::string profile_;
   QProcess process_;
+};
+
+// A headful Firefox started by the program's launcher, with the launcher's profile in a
+// configuration folder of its own, listening for WebDriver BiDi clients.
+class FirefoxProcess {
+ public:
+  explicit FirefoxProcess(const std::string& config) : config_(config) {}
+  ~FirefoxProcess() { Kill(); }
+
+  static bool Installed() { return std::system("command -v firefox-esr >/dev/null 2>&1") == 0; }
+  std::string Profile() const { return config_ + "/quorlen/firefox"; }
+  void Start(const std::vector<std::string>& urls) {
+    std::filesystem::create_directories(config_ + "/home");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
+    environment.insert("HOME", QString::fromStdString(config_ + "/home"));
+    environment.insert("MOZ_CRASHREPORTER_DISABLE", "1");
+    process_.setProcessEnvironment(environment);
+    QStringList arguments{"--firefox"};
+    for (const auto& url : urls) arguments << QString::fromStdString(url);
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(QString::fromStdString(config_ + "/firefox-stderr.txt"));
+    process_.start(QUORLEN_LAUNCHER, arguments);
+    process_.waitForStarted(10000);
+  }
+  void Kill() {
+    if (process_.state() == QProcess::NotRunning) return;
+    ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
+    process_.waitForFinished(10000);
+  }
+
+ private:
+  std::string config_;
+  QProcess process_;
+};
+
+// Follows every window the way the program's tracker does (a rebuild on each change)
+// and writes down every event, answering new windows as told.
+class RecordingTracker : public BrowserShellEvents {
+ public:
+  explicit RecordingTracker(BrowserShell& shell) : shell_(shell) {}
+  ~RecordingTracker() override {
+    listeners_.clear();
+    shell_.Connect(nullptr);
+  }
+
+  void Start() {
+    Rebuild();
+    shell_.Connect(this);
+  }
+  // Lets go of every window and browser, as the program does when blocking is switched off.
+  void Stop() {
+    listeners_.clear();
+    shell_.Connect(nullptr);
+  }
+  void WindowRegistered(std::int32_t) override {
+    events.push_back("registered");
+    Rebuild();
+  }
+  void WindowRevoked(std::int32_t) override {
+    events.push_back("revoked");
+    Rebuild();
+  }
+  int Windows() const { return static_cast<int>(listeners_.size()); }
+  bool Has(const std::string& event) const {
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
+  // Where `event` first occurs; -1 when it does not.
+  int At(const std::string& event) const {
+    auto it = std::find(events.begin(), events.end(), event);
+    return it == events.end() ? -1 : static_cast<int>(it - events.begin());
+  }
+  int Count(const std::string& event) const {
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
+  }
+  std::string Dump() const {
+    std::string all;
+    for (const auto& event : events) all += event + "\n";
+    return all;
+  }
+
+  std::vector<std::string> events;
+  bool cancelNewWindows = true;
+  int newWindows = 0;
+
+ private:
+  class Listener : public BrowserWindowEvents {
+   public:
+    Listener(RecordingTracker& tracker, std::shared_ptr<BrowserWindow> window)
+        : tracker_(tracker), window_(std::move(window)) {
+      window_->Connect(this);
+    }
+    ~Listener() override { window_->Connect(nullptr); }
+    void BeforeNavigate2(const std::string& url, bool top) override {
+      Add("before " + Where(top) + url);
+    }
+    void DownloadBegin() override { Add("download begin"); }
+    void NavigateComplete2(const std::string& url, bool top) override {
+      Add("complete " + Where(top) + url);
+    }
+    void DocumentComplete(const std::string& url, bool top) override {
+      Add("document " + Where(top) + url);
+    }
+    void DownloadComplete() override { Add("download complete"); }
+    bool NewWindow2() override {
+      ++tracker_.newWindows;
+      Add("new window from " + window_->LocationURL().value_or("?"));
+      return tracker_.cancelNewWindows;
+    }
+    void OnQuit() override { Add("quit " + window_->LocationURL().value_or("?")); }
+
+   private:
+    static std::string Where(bool top) { return top ? "top " : "frame "; }
+    void Add(std::string event) { tracker_.events.push_back(std::move(event)); }
+    RecordingTracker& tracker_;
+    std::shared_ptr<BrowserWindow> window_;
+  };
+
+  void Rebuild() {
+    listeners_.clear();
+    for (auto& window : shell_.Windows()) {
+      listeners_.push_back(std::make_unique<Listener>(*this, window));
+    }
+  }
+
+  BrowserShell& shell_;
+  std::vector<std::unique_ptr<Listener>> listeners_;
 };
 
 }  // namespace quorlen::testing_support

@@ -4,6 +4,7 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include "platform/qt/chromium_browsers.h"
 #include "tests/integration/browser/browser_fixture.h"
 
 namespace quorlen {
@@ -11,94 +12,10 @@ namespace {
 
 using testing_support::ChromiumProcess;
 using testing_support::LoggingWebServer;
+using testing_support::RecordingTracker;
 using testing_support::RunFor;
 using testing_support::TempFolder;
 using testing_support::WaitUntil;
-
-// Follows every window the way the program's tracker does (a rebuild on each change)
-// and writes down every event, answering new windows as told.
-class RecordingTracker : public BrowserShellEvents {
- public:
-  explicit RecordingTracker(BrowserShell& shell) : shell_(shell) {}
-  ~RecordingTracker() override {
-    listeners_.clear();
-    shell_.Connect(nullptr);
-  }
-
-  void Start() {
-    Rebuild();
-    shell_.Connect(this);
-  }
-  void WindowRegistered(std::int32_t) override {
-    events.push_back("registered");
-    Rebuild();
-  }
-  void WindowRevoked(std::int32_t) override {
-    events.push_back("revoked");
-    Rebuild();
-  }
-  int Windows() const { return static_cast<int>(listeners_.size()); }
-  bool Has(const std::string& event) const {
-    return std::find(events.begin(), events.end(), event) != events.end();
-  }
-  // Where `event` first occurs; -1 when it does not.
-  int At(const std::string& event) const {
-    auto it = std::find(events.begin(), events.end(), event);
-    return it == events.end() ? -1 : static_cast<int>(it - events.begin());
-  }
-  std::string Dump() const {
-    std::string all;
-    for (const auto& event : events) all += event + "\n";
-    return all;
-  }
-
-  std::vector<std::string> events;
-  bool cancelNewWindows = true;
-  int newWindows = 0;
-
- private:
-  class Listener : public BrowserWindowEvents {
-   public:
-    Listener(RecordingTracker& tracker, std::shared_ptr<BrowserWindow> window)
-        : tracker_(tracker), window_(std::move(window)) {
-      window_->Connect(this);
-    }
-    ~Listener() override { window_->Connect(nullptr); }
-    void BeforeNavigate2(const std::string& url, bool top) override {
-      Add("before " + Where(top) + url);
-    }
-    void DownloadBegin() override { Add("download begin"); }
-    void NavigateComplete2(const std::string& url, bool top) override {
-      Add("complete " + Where(top) + url);
-    }
-    void DocumentComplete(const std::string& url, bool top) override {
-      Add("document " + Where(top) + url);
-    }
-    void DownloadComplete() override { Add("download complete"); }
-    bool NewWindow2() override {
-      ++tracker_.newWindows;
-      Add("new window from " + window_->LocationURL().value_or("?"));
-      return tracker_.cancelNewWindows;
-    }
-    void OnQuit() override { Add("quit " + window_->LocationURL().value_or("?")); }
-
-   private:
-    static std::string Where(bool top) { return top ? "top " : "frame "; }
-    void Add(std::string event) { tracker_.events.push_back(std::move(event)); }
-    RecordingTracker& tracker_;
-    std::shared_ptr<BrowserWindow> window_;
-  };
-
-  void Rebuild() {
-    listeners_.clear();
-    for (auto& window : shell_.Windows()) {
-      listeners_.push_back(std::make_unique<Listener>(*this, window));
-    }
-  }
-
-  BrowserShell& shell_;
-  std::vector<std::unique_ptr<Listener>> listeners_;
-};
 
 class ChromiumBrowsersTest : public ::testing::Test {
  protected:

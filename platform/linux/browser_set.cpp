@@ -1,0 +1,30 @@
+#include "platform/linux/browser_set.h"
+
+namespace quorlen {
+
+BrowserSet::~BrowserSet() {
+  if (sink_ != nullptr) Connect(nullptr);
+}
+
+std::vector<std::shared_ptr<BrowserWindow>> BrowserSet::Windows() {
+  std::vector<std::shared_ptr<BrowserWindow>> windows;
+  for (auto* shell : shells_) {
+    for (auto& window : shell->Windows()) windows.push_back(std::move(window));
+  }
+  return windows;
+}
+
+void BrowserSet::Connect(BrowserShellEvents* sink) {
+  sink_ = sink;
+  for (auto* shell : shells_) shell->Connect(sink ? this : nullptr);
+}
+
+void BrowserSet::WindowRegistered(std::int32_t) {
+  if (sink_) sink_->WindowRegistered(nextCookie_++);
+}
+
+void BrowserSet::WindowRevoked(std::int32_t) {
+  if (sink_) sink_->WindowRevoked(nextCookie_++);
+}
+
+}  // namespace quorlen

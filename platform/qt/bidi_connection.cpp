@@ -1,0 +1,379 @@
+#include "platform/qt/bidi_connection.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+#include <algorithm>
+
+namespace quorlen {
+
+namespace {
+
+// A browser that does not answer the end of its session within this is left as it is.
+constexpr int kLeaveMs = 2000;
+
+// The channel on which the pages' watcher reports links whose address is script.
+const QString kChannel = QStringLiteral("quorlen");
+
+// Runs in every document, apart from the page's own scripts. A link whose address is
+// script starts no navigation the browser reports, yet it is how a user asks a page for a
+// window; the watcher tells of it before the link runs. It listens on the window, which
+// outlives the first blank document of a frame.
+const QString kLinkWatcher = QStringLiteral(
+    "(report) => { window.addEventListener('click', (event) => {"
+    " const link = event.target && event.target.closest ?"
+    " event.target.closest('a[href], area[href]') : null;"
+    " const href = link ? link.getAttribute('href') || '' : '';"
+    " if (/^\\s*javascript:/i.test(href)) report(href);"
+    " }, true); }");
+
+std::string Str(const QJsonObject& object, const char* key) {
+  return object.value(QLatin1String(key)).toString().toStdString();
+}
+
+QJsonArray Channel() {
+  return QJsonArray{QJsonObject{{"type", "channel"}, {"value", QJsonObject{{"channel", kChannel}}}}};
+}
+
+}  // namespace
+
+std::optional<std::string> BiDiWindow::LocationURL() {
+  if (closed_) return std::nullopt;
+  return url_;
+}
+
+BrowserWindowProperties BiDiWindow::Properties() {
+  BrowserWindowProperties properties;
+  if (closed_) return properties;
+  if (!product_.empty()) properties.application = product_;
+  properties.locationUrl = url_;
+  properties.path = profileFolder_;
+  properties.type = "page";
+  return properties;
+}
+
+BiDiConnection::BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner)
+    : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
+  // Large pages and long addresses: no message of the protocol is refused for its size.
+  socket_.setMaxAllowedIncomingMessageSize(64 * 1024 * 1024);
+  QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
+  QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
+                   [this](const QString& text) { OnMessage(text); });
+  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
+                   &socket_, [this] {
+                     if (!connected_) ReportLost();  // never joined: nobody will say disconnected
+                   });
+  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
+    connected_ = false;
+    session_ = false;
+    // The browser went away: its windows go with it, without quitting one by one.
+    auto windows = std::move(windows_);
+    windows_.clear();
+    for (auto& window : windows) {
+      window->MarkClosed();
+      if (owner_.windowClosed) owner_.windowClosed(window);
+    }
+    ReportLost();
+  });
+  socket_.open(socketUrl);
+}
+
+BiDiConnection::~BiDiConnection() {
+  QObject::disconnect(&socket_, nullptr, nullptr, nullptr);
+  for (auto& window : windows_) window->MarkClosed();
+  socket_.abort();
+}
+
+bool BiDiConnection::Leave(std::function<void()> done) {
+  for (auto& window : windows_) window->MarkClosed();
+  windows_.clear();
+  if (!session_) return false;
+  // The browser keeps a session whose socket merely drops, and grants no other: it is
+  // ended, so that the program (or anyone) can join again.
+  leaving_ = true;
+  session_ = false;
+  lostReported_ = true;  // whoever let go has heard enough
+  auto finish = std::make_shared<std::function<void()>>([this, done = std::move(done)] {
+    if (!leaving_) return;
+    leaving_ = false;
+    socket_.close();
+    done();
+  });
+  Send("session.end", {}, [finish](const QJsonObject&) { (*finish)(); });
+  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [finish] { (*finish)(); });
+  QTimer::singleShot(kLeaveMs, &socket_, [finish] { (*finish)(); });
+  return true;
+}
+
+std::vector<std::shared_ptr<BrowserWindow>> BiDiConnection::Windows() const {
+  return {windows_.begin(), windows_.end()};
+}
+
+std::shared_ptr<BiDiWindow> BiDiConnection::WindowOf(const std::string& context) const {
+  auto known = contexts_.find(context);
+  const std::string& top = known == contexts_.end() ? context : known->second.top;
+  for (const auto& window : windows_) {
+    if (window->Context() == top) return window;
+  }
+  return nullptr;
+}
+
+void BiDiConnection::ReportLost() {
+  if (lostReported_) return;
+  lostReported_ = true;
+  if (owner_.lost) owner_.lost();
+}
+
+void BiDiConnection::Send(const QString& method, const QJsonObject& params, Answer answer) {
+  int id = nextId_++;
+  if (answer) answers_[id] = std::move(answer);
+  QJsonObject message{{"id", id}, {"method", method}, {"params", params}};
+  socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+void BiDiConnection::OnConnected() {
+  connected_ = true;
+  Send("session.new", {{"capabilities", QJsonObject{}}},
+       [this](const QJsonObject& result) { OnSession(result); });
+}
+
+void BiDiConnection::OnSession(const QJsonObject& result) {
+  if (result.isEmpty()) {
+    // One remote session per browser: another client holds it, or an earlier run of the
+    // program that ended without letting go. It is tried again later.
+    Log("Firefox at " + profileFolder_ + " refused a remote session; it has one already");
+    socket_.abort();
+    ReportLost();
+    return;
+  }
+  session_ = true;
+  QJsonObject capabilities = result.value("capabilities").toObject();
+  product_ = Str(capabilities, "browserName") + " " + Str(capabilities, "browserVersion");
+  Log("joined the browser of " + profileFolder_);
+  // The whole module, so that a browser without one of its newer events still subscribes.
+  // Subscribing also announces every context open now.
+  Send("session.subscribe",
+       {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
+                                   {"arguments", Channel()},
+                                   {"sandbox", kChannel}});
+  Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
+    OnTree(tree.value("contexts").toArray(), {});
+  });
+}
+
+void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& parent) {
+  for (const auto& entry : contexts) {
+    QJsonObject context = entry.toObject();
+    std::string id = Str(context, "context");
+    bool known = contexts_.count(id) != 0;
+    if (!known) OnContextCreated(id, parent, {}, Str(context, "url"));
+    // Documents loaded before the program joined get the link watcher now.
+    if (!known || parent.empty()) {
+      Send("script.callFunction",
+           {{"functionDeclaration", kLinkWatcher},
+            {"arguments", Channel()},
+            {"awaitPromise", false},
+            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+    }
+    OnTree(context.value("children").toArray(), id);
+  }
+}
+
+void BiDiConnection::OnMessage(const QString& text) {
+  QJsonParseError error{};
+  QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+  if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    ++malformed_;
+    return;
+  }
+  QJsonObject message = document.object();
+  if (message.contains("id")) {
+    auto answer = answers_.find(message.value("id").toInt(-1));
+    if (answer == answers_.end()) return;
+    Answer handler = std::move(answer->second);
+    answers_.erase(answer);
+    // An error answers with nothing.
+    bool ok = message.value("type").toString() == "success";
+    handler(ok ? message.value("result").toObject() : QJsonObject{});
+    return;
+  }
+  if (!session_) return;
+  Dispatch(message.value("method").toString(), message.value("params").toObject());
+}
+
+void BiDiConnection::Dispatch(const QString& method, const QJsonObject& params) {
+  if (method == "browsingContext.contextCreated") {
+    OnContextCreated(Str(params, "context"), Str(params, "parent"), Str(params, "originalOpener"),
+                     Str(params, "url"));
+  } else if (method == "browsingContext.contextDestroyed") {
+    OnContextDestroyed(Str(params, "context"));
+  } else if (method == "script.message") {
+    OnScriptMessage(params);
+  } else if (method == "network.beforeRequestSent") {
+    OnRequest(params);
+  } else if (method.startsWith("browsingContext.")) {
+    OnNavigation(method, params);
+  }
+}
+
+void BiDiConnection::OnContextCreated(const std::string& context, const std::string& parent,
+                                      const std::string& opener, const std::string& url) {
+  if (context.empty() || contexts_.count(context) != 0 || cancelled_.count(context) != 0) return;
+  if (!parent.empty()) {
+    auto known = contexts_.find(parent);
+    contexts_[context] = {known == contexts_.end() ? parent : known->second.top};
+    return;
+  }
+  // A tab the user opened from a link (a middle or modified click) begins to load before
+  // the browser announces it: it is nobody's popup, and its request has left anyway.
+  bool userTab = startedUnannounced_.erase(context) > 0;
+  if (!opener.empty() && !userTab) {
+    auto openerWindow = WindowOf(opener);
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
+      Cancel(context);
+      return;
+    }
+  }
+  AddWindow(context, url);
+}
+
+void BiDiConnection::AddWindow(const std::string& context, const std::string& url) {
+  contexts_[context] = {context};
+  auto window = std::make_shared<BiDiWindow>(context, url, product_, profileFolder_);
+  windows_.push_back(window);
+  if (owner_.windowOpened) owner_.windowOpened(window);
+}
+
+void BiDiConnection::Cancel(const std::string& context) {
+  // Its first request is at least tens of milliseconds away: hold every request of the
+  // window, then close it. A request that comes all the same is failed.
+  cancelled_[context] = {};
+  QJsonArray contexts{QString::fromStdString(context)};
+  Send("session.subscribe", {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
+       [this, context](const QJsonObject& result) {
+         Cancelled answer{{}, result.value("subscription").toString().toStdString()};
+         auto cancelled = cancelled_.find(context);
+         if (cancelled == cancelled_.end()) return Release(answer);
+         cancelled->second.subscription = answer.subscription;
+       });
+  Send("network.addIntercept",
+       {{"phases", QJsonArray{"beforeRequestSent"}}, {"contexts", contexts}},
+       [this, context](const QJsonObject& result) {
+         Cancelled answer{result.value("intercept").toString().toStdString(), {}};
+         auto cancelled = cancelled_.find(context);
+         if (cancelled == cancelled_.end()) return Release(answer);
+         cancelled->second.intercept = answer.intercept;
+       });
+  Send("browsingContext.close", {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+}
+
+void BiDiConnection::Release(const Cancelled& cancelled) {
+  if (!cancelled.intercept.empty()) {
+    Send("network.removeIntercept", {{"intercept", QString::fromStdString(cancelled.intercept)}});
+  }
+  if (!cancelled.subscription.empty()) {
+    Send("session.unsubscribe",
+         {{"subscriptions", QJsonArray{QString::fromStdString(cancelled.subscription)}}});
+  }
+}
+
+void BiDiConnection::OnRequest(const QJsonObject& params) {
+  if (!params.value("isBlocked").toBool()) return;
+  QJsonObject request{{"request", params.value("request").toObject().value("request")}};
+  if (cancelled_.count(Str(params, "context")) != 0) {
+    Send("network.failRequest", request);
+  } else {
+    // Only a cancelled window's requests are held; nothing else may wait on the program.
+    Send("network.continueRequest", request);
+  }
+}
+
+void BiDiConnection::OnContextDestroyed(const std::string& context) {
+  startedUnannounced_.erase(context);
+  committed_.erase(context);
+  if (auto cancelled = cancelled_.find(context); cancelled != cancelled_.end()) {
+    Release(cancelled->second);
+    cancelled_.erase(cancelled);
+    return;
+  }
+  auto known = contexts_.find(context);
+  if (known == contexts_.end()) return;
+  bool top = known->second.top == context;
+  if (!top) {
+    contexts_.erase(known);
+    return;
+  }
+  // The window's frames go with it.
+  for (auto it = contexts_.begin(); it != contexts_.end();) {
+    it = it->second.top == context ? contexts_.erase(it) : std::next(it);
+  }
+  auto it = std::find_if(windows_.begin(), windows_.end(),
+                         [&](const auto& window) { return window->Context() == context; });
+  if (it == windows_.end()) return;
+  auto window = *it;
+  // The window quits first, then it leaves the set.
+  if (auto* sink = window->Sink()) sink->OnQuit();
+  window->MarkClosed();
+  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
+  if (owner_.windowClosed) owner_.windowClosed(window);
+}
+
+void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& params) {
+  std::string context = Str(params, "context");
+  std::string url = Str(params, "url");
+  if (contexts_.count(context) == 0) {
+    if (method == "browsingContext.navigationStarted" && cancelled_.count(context) == 0) {
+      startedUnannounced_.insert(context);
+    }
+    return;
+  }
+  auto window = WindowOf(context);
+  BrowserWindowEvents* sink = window ? window->Sink() : nullptr;
+  bool top = window && window->Context() == context;
+  auto complete = [&] {
+    if (top) window->SetLocation(url);
+    if (sink) sink->NavigateComplete2(url, top);
+  };
+  if (method == "browsingContext.navigationStarted") {
+    if (sink) sink->BeforeNavigate2(url, top);
+    // No event of its own marks the start of a page's download: the navigation's start
+    // stands for it, before the window's address changes.
+    if (sink && top) sink->DownloadBegin();
+  } else if (method == "browsingContext.navigationCommitted") {
+    committed_[context] = Str(params, "navigation");
+    complete();
+  } else if (method == "browsingContext.domContentLoaded") {
+    // A browser that reports no commit has committed by now.
+    std::string navigation = Str(params, "navigation");
+    if (committed_[context] == navigation) return;
+    committed_[context] = navigation;
+    complete();
+  } else if (method == "browsingContext.fragmentNavigated" ||
+             method == "browsingContext.historyUpdated") {
+    complete();
+  } else if (method == "browsingContext.load") {
+    if (sink) sink->DocumentComplete(url, top);
+    if (sink && top) sink->DownloadComplete();
+  } else if (method == "browsingContext.navigationFailed" ||
+             method == "browsingContext.navigationAborted") {
+    if (sink && top) sink->DownloadComplete();
+  }
+}
+
+void BiDiConnection::OnScriptMessage(const QJsonObject& params) {
+  if (params.value("channel").toString() != kChannel) return;
+  QJsonObject data = params.value("data").toObject();
+  QString href = data.value("value").toString();
+  if (data.value("type").toString() != "string" ||
+      !href.trimmed().startsWith("javascript:", Qt::CaseInsensitive)) {
+    return;
+  }
+  std::string context = Str(params.value("source").toObject(), "context");
+  if (contexts_.count(context) == 0) return;
+  auto window = WindowOf(context);
+  if (!window || !window->Sink()) return;
+  window->Sink()->BeforeNavigate2(href.toStdString(), window->Context() == context);
+}
+
+}  // namespace quorlen

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QUrl>
+#include <QWebSocket>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+#include "platform/qt/watched_browsers.h"
+
+namespace quorlen {
+
+class BiDiWindow;
+
+// One Firefox joined over WebDriver BiDi. Each top-level browsing context is a window;
+// frames report for the window they are in. A window a page asks for is announced before
+// it requests its address: it is decided at once, and a cancelled one is closed with its
+// requests held and failed, so its address never reaches its server. A browser grants
+// one remote session and keeps it when the socket drops, so the session is ended
+// whenever the program lets go.
+class BiDiConnection : public BrowserConnection {
+ public:
+  BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
+  ~BiDiConnection() override;
+  BiDiConnection(const BiDiConnection&) = delete;
+  BiDiConnection& operator=(const BiDiConnection&) = delete;
+
+  // True once the browser has granted the session.
+  bool Open() const override { return session_; }
+  // Ends the session and closes the socket once the browser has answered (it drops a
+  // session.end that the socket's close overtakes).
+  bool Leave(std::function<void()> done) override;
+  std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
+  // Messages read that were not JSON objects; for tests.
+  int MalformedMessages() const { return malformed_; }
+
+ private:
+  using Answer = std::function<void(const QJsonObject& result)>;
+  struct Context {
+    std::string top;  // the top-level context whose window this one belongs to
+  };
+  // A window cancelled and closing, with what was set up to hold its requests.
+  struct Cancelled {
+    std::string intercept;
+    std::string subscription;
+  };
+
+  void OnConnected();
+  void OnSession(const QJsonObject& result);
+  void OnTree(const QJsonArray& contexts, const std::string& parent);
+  void OnMessage(const QString& text);
+  void Dispatch(const QString& method, const QJsonObject& params);
+  void OnContextCreated(const std::string& context, const std::string& parent,
+                        const std::string& opener, const std::string& url);
+  void OnContextDestroyed(const std::string& context);
+  void OnNavigation(const QString& method, const QJsonObject& params);
+  void OnScriptMessage(const QJsonObject& params);
+  void OnRequest(const QJsonObject& params);
+  void Cancel(const std::string& context);
+  void Release(const Cancelled& cancelled);
+  void AddWindow(const std::string& context, const std::string& url);
+  void Send(const QString& method, const QJsonObject& params, Answer answer = {});
+  void ReportLost();
+  std::shared_ptr<BiDiWindow> WindowOf(const std::string& context) const;
+  void Log(const std::string& message) {
+    if (owner_.log) owner_.log(message);
+  }
+
+  std::string profileFolder_;
+  Owner owner_;
+  QWebSocket socket_;
+  bool connected_ = false;
+  bool session_ = false;
+  bool lostReported_ = false;
+  bool leaving_ = false;
+  int nextId_ = 1;
+  int malformed_ = 0;
+  std::string product_;
+  std::map<int, Answer> answers_;
+  std::map<std::string, Context> contexts_;
+  std::vector<std::shared_ptr<BiDiWindow>> windows_;
+  std::map<std::string, Cancelled> cancelled_;
+  // Top-level contexts that began to load before the browser announced them.
+  std::set<std::string> startedUnannounced_;
+  // The navigation each context last reported as committed.
+  std::map<std::string, std::string> committed_;
+};
+
+// A top-level browsing context seen as a browser window.
+class BiDiWindow : public BrowserWindow {
+ public:
+  BiDiWindow(std::string context, std::string url, std::string product, std::string profileFolder)
+      : context_(std::move(context)),
+        url_(std::move(url)),
+        product_(std::move(product)),
+        profileFolder_(std::move(profileFolder)) {}
+
+  std::optional<std::string> LocationURL() override;
+  BrowserWindowProperties Properties() override;
+  void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
+
+  const std::string& Context() const { return context_; }
+  BrowserWindowEvents* Sink() const { return sink_; }
+  void SetLocation(std::string url) { url_ = std::move(url); }
+  void MarkClosed() { closed_ = true; }
+
+ private:
+  std::string context_;
+  std::string url_;
+  std::string product_;
+  std::string profileFolder_;
+  BrowserWindowEvents* sink_ = nullptr;
+  bool closed_ = false;
+};
+
+}  // namespace quorlen

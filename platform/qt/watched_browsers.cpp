@@ -1,0 +1,126 @@
+#include "platform/qt/watched_browsers.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <cstdlib>
+
+namespace quorlen {
+
+namespace {
+
+// A port file that could not be joined is tried again when it changes, or after this.
+constexpr qint64 kRetryMs = 5000;
+
+}  // namespace
+
+std::string ConfigFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) return config;
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.config";
+}
+
+WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders,
+                                 std::string portFileName, int scanMs)
+    : folders_(std::move(profileFolders)), portFileName_(std::move(portFileName)) {
+  scan_.setInterval(scanMs);
+  QObject::connect(&scan_, &QTimer::timeout, &scan_, [this] { Scan(); });
+}
+
+WatchedBrowsers::~WatchedBrowsers() {
+  connections_.clear();
+  leaving_.clear();
+}
+
+std::vector<std::shared_ptr<BrowserWindow>> WatchedBrowsers::Windows() {
+  std::vector<std::shared_ptr<BrowserWindow>> windows;
+  for (const auto& folder : folders_) {
+    auto connection = connections_.find(folder);
+    if (connection == connections_.end()) continue;
+    for (auto& window : connection->second->Windows()) windows.push_back(window);
+  }
+  return windows;
+}
+
+void WatchedBrowsers::FinishLeaving(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!leaving_.empty() && timer.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+}
+
+int WatchedBrowsers::JoinedBrowsers() const {
+  int joined = 0;
+  for (const auto& [folder, connection] : connections_) joined += connection->Open() ? 1 : 0;
+  return joined;
+}
+
+void WatchedBrowsers::Connect(BrowserShellEvents* sink) {
+  sink_ = sink;
+  if (sink_ == nullptr) {
+    // Letting go of a browser gives back whatever it held for the program.
+    scan_.stop();
+    auto connections = std::move(connections_);
+    connections_.clear();
+    attempts_.clear();
+    for (auto& [folder, connection] : connections) {
+      BrowserConnection* leaving = connection.get();
+      auto done = [this, leaving] {
+        // The socket is inside its own signal: the connection goes once that has returned.
+        QTimer::singleShot(0, &scan_, [this, leaving] {
+          auto it = std::find_if(leaving_.begin(), leaving_.end(),
+                                 [&](const auto& held) { return held.get() == leaving; });
+          if (it != leaving_.end()) leaving_.erase(it);
+        });
+      };
+      if (connection->Leave(std::move(done))) leaving_.push_back(std::move(connection));
+    }
+    return;
+  }
+  scan_.start();
+  Scan();
+}
+
+void WatchedBrowsers::Scan() {
+  for (const auto& folder : folders_) {
+    if (connections_.count(folder) != 0) continue;
+    QFile file(QString::fromStdString(folder + "/" + portFileName_));
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    std::string content = file.read(4096).toStdString();
+    auto attempt = attempts_.find(folder);
+    qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (attempt != attempts_.end() && attempt->second.file == content &&
+        now - attempt->second.at < kRetryMs) {
+      continue;
+    }
+    attempts_[folder] = {content, now};
+    BrowserConnection::Owner owner;
+    owner.windowOpened = [this](const std::shared_ptr<BrowserWindow>&) {
+      if (sink_) sink_->WindowRegistered(nextCookie_++);
+    };
+    owner.windowClosed = [this](const std::shared_ptr<BrowserWindow>&) {
+      if (sink_) sink_->WindowRevoked(nextCookie_++);
+    };
+    owner.lost = [this, folder] { Lost(folder); };
+    owner.log = [this](const std::string& message) {
+      if (log) log(message);
+    };
+    if (auto connection = Join(folder, content, std::move(owner))) {
+      connections_[folder] = std::move(connection);
+    }
+  }
+}
+
+void WatchedBrowsers::Lost(const std::string& folder) {
+  auto connection = connections_.find(folder);
+  if (connection == connections_.end()) return;
+  // The socket is inside its own signal: it goes once that has returned.
+  BrowserConnection* gone = connection->second.release();
+  QTimer::singleShot(0, [gone] { delete gone; });
+  connections_.erase(connection);
+}
+
+}  // namespace quorlen

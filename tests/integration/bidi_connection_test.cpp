@@ -1,0 +1,348 @@
+// The WebDriver BiDi client against a scripted browser on loopback: what each event of the
+// protocol becomes, how a window is decided and cancelled, and what a faulty browser
+// cannot do to the program.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonDocument>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include "platform/qt/firefox_browsers.h"
+#include "tests/integration/browser/browser_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::RecordingTracker;
+using testing_support::RunFor;
+using testing_support::TempFolder;
+using testing_support::WaitUntil;
+
+// A browser that answers every command (the session with a version, intercepts and
+// subscriptions with ids of their own) and sends the events a test gives it.
+class ScriptedFirefox {
+ public:
+  explicit ScriptedFirefox(const TempFolder& folder) : server_("scripted firefox", QWebSocketServer::NonSecureMode) {
+    server_.listen(QHostAddress::LocalHost, 0);
+    std::filesystem::create_directories(folder.File("profile"));
+    folder.Write("profile/WebDriverBiDiServer.json",
+                 "{\"ws_host\": \"127.0.0.1\", \"ws_port\": " + std::to_string(server_.serverPort()) + "}");
+    QObject::connect(&server_, &QWebSocketServer::newConnection, &server_, [this] {
+      client_ = server_.nextPendingConnection();
+      ++connections;
+      QObject::connect(client_, &QWebSocket::textMessageReceived, client_,
+                       [this](const QString& text) { Answer(text); });
+    });
+  }
+
+  void Send(const QString& text) { client_->sendTextMessage(text); }
+  void Event(const QString& method, const QJsonObject& params) {
+    QJsonObject event{{"type", "event"}, {"method", method}, {"params", params}};
+    Send(QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact)));
+  }
+  void Created(const QString& context, const QString& url, const QString& parent = {},
+               const QString& opener = {}) {
+    Event("browsingContext.contextCreated",
+          {{"context", context}, {"url", url}, {"children", QJsonValue::Null},
+           {"parent", parent.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(parent)},
+           {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
+  }
+  void Navigation(const QString& event, const QString& context, const QString& url,
+                  const QString& navigation = "N1") {
+    Event("browsingContext." + event, {{"context", context}, {"url", url}, {"navigation", navigation}});
+  }
+  void Request(const QString& context, const QString& request, bool blocked) {
+    Event("network.beforeRequestSent",
+          {{"context", context}, {"isBlocked", blocked},
+           {"request", QJsonObject{{"request", request}, {"url", "http://ad.example/"}}}});
+  }
+  bool Joined() const { return joined_; }
+  // The commands received, from the `from`th on, as "method {params}".
+  std::vector<std::string> Commands(size_t from = 0) const {
+    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())), commands.end()};
+  }
+
+  std::vector<std::string> commands;
+  QJsonArray tree;
+  bool refuse = false;
+  int connections = 0;
+
+ private:
+  void Answer(const QString& text) {
+    QJsonObject command = QJsonDocument::fromJson(text.toUtf8()).object();
+    QString method = command.value("method").toString();
+    QJsonObject params = command.value("params").toObject();
+    commands.push_back(method.toStdString() + " " +
+                       QJsonDocument(params).toJson(QJsonDocument::Compact).toStdString());
+    QJsonObject result;
+    if (method == "session.new") {
+      if (refuse) {
+        return Reply(command, {{"type", "error"}, {"error", "session not created"},
+                               {"message", "Maximum number of active sessions"}});
+      }
+      joined_ = true;
+      result = {{"sessionId", "S"},
+                {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
+    } else if (method == "browsingContext.getTree") {
+      result = {{"contexts", tree}};
+    } else if (method == "network.addIntercept") {
+      result = {{"intercept", "intercept-" + QString::number(++ids_)}};
+    } else if (method == "session.subscribe") {
+      result = {{"subscription", "subscription-" + QString::number(++ids_)}};
+    }
+    Reply(command, {{"type", "success"}, {"result", result}});
+  }
+  void Reply(const QJsonObject& command, QJsonObject answer) {
+    answer.insert("id", command.value("id"));
+    Send(QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)));
+  }
+
+  QWebSocketServer server_;
+  QWebSocket* client_ = nullptr;
+  bool joined_ = false;
+  int ids_ = 0;
+};
+
+class BiDiConnectionTest : public ::testing::Test {
+ protected:
+  BiDiConnectionTest() : browser(folder), shell({folder.File("profile")}, 50), tracker(shell) {
+    shell.log = [this](const std::string& message) { log.push_back(message); };
+  }
+
+  // Joins the browser and opens a window W on page A with a frame F.
+  void JoinWithWindow() {
+    tracker.Start();
+    ASSERT_TRUE(WaitUntil([&] { return shell.JoinedBrowsers() == 1; }, 5000));
+    browser.Created("W", "http://page.example/a");
+    browser.Created("F", "http://frame.example/f", "W");
+    ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 5000)) << tracker.Dump();
+  }
+  // Lets the program read what was sent; then the events it caused are all there.
+  void Settle() { RunFor(150); }
+  std::vector<std::string> EventsSince(size_t from) const {
+    return {tracker.events.begin() + static_cast<std::ptrdiff_t>(from), tracker.events.end()};
+  }
+  bool Sent(const std::string& command, size_t from = 0) const {
+    for (const auto& sent : browser.Commands(from)) {
+      if (sent == command) return true;
+    }
+    return false;
+  }
+
+  TempFolder folder;
+  ScriptedFirefox browser;
+  FirefoxBrowsers shell;
+  RecordingTracker tracker;
+  std::vector<std::string> log;
+};
+
+TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNow) {
+  browser.tree = QJsonDocument::fromJson(R"([
+      {"context": "T1", "url": "http://one.example/", "parent": null,
+       "children": [{"context": "T1F", "url": "http://frame.example/", "children": []}]},
+      {"context": "T2", "url": "http://two.example/", "parent": null, "children": []}])")
+                     .array();
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 2; }, 5000)) << tracker.Dump();
+  Settle();
+  auto commands = browser.Commands();
+  ASSERT_GE(commands.size(), 4u);
+  EXPECT_EQ(commands[0], "session.new {\"capabilities\":{}}");
+  EXPECT_EQ(commands[1], "session.subscribe {\"events\":[\"browsingContext\",\"script.message\"]}");
+  EXPECT_EQ(commands[2].rfind("script.addPreloadScript ", 0), 0u);
+  EXPECT_EQ(commands[3], "browsingContext.getTree {}");
+  // Pages loaded before the program joined get the link watcher too.
+  for (const char* context : {"T1", "T1F", "T2"}) {
+    bool called = std::any_of(commands.begin(), commands.end(), [&](const std::string& sent) {
+      return sent.rfind("script.callFunction ", 0) == 0 &&
+             sent.find("\"context\":\"" + std::string(context) + "\"") != std::string::npos;
+    });
+    EXPECT_TRUE(called) << context;
+  }
+  auto windows = shell.Windows();
+  EXPECT_EQ(windows[0]->LocationURL().value_or(""), "http://one.example/");
+  EXPECT_EQ(windows[1]->LocationURL().value_or(""), "http://two.example/");
+  EXPECT_EQ(windows[0]->Properties().application.value_or(""), "firefox 153.0");
+  // Subscribing announces the open contexts again: they stay two windows.
+  browser.Created("T2", "http://two.example/");
+  Settle();
+  EXPECT_EQ(tracker.Windows(), 2);
+  EXPECT_EQ(tracker.Count("registered"), 2) << tracker.Dump();
+  EXPECT_EQ(log.front(), "joined the browser of " + folder.File("profile"));
+}
+
+// Each case: the events a browser sends about window W (page A, frame F) and what the
+// program's tracker hears of them.
+struct NavigationCase {
+  const char* name;
+  std::function<void(ScriptedFirefox&)> events;
+  std::vector<std::string> heard;
+};
+
+class BiDiNavigationTest : public BiDiConnectionTest,
+                           public ::testing::WithParamInterface<NavigationCase> {};
+
+TEST_P(BiDiNavigationTest, EventsStandForTheBrowserWindowsOwn) {
+  JoinWithWindow();
+  size_t from = tracker.events.size();
+  GetParam().events(browser);
+  Settle();
+  EXPECT_EQ(EventsSince(from), GetParam().heard) << tracker.Dump();
+}
+
+const char* kB = "http://page.example/b";
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, BiDiNavigationTest,
+    ::testing::Values(
+        NavigationCase{"TopPage",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("navigationStarted", "W", kB);
+                         b.Navigation("navigationCommitted", "W", kB);
+                         b.Navigation("domContentLoaded", "W", kB);
+                         b.Navigation("load", "W", kB);
+                       },
+                       {std::string("before top ") + kB, "download begin",
+                        std::string("complete top ") + kB, std::string("document top ") + kB,
+                        "download complete"}},
+        NavigationCase{"Frame",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("navigationStarted", "F", kB);
+                         b.Navigation("navigationCommitted", "F", kB);
+                         b.Navigation("load", "F", kB);
+                       },
+                       {std::string("before frame ") + kB, std::string("complete frame ") + kB,
+                        std::string("document frame ") + kB}},
+        NavigationCase{"WithinTheDocument",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("fragmentNavigated", "W", "http://page.example/a#part");
+                         b.Navigation("historyUpdated", "F", "http://frame.example/g");
+                       },
+                       {"complete top http://page.example/a#part",
+                        "complete frame http://frame.example/g"}},
+        NavigationCase{"CommitNotReported",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("navigationStarted", "W", kB, "N7");
+                         b.Navigation("domContentLoaded", "W", kB, "N7");
+                         b.Navigation("load", "W", kB, "N7");
+                       },
+                       {std::string("before top ") + kB, "download begin",
+                        std::string("complete top ") + kB, std::string("document top ") + kB,
+                        "download complete"}},
+        NavigationCase{"FailedOrStopped",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("navigationFailed", "W", kB);
+                         b.Navigation("navigationAborted", "W", kB);
+                         b.Navigation("navigationFailed", "F", kB);
+                       },
+                       {"download complete", "download complete"}},
+        NavigationCase{"ScriptLinks",
+                       [](ScriptedFirefox& b) {
+                         auto link = [&](const QString& channel, const QString& context,
+                                         const QString& href) {
+                           b.Event("script.message",
+                                   {{"channel", channel},
+                                    {"data", QJsonObject{{"type", "string"}, {"value", href}}},
+                                    {"source", QJsonObject{{"context", context}, {"realm", "R"}}}});
+                         };
+                         link("quorlen", "W", "javascript:open('/ad')");
+                         link("quorlen", "F", " JavaScript:void(0)");
+                         link("quorlen", "W", "http://page.example/plain");
+                         link("someone-else", "W", "javascript:1");
+                         link("quorlen", "X", "javascript:2");
+                       },
+                       {"before top javascript:open('/ad')", "before frame  JavaScript:void(0)"}},
+        NavigationCase{"UnknownOrMalformed",
+                       [](ScriptedFirefox& b) {
+                         b.Navigation("load", "nobody", kB);
+                         b.Send("not json");
+                         b.Send("[1, 2]");
+                         b.Event("browsingContext.load", {{"context", 5}});
+                         b.Event("browsingContext.contextDestroyed", {});
+                       },
+                       {}}),
+    [](const ::testing::TestParamInfo<NavigationCase>& param) { return std::string(param.param.name); });
+
+TEST_F(BiDiConnectionTest, AWindowThatClosesQuitsThenLeavesTheSetWithItsFrames) {
+  JoinWithWindow();
+  browser.Navigation("navigationCommitted", "W", kB);
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has(std::string("complete top ") + kB); }, 5000));
+  auto window = shell.Windows().front();
+  EXPECT_EQ(window->LocationURL().value_or(""), kB);
+  browser.Event("browsingContext.contextDestroyed", {{"context", "W"}});
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
+  EXPECT_LT(tracker.At(std::string("quit ") + kB), tracker.At("revoked")) << tracker.Dump();
+  EXPECT_FALSE(window->LocationURL().has_value());
+  // Its frame is gone with it: a late event of the frame reaches nobody.
+  size_t from = tracker.events.size();
+  browser.Navigation("load", "F", kB);
+  Settle();
+  EXPECT_TRUE(EventsSince(from).empty()) << tracker.Dump();
+}
+
+TEST_F(BiDiConnectionTest, ACancelledWindowIsClosedWithItsRequestsHeldAndFailed) {
+  JoinWithWindow();
+  size_t sent = browser.commands.size();
+  browser.Created("P", "about:blank", {}, "F");  // asked for by the page's frame
+  ASSERT_TRUE(WaitUntil([&] { return Sent(R"(browsingContext.close {"context":"P","promptUnload":false})", sent); }, 5000))
+      << tracker.Dump();
+  EXPECT_EQ(tracker.newWindows, 1);
+  EXPECT_TRUE(tracker.Has("new window from http://page.example/a")) << tracker.Dump();
+  auto commands = browser.Commands(sent);
+  ASSERT_EQ(commands.size(), 3u);
+  EXPECT_EQ(commands[0], R"(session.subscribe {"contexts":["P"],"events":["network.beforeRequestSent"]})");
+  EXPECT_EQ(commands[1], R"(network.addIntercept {"contexts":["P"],"phases":["beforeRequestSent"]})");
+  browser.Request("P", "R1", true);
+  browser.Request("W", "R2", true);  // nobody else's request is ever left waiting
+  browser.Request("W", "R3", false);
+  browser.Event("browsingContext.contextDestroyed", {{"context", "P"}});
+  Settle();
+  commands = browser.Commands(sent + 3);
+  EXPECT_EQ(commands, (std::vector<std::string>{
+                          R"(network.failRequest {"request":"R1"})",
+                          R"(network.continueRequest {"request":"R2"})",
+                          R"(network.removeIntercept {"intercept":"intercept-3"})",
+                          R"(session.unsubscribe {"subscriptions":["subscription-2"]})"}));
+  // A cancelled window never was one of the set: it neither registers nor quits.
+  EXPECT_EQ(tracker.Count("registered"), 1) << tracker.Dump();
+  EXPECT_FALSE(tracker.Has("revoked")) << tracker.Dump();
+  EXPECT_EQ(tracker.Windows(), 1);
+}
+
+TEST_F(BiDiConnectionTest, WindowsThatAreNoPagesPopupsOpenWithoutAQuestion) {
+  tracker.cancelNewWindows = false;
+  JoinWithWindow();
+  size_t sent = browser.commands.size();
+  browser.Created("Allowed", "about:blank", {}, "W");
+  // A tab the user opened from a link loads before the browser announces it.
+  browser.Navigation("navigationStarted", "UserTab", kB);
+  browser.Created("UserTab", "about:blank", {}, "W");
+  browser.Created("Typed", "about:blank");  // no opener: the user's own new window
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 4; }, 5000)) << tracker.Dump();
+  EXPECT_EQ(tracker.newWindows, 1) << tracker.Dump();
+  EXPECT_EQ(browser.Commands(sent), std::vector<std::string>{}) << "nothing held or closed";
+}
+
+TEST_F(BiDiConnectionTest, ABrowserThatRefusesTheSessionIsNotJoinedAndTriedAgainLater) {
+  browser.refuse = true;
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return !log.empty(); }, 5000));
+  EXPECT_NE(log.front().find("refused a remote session"), std::string::npos) << log.front();
+  Settle();
+  EXPECT_EQ(shell.JoinedBrowsers(), 0);
+  EXPECT_EQ(browser.Commands().size(), 1u);  // nothing but the request for a session
+  browser.refuse = false;
+  ASSERT_TRUE(WaitUntil([&] { return browser.Joined(); }, 10000));
+  EXPECT_EQ(browser.connections, 2);
+}
+
+TEST_F(BiDiConnectionTest, LettingGoEndsTheSession) {
+  JoinWithWindow();
+  tracker.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !browser.commands.empty() && browser.commands.back() == "session.end {}"; }, 5000))
+      << browser.commands.back();
+  EXPECT_TRUE(shell.Windows().empty());
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,269 @@
+#include <QFile>
+
+#include "platform/qt/firefox_browsers.h"
+#include "tests/integration/browser/browser_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::FirefoxProcess;
+using testing_support::LoggingWebServer;
+using testing_support::RecordingTracker;
+using testing_support::RunFor;
+using testing_support::TempFolder;
+using testing_support::WaitUntil;
+
+// A fresh profile makes the first start slow, the more so on a busy machine.
+constexpr int kStartMs = 60000;
+
+class FirefoxBrowsersTest : public ::testing::Test {
+ protected:
+  FirefoxBrowsersTest()
+      : firefox(folder.File("config")),
+        shell({firefox.Profile()}, 100),
+        tracker(shell) {}
+
+  // The program runs first; the browser starts later and goes to the given page once the
+  // program has joined it, so that no event of the page comes before.
+  void StartWith(const std::string& path) {
+    tracker.Start();
+    StartHeld(path);
+    ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1 && tracker.Has("download complete"); },
+                          kStartMs))
+        << tracker.Dump();
+  }
+  // Starts the browser on a page that waits for the program to join, then goes to `path`.
+  void StartHeld(const std::string& path) {
+    web.Page("/joined", "no");
+    web.Page("/hold.html",
+             "<html><body><script>const wait = () => fetch('/joined').then(r => r.text())"
+             ".then(t => t == 'yes' ? location = '" + path + "' : setTimeout(wait, 100)); wait()"
+             "</script></body></html>");
+    firefox.Start({web.Url("/hold.html")});
+    ASSERT_TRUE(WaitUntil([&] { return shell.JoinedBrowsers() == 1 && tracker.Windows() >= 1; },
+                          kStartMs))
+        << tracker.Dump();
+    web.Page("/joined", "yes");
+  }
+
+  std::string Requests() const {
+    std::string all;
+    for (const auto& path : web.requests) all += path + "\n";
+    return all;
+  }
+
+  TempFolder folder;
+  LoggingWebServer web;
+  FirefoxProcess firefox;
+  FirefoxBrowsers shell;
+  RecordingTracker tracker;
+};
+
+TEST_F(FirefoxBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
+  web.Page("/start.html",
+           "<html><body>start<script>setTimeout(() => location = '/next.html', 300)</script>"
+           "</body></html>");
+  web.Page("/next.html", "<html><body><a id=f href='#part'>part</a>"
+                         "<script>onload = () => setTimeout(() => f.click(), 300)</script></body></html>");
+  StartWith("/start.html");
+  std::string next = web.Url("/next.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("complete top " + next + "#part"); })) << tracker.Dump();
+  int before = tracker.At("before top " + next);
+  ASSERT_GE(before, 0) << tracker.Dump();
+  std::vector<std::string> order{"before top " + next, "download begin", "complete top " + next,
+                                 "document top " + next, "download complete",
+                                 "complete top " + next + "#part"};
+  auto at = tracker.events.begin() + before;
+  for (const auto& event : order) {
+    at = std::find(at, tracker.events.end(), event);
+    ASSERT_NE(at, tracker.events.end()) << event << " out of order:\n" << tracker.Dump();
+  }
+  EXPECT_EQ(tracker.Count("before top " + next), 1) << tracker.Dump();
+  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), next + "#part");
+  EXPECT_EQ(tracker.newWindows, 0);
+}
+
+TEST_F(FirefoxBrowsersTest, FramesReportAsFramesOfTheirPage) {
+  web.Page("/frames.html", "<html><body><iframe src='/inner.html'></iframe><iframe src='" +
+                               web.Url("/cross.html", "localhost") + "'></iframe></body></html>");
+  StartWith("/frames.html");
+  std::string same = web.Url("/inner.html");
+  std::string cross = web.Url("/cross.html", "localhost");
+  ASSERT_TRUE(WaitUntil([&] {
+    return tracker.Has("document frame " + same) && tracker.Has("document frame " + cross);
+  })) << tracker.Dump();
+  for (const auto& frame : {same, cross}) {
+    EXPECT_TRUE(tracker.Has("before frame " + frame)) << tracker.Dump();
+    EXPECT_TRUE(tracker.Has("complete frame " + frame)) << tracker.Dump();
+    EXPECT_FALSE(tracker.Has("document top " + frame));
+  }
+  EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
+  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/frames.html"));
+}
+
+// Pages that open windows on their own, then go on: each case names the pages that must
+// never reach the server, and the page that shows the opener kept working.
+struct CancelCase {
+  const char* name;
+  std::map<std::string, std::string> pages;
+  std::vector<std::string> neverAsked;
+  int windowsAskedFor;
+};
+
+class FirefoxCancelTest : public FirefoxBrowsersTest,
+                          public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(FirefoxCancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn) {
+  const CancelCase& test = GetParam();
+  for (const auto& [path, html] : test.pages) {
+    std::string page = html;
+    for (std::string::size_type at; (at = page.find("CROSS")) != std::string::npos;) {
+      page.replace(at, 5, web.Url("", "localhost"));
+    }
+    web.Page(path, page);
+  }
+  StartWith("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after.html"); }, 30000)) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == test.windowsAskedFor; })) << tracker.Dump();
+  RunFor(1000);
+  EXPECT_EQ(tracker.newWindows, test.windowsAskedFor) << tracker.Dump();
+  EXPECT_EQ(tracker.Count("new window from " + web.Url("/opener.html")), test.windowsAskedFor)
+      << tracker.Dump();
+  for (const auto& path : test.neverAsked) EXPECT_FALSE(web.Asked(path)) << path << "\n" << Requests();
+  EXPECT_EQ(tracker.Windows(), 1);
+  EXPECT_EQ(tracker.Count("registered"), 1) << tracker.Dump();  // the opener's own window only
+}
+
+const std::string kGoOn = "setTimeout(() => location = '/after.html', 1500)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, FirefoxCancelTest,
+    ::testing::Values(
+        CancelCase{"OnLoad",
+                   {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                                         "; window.open('/popup.html')\">opener</body></html>"}},
+                   {"/popup.html"},
+                   1},
+        CancelCase{"WithoutOpener",
+                   {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                                         "; window.open('/cut-off.html', '_blank', "
+                                         "'noopener')\">opener</body></html>"}},
+                   {"/cut-off.html"},
+                   1},
+        CancelCase{"BlankAndWrittenTo",
+                   {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                                         "; const w = window.open(); "
+                                         "w.document.write('<img src=/written.png>')\">opener"
+                                         "</body></html>"}},
+                   {"/written.png"},
+                   1},
+        CancelCase{"TenAtOnce",
+                   {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                                         "; for (let i = 0; i < 10; i++) "
+                                         "window.open('/burst.html?' + i)\">opener</body></html>"}},
+                   {"/burst.html?0", "/burst.html?1", "/burst.html?2", "/burst.html?3",
+                    "/burst.html?4", "/burst.html?5", "/burst.html?6", "/burst.html?7",
+                    "/burst.html?8", "/burst.html?9"},
+                   10},
+        CancelCase{"FromFrames",
+                   {{"/opener.html", "<html><body><iframe src='/inner.html?same'></iframe>"
+                                     "<iframe src='CROSS/inner.html?cross'></iframe><script>" +
+                                         kGoOn + "</script></body></html>"},
+                    {"/inner.html", "<html><body><script>window.open('/from-frame.html?' + "
+                                    "location.search.slice(1), '_blank')</script></body></html>"}},
+                   {"/from-frame.html?same", "/from-frame.html?cross"},
+                   2}),
+    [](const ::testing::TestParamInfo<CancelCase>& param) { return std::string(param.param.name); });
+
+TEST_F(FirefoxBrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
+  web.Page("/opener.html",
+           "<html><body onload=\"window.open('/allowed.html', '_blank')\">opener</body></html>");
+  web.Page("/allowed.html",
+           "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
+  tracker.cancelNewWindows = false;
+  tracker.Start();
+  StartHeld("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("revoked"); }, kStartMs)) << tracker.Dump();
+  EXPECT_TRUE(web.Asked("/allowed.html")) << Requests();
+  EXPECT_EQ(tracker.Count("registered"), 2) << tracker.Dump();
+  std::string allowed = web.Url("/allowed.html");
+  int asked = tracker.At("new window from " + web.Url("/opener.html"));
+  ASSERT_GE(asked, 0) << tracker.Dump();
+  EXPECT_GT(tracker.At("before top " + allowed), asked) << tracker.Dump();
+  EXPECT_GT(tracker.At("document top " + allowed), tracker.At("before top " + allowed)) << tracker.Dump();
+  EXPECT_EQ(tracker.Windows(), 1);
+  int quit = tracker.At("quit " + allowed);
+  EXPECT_GE(quit, 0) << tracker.Dump();
+  EXPECT_LT(quit, tracker.At("revoked"));
+}
+
+TEST_F(FirefoxBrowsersTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
+  web.Page("/links.html",
+           "<html><body><a id=j href=\"javascript:void(window.open('/from-link.html'))\">j</a>"
+           "<iframe src='/inner-link.html'></iframe><iframe src='" +
+               web.Url("/inner-link.html", "localhost") +
+               "'></iframe><script>onload = () => setTimeout(() => j.click(), 500)</script></body></html>");
+  web.Page("/inner-link.html",
+           "<html><body><a id=j href=' JavaScript:void(0)'>j</a>"
+           "<script>onload = () => setTimeout(() => j.click(), 300)</script></body></html>");
+  StartWith("/links.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 1; })) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Count("before frame  JavaScript:void(0)") == 2; }))
+      << tracker.Dump();
+  int link = tracker.At("before top javascript:void(window.open('/from-link.html'))");
+  ASSERT_GE(link, 0) << tracker.Dump();
+  EXPECT_LT(link, tracker.At("new window from " + web.Url("/links.html"))) << tracker.Dump();
+  RunFor(500);
+  EXPECT_FALSE(web.Asked("/from-link.html"));  // the tracker cancels every window
+}
+
+TEST_F(FirefoxBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
+  firefox.Start({web.Url("/first.html")});
+  std::string portFile = firefox.Profile() + "/WebDriverBiDiServer.json";
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(portFile)); }, kStartMs));
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/first.html"); }, kStartMs));
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; })) << tracker.Dump();
+  EXPECT_EQ(shell.JoinedBrowsers(), 1);
+  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/first.html"));
+  auto properties = shell.Windows().front()->Properties();
+  EXPECT_EQ(properties.application.value_or("").rfind("firefox ", 0), 0u);
+  EXPECT_EQ(properties.path.value_or(""), firefox.Profile());
+  firefox.Kill();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; })) << tracker.Dump();
+  EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
+  RunFor(300);
+  EXPECT_EQ(shell.JoinedBrowsers(), 0);
+  // The port file stays behind; a new browser with the same profile is joined again.
+  ASSERT_TRUE(QFile::exists(QString::fromStdString(portFile)));
+  StartHeld("/second.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("document top " + web.Url("/second.html")); }))
+      << tracker.Dump();
+}
+
+TEST_F(FirefoxBrowsersTest, LettingGoEndsTheSessionSoTheBrowserCanBeJoinedAgain) {
+  web.Page("/opener.html",
+           "<html><body><script>setInterval(() => window.open('/again.html?' + Date.now()), 700)"
+           "</script></body></html>");
+  web.Page("/again.html", "<html><body><script>close()</script></body></html>");
+  StartWith("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows >= 1; })) << tracker.Dump();
+  // Each join is a session of its own; the browser grants one at a time.
+  tracker.Stop();
+  shell.FinishLeaving(3000);
+  for (int join = 0; join < 2; ++join) {
+    FirefoxBrowsers next({firefox.Profile()}, 100);
+    std::string log;
+    next.log = [&](const std::string& message) { log += message + "\n"; };
+    RecordingTracker again(next);
+    again.Start();
+    ASSERT_TRUE(WaitUntil([&] { return again.newWindows >= 2; })) << log << again.Dump();
+    EXPECT_EQ(next.JoinedBrowsers(), 1);
+    EXPECT_GE(again.Windows(), 1) << again.Dump();
+    again.Stop();
+    next.FinishLeaving(3000);
+  }
+}
+
+}  // namespace
+}  // namespace quorlen
