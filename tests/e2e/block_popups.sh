@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # Popup blocking end to end, in a sandbox under a virtual desktop with a tray: the staged
-# program and a real Chromium started through quorlen-browser, real X input from
-# xdotool. Pages chain themselves from one case to the next, so each page that goes on
-# after a cancelled window shows that its opener kept working. At the end the web
-# server's log says which popups reached it and "nTotBlocked" counts the cancelled ones.
-#   block_popups.sh <staged program folder> <work folder> <page server>
+# program and a real browser started through quorlen-browser, real X input from xdotool.
+# Pages chain themselves from one case to the next, so each page that goes on after a
+# cancelled window shows that its opener kept working. At the end the web server's log
+# says which popups reached it and "nTotBlocked" counts the cancelled ones. The same pages
+# run in Chromium, in Firefox, or with both open: the first half of the cases in
+# Chromium, then the rest in Firefox, which has waited meanwhile.
+#   block_popups.sh <staged program folder> <work folder> <page server> [chromium|firefox|both]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-command -v chromium >/dev/null || { echo "needs chromium"; exit 77; }
+browsers=${4:-chromium}
+case $browsers in
+  chromium) needed=chromium ;;
+  firefox) needed=firefox-esr ;;
+  both) needed="chromium firefox-esr" ;;
+  *) echo "unknown browser $browsers"; exit 2 ;;
+esac
+for browser in $needed; do command -v "$browser" >/dev/null || { echo "needs $browser"; exit 77; }; done
 source "$here/work.sh"
 prepare_work "$1" "$2"
 cp "$(realpath "$3")" "$work/page_server"
@@ -20,9 +29,10 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
   server=$!
-  browser=""
-  # Nothing started here outlives the test: the browser and the server hold its output.
-  trap '"'"'kill $browser $server $desktop_pids 2>/dev/null || true'"'"' EXIT
+  browsers=$3
+  chromium=""; firefox=""
+  # Nothing started here outlives the test: the browsers and the server hold its output.
+  trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
   for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
   port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
   requested() { grep -qxF "$1" "$out/requests.txt"; }
@@ -43,7 +53,12 @@ exec "$here/sandbox.sh" "$work" bash -c '
   page load "<h1>load</h1><script>onload = () => { window.open(\"/pop-load.html\"); setTimeout(() => location = \"/timer.html\", 2500) }</script>"
   page timer "<h1>timer</h1><script>setTimeout(() => window.open(\"/pop-timer.html\"), 1000); setTimeout(() => location = \"/click.html\", 3000)</script>"
   page click "$button onclick=\"window.open(\x27/pop-click.html\x27); setTimeout(() => location = \x27/dblclick.html\x27, 3500)\">click</button>"
-  page dblclick "$button ondblclick=\"window.open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/js.html\x27, 3500)\">double click</button>"
+  # With both browsers, Chromium stops after the double click and Firefox goes on.
+  after_dbl=js; [ "$browsers" = both ] && after_dbl=handover
+  page dblclick "$button ondblclick=\"window.open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/$after_dbl.html\x27, 3500)\">double click</button>"
+  page handover "<h1>over to Firefox</h1>"
+  # Firefox waits here until told to go on, which it is once Quorlen has joined it.
+  page wait "<h1>waiting</h1><script>const next = location.search.slice(1); setInterval(() => fetch(\"/go.txt\").then(r => r.ok \x26\x26 (location = next)), 250)</script>"
   page js "<a id=j href=\"javascript:void(window.open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
   page late "$button onclick=\"setTimeout(() => window.open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
   page white "<h1>white</h1><script>onload = () => { window.open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
@@ -61,19 +76,44 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   sleep 4  # the delayed start-up step starts the browser tracker
-  "$program/quorlen-browser" --disable-background-networking --disable-component-update \
-    --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
-    --password-store=basic --window-position=0,0 --window-size=1000,720 \
-    "$base/load.html" >"$out/chromium.txt" 2>&1 &
-  browser=$!
+  start_chromium() {
+    "$program/quorlen-browser" --disable-background-networking --disable-component-update \
+      --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
+      --password-store=basic --window-position=0,0 --window-size=1000,720 \
+      "$1" >"$out/chromium.txt" 2>&1 &
+    chromium=$!
+  }
+  # Firefox starts on the waiting page; once it runs there, the browser is up and Quorlen,
+  # which looks for browsers every second, joins it within moments.
+  start_firefox() {
+    "$program/quorlen-browser" --firefox "$1" >"$out/firefox.txt" 2>&1 &
+    firefox=$!
+    wait_request /go.txt 60
+    sleep 3
+  }
+  case $browsers in
+    chromium) start_chromium "$base/load.html" ;;
+    firefox)
+      start_firefox "$base/wait.html?/load.html"
+      echo go > "$site/go.txt" ;;
+    both)
+      start_firefox "$base/wait.html?/js.html"
+      start_chromium "$base/load.html" ;;
+  esac
 
-  wait_request /timer.html 30
+  wait_request /timer.html 60
   wait_request /click.html
   sleep 1; click_at 200 300
   wait_request /dblclick.html
   sleep 1
   xdotool mousemove 200 300; sleep 0.2
   xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.08; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+  if [ "$browsers" = both ]; then
+    wait_request /handover.html
+    import -window root "$out/handover.png" 2>/dev/null || true
+    echo go > "$site/go.txt"
+    xdotool search --onlyvisible --class firefox | head -1 | xargs -r xdotool windowactivate 2>/dev/null || true
+  fi
   wait_request /js.html
   wait_request /late.html
   sleep 1; click_at 200 300
@@ -109,5 +149,5 @@ exec "$here/sandbox.sh" "$work" bash -c '
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
   [ "$total" = 3 ] || { echo "nTotBlocked is $total, not 3"; fail=1; }
   [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
-  echo "e2e popup blocking: ok"
-' e2e "$here" "$work"
+  echo "e2e popup blocking in $browsers: ok"
+' e2e "$here" "$work" "$browsers"
