@@ -1,7 +1,10 @@
-// How fast the program answers a browser that asks about a new window while it holds the
-// page: a DevTools browser on loopback reports 100 windows at once and times each answer.
-// The floor in the same run is the answer to 100 workers the program only lets run, along
-// the same socket, parser and event loop, without a decision.
+// How fast the program answers a browser that asks about a new window: a DevTools browser
+// (Chromium, which holds the page until the answer) and a WebDriver BiDi browser (Firefox,
+// where the window is announced before its first request) on loopback report 100 windows
+// at once each, and time each answer. Both are joined by one program in the same run. The
+// floor of each is what the program sends for 100 messages it only lets pass, along the
+// same socket, parser and event loop, without a decision: workers let run, and requests
+// of a page let go.
 //   popup_answer
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,7 +28,9 @@
 #include "platform/fake/fake_window_system.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "platform/linux/browser_set.h"
 #include "platform/qt/chromium_browsers.h"
+#include "platform/qt/firefox_browsers.h"
 #include "platform/qt/qt_event_loop.h"
 
 namespace {
@@ -49,12 +54,26 @@ QString Attach(const QString& session, const QString& target, const QString& ope
   return QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
+QString Compact(const QJsonObject& object) {
+  return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString Event(const QString& method, const QJsonObject& params) {
+  return Compact({{"type", "event"}, {"method", method}, {"params", params}});
+}
+
+QString Created(const QString& context, const QString& opener) {
+  return Event("browsingContext.contextCreated",
+               {{"context", context}, {"url", "about:blank"}, {"parent", QJsonValue::Null},
+                {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
+}
+
 void Report(const char* what, std::vector<double> micros) {
   std::sort(micros.begin(), micros.end());
   auto at = [&](double share) {
     return micros[std::min(micros.size() - 1, static_cast<size_t>(share * micros.size()))];
   };
-  std::printf("%-34s n=%zu  p50 %7.0f us  p90 %7.0f us  p99 %7.0f us  max %7.0f us\n", what,
+  std::printf("%-40s n=%zu  p50 %7.0f us  p90 %7.0f us  p99 %7.0f us  max %7.0f us\n", what,
               micros.size(), at(0.50), at(0.90), at(0.99), micros.back());
 }
 
@@ -66,6 +85,7 @@ int main(int argc, char** argv) {
   fs::path folder = fs::temp_directory_path() / ("quorlen-bench-" + std::to_string(::getpid()));
   fs::create_directories(folder / "program");
   fs::create_directories(folder / "profile");
+  fs::create_directories(folder / "firefox");
   std::FILE* image = std::fopen((folder / "program/1by1.jpg").c_str(), "wb");
   if (image) std::fclose(image);
 
@@ -90,6 +110,35 @@ int main(int argc, char** argv) {
     client->sendTextMessage(Attach("opener", "P", "", false));
   });
 
+  // The fake Firefox: it grants the session, answers every command, and notes when the
+  // answer about each of its windows and requests arrives.
+  QWebSocketServer firefoxServer("bench firefox", QWebSocketServer::NonSecureMode);
+  firefoxServer.listen(QHostAddress::LocalHost, 0);
+  {
+    std::FILE* port = std::fopen((folder / "firefox/WebDriverBiDiServer.json").c_str(), "w");
+    std::fprintf(port, "{\"ws_host\": \"127.0.0.1\", \"ws_port\": %d}\n", firefoxServer.serverPort());
+    std::fclose(port);
+  }
+  QWebSocket* firefox = nullptr;
+  std::map<QString, qint64> firefoxAnswered;
+  QObject::connect(&firefoxServer, &QWebSocketServer::newConnection, &firefoxServer, [&] {
+    firefox = firefoxServer.nextPendingConnection();
+    QObject::connect(firefox, &QWebSocket::textMessageReceived, firefox, [&](const QString& text) {
+      QJsonObject command = QJsonDocument::fromJson(text.toUtf8()).object();
+      QString method = command.value("method").toString();
+      QJsonObject params = command.value("params").toObject();
+      if (method == "network.continueRequest") firefoxAnswered.emplace(params.value("request").toString(), clock.nsecsElapsed());
+      if (method == "browsingContext.close") firefoxAnswered.emplace(params.value("context").toString(), clock.nsecsElapsed());
+      QJsonObject result;
+      if (method == "session.new") {
+        result = {{"sessionId", "bench"},
+                  {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
+      }
+      firefox->sendTextMessage(Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
+      if (method == "browsingContext.getTree") firefox->sendTextMessage(Created("FP", ""));
+    });
+  });
+
   quorlen::QtEventLoop loop;
   quorlen::ScriptedDialogs dialogs;
   quorlen::FakeSystemInfo system;
@@ -102,16 +151,18 @@ int main(int argc, char** argv) {
   quorlen::RecordingSound sound;
   quorlen::FakeShell shell;
   quorlen::FakeInput input;
-  quorlen::ChromiumBrowsers browsers({(folder / "profile").string()}, 100);
+  quorlen::ChromiumBrowsers chromium({(folder / "profile").string()}, 100);
+  quorlen::FirefoxBrowsers firefoxes({(folder / "firefox").string()}, 100);
+  quorlen::BrowserSet browsers({&chromium, &firefoxes});
   quorlen::FakePrivileges privileged(system.hostsFile);
   quorlen::FakeWindowSystem desk;
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
                          input, browsers, desk, privileged});
   main.Form_Load();
-  RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 1; },
+  RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 2; },
            10000);
-  if (!client || main.Popups().oIEWindows()->Count() != 1) {
-    std::fprintf(stderr, "the program did not join the bench browser\n");
+  if (!client || !firefox || main.Popups().oIEWindows()->Count() != 2) {
+    std::fprintf(stderr, "the program did not join both bench browsers\n");
     return 1;
   }
 
@@ -139,9 +190,47 @@ int main(int argc, char** argv) {
   auto floor = burst("worker", false);
   RunUntil([] { return false; }, 300);
   auto popups = burst("popup", true);
-  Report("worker, let run (floor)", floor);
-  Report("popup, decided and answered", popups);
-  std::printf("popups counted as blocked: %d of %d\n", main.Options().nBlockedToday, kBurst);
+
+  // Firefox: requests of the page let go (the floor), then 100 windows the page asks for,
+  // each cancelled; the answer is the close of the window.
+  std::map<QString, qint64> firefoxSent;
+  auto firefoxBurst = [&](const QString& prefix, bool windows) {
+    for (int i = 0; i < kBurst; ++i) {
+      QString id = prefix + QString::number(i);
+      firefoxSent[id] = clock.nsecsElapsed();
+      if (windows) {
+        firefox->sendTextMessage(Created(id, "FP"));
+      } else {
+        firefox->sendTextMessage(Event("network.beforeRequestSent",
+                                       {{"context", "FP"}, {"isBlocked", true},
+                                        {"request", QJsonObject{{"request", id}, {"url", "http://page.example/" + id}}}}));
+      }
+    }
+    RunUntil([&] {
+      for (int i = 0; i < kBurst; ++i) {
+        if (firefoxAnswered.count(prefix + QString::number(i)) == 0) return false;
+      }
+      return true;
+    }, 20000);
+    std::vector<double> micros;
+    for (int i = 0; i < kBurst; ++i) {
+      QString id = prefix + QString::number(i);
+      if (firefoxAnswered.count(id)) micros.push_back((firefoxAnswered[id] - firefoxSent[id]) / 1000.0);
+    }
+    return micros;
+  };
+  int chromiumBlocked = main.Options().nBlockedToday;
+  RunUntil([] { return false; }, 300);
+  auto requestFloor = firefoxBurst("request", false);
+  RunUntil([] { return false; }, 300);
+  auto firefoxPopups = firefoxBurst("popup", true);
+
+  Report("Chromium: worker, let run (floor)", floor);
+  Report("Chromium: popup, decided and answered", popups);
+  Report("Firefox: request, let go (floor)", requestFloor);
+  Report("Firefox: popup, decided and closed", firefoxPopups);
+  std::printf("popups counted as blocked: Chromium %d of %d, Firefox %d of %d\n", chromiumBlocked,
+              kBurst, main.Options().nBlockedToday - chromiumBlocked, kBurst);
   fs::remove_all(folder);
-  return popups.size() == kBurst ? 0 : 1;
+  return popups.size() == kBurst && firefoxPopups.size() == kBurst ? 0 : 1;
 }
