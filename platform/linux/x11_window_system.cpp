@@ -60,38 +60,47 @@ void X11WindowSystem::DrainEvents() {
 
 int X11WindowSystem::ErrorCount() const { return errorCount.load(); }
 
+namespace {
+
+// Hands `use` the items of a window's property when it has the type and item size asked
+// for; a window gone meanwhile or a property of another kind hands nothing.
+template <typename Use>
+void ReadProperty(Display* display, Window window, Atom property, Atom type, int format,
+                  Use use) {
+  Atom actualType = None;
+  int actualFormat = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, property, 0, kMaxPropertyLongs, False, type,
+                         &actualType, &actualFormat, &count, &after, &data) == Success &&
+      data && actualType == type && actualFormat == format) {
+    use(data, count);
+  }
+  if (data) XFree(data);
+}
+
+}  // namespace
+
 std::vector<unsigned long> X11WindowSystem::Longs(WindowId window, unsigned long property,
                                                   unsigned long type) {
   std::vector<unsigned long> values;
   if (!display_ || window == 0) return values;
-  Atom actualType = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(display_, Id(window), property, 0, kMaxPropertyLongs, False, type,
-                         &actualType, &format, &count, &after, &data) == Success &&
-      data && actualType == type && format == 32) {
-    // Xlib hands 32-bit items over as longs, whatever the size of a long.
-    auto* items = reinterpret_cast<unsigned long*>(data);
-    values.assign(items, items + count);
-  }
-  if (data) XFree(data);
+  ReadProperty(display_, Id(window), property, type, 32,
+               [&values](unsigned char* data, unsigned long count) {
+                 // Xlib hands 32-bit items over as longs, whatever the size of a long.
+                 auto* items = reinterpret_cast<unsigned long*>(data);
+                 values.assign(items, items + count);
+               });
   return values;
 }
 
 std::string X11WindowSystem::Bytes(WindowId window, unsigned long property, unsigned long type) {
   std::string bytes;
   if (!display_ || window == 0) return bytes;
-  Atom actualType = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(display_, Id(window), property, 0, kMaxPropertyLongs, False, type,
-                         &actualType, &format, &count, &after, &data) == Success &&
-      data && actualType == type && format == 8) {
-    bytes.assign(reinterpret_cast<char*>(data), count);
-  }
-  if (data) XFree(data);
+  ReadProperty(display_, Id(window), property, type, 8,
+               [&bytes](unsigned char* data, unsigned long count) {
+                 bytes.assign(reinterpret_cast<char*>(data), count);
+               });
   return bytes;
 }
 

@@ -37,21 +37,6 @@ QJsonArray Channel() {
 
 }  // namespace
 
-std::optional<std::string> BiDiWindow::LocationURL() {
-  if (closed_) return std::nullopt;
-  return url_;
-}
-
-BrowserWindowProperties BiDiWindow::Properties() {
-  BrowserWindowProperties properties;
-  if (closed_) return properties;
-  if (!product_.empty()) properties.application = product_;
-  properties.locationUrl = url_;
-  properties.path = profileFolder_;
-  properties.type = "page";
-  return properties;
-}
-
 BiDiConnection::BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
   // Large pages and long addresses: no message of the protocol is refused for its size.

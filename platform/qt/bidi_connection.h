@@ -93,30 +93,10 @@ class BiDiConnection : public BrowserConnection {
 };
 
 // A top-level browsing context seen as a browser window.
-class BiDiWindow : public BrowserWindow {
+class BiDiWindow : public JoinedWindow {
  public:
-  BiDiWindow(std::string context, std::string url, std::string product, std::string profileFolder)
-      : context_(std::move(context)),
-        url_(std::move(url)),
-        product_(std::move(product)),
-        profileFolder_(std::move(profileFolder)) {}
-
-  std::optional<std::string> LocationURL() override;
-  BrowserWindowProperties Properties() override;
-  void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
-
-  const std::string& Context() const { return context_; }
-  BrowserWindowEvents* Sink() const { return sink_; }
-  void SetLocation(std::string url) { url_ = std::move(url); }
-  void MarkClosed() { closed_ = true; }
-
- private:
-  std::string context_;
-  std::string url_;
-  std::string product_;
-  std::string profileFolder_;
-  BrowserWindowEvents* sink_ = nullptr;
-  bool closed_ = false;
+  using JoinedWindow::JoinedWindow;
+  const std::string& Context() const { return Id(); }
 };
 
 }  // namespace quorlen

@@ -21,22 +21,6 @@ std::string Str(const QJsonObject& object, const char* key) {
 
 }  // namespace
 
-std::optional<std::string> DevToolsWindow::LocationURL() {
-  if (closed_) return std::nullopt;
-  return url_;
-}
-
-BrowserWindowProperties DevToolsWindow::Properties() {
-  BrowserWindowProperties properties;
-  if (closed_) return properties;
-  if (!product_.empty()) properties.application = product_;
-  properties.locationName = title_;
-  properties.locationUrl = url_;
-  properties.path = profileFolder_;
-  properties.type = "page";
-  return properties;
-}
-
 DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profileFolder,
                                        Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {

@@ -85,38 +85,18 @@ class DevToolsConnection : public BrowserConnection {
 };
 
 // A page target seen as a browser window.
-class DevToolsWindow : public BrowserWindow {
+class DevToolsWindow : public JoinedWindow {
  public:
   DevToolsWindow(std::string targetId, std::string url, std::string title, std::string product,
                  std::string profileFolder)
-      : targetId_(std::move(targetId)),
-        url_(std::move(url)),
-        title_(std::move(title)),
-        product_(std::move(product)),
-        profileFolder_(std::move(profileFolder)) {}
+      : JoinedWindow(std::move(targetId), std::move(url), std::move(product),
+                     std::move(profileFolder)) {
+    SetTitle(std::move(title));
+  }
 
-  std::optional<std::string> LocationURL() override;
-  BrowserWindowProperties Properties() override;
-  void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
-
-  const std::string& TargetId() const { return targetId_; }
-  BrowserWindowEvents* Sink() const { return sink_; }
-  void SetLocation(std::string url) { url_ = std::move(url); }
-  void SetTitle(std::string title) { title_ = std::move(title); }
-  void SetProduct(std::string product) { product_ = std::move(product); }
-  void MarkClosed() { closed_ = true; }
-  bool Closed() const { return closed_; }
+  const std::string& TargetId() const { return Id(); }
   // The last navigation reported as starting, so the two reports of one start count once.
   std::string lastStart;
-
- private:
-  std::string targetId_;
-  std::string url_;
-  std::string title_;
-  std::string product_;
-  std::string profileFolder_;
-  BrowserWindowEvents* sink_ = nullptr;
-  bool closed_ = false;
 };
 
 }  // namespace quorlen

@@ -16,6 +16,22 @@ constexpr qint64 kRetryMs = 5000;
 
 }  // namespace
 
+std::optional<std::string> JoinedWindow::LocationURL() {
+  if (closed_) return std::nullopt;
+  return url_;
+}
+
+BrowserWindowProperties JoinedWindow::Properties() {
+  BrowserWindowProperties properties;
+  if (closed_) return properties;
+  if (!product_.empty()) properties.application = product_;
+  properties.locationName = title_;
+  properties.locationUrl = url_;
+  properties.path = profileFolder_;
+  properties.type = "page";
+  return properties;
+}
+
 std::string ConfigFolder() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) return config;
   const char* home = std::getenv("HOME");

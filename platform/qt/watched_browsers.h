@@ -4,12 +4,47 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/browser.h"
 
 namespace quorlen {
+
+// A browser window followed over a remote-control socket, as the connection that owns it
+// last reported it. A closed window answers no more questions.
+class JoinedWindow : public BrowserWindow {
+ public:
+  JoinedWindow(std::string id, std::string url, std::string product, std::string profileFolder)
+      : id_(std::move(id)),
+        url_(std::move(url)),
+        product_(std::move(product)),
+        profileFolder_(std::move(profileFolder)) {}
+
+  std::optional<std::string> LocationURL() override;
+  BrowserWindowProperties Properties() override;
+  void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
+
+  // The protocol's own name of the window: a target id or a browsing context.
+  const std::string& Id() const { return id_; }
+  BrowserWindowEvents* Sink() const { return sink_; }
+  void SetLocation(std::string url) { url_ = std::move(url); }
+  // A protocol that reports no page title leaves the window's location name unknown.
+  void SetTitle(std::string title) { title_ = std::move(title); }
+  void SetProduct(std::string product) { product_ = std::move(product); }
+  void MarkClosed() { closed_ = true; }
+  bool Closed() const { return closed_; }
+
+ private:
+  std::string id_;
+  std::string url_;
+  std::optional<std::string> title_;
+  std::string product_;
+  std::string profileFolder_;
+  BrowserWindowEvents* sink_ = nullptr;
+  bool closed_ = false;
+};
 
 // One browser joined over its remote-control socket.
 class BrowserConnection {
