@@ -1,5 +1,6 @@
 #include "popups/popup_blocker.h"
 
+#include <string_view>
 #include <utility>
 
 namespace quorlen {
@@ -7,6 +8,7 @@ namespace quorlen {
 namespace {
 
 constexpr const char* kTwoLines = "\r\n\r\n";
+constexpr std::string_view kNowPrevents = "Quorlen will now prevent popup ads from opening.  ";
 
 }  // namespace
 
@@ -27,7 +29,10 @@ PopupBlocker::PopupBlocker(PopupServices services, PopupControls controls, Popup
       tracking_{activity_, input_, decision_, hooks_.debugLog},
       editor_(services.profiles, services.dialogs,
               {hooks_.whiteListFile, [this] { return notifier_.getLastBlockedPopupPage(); },
-               [this] { LoadIEWhiteList(); }}) {}
+               [this] { LoadIEWhiteList(); }}),
+      noBrowserNotice_(services.loop, kNoBrowserNoticeMs) {
+  noBrowserNotice_.onTick = [this] { TellWhenNoBrowserIsFollowed(); };
+}
 
 PopupBlocker::~PopupBlocker() = default;
 
@@ -48,14 +53,17 @@ void PopupBlocker::chkIEPops_Click() {
   if (controls_.chkIEPops.Value() == 1) {
     StartBrowserTracker();
     controls_.lblStatus.SetCaption(
-        std::string("Quorlen will now prevent popup ads from opening.  ") +
+        std::string(kNowPrevents) +
         "It also stops the popup ads that outside advertising programs such as the AdPopper "
         "toolbar open in your browser." +
         kTwoLines +
         "Remember, you can hold down the CTRL (control) key to temporarily bypass this popup " +
         "blocking capability or double click on a link that's getting stopped by Quorlen. " +
         "This might happen if something you click gets redirected to a different server.");
+    noBrowserNotice_.SetEnabled(false);
+    noBrowserNotice_.SetEnabled(true);
   } else {
+    noBrowserNotice_.SetEnabled(false);
     DropBrowserTracker();
     controls_.lblStatus.SetCaption(
         std::string("Quorlen will no longer use special processing to block ") +
@@ -65,6 +73,18 @@ void PopupBlocker::chkIEPops_Click() {
         "the other known (and active) ad servers. If you have " +
         "both checkboxes unchecked, Quorlen is doing nothing.");
   }
+}
+
+// Popups are stopped only in browsers the program follows. Said on Linux, where a
+// browser must be started to be followed: the promise above would otherwise stand alone
+// while nothing is stopped.
+void PopupBlocker::TellWhenNoBrowserIsFollowed() {
+  noBrowserNotice_.SetEnabled(false);
+  if (!tracker_ || tracker_->Count() > 0) return;
+  const std::string status = controls_.lblStatus.Caption();
+  if (status.compare(0, kNowPrevents.size(), kNowPrevents) != 0) return;
+  controls_.lblStatus.SetCaption(status + kTwoLines + std::string(kNoBrowserFollowed));
+  Log("No browser window is followed.");
 }
 
 }  // namespace quorlen

@@ -3,9 +3,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/controls.h"
 #include "core/private_profile.h"
+#include "core/timer.h"
 #include "platform/browser.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -20,6 +22,13 @@
 #include "popups/popup_notifier.h"
 
 namespace quorlen {
+
+// Added to the status when popup blocking is switched on and no browser window is
+// followed a moment later.
+inline constexpr std::string_view kNoBrowserFollowed =
+    "No browser that Quorlen can follow is open yet. Quorlen stops popups in Chromium and "
+    "Firefox started with quorlen-browser (or with remote debugging on): start one of them "
+    "to browse with popup blocking.";
 
 // The platform services popup blocking runs on.
 struct PopupServices {
@@ -76,6 +85,9 @@ class PopupBlocker {
   // The notice after a blocked popup, also used by the title watcher.
   void PopupBlocked(const std::string& text) { notifier_.PopupBlocked(text); }
   void ShowWhiteListEditor() { editor_.Show(); }
+  // How long after popup blocking is switched on the status tells that no browser is
+  // followed, when none has been joined by then.
+  static constexpr int kNoBrowserNoticeMs = 2500;
 
   InputMonitor& Input() { return input_; }
   BrowserActivity& Activity() { return activity_; }
@@ -90,6 +102,7 @@ class PopupBlocker {
   void Log(const std::string& message) {
     if (hooks_.debugLog) hooks_.debugLog(message);
   }
+  void TellWhenNoBrowserIsFollowed();
 
   PopupServices services_;
   PopupControls controls_;
@@ -103,6 +116,7 @@ class PopupBlocker {
   BrowserTracking tracking_;
   frmIEWhiteList editor_;
   std::unique_ptr<cIEWindows> tracker_;
+  Timer noBrowserNotice_;
 };
 
 }  // namespace quorlen

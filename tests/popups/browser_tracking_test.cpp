@@ -174,5 +174,36 @@ TEST_F(ProgramTest, TheDelayedStepJoinsTheBrowsersOpenThen) {
   EXPECT_EQ(browsers.connects, 1);
 }
 
+// Switched on with no browser to follow, the status does not stand as a promise alone: a
+// moment later it says what to start. A browser joined meanwhile, or blocking switched
+// off again, leaves the status as it is.
+TEST_F(ProgramTest, SwitchingPopupBlockingOnWithNoBrowserToFollowSaysWhatToStart) {
+  enum class Meanwhile { kNothing, kBrowserOpens, kSwitchedOff };
+  for (Meanwhile meanwhile : {Meanwhile::kNothing, Meanwhile::kBrowserOpens, Meanwhile::kSwitchedOff}) {
+    SCOPED_TRACE(static_cast<int>(meanwhile));
+    StartedBefore();
+    frmMain& main = Start();
+    clock.Advance(3000);
+    auto& box = main.Controls().chkIEPops;
+    box.SetTicked(false);
+    box.SetTicked(true);
+    const std::string promised = main.Controls().lblStatus.Caption();
+    std::shared_ptr<FakeBrowserWindow> window;
+    if (meanwhile == Meanwhile::kBrowserOpens) window = browsers.Open("http://www.example.com/");
+    if (meanwhile == Meanwhile::kSwitchedOff) box.SetTicked(false);
+    const std::string before = main.Controls().lblStatus.Caption();
+    clock.Advance(PopupBlocker::kNoBrowserNoticeMs - 1);
+    EXPECT_EQ(main.Controls().lblStatus.Caption(), before);
+    clock.Advance(1);
+    if (meanwhile == Meanwhile::kNothing) {
+      EXPECT_EQ(main.Controls().lblStatus.Caption(),
+                promised + "\r\n\r\n" + std::string(kNoBrowserFollowed));
+    } else {
+      EXPECT_EQ(main.Controls().lblStatus.Caption(), before);
+    }
+    if (window) browsers.Close(window);
+  }
+}
+
 }  // namespace
 }  // namespace quorlen
