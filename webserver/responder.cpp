@@ -125,12 +125,19 @@ void Responder::Hoe_SendComplete(int index) { Hoe_[static_cast<size_t>(index)]->
 
 std::string Responder::ReadBlockFile(const std::string& path) {
   // Read only, so a program folder the user cannot write to still serves the image. The
-  // file is opened first, so the usual case costs no look at the folder, and read with
-  // the C library, which costs a fraction of a stream for a file of a few bytes.
+  // file is opened first, so the usual case costs no look at the folder. It is read at
+  // every request, as the user may change it, so the read is kept to the fewest calls to
+  // the system: unbuffered (no size query for a buffer), and no read after a short one,
+  // which ends the file.
   if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+    std::setvbuf(in, nullptr, _IONBF, 0);
     std::string bytes;
     char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.append(buffer, n);
+    for (;;) {
+      const size_t n = std::fread(buffer, 1, sizeof buffer, in);
+      bytes.append(buffer, n);
+      if (n < sizeof buffer) break;
+    }
     std::fclose(in);
     return bytes;
   }
