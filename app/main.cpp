@@ -93,6 +93,11 @@ void Quit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lists and hosts texts of a megabyte or more are read and let go at every build. A fixed
+  // threshold keeps them in memory of their own, given back when freed; the C library would
+  // otherwise raise it after the first and take the later ones from the heap, which the
+  // program's small allocations then keep from shrinking.
+  ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
   CatchEndingSignals();
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quorlen");

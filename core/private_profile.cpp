@@ -58,6 +58,16 @@ ProfileStore::Cached& ProfileStore::Load(const std::string& path, bool forceChec
   return cached;
 }
 
+std::string ProfileStore::ReadText(const std::string& path) {
+  return StampOf(path).exists ? ReadBytes(path) : std::string();
+}
+
+std::string ProfileStore::ReadOnce(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue, const std::string& path,
+                                   size_t bufferSize) {
+  return ScanProfileString(ReadText(path), section, key, defaultValue, bufferSize);
+}
+
 ProfileStore::Snapshot ProfileStore::Open(const std::string& path) {
   return Load(path, false).file;
 }

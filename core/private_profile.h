@@ -55,6 +55,14 @@ class ProfileStore {
   // Applies every edit in order and writes the file once.
   bool Apply(const std::string& path, const ProfileEdits& edits);
 
+  // GetPrivateProfileString for a large file of which little is read: one pass over the
+  // text as it is on disk, and nothing of it kept.
+  std::string ReadOnce(const std::string& section, const std::string& key,
+                       const std::string& defaultValue, const std::string& path,
+                       size_t bufferSize = 250);
+  // The text of a file as the store reads it; empty when it is missing.
+  static std::string ReadText(const std::string& path);
+
   // The parsed file as it is now; an empty file when it is missing.
   Snapshot Open(const std::string& path);
   // Lets go of the parsed file: a large list read once need not stay in memory. The next

@@ -25,6 +25,26 @@ std::string Unquote(std::string_view value) {
 
 std::string LowerName(std::string_view name) { return LowerCase(TrimBlanksAndTabs(name)); }
 
+std::string_view UnquotedView(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+// What a value looks like through the caller's buffer; a missing key gives the default,
+// which loses its trailing blanks, not its leading ones.
+std::string ThroughBuffer(const std::optional<std::string_view>& value,
+                          std::string_view defaultValue, size_t bufferSize) {
+  if (bufferSize == 0) return {};
+  std::string_view shown = value ? *value : defaultValue;
+  if (!value) {
+    while (!shown.empty() && shown.back() == ' ') shown.remove_suffix(1);
+  }
+  return std::string(shown.substr(0, bufferSize - 1));
+}
+
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 }  // namespace
@@ -110,17 +130,9 @@ std::optional<std::string> ProfileFile::Find(std::string_view section,
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,
                                    std::string_view defaultValue, size_t bufferSize) const {
-  if (bufferSize == 0) return {};
-  std::string result;
-  if (auto value = Find(section, key)) {
-    result = std::move(*value);
-  } else {
-    // The default loses its trailing blanks, not its leading ones.
-    while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
-    result = std::string(defaultValue);
-  }
-  if (result.size() > bufferSize - 1) result.resize(bufferSize - 1);
-  return result;
+  const std::optional<std::string> value = Find(section, key);
+  return ThroughBuffer(value ? std::optional<std::string_view>(*value) : std::nullopt,
+                       defaultValue, bufferSize);
 }
 
 std::vector<std::string> ProfileFile::SectionNames() const {
@@ -210,6 +222,49 @@ std::string ProfileFile::Serialize() const {
     out.append(line.end);
   }
   return out;
+}
+
+void ScanProfileSection(std::string_view bytes, std::string_view section,
+                        const std::function<void(std::string_view name, std::string_view value)>& visit) {
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
+  const std::string_view wanted = TrimBlanksAndTabs(section);
+  bool inside = false;  // in the first section of the wanted name
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view content = bytes.substr(at, end - at);
+    at = end + 1;
+    if (!content.empty() && content.back() == '\r' && end < bytes.size()) content.remove_suffix(1);
+    // A NUL ends what the line says.
+    content = TrimBlanksAndTabs(content.substr(0, content.find('\0')));
+    if (content.empty() || content.front() == ';') continue;
+    if (content.front() == '[') {
+      if (inside) return;  // any header ends the section, even one that names nothing
+      const size_t close = content.find(']');
+      if (close != std::string_view::npos &&
+          SameButForCase(TrimBlanksAndTabs(content.substr(1, close - 1)), wanted)) {
+        inside = true;
+      }
+      continue;
+    }
+    if (!inside) continue;
+    const size_t equals = content.find('=');
+    if (equals == std::string_view::npos) continue;
+    visit(TrimBlanksAndTabs(content.substr(0, equals)),
+          UnquotedView(TrimBlanksAndTabs(content.substr(equals + 1))));
+  }
+}
+
+std::string ScanProfileString(std::string_view bytes, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              size_t bufferSize) {
+  const std::string_view wanted = TrimBlanksAndTabs(key);
+  std::optional<std::string_view> found;
+  ScanProfileSection(bytes, section, [&](std::string_view name, std::string_view value) {
+    if (!found && SameButForCase(name, wanted)) found = value;
+  });
+  return ThroughBuffer(found, defaultValue, bufferSize);
 }
 
 }  // namespace quorlen

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <list>
 #include <optional>
 #include <string>
@@ -66,5 +67,19 @@ class ProfileFile {
   std::unordered_map<std::string, Section*> sectionIndex_;  // by lower-case name
   bool bom_ = false;
 };
+
+// Reads one section of a profile text in a single pass, without building the file, as a
+// ProfileFile of the same text reads it: `visit(name, value)` runs for every key line of
+// the first section of that name, in file order, with the name trimmed as written and the
+// value as Find returns it. Names compare case-insensitively, and of two keys of the same
+// name the first is the one that counts. For list files of tens of thousands of entries
+// read once, where building the file would cost many times the reading.
+void ScanProfileSection(std::string_view bytes, std::string_view section,
+                        const std::function<void(std::string_view name, std::string_view value)>& visit);
+
+// GetString's answer for one key, from a single pass over the text.
+std::string ScanProfileString(std::string_view bytes, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              size_t bufferSize);
 
 }  // namespace quorlen

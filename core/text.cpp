@@ -45,6 +45,16 @@ std::string LowerCase(std::string_view text) {
   return out;
 }
 
+bool SameButForCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (kLower[static_cast<unsigned char>(a[i])] != kLower[static_cast<unsigned char>(b[i])]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 namespace {
 
 // The characters of Windows-1252 in the range 0x80 to 0x9F; the rest is Latin-1.

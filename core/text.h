@@ -17,6 +17,8 @@ std::string Trim(std::string_view text);
 
 // Lower case in Windows-1252: ASCII letters and the accented capitals.
 std::string LowerCase(std::string_view text);
+// Whether two texts are the same but for case, in the same sense.
+bool SameButForCase(std::string_view a, std::string_view b);
 
 // Windows-1252 and Unicode: the character of one byte, and the byte of a character ('?'
 // for a character the code page does not have).

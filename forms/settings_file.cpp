@@ -41,9 +41,9 @@ void SettingsFile::ReadBoolean(const std::string& key, const std::string& defaul
 }
 
 void SettingsFile::LoadListCounts() {
-  auto defaultCount = profiles_.GetPrivateProfileString("DomainCount", "N", "",
+  auto defaultCount = profiles_.ReadOnce("DomainCount", "N", "",
                                                         paths_.sDefaultHostsList, kValueBuffer);
-  auto userCount = profiles_.GetPrivateProfileString("DomainCount", "N", "0",
+  auto userCount = profiles_.ReadOnce("DomainCount", "N", "0",
                                                      paths_.sUserHostsList, kValueBuffer);
   auto a = ToInt32(defaultCount);
   auto b = ToInt32(userCount);
@@ -109,11 +109,11 @@ void SettingsFile::LoadSettings() {
   window_.lblDateUpdate.SetCaption("Last Updated " + options_.sDateUpdate);
   stats_.setLastUpdate("Last Updated " + options_.sDateUpdate);
 
-  if (auto n = ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "",
+  if (auto n = ToInt16(profiles_.ReadOnce("DomainCount", "N", "",
                                                          paths_.sDefaultHostsList, kValueBuffer))) {
     options_.nDefaultCount = *n;
   }
-  if (auto n = ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "",
+  if (auto n = ToInt16(profiles_.ReadOnce("DomainCount", "N", "",
                                                          paths_.sUserHostsList, kValueBuffer))) {
     options_.nUserCount = *n;
   }

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the profile parser and its editor: no input may crash them,
-// and a parsed file must serialize back to exactly the bytes it was read from.
+// Feeds arbitrary bytes to the profile parser and its editor: no input may crash them, a
+// parsed file must serialize back to exactly the bytes it was read from, and the single
+// pass over a text must read every key as the parsed file does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (file.Serialize() != bytes) std::abort();
   for (const auto& section : file.SectionNames()) {
     for (const auto& key : file.KeyNames(section)) {
-      (void)file.GetString(section, key, "", 250);
+      // The single pass that reads large lists must read what the parsed file reads.
+      if (file.GetString(section, key, "-", 250) !=
+          quorlen::ScanProfileString(bytes, section, key, "-", 250)) {
+        std::abort();
+      }
     }
   }
   // Edits keyed by bytes of the input itself reach odd names and values.

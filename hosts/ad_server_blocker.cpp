@@ -1,8 +1,11 @@
 #include "hosts/ad_server_blocker.h"
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 #include "core/kestro_global_fn.h"
+#include "core/profile_file.h"
 #include "core/text.h"
 #include "hosts/hosts_text.h"
 
@@ -11,11 +14,41 @@ namespace quorlen {
 namespace {
 
 constexpr size_t kValueBuffer = 250;
+
 const std::string kTwoLineEnds = std::string(kCrLf) + std::string(kCrLf);
 const std::string kRestart =
     "YOU MUST SHUT DOWN AND RESTART your computer for this change to take effect.";
 
 }  // namespace
+
+std::int16_t ListFileCount(std::string_view text) {
+  return ToInt16(ScanProfileString(text, "DomainCount", "N", "", kValueBuffer)).value_or(0);
+}
+
+std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t count) {
+  const size_t n = count > 0 ? static_cast<size_t>(count) : 0;
+  std::vector<std::optional<std::string_view>> found(n);
+  ScanProfileSection(text, "Domains", [&](std::string_view name, std::string_view value) {
+    // An entry's name is "D" and its number as the program writes it: no sign, no
+    // leading zero, no blanks.
+    if (name.size() < 2 || (name[0] != 'D' && name[0] != 'd')) return;
+    const std::string_view digits = name.substr(1);
+    if (digits.size() > 1 && digits[0] == '0') return;
+    size_t index = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return;
+      index = index * 10 + static_cast<size_t>(c - '0');
+      if (index >= n) return;
+    }
+    if (!found[index]) found[index] = value;
+  });
+  std::vector<std::string> entries;
+  entries.reserve(n);
+  for (const auto& value : found) {
+    entries.push_back(value ? Trim(value->substr(0, kValueBuffer - 1)) : std::string());
+  }
+  return entries;
+}
 
 AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
                                  HostsFiles& hosts, AdServerControls controls,
@@ -64,31 +97,18 @@ void AdServerBlocker::Busy(bool busy) {
   dialogs_.SetWaitCursor(busy);
 }
 
-std::vector<std::string> AdServerBlocker::ReadList(const std::string& path, std::int16_t count) {
-  // One parse of the list file; every entry is then read as through the profile buffer.
-  ProfileStore::Snapshot file = profiles_.Open(path);
-  std::vector<std::string> entries;
-  entries.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-  for (int i = 0; i < count; ++i) {
-    entries.push_back(Trim(file->GetString("Domains", "D" + std::to_string(i), "", kValueBuffer)));
-  }
-  // The entries are all that is needed of the file: no second copy of a list of tens of
-  // thousands of entries stays in memory.
+std::string AdServerBlocker::ListText(const std::string& path) {
+  // No second copy of a list of tens of thousands of entries stays in memory.
   profiles_.Forget(path);
-  return entries;
-}
-
-// The entry count of a list file; not a 16-bit number counts as none.
-std::int16_t AdServerBlocker::ListCount(const std::string& path) {
-  return ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "", path, kValueBuffer))
-      .value_or(0);
+  return ProfileStore::ReadText(path);
 }
 
 void AdServerBlocker::LoadExclusions() {
   dialogs_.SetWaitCursor(true);
-  std::int16_t n = ListCount(files_.exclusionsList);
+  const std::string text = ListText(files_.exclusionsList);
+  std::int16_t n = ListFileCount(text);
   if (n < 0) n = 0;
-  aExclusions_ = ReadList(files_.exclusionsList, n);
+  aExclusions_ = ListFileEntries(text, n);
   aExclusions_.emplace_back();
   dialogs_.SetWaitCursor(false);
 }
@@ -124,10 +144,11 @@ void AdServerBlocker::Build(bool report) {
   Busy(true);
 
   const std::string old = ReadTextFile(files_.hostsFile);
-  const std::string defaultCount = profiles_.GetPrivateProfileString(
-      "DomainCount", "N", "", files_.defaultList, kValueBuffer);
-  const std::string userCount = profiles_.GetPrivateProfileString(
-      "DomainCount", "N", "0", files_.userList, kValueBuffer);
+  const std::string defaultText = ListText(files_.defaultList);
+  const std::string userText = ListText(files_.userList);
+  const std::string defaultCount =
+      ScanProfileString(defaultText, "DomainCount", "N", "", kValueBuffer);
+  const std::string userCount = ScanProfileString(userText, "DomainCount", "N", "0", kValueBuffer);
   auto a = ToInt32(defaultCount);
   auto b = ToInt32(userCount);
   if (a && b) state_.nTotHosts = *a + *b;
@@ -138,8 +159,8 @@ void AdServerBlocker::Build(bool report) {
   if (auto n = ToInt16(defaultCount)) state_.nDefaultCount = *n;
   if (auto n = ToInt16(userCount)) state_.nUserCount = *n;
 
-  const std::vector<std::string> defaults = ReadList(files_.defaultList, state_.nDefaultCount);
-  const std::vector<std::string> user = ReadList(files_.userList, state_.nUserCount);
+  const std::vector<std::string> defaults = ListFileEntries(defaultText, state_.nDefaultCount);
+  const std::vector<std::string> user = ListFileEntries(userText, state_.nUserCount);
   const std::vector<std::string> exclusions(
       aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
 
@@ -202,11 +223,13 @@ void AdServerBlocker::Build(bool report) {
 void AdServerBlocker::Remove() {
   Busy(true);
   const std::string text = ReadTextFile(files_.hostsFile);
-  const std::int16_t defaultCount = ListCount(files_.defaultList);
+  const std::string defaultText = ListText(files_.defaultList);
+  const std::int16_t defaultCount = ListFileCount(defaultText);
   SetStatus("");
-  const std::vector<std::string> defaults = ReadList(files_.defaultList, defaultCount);
-  const std::int16_t userCount = ListCount(files_.userList);
-  const std::vector<std::string> user = ReadList(files_.userList, userCount);
+  const std::vector<std::string> defaults = ListFileEntries(defaultText, defaultCount);
+  const std::string userText = ListText(files_.userList);
+  const std::int16_t userCount = ListFileCount(userText);
+  const std::vector<std::string> user = ListFileEntries(userText, userCount);
 
   auto pump = [&](hosts::Stage stage, int index) {
     if (index == hosts::kStageBegins) {

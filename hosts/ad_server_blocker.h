@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/controls.h"
@@ -13,6 +14,13 @@
 #include "platform/event_loop.h"
 
 namespace quorlen {
+
+// A list file's entry count ("N" of [DomainCount]); not a 16-bit number counts as none.
+std::int16_t ListFileCount(std::string_view text);
+// The first `count` entries of a list file's text, "D0" onwards in [Domains], each as read
+// through the profile buffer and trimmed; a missing one reads as empty. One pass over the
+// text: reading key by key would build the whole file first.
+std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t count);
 
 // The controls of the settings window and the tray menu the hosts-file blocking writes.
 struct AdServerControls {
@@ -98,8 +106,8 @@ class AdServerBlocker : public AdServerBlocking {
   void Build(bool report);
   void Remove();
   void ReleaseMemory();
-  std::vector<std::string> ReadList(const std::string& path, std::int16_t count);
-  std::int16_t ListCount(const std::string& path);
+  // A list file's text, read afresh; a parse the store kept of it is let go.
+  std::string ListText(const std::string& path);
   void Busy(bool busy);
   void SetStatus(const std::string& text);
   void DebugLog(const std::string& message);

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "core/kestro_global_fn.h"
+#include "core/profile_file.h"
+#include "core/text.h"
 #include "platform/fake/fake_privileges.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
@@ -382,6 +384,48 @@ TEST_F(HostsBlocking, RemovalAndExitThatCannotBeWrittenSayTheServersStayListed) 
                           "Quorlen could not change the hosts file: No space left on device",
                           stay}));
   EXPECT_TRUE(failures.empty()) << "leaving blocking on is no failure of blocking";
+}
+
+// Lists are read in one pass over their text; what they read must be what reading them key
+// by key through the profile engine reads, on real names and on files damaged every way
+// the engine has rules for.
+TEST(ListFileRead, ReadsWhatKeyByKeyReadingReads) {
+  using namespace std::string_literals;
+  std::vector<std::string> names;
+  std::ifstream real(QUORLEN_TEST_DATA "/blocklist-sample.txt", std::ios::binary);
+  for (std::string line; std::getline(real, line);) names.push_back(line);
+  std::ifstream tricky(QUORLEN_TEST_DATA "/tricky-lines.txt", std::ios::binary);
+  for (std::string line; std::getline(tricky, line);) names.push_back(line);
+  ASSERT_GT(names.size(), 600u);
+  const std::string clean = ListFile(names);
+  const std::string damages[] = {
+      clean,
+      "\xEF\xBB\xBF" + clean,
+      clean + "D3=later duplicate\r\nd4=lower-case duplicate\r\n",
+      "[domains]\r\nD0=a section before the count\r\n" + clean,
+      clean + "[Domains]\r\nD5=a second section of the name\r\n",
+      "[DomainCount]\r\nN=40\r\n[Domains]\r\nD01=leading zero\r\nD+2=sign\r\n D3 =padded\r\n"
+      "D4=\"quoted\"\r\nD5= 'blanks' \r\nD6=" + std::string(300, 'x') + "\r\nD7=a\0b\r\n"
+      ";D8=comment\r\nD9\r\n[Open\r\nD10=after an open header\r\n[Domains]\r\nD11=x\r\n"s,
+      "[DomainCount]\nN=3\n[Domains]\nD0=lf only\nD1=\tcr inside\r\nD2=last without end",
+      "[Domains]\r\nD0=no count\r\n",
+      "",
+  };
+  for (const std::string& text : damages) {
+    SCOPED_TRACE(text.substr(0, 120));
+    ProfileFile engine(text);
+    const std::int16_t count = ToInt16(engine.GetString("DomainCount", "N", "", 250)).value_or(0);
+    EXPECT_EQ(ListFileCount(text), count);
+    for (std::int16_t asked : {count, static_cast<std::int16_t>(count + 5), std::int16_t{12}}) {
+      const std::vector<std::string> entries = ListFileEntries(text, asked);
+      ASSERT_EQ(entries.size(), static_cast<size_t>(asked));
+      for (int i = 0; i < asked; ++i) {
+        EXPECT_EQ(entries[static_cast<size_t>(i)],
+                  Trim(engine.GetString("Domains", "D" + std::to_string(i), "", 250)))
+            << "D" << i;
+      }
+    }
+  }
 }
 
 }  // namespace
