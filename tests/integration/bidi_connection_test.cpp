@@ -29,6 +29,7 @@ class ScriptedFirefox {
                  "{\"ws_host\": \"127.0.0.1\", \"ws_port\": " + std::to_string(server_.serverPort()) + "}");
     QObject::connect(&server_, &QWebSocketServer::newConnection, &server_, [this] {
       client_ = server_.nextPendingConnection();
+      client_->setParent(&server_);  // the scripted browser's end goes with it
       ++connections;
       QObject::connect(client_, &QWebSocket::textMessageReceived, client_,
                        [this](const QString& text) { Answer(text); });

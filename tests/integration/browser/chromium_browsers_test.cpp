@@ -181,6 +181,7 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
   std::vector<QWebSocket*> clients;
   QObject::connect(&server, &QWebSocketServer::newConnection, &server, [&] {
     QWebSocket* client = server.nextPendingConnection();
+    client->setParent(&server);  // the fake browser's end goes with it
     clients.push_back(client);
     for (const char* message :
          {"not json at all", "[1, 2, 3]", "{\"method\": \"Target.attachedToTarget\"}",
