@@ -34,13 +34,7 @@ DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profil
   });
   QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
     open_ = false;
-    // The browser went away: its windows go with it, without quitting one by one.
-    auto windows = std::move(windows_);
-    windows_.clear();
-    for (auto& window : windows) {
-      window->MarkClosed();
-      if (owner_.windowClosed) owner_.windowClosed(window);
-    }
+    LetWindowsGo(windows_, owner_);
     ReportLost();
   });
   socket_.open(socketUrl);

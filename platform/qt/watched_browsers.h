@@ -67,6 +67,18 @@ class BrowserConnection {
   }
   // The windows of this browser, in the order they were joined.
   virtual std::vector<std::shared_ptr<BrowserWindow>> Windows() const = 0;
+
+ protected:
+  // The browser went away: its windows go with it, without quitting one by one.
+  template <typename Window>
+  static void LetWindowsGo(std::vector<std::shared_ptr<Window>>& windows, const Owner& owner) {
+    auto gone = std::move(windows);
+    windows.clear();
+    for (auto& window : gone) {
+      window->MarkClosed();
+      if (owner.windowClosed) owner.windowClosed(window);
+    }
+  }
 };
 
 // The browsers that listen for the program on a port they write into a file of their
