@@ -47,6 +47,7 @@
 #include "update/fetcher.h"
 #include "update/frm_test_domains.h"
 #include "update/proxy_settings.h"
+#include "update/version_check.h"
 #include "webserver/responder.h"
 
 namespace {
@@ -132,8 +133,11 @@ int main(int argc, char** argv) {
         std::string(quorlen::helper::kSocketPath));
   }
 
+  quorlen::LinuxDesktop desktop;
+
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, windows, *privileged});
+                         input, browsers, windows, *privileged, desktop},
+                        {QUORLEN_VENDOR_URL, QUORLEN_MAKER_URL});
   main.onTrouble = [](const std::string& what) {
     std::fprintf(stderr, "%s\n", what.c_str());
   };
@@ -211,6 +215,14 @@ int main(int argc, char** argv) {
        [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); }},
       QUORLEN_VENDOR_URL);
   updates = &updater;
+  quorlen::VersionCheck versionCheck(
+      fetcher, dialogs, {c.A, c.lblStatus, c.txtProxyName, c.mnuVersion, c.cmdNew, c.mnuTest,
+                         c.cmdTestConn},
+      {[&main] { return main.bLoading(); },
+       [&main](const std::string& address) { main.Help().OpenPage(address); },
+       [&main] { main.mnuFileExit_Click(); }},
+      {QUORLEN_VENDOR_URL, std::string(QUORLEN_MAKER_URL) + "files/quorlen.exe",
+       quorlen::frmMain::ProgramVersion()});
   quorlen::frmExclude adServerEditor(
       main.Profiles(), dialogs, loop,
       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
@@ -222,7 +234,6 @@ int main(int argc, char** argv) {
        [&main] { main.ShowPopupTitles(); }});
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
-  quorlen::LinuxDesktop desktop;
   quorlen::frmTestDomains domainTester(fetcher, loop, dialogs, desktop, main.Profiles(),
                                       {paths.sDefaultHostsList, paths.sRemovalsList},
                                       [&paths] { return SiteFolder(paths.sAppPath); });

@@ -10,7 +10,16 @@
 
 namespace quorlen {
 
-frmMain::frmMain(Platform platform)
+namespace {
+
+std::string ProgramFolderOf(const std::string& programFile) {
+  auto cut = programFile.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : programFile.substr(0, cut);
+}
+
+}  // namespace
+
+frmMain::frmMain(Platform platform, SiteAddresses sites)
     : platform_(platform),
       message_(platform.loop,
                [this] { return screenSize ? screenSize() : std::pair<int, int>{1024, 768}; }),
@@ -18,7 +27,34 @@ frmMain::frmMain(Platform platform)
       settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
       tray_(platform.tray, controls_, stats_, options_),
       shortcut_(platform.shell, platform.dialogs, controls_.lblStatus, controls_.chkStartup,
-                bLoading_),
+                bLoading_,
+                {controls_.chkAdServers, [this] { help_.ShowFeedback(); },
+                 [this] { mnuFileExit_Click(); }}),
+      help_({platform.desktop, platform.dialogs, platform.loop, platform.system},
+            std::move(sites), ProgramVersion()),
+      lastBlocked_(platform.loop, platform.system.TempFolder() + "/tempQL.txt",
+                   {[this](ListBox& list) { ListAdServerBuffer(list); },
+                    [this](ListBox& list) { ListIEPopupBuffer(list); },
+                    [this](ListBox& list) { ListTitleBuffer(list); },
+                    [this](const std::string& record) { setPickedRecord(record); },
+                    [this](const std::string& page) {
+                      popups_.Notifier().NoteBlockedPopupPage(page);
+                    },
+                    [this] {
+                      if (openAdServerEditor) openAdServerEditor();
+                    },
+                    [this] { popups_.ShowWhiteListEditor(); }, nullptr,
+                    [this](const std::string& path) {
+                      return platform_.desktop.OpenTextFile(path);
+                    }}),
+      sounds_(platform.sound, platform.dialogs,
+              {controls_.chkBannerSound, controls_.txtBannerWav, controls_.cmdBrowseAd,
+               controls_.cmdTestAd},
+              {controls_.chkPopSound, controls_.txtPopWav, controls_.cmdBrowsePop,
+               controls_.cmdTestPop},
+              options_, bLoading_),
+      debugArea_(controls_.window, controls_.Label4, SettingsWindow::kFixedWidth,
+                 SettingsWindow::kFixedHeight),
       timer2_(platform.loop, 2500),
       timer3_(platform.loop, 60000),
       popups_({platform.loop, platform.input, platform.browsers, platform.sound, platform.dialogs,
@@ -108,6 +144,30 @@ void frmMain::WireHandlers() {
   }
   c.lblLastTitle.onClick = [this] { ShowPopupTitles(); };
   popupTitlesEditor_.openAdServerEditor = adServerEditor;
+
+  c.cmdLog.onClick = [this] { lastBlocked_.Show(); };
+  c.cmdHelpBlock.onClick = [this] { cmdHelpBlock_Click(); };
+  c.mnuUninstallFeedback.onClick = [this] { shortcut_.mnuUninstallFeedback_Click(); };
+  c.mnuUninstallUninstall.onClick = [this] { shortcut_.mnuUninstallUninstall_Click(); };
+  auto feedback = [this] { help_.ShowFeedback(); };
+  c.mnuHelpFeedback.onClick = feedback;
+  c.mnuTrayFeedback.onClick = feedback;
+  c.cmdFeedback.onClick = feedback;
+  c.picOn.onClick = feedback;
+  c.mnuHelpWeb.onClick = [this] { help_.mnuHelpWeb_Click(); };
+  c.cmdHelpOnline.onClick = c.mnuHelpWeb.onClick;
+  c.mnuHelpTut.onClick = [this] { help_.mnuHelpTut_Click(); };
+  c.mnuHelpAbout.onClick = [this] { help_.ShowAbout(); };
+  c.mnuHelpReadMe.onClick = [this] { OpenInTextEditor(paths_.DataFile("readme.txt")); };
+  c.mnuFileOpen.onClick = [this] { OpenInTextEditor(paths_.sDefaultHostsList); };
+  c.cmdIni.onClick = c.mnuFileOpen.onClick;
+  c.Command1.onClick = [this] { OpenInTextEditor(paths_.sHostsFile); };
+  c.Command2.onClick = [this] { OpenInTextEditor(paths_.HostsBackup()); };
+}
+
+std::string frmMain::ProgramVersion() {
+  return std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) +
+         "." + std::to_string(QUORLEN_VERSION_PATCH);
 }
 
 bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }
@@ -120,9 +180,7 @@ std::string frmMain::WindowCaption() {
   } else {
     os = IsWinNT() ? "(on Win XP, 2000, or NT)" : "(on Win 95, 98, or ME)";
   }
-  return std::string(kProgramName) + " " + os + " by Kestro v" +
-         std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) +
-         "." + std::to_string(QUORLEN_VERSION_PATCH);
+  return std::string(kProgramName) + " " + os + " by Kestro v" + ProgramVersion();
 }
 
 bool frmMain::Form_Load() {
@@ -319,6 +377,7 @@ void frmMain::mnuFileExit_Click() {
   popups_.DropBrowserTracker();
   popups_.StopKeyboardMonitor();
   stats_.Form_Unload();
+  lastBlocked_.Unload();
   Unload(unload_mode::kByProgram);
 }
 
@@ -355,6 +414,8 @@ void frmMain::Form_Unload() {
   Save();
   stats_.Form_Unload();
   popupTitlesEditor_.Unload();
+  lastBlocked_.Unload();
+  help_.UnloadAll();
   message_.cmdOK_Click();
   timer2_.SetEnabled(false);
   timer3_.SetEnabled(false);
@@ -397,5 +458,22 @@ void frmMain::ListTitleBuffer(ListBox& list) { ListRecentBlocked(list, cbTitles)
 std::string frmMain::TimeStamp() { return quorlen::TimeStamp(platform_.loop.LocalNow()); }
 
 void frmMain::Form_Terminate() { tray_.DeleteIcon(); }
+
+void frmMain::cmdHelpBlock_Click() {
+  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
+  platform_.dialogs.MsgBox(
+      "FOR ALL BROWSERS:  Selecting the 'Block Banner Ads...' checkbox prevents "
+      "ads from loading from the known list of active ad servers.  This also will blocks many "
+      "of the popup ads from loading (like the x10 popup ads as well as standard banner ads)." +
+          twoLines +
+          "FOR INTERNET EXPLORER (AND AOL) BROWSERS:  Quorlen has extra capability to block "
+          "popup ads while using the IE browser.  If you just want to block Popup ads, you may "
+          "uncheck the 'Block Banner Ads...' checkbox. The extra popup blocking capability of "
+          "Quorlen is not dependent on any predefined list of ad servers." +
+          twoLines +
+          "If you ese Netscape or Opera (or any browser besides IE), Quorlen will still stop "
+          "many popup and banner ads, but not as many as Internet Explorer (and AOL) users.",
+      msgbox::kInformation, "Quorlen Blocking Ads Help");
+}
 
 }  // namespace quorlen

@@ -11,15 +11,21 @@
 #include "core/private_profile.h"
 #include "core/timer.h"
 #include "hosts/ad_server_blocking.h"
+#include "forms/blocking_parts.h"
+#include "forms/debug_area.h"
+#include "forms/frm_last_blocked.h"
 #include "forms/program_state.h"
 #include "forms/settings_file.h"
 #include "forms/settings_window.h"
+#include "forms/sound_options.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
 #include "hosts/hosts_files.h"
+#include "help/help_windows.h"
 #include "popups/popup_blocker.h"
-#include "platform/dialogs.h"
 #include "platform/browser.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/input.h"
 #include "platform/privileged.h"
@@ -49,6 +55,7 @@ struct Platform {
   BrowserShell& browsers;
   WindowSystem& windows;
   PrivilegedOperations& privileged;  // the hosts file, its copies and port 80
+  Desktop& desktop;
 };
 
 // Unload modes of the main window: why it is being closed.
@@ -64,7 +71,7 @@ class frmMain {
  public:
   static constexpr const char* kProgramName = "Quorlen";
 
-  explicit frmMain(Platform platform);
+  explicit frmMain(Platform platform, SiteAddresses sites = {});
   ~frmMain();
 
   // The Load event. False when another copy already runs: this one must end at once.
@@ -79,6 +86,10 @@ class frmMain {
   void mnuFileExit_Click();
   void mnuTrayExit_Click();
   void Timer2_Timer();
+  // "Ad Blocking Help": how each kind of blocking works in each browser.
+  void cmdHelpBlock_Click();
+  // Opens a file of the program in the desktop's text editor.
+  void OpenInTextEditor(const std::string& path) { platform_.desktop.OpenTextFile(path); }
 
   // Counts one blocked ad, whichever way it was blocked; the flag is not used.
   void AddBlockedAd(bool flag);
@@ -91,6 +102,9 @@ class frmMain {
 
   // The 50 most recent blocked items of each kind.
   std::unique_ptr<cCyclicBuffer> cbAdServers, cbIEPopups, cbTitles;
+
+  // The program's version as major.minor.revision.
+  static std::string ProgramVersion();
 
   void DebugLog(const std::string& message) { debugLog_.DebugLog(message); }
   void Save() { settings_.Save(); }
@@ -139,6 +153,10 @@ class frmMain {
   void ShowPopupTitles() { popupTitlesEditor_.Show(); }
 
   SettingsWindow& Controls() { return controls_; }
+  HelpWindows& Help() { return help_; }
+  frmLastBlocked& LastBlocked() { return lastBlocked_; }
+  DebugArea& Debug() { return debugArea_; }
+  StartupShortcut& Shortcut() { return shortcut_; }
   frmStats& Stats() { return stats_; }
   frmMSG& Message() { return message_; }
   TrayModel& Tray() { return tray_; }
@@ -176,6 +194,10 @@ class frmMain {
   SettingsFile settings_;
   TrayModel tray_;
   StartupShortcut shortcut_;
+  HelpWindows help_;
+  frmLastBlocked lastBlocked_;
+  SoundOptions sounds_;
+  DebugArea debugArea_;
   Timer timer2_;
   Timer timer3_;
   PopupBlocker popups_;

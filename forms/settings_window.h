@@ -87,8 +87,9 @@ struct SettingsWindow {
   Label Frame12, Label16, Label18;
   Button cmdLog;
 
-  // On the window itself.
-  Label Label4;
+  // On the window itself. `picOn` is the picture that shows blocking is on; a click on
+  // it opens the feedback window.
+  Label Label4, picOn;
   ProgressBar ProgressBar1;
   Label LblKeyName, lblaltkey, LblAsciiCode, LblKeybCode, LblVKeycode;
   Label LabelAsciiCode, LabelKeyboardCode, LabelVirtualKeyCode;

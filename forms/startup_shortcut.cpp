@@ -5,12 +5,14 @@
 namespace quorlen {
 
 StartupShortcut::StartupShortcut(Shell& shell, Dialogs& dialogs, Label& lblStatus,
-                                 CheckBox& chkStartup, const bool& bLoading)
+                                 CheckBox& chkStartup, const bool& bLoading,
+                                 UninstallLinks uninstall)
     : shell_(shell),
       dialogs_(dialogs),
       lblStatus_(lblStatus),
       chkStartup_(chkStartup),
-      bLoading_(bLoading) {}
+      bLoading_(bLoading),
+      uninstall_(std::move(uninstall)) {}
 
 std::string StartupShortcut::getShortCutFileName(const std::string& name, std::string& folder) {
   folder = ReplaceAll(LowerCase(programFile), "quorlen.exe", "");
@@ -67,6 +69,42 @@ void StartupShortcut::chkStartup_Click() {
         "Check this option to Add Quorlen to the startup group (to run Quorlen when windows "
         "starts).");
   }
+}
+
+std::string StartupShortcut::RemovalInstructions() const {
+  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
+  // An installed program lives in the system's folders; a copy of its own is one folder.
+  if (programFile.rfind("/usr/", 0) == 0) {
+    return "To remove Quorlen from this Linux system, run:" + twoLines +
+           "sudo apt remove quorlen";
+  }
+  std::string folder = programFile.substr(0, programFile.find_last_of('/') + 1);
+  return "To remove Quorlen from this Linux system, delete its folder:" + twoLines + "rm -r '" +
+         folder + "'";
+}
+
+void StartupShortcut::mnuUninstallFeedback_Click() {
+  if (uninstall_.showFeedback) uninstall_.showFeedback();
+}
+
+void StartupShortcut::mnuUninstallUninstall_Click() {
+  const std::string crlf(kCrLf);
+  int answer = dialogs_.MsgBox(
+      "To Un-Install Quorlen: " + crlf +
+          "--1) Click YES to the question below so Quorlen can save some settings "
+          "for the uninstall process." +
+          crlf + "--2) Use Control Panel - Add/Remove programs to un-install Quorlen completely." +
+          crlf + crlf + "Do you want to start the un-install process now?",
+      msgbox::kYesNo, GetServiceName());
+  if (answer != msgbox::kAnswerYes) return;
+  uninstall_.chkAdServers.SetTicked(false);
+  chkStartup_.SetTicked(false);
+  dialogs_.MsgBox(RemovalInstructions(), msgbox::kInformation, GetServiceName());
+  dialogs_.MsgBox("Now go to your control panel - add/remove programs to run the "
+                  "Quorlen uninstall." +
+                      crlf + crlf + "Quorlen will now close.",
+                  msgbox::kOkOnly, GetServiceName());
+  if (uninstall_.exitProgram) uninstall_.exitProgram();
 }
 
 }  // namespace quorlen

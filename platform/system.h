@@ -28,6 +28,12 @@ class SystemInfo {
 
   // Name and version of a system that is not Windows ("Linux 6.1.0"); empty on Windows.
   virtual std::string OsName() = 0;
+  // The running system's release as it reports it ("6.1.0-28-amd64"); empty on Windows.
+  virtual std::string OsRelease() = 0;
+
+  // The folder for the program's short-lived files (pages and lists handed to other
+  // programs), without a trailing separator.
+  virtual std::string TempFolder() = 0;
 };
 
 // Answers whether the program has started on this computer before, and records it.

@@ -21,6 +21,8 @@ class FakeSystemInfo : public SystemInfo {
   std::string HostsFile(bool isNT, const std::string& folder) override;
   int OsPlatform() override { return platform; }
   std::string OsName() override { return osName; }
+  std::string OsRelease() override { return osRelease; }
+  std::string TempFolder() override { return tempFolder; }
 
   std::string programFile = "/tmp/quorlen/quorlen";
   std::string dataFolder;
@@ -29,6 +31,8 @@ class FakeSystemInfo : public SystemInfo {
   std::string hostsFile;
   int platform = 2;
   std::string osName;
+  std::string osRelease;
+  std::string tempFolder = "/tmp";
 };
 
 class FakeFirstStartRecord : public FirstStartRecord {

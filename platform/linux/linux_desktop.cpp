@@ -1,12 +1,11 @@
 #include "platform/linux/linux_desktop.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+
+#include "platform/linux/desktop_entry.h"
 
 namespace quorlen {
 
@@ -43,13 +42,11 @@ std::string Variable(const std::string& name) {
   return value ? value : "";
 }
 
-bool OnPath(const std::string& program) {
-  std::string path = Variable("PATH");
-  std::stringstream folders(path);
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
-  }
-  return false;
+// One shell word, whatever the text holds.
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 }  // namespace
@@ -136,22 +133,45 @@ std::string LinuxDesktop::ProxyServer() {
   return {};
 }
 
+std::string LinuxDesktop::EntryCommand(const std::string& id) {
+  std::string name(Strip(id));
+  if (name.empty()) return {};
+  auto folders = desktop_entry::ApplicationFolders(environment_("XDG_DATA_HOME"),
+                                                   environment_("HOME"),
+                                                   environment_("XDG_DATA_DIRS"));
+  std::string file = desktop_entry::Find(name, folders);
+  if (file.empty()) return {};
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return desktop_entry::CommandLine(
+      desktop_entry::Arguments(desktop_entry::ExecValue(text.str())));
+}
+
 bool LinuxDesktop::OpenTextFile(const std::string& path) {
-  if (!OnPath("xdg-open")) return false;
-  // Started twice removed, so the editor is nobody's child and leaves no zombie behind.
-  pid_t child = ::fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    if (::fork() == 0) {
-      ::setsid();
-      ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::_exit(0);
+  std::string editor = EntryCommand(command_("xdg-mime query default text/plain"));
+  if (!editor.empty()) {
+    auto arguments = desktop_entry::Arguments(editor);
+    arguments.push_back(path);
+    if (StartDetached(arguments)) return true;
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return StartDetached({"xdg-open", path});
+}
+
+std::string LinuxDesktop::FindBrowser(const std::string& pageFile) {
+  if (auto browser = EntryCommand(command_("xdg-settings get default-web-browser"));
+      !browser.empty()) {
+    return browser;
+  }
+  std::string type(Strip(command_("xdg-mime query filetype " + ShellQuoted(pageFile))));
+  if (type.empty()) type = "text/html";
+  return EntryCommand(command_("xdg-mime query default " + type));
+}
+
+bool LinuxDesktop::StartBrowser(const std::string& program, const std::string& address) {
+  auto arguments = desktop_entry::Arguments(program);
+  arguments.push_back(address);
+  return StartDetached(arguments);
 }
 
 }  // namespace quorlen

@@ -10,7 +10,9 @@ namespace quorlen {
 
 // The proxy setting of a Linux desktop, looked for where the desktops keep it: GNOME's
 // settings (mode "manual" with an HTTP host and port), else KDE's kioslaverc (manual
-// proxy type), else the http_proxy variable. Text files open through xdg-open.
+// proxy type), else the http_proxy variable. Text files open in the program the desktop
+// opens plain text with, else through xdg-open; web pages in the desktop's default
+// browser (xdg-settings), else in the program for the page file's type (xdg-mime).
 class LinuxDesktop : public Desktop {
  public:
   // Runs a command and gives its standard output; empty when it cannot run.
@@ -22,10 +24,15 @@ class LinuxDesktop : public Desktop {
 
   std::string ProxyServer() override;
   bool OpenTextFile(const std::string& path) override;
+  std::string FindBrowser(const std::string& pageFile) override;
+  bool StartBrowser(const std::string& program, const std::string& address) override;
 
  private:
   std::string GnomeProxy();
   std::string KdeProxy();
+  // The command line of the desktop entry with this id (as xdg-mime answers it); empty
+  // when no such entry is installed.
+  std::string EntryCommand(const std::string& id);
 
   Command command_;
   Environment environment_;

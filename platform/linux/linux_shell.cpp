@@ -1,25 +1,35 @@
 #include "platform/linux/linux_shell.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include "platform/linux/desktop_user.h"
 
 namespace quorlen {
 
 std::string LinuxShell::StartupFolder() {
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-    return std::string(config) + "/autostart";
-  }
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config/autostart";
+  return FindDesktopUser().configFolder + "/autostart";
 }
 
 bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
+  namespace fs = std::filesystem;
+  // The entry is the desktop user's, also when the program runs as root for that user:
+  // folders made on the way and the file itself are handed to that user.
+  DesktopUser user = FindDesktopUser();
+  std::vector<fs::path> made;
   std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(shortcut.path).parent_path(), error);
+  for (fs::path folder = fs::path(shortcut.path).parent_path();
+       !folder.empty() && !fs::exists(folder, error); folder = folder.parent_path()) {
+    made.push_back(folder);
+  }
+  fs::create_directories(fs::path(shortcut.path).parent_path(), error);
   std::ofstream out(shortcut.path, std::ios::binary | std::ios::trunc);
   // Window style 4 (shown without activation) has no XDG equivalent; the entry starts
   // the program normally and the program hides itself.
@@ -34,7 +44,15 @@ bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
       // Once the program is uninstalled the desktop skips the entry instead of failing it.
       << "TryExec=" << shortcut.targetPath << "\n"
       << "X-GNOME-Autostart-enabled=true\n";
-  return static_cast<bool>(out);
+  out.close();
+  bool written = !out.fail();
+  if (user.isOtherUser) {
+    for (const auto& folder : made) {
+      [[maybe_unused]] int changed = ::chown(folder.c_str(), user.uid, user.gid);
+    }
+    [[maybe_unused]] int changed = ::chown(shortcut.path.c_str(), user.uid, user.gid);
+  }
+  return written;
 }
 
 bool LinuxShell::DeleteFile(const std::string& path, std::string& error) {

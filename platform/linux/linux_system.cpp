@@ -38,6 +38,18 @@ std::string LinuxSystemInfo::OsName() {
   return std::string(name.sysname) + " " + release;
 }
 
+std::string LinuxSystemInfo::OsRelease() {
+  struct utsname name {};
+  return ::uname(&name) == 0 ? std::string(name.release) : std::string();
+}
+
+std::string LinuxSystemInfo::TempFolder() {
+  std::string folder;
+  if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp) folder = tmp;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder.empty() ? "/tmp" : folder;
+}
+
 namespace {
 
 std::string UserStateFolder() {

@@ -20,6 +20,9 @@ class LinuxSystemInfo : public SystemInfo {
 
  private:
   std::string dataFolder_;
+  std::string OsRelease() override;
+  // $TMPDIR, else /tmp.
+  std::string TempFolder() override;
 };
 
 // The first start on this computer is recorded as a file in /var/lib/quorlen, or in the

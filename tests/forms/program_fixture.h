@@ -8,6 +8,7 @@
 
 #include "forms/frm_main.h"
 #include "platform/fake/fake_browser.h"
+#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_input.h"
 #include "platform/fake/fake_privileges.h"
 #include "platform/fake/fake_shell.h"
@@ -52,13 +53,15 @@ class ProgramTest : public ::testing::Test {
     std::filesystem::create_directories(dir.File("etc"));
     system.programFile = dir.File("program/quorlen");
     system.hostsFile = dir.File("etc/hosts");
+    std::filesystem::create_directories(dir.File("tmp"));
+    system.tempFolder = dir.File("tmp");
     dir.Write("program/1by1.jpg", "\xFF\xD8\xFF\xD9");
   }
 
   frmMain& Start() {
     program = std::make_unique<frmMain>(
         Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
-                 browsers, desk, privileged});
+                 browsers, desk, privileged, desktop});
     program->SetAdServerBlocking(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
@@ -89,6 +92,7 @@ class ProgramTest : public ::testing::Test {
   FakeInput input;
   FakeBrowserShell browsers;
   FakeWindowSystem desk;
+  FakeDesktop desktop;
   RecordingAdServers recording;
   AdServerBlocking* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.

@@ -1,0 +1,138 @@
+#include "core/text.h"
+#include "hosts/ad_server_blocker.h"
+#include "tests/forms/program_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ProgramTest;
+
+// The program with its real hosts-file blocking over a hosts file of the user's own.
+class Uninstall : public ProgramTest {
+ protected:
+  static constexpr const char* kUsersHosts = "127.0.0.1 localhost\n10.1.2.3 nas.home\n";
+
+  // The program runs from `folder` below the test's folder.
+  frmMain& Running(const std::string& folder = "program") {
+    std::filesystem::create_directories(dir.File(folder));
+    system.programFile = dir.File(folder + "/quorlen");
+    dir.Write(folder + "/1by1.jpg", "\xFF\xD8\xFF\xD9");
+    dir.Write("etc/hosts", kUsersHosts);
+    dir.Write(folder + "/quorlenhosts.ini",
+              "[DomainCount]\r\nN=3\r\n[Domains]\r\nD0=ads.one.example\r\nD1=ads.two.example\r\n"
+              "D2=track.three.example\r\n");
+    dir.Write(folder + "/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\n");
+    StartedBefore();
+    wire = [this](frmMain& main) {
+      auto& w = main.Controls();
+      auto& o = main.Options();
+      const auto& p = main.Paths();
+      blocker = std::make_unique<AdServerBlocker>(
+          clock, dialogs, main.Profiles(),
+          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
+                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
+          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
+          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
+                        o.nUserCount},
+          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
+                        nullptr, nullptr, nullptr, nullptr});
+      main.SetAdServerBlocking(blocker.get());
+    };
+    frmMain& main = Start();
+    clock.Advance(2500);
+    return main;
+  }
+
+  std::string Hosts() const { return dir.Read("etc/hosts"); }
+  std::string Shortcut() const { return shell.startupFolder + "/Quorlen.desktop"; }
+
+  std::unique_ptr<AdServerBlocker> blocker;
+};
+
+TEST_F(Uninstall, AnsweredNoChangesNothing) {
+  frmMain& main = Running();
+  const std::string blocking = Hosts();
+  ASSERT_NE(blocking.find("127.0.0.1 track.three.example"), std::string::npos);
+  dialogs.AnswerNext(msgbox::kAnswerNo);
+  main.Controls().mnuUninstallUninstall.Click();
+  ASSERT_EQ(dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(dialogs.Boxes()[0].text,
+            "To Un-Install Quorlen: \r\n--1) Click YES to the question below so Quorlen can "
+            "save some settings for the uninstall process.\r\n--2) Use Control Panel - "
+            "Add/Remove programs to un-install Quorlen completely.\r\n\r\nDo you want to start "
+            "the un-install process now?");
+  EXPECT_EQ(dialogs.Boxes()[0].style, 4);
+  EXPECT_EQ(dialogs.Boxes()[0].title, "Quorlen");
+  EXPECT_EQ(Hosts(), blocking);
+  EXPECT_EQ(shell.shortcuts.count(Shortcut()), 1u);
+  EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
+  EXPECT_EQ(quits, 0);
+}
+
+TEST_F(Uninstall, AnsweredYesLeavesACleanSystemAndEnds) {
+  frmMain& main = Running();
+  ASSERT_NE(Hosts().find("127.0.0.1 ads.one.example"), std::string::npos);
+  main.Controls().mnuUninstallUninstall.Click();
+  for (const char* server : {"ads.one.example", "ads.two.example", "track.three.example"}) {
+    EXPECT_EQ(Hosts().find(server), std::string::npos) << server;
+  }
+  EXPECT_NE(Hosts().find("10.1.2.3 nas.home"), std::string::npos);
+  EXPECT_TRUE(shell.shortcuts.empty());
+  EXPECT_EQ(SettingsValue("bBlockAdServers"), "False");
+  EXPECT_EQ(quits, 1);
+  EXPECT_TRUE(main.Unloaded());
+  ASSERT_EQ(dialogs.Boxes().size(), 3u);
+  EXPECT_EQ(dialogs.Boxes()[1].text,
+            "To remove Quorlen from this Linux system, delete its folder:\r\n\r\nrm -r '" +
+                dir.File("program/") + "'");
+  EXPECT_EQ(dialogs.Boxes()[2].text,
+            "Now go to your control panel - add/remove programs to run the Quorlen uninstall."
+            "\r\n\r\nQuorlen will now close.");
+}
+
+TEST_F(Uninstall, AShortcutThatCannotBeRemovedIsToldWithItsPath) {
+  frmMain& main = Running();
+  shell.shortcuts.clear();  // the user removed it by hand
+  main.Controls().mnuUninstallUninstall.Click();
+  ASSERT_EQ(dialogs.Boxes().size(), 4u);
+  EXPECT_EQ(dialogs.Boxes()[1].text.rfind(
+                "There was trouble removing the shortcut.   This might happen if you have "
+                "manually renamed the shortcut some time in the past.   Otherwise, some unknown "
+                "error occurred. File= " +
+                    Shortcut() + " Desc = File not found\r\n\r\n",
+                0),
+            0u);
+  EXPECT_EQ(quits, 1);
+}
+
+TEST_F(Uninstall, StartupBoxRemovesAndRecreatesTheEntry) {
+  frmMain& main = Running("Program Files/QUORLEN");
+  auto& box = main.Controls().chkStartup;
+  ASSERT_EQ(shell.shortcuts.count(Shortcut()), 1u);
+  const ShortcutFile made = shell.shortcuts[Shortcut()];
+  EXPECT_EQ(made.workingDirectory, LowerCase(dir.File("Program Files/QUORLEN/")));
+  EXPECT_EQ(made.targetPath, made.workingDirectory + "quorlen");
+
+  box.Click();
+  EXPECT_TRUE(shell.shortcuts.empty());
+  EXPECT_EQ(main.Controls().lblStatus.Caption(),
+            "Removing Quorlen from the startup group. Quorlen will no longer start when windows "
+            "restarts.\r\n\r\nCheck this option to Add Quorlen to the startup group (to run "
+            "Quorlen when windows starts).");
+  box.Click();
+  ASSERT_EQ(shell.shortcuts.count(Shortcut()), 1u);
+  const ShortcutFile again = shell.shortcuts[Shortcut()];
+  EXPECT_EQ(again.targetPath, made.targetPath);
+  EXPECT_EQ(again.workingDirectory, made.workingDirectory);
+  EXPECT_EQ(again.iconLocation, made.iconLocation);
+  EXPECT_EQ(again.windowStyle, 4);
+  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(
+                "Quorlen was just added to the startup group.  Quorlen will now start each time "
+                "windows starts. \r\n\r\nUnCheck this option",
+                0),
+            0u);
+  EXPECT_TRUE(dialogs.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,185 @@
+#include "help/help_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/virtual_clock.h"
+#include "tests/support/temp_folder.h"
+
+namespace quorlen {
+namespace {
+
+class HelpWindowsTest : public ::testing::Test {
+ protected:
+  HelpWindowsTest() {
+    system.tempFolder = temp.Path();
+    system.osName = "Linux 6.1.0";
+    system.osRelease = "6.1.0-28-amd64";
+    // The desktop is asked about a web page that is on disk at that moment.
+    desktop.whileFindingBrowser = [this](const std::string& page) {
+      pageOnDiskWhileAsked = std::filesystem::exists(page);
+    };
+    windows = std::make_unique<HelpWindows>(
+        HelpWindows::Services{desktop, dialogs, clock, system},
+        SiteAddresses{"http://vendor.example/q/", "http://www.maker.example/"}, "2.0.5");
+  }
+
+  std::vector<std::string> Addresses() const {
+    std::vector<std::string> addresses;
+    for (const auto& [program, address] : desktop.browsed) addresses.push_back(address);
+    return addresses;
+  }
+
+  testing_support::TempFolder temp;
+  VirtualClock clock;
+  ScriptedDialogs dialogs;
+  FakeDesktop desktop;
+  FakeSystemInfo system;
+  std::unique_ptr<HelpWindows> windows;
+  bool pageOnDiskWhileAsked = false;
+};
+
+TEST_F(HelpWindowsTest, TheHelpLauncherOpensThePageInTheBrowserAndClosesItself) {
+  windows->mnuHelpWeb_Click();
+  windows->mnuHelpTut_Click();
+  EXPECT_EQ(Addresses(), (std::vector<std::string>{"http://vendor.example/q/help.asp",
+                                                   "http://vendor.example/q/helptut.asp"}));
+  EXPECT_EQ(desktop.browsed[0].first, "/usr/bin/chromium");
+  frmHelp& window = windows->Help();
+  EXPECT_FALSE(window.window.Visible());
+  EXPECT_EQ(window.window.Caption(), "Quorlen ");
+  EXPECT_EQ(window.txtURL.Text(), "http://vendor.example/q/helptut.asp");
+  EXPECT_EQ(window.lblCommand.Caption(), "/usr/bin/chromium");
+  EXPECT_EQ(windows->GetHelpURL(), "http://vendor.example/q/helptut.asp");
+  EXPECT_TRUE(pageOnDiskWhileAsked);
+  EXPECT_EQ(desktop.browserAskedAbout.front(), temp.File("temphtm.HTM"));
+  EXPECT_FALSE(temp.Exists("temphtm.HTM"));
+  EXPECT_TRUE(dialogs.Boxes().empty());
+}
+
+TEST_F(HelpWindowsTest, AMissingOrFailingBrowserIsToldAndThePageFileStillGoes) {
+  struct Case {
+    const char* name;
+    std::string browser;
+    bool starts;
+    std::string title, text;
+    size_t started;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"no browser named", "  ", true, "Browser Not Found",
+            "Could not find associated Browser", 0},
+           {"browser does not start", "/opt/gone/browser", false, "URL Failed",
+            "Web Page not Opened", 1},
+       }) {
+    ScriptedDialogs boxes;
+    FakeDesktop failing;
+    failing.browser = c.browser;
+    failing.browserStarts = c.starts;
+    HelpWindows other{{failing, boxes, clock, system}, {}, "1.0.0"};
+    other.OpenPage("http://vendor.example/q/help.asp");
+    ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
+    EXPECT_EQ(boxes.Boxes()[0].title, c.title) << c.name;
+    EXPECT_EQ(boxes.Boxes()[0].text, c.text) << c.name;
+    EXPECT_EQ(boxes.Boxes()[0].style, 48) << c.name;
+    EXPECT_EQ(failing.browsed.size(), c.started) << c.name;
+    EXPECT_FALSE(temp.Exists("temphtm.HTM")) << c.name;
+  }
+}
+
+TEST_F(HelpWindowsTest, TheLaunchersButtonsGoHomeOrBackToTheHelpPage) {
+  frmHelp& window = windows->Help();
+  window.cmdHome.Click();
+  EXPECT_EQ(Addresses().back(), "http://vendor.example/q/default.asp");
+  EXPECT_EQ(window.txtURL.Text(), "http://vendor.example/q/default.asp");
+  windows->SetHelpURL("http://elsewhere.example/");
+  window.window.SetVisible(true);
+  window.cmdOK.Click();
+  EXPECT_EQ(windows->GetHelpURL(), "http://vendor.example/q/help.asp");
+  EXPECT_FALSE(window.window.Visible());
+  EXPECT_EQ(desktop.browsed.size(), 1u);  // Done opens nothing
+}
+
+TEST_F(HelpWindowsTest, FeedbackReachesTheMakersPageEncoded) {
+  windows->ShowFeedback();
+  frmFeedback& feedback = windows->Feedback();
+  EXPECT_TRUE(feedback.window.Visible());
+  EXPECT_EQ(feedback.window.Caption(), "Kestro, Inc. Software -- Feedback");
+  EXPECT_EQ(feedback.sProduct, "Quorlen");
+  feedback.txtEmail.SetText("jo.ann@mail.example");
+  feedback.txtBody.SetText("It works/mostly.\r\nWhy? Ask me / later");
+  feedback.cmdSend.Click();
+  ASSERT_EQ(desktop.browsed.size(), 1u);
+  EXPECT_EQ(Addresses()[0],
+            "http://www.maker.example/zshared/feedback.asp?prod=Quorlen"
+            "&email=jo.ann@mail.example"
+            "&body=V2.0.5DAIt%20works%2Fmostly.DAWhy? Ask me / later");
+  EXPECT_TRUE(feedback.window.Visible());  // it stays open after sending
+  feedback.cmdCancel.Click();
+  EXPECT_FALSE(feedback.window.Visible());
+}
+
+TEST_F(HelpWindowsTest, AnEmptyCommentOpensNothing) {
+  windows->ShowFeedback();
+  windows->Feedback().txtEmail.SetText("someone@example.org");
+  windows->Feedback().cmdSend.Click();
+  EXPECT_TRUE(desktop.browsed.empty());
+  EXPECT_TRUE(desktop.browserAskedAbout.empty());
+  ASSERT_EQ(dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(dialogs.Boxes()[0].text,
+            "Please enter a comment or question, then click Send Comment.  Thank you.");
+  EXPECT_EQ(dialogs.Boxes()[0].style, 0);
+}
+
+TEST_F(HelpWindowsTest, TheFeedbackWindowNamesTheMakersContactAddress) {
+  EXPECT_EQ(MakerContactAddress("http://www.kestro.example/"), "feedback@kestro.example");
+  EXPECT_EQ(MakerContactAddress("https://kestro.example:8443/site/"), "feedback@kestro.example");
+  EXPECT_NE(windows->Feedback().Label2.Caption().find("feedback@maker.example"), std::string::npos);
+}
+
+TEST_F(HelpWindowsTest, AboutNamesTheVersionAndTheSystemAndLeadsOn) {
+  windows->ShowAbout();
+  frmAbout& about = windows->About();
+  EXPECT_TRUE(about.window.Visible());
+  EXPECT_EQ(about.window.Caption(), "About Quorlen");
+  EXPECT_EQ(about.lblVersion.Caption(), "Quorlen Version 2.0.5");
+  EXPECT_EQ(about.lblExtra.Caption(),
+            "You're running Linux\r\n\r\nLinux Version 6.1.0, Linux Build 28-amd64");
+  about.lblURL.onClick();
+  about.lblURL2.onClick();
+  EXPECT_EQ(Addresses(), (std::vector<std::string>{"http://vendor.example/q/",
+                                                   "http://www.maker.example/"}));
+  about.Picture2.onClick();
+  EXPECT_TRUE(windows->Feedback().window.Visible());
+  about.cmdOK.Click();
+  EXPECT_FALSE(about.window.Visible());
+}
+
+TEST(AboutSystemText, InTheShapeOfTheWindowsText) {
+  struct Case {
+    const char* name;
+    SystemFacts facts;
+    const char* text;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Linux", {true, "Linux 6.1.0", "6.1.0-28-amd64"},
+            "You're running Linux\r\n\r\nLinux Version 6.1.0, Linux Build 28-amd64"},
+           {"a release without a build", {true, "Linux 6.8.0", "6.8.0"},
+            "You're running Linux\r\n\r\nLinux Version 6.8.0, Linux Build "},
+           {"Windows NT", {true, "", "5.1-2600"},
+            "You're running Windows XP, 2000, or NT\r\n\r\nWindows Version 5.1, Windows Build 2600"},
+           {"Windows 98", {false, "", "4.10-2222"},
+            "You're running Windows 95, 98, or ME\r\n\r\nWindows Version 4.10, Windows Build 2222"},
+       }) {
+    EXPECT_EQ(frmAbout::SystemText(c.facts), c.text) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorlen
