@@ -10,6 +10,7 @@ frmAbout::frmAbout(SystemInfo& system, AboutFacts facts, Links links)
   window.SetBounds({0, 0, 420, 330});
   Frame1.SetCaption("About Quorlen");
   cmdOK.SetCaption("OK");
+  cmdOK.SetDefault(true);
   lblURL.SetCaption(facts_.vendorUrl);
   lblURL2.SetCaption(facts_.makerUrl);
   Label4.SetCaption("Quorlen is made by Kestro, Inc. Software.  Write to us at " +

@@ -1,6 +1,8 @@
 #include "ui/bindings.h"
 
+#include <QEvent>
 #include <QTimer>
+#include <memory>
 
 #include "platform/qt/text_codec.h"
 #include "ui/menu_images.h"
@@ -77,15 +79,59 @@ void Bind(QLineEdit* widget, TextBox& model) {
                    [&model](const QString& text) { model.SetText(ToSingleByte(text)); });
 }
 
+namespace {
+
+// The program's line ends are CR LF; Qt's text areas keep lines apart by LF alone.
+QString ShownText(const std::string& text) {
+  return FromSingleByte(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void ReadOnlyTextArea(QPlainTextEdit* widget) {
+  widget->setReadOnly(true);
+  widget->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Tab leaves the area instead of being typed into it.
+  widget->setTabChangesFocus(true);
+}
+
+}  // namespace
+
 void Bind(QPlainTextEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
-    QString text = FromSingleByte(model.Text());
+    QString text = ShownText(model.Text());
     if (widget->toPlainText() != text) widget->setPlainText(text);
     widget->setEnabled(model.Enabled());
   };
   show();
   model.changed.Connect(show);
-  widget->setReadOnly(true);
+  ReadOnlyTextArea(widget);
+}
+
+void BindTyped(QPlainTextEdit* widget, TextBox& model) {
+  auto show = [widget, &model] {
+    QString text = ShownText(model.Text());
+    if (widget->toPlainText() != text) widget->setPlainText(text);
+    widget->setEnabled(model.Enabled());
+  };
+  show();
+  model.changed.Connect(show);
+  widget->setTabChangesFocus(true);
+  QObject::connect(widget, &QPlainTextEdit::textChanged, widget, [widget, &model] {
+    QString text = widget->toPlainText();
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    model.SetText(ToSingleByte(text));
+  });
+}
+
+void Bind(QPlainTextEdit* widget, Label& model) {
+  auto show = [widget, &model] {
+    QString text = ShownText(model.Caption());
+    if (widget->toPlainText() != text) widget->setPlainText(text);
+    widget->setEnabled(model.Enabled());
+    widget->setVisible(model.Visible());
+  };
+  show();
+  model.changed.Connect(show);
+  ReadOnlyTextArea(widget);
 }
 
 void Bind(QListWidget* widget, ListBox& model) {
@@ -182,6 +228,47 @@ LinkLabel::LinkLabel(Label& model) : model_(model) {
 void LinkLabel::mouseReleaseEvent(QMouseEvent*) {
   if (model_.onClick) model_.onClick();
 }
+namespace {
+
+// Tells the window model what the user did to the window: resized, moved or minimised it.
+class WindowWatcher : public QObject {
+ public:
+  WindowWatcher(QWidget* window, Window& model, std::shared_ptr<Geometry> applied)
+      : QObject(window), window_(window), model_(model), applied_(std::move(applied)) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != window_) return false;
+    switch (event->type()) {
+      case QEvent::Resize:
+      case QEvent::Move: {
+        if (!window_->isVisible() || window_->isMinimized()) break;
+        Geometry now{window_->x(), window_->y(), window_->width(), window_->height()};
+        if (now == model_.Bounds()) break;
+        *applied_ = now;
+        model_.SetBounds(now);
+        break;
+      }
+      case QEvent::WindowStateChange:
+        if (model_.Visible() && window_->isMinimized() != model_.Minimized()) {
+          model_.SetMinimized(window_->isMinimized());
+        }
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  Window& model_;
+  std::shared_ptr<Geometry> applied_;
+};
+
+}  // namespace
 
 void Bind(QWidget* window, Window& model) {
   auto show = [window, &model] {
@@ -190,25 +277,31 @@ void Bind(QWidget* window, Window& model) {
     if (onTop != model.TopMost()) {
       window->setWindowFlag(Qt::WindowStaysOnTopHint, model.TopMost());
     }
-    if (model.Visible()) {
-      if (model.Minimized()) {
-        window->showMinimized();
-      } else if (window->isMinimized() || !window->isVisible()) {
-        window->showNormal();
-      }
-    } else {
+    if (!model.Visible()) {
       window->hide();
+    } else if (model.Minimized()) {
+      if (!window->isMinimized()) window->showMinimized();
+    } else if (window->isMinimized() || !window->isVisible()) {
+      // Back from the task bar or the tray: restored and in front.
+      window->showNormal();
+      window->raise();
+      window->activateWindow();
     }
   };
-  const Geometry& bounds = model.Bounds();
-  window->resize(bounds.width, bounds.height);
-  if (bounds.left != 0 || bounds.top != 0) window->move(bounds.left, bounds.top);
+  // The bounds last given by the program or taken from the user: only a different value
+  // from the program moves or resizes the window.
+  auto applied = std::make_shared<Geometry>(model.Bounds());
+  window->resize(applied->width, applied->height);
+  if (applied->left != 0 || applied->top != 0) window->move(applied->left, applied->top);
   show();
-  model.changed.Connect([window, &model, show] {
+  model.changed.Connect([window, &model, show, applied] {
     const Geometry& b = model.Bounds();
-    if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
-    if ((b.left != 0 || b.top != 0) && window->pos() != QPoint(b.left, b.top)) {
-      window->move(b.left, b.top);
+    if (b != *applied) {
+      *applied = b;
+      if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
+      if ((b.left != 0 || b.top != 0) && window->pos() != QPoint(b.left, b.top)) {
+        window->move(b.left, b.top);
+      }
     }
     show();
   });
@@ -216,6 +309,7 @@ void Bind(QWidget* window, Window& model) {
     window->raise();
     window->activateWindow();
   });
+  new WindowWatcher(window, model, applied);
 }
 
 }  // namespace quorlen

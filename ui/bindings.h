@@ -22,14 +22,22 @@ void Bind(QLabel* widget, Label& model);
 void Bind(QCheckBox* widget, CheckBox& model);
 void Bind(QPushButton* widget, Button& model);
 void Bind(QLineEdit* widget, TextBox& model);
+// A read-only text that scrolls, such as the debug log.
 void Bind(QPlainTextEdit* widget, TextBox& model);
+// A text box of several lines that the user types in; Enter gives the program's CR LF.
+void BindTyped(QPlainTextEdit* widget, TextBox& model);
+// A label shown as a read-only text area that scrolls and can be selected and copied, for
+// texts longer than the room they have (the status area).
+void Bind(QPlainTextEdit* widget, Label& model);
 // The items and the selection; a click on an item selects it and runs the click handler,
 // even on the item already selected, as the program's list boxes do.
 void Bind(QListWidget* widget, ListBox& model);
 void Bind(QProgressBar* widget, ProgressBar& model);
 void Bind(QTabWidget* widget, TabStrip& model);
 void Bind(QAction* action, MenuItem& model);
-// The window's caption, visibility, size, z-order and minimised state.
+// The window's caption, visibility, size, z-order and minimised state. A size or place
+// the program gives is applied once; the user's own resizing, moving and minimising go
+// back to the model, so a later change of caption or z-order keeps them.
 void Bind(QWidget* window, Window& model);
 
 // A label that acts as a link: a click runs the model's click handler.
@@ -43,5 +51,12 @@ class LinkLabel : public QLabel {
  private:
   Label& model_;
 };
+// A new widget of the given kind bound to `model`.
+template <typename Widget, typename Model>
+Widget* Make(Model& model) {
+  auto* widget = new Widget;
+  Bind(widget, model);
+  return widget;
+}
 
 }  // namespace quorlen

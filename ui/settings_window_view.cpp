@@ -3,148 +3,129 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QTabBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "platform/qt/text_codec.h"
 #include "ui/bindings.h"
 #include "ui/menu_images.h"
+#include "ui/settings_pages_view.h"
 
 namespace quorlen {
 
 namespace {
 
-QGroupBox* Frame(Label& caption) {
-  auto* box = new QGroupBox;
-  auto show = [box, &caption] { box->setTitle(FromSingleByte(caption.Caption())); };
-  show();
-  caption.changed.Connect(show);
-  return box;
-}
+// Gap between the pages' area and the debug area below it.
+constexpr int kDebugGap = 6;
 
-template <typename Widget, typename Model>
-Widget* Make(Model& model) {
-  auto* widget = new Widget;
-  Bind(widget, model);
-  return widget;
-}
-
-QLabel* Text(Label& model) { return Make<QLabel>(model); }
-QPushButton* Push(Button& model) { return Make<QPushButton>(model); }
-// A check box whose caption wraps, as the design's multi-line check boxes do: clicking
-// the caption ticks the box like clicking the box itself.
-class Tick : public QWidget {
+// The hint under the pages: each click and double-click counts for the debug area.
+class HintLabel : public QLabel {
  public:
-  explicit Tick(CheckBox& model) : model_(model) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* box = Make<QCheckBox>(model);
-    caption_ = new QLabel;
-    caption_->setWordWrap(true);
-    row->addWidget(box, 0, Qt::AlignTop);
-    row->addWidget(caption_, 1);
-    auto show = [this, box] {
-      box->setText({});
-      caption_->setText(FromSingleByte(model_.Caption()));
-      caption_->setEnabled(model_.Enabled());
-    };
-    show();
-    model.changed.Connect(show);
+  explicit HintLabel(Label& model) : model_(model) { Bind(this, model); }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
+  }
+  void mouseDoubleClickEvent(QMouseEvent*) override {
+    if (model_.onDoubleClick) model_.onDoubleClick();
+  }
+
+ private:
+  Label& model_;
+};
+
+// The "blocking is on" picture; a click on it opens the feedback window.
+class PictureOn : public QLabel {
+ public:
+  explicit PictureOn(Label& model) : model_(model) {
+    setPixmap(ProgramIcon().pixmap(32, 32));
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QStringLiteral("Quorlen is blocking ads"));
+    setAccessibleName(QStringLiteral("Quorlen is blocking ads"));
   }
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override {
-    if (model_.Enabled() && caption_->geometry().contains(event->pos())) model_.Click();
+    if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
   }
 
  private:
-  CheckBox& model_;
-  QLabel* caption_ = nullptr;
+  Label& model_;
 };
-
-QWidget* Page(std::initializer_list<QWidget*> parts) {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  // Tight margins: the pages share the fixed height with the two rows of tabs.
-  layout->setContentsMargins(6, 4, 6, 4);
-  layout->setSpacing(4);
-  for (QWidget* part : parts) layout->addWidget(part);
-  layout->addStretch(1);
-  return page;
-}
 
 }  // namespace
 
 SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Controls()) {
   setWindowIcon(ProgramIcon());
+  // A window of fixed size offers no maximise button until the debug area opens.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   BuildMenus();
 
-  auto* body = new QWidget;
-  auto* tabs = new QTabWidget(body);
-  tabs->addTab(BuildAdBlockingPage(), SettingsWindow::kPageCaptions[0]);
-  tabs->addTab(BuildStartupPage(), SettingsWindow::kPageCaptions[1]);
-  tabs->addTab(BuildHelpPage(), SettingsWindow::kPageCaptions[2]);
-  tabs->addTab(BuildSoundsPage(), SettingsWindow::kPageCaptions[3]);
-  tabs->addTab(BuildOtherPage(), SettingsWindow::kPageCaptions[4]);
-  tabs->addTab(BuildStatusPage(), SettingsWindow::kPageCaptions[5]);
-  tabs->addTab(BuildAllowPage(), SettingsWindow::kPageCaptions[6]);
-  tabs->addTab(BuildLoggingPage(), SettingsWindow::kPageCaptions[7]);
-  Bind(tabs, c_.A);
-  // Eight captions do not fit one row of the fixed width: the page tabs stand in two
-  // rows, as a multi-row tab control shows them, and the widget's own bar is hidden.
-  tabs->tabBar()->hide();
-  auto* strip = new QWidget(body);
-  auto* rows = new QGridLayout(strip);
-  rows->setContentsMargins(0, 0, 0, 0);
-  rows->setSpacing(0);
-  auto* group = new QButtonGroup(strip);
-  for (int page = 0; page < 8; ++page) {
-    auto* tab = new QToolButton;
-    tab->setText(QString::fromLatin1(SettingsWindow::kPageCaptions[page]).trimmed());
-    tab->setCheckable(true);
-    tab->setAutoRaise(false);
-    tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    group->addButton(tab, page);
-    rows->addWidget(tab, page / 4, page % 4);
+  body_ = new QWidget;
+  pagesArea_ = new QWidget(body_);
+  pagesArea_->setObjectName(QStringLiteral("pagesArea"));
+  auto* column = new QVBoxLayout(pagesArea_);
+  column->setContentsMargins(4, 4, 4, 2);
+  column->setSpacing(0);
+  column->addWidget(BuildTabStrip());
+  pages_ = new QStackedWidget;
+  pages_->setFrameShape(QFrame::StyledPanel);
+  for (QWidget* page :
+       {BuildAdBlockingPage(c_), BuildStartupPage(c_), BuildHelpPage(c_), BuildSoundsPage(c_),
+        BuildOtherPage(c_), BuildStatusPage(c_), BuildAllowPage(c_), BuildLoggingPage(c_)}) {
+    pages_->addWidget(page);
   }
-  strip->setStyleSheet(
-      "QToolButton { border: 1px solid #a0a0a0; border-bottom: none; padding: 2px 4px;"
-      " background: #dedede; margin-right: -1px; }"
-      "QToolButton:checked { background: palette(window); }");
-  auto showPage = [group, this] {
-    if (auto* tab = group->button(c_.A.CurrentPage())) tab->setChecked(true);
+  auto showPage = [this] {
+    pages_->setCurrentIndex(c_.A.CurrentPage());
+    if (auto* tab = tabs_->button(c_.A.CurrentPage())) tab->setChecked(true);
   };
   showPage();
   c_.A.changed.Connect(showPage);
-  QObject::connect(group, &QButtonGroup::idClicked, this,
-                   [this](int page) { c_.A.SetCurrentPage(page); });
+  column->addWidget(pages_, 1);
 
-  const int width = SettingsWindow::kFixedWidth;
-  const int height = SettingsWindow::kFixedHeight - menuBar()->sizeHint().height();
-  const int stripHeight = strip->sizeHint().height();
-  strip->setGeometry(4, 4, width - 8, stripHeight);
-  tabs->setGeometry(4, 4 + stripHeight, width - 8, height - 46 - stripHeight);
-  auto* hint = Text(c_.Label4);
-  hint->setParent(body);
-  hint->setGeometry(8, height - 40, width - 16, 30);
+  column->addSpacing(4);
+  auto* bottom = new QHBoxLayout;
+  bottom->setContentsMargins(4, 0, 4, 0);
+  bottom->addWidget(new HintLabel(c_.Label4), 1);
+  bottom->addWidget(new PictureOn(c_.picOn), 0, Qt::AlignVCenter);
+  column->addLayout(bottom);
+  // The bar has a row of its own: it never covers the hint while the hosts file is built.
   auto* progress = Make<QProgressBar>(c_.ProgressBar1);
-  progress->setParent(body);
-  // Over the hint: the bar only shows while the hosts file is being built.
-  progress->setGeometry(8, height - 34, width - 16, 16);
-  // The debug area lies beyond the fixed size: it is there, but out of sight.
-  QWidget* debug = BuildDebugArea();
-  debug->setParent(body);
-  debug->setGeometry(width + 8, 4, 420, height - 8);
+  QSizePolicy keepRoom = progress->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  progress->setSizePolicy(keepRoom);
+  progress->setMaximumHeight(progress->fontMetrics().height() + 4);
+  column->addWidget(progress);
 
-  setCentralWidget(body);
+  debugButtons_ = BuildDebugArea();
+  debugButtons_->setParent(body_);
+  debugLog_ = Make<QPlainTextEdit>(c_.txtStatus);
+  debugLog_->setParent(body_);
+  debugLog_->setAccessibleName(QStringLiteral("Debug log"));
+
+  setCentralWidget(body_);
+  AddPageKeys();
+  ChainFocus();
+  FitFixedSize();
   Bind(static_cast<QWidget*>(this), c_.window);
-  setFixedSize(SettingsWindow::kFixedWidth, SettingsWindow::kFixedHeight);
+  ApplySizeRule();
+  main_.Debug().changed.Connect([this] {
+    ApplySizeRule();
+    PlaceDebugLog();
+  });
 }
 
 void SettingsWindowView::BuildMenus() {
@@ -171,169 +152,164 @@ void SettingsWindowView::BuildMenus() {
   }
 }
 
-QWidget* SettingsWindowView::BuildAdBlockingPage() {
-  auto* types = Frame(c_.Frame7);
-  auto* grid = new QGridLayout(types);
-  grid->addWidget(new Tick(c_.chkAdServers), 0, 0, 1, 2);
-  grid->addWidget(new Tick(c_.chkIEPops), 1, 0, 1, 2);
-  grid->addWidget(Push(c_.cmdAddSites), 2, 0);
-  grid->addWidget(Text(c_.Label14), 2, 1);
-  grid->addWidget(Push(c_.cmdPopupTitles), 3, 0);
-  grid->addWidget(Text(c_.Label15), 3, 1);
-  grid->setColumnStretch(1, 1);
-  return Page({types});
-}
-
-QWidget* SettingsWindowView::BuildStartupPage() {
-  auto* options = Frame(c_.Frame8);
-  auto* grid = new QGridLayout(options);
-  grid->addWidget(new Tick(c_.chkStartup), 0, 0, 1, 2);
-  grid->addWidget(new Tick(c_.chkAuto), 1, 0, 1, 2);
-  grid->addWidget(Push(c_.cmdData2), 2, 0);
-  grid->addWidget(Text(c_.Label10), 2, 1);
-  grid->setColumnStretch(1, 1);
-  return Page({options});
-}
-
-QWidget* SettingsWindowView::BuildHelpPage() {
-  auto* topics = Frame(c_.Frame9);
-  auto* grid = new QGridLayout(topics);
-  grid->addWidget(Push(c_.cmdHelpOnline), 0, 0);
-  grid->addWidget(Text(c_.Label11), 0, 1);
-  grid->addWidget(Push(c_.cmdFeedback), 1, 0);
-  grid->addWidget(Text(c_.Label12), 1, 1);
-  grid->addWidget(Push(c_.cmdHelpBlock), 2, 0);
-  grid->addWidget(Text(c_.Label13), 2, 1);
-  grid->setColumnStretch(1, 1);
-  return Page({topics});
-}
-
-QWidget* SettingsWindowView::BuildSoundsPage() {
-  auto soundFrame = [](Label& frame, CheckBox& enable, TextBox& path, Button& browse,
-                       Button& test) {
-    auto* box = Frame(frame);
-    auto* grid = new QGridLayout(box);
-    grid->addWidget(new Tick(enable), 0, 0, 1, 3);
-    grid->addWidget(Make<QLineEdit>(path), 1, 0);
-    grid->addWidget(Push(browse), 1, 1);
-    grid->addWidget(Push(test), 1, 2);
-    grid->setColumnStretch(0, 1);
-    return box;
-  };
-  return Page({soundFrame(c_.Frame5, c_.chkPopSound, c_.txtPopWav, c_.cmdBrowsePop, c_.cmdTestPop),
-               soundFrame(c_.Frame4, c_.chkBannerSound, c_.txtBannerWav, c_.cmdBrowseAd,
-                          c_.cmdTestAd)});
-}
-
-QWidget* SettingsWindowView::BuildOtherPage() {
-  auto* proxy = Frame(c_.Frame3);
-  auto* grid = new QGridLayout(proxy);
-  grid->addWidget(Text(c_.Label1), 0, 0, 1, 2);
-  grid->addWidget(Make<QLineEdit>(c_.txtProxyName), 1, 0);
-  grid->addWidget(Push(c_.cmdGuessProxy2), 1, 1);
-  grid->addWidget(Text(c_.Label6), 2, 0, 1, 2);
-  grid->setColumnStretch(0, 1);
-
-  auto* actions = new QWidget;
-  auto* rows = new QGridLayout(actions);
+QWidget* SettingsWindowView::BuildTabStrip() {
+  // Eight captions do not fit one row of the fixed width: the page tabs stand in two
+  // rows, as a multi-row tab control shows them.
+  auto* strip = new QWidget;
+  auto* rows = new QGridLayout(strip);
   rows->setContentsMargins(0, 0, 0, 0);
-  rows->addWidget(Push(c_.cmdData), 0, 0);
-  rows->addWidget(Text(c_.Label3), 0, 1);
-  rows->addWidget(Push(c_.cmdTestConn), 1, 0);
-  rows->addWidget(Text(c_.Label7), 1, 1);
-  rows->addWidget(Push(c_.cmdNew), 2, 0);
-  rows->addWidget(Text(c_.Label8), 2, 1);
-  rows->addWidget(Push(c_.cmdReset), 3, 0);
-  rows->addWidget(Text(c_.Label9), 3, 1);
-  rows->setColumnStretch(1, 1);
-  return Page({proxy, actions});
-}
-
-QWidget* SettingsWindowView::BuildStatusPage() {
-  auto* messages = Frame(c_.Frame6);
-  auto* messageLayout = new QVBoxLayout(messages);
-  auto* status = Text(c_.lblStatus);
-  status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  status->setMinimumHeight(90);
-  messageLayout->addWidget(status);
-
-  auto* stats = Frame(c_.Frame2);
-  auto* grid = new QGridLayout(stats);
-  grid->addWidget(Text(c_.lblDateUpdate), 0, 0, 1, 2);
-  grid->addWidget(Text(c_.Label5Servers), 1, 0);
-  grid->addWidget(Text(c_.lblTotHosts), 1, 1);
-  grid->addWidget(Text(c_.Label5ToDate), 2, 0);
-  grid->addWidget(Text(c_.lblTotBlocked), 2, 1);
-  grid->addWidget(Text(c_.Label5Today), 3, 0);
-  grid->addWidget(Text(c_.lbltot), 3, 1);
-  grid->setColumnStretch(1, 1);
-
-  auto* recent = Frame(c_.Frame1);
-  auto* recentLayout = new QVBoxLayout(recent);
-  recentLayout->addWidget(Text(c_.lbltype));
-  recentLayout->addWidget(Text(c_.lblpage));
-  return Page({messages, stats, recent});
-}
-
-QWidget* SettingsWindowView::BuildAllowPage() {
-  auto* buttons = new QWidget;
-  auto* row = new QVBoxLayout(buttons);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(Push(c_.cmdAllow));
-  row->addWidget(Push(c_.cmdAllowIEPop));
-  row->addWidget(Push(c_.cmdAllowTitle));
-
-  auto* links = Frame(c_.Frame10);
-  auto* grid = new QGridLayout(links);
-  int line = 0;
-  auto addLink = [&](const char* picture, Label& link, Label& explanation) {
-    auto* icon = new QLabel;
-    icon->setPixmap(MenuImage(picture).pixmap(16, 16));
-    grid->addWidget(icon, line, 0, Qt::AlignTop);
-    grid->addWidget(new LinkLabel(link), line++, 1);
-    grid->addWidget(Text(explanation), line++, 1);
-  };
-  addLink("palette", c_.lblAllowServer, c_.lblAllow1);
-  addLink("palette", c_.lblLastIEPop, c_.lblLastIEPop1);
-  addLink("palette", c_.lblLastTitle, c_.lblLastTitle1);
-  grid->setColumnStretch(1, 1);
-  return Page({buttons, links});
-}
-
-QWidget* SettingsWindowView::BuildLoggingPage() {
-  auto* logging = Frame(c_.Frame12);
-  auto* grid = new QGridLayout(logging);
-  grid->addWidget(Push(c_.cmdLog), 0, 0);
-  grid->addWidget(Text(c_.Label18), 0, 1);
-  grid->addWidget(Text(c_.Label16), 1, 0, 1, 2);
-  grid->setColumnStretch(1, 1);
-  return Page({logging});
+  rows->setSpacing(0);
+  tabs_ = new QButtonGroup(strip);
+  for (int page = 0; page < 8; ++page) {
+    auto* tab = new QToolButton;
+    tab->setText(QString::fromLatin1(SettingsWindow::kPageCaptions[page]).trimmed());
+    tab->setCheckable(true);
+    tab->setFocusPolicy(Qt::StrongFocus);
+    tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    tabs_->addButton(tab, page);
+    rows->addWidget(tab, page / 4, page % 4);
+  }
+  strip->setStyleSheet(
+      "QToolButton { border: 1px solid #a0a0a0; border-bottom: none; padding: 2px 4px;"
+      " background: #dedede; margin-right: -1px; }"
+      "QToolButton:checked { background: palette(window); font-weight: bold; }"
+      "QToolButton:focus { text-decoration: underline; }");
+  QObject::connect(tabs_, &QButtonGroup::idClicked, this,
+                   [this](int page) { c_.A.SetCurrentPage(page); });
+  return strip;
 }
 
 QWidget* SettingsWindowView::BuildDebugArea() {
   auto* area = new QWidget;
   auto* grid = new QGridLayout(area);
-  grid->addWidget(Make<QPlainTextEdit>(c_.txtStatus), 0, 0, 1, 5);
-  grid->addWidget(Push(c_.cmdClear), 1, 0);
-  grid->addWidget(new Tick(c_.chkDebug), 1, 1);
-  grid->addWidget(Push(c_.cmdOn), 1, 2);
-  grid->addWidget(Push(c_.cmdOff), 1, 3);
-  grid->addWidget(Push(c_.cmdTestDomains), 1, 4);
-  grid->addWidget(Push(c_.cmdRemoval), 2, 0);
-  grid->addWidget(Push(c_.cmdIni), 2, 1);
-  grid->addWidget(Push(c_.Command1), 2, 2);
-  grid->addWidget(Push(c_.Command2), 2, 3);
-  auto* keys = new QGridLayout;
-  keys->addWidget(Text(c_.LblKeyName), 0, 0);
-  keys->addWidget(Text(c_.lblaltkey), 0, 1);
-  keys->addWidget(Text(c_.LabelAsciiCode), 1, 0);
-  keys->addWidget(Text(c_.LblAsciiCode), 1, 1);
-  keys->addWidget(Text(c_.LabelKeyboardCode), 2, 0);
-  keys->addWidget(Text(c_.LblKeybCode), 2, 1);
-  keys->addWidget(Text(c_.LabelVirtualKeyCode), 3, 0);
-  keys->addWidget(Text(c_.LblVKeycode), 3, 1);
-  grid->addLayout(keys, 3, 0, 1, 5);
+  grid->setContentsMargins(4, 0, 4, 0);
+  int column = 0;
+  for (Button* button : {&c_.cmdClear, &c_.cmdOn, &c_.cmdOff, &c_.cmdTestDomains, &c_.cmdRemoval,
+                         &c_.cmdIni, &c_.Command1, &c_.Command2}) {
+    grid->addWidget(Make<QPushButton>(*button), column / 4, column % 4);
+    ++column;
+  }
+  auto* extra = Make<QCheckBox>(c_.chkDebug);
+  grid->addWidget(extra, 2, 0);
+  auto* keys = new QHBoxLayout;
+  for (Label* label : {&c_.LblKeyName, &c_.lblaltkey, &c_.LabelAsciiCode, &c_.LblAsciiCode,
+                       &c_.LabelKeyboardCode, &c_.LblKeybCode, &c_.LabelVirtualKeyCode,
+                       &c_.LblVKeycode}) {
+    auto* text = Make<QLabel>(*label);
+    text->setWordWrap(false);
+    keys->addWidget(text);
+  }
+  keys->addStretch(1);
+  grid->addLayout(keys, 2, 1, 1, 3);
   return area;
+}
+
+void SettingsWindowView::AddPageKeys() {
+  auto turn = [this](int step) {
+    int page = (c_.A.CurrentPage() + step + 8) % 8;
+    c_.A.SetCurrentPage(page);
+    if (auto* tab = tabs_->button(page)) tab->setFocus(Qt::TabFocusReason);
+  };
+  for (auto [keys, step] : std::initializer_list<std::pair<QKeySequence, int>>{
+           {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+           {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+           {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+           {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+           {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+    auto* shortcut = new QShortcut(keys, this);
+    QObject::connect(shortcut, &QShortcut::activated, this, [turn, step = step] { turn(step); });
+  }
+}
+
+void SettingsWindowView::ChainFocus() {
+  // The keyboard goes through the tabs, then through the shown page from top to bottom
+  // and left to right, then the debug area: the order the eye reads them in.
+  std::vector<QWidget*> chain;
+  for (int page = 0; page < 8; ++page) chain.push_back(tabs_->button(page));
+  auto takesTab = [](QWidget* widget) {
+    return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
+  };
+  for (int index = 0; index < pages_->count(); ++index) {
+    QWidget* page = pages_->widget(index);
+    std::vector<QWidget*> controls;
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+      if (takesTab(child)) controls.push_back(child);
+    }
+    std::stable_sort(controls.begin(), controls.end(), [page](QWidget* a, QWidget* b) {
+      QPoint pa = a->mapTo(page, QPoint(0, 0)), pb = b->mapTo(page, QPoint(0, 0));
+      // Within a few pixels the two stand on one row.
+      if (std::abs(pa.y() - pb.y()) > 4) return pa.y() < pb.y();
+      return pa.x() < pb.x();
+    });
+    chain.insert(chain.end(), controls.begin(), controls.end());
+  }
+  for (QWidget* child : debugButtons_->findChildren<QWidget*>()) {
+    if (takesTab(child)) chain.push_back(child);
+  }
+  chain.push_back(debugLog_);
+  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void SettingsWindowView::FitFixedSize() {
+  // Laid out once at the design's width so that the order of the controls and the room
+  // the wrapped texts need are known.
+  const int menuHeight = menuBar()->sizeHint().height();
+  int width = std::max(SettingsWindow::kFixedWidth, pagesArea_->minimumSizeHint().width());
+  int pagesHeight = 0;
+  for (int index = 0; index < pages_->count(); ++index) {
+    QWidget* page = pages_->widget(index);
+    int pageWidth = width - 16;
+    int needed = page->hasHeightForWidth() ? page->heightForWidth(pageWidth)
+                                           : page->minimumSizeHint().height();
+    pagesHeight = std::max(pagesHeight, needed);
+  }
+  pages_->setMinimumHeight(pagesHeight + 4);
+  int areaHeight = pagesArea_->layout()->hasHeightForWidth()
+                       ? pagesArea_->layout()->totalHeightForWidth(width)
+                       : pagesArea_->minimumSizeHint().height();
+  int height = std::max(SettingsWindow::kFixedHeight, menuHeight + areaHeight);
+  areaHeight = height - menuHeight;
+  pagesArea_->setGeometry(0, 0, width, areaHeight);
+  const int buttonsHeight = debugButtons_->sizeHint().height();
+  debugButtons_->setGeometry(0, areaHeight + kDebugGap, width, buttonsHeight);
+  DebugArea& area = main_.Debug();
+  area.SetFixedSize(width, height);
+  area.SetLogTop(menuHeight + areaHeight + kDebugGap + buttonsHeight + 4);
+  Geometry bounds = c_.window.Bounds();
+  c_.window.SetBounds({bounds.left, bounds.top, width, height});
+  PlaceDebugLog();
+}
+
+void SettingsWindowView::ApplySizeRule() {
+  DebugArea& area = main_.Debug();
+  if (!area.Open()) {
+    setFixedSize(area.FixedWidth(), area.FixedHeight());
+    return;
+  }
+  setMinimumSize(area.FixedWidth() / 2, area.FixedHeight() / 2);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  if (!windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) {
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    if (shown) show();  // new window flags hide a window until it is shown again
+  }
+}
+
+void SettingsWindowView::PlaceDebugLog() {
+  const int menuHeight = menuBar()->sizeHint().height();
+  const Geometry& log = main_.Debug().LogBounds();
+  if (log.width <= 0) {
+    // Until the area is opened and resized, the log waits out of sight below the buttons.
+    debugLog_->setGeometry(4, main_.Debug().FixedHeight(), SettingsWindow::kFixedWidth, 200);
+    return;
+  }
+  debugLog_->setGeometry(log.left, log.top - menuHeight, log.width, log.height);
+}
+
+void SettingsWindowView::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // The window model took the new size first; its Resize handler decides what follows.
+  main_.Debug().Form_Resize();
 }
 
 void SettingsWindowView::closeEvent(QCloseEvent* event) {

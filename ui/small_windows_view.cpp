@@ -1,6 +1,7 @@
 #include "ui/small_windows_view.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -40,6 +41,17 @@ StatsView::StatsView(frmStats& model) : QWidget(nullptr, Qt::Tool), model_(model
   layout->addWidget(frame);
   setMinimumSize(60, 20);
   Bind(static_cast<QWidget*>(this), model.window);
+}
+
+void StatsView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  const Geometry& bounds = model_.window.Bounds();
+  if (placed_ || bounds.left != 0 || bounds.top != 0) return;
+  placed_ = true;
+  QRect free = screen()->availableGeometry();
+  QRect frame = frameGeometry();
+  const int margin = 8;
+  move(free.right() - frame.width() - margin, free.bottom() - frame.height() - margin);
 }
 
 void StatsView::closeEvent(QCloseEvent* event) {

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "platform/qt/text_codec.h"
+#include "tests/forms/program_fixture.h"
+#include "tests/ui/layout_check.h"
+#include "ui/about_view.h"
+#include "ui/feedback_view.h"
+#include "ui/last_blocked_view.h"
+#include "ui/settings_window_view.h"
+#include "ui/small_windows_view.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ClippedControls;
+using testing_support::ProgramTest;
+
+// The views over a program running on the fakes, with the application's font as a test
+// sets it.
+class Views : public ProgramTest {
+ protected:
+  void SetUp() override { originalFont_ = QApplication::font(); }
+  void TearDown() override { QApplication::setFont(originalFont_); }
+
+  SettingsWindowView& Settings() {
+    StartedBefore();
+    frmMain& main = Start();
+    view = std::make_unique<SettingsWindowView>(main);
+    main.Tray().ShowSettings();
+    QApplication::processEvents();
+    return *view;
+  }
+  QWidget* FocusAfterTab() {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return QApplication::focusWidget();
+  }
+  static std::string Caption(QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      if (!button->text().isEmpty()) return button->text().toStdString();
+    }
+    return widget->accessibleName().toStdString();
+  }
+
+  std::unique_ptr<SettingsWindowView> view;
+  QFont originalFont_;
+};
+
+TEST_F(Views, PagesTurnWithCtrlTabAndCtrlPageKeysBothWays) {
+  SettingsWindowView& window = Settings();
+  auto& A = program->Controls().A;
+  A.SetCurrentPage(0);
+  window.activateWindow();
+  struct Press {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int page;
+  };
+  for (const Press& press : std::vector<Press>{
+           {Qt::Key_Tab, Qt::ControlModifier, 1},
+           {Qt::Key_PageDown, Qt::ControlModifier, 2},
+           {Qt::Key_PageUp, Qt::ControlModifier, 1},
+           {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0},
+           {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 7},  // round the end
+           {Qt::Key_Tab, Qt::ControlModifier, 0},
+       }) {
+    QTest::keyClick(&window, press.key, press.modifiers);
+    EXPECT_EQ(A.CurrentPage(), press.page);
+    auto* stack = window.findChild<QStackedWidget*>();
+    EXPECT_EQ(stack->currentIndex(), press.page);
+  }
+}
+
+TEST_F(Views, TabGoesThroughTheShownPageInReadingOrder) {
+  SettingsWindowView& window = Settings();
+  program->Controls().A.SetCurrentPage(settings_page::kSounds);
+  window.activateWindow();
+  QWidget* tab = nullptr;
+  for (auto* button : window.findChildren<QToolButton*>()) {
+    if (button->text() == "Sounds") tab = button;
+  }
+  ASSERT_NE(tab, nullptr);
+  tab->setFocus(Qt::TabFocusReason);
+  // From the last tab on, the page's controls come in the order they are read.
+  while (QApplication::focusWidget() != nullptr &&
+         qobject_cast<QToolButton*>(QApplication::focusWidget())) {
+    FocusAfterTab();
+  }
+  std::vector<std::string> order{Caption(QApplication::focusWidget())};
+  for (int i = 0; i < 7; ++i) order.push_back(Caption(FocusAfterTab()));
+  EXPECT_EQ(order, (std::vector<std::string>{
+                       "When Popup Ads Blocked, play sound:", "Popup Ad Blocked Sound:", "Browse",
+                       "Test Sound", "When Ads Blocked, play sound:", "Banner Ad Blocked Sound:",
+                       "Browse...", "Test Sound"}));
+}
+
+TEST_F(Views, TheStatusAreaScrollsAndCanBeSelected) {
+  SettingsWindowView& window = Settings();
+  auto& c = program->Controls();
+  c.A.SetCurrentPage(settings_page::kStatus);
+  std::string report;
+  for (int line = 1; line <= 30; ++line) report += "Line " + std::to_string(line) + "\r\n";
+  c.lblStatus.SetCaption(report);
+  QApplication::processEvents();
+  QPlainTextEdit* status = nullptr;
+  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
+    if (area->accessibleName() == "Quorlen Message Area:") status = area;
+  }
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(status->isReadOnly());
+  EXPECT_TRUE(status->textInteractionFlags() & Qt::TextSelectableByMouse);
+  EXPECT_EQ(status->toPlainText().split('\n').size(), 31);
+  EXPECT_GT(status->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
+  SettingsWindowView& window = Settings();
+  EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  const QSize fixed = window.size();
+  for (int click = 0; click < 5; ++click) program->Controls().Label4.onClick();
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_NE(window.minimumSize(), window.maximumSize());
+  window.resize(fixed.width() + 200, fixed.height() + 300);
+  QApplication::processEvents();
+  QPlainTextEdit* log = nullptr;
+  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
+    if (area->accessibleName() == "Debug log") log = area;
+  }
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(log->width(), window.width() - DebugArea::kLogMargin);
+  QPoint bottom = log->mapTo(&window, QPoint(0, log->height()));
+  EXPECT_EQ(bottom.y(), window.height());
+  EXPECT_GT(log->height(), 100);
+}
+
+TEST_F(Views, NothingIsCutAtTheNormalOrALargeFont) {
+  for (int points : {0, 15}) {
+    SCOPED_TRACE(points == 0 ? "normal font" : "large font");
+    if (points > 0) {
+      QFont large = QApplication::font();
+      large.setPointSize(points);
+      QApplication::setFont(large);
+    }
+    view.reset();
+    program.reset();
+    SettingsWindowView& window = Settings();
+    auto* pages = window.findChild<QWidget*>("pagesArea");
+    ASSERT_NE(pages, nullptr);
+    for (int page = 0; page < 8; ++page) {
+      program->Controls().A.SetCurrentPage(page);
+      QApplication::processEvents();
+      for (const auto& problem : ClippedControls(pages)) {
+        ADD_FAILURE() << "page " << page << ": " << problem;
+      }
+    }
+    EXPECT_GE(window.width(), SettingsWindow::kFixedWidth);
+  }
+}
+
+TEST_F(Views, TheStatisticsWindowKeepsTheSizeTheUserGaveIt) {
+  frmStats stats;
+  StatsView window(stats);
+  stats.Show();
+  QApplication::processEvents();
+  window.resize(320, 210);
+  QApplication::processEvents();
+  for (int ad = 1; ad <= 3; ++ad) {
+    stats.setToday(ad);
+    stats.setLifeTime(100 + ad);
+    stats.SetTopMost(true);
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(window.size(), QSize(320, 210));
+  EXPECT_EQ(window.windowTitle(), "Ads 3 : 103");
+}
+
+TEST_F(Views, AMinimisedSettingsWindowComesBackFromTheTray) {
+  SettingsWindowView& window = Settings();
+  window.showMinimized();
+  QApplication::processEvents();
+  ASSERT_TRUE(program->Controls().window.Minimized());
+  program->Controls().mnuTraySettings.Click();
+  QApplication::processEvents();
+  EXPECT_FALSE(window.isMinimized());
+  EXPECT_TRUE(window.isVisible());
+  window.showMinimized();
+  QApplication::processEvents();
+  program->Tray().OnTrayMessage(tray_message::kLeftButtonUp);
+  QApplication::processEvents();
+  EXPECT_FALSE(window.isMinimized());
+}
+
+TEST_F(Views, TheSmallWindowsFitTheirTextsAtALargeFont) {
+  QFont large = QApplication::font();
+  large.setPointSize(15);
+  QApplication::setFont(large);
+  StartedBefore();
+  frmMain& main = Start();
+  LastBlockedView recent(main.LastBlocked());
+  FeedbackView feedback(main.Help().Feedback());
+  AboutView about(main.Help().About());
+  main.LastBlocked().Show();
+  main.Help().ShowFeedback();
+  main.Help().ShowAbout();
+  QApplication::processEvents();
+  for (QWidget* window : std::vector<QWidget*>{&recent, &feedback, &about}) {
+    for (const auto& problem : ClippedControls(window)) {
+      ADD_FAILURE() << window->windowTitle().toStdString() << ": " << problem;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorlen

@@ -1,0 +1,69 @@
+#include "ui/about_view.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "platform/qt/text_codec.h"
+#include "ui/bindings.h"
+#include "ui/menu_images.h"
+#include "ui/settings_pages_view.h"
+
+namespace quorlen {
+
+namespace {
+
+// The program's picture; a click on it opens the feedback window.
+class Picture : public QLabel {
+ public:
+  explicit Picture(Label& model) : model_(model) {
+    setPixmap(ProgramIcon().pixmap(48, 48));
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QStringLiteral("Send us your feedback"));
+  }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
+  }
+
+ private:
+  Label& model_;
+};
+
+}  // namespace
+
+AboutView::AboutView(frmAbout& model) : QWidget(nullptr, Qt::Dialog), model_(model) {
+  setWindowIcon(ProgramIcon());
+  auto* frame = new QGroupBox(FromSingleByte(model.Frame1.Caption()));
+  auto* grid = new QGridLayout(frame);
+  grid->addWidget(new Picture(model.Picture2), 0, 0, 2, 1, Qt::AlignTop);
+  auto* version = Make<QLabel>(model.lblVersion);
+  QFont bold = version->font();
+  bold.setBold(true);
+  version->setFont(bold);
+  grid->addWidget(version, 0, 1);
+  grid->addWidget(Make<QLabel>(model.lblExtra), 1, 1);
+  grid->addWidget(new LinkText(model.lblURL), 2, 1);
+  grid->addWidget(new LinkText(model.lblURL2), 3, 1);
+  grid->addWidget(Make<QLabel>(model.Label4), 4, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(frame);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(Make<QPushButton>(model.cmdOK));
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
+  Bind(static_cast<QWidget*>(this), model.window);
+}
+
+void AboutView::closeEvent(QCloseEvent* event) {
+  model_.cmdOK_Click();
+  event->accept();
+}
+
+}  // namespace quorlen
