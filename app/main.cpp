@@ -36,8 +36,12 @@
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
 #include "privhelper/helper_client.h"
+#include "ui/about_view.h"
 #include "ui/exclude_view.h"
+#include "ui/feedback_view.h"
+#include "ui/help_view.h"
 #include "ui/ie_white_list_view.h"
+#include "ui/last_blocked_view.h"
 #include "ui/menu_images.h"
 #include "ui/popup_titles_view.h"
 #include "ui/settings_window_view.h"
@@ -251,6 +255,10 @@ int main(int argc, char** argv) {
   quorlen::MessageView messageView(main.Message());
   quorlen::IEWhiteListView whiteListView(main.Popups().Editor());
   quorlen::PopupTitlesView popupTitlesView(main.PopupTitlesEditor());
+  quorlen::LastBlockedView lastBlockedView(main.LastBlocked());
+  quorlen::HelpView helpView(main.Help().Help());
+  quorlen::FeedbackView feedbackView(main.Help().Feedback());
+  quorlen::AboutView aboutView(main.Help().About());
   tray.SetMenu(settingsView.TrayMenu());
 
   QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);

@@ -20,6 +20,7 @@
 
 #include "forms/frm_main.h"
 #include "platform/fake/fake_browser.h"
+#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_input.h"
 #include "platform/fake/fake_privileges.h"
 #include "platform/fake/fake_shell.h"
@@ -151,13 +152,14 @@ int main(int argc, char** argv) {
   quorlen::RecordingSound sound;
   quorlen::FakeShell shell;
   quorlen::FakeInput input;
+  quorlen::FakeDesktop desktop;
   quorlen::ChromiumBrowsers chromium({(folder / "profile").string()}, 100);
   quorlen::FirefoxBrowsers firefoxes({(folder / "firefox").string()}, 100);
   quorlen::BrowserSet browsers({&chromium, &firefoxes});
   quorlen::FakePrivileges privileged(system.hostsFile);
   quorlen::FakeWindowSystem desk;
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, desk, privileged});
+                         input, browsers, desk, privileged, desktop});
   main.Form_Load();
   RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 2; },
            10000);

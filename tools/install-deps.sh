@@ -10,6 +10,7 @@ packages=(
   python3 tinyproxy
   lintian
   xterm zenity at-spi2-core dbus-daemon
+  xdg-utils file python3-pyatspi gir1.2-atspi-2.0
 )
 missing=()
 for package in "${packages[@]}"; do

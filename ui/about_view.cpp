@@ -51,14 +51,17 @@ AboutView::AboutView(frmAbout& model) : QWidget(nullptr, Qt::Dialog), model_(mod
   grid->addWidget(new LinkText(model.lblURL2), 3, 1);
   grid->addWidget(Make<QLabel>(model.Label4), 4, 0, 1, 2);
   grid->setColumnStretch(1, 1);
+  grid->setRowStretch(5, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(frame);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(Make<QPushButton>(model.cmdOK));
+  auto* ok = Make<QPushButton>(model.cmdOK);
+  buttons->addWidget(ok);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetMinimumSize);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
+  ok->setFocus();
 }
 
 void AboutView::closeEvent(QCloseEvent* event) {

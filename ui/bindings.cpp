@@ -1,6 +1,7 @@
 #include "ui/bindings.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QTimer>
 #include <memory>
 
@@ -268,7 +269,37 @@ class WindowWatcher : public QObject {
   std::shared_ptr<Geometry> applied_;
 };
 
+class TextKeeper : public QObject {
+ public:
+  explicit TextKeeper(QWidget* window) : QObject(window), window_(window) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto type = event->type();
+    if (watched == window_ &&
+        (type == QEvent::Resize || type == QEvent::Show || type == QEvent::LayoutRequest)) {
+      Fit();
+    }
+    return false;
+  }
+
+ private:
+  void Fit() {
+    QLayout* layout = window_->layout();
+    if (!layout || !layout->hasHeightForWidth()) return;
+    int needed = layout->totalHeightForWidth(window_->width());
+    if (window_->minimumHeight() != needed) window_->setMinimumHeight(needed);
+    if (window_->height() < needed) window_->resize(window_->width(), needed);
+  }
+
+  QWidget* window_;
+};
+
 }  // namespace
+
+void KeepTextsWhole(QWidget* window) { new TextKeeper(window); }
 
 void Bind(QWidget* window, Window& model) {
   auto show = [window, &model] {

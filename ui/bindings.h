@@ -51,6 +51,10 @@ class LinkLabel : public QLabel {
  private:
   Label& model_;
 };
+// Keeps a window at least as tall as its wrapped texts need at its current width, so a
+// larger font or a narrower window never cuts a text at the bottom.
+void KeepTextsWhole(QWidget* window);
+
 // A new widget of the given kind bound to `model`.
 template <typename Widget, typename Model>
 Widget* Make(Model& model) {

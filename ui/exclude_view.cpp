@@ -21,13 +21,6 @@ namespace quorlen {
 
 namespace {
 
-template <typename Widget, typename Model>
-Widget* Make(Model& model) {
-  auto* widget = new Widget;
-  Bind(widget, model);
-  return widget;
-}
-
 // A label that acts as a link: a click runs the model's click handler.
 class Link : public QLabel {
  public:

@@ -28,8 +28,8 @@ FeedbackView::FeedbackView(frmFeedback& model) : QWidget(nullptr, Qt::Window), m
   buttons->addWidget(Make<QPushButton>(model.cmdSend));
   buttons->addWidget(Make<QPushButton>(model.cmdCancel));
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetMinimumSize);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
 }
 
 void FeedbackView::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,7 @@ HelpView::HelpView(frmHelp& model) : QWidget(nullptr, Qt::Dialog), model_(model)
   grid->addLayout(buttons, 2, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
 }
 
 void HelpView::closeEvent(QCloseEvent* event) {

@@ -55,6 +55,7 @@ LastBlockedView::LastBlockedView(frmLastBlocked& model) : QWidget(nullptr, Qt::W
   actions->addWidget(Make<QPushButton>(model.cmdCancel));
   layout->addLayout(actions);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
 }
 
 void LastBlockedView::closeEvent(QCloseEvent* event) {

@@ -89,8 +89,9 @@ LinkText::LinkText(Label& model) : model_(model) {
   Bind(this, model);
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::StrongFocus);
-  setStyleSheet("QLabel { color: #1a4fb5; text-decoration: underline; }"
-                "QLabel:focus { background: palette(highlight); color: palette(highlighted-text); }");
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  setStyleSheet("QLabel { color: #1a4fb5; text-decoration: underline; border: 1px solid transparent; }"
+                "QLabel:focus { border: 1px dotted #1a4fb5; }");
 }
 
 void LinkText::mouseReleaseEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QVBoxLayout>
@@ -48,10 +49,15 @@ void StatsView::showEvent(QShowEvent* event) {
   const Geometry& bounds = model_.window.Bounds();
   if (placed_ || bounds.left != 0 || bounds.top != 0) return;
   placed_ = true;
-  QRect free = screen()->availableGeometry();
-  QRect frame = frameGeometry();
-  const int margin = 8;
-  move(free.right() - frame.width() - margin, free.bottom() - frame.height() - margin);
+  // Once the window manager has framed the window its whole size is known; the panel with
+  // the tray usually runs along the bottom, so the window keeps clear of it.
+  QTimer::singleShot(100, this, [this] {
+    QRect free = screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    const int margin = 8;
+    const int panel = 32;
+    move(free.right() - frame.width() - margin, free.bottom() - frame.height() - margin - panel);
+  });
 }
 
 void StatsView::closeEvent(QCloseEvent* event) {
@@ -70,6 +76,7 @@ MessageView::MessageView(frmMSG& model) : QWidget(nullptr, Qt::Dialog), model_(m
   Bind(close, model.cmdOK);
   layout->addWidget(close, 0, Qt::AlignRight);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
 }
 
 void MessageView::closeEvent(QCloseEvent* event) {

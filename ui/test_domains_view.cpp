@@ -16,17 +16,6 @@
 
 namespace quorlen {
 
-namespace {
-
-template <typename Widget, typename Model>
-Widget* Make(Model& model) {
-  auto* widget = new Widget;
-  Bind(widget, model);
-  return widget;
-}
-
-}  // namespace
-
 TestDomainsView::TestDomainsView(frmTestDomains& model) : QWidget(nullptr, Qt::Window), model_(model) {
   setWindowIcon(ProgramIcon());
   auto* layout = new QVBoxLayout(this);

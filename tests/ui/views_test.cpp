@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "platform/qt/text_codec.h"
 #include "tests/forms/program_fixture.h"
@@ -209,11 +211,16 @@ TEST_F(Views, TheSmallWindowsFitTheirTextsAtALargeFont) {
   LastBlockedView recent(main.LastBlocked());
   FeedbackView feedback(main.Help().Feedback());
   AboutView about(main.Help().About());
+  MessageView message(main.Message());
+  main.Message().Show("Quorlen - No Ads Being Blocked",
+                      "Quorlen is not blocking any ads!\r\n\r\nYou have both ad blocking options "
+                      "un-checked.\r\n\r\nTo change this and start blocking ads, display the "
+                      "Quorlen settings window and choose the 'Ad Blocking' tab.  ");
   main.LastBlocked().Show();
   main.Help().ShowFeedback();
   main.Help().ShowAbout();
-  QApplication::processEvents();
-  for (QWidget* window : std::vector<QWidget*>{&recent, &feedback, &about}) {
+  QTest::qWait(100);
+  for (QWidget* window : std::vector<QWidget*>{&recent, &feedback, &about, &message}) {
     for (const auto& problem : ClippedControls(window)) {
       ADD_FAILURE() << window->windowTitle().toStdString() << ": " << problem;
     }

@@ -1,0 +1,101 @@
+#!/usr/bin/python3
+# Finds the controls of a running program on the desktop's accessibility bus, as assistive
+# technology would, and tells where they are on the screen, so that a test can click them
+# with the real pointer.
+#   where.py <pid>                  every showing control: "<role>|<name>|<x> <y> <w> <h>"
+#   where.py <pid> <role> <name>    the centre "<x> <y>" of the first showing match; exit 1
+#                                   when there is none
+#   where.py <pid> --serve          answers such questions, one a line ("<role>\t<name>",
+#                                   or "*" for every control, ended by an empty line), so
+#                                   that a test pays for starting the probe only once
+import sys
+
+import pyatspi
+
+
+def showing(node):
+    try:
+        return node.getState().contains(pyatspi.STATE_SHOWING)
+    except Exception:
+        return False
+
+
+def walk(node, depth=0):
+    if depth > 40:
+        return
+    for index in range(node.childCount):
+        try:
+            child = node.getChildAtIndex(index)
+        except Exception:
+            continue
+        if child is None or not showing(child):
+            continue
+        yield child
+        yield from walk(child, depth + 1)
+
+
+def extents(node):
+    try:
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return box.x, box.y, box.width, box.height
+    except Exception:
+        return None
+
+
+def application_of(pid):
+    for application in pyatspi.Registry.getDesktop(0):
+        try:
+            if application is not None and application.get_process_id() == pid:
+                return application
+        except Exception:
+            continue
+    return None
+
+
+def controls(pid):
+    application = application_of(pid)
+    if application is None:
+        return
+    for node in walk(application):
+        box = extents(node)
+        if box is None or box[2] <= 0 or box[3] <= 0:
+            continue
+        yield node.getRoleName(), (node.name or "").replace("\n", " "), box
+
+
+def centre(pid, role, name):
+    for found_role, found_name, box in controls(pid):
+        if found_role == role and found_name == name:
+            return "%d %d" % (box[0] + box[2] // 2, box[1] + box[3] // 2)
+    return None
+
+
+def serve(pid):
+    for line in sys.stdin:
+        question = line.rstrip("\n")
+        if question == "*":
+            for role, name, box in controls(pid):
+                print("%s|%s|%d %d %d %d" % ((role, name) + box))
+            print("", flush=True)
+            continue
+        role, _, name = question.partition("\t")
+        print(centre(pid, role, name) or "-", flush=True)
+    return 0
+
+
+def main():
+    pid = int(sys.argv[1])
+    if sys.argv[2:3] == ["--serve"]:
+        return serve(pid)
+    if len(sys.argv) >= 4:
+        at = centre(pid, sys.argv[2], sys.argv[3])
+        if at is None:
+            return 1
+        print(at)
+        return 0
+    for role, name, box in controls(pid):
+        print("%s|%s|%d %d %d %d" % ((role, name) + box))
+    return 0
+
+
+sys.exit(main())

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The debug area and the way out, clicked with the pointer in a sandbox under a virtual
+# desktop with a tray, blocking ad servers with one ad blocked: five clicks on the hint
+# open the debug area, whose buttons then work; a minimised settings window comes back
+# from the tray; and uninstall answered Yes leaves no listed server in the hosts file, no
+# autostart entry, blocking saved off and the program ended.
+#   windows_debug.sh <staged program folder> <work folder> <data folder>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/work.sh"
+command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
+prepare_work "$1" "$2"
+exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
+  set -euo pipefail
+  here=$1 out=$2 data=$3
+  program=$out/program probe=$here/where.py
+  source "$here/desktop.sh"
+  source "$here/windows_lib.sh"
+  start_desktop
+  start_accessibility
+  set_up_stand_ins "$out"
+  start_blocking "$data"
+  settings=$(show_settings)
+  hint="* Hold down the ALT, SHIFT, or CTRL (control) key while clicking to temporarily allow popup windows to open."
+
+  # Out of reach until the hint has been clicked five times.
+  eval "$(xdotool getwindowgeometry --shell "$settings")"
+  read -r dx dy < <(where "push button" "Debug")
+  [ "$dy" -gt $((Y + HEIGHT)) ] || { echo "the debug area is in sight before it is opened"; exit 1; }
+  xdotool windowsize "$settings" 700 760; sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$settings")"
+  [ "$HEIGHT" -lt 700 ] || { echo "the closed window could be resized"; exit 1; }
+  for _ in 1 2 3 4 5; do click "label" "$hint"; done
+  xdotool windowsize "$settings" 700 740; sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$settings")"
+  [ "$HEIGHT" -ge 700 ] || { echo "the opened window did not grow: ${WIDTH}x$HEIGHT"; exit 1; }
+  shot debug-area
+  click "push button" "Debug"
+  click "check box" "Extra Debug"
+  click "push button" "WSVR Off"
+  sleep 0.5
+  curl -s --max-time 2 -o /dev/null "http://$first/after-off.gif" && { echo "WSVR Off left it answering"; exit 1; }
+  click "push button" "WSVR ON"
+  for _ in $(seq 1 20); do curl -s --http0.9 --max-time 2 -o /dev/null "http://$first/after-on.gif" && break; sleep 0.1; done
+  curl -s --http0.9 --max-time 2 -o /dev/null "http://$first/after-on.gif" || { echo "WSVR ON did not answer"; exit 1; }
+  click "push button" "TestDomains"
+  window_of "^Ad Blocking Servers Update$" >/dev/null
+  shot domain-tester
+  close_window "^Ad Blocking Servers Update$"
+  click "push button" "QLH"
+  expect_opened "editor $program/quorlenhosts.ini"
+  click "push button" "HF"
+  expect_opened "editor /etc/hosts"
+  click "push button" "HB"
+  expect_opened "editor /etc/hostsqlb"
+  click "push button" "HRem"
+  shot debug-log
+
+  # Minimised, it comes back from the tray.
+  xdotool windowminimize --sync "$settings"
+  xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null && { echo "not minimised"; exit 1; }
+  click_tray_icon 1
+  window_of "^Quorlen \(on " >/dev/null
+  xprop -id "$settings" WM_STATE | grep -q "Normal" || { echo "still minimised"; exit 1; }
+
+  # Uninstall, answered Yes.
+  menu "Uninstall Help!" "Uninstall Instructions..."
+  answer_box "Do you want to start the un-install process now?" Yes
+  answer_box "To remove Quorlen from this Linux system, delete its folder:" OK
+  answer_box "Now go to your control panel - add/remove programs to run the Quorlen uninstall." OK
+  for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $pid 2>/dev/null && { echo "uninstall left the program running"; exit 1; }
+  wait $pid || true
+  grep -q "^127\.0\.0\.1 $first" /etc/hosts && { echo "listed servers are still blocked"; exit 1; }
+  [ -f "$HOME/.config/autostart/Quorlen.desktop" ] && { echo "the autostart entry stayed"; exit 1; }
+  tr -d "\r" < "$program/quorlen.ini" | grep -qx "bBlockAdServers=False" || { echo "blocking not saved off"; exit 1; }
+  echo "recently blocked, the debug area and uninstall did their parts; what was opened:"
+  cat "$out/opened.txt"
+' debug "$here" "$work" "$3"
