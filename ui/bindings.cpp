@@ -83,7 +83,7 @@ void Bind(QLineEdit* widget, TextBox& model) {
 namespace {
 
 // The program's line ends are CR LF; Qt's text areas keep lines apart by LF alone.
-QString ShownText(const std::string& text) {
+QString AreaText(const std::string& text) {
   return FromSingleByte(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
@@ -98,7 +98,7 @@ void ReadOnlyTextArea(QPlainTextEdit* widget) {
 
 void Bind(QPlainTextEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
-    QString text = ShownText(model.Text());
+    QString text = AreaText(model.Text());
     if (widget->toPlainText() != text) widget->setPlainText(text);
     widget->setEnabled(model.Enabled());
   };
@@ -109,7 +109,7 @@ void Bind(QPlainTextEdit* widget, TextBox& model) {
 
 void BindTyped(QPlainTextEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
-    QString text = ShownText(model.Text());
+    QString text = AreaText(model.Text());
     if (widget->toPlainText() != text) widget->setPlainText(text);
     widget->setEnabled(model.Enabled());
   };
@@ -125,7 +125,7 @@ void BindTyped(QPlainTextEdit* widget, TextBox& model) {
 
 void Bind(QPlainTextEdit* widget, Label& model) {
   auto show = [widget, &model] {
-    QString text = ShownText(model.Caption());
+    QString text = AreaText(model.Caption());
     if (widget->toPlainText() != text) widget->setPlainText(text);
     widget->setEnabled(model.Enabled());
     widget->setVisible(model.Visible());

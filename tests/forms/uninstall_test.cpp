@@ -35,7 +35,7 @@ class Uninstall : public ProgramTest {
           AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
                         o.nUserCount},
           AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
-                        nullptr, nullptr, nullptr, nullptr});
+                        nullptr, nullptr, nullptr, nullptr, nullptr});
       main.SetAdServerBlocking(blocker.get());
     };
     frmMain& main = Start();
