@@ -10,15 +10,6 @@
 
 namespace quorlen {
 
-namespace {
-
-std::string ProgramFolderOf(const std::string& programFile) {
-  auto cut = programFile.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : programFile.substr(0, cut);
-}
-
-}  // namespace
-
 frmMain::frmMain(Platform platform, SiteAddresses sites)
     : platform_(platform),
       message_(platform.loop,
@@ -43,7 +34,7 @@ frmMain::frmMain(Platform platform, SiteAddresses sites)
                     [this] {
                       if (openAdServerEditor) openAdServerEditor();
                     },
-                    [this] { popups_.ShowWhiteListEditor(); }, nullptr,
+                    [this] { popups_.ShowWhiteListEditor(); }, [this] { ShowPopupTitles(); },
                     [this](const std::string& path) {
                       return platform_.desktop.OpenTextFile(path);
                     }}),

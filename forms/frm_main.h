@@ -11,7 +11,6 @@
 #include "core/private_profile.h"
 #include "core/timer.h"
 #include "hosts/ad_server_blocking.h"
-#include "forms/blocking_parts.h"
 #include "forms/debug_area.h"
 #include "forms/frm_last_blocked.h"
 #include "forms/program_state.h"

@@ -12,17 +12,6 @@
 
 namespace quorlen {
 
-namespace {
-
-template <typename Widget, typename Model>
-Widget* Make(Model& model) {
-  auto* widget = new Widget;
-  Bind(widget, model);
-  return widget;
-}
-
-}  // namespace
-
 PopupTitlesView::PopupTitlesView(frmPopupTitles& model)
     : QWidget(nullptr, Qt::Window), model_(model) {
   setWindowIcon(ProgramIcon());

@@ -28,7 +28,7 @@ class Uninstall : public ProgramTest {
       auto& o = main.Options();
       const auto& p = main.Paths();
       blocker = std::make_unique<AdServerBlocker>(
-          clock, dialogs, main.Profiles(),
+          clock, dialogs, main.Profiles(), main.Hosts(),
           AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
                            w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
           AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},

@@ -219,8 +219,17 @@ TEST_F(Views, TheSmallWindowsFitTheirTextsAtALargeFont) {
   main.LastBlocked().Show();
   main.Help().ShowFeedback();
   main.Help().ShowAbout();
-  QTest::qWait(100);
-  for (QWidget* window : std::vector<QWidget*>{&recent, &feedback, &about, &message}) {
+  const std::vector<QWidget*> windows{&recent, &feedback, &about, &message};
+  // A window grows to its texts once its layout has run: give a busy machine time for it.
+  (void)QTest::qWaitFor(
+      [&] {
+        for (QWidget* window : windows) {
+          if (!ClippedControls(window).empty()) return false;
+        }
+        return true;
+      },
+      3000);
+  for (QWidget* window : windows) {
     for (const auto& problem : ClippedControls(window)) {
       ADD_FAILURE() << window->windowTitle().toStdString() << ": " << problem;
     }
