@@ -24,17 +24,26 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   settings=$(show_settings)
   hint="* Hold down the ALT, SHIFT, or CTRL (control) key while clicking to temporarily allow popup windows to open."
 
+  # The top of a window on the screen and its height, as $Y and $HEIGHT (xdotool counts the
+  # frame twice under this window manager).
+  geometry() {
+    Y=$(xwininfo -id "$1" | awk "/Absolute upper-left Y/ {print \$4}")
+    HEIGHT=$(xwininfo -id "$1" | awk "/Height:/ {print \$2}")
+  }
+
   # Out of reach until the hint has been clicked five times.
-  eval "$(xdotool getwindowgeometry --shell "$settings")"
+  geometry "$settings"
   read -r dx dy < <(where "push button" "Debug")
-  [ "$dy" -gt $((Y + HEIGHT)) ] || { echo "the debug area is in sight before it is opened"; exit 1; }
+  shot settings-closed
+  [ "$dy" -gt $((Y + HEIGHT)) ] ||
+    { echo "the debug area is in sight before it is opened: Debug at $dy, window $Y+$HEIGHT"; exit 1; }
   xdotool windowsize "$settings" 700 760; sleep 0.5
-  eval "$(xdotool getwindowgeometry --shell "$settings")"
+  geometry "$settings"
   [ "$HEIGHT" -lt 700 ] || { echo "the closed window could be resized"; exit 1; }
   for _ in 1 2 3 4 5; do click "label" "$hint"; done
   xdotool windowsize "$settings" 700 740; sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$settings")"
-  [ "$HEIGHT" -ge 700 ] || { echo "the opened window did not grow: ${WIDTH}x$HEIGHT"; exit 1; }
+  geometry "$settings"
+  [ "$HEIGHT" -ge 700 ] || { echo "the opened window did not grow: $HEIGHT high"; exit 1; }
   shot debug-area
   click "push button" "Debug"
   click "check box" "Extra Debug"
