@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QLayout>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "platform/qt/text_codec.h"
@@ -29,6 +31,9 @@ QString ShownText(const std::string& caption) {
 
 // One screen frame: a progress bar moved more often than this shows nothing more.
 constexpr int kFrameMs = 16;
+
+// Time the window manager takes to frame a window that was just shown.
+constexpr int kFramedMs = 100;
 
 }  // namespace
 
@@ -231,6 +236,19 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent*) {
 }
 namespace {
 
+// Moves a window that was placed partly off the screen (a tall window opened low down)
+// back into sight, so that none of its buttons is out of reach.
+void KeepOnScreen(QWidget* window) {
+  if (!window->isVisible() || window->isMinimized() || !window->screen()) return;
+  const QRect free = window->screen()->availableGeometry();
+  const QRect frame = window->frameGeometry();
+  int dx = std::min(0, free.right() - frame.right());
+  int dy = std::min(0, free.bottom() - frame.bottom());
+  dx = std::max(dx, free.left() - frame.left());
+  dy = std::max(dy, free.top() - frame.top());
+  if (dx != 0 || dy != 0) window->move(window->pos() + QPoint(dx, dy));
+}
+
 // Tells the window model what the user did to the window: resized, moved or minimised it.
 class WindowWatcher : public QObject {
  public:
@@ -252,6 +270,10 @@ class WindowWatcher : public QObject {
         model_.SetBounds(now);
         break;
       }
+      case QEvent::Show:
+        // The window manager's frame is known only once it has framed the window.
+        QTimer::singleShot(kFramedMs, window_, [window = window_] { KeepOnScreen(window); });
+        break;
       case QEvent::WindowStateChange:
         if (model_.Visible() && window_->isMinimized() != model_.Minimized()) {
           model_.SetMinimized(window_->isMinimized());

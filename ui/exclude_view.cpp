@@ -93,6 +93,7 @@ ExcludeView::ExcludeView(frmExclude& model) : QWidget(nullptr, Qt::Window), mode
   layout->addLayout(bottom);
 
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
   // Centred on the screen, where the settings window usually is too.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect area = screen->availableGeometry();

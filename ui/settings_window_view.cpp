@@ -111,8 +111,10 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
   column->addWidget(progress);
 
   debugButtons_ = BuildDebugArea();
+  debugButtons_->setObjectName(QStringLiteral("debugArea"));
   debugButtons_->setParent(body_);
   debugLog_ = Make<QPlainTextEdit>(c_.txtStatus);
+  debugLog_->setObjectName(QStringLiteral("debugLog"));
   debugLog_->setParent(body_);
   debugLog_->setAccessibleName(QStringLiteral("Debug log"));
 
@@ -191,16 +193,22 @@ QWidget* SettingsWindowView::BuildDebugArea() {
   }
   auto* extra = Make<QCheckBox>(c_.chkDebug);
   grid->addWidget(extra, 2, 0);
-  auto* keys = new QHBoxLayout;
-  for (Label* label : {&c_.LblKeyName, &c_.lblaltkey, &c_.LabelAsciiCode, &c_.LblAsciiCode,
-                       &c_.LabelKeyboardCode, &c_.LblKeybCode, &c_.LabelVirtualKeyCode,
-                       &c_.LblVKeycode}) {
-    auto* text = Make<QLabel>(*label);
-    text->setWordWrap(false);
-    keys->addWidget(text);
-  }
-  keys->addStretch(1);
-  grid->addLayout(keys, 2, 1, 1, 3);
+  // The last key seen: its name beside the box, its three codes on a row of their own,
+  // so that a long key name never pushes the codes out of the window.
+  auto keyRow = [](std::initializer_list<Label*> labels) {
+    auto* row = new QHBoxLayout;
+    for (Label* label : labels) {
+      auto* text = Make<QLabel>(*label);
+      text->setWordWrap(false);
+      row->addWidget(text);
+    }
+    row->addStretch(1);
+    return row;
+  };
+  grid->addLayout(keyRow({&c_.LblKeyName, &c_.lblaltkey}), 2, 1, 1, 3);
+  grid->addLayout(keyRow({&c_.LabelAsciiCode, &c_.LblAsciiCode, &c_.LabelKeyboardCode,
+                          &c_.LblKeybCode, &c_.LabelVirtualKeyCode, &c_.LblVKeycode}),
+                  3, 0, 1, 4);
   return area;
 }
 

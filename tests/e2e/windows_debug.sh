@@ -31,7 +31,21 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     HEIGHT=$(xwininfo -id "$1" | awk "/Height:/ {print \$2}")
   }
 
-  # Out of reach until the hint has been clicked five times.
+  # What the window asks of the window manager: $functions of its Motif hints (0x10 is
+  # maximising) and its smallest and largest sizes as $min and $max.
+  hints() {
+    local all
+    all=$(xprop -id "$1" _MOTIF_WM_HINTS WM_NORMAL_HINTS)
+    functions=$(sed -nE "s/^_MOTIF_WM_HINTS.* = 0x[0-9a-f]+, (0x[0-9a-f]+),.*/\1/p" <<<"$all")
+    min=$(sed -nE "s/.*minimum size: (.*)/\1/p" <<<"$all")
+    max=$(sed -nE "s/.*maximum size: (.*)/\1/p" <<<"$all")
+  }
+
+  # Of fixed size, without a maximise button, and the debug area out of reach, until the
+  # hint has been clicked five times.
+  hints "$settings"
+  [ $(( functions & 0x10 )) -eq 0 ] || { echo "the fixed window offers to maximise: $functions"; exit 1; }
+  [ -n "$min" ] && [ "$min" = "$max" ] || { echo "the fixed window may be $min to $max"; exit 1; }
   geometry "$settings"
   read -r dx dy < <(where "push button" "Debug")
   shot settings-closed
@@ -44,6 +58,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   xdotool windowsize "$settings" 700 740; sleep 1
   geometry "$settings"
   [ "$HEIGHT" -ge 700 ] || { echo "the opened window did not grow: $HEIGHT high"; exit 1; }
+  hints "$settings"
+  [ $(( functions & 0x10 )) -ne 0 ] || { echo "the opened window cannot be maximised"; exit 1; }
   shot debug-area
   click "push button" "Debug"
   click "check box" "Extra Debug"

@@ -1,0 +1,140 @@
+// Every window of the program drawn as the user sees it at the scale of this run
+// (QT_SCALE_FACTOR), checked for cut or overlapping texts, and saved as a picture into
+// $QUORLEN_SHOT_FOLDER when it is set, for a person to look at.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <functional>
+
+#include "hosts/frm_exclude.h"
+#include "platform/fake/scripted_fetch.h"
+#include "tests/forms/program_fixture.h"
+#include "tests/ui/layout_check.h"
+#include "ui/about_view.h"
+#include "ui/exclude_view.h"
+#include "ui/feedback_view.h"
+#include "ui/help_view.h"
+#include "ui/ie_white_list_view.h"
+#include "ui/last_blocked_view.h"
+#include "ui/popup_titles_view.h"
+#include "ui/settings_window_view.h"
+#include "ui/small_windows_view.h"
+#include "ui/test_domains_view.h"
+#include "update/fetcher.h"
+#include "update/frm_test_domains.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::ClippedControls;
+using testing_support::ProgramTest;
+
+class WindowShots : public ProgramTest {
+ protected:
+  // Lets the layouts settle, then checks and saves the window as `name`; the controls in
+  // `skip` are out of sight on purpose.
+  void Look(QWidget* window, const std::string& name,
+            const std::vector<const QWidget*>& skip = {}) {
+    ASSERT_TRUE(window->isVisible()) << name << " is not shown";
+    (void)QTest::qWaitFor([&] { return ClippedControls(window, skip).empty(); }, 1000);
+    for (const auto& problem : ClippedControls(window, skip)) {
+      ADD_FAILURE() << name << ": " << problem;
+    }
+    const QString folder = qEnvironmentVariable("QUORLEN_SHOT_FOLDER");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    const QString file = folder + "/" + QString::fromStdString(name) + ".png";
+    EXPECT_TRUE(window->grab().save(file)) << file.toStdString();
+    ++saved;
+  }
+
+  int saved = 0;
+};
+
+TEST_F(WindowShots, EveryWindowIsWholeAtThisScale) {
+  StartedBefore();
+  frmMain& main = Start();
+  auto& c = main.Controls();
+  const auto& paths = main.Paths();
+
+  SettingsWindowView settings(main);
+  main.Tray().ShowSettings();
+  const char* pages[] = {"ad-blocking", "startup", "help", "sounds",
+                         "other",       "status",  "allow-ads", "logging"};
+  // Until it is opened the debug area lies below the window's fixed size.
+  const std::vector<const QWidget*> debugArea{settings.findChild<QWidget*>("debugArea"),
+                                              settings.findChild<QWidget*>("debugLog")};
+  ASSERT_TRUE(debugArea[0] && debugArea[1]);
+  for (int page = 0; page < 8; ++page) {
+    c.A.SetCurrentPage(page);
+    Look(&settings, "settings-" + std::to_string(page) + "-" + pages[page], debugArea);
+  }
+  for (int click = 0; click < 5; ++click) c.Label4.onClick();
+  settings.resize(settings.width() + 100, settings.height() + 260);
+  main.DebugLog("The debug log fills the space the window was given.");
+  Look(&settings, "settings-debug-area");
+
+  LastBlockedView recent(main.LastBlocked());
+  main.cbAdServers->PutItem(
+      Variant("12:00:01 'ads.example'  from ' http://news.example/' by ' Mozilla/5.0'"));
+  main.LastBlocked().Show();
+  const std::pair<Button*, const char*> modes[] = {{&main.LastBlocked().cmdByAdServer, "servers"},
+                                                   {&main.LastBlocked().cmdIEPopups, "popups"},
+                                                   {&main.LastBlocked().cmdTitles, "titles"}};
+  for (const auto& [button, name] : modes) {
+    button->Click();
+    Look(&recent, std::string("recent-") + name);
+  }
+
+  HelpView help(main.Help().Help());
+  main.Help().Help().txtURL.SetText("http://www.quorlen.example/help.asp");
+  main.Help().Help().window.SetVisible(true);
+  Look(&help, "help");
+  FeedbackView feedback(main.Help().Feedback());
+  main.Help().ShowFeedback();
+  Look(&feedback, "feedback");
+  AboutView about(main.Help().About());
+  main.Help().ShowAbout();
+  Look(&about, "about");
+
+  StatsView stats(main.Stats());
+  main.Stats().Show();
+  Look(&stats, "statistics");
+  MessageView message(main.Message());
+  main.Message().Show("Quorlen - No Ads Being Blocked",
+                      "Quorlen is not blocking any ads!\r\n\r\nYou have both ad blocking options "
+                      "un-checked.");
+  Look(&message, "message");
+
+  frmExclude adServerEditor(main.Profiles(), dialogs, clock,
+                       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
+                       {[] { return std::string("ads.example"); }, [] { return std::string(); },
+                        [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
+  ExcludeView adServersView(adServerEditor);
+  adServerEditor.Show();
+  Look(&adServersView, "editor-ad-servers");
+  IEWhiteListView whiteList(main.Popups().Editor());
+  main.Popups().ShowWhiteListEditor();
+  Look(&whiteList, "editor-white-list");
+  PopupTitlesView titles(main.PopupTitlesEditor());
+  main.ShowPopupTitles();
+  Look(&titles, "editor-titles");
+
+  ScriptedFetch http(clock);
+  Fetcher fetcher(http, clock, dialogs, c.txtProxyName, main.Options().sProxyName);
+  frmTestDomains tester(fetcher, clock, dialogs, desktop, main.Profiles(),
+                        {paths.sDefaultHostsList, paths.sRemovalsList},
+                        [this] { return dir.File("site"); });
+  TestDomainsView testerView(tester);
+  tester.Show();
+  Look(&testerView, "domain-tester");
+
+  if (!qEnvironmentVariableIsEmpty("QUORLEN_SHOT_FOLDER")) {
+    EXPECT_EQ(saved, 21);
+  }
+}
+
+}  // namespace
+}  // namespace quorlen
