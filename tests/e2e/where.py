@@ -52,21 +52,25 @@ def application_of(pid):
     return None
 
 
-def controls(pid):
+def controls(pid, wanted=None):
+    """The showing controls of the program, or only those whose (role, name) is `wanted`:
+    asking a control where it is costs a round trip on the bus, so only those are asked."""
     application = application_of(pid)
     if application is None:
         return
     for node in walk(application):
+        role, name = node.getRoleName(), (node.name or "").replace("\n", " ")
+        if wanted is not None and (role, name) != wanted:
+            continue
         box = extents(node)
         if box is None or box[2] <= 0 or box[3] <= 0:
             continue
-        yield node.getRoleName(), (node.name or "").replace("\n", " "), box
+        yield role, name, box
 
 
 def centre(pid, role, name):
-    for found_role, found_name, box in controls(pid):
-        if found_role == role and found_name == name:
-            return "%d %d" % (box[0] + box[2] // 2, box[1] + box[3] // 2)
+    for _, _, box in controls(pid, (role, name)):
+        return "%d %d" % (box[0] + box[2] // 2, box[1] + box[3] // 2)
     return None
 
 

@@ -38,7 +38,9 @@ SCRIPT
     "$folder/record" > "$apps/recording-browser.desktop"
   printf '[Desktop Entry]\nType=Application\nName=Recording editor\nExec=%s editor %%f\nMimeType=text/plain;\n' \
     "$folder/record" > "$apps/recording-editor.desktop"
-  xdg-settings set default-web-browser recording-browser.desktop
+  # What "xdg-settings set default-web-browser" writes, without its search through every
+  # desktop's settings (seconds).
+  xdg-mime default recording-browser.desktop x-scheme-handler/http x-scheme-handler/https text/html
   xdg-mime default recording-editor.desktop text/plain
   [ "$(xdg-settings get default-web-browser)" = recording-browser.desktop ] ||
     { echo "the recording browser is not the default"; return 1; }
@@ -80,19 +82,28 @@ where() {
   return 1
 }
 
+# Moves the pointer to "<x> <y>"; xdotool would wait for a move that never comes when
+# the pointer is there already.
+point_at() {
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  # shellcheck disable=SC2086
+  [ "$X $Y" = "$1" ] || xdotool mousemove --sync $1
+}
+
 click() {
   local at
   at=$(where "$1" "$2") || return 1
-  # shellcheck disable=SC2086
-  xdotool mousemove --sync $at click 1
+  point_at "$at"
+  xdotool click 1
   sleep 0.2
 }
 
 double_click() {
   local at
   at=$(where "$1" "$2") || return 1
-  # shellcheck disable=SC2086
-  xdotool mousemove --sync $at click --repeat 2 --delay 80 1
+  point_at "$at"
+  xdotool click --repeat 2 --delay 80 1
   sleep 0.2
 }
 

@@ -4,12 +4,13 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -44,7 +45,8 @@ class RunningHelper {
               folder.File("hosts").c_str(), "--port", port.c_str(), nullptr);
       ::_exit(127);
     }
-    for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i) {
+    // The socket file appears when the helper binds it, a moment before it listens.
+    for (int i = 0; i < 500 && !Answers(socket_); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
@@ -59,6 +61,17 @@ class RunningHelper {
   const std::string& Socket() const { return socket_; }
 
  private:
+  static bool Answers(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const bool answers =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answers;
+  }
+
   std::string socket_;
   int port_;
   pid_t pid_ = -1;
