@@ -7,7 +7,7 @@ namespace quorlen {
 
 frmAbout::frmAbout(SystemInfo& system, AboutFacts facts, Links links)
     : system_(system), facts_(std::move(facts)), links_(std::move(links)) {
-  window.SetBounds({0, 0, 420, 330});
+  window.SetBounds({0, 0, 420, 250});
   Frame1.SetCaption("About Quorlen");
   cmdOK.SetCaption("OK");
   cmdOK.SetDefault(true);
