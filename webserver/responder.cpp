@@ -1,11 +1,12 @@
 #include "webserver/responder.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <utility>
 
 #include "core/text.h"
+#include "platform/read_file.h"
 #include "webserver/recent_blocked.h"
 #include "webserver/request.h"
 
@@ -124,23 +125,10 @@ void Responder::Hoe_DataArrival(int index) {
 void Responder::Hoe_SendComplete(int index) { Hoe_[static_cast<size_t>(index)]->Close(); }
 
 std::string Responder::ReadBlockFile(const std::string& path) {
-  // Read only, so a program folder the user cannot write to still serves the image. The
-  // file is opened first, so the usual case costs no look at the folder. It is read at
-  // every request, as the user may change it, so the read is kept to the fewest calls to
-  // the system: unbuffered (no size query for a buffer), and no read after a short one,
-  // which ends the file.
-  if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
-    std::setvbuf(in, nullptr, _IONBF, 0);
-    std::string bytes;
-    char buffer[4096];
-    for (;;) {
-      const size_t n = std::fread(buffer, 1, sizeof buffer, in);
-      bytes.append(buffer, n);
-      if (n < sizeof buffer) break;
-    }
-    std::fclose(in);
-    return bytes;
-  }
+  // It is read at every request, as the user may change it, in the fewest calls to the
+  // system; read only, so a program folder the user cannot write to still serves the
+  // image. The folder is looked at only when the file cannot be opened.
+  if (std::optional<std::string> bytes = ReadWholeFile(path)) return std::move(*bytes);
   std::error_code error;
   const std::filesystem::path file(path);
   if (!std::filesystem::is_directory(file.parent_path(), error)) return "Blocked by Quorlen";

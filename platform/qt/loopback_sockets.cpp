@@ -59,27 +59,29 @@ class LoopbackSocketFactory::Poller {
     ::close(epoll_);
   }
 
-  std::uint32_t Watch(int fd, std::uint32_t events, Watcher* watcher) {
+  // Tells `watcher` the events of `fd`. A descriptor watched unarmed joins the epoll set
+  // only once it has to wait for something: most connections are answered and closed at
+  // their first read, and each one kept out saves a call to the system and the set's
+  // bookkeeping at its close.
+  std::uint32_t Watch(int fd, std::uint32_t events, Watcher* watcher, bool armed = true) {
     const std::uint32_t generation = ++generations_;
-    registered_[fd] = {watcher, generation};
-    epoll_event event{};
-    event.events = events;
-    event.data.u64 = (std::uint64_t{generation} << 32) | static_cast<std::uint32_t>(fd);
-    ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
+    registered_[fd] = {watcher, generation, events, false};
+    if (armed) Arm(registered_[fd], fd);
     return generation;
   }
   void Change(int fd, std::uint32_t events) {
     auto it = registered_.find(fd);
     if (it == registered_.end()) return;
-    epoll_event event{};
-    event.events = events;
-    event.data.u64 = (std::uint64_t{it->second.generation} << 32) | static_cast<std::uint32_t>(fd);
-    ::epoll_ctl(epoll_, EPOLL_CTL_MOD, fd, &event);
+    it->second.events = events;
+    Arm(it->second, fd);
   }
   // Stops telling events of `fd`; `closing` when the descriptor is closed right after,
   // which takes it out of the epoll set by itself.
   void Forget(int fd, bool closing = false) {
-    if (registered_.erase(fd) != 0 && !closing) ::epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
+    auto it = registered_.find(fd);
+    if (it == registered_.end()) return;
+    if (it->second.armed && !closing) ::epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
+    registered_.erase(it);
   }
 
   // A new connection waits under a request number until a socket takes it.
@@ -105,11 +107,11 @@ class LoopbackSocketFactory::Poller {
   // A connection just accepted often has its request waiting already: it is read once
   // the handler that accepted it has returned, without another turn of the event loop.
   void QueueFirstRead(int fd, std::uint32_t generation) {
-    deferred_.push_back({fd, generation, false});
+    deferred_.push_back({fd, generation, Step::kFirstRead});
     PostDrain();
   }
   void QueueSendComplete(int fd, std::uint32_t generation) {
-    deferred_.push_back({fd, generation, true});
+    deferred_.push_back({fd, generation, Step::kSendComplete});
     PostDrain();
   }
 
@@ -129,12 +131,23 @@ class LoopbackSocketFactory::Poller {
   struct Registration {
     Watcher* watcher;
     std::uint32_t generation;
+    std::uint32_t events;
+    bool armed;  // in the epoll set
   };
+  enum class Step { kFirstRead, kSendComplete, kArm };
   struct Deferred {
     int fd;
     std::uint32_t generation;
-    bool sendComplete;  // else the first read of a new connection
+    Step step;
   };
+
+  void Arm(Registration& registration, int fd) {
+    epoll_event event{};
+    event.events = registration.events;
+    event.data.u64 = (std::uint64_t{registration.generation} << 32) | static_cast<std::uint32_t>(fd);
+    ::epoll_ctl(epoll_, registration.armed ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
+    registration.armed = true;
+  }
 
   Watcher* Current(int fd, std::uint32_t generation) const {
     auto it = registered_.find(fd);
@@ -161,10 +174,19 @@ class LoopbackSocketFactory::Poller {
       deferred_.pop_front();
       Watcher* watcher = Current(next.fd, next.generation);
       if (!watcher) continue;
-      if (next.sendComplete) {
-        watcher->OnSendComplete();
-      } else {
-        watcher->OnEvents(next.fd, EPOLLIN);
+      switch (next.step) {
+        case Step::kFirstRead:
+          watcher->OnEvents(next.fd, EPOLLIN);
+          // Behind whatever the read queued: a connection answered and closed by then
+          // never joins the epoll set.
+          deferred_.push_back({next.fd, next.generation, Step::kArm});
+          break;
+        case Step::kSendComplete:
+          watcher->OnSendComplete();
+          break;
+        case Step::kArm:
+          if (auto it = registered_.find(next.fd); !it->second.armed) Arm(it->second, next.fd);
+          break;
       }
     }
   }
@@ -266,7 +288,7 @@ class LoopbackConnection : public ConnectionSocket, Poller::Watcher {
     Close();
     fd_ = fd;
     state_ = socket_state::kConnected;
-    generation_ = poller_->Watch(fd_, EPOLLIN, this);
+    generation_ = poller_->Watch(fd_, EPOLLIN, this, false);
     poller_->QueueFirstRead(fd_, generation_);
     return true;
   }

@@ -152,6 +152,30 @@ TEST_F(Loopback, ManyConnectionsInARowAllGetAnswers) {
   EXPECT_EQ(answered, 40);
 }
 
+// A placeholder larger than the socket's send buffer goes out in parts as the client
+// reads, and a request that arrives in pieces after the connection is accepted is read
+// once it is whole enough to answer.
+TEST_F(Loopback, PlaceholderLargerThanTheSendBufferArrivesWhole) {
+  std::string picture(24 << 20, '\0');
+  for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>(i * 7 % 251);
+  folder_.Write("1by1.jpg", picture);
+  EXPECT_EQ(RawRequest("GET /big.jpg HTTP/1.0\r\n\r\n"), picture);
+  EXPECT_EQ(blocked_, 1);
+
+  QTcpSocket client;
+  client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
+  ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
+  QEventLoop pause;  // time for a first read that finds nothing
+  QTimer::singleShot(100, &pause, &QEventLoop::quit);
+  pause.exec();
+  client.write("GET /late.js HTTP/1.0\r\n\r\n");
+  std::string received;
+  QObject::connect(&client, &QTcpSocket::readyRead, [&] { received += client.readAll().toStdString(); });
+  EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_EQ(received, "<!-- Java Ad -->");
+  EXPECT_EQ(blocked_, 2);
+}
+
 // Nine browsers that hold their connections open push the next one onto slot 9: every
 // connection is closed, the new one unanswered, and the pool serves again.
 TEST_F(Loopback, SlotNineClosesEveryHeldConnection) {
