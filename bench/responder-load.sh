@@ -5,7 +5,8 @@
 # another build's responder_serve, is measured in the same run (before and after a change).
 # The servers take turns, `rounds` times for `seconds` each; printed are the median
 # connections per second and the server's own processor time per connection (user and
-# system, from /proc), which other load on the machine disturbs less.
+# system, from /proc), which other load on the machine disturbs less, and the program's
+# rate against each peer.
 #   bench/responder-load.sh [build folder] [seconds] [other responder_serve] [rounds]
 set -euo pipefail
 build=${1:-build}; seconds=${2:-3}; other=${3:-}; rounds=${4:-3}
@@ -62,5 +63,8 @@ for c in 1 8; do
     rate=$(awk -v s="$1" -v c="$c" '$1 == s && $2 == c { print $3 }' "$work/results" | median)
     cpu=$(awk -v s="$1" -v c="$c" '$1 == s && $2 == c { print $4 }' "$work/results" | median)
     printf "%-8s %11d %14d %18s\n" "$1" "$c" "$rate" "$cpu"
+    eval "rate_$1=$rate"
   done
+  awk -v q="$rate_quorlen" -v n="$rate_nginx" -v e="$rate_epoll" -v c="$c" 'BEGIN {
+    printf "  concurrency %d: quorlen at %.0f %% of nginx, %.0f %% of the epoll loop\n", c, 100 * q / n, 100 * q / e }'
 done

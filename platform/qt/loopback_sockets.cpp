@@ -110,8 +110,10 @@ class LoopbackSocketFactory::Poller {
     deferred_.push_back({fd, generation, Step::kFirstRead});
     PostDrain();
   }
+  // Told before the connections still waiting for their first read: the handler usually
+  // closes the connection then, and the browser gets the reply's end with its bytes.
   void QueueSendComplete(int fd, std::uint32_t generation) {
-    deferred_.push_back({fd, generation, Step::kSendComplete});
+    completions_.push_back({fd, generation, Step::kSendComplete});
     PostDrain();
   }
 
@@ -169,9 +171,10 @@ class LoopbackSocketFactory::Poller {
   }
 
   void DrainDeferred() {
-    while (!deferred_.empty()) {
-      const Deferred next = deferred_.front();
-      deferred_.pop_front();
+    while (!completions_.empty() || !deferred_.empty()) {
+      auto& queue = completions_.empty() ? deferred_ : completions_;
+      const Deferred next = queue.front();
+      queue.pop_front();
       Watcher* watcher = Current(next.fd, next.generation);
       if (!watcher) continue;
       switch (next.step) {
@@ -198,6 +201,7 @@ class LoopbackSocketFactory::Poller {
   std::unordered_map<std::int32_t, int> parked_;
   std::int32_t next_ = 1;
   std::deque<Deferred> deferred_;
+  std::deque<Deferred> completions_;
   bool dispatching_ = false;
   bool drainPosted_ = false;
 };
