@@ -70,6 +70,10 @@ PASS
   smallcpu=$(awk "/^written/ { print \$4 }" "$work/small.txt" | median)
   echo "processor time of the program until then (median, ms): both lists full $fullcpu," \
     "10 names each $smallcpu, difference $(awk "BEGIN { print $fullcpu - $smallcpu }")"
+  fullidle=$(awk "/^rss/ { print \$6 }" "$work/full.txt" | median)
+  smallidle=$(awk "/^rss/ { print \$6 }" "$work/small.txt" | median)
+  echo "processor time until idle (median, ms): both lists full $fullidle, 10 names each" \
+    "$smallidle, difference $(awk "BEGIN { print $fullidle - $smallidle }")"
   echo "awk pass over the same names and hosts file (median, ms): wall $(median < "$work/awk.txt")," \
     "processor $(median < "$work/awk-cpu.txt")"
   echo "every start: full $(awk "/^written/ { printf \"%s \", \$2 }" "$work/full.txt")" \

@@ -3,9 +3,9 @@
 //   startup_probe [--hosts <file>] <settle ms> <program> [arguments...]
 // Prints "written <ms> cpu <ms>" (from the start to the hosts file being replaced or
 // rewritten, when --hosts is given, and the processor time the program had used by then,
-// which other load on the machine disturbs less), then "rss <kB> hwm <kB>" of
-// /proc/<pid>/status once the program has been idle for the settle time after that, and
-// ends the program with SIGTERM.
+// which other load on the machine disturbs less), then "rss <kB> hwm <kB> cpu <ms>": the
+// memory of /proc/<pid>/status and the processor time once the settle time has passed
+// after that, when the program should be idle, and ends the program with SIGTERM.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     std::printf("written %.1f cpu %.1f\n", ms.count(), CpuMs(pid));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-  std::printf("rss %ld hwm %ld\n", StatusField(pid, "VmRSS:"), StatusField(pid, "VmHWM:"));
+  std::printf("rss %ld hwm %ld cpu %.1f\n", StatusField(pid, "VmRSS:"), StatusField(pid, "VmHWM:"),
+              CpuMs(pid));
   std::fflush(stdout);
   kill(pid, SIGTERM);
   for (int i = 0; i < 100; ++i) {

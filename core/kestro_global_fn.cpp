@@ -2,10 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "core/text.h"
 #include "platform/atomic_write.h"
+#include "platform/read_file.h"
 
 namespace quorlen {
 
@@ -57,22 +58,20 @@ bool WriteTextFile(const std::string& path, const std::string& text, std::string
 
 std::string ReadTextFile(const std::string& path) {
   if (!FileExists(path)) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return ReadWholeFile(path).value_or(std::string());
+}
+
+std::uintmax_t TextFileLength(const std::string& path) {
+  if (!FileExists(path)) return 0;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<std::uintmax_t>(in.tellg()) : 0;
 }
 
 bool CopyFileOK(const std::string& source, const std::string& target) {
   if (!FileExists(source)) return false;
-  std::ifstream in(source, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return false;
+  const std::optional<std::string> bytes = ReadWholeFile(source);
   // Copied through a temporary file, so the target is never seen half written.
-  return WriteFileAtomically(target, bytes.str()).ok;
+  return bytes && WriteFileAtomically(target, *bytes).ok;
 }
 
 bool FileExists(const std::string& path) {

@@ -34,6 +34,8 @@ bool WriteTextFile(const std::string& path, const std::string& text,
                    std::string_view lineEnd = "\r\n");
 // The whole file as bytes, or empty when there is no such file.
 std::string ReadTextFile(const std::string& path);
+// The length of what ReadTextFile gives, without reading the file.
+std::uintmax_t TextFileLength(const std::string& path);
 bool CopyFileOK(const std::string& source, const std::string& target);
 // True for an existing ordinary file; folders do not count.
 bool FileExists(const std::string& path);

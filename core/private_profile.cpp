@@ -1,10 +1,9 @@
 #include "core/private_profile.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/atomic_write.h"
+#include "platform/read_file.h"
 
 namespace quorlen {
 
@@ -29,13 +28,7 @@ FileStamp StampOf(const std::string& path) {
   return stamp;
 }
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or(std::string()); }
 
 }  // namespace
 

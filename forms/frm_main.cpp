@@ -317,7 +317,7 @@ void frmMain::Timer2_Timer() {
     }
   }
   // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
-  if (options_.bBlockAdServers && ReadTextFile(paths_.sHostsFile).size() < 10000) {
+  if (options_.bBlockAdServers && TextFileLength(paths_.sHostsFile) < 10000) {
     adServers_->ReadLocalBanListAndUpdateHostsFile(true);
   }
 }

@@ -198,7 +198,8 @@ void AdServerBlocker::Build(bool report) {
                                                     [this](const std::string& m) { DebugLog(m); },
                                                     &keep});
 
-  hostsWritten_ = hosts_.Write(built.text + std::string(eol));
+  built.text.append(eol);
+  hostsWritten_ = hosts_.Write(built.text);
   if (!hostsWritten_) {
     // Nothing was blocked: no report of servers configured, no count anywhere.
     Busy(false);

@@ -126,6 +126,11 @@ std::size_t CollapsedRun(std::size_t run) {
 BuildResult BuildHostsText(const BuildInput& input) {
   BuildResult result;
   {
+    size_t room = 0;  // every entry written: one allocation for the lines of both lists
+    for (const auto* list : {&input.defaults, &input.user}) {
+      for (const std::string& entry : *list) room += kAddress.size() + entry.size() + input.eol.size();
+    }
+    result.added.reserve(room);
     const PresenceIndex present(input.old);
     AddNewLines(input.defaults, Stage::kDefaultList, 50, present, input, result);
     AddNewLines(input.user, Stage::kUserList, 1, present, input, result);
@@ -152,7 +157,10 @@ BuildResult BuildHostsText(const BuildInput& input) {
     if (input.pump) input.pump(Stage::kBlankLines, pass);
   }
   result.added = RemoveLinesAndBlanks(result.added, input.eol, allowed);
-  result.text = result.added + RemoveLinesAndBlanks(input.old, input.eol, allowed);
+  const std::string kept = RemoveLinesAndBlanks(input.old, input.eol, allowed);
+  // With room for the line end that ends the file when it is written.
+  result.text.reserve(result.added.size() + kept.size() + input.eol.size());
+  result.text.append(result.added).append(kept);
   return result;
 }
 

@@ -105,6 +105,13 @@ TEST_F(Views, TabGoesThroughTheShownPageInReadingOrder) {
                        "Browse...", "Test Sound"}));
 }
 
+QPlainTextEdit* StatusArea(QWidget& window) {
+  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
+    if (area->accessibleName() == "Quorlen Message Area:") return area;
+  }
+  return nullptr;
+}
+
 TEST_F(Views, TheStatusAreaScrollsAndCanBeSelected) {
   SettingsWindowView& window = Settings();
   auto& c = program->Controls();
@@ -113,15 +120,43 @@ TEST_F(Views, TheStatusAreaScrollsAndCanBeSelected) {
   for (int line = 1; line <= 30; ++line) report += "Line " + std::to_string(line) + "\r\n";
   c.lblStatus.SetCaption(report);
   QApplication::processEvents();
-  QPlainTextEdit* status = nullptr;
-  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
-    if (area->accessibleName() == "Quorlen Message Area:") status = area;
-  }
+  QPlainTextEdit* status = StatusArea(window);
   ASSERT_NE(status, nullptr);
   EXPECT_TRUE(status->isReadOnly());
   EXPECT_TRUE(status->textInteractionFlags() & Qt::TextSelectableByMouse);
   EXPECT_EQ(status->toPlainText().split('\n').size(), 31);
   EXPECT_GT(status->verticalScrollBar()->maximum(), 0);
+}
+
+// The status text grows at either end (a report, "Settings Saved" above it, a notice below)
+// or is replaced; on a page not shown it waits, and is there when the page is.
+TEST_F(Views, TheStatusAreaShowsEveryChangeOfItsText) {
+  SettingsWindowView& window = Settings();
+  auto& c = program->Controls();
+  c.A.SetCurrentPage(settings_page::kStatus);
+  QApplication::processEvents();
+  QPlainTextEdit* status = StatusArea(window);
+  ASSERT_NE(status, nullptr);
+  c.lblStatus.SetCaption("Data for 2 blocked ad servers\r\n- a.example\r\n- b.example");
+  EXPECT_EQ(status->toPlainText(), "Data for 2 blocked ad servers\n- a.example\n- b.example");
+  c.lblStatus.SetCaption("Settings Saved\r\n" + c.lblStatus.Caption());
+  EXPECT_EQ(status->toPlainText(),
+            "Settings Saved\nData for 2 blocked ad servers\n- a.example\n- b.example");
+  c.lblStatus.SetCaption(c.lblStatus.Caption() + "\r\nAd Servers are no longer blocked.");
+  EXPECT_EQ(status->toPlainText(), "Settings Saved\nData for 2 blocked ad servers\n- a.example\n"
+                                   "- b.example\nAd Servers are no longer blocked.");
+  EXPECT_EQ(status->textCursor().position(), 0);
+  c.lblStatus.SetCaption("Settings Saved");
+  EXPECT_EQ(status->toPlainText(), "Settings Saved");
+
+  c.A.SetCurrentPage(settings_page::kAllowAds);
+  QApplication::processEvents();
+  c.lblStatus.SetCaption("Settings Saved\r\nStopped blocking");
+  c.lblStatus.SetCaption("Ad Servers are no longer blocked.");
+  EXPECT_EQ(status->toPlainText(), "Settings Saved");  // laid out only once it can be seen
+  c.A.SetCurrentPage(settings_page::kStatus);
+  QApplication::processEvents();
+  EXPECT_EQ(status->toPlainText(), "Ad Servers are no longer blocked.");
 }
 
 TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
