@@ -76,12 +76,11 @@ void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpE
   }
 }
 
-// Drops every line that is exactly one of `lines` (with its line end; a last line without
-// one too), and collapses the runs of line ends as the blank-line passes do.
-std::string RemoveLinesAndBlanks(std::string_view text, std::string_view eol,
-                                 const std::unordered_set<std::string_view>& lines) {
-  std::string out;
-  out.reserve(text.size());
+// Appends `text` to `out` without every line that is exactly one of `lines` (with its line
+// end; a last line without one too), collapsing the runs of line ends as the blank-line
+// passes do.
+void RemoveLinesAndBlanks(std::string_view text, std::string_view eol,
+                          const std::unordered_set<std::string_view>& lines, std::string& out) {
   size_t run = 0;  // line ends waiting to be written
   auto flushRun = [&] {
     for (size_t k = CollapsedRun(run); k > 0; --k) out.append(eol);
@@ -101,7 +100,6 @@ std::string RemoveLinesAndBlanks(std::string_view text, std::string_view eol,
     pos = end + eol.size();
   }
   flushRun();
-  return out;
 }
 
 }  // namespace
@@ -156,11 +154,18 @@ BuildResult BuildHostsText(const BuildInput& input) {
   for (int pass = 0; pass < kBlankLinePasses; ++pass) {
     if (input.pump) input.pump(Stage::kBlankLines, pass);
   }
-  result.added = RemoveLinesAndBlanks(result.added, input.eol, allowed);
-  const std::string kept = RemoveLinesAndBlanks(input.old, input.eol, allowed);
+  // The added lines hold no blank line, so with nothing allowed the passes leave them as
+  // they are.
+  if (!allowed.empty()) {
+    std::string added;
+    added.reserve(result.added.size());
+    RemoveLinesAndBlanks(result.added, input.eol, allowed, added);
+    result.added = std::move(added);
+  }
   // With room for the line end that ends the file when it is written.
-  result.text.reserve(result.added.size() + kept.size() + input.eol.size());
-  result.text.append(result.added).append(kept);
+  result.text.reserve(result.added.size() + input.old.size() + input.eol.size());
+  result.text.append(result.added);
+  RemoveLinesAndBlanks(input.old, input.eol, allowed, result.text);
   return result;
 }
 
