@@ -27,20 +27,12 @@ class BlockingFailures : public ProgramTest {
     dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\nnTotHosts=2\r\n");
     dir.Write("etc/hosts", kOwn);
     wire = [this](frmMain& main) {
-      auto& w = main.Controls();
-      auto& o = main.Options();
-      const auto& p = main.Paths();
-      blocker = std::make_unique<AdServerBlocker>(
-          clock, dialogs, main.Profiles(), main.Hosts(),
-          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
-                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
-          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
-          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
-                        o.nUserCount},
-          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
-                        nullptr, [this] { ++webStarts; }, [this] { ++webStops; }, nullptr,
-                        [&main](const std::string& what) { main.AdBlockingFailed(what); },
-                        [&main](const std::string& what) { main.TellTrouble(what); }});
+      AdServerHooks hooks;
+      hooks.startWebServers = [this] { ++webStarts; };
+      hooks.stopWebServer = [this] { ++webStops; };
+      hooks.blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); };
+      hooks.trouble = [&main](const std::string& what) { main.TellTrouble(what); };
+      blocker = ProgramBlocker(main, std::move(hooks));
       main.SetAdServerBlocking(blocker.get());
       main.onTrouble = [this](const std::string& what) { told.push_back(what); };
     };

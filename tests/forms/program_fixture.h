@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "forms/frm_main.h"
+#include "hosts/ad_server_blocker.h"
 #include "platform/fake/fake_browser.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_input.h"
@@ -67,6 +68,24 @@ class ProgramTest : public ::testing::Test {
     program->onQuit = [this] { ++quits; };
     started = program->Form_Load();
     return *program;
+  }
+
+  // The hosts-file blocking as the program wires it, over `main`'s controls, options and
+  // files; loading and saving go to `main` unless `hooks` says otherwise.
+  std::unique_ptr<AdServerBlocker> ProgramBlocker(frmMain& main, AdServerHooks hooks = {}) {
+    auto& w = main.Controls();
+    auto& o = main.Options();
+    const auto& p = main.Paths();
+    if (!hooks.loading) hooks.loading = [&main] { return main.bLoading(); };
+    if (!hooks.save) hooks.save = [&main] { main.Save(); };
+    return std::make_unique<AdServerBlocker>(
+        clock, dialogs, main.Profiles(), main.Hosts(),
+        AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
+                         w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
+        AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
+        AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
+                      o.nUserCount},
+        std::move(hooks));
   }
 
   // The first start is over and the user has been asked: what a later start sees.

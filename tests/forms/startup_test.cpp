@@ -232,18 +232,7 @@ TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
     CountingBlocker counting;
     adServers = &counting;
     wire = [&](frmMain& main) {
-      auto& w = main.Controls();
-      auto& o = main.Options();
-      const auto& p = main.Paths();
-      blocker = std::make_unique<AdServerBlocker>(
-          clock, dialogs, main.Profiles(), main.Hosts(),
-          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
-                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
-          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
-          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
-                        o.nUserCount},
-          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
-                        nullptr, nullptr, nullptr, nullptr, nullptr});
+      blocker = ProgramBlocker(main);
       counting.real = blocker.get();
     };
     Start();

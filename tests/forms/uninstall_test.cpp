@@ -24,18 +24,7 @@ class Uninstall : public ProgramTest {
     dir.Write(folder + "/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\n");
     StartedBefore();
     wire = [this](frmMain& main) {
-      auto& w = main.Controls();
-      auto& o = main.Options();
-      const auto& p = main.Paths();
-      blocker = std::make_unique<AdServerBlocker>(
-          clock, dialogs, main.Profiles(), main.Hosts(),
-          AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
-                           w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
-          AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
-          AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
-                        o.nUserCount},
-          AdServerHooks{[&main] { return main.bLoading(); }, nullptr, [&main] { main.Save(); },
-                        nullptr, nullptr, nullptr, nullptr, nullptr});
+      blocker = ProgramBlocker(main);
       main.SetAdServerBlocking(blocker.get());
     };
     frmMain& main = Start();
