@@ -160,13 +160,9 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
 }
 
 void BiDiConnection::OnMessage(const QString& text) {
-  QJsonParseError error{};
-  QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-  if (error.error != QJsonParseError::NoError || !document.isObject()) {
-    ++malformed_;
-    return;
-  }
-  QJsonObject message = document.object();
+  const std::optional<QJsonObject> parsed = ParseMessage(text);
+  if (!parsed) return;
+  const QJsonObject& message = *parsed;
   if (message.contains("id")) {
     auto answer = answers_.find(message.value("id").toInt(-1));
     if (answer == answers_.end()) return;

@@ -37,8 +37,6 @@ class BiDiConnection : public BrowserConnection {
   // session.end that the socket's close overtakes).
   bool Leave(std::function<void()> done) override;
   std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
-  // Messages read that were not JSON objects; for tests.
-  int MalformedMessages() const { return malformed_; }
 
  private:
   using Answer = std::function<void(const QJsonObject& result)>;
@@ -80,7 +78,6 @@ class BiDiConnection : public BrowserConnection {
   bool lostReported_ = false;
   bool leaving_ = false;
   int nextId_ = 1;
-  int malformed_ = 0;
   std::string product_;
   std::map<int, Answer> answers_;
   std::map<std::string, Context> contexts_;

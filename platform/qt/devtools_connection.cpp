@@ -81,13 +81,9 @@ void DevToolsConnection::OnConnected() {
 }
 
 void DevToolsConnection::OnMessage(const QString& text) {
-  QJsonParseError error{};
-  QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-  if (error.error != QJsonParseError::NoError || !document.isObject()) {
-    ++malformed_;
-    return;
-  }
-  QJsonObject message = document.object();
+  const std::optional<QJsonObject> parsed = ParseMessage(text);
+  if (!parsed) return;
+  const QJsonObject& message = *parsed;
   if (message.contains("id")) {
     if (message.value("id").toInt() == versionRequest_) {
       product_ = Str(message.value("result").toObject(), "product");

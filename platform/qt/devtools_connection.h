@@ -33,8 +33,6 @@ class DevToolsConnection : public BrowserConnection {
   bool Open() const override { return open_; }
   const std::string& ProfileFolder() const { return profileFolder_; }
   std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
-  // Messages read that were not JSON objects; for tests.
-  int MalformedMessages() const { return malformed_; }
 
  private:
   struct Session {
@@ -74,7 +72,6 @@ class DevToolsConnection : public BrowserConnection {
   bool lostReported_ = false;
   int nextId_ = 1;
   int versionRequest_ = 0;
-  int malformed_ = 0;
   std::string product_;
   std::map<std::string, Session> sessions_;
   std::vector<std::shared_ptr<DevToolsWindow>> windows_;

@@ -4,10 +4,22 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <algorithm>
 #include <cstdlib>
 
 namespace quorlen {
+
+std::optional<QJsonObject> BrowserConnection::ParseMessage(const QString& text) {
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+  if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    ++malformed_;
+    return std::nullopt;
+  }
+  return document.object();
+}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -67,8 +69,13 @@ class BrowserConnection {
   }
   // The windows of this browser, in the order they were joined.
   virtual std::vector<std::shared_ptr<BrowserWindow>> Windows() const = 0;
+  // Messages read that were not JSON objects; for tests.
+  int MalformedMessages() const { return malformed_; }
 
  protected:
+  // A message of the browser as the JSON object it must be; nothing, counted, otherwise.
+  std::optional<QJsonObject> ParseMessage(const QString& text);
+
   // The browser went away: its windows go with it, without quitting one by one.
   template <typename Window>
   static void LetWindowsGo(std::vector<std::shared_ptr<Window>>& windows, const Owner& owner) {
@@ -79,6 +86,9 @@ class BrowserConnection {
       if (owner.windowClosed) owner.windowClosed(window);
     }
   }
+
+ private:
+  int malformed_ = 0;
 };
 
 // The browsers that listen for the program on a port they write into a file of their
