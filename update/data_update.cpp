@@ -84,6 +84,18 @@ void DataUpdater::ShowProgress(int max) {
   controls_.ProgressBar1.SetRange(0, max);
   controls_.ProgressBar1.SetValue(0);
   controls_.ProgressBar1.SetVisible(true);
+  nextProgress_ = 0;
+  paced_ = false;
+}
+
+void DataUpdater::Pace(std::size_t piece) {
+  if (piece >= nextProgress_) {
+    const std::size_t step = piece - piece % kProgressStep;
+    controls_.ProgressBar1.SetValue(static_cast<int>(step));
+    nextProgress_ = step + kProgressStep;
+  }
+  Breathe(!paced_);
+  paced_ = true;
 }
 
 void DataUpdater::HideProgress() {
@@ -117,15 +129,8 @@ std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& error
   ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
   ProfileEdits edits;
   int count = 0;
-  std::size_t nextProgress = 0;
-  bool first = true;
   for (const update::ListEntry& entry : list->entries) {
-    if (entry.piece >= nextProgress) {
-      controls_.ProgressBar1.SetValue(static_cast<int>(entry.piece - entry.piece % kProgressStep));
-      nextProgress = entry.piece - entry.piece % kProgressStep + kProgressStep;
-    }
-    Breathe(first);
-    first = false;
+    Pace(entry.piece);
     if (!entry.hostName) {
       Log("Skipped a downloaded ad server that is no host name: '" + entry.line + "'");
       continue;
@@ -180,15 +185,8 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
   ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
   ProfileEdits edits;
   std::vector<std::string> names;
-  std::size_t nextProgress = 0;
-  bool first = true;
   for (const update::ListEntry& entry : list->entries) {
-    if (entry.piece >= nextProgress) {
-      controls_.ProgressBar1.SetValue(static_cast<int>(entry.piece - entry.piece % kProgressStep));
-      nextProgress = entry.piece - entry.piece % kProgressStep + kProgressStep;
-    }
-    Breathe(first);
-    first = false;
+    Pace(entry.piece);
     if (!entry.hostName) {
       Log("Skipped a downloaded inactive server that is no host name: '" + entry.line + "'");
       continue;

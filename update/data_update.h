@@ -96,6 +96,9 @@ class DataUpdater {
   void SetStatus(const std::string& text) { controls_.lblStatus.SetCaption(text); }
   void Breathe(bool first = false);
   void ShowProgress(int max);
+  // Before each entry of the list being read: moves the progress bar every few pieces of
+  // the download and lets events run, always before the first entry.
+  void Pace(std::size_t piece);
   void HideProgress();
   void Log(const std::string& message);
 
@@ -112,6 +115,8 @@ class DataUpdater {
   bool automaticDone_ = false;
   int startCount_ = 0;
   std::int64_t lastBreath_ = 0;
+  std::size_t nextProgress_ = 0;  // the piece at which the progress bar next moves
+  bool paced_ = false;
 };
 
 }  // namespace quorlen
