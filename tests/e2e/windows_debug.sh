@@ -8,20 +8,8 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
-  set -euo pipefail
-  here=$1 out=$2 data=$3
-  program=$out/program probe=$here/where.py
-  source "$here/desktop.sh"
-  source "$here/windows_lib.sh"
-  start_desktop
-  start_accessibility
-  set_up_stand_ins "$out"
-  start_blocking "$data"
-  settings=$(show_settings)
+source "$here/windows_run.sh"
+run_windows_test debug "$1" "$2" "$3" '
   hint="* Hold down the ALT, SHIFT, or CTRL (control) key while clicking to temporarily allow popup windows to open."
 
   # The top of a window on the screen and its height, as $Y and $HEIGHT (xdotool counts the
@@ -102,4 +90,4 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   tr -d "\r" < "$program/quorlen.ini" | grep -qx "bBlockAdServers=False" || { echo "blocking not saved off"; exit 1; }
   echo "recently blocked, the debug area and uninstall did their parts; what was opened:"
   cat "$out/opened.txt"
-' debug "$here" "$work" "$3"
+'

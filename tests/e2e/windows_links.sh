@@ -8,20 +8,8 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
-  set -euo pipefail
-  here=$1 out=$2 data=$3
-  program=$out/program probe=$here/where.py
-  source "$here/desktop.sh"
-  source "$here/windows_lib.sh"
-  start_desktop
-  start_accessibility
-  set_up_stand_ins "$out"
-  start_blocking "$data"
-  show_settings >/dev/null
+source "$here/windows_run.sh"
+run_windows_test links "$1" "$2" "$3" '
   editor="^Block or Allow all content from ad server domains\.$"
   whitelist="^Popup Ad site White List \(Effects Internet Explorer users ONLY\)$"
 
@@ -81,4 +69,4 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   end_program $pid
   echo "the last pages and their windows did their parts; what was opened:"
   cat "$out/opened.txt"
-' links "$here" "$work" "$3"
+'
