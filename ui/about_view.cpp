@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMouseEvent>
 #include <QVBoxLayout>
 
 #include "platform/qt/text_codec.h"
@@ -14,33 +13,13 @@
 
 namespace quorlen {
 
-namespace {
-
-// The program's picture; a click on it opens the feedback window.
-class Picture : public QLabel {
- public:
-  explicit Picture(Label& model) : model_(model) {
-    setPixmap(ProgramIcon().pixmap(48, 48));
-    setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("Send us your feedback"));
-  }
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
-  }
-
- private:
-  Label& model_;
-};
-
-}  // namespace
-
 AboutView::AboutView(frmAbout& model) : QWidget(nullptr, Qt::Dialog), model_(model) {
   setWindowIcon(ProgramIcon());
   auto* frame = new QGroupBox(FromSingleByte(model.Frame1.Caption()));
   auto* grid = new QGridLayout(frame);
-  grid->addWidget(new Picture(model.Picture2), 0, 0, 2, 1, Qt::AlignTop);
+  // A click on the picture opens the feedback window.
+  auto* picture = new PictureLink(model.Picture2, 48, QStringLiteral("Send us your feedback"));
+  grid->addWidget(picture, 0, 0, 2, 1, Qt::AlignTop);
   auto* version = Make<QLabel>(model.lblVersion);
   QFont bold = version->font();
   bold.setBold(true);

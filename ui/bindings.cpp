@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTimer>
@@ -283,6 +284,18 @@ LinkLabel::LinkLabel(Label& model) : model_(model) {
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent*) {
   if (model_.onClick) model_.onClick();
+}
+
+PictureLink::PictureLink(Label& model, int size, const QString& tip, const QString& accessibleName)
+    : model_(model) {
+  setPixmap(ProgramIcon().pixmap(size, size));
+  setCursor(Qt::PointingHandCursor);
+  setToolTip(tip);
+  if (!accessibleName.isEmpty()) setAccessibleName(accessibleName);
+}
+
+void PictureLink::mouseReleaseEvent(QMouseEvent* event) {
+  if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
 }
 namespace {
 

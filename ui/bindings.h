@@ -51,6 +51,18 @@ class LinkLabel : public QLabel {
  private:
   Label& model_;
 };
+// The program's picture at `size` pixels with a tooltip (and, where given, a name for
+// screen readers); a click on it runs the model's click handler.
+class PictureLink : public QLabel {
+ public:
+  PictureLink(Label& model, int size, const QString& tip, const QString& accessibleName = {});
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  Label& model_;
+};
 // Keeps a window at least as tall as its wrapped texts need at its current width, so a
 // larger font or a narrower window never cuts a text at the bottom.
 void KeepTextsWhole(QWidget* window);

@@ -45,25 +45,6 @@ class HintLabel : public QLabel {
   Label& model_;
 };
 
-// The "blocking is on" picture; a click on it opens the feedback window.
-class PictureOn : public QLabel {
- public:
-  explicit PictureOn(Label& model) : model_(model) {
-    setPixmap(ProgramIcon().pixmap(32, 32));
-    setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("Quorlen is blocking ads"));
-    setAccessibleName(QStringLiteral("Quorlen is blocking ads"));
-  }
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
-  }
-
- private:
-  Label& model_;
-};
-
 }  // namespace
 
 SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Controls()) {
@@ -100,7 +81,9 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
   auto* bottom = new QHBoxLayout;
   bottom->setContentsMargins(4, 0, 4, 0);
   bottom->addWidget(new HintLabel(c_.Label4), 1);
-  bottom->addWidget(new PictureOn(c_.picOn), 0, Qt::AlignVCenter);
+  // The "blocking is on" picture; a click on it opens the feedback window.
+  const QString blocking = QStringLiteral("Quorlen is blocking ads");
+  bottom->addWidget(new PictureLink(c_.picOn, 32, blocking, blocking), 0, Qt::AlignVCenter);
   column->addLayout(bottom);
   // The bar has a row of its own: it never covers the hint while the hosts file is built.
   auto* progress = Make<QProgressBar>(c_.ProgressBar1);
