@@ -159,7 +159,10 @@ class StatusArea : public QObject {
 
 }  // namespace
 
-void Bind(QPlainTextEdit* widget, TextBox& model) {
+namespace {
+
+// Shows the text box's text and enabled state in the area, now and at every change.
+void ShowTextBox(QPlainTextEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
     QString text = AreaText(model.Text());
     if (widget->toPlainText() != text) widget->setPlainText(text);
@@ -167,17 +170,17 @@ void Bind(QPlainTextEdit* widget, TextBox& model) {
   };
   show();
   model.changed.Connect(show);
+}
+
+}  // namespace
+
+void Bind(QPlainTextEdit* widget, TextBox& model) {
+  ShowTextBox(widget, model);
   ReadOnlyTextArea(widget);
 }
 
 void BindTyped(QPlainTextEdit* widget, TextBox& model) {
-  auto show = [widget, &model] {
-    QString text = AreaText(model.Text());
-    if (widget->toPlainText() != text) widget->setPlainText(text);
-    widget->setEnabled(model.Enabled());
-  };
-  show();
-  model.changed.Connect(show);
+  ShowTextBox(widget, model);
   widget->setTabChangesFocus(true);
   QObject::connect(widget, &QPlainTextEdit::textChanged, widget, [widget, &model] {
     QString text = widget->toPlainText();
