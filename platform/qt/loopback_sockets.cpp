@@ -151,10 +151,10 @@ class LoopbackSocketFactory::Poller {
     registration.armed = true;
   }
 
-  Watcher* Current(int fd, std::uint32_t generation) const {
+  // The registration of `fd` while it is the one that generation names.
+  Registration* Current(int fd, std::uint32_t generation) {
     auto it = registered_.find(fd);
-    return it != registered_.end() && it->second.generation == generation ? it->second.watcher
-                                                                          : nullptr;
+    return it != registered_.end() && it->second.generation == generation ? &it->second : nullptr;
   }
 
   void Dispatch() {
@@ -164,7 +164,9 @@ class LoopbackSocketFactory::Poller {
     for (int i = 0; i < n; ++i) {
       const int fd = static_cast<int>(events[i].data.u64 & 0xffffffffu);
       const auto generation = static_cast<std::uint32_t>(events[i].data.u64 >> 32);
-      if (Watcher* watcher = Current(fd, generation)) watcher->OnEvents(fd, events[i].events);
+      if (Registration* current = Current(fd, generation)) {
+        current->watcher->OnEvents(fd, events[i].events);
+      }
       DrainDeferred();
     }
     dispatching_ = false;
@@ -175,20 +177,20 @@ class LoopbackSocketFactory::Poller {
       auto& queue = completions_.empty() ? deferred_ : completions_;
       const Deferred next = queue.front();
       queue.pop_front();
-      Watcher* watcher = Current(next.fd, next.generation);
-      if (!watcher) continue;
+      Registration* current = Current(next.fd, next.generation);
+      if (!current) continue;
       switch (next.step) {
         case Step::kFirstRead:
-          watcher->OnEvents(next.fd, EPOLLIN);
+          current->watcher->OnEvents(next.fd, EPOLLIN);
           // Behind whatever the read queued: a connection answered and closed by then
           // never joins the epoll set.
           deferred_.push_back({next.fd, next.generation, Step::kArm});
           break;
         case Step::kSendComplete:
-          watcher->OnSendComplete();
+          current->watcher->OnSendComplete();
           break;
         case Step::kArm:
-          if (auto it = registered_.find(next.fd); !it->second.armed) Arm(it->second, next.fd);
+          if (!current->armed) Arm(*current, next.fd);
           break;
       }
     }
