@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <algorithm>
@@ -55,6 +56,11 @@ WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders,
     : folders_(std::move(profileFolders)), portFileName_(std::move(portFileName)) {
   scan_.setInterval(scanMs);
   QObject::connect(&scan_, &QTimer::timeout, &scan_, [this] { Scan(); });
+  auto changed = [this] {
+    if (sink_) Scan();
+  };
+  QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &scan_, changed);
+  QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, &scan_, changed);
 }
 
 WatchedBrowsers::~WatchedBrowsers() {
@@ -91,6 +97,8 @@ void WatchedBrowsers::Connect(BrowserShellEvents* sink) {
   if (sink_ == nullptr) {
     // Letting go of a browser gives back whatever it held for the program.
     scan_.stop();
+    QStringList watched = watcher_.directories() + watcher_.files();
+    if (!watched.isEmpty()) watcher_.removePaths(watched);
     auto connections = std::move(connections_);
     connections_.clear();
     attempts_.clear();
@@ -115,6 +123,7 @@ void WatchedBrowsers::Connect(BrowserShellEvents* sink) {
 void WatchedBrowsers::Scan() {
   for (const auto& folder : folders_) {
     if (connections_.count(folder) != 0) continue;
+    Watch(folder);
     QFile file(QString::fromStdString(folder + "/" + portFileName_));
     if (!file.open(QIODevice::ReadOnly)) continue;
     std::string content = file.read(4096).toStdString();
@@ -139,6 +148,15 @@ void WatchedBrowsers::Scan() {
     if (auto connection = Join(folder, content, std::move(owner))) {
       connections_[folder] = std::move(connection);
     }
+  }
+}
+
+void WatchedBrowsers::Watch(const std::string& folder) {
+  // A browser may write its port file in place, which only a watch on the file hears.
+  for (const QString& path : {QString::fromStdString(folder),
+                       QString::fromStdString(folder + "/" + portFileName_)}) {
+    bool watched = watcher_.directories().contains(path) || watcher_.files().contains(path);
+    if (!watched && QFileInfo::exists(path)) watcher_.addPath(path);
   }
 }
 

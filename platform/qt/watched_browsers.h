@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QJsonObject>
 #include <QString>
 #include <QTimer>
@@ -93,8 +94,9 @@ class BrowserConnection {
 
 // The browsers that listen for the program on a port they write into a file of their
 // profile folder. The watched folders are looked at every second while the service is
-// connected, so browsers started later are joined and browsers that end are let go. The
-// file outlives its browser, so only a successful connection counts.
+// connected, and at once when a port file appears or changes in one, so browsers started
+// later are joined before their first page can open a window unseen, and browsers that
+// end are let go. The file outlives its browser, so only a successful connection counts.
 class WatchedBrowsers : public BrowserShell {
  public:
   ~WatchedBrowsers() override;
@@ -124,11 +126,14 @@ class WatchedBrowsers : public BrowserShell {
   };
 
   void Scan();
+  // Asks to hear of changes to the folder and its port file, once each exists.
+  void Watch(const std::string& folder);
   void Lost(const std::string& folder);
 
   std::vector<std::string> folders_;
   std::string portFileName_;
   QTimer scan_;
+  QFileSystemWatcher watcher_;
   std::map<std::string, std::unique_ptr<BrowserConnection>> connections_;
   std::vector<std::unique_ptr<BrowserConnection>> leaving_;
   std::map<std::string, Attempt> attempts_;

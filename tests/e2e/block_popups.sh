@@ -57,8 +57,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
   after_dbl=js; [ "$browsers" = both ] && after_dbl=handover
   page dblclick "$button ondblclick=\"window.open(\x27/pop-dbl.html\x27); setTimeout(() => location = \x27/$after_dbl.html\x27, 3500)\">double click</button>"
   page handover "<h1>over to Firefox</h1>"
-  # Firefox waits here until told to go on, which it is once Quorlen has joined it.
-  page wait "<h1>waiting</h1><script>const next = location.search.slice(1); setInterval(() => fetch(\"/go.txt\").then(r => r.ok \x26\x26 (location = next)), 250)</script>"
+  # A browser starts here and waits until told to go on, which it is once Quorlen has
+  # joined it: wait.html?<file that says go>&<page to go on to>.
+  page wait "<h1>waiting</h1><script>const [go, next] = location.search.slice(1).split(\"\x26\"); setInterval(() => fetch(\"/\" + go).then(r => r.ok \x26\x26 (location = next)), 250)</script>"
   page js "<a id=j href=\"javascript:void(window.open(\x27/pop-js.html\x27))\">script link</a><script>setTimeout(() => j.click(), 2500); setTimeout(() => location = \"/late.html\", 6000)</script>"
   page late "$button onclick=\"setTimeout(() => window.open(\x27/pop-late.html\x27), 3000); setTimeout(() => location = \x27/white.html\x27, 4500)\">late</button>"
   page white "<h1>white</h1><script>onload = () => { window.open(\"/pop-white.html\"); setTimeout(() => location = \"/tray.html\", 3000) }</script>"
@@ -76,29 +77,52 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   sleep 4  # the delayed start-up step starts the browser tracker
+  # The port each browser wrote into its profile, where Quorlen looks for it.
+  port_of() {
+    local config=$XDG_CONFIG_HOME/quorlen
+    if [ "$1" = chromium ]; then
+      head -1 "$config/browser/DevToolsActivePort" 2>/dev/null
+    else
+      grep -o "\"ws_port\": *[0-9]*" "$config/firefox/WebDriverBiDiServer.json" 2>/dev/null | grep -o "[0-9]*$"
+    fi
+  }
+  # Waits until the browser runs its waiting page and Quorlen holds a connection to the
+  # port in its profile; then a moment for Quorlen to ask to hear of new windows.
+  wait_joined() {
+    local browser=$1 port
+    wait_request "/go-$browser.txt" 60
+    for _ in $(seq 1 300); do
+      port=$(port_of "$browser" || true)
+      if [ -n "$port" ] && ss -tnpH state established "( dport = :$port )" |
+          grep -qF "\"quorlen\",pid=$pid,"; then
+        sleep 1
+        return 0
+      fi
+      sleep 0.1
+    done
+    echo "Quorlen did not join $browser"; return 1
+  }
+  # Each browser starts on the waiting page and goes on to $1 once told to.
   start_chromium() {
     "$program/quorlen-browser" --disable-background-networking --disable-component-update \
       --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
       --password-store=basic --window-position=0,0 --window-size=1000,720 \
-      "$1" >"$out/chromium.txt" 2>&1 &
+      "$base/wait.html?go-chromium.txt&$1" >"$out/chromium.txt" 2>&1 &
     chromium=$!
+    wait_joined chromium
   }
-  # Firefox starts on the waiting page; once it runs there, the browser is up and Quorlen,
-  # which looks for browsers every second, joins it within moments.
   start_firefox() {
-    "$program/quorlen-browser" --firefox "$1" >"$out/firefox.txt" 2>&1 &
+    "$program/quorlen-browser" --firefox "$base/wait.html?go-firefox.txt&$1" >"$out/firefox.txt" 2>&1 &
     firefox=$!
-    wait_request /go.txt 60
-    sleep 3
+    wait_joined firefox
   }
+  go_on() { echo go > "$site/go-$1.txt"; }
   case $browsers in
-    chromium) start_chromium "$base/load.html" ;;
-    firefox)
-      start_firefox "$base/wait.html?/load.html"
-      echo go > "$site/go.txt" ;;
+    chromium) start_chromium /load.html; go_on chromium ;;
+    firefox) start_firefox /load.html; go_on firefox ;;
     both)
-      start_firefox "$base/wait.html?/js.html"
-      start_chromium "$base/load.html" ;;
+      start_firefox /js.html
+      start_chromium /load.html; go_on chromium ;;
   esac
 
   wait_request /timer.html 60
@@ -111,7 +135,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   if [ "$browsers" = both ]; then
     wait_request /handover.html
     import -window root "$out/handover.png" 2>/dev/null || true
-    echo go > "$site/go.txt"
+    go_on firefox
     xdotool search --onlyvisible --class firefox | head -1 | xargs -r xdotool windowactivate 2>/dev/null || true
   fi
   wait_request /js.html

@@ -56,6 +56,18 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # Waits up to 5 s for the text to show on the accessibility bus.
   shows() { for _ in $(seq 1 10); do has "$1" && return 0; sleep 0.5; done; return 1; }
   shot() { import -window root "$out/$1.png" 2>/dev/null || true; }
+  # Fails the test with what is needed to tell why: whether the program still runs, the
+  # active window, and the input monitor'"'"'s last key or reset as the settings window shows it.
+  fail() {
+    echo "$1"
+    kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$out/stderr.txt"; }
+    local active
+    active=$(xdotool getactivewindow 2>/dev/null || true)
+    echo "active window: ${active:-none} \"$(xdotool getwindowname "$active" 2>/dev/null || true)\""
+    "$probe" list "$pid" 2>/dev/null | grep -E "^label: (\[|reset)" || true
+    shot failed
+    exit 1
+  }
 
   start_desktop
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
@@ -72,7 +84,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   id=$(open_xterm "$title")
   shown=$(ms)
   while exists "$id"; do
-    [ $(( $(ms) - shown )) -le 1000 ] || { echo "\"$title\" still open after 1 s"; shot still-open; exit 1; }
+    [ $(( $(ms) - shown )) -le 1000 ] || fail "\"$title\" still open after 1 s"
     sleep 0.02
   done
   echo "closed $(( $(ms) - shown )) ms after it became active"
@@ -81,46 +93,46 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # editor on it. The tray menu is not on the accessibility bus: its fifth enabled entry
   # (the dashes count; the ad-server entry is off while ad servers are not blocked).
   allow="Allow Popup '"'"'$fragment'"'"' from now on..."
-  shows "label: $allow" || { echo "no \"$allow\" in the settings window"; exit 1; }
+  shows "label: $allow" || fail "no \"$allow\" in the settings window"
   click_tray_icon 3
   sleep 1
   shot tray-menu-after-close
   xdotool key Down Down Down Down Down Return
   editor=$(wait_for_window "^Popup Window Blocking Using  Window Titles$" 10) ||
-    { echo "the tray entry did not open the editor"; exit 1; }
-  shows "list item: $fragment" || { echo "the fragment is not listed"; exit 1; }
+    fail "the tray entry did not open the editor"
+  shows "list item: $fragment" || fail "the fragment is not listed"
   sleep 11    # Delete blinks for ten seconds and ends enabled
   shot editor
-  "$probe" click "$pid" "push button" "Delete from List" || { echo "no Delete button"; exit 1; }
+  "$probe" click "$pid" "push button" "Delete from List" || fail "no Delete button"
   sleep 0.5
-  has "list item: $fragment" && { echo "Delete did not remove the selected fragment"; exit 1; }
+  has "list item: $fragment" && fail "Delete did not remove the selected fragment"
   "$probe" click "$pid" "push button" "OK"
   sleep 0.5
-  grep -aqF "$fragment" "$program/usertitles.ini" && { echo "the fragment is still saved"; exit 1; }
+  grep -aqF "$fragment" "$program/usertitles.ini" && fail "the fragment is still saved"
 
   # 3. Allowed now: the same window stays.
   id=$(open_xterm "$title")
-  stays "$id" 2 || { echo "the allowed window was closed"; exit 1; }
+  stays "$id" 2 || fail "the allowed window was closed"
   xdotool windowclose "$id"
 
   # 4. Another fragment: nothing is closed within the click-reset time after Ctrl went
   # down, nor while popups are allowed from the tray.
   other=$(grep -a "^D1=" "$program/usertitles.ini" | tr -d "\r" | cut -d= -f2-)
   id=$(open_xterm "Wow $other")
-  closes "$id" 2 || { echo "\"$other\" was not closed"; exit 1; }
+  closes "$id" 4 || fail "\"$other\" was not closed"
   id=$(start_xterm "Ctrl $other")
   xdotool keydown ctrl
   sleep 0.2
   activate "$id"
-  stays "$id" 1 || { echo "closed while Ctrl was down"; xdotool keyup ctrl; exit 1; }
+  stays "$id" 1 || { xdotool keyup ctrl; fail "closed while Ctrl was down"; }
   xdotool keyup ctrl
-  closes "$id" 4 || { echo "still open after Ctrl counted no more"; exit 1; }
+  closes "$id" 4 || fail "still open after Ctrl counted no more"
   click_tray_icon 3
   sleep 1
   xdotool key Down Down Down Down Down Down Down Down Down Return   # "Block Popup Ads - ON"
   sleep 0.5
   id=$(open_xterm "Again $other")
-  stays "$id" 2 || { echo "closed while popups are allowed"; exit 1; }
+  stays "$id" 2 || fail "closed while popups are allowed"
   xdotool windowclose "$id"
 
   end_program "$pid"

@@ -172,6 +172,25 @@ TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNo
   EXPECT_EQ(log.front(), "joined the browser of " + folder.File("profile"));
 }
 
+// A browser started while the program runs is joined when it writes its port file, not
+// at the next scan (a minute away here): the port file newly written, and rewritten in
+// place over a half-written one.
+TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItWritesItsPortFile) {
+  for (bool halfWrittenFirst : {false, true}) {
+    SCOPED_TRACE(halfWrittenFirst ? "rewritten in place" : "newly written");
+    TempFolder folder;
+    std::filesystem::create_directories(folder.File("profile"));
+    if (halfWrittenFirst) folder.Write("profile/WebDriverBiDiServer.json", "{\"ws_host\": \"127.0");
+    FirefoxBrowsers shell({folder.File("profile")}, 60000);
+    RecordingTracker tracker(shell);
+    tracker.Start();
+    RunFor(100);
+    EXPECT_EQ(shell.JoinedBrowsers(), 0);
+    ScriptedFirefox browser(folder);
+    EXPECT_TRUE(WaitUntil([&] { return browser.Joined(); }, 3000));
+  }
+}
+
 // Each case: the events a browser sends about window W (page A, frame F) and what the
 // program's tracker hears of them.
 struct NavigationCase {
