@@ -29,7 +29,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     echo "$id"
   }
   # Makes the window the active one; the window manager takes a moment to manage a new
-  # window before it can activate it.
+  # window before it can activate it. A window closed meanwhile was active long enough.
   activate() {
     for _ in $(seq 1 50); do
       xdotool windowactivate "$1" 2>/dev/null || true
@@ -37,11 +37,12 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
       exists "$1" || return 0
       sleep 0.1
     done
+    return 1
   }
   open_xterm() {
     local id
-    id=$(start_xterm "$1")
-    activate "$id"
+    id=$(start_xterm "$1") || return 1
+    activate "$id" || return 1
     echo "$id"
   }
   # True when the window goes away within $2 seconds.
@@ -81,7 +82,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   title="$fragment today - Chromium"
 
   # 1. The window is closed within a second of becoming the active one.
-  id=$(open_xterm "$title")
+  id=$(open_xterm "$title") || fail "\"$title\" did not become the active window"
   shown=$(ms)
   while exists "$id"; do
     [ $(( $(ms) - shown )) -le 1000 ] || fail "\"$title\" still open after 1 s"
@@ -111,19 +112,19 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   grep -aqF "$fragment" "$program/usertitles.ini" && fail "the fragment is still saved"
 
   # 3. Allowed now: the same window stays.
-  id=$(open_xterm "$title")
+  id=$(open_xterm "$title") || fail "\"$title\" did not become the active window"
   stays "$id" 2 || fail "the allowed window was closed"
   xdotool windowclose "$id"
 
   # 4. Another fragment: nothing is closed within the click-reset time after Ctrl went
   # down, nor while popups are allowed from the tray.
   other=$(grep -a "^D1=" "$program/usertitles.ini" | tr -d "\r" | cut -d= -f2-)
-  id=$(open_xterm "Wow $other")
+  id=$(open_xterm "Wow $other") || fail "\"Wow $other\" did not become the active window"
   closes "$id" 4 || fail "\"$other\" was not closed"
   id=$(start_xterm "Ctrl $other")
   xdotool keydown ctrl
   sleep 0.2
-  activate "$id"
+  activate "$id" || { xdotool keyup ctrl; fail "\"Ctrl $other\" did not become the active window"; }
   stays "$id" 1 || { xdotool keyup ctrl; fail "closed while Ctrl was down"; }
   xdotool keyup ctrl
   closes "$id" 4 || fail "still open after Ctrl counted no more"
@@ -131,7 +132,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   sleep 1
   xdotool key Down Down Down Down Down Down Down Down Down Return   # "Block Popup Ads - ON"
   sleep 0.5
-  id=$(open_xterm "Again $other")
+  id=$(open_xterm "Again $other") || fail "\"Again $other\" did not become the active window"
   stays "$id" 2 || fail "closed while popups are allowed"
   xdotool windowclose "$id"
 
