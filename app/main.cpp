@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -55,6 +56,10 @@
 #include "webserver/responder.h"
 
 namespace {
+
+// What happens with the browsers the program follows, as the debug area shows it; off
+// unless asked for with QT_LOGGING_RULES="quorlen.browsers.info=true".
+Q_LOGGING_CATEGORY(lcBrowsers, "quorlen.browsers", QtWarningMsg)
 
 int signalPipe[2] = {-1, -1};
 
@@ -145,7 +150,10 @@ int main(int argc, char** argv) {
   main.onTrouble = [](const std::string& what) {
     std::fprintf(stderr, "%s\n", what.c_str());
   };
-  chromium.log = [&main](const std::string& message) { main.DebugLog("# " + message); };
+  chromium.log = [&main](const std::string& message) {
+    main.DebugLog("# " + message);
+    qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);
+  };
   firefox.log = chromium.log;
 
   // Port 80 needs privileges: its listening sockets come from the privileged operations.

@@ -74,27 +74,19 @@ exec "$here/sandbox.sh" "$work" bash -c '
   printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
   printf "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=127.0.0.1:$port/WHITE\r\n" > "$program/userwl.ini"
 
-  "$program/quorlen" 2>"$out/stderr.txt" &
+  QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   sleep 4  # the delayed start-up step starts the browser tracker
-  # The port each browser wrote into its profile, where Quorlen looks for it.
-  port_of() {
-    local config=$XDG_CONFIG_HOME/quorlen
-    if [ "$1" = chromium ]; then
-      head -1 "$config/browser/DevToolsActivePort" 2>/dev/null
-    else
-      grep -o "\"ws_port\": *[0-9]*" "$config/firefox/WebDriverBiDiServer.json" 2>/dev/null | grep -o "[0-9]*$"
-    fi
-  }
-  # Waits until the browser runs its waiting page and Quorlen holds a connection to the
-  # port in its profile; then a moment for Quorlen to ask to hear of new windows.
+  # Waits until the browser runs its waiting page and Quorlen, which tells of what it does
+  # with browsers on its error output, has joined it; then a moment for Quorlen to ask to
+  # hear of new windows.
   wait_joined() {
-    local browser=$1 port
+    local browser=$1 profile=browser
+    [ "$browser" = firefox ] && profile=firefox
     wait_request "/go-$browser.txt" 60
-    for _ in $(seq 1 300); do
-      port=$(port_of "$browser" || true)
-      if [ -n "$port" ] && ss -tnpH state established "( dport = :$port )" |
-          grep -qF "\"quorlen\",pid=$pid,"; then
+    for _ in $(seq 1 600); do
+      if grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
+          "$out/stderr.txt"; then
         sleep 1
         return 0
       fi
