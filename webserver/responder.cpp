@@ -8,7 +8,6 @@
 #include "core/text.h"
 #include "platform/read_file.h"
 #include "webserver/recent_blocked.h"
-#include "webserver/request.h"
 
 namespace quorlen {
 
@@ -101,7 +100,11 @@ void Responder::Hoe_DataArrival(int index) {
     slot->SendData("UNKNOWN");
     return;
   }
-  const ParsedRequest parsed = ParseRequest(request);
+  AnswerBlocked(ParseRequest(request), [&slot](const std::string& body) { slot->SendData(body); });
+}
+
+void Responder::AnswerBlocked(const ParsedRequest& parsed,
+                              const std::function<void(const std::string& body)>& send) {
   controls_.lbltype.SetCaption(parsed.kind);
   const std::string body = parsed.body == ReplyBody::kImage
                                ? ReadBlockFile(programFolder_ + "/" + "1by1.jpg")
@@ -116,7 +119,7 @@ void Responder::Hoe_DataArrival(int index) {
                                     " (the last blocked ad server)...");
   controls_.lblAllowServer.SetCaption("Un-Block '" + parsed.host + "'");
   controls_.lblAllow1.SetCaption("Last blocked ad content from server: '" + parsed.host + "'");
-  slot->SendData(body);
+  send(body);
   if (controls_.chkBannerSound.Ticked()) sound_.PlayAsync(controls_.txtBannerWav.Text());
   if (hooks_.addBlockedAd) hooks_.addBlockedAd();
   if (hooks_.afterBlock) hooks_.afterBlock();

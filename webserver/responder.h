@@ -8,6 +8,7 @@
 #include "core/controls.h"
 #include "platform/sockets.h"
 #include "platform/sound.h"
+#include "webserver/request.h"
 
 namespace quorlen {
 
@@ -51,6 +52,12 @@ class Responder {
   // The file's bytes; "Blocked by Quorlen" when its folder does not exist. A missing file
   // is created empty.
   std::string ReadBlockFile(const std::string& path);
+  // Everything one blocked request causes, by whichever road it reached the program: the
+  // kind and page labels, the last blocked server, the record, the allow captions, the
+  // sound, the count and the update check that follows a block. The placeholder of the
+  // request's kind goes to `send` before the block is counted, as the browser waits for it.
+  void AnswerBlocked(const ParsedRequest& request,
+                     const std::function<void(const std::string& body)>& send);
 
   const std::string& sLastBlockedServer() const { return sLastBlockedServer_; }
   bool SlotExists(int index) const { return Hoe_[static_cast<size_t>(index)] != nullptr; }
