@@ -120,8 +120,8 @@ void AnswerInformationOptions(int argc, char** argv) {
   QCommandLineParser parser;
   DescribeCommandLine(parser);
   parser.parse(probe.arguments());
-  if (parser.isSet("help") || parser.isSet("help-all")) parser.showHelp(0);  // ends here
-  if (parser.isSet("version")) parser.showVersion();                         // ends here
+  if (parser.isSet("help")) parser.showHelp(0);       // ends here
+  if (parser.isSet("version")) parser.showVersion();  // ends here
 }
 
 }  // namespace

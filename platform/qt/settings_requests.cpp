@@ -9,7 +9,7 @@ namespace quorlen {
 
 namespace {
 
-constexpr QByteArrayView kShowSettings = "show settings\n";
+constexpr char kShowSettings[] = "show settings\n";
 
 }  // namespace
 
@@ -44,7 +44,7 @@ bool SettingsRequests::AskRunningCopy() {
   QLocalSocket socket;
   socket.connectToServer(SocketName());
   if (!socket.waitForConnected(1000)) return false;
-  socket.write(kShowSettings.data(), kShowSettings.size());
+  socket.write(kShowSettings);
   bool sent = socket.waitForBytesWritten(1000);
   socket.disconnectFromServer();
   return sent;
