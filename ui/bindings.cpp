@@ -457,13 +457,14 @@ void Bind(QWidget* window, Window& model) {
     raw();
   };
   show();
-  model.changed.Connect([window, &model, show, applied] {
+  model.changed.Connect([window, &model, show, applied, placed] {
     const Geometry& b = model.Bounds();
     if (b != *applied) {
       *applied = b;
       if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
-      if ((b.left != 0 || b.top != 0) && window->pos() != QPoint(b.left, b.top)) {
-        window->move(b.left, b.top);
+      if (b.left != 0 || b.top != 0) {
+        *placed = true;  // the program's own place, as the message window's corner
+        if (window->pos() != QPoint(b.left, b.top)) window->move(b.left, b.top);
       }
     }
     show();
