@@ -278,11 +278,11 @@ TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
   PopupTitlesView titles(main.PopupTitlesEditor());
   FeedbackView feedback(main.Help().Feedback());
   AboutView about(main.Help().About());
-  frmExclude adServers(main.Profiles(), dialogs, clock,
+  frmExclude adServerEditor(main.Profiles(), dialogs, clock,
                        {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
                        {[] { return std::string(); }, [] { return std::string(); },
                         [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
-  ExcludeView adServersView(adServers);
+  ExcludeView adServersView(adServerEditor);
   ScriptedFetch http(clock);
   Fetcher fetcher(http, clock, dialogs, main.Controls().txtProxyName, main.Options().sProxyName);
   frmTestDomains tester(fetcher, clock, dialogs, desktop, main.Profiles(),
@@ -300,7 +300,7 @@ TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
            {"white list", &whiteList, [&] { main.Popups().ShowWhiteListEditor(); },
             main.Popups().Editor().window},
            {"titles", &titles, [&] { main.ShowPopupTitles(); }, main.PopupTitlesEditor().window},
-           {"ad servers", &adServersView, [&] { adServers.Show(); }, adServers.window},
+           {"ad servers", &adServersView, [&] { adServerEditor.Show(); }, adServerEditor.window},
            {"domain tester", &testerView, [&] { tester.Show(); }, tester.window},
            {"about", &about, [&] { main.Help().ShowAbout(); }, main.Help().About().window},
            {"feedback", &feedback, [&] { main.Help().ShowFeedback(); },
