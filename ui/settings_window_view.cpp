@@ -165,7 +165,7 @@ QWidget* SettingsWindowView::BuildTabStrip() {
       "QToolButton { border: 1px solid #a0a0a0; border-bottom: none; padding: 2px 4px;"
       " background: #dedede; margin-right: -1px; }"
       "QToolButton:checked { background: palette(window); font-weight: bold; }"
-      "QToolButton:focus { text-decoration: underline; }");
+      "QToolButton:focus { border: 1px solid palette(highlight); border-bottom: none; }");
   QObject::connect(tabs_, &QButtonGroup::idClicked, this,
                    [this](int page) { c_.A.SetCurrentPage(page); });
   return strip;
