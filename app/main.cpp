@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLoggingCategory>
 #include <QScreen>
 #include <QSessionManager>
@@ -31,11 +32,12 @@
 #include "platform/qt/atspi_buttons.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/firefox_browsers.h"
+#include "platform/qt/loopback_sockets.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
-#include "platform/qt/loopback_sockets.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/qt_tray.h"
+#include "platform/qt/settings_requests.h"
 #include "privhelper/helper_client.h"
 #include "ui/about_view.h"
 #include "ui/exclude_view.h"
@@ -100,9 +102,35 @@ void Quit() {
   QCoreApplication::quit();
 }
 
+// The program takes no options of its own beyond these two, which answer and end before
+// anything is read, written or shown; Qt's own (-platform, -style, ...) go to Qt.
+void DescribeCommandLine(QCommandLineParser& parser) {
+  parser.setApplicationDescription(
+      "Quorlen, the ad blocker and popup killer in the system tray.\n\n"
+      "Without options it starts blocking, or shows the settings window of the Quorlen that\n"
+      "is already running. To stop it, choose \"Exit Quorlen AND stop blocking ads\" in the\n"
+      "menu of its tray icon.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+}
+
+void AnswerInformationOptions(int argc, char** argv) {
+  if (argc < 2) return;
+  QCoreApplication probe(argc, argv);
+  QCommandLineParser parser;
+  DescribeCommandLine(parser);
+  parser.parse(probe.arguments());
+  if (parser.isSet("help")) parser.showHelp(0);       // ends here
+  if (parser.isSet("version")) parser.showVersion();  // ends here
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QCoreApplication::setApplicationName("Quorlen");
+  QCoreApplication::setApplicationVersion(
+      QString::fromStdString(quorlen::frmMain::ProgramVersion()));
+  AnswerInformationOptions(argc, argv);
   // Lists and hosts texts of a megabyte or more are read and let go at every build. A fixed
   // threshold keeps them in memory of their own, given back when freed; the C library would
   // otherwise raise it after the first and take the later ones from the heap, which the
@@ -110,8 +138,13 @@ int main(int argc, char** argv) {
   ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
   CatchEndingSignals();
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Quorlen");
   QApplication::setQuitOnLastWindowClosed(false);
+  {
+    // Anything left once Qt took its own options is no option of the program's.
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    parser.process(app);
+  }
 
   quorlen::QtEventLoop loop;
   quorlen::QtDialogs dialogs;
@@ -138,8 +171,8 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0) {
     privileged = std::make_unique<quorlen::DirectPrivileges>(system.HostsFile(true, "/etc"));
   } else {
-    privileged = std::make_unique<quorlen::HelperPrivileges>(
-        std::string(quorlen::helper::kSocketPath));
+    privileged =
+        std::make_unique<quorlen::HelperPrivileges>(std::string(quorlen::helper::kSocketPath));
   }
 
   quorlen::LinuxDesktop desktop;
@@ -147,9 +180,7 @@ int main(int argc, char** argv) {
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
                          input, browsers, windows, *privileged, desktop},
                         {QUORLEN_VENDOR_URL, QUORLEN_MAKER_URL});
-  main.onTrouble = [](const std::string& what) {
-    std::fprintf(stderr, "%s\n", what.c_str());
-  };
+  main.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); };
   chromium.log = [&main](const std::string& message) {
     main.DebugLog("# " + message);
     qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);
@@ -228,8 +259,8 @@ int main(int argc, char** argv) {
       QUORLEN_VENDOR_URL);
   updates = &updater;
   quorlen::VersionCheck versionCheck(
-      fetcher, dialogs, {c.A, c.lblStatus, c.txtProxyName, c.mnuVersion, c.cmdNew, c.mnuTest,
-                         c.cmdTestConn},
+      fetcher, dialogs,
+      {c.A, c.lblStatus, c.txtProxyName, c.mnuVersion, c.cmdNew, c.mnuTest, c.cmdTestConn},
       {[&main] { return main.bLoading(); },
        [&main](const std::string& address) { main.Help().OpenPage(address); },
        [&main] { main.mnuFileExit_Click(); }},
@@ -247,8 +278,8 @@ int main(int argc, char** argv) {
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
   quorlen::frmTestDomains domainTester(fetcher, loop, dialogs, desktop, main.Profiles(),
-                                      {paths.sDefaultHostsList, paths.sRemovalsList},
-                                      [&paths] { return SiteFolder(paths.sAppPath); });
+                                       {paths.sDefaultHostsList, paths.sRemovalsList},
+                                       [&paths] { return SiteFolder(paths.sAppPath); });
   quorlen::TestDomainsView domainTesterView(domainTester);
   c.cmdTestDomains.onClick = [&domainTester] { domainTester.Show(); };
   quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
@@ -278,12 +309,19 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                    [&main](QSessionManager&) { main.Unload(quorlen::unload_mode::kSessionEnd); });
 
-  if (!main.Form_Load()) return 0;  // another copy runs: end silently
+  if (!main.Form_Load()) {
+    // Another copy runs: it shows its settings window instead.
+    quorlen::SettingsRequests::AskRunningCopy();
+    return 0;
+  }
+  quorlen::SettingsRequests settingsRequests([&main] { main.Tray().ShowSettings(); });
+  settingsRequests.Listen();
   updater.CountStart();
   if (!tray.Available()) {
     // The debug log is off at start, so the user hears of it here as well.
-    std::fprintf(stderr, "Quorlen: this desktop has no system tray; the settings window "
-                         "is minimised to the task bar instead of hidden.\n");
+    std::fprintf(stderr,
+                 "Quorlen: this desktop has no system tray; the settings window "
+                 "is minimised to the task bar instead of hidden.\n");
   }
   if (main.Unloaded()) return 0;
   int code = app.exec();

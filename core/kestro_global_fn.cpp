@@ -10,9 +10,8 @@
 
 namespace quorlen {
 
-bool SaveListToIni(ListBox& list, const std::string& countSection,
-                   const std::string& entrySection, const std::string& path,
-                   ProfileStore& profiles) {
+bool SaveListToIni(ListBox& list, const std::string& countSection, const std::string& entrySection,
+                   const std::string& path, ProfileStore& profiles) {
   const int n = list.Count();
   ProfileEdits edits;
   edits.Set(countSection, "N", std::to_string(n));
@@ -77,6 +76,13 @@ bool CopyFileOK(const std::string& source, const std::string& target) {
 bool FileExists(const std::string& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+void ShowTextFile(const std::string& path, Desktop& desktop, Dialogs& dialogs) {
+  if (desktop.OpenTextFile(path)) return;
+  dialogs.MsgBox("Quorlen found no program to show " + path +
+                     ": no text editor, terminal or xdg-open could be started.",
+                 msgbox::kExclamation, "Quorlen");
 }
 
 }  // namespace quorlen

@@ -6,6 +6,7 @@
 
 #include "core/controls.h"
 #include "core/private_profile.h"
+#include "platform/desktop.h"
 #include "platform/dialogs.h"
 
 namespace quorlen {
@@ -16,9 +17,8 @@ namespace quorlen {
 
 // Writes the list box's items as a list file, selecting each item in turn (the last one
 // stays selected). Keys beyond the new count are left in the file. Always true.
-bool SaveListToIni(ListBox& list, const std::string& countSection,
-                   const std::string& entrySection, const std::string& path,
-                   ProfileStore& profiles);
+bool SaveListToIni(ListBox& list, const std::string& countSection, const std::string& entrySection,
+                   const std::string& path, ProfileStore& profiles);
 
 // Adds the list file's entries, trimmed, to the list box, skipping empty ones. Nothing is
 // loaded when "N" is missing, not a number or above 32767. The box is not cleared first.
@@ -39,5 +39,9 @@ std::uintmax_t TextFileLength(const std::string& path);
 bool CopyFileOK(const std::string& source, const std::string& target);
 // True for an existing ordinary file; folders do not count.
 bool FileExists(const std::string& path);
+
+// Opens a text file in the desktop's text editor for the user to read, as the program
+// ran Notepad; when no program could be started to show it, says so in a message box.
+void ShowTextFile(const std::string& path, Desktop& desktop, Dialogs& dialogs);
 
 }  // namespace quorlen

@@ -18,7 +18,8 @@ class frmLastBlocked {
   static constexpr int kRefreshMs = 5000;
   static constexpr const char* kNoAdServers =
       "No Ads Blocked by Host (ad server) yet during this Quorlen session.";
-  static constexpr const char* kNoPopups = "No Ads Blocked by Unsolicited Internet Explorer Popups.";
+  static constexpr const char* kNoPopups =
+      "No Ads Blocked by Unsolicited Internet Explorer Popups.";
   static constexpr const char* kNoTitles =
       "No Ads Blocked by Window Title yet during this Quorlen session.";
 
@@ -30,7 +31,8 @@ class frmLastBlocked {
     // Remembers a popup's page as the last blocked one and records it once more.
     std::function<void(const std::string&)> NoteBlockedPopupPage;
     std::function<void()> showAdServerEditor, showWhiteListEditor, showPopupTitlesEditor;
-    std::function<bool(const std::string&)> openTextFile;
+    // Shows a text file to the user, or says why it cannot.
+    std::function<void(const std::string&)> openTextFile;
   };
 
   // `copyFile` is the file "Copy" writes.

@@ -13,7 +13,9 @@ namespace quorlen {
 frmMain::frmMain(Platform platform, SiteAddresses sites)
     : platform_(platform),
       message_(platform.loop,
-               [this] { return screenSize ? screenSize() : std::pair<int, int>{1024, 768}; }),
+               [this] {
+                 return screenSize ? screenSize() : std::pair<int, int>{1024, 768};
+               }),
       debugLog_(platform.loop, controls_.txtStatus, controls_.chkDebug),
       settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
       tray_(platform.tray, controls_, stats_, options_),
@@ -21,23 +23,20 @@ frmMain::frmMain(Platform platform, SiteAddresses sites)
                 bLoading_,
                 {controls_.chkAdServers, [this] { help_.ShowFeedback(); },
                  [this] { mnuFileExit_Click(); }}),
-      help_({platform.desktop, platform.dialogs, platform.loop, platform.system},
-            std::move(sites), ProgramVersion()),
-      lastBlocked_(platform.loop, platform.system.TempFolder() + "/tempQL.txt",
-                   {[this](ListBox& list) { ListAdServerBuffer(list); },
-                    [this](ListBox& list) { ListIEPopupBuffer(list); },
-                    [this](ListBox& list) { ListTitleBuffer(list); },
-                    [this](const std::string& record) { setPickedRecord(record); },
-                    [this](const std::string& page) {
-                      popups_.Notifier().NoteBlockedPopupPage(page);
-                    },
-                    [this] {
-                      if (openAdServerEditor) openAdServerEditor();
-                    },
-                    [this] { popups_.ShowWhiteListEditor(); }, [this] { ShowPopupTitles(); },
-                    [this](const std::string& path) {
-                      return platform_.desktop.OpenTextFile(path);
-                    }}),
+      help_({platform.desktop, platform.dialogs, platform.loop, platform.system}, std::move(sites),
+            ProgramVersion()),
+      lastBlocked_(
+          platform.loop, platform.system.TempFolder() + "/tempQL.txt",
+          {[this](ListBox& list) { ListAdServerBuffer(list); },
+           [this](ListBox& list) { ListIEPopupBuffer(list); },
+           [this](ListBox& list) { ListTitleBuffer(list); },
+           [this](const std::string& record) { setPickedRecord(record); },
+           [this](const std::string& page) { popups_.Notifier().NoteBlockedPopupPage(page); },
+           [this] {
+             if (openAdServerEditor) openAdServerEditor();
+           },
+           [this] { popups_.ShowWhiteListEditor(); }, [this] { ShowPopupTitles(); },
+           [this](const std::string& path) { OpenInTextEditor(path); }}),
       sounds_(platform.sound, platform.dialogs,
               {controls_.chkBannerSound, controls_.txtBannerWav, controls_.cmdBrowseAd,
                controls_.cmdTestAd},
@@ -48,24 +47,25 @@ frmMain::frmMain(Platform platform, SiteAddresses sites)
                  SettingsWindow::kFixedHeight),
       timer2_(platform.loop, 2500),
       timer3_(platform.loop, 60000),
-      popups_({platform.loop, platform.input, platform.browsers, platform.sound, platform.dialogs,
-               profiles_},
-              {controls_.chkIEPops, controls_.chkPopSound, controls_.txtPopWav, controls_.lblStatus,
-               controls_.lbltype, controls_.lblpage, controls_.lblLastIEPop, controls_.lblLastIEPop1,
-               controls_.LblKeyName, controls_.LblVKeycode, controls_.A, controls_.mnuTrayLastIEPop},
-              {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
-               [this](const std::string& record) {
-                 if (cbIEPopups) cbIEPopups->PutItem(record);
-               },
-               [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
-               [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
-              options_.bBlockIEPopups),
+      popups_(
+          {platform.loop, platform.input, platform.browsers, platform.sound, platform.dialogs,
+           profiles_},
+          {controls_.chkIEPops, controls_.chkPopSound, controls_.txtPopWav, controls_.lblStatus,
+           controls_.lbltype, controls_.lblpage, controls_.lblLastIEPop, controls_.lblLastIEPop1,
+           controls_.LblKeyName, controls_.LblVKeycode, controls_.A, controls_.mnuTrayLastIEPop},
+          {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
+           [this](const std::string& record) {
+             if (cbIEPopups) cbIEPopups->PutItem(record);
+           },
+           [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
+           [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
+          options_.bBlockIEPopups),
       popupTitles_(profiles_, platform.dialogs, paths_.sUserTitlesList, paths_.sDefaultTitlesList,
                    [this](const std::string& m) { DebugLog(m); }),
       watcher_(platform.loop, platform.windows, platform.dialogs, popupTitles_,
                {controls_.chkIEPops, controls_.mnuTrayLastPop, controls_.lblLastTitle,
                 controls_.lblLastTitle1},
-               {[this] { return tray_.bPopsTempAllowed(); }, 
+               {[this] { return tray_.bPopsTempAllowed(); },
                 [this] { return popups_.Input().getHotKeyDown(); },
                 [this] { return popups_.Activity().TimerIEActive.Enabled(); }},
                {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
@@ -74,12 +74,12 @@ frmMain::frmMain(Platform platform, SiteAddresses sites)
                 },
                 [this](const std::string& text) { PopupBlocked(text); },
                 [this] { tray_.ShowSettings(); }}),
-      popupTitlesEditor_(platform.loop, platform.dialogs, platform.windows, profiles_,
-                         paths_.sUserTitlesList, paths_.sDefaultTitlesList,
-                         {[this] { return watcher_.sLastTitleFragment(); },
-                          [this] { return sPickedRecord_; },
-                          [this](const std::string& record) { sPickedRecord_ = record; },
-                          [this] { LoadPopupTitles(); }}),
+      popupTitlesEditor_(
+          platform.loop, platform.dialogs, platform.windows, profiles_, paths_.sUserTitlesList,
+          paths_.sDefaultTitlesList,
+          {[this] { return watcher_.sLastTitleFragment(); }, [this] { return sPickedRecord_; },
+           [this](const std::string& record) { sPickedRecord_ = record; },
+           [this] { LoadPopupTitles(); }}),
       hosts_(platform.privileged, paths_.sHostsFile) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
@@ -157,8 +157,8 @@ void frmMain::WireHandlers() {
 }
 
 std::string frmMain::ProgramVersion() {
-  return std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) +
-         "." + std::to_string(QUORLEN_VERSION_PATCH);
+  return std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) + "." +
+         std::to_string(QUORLEN_VERSION_PATCH);
 }
 
 bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }
@@ -195,10 +195,9 @@ bool frmMain::Form_Load() {
   // L4 to L8.
   paths_.SetProgramFolder(platform_.system.DataFolder());
   shortcut_.programFile = platform_.system.ProgramFile();
-  FinishInterruptedWrites({&paths_.sSettingsFile, &paths_.sDefaultHostsList,
-                           &paths_.sUserHostsList, &paths_.sExclusionsList, &paths_.sRemovalsList,
-                           &paths_.sUserTitlesList, &paths_.sDefaultTitlesList,
-                           &paths_.sWhiteList});
+  FinishInterruptedWrites({&paths_.sSettingsFile, &paths_.sDefaultHostsList, &paths_.sUserHostsList,
+                           &paths_.sExclusionsList, &paths_.sRemovalsList, &paths_.sUserTitlesList,
+                           &paths_.sDefaultTitlesList, &paths_.sWhiteList});
   platform_.dialogs.SetWaitCursor(true);
   if (adServers_) adServers_->LoadExclusions();
   std::string windowsFolder = platform_.system.WindowsFolder();

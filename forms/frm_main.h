@@ -8,9 +8,9 @@
 #include "core/debug_log.h"
 #include "core/frm_msg.h"
 #include "core/frm_stats.h"
+#include "core/kestro_global_fn.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "hosts/ad_server_blocking.h"
 #include "forms/debug_area.h"
 #include "forms/frm_last_blocked.h"
 #include "forms/program_state.h"
@@ -19,9 +19,9 @@
 #include "forms/sound_options.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
-#include "hosts/hosts_files.h"
 #include "help/help_windows.h"
-#include "popups/popup_blocker.h"
+#include "hosts/ad_server_blocking.h"
+#include "hosts/hosts_files.h"
 #include "platform/browser.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -33,6 +33,7 @@
 #include "platform/system.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
+#include "popups/popup_blocker.h"
 #include "titles/frm_popup_titles.h"
 #include "titles/popup_titles.h"
 #include "titles/title_watcher.h"
@@ -59,9 +60,9 @@ struct Platform {
 
 // Unload modes of the main window: why it is being closed.
 namespace unload_mode {
-inline constexpr int kCloseBox = 0;     // the user closed it from its title bar
-inline constexpr int kByProgram = 1;    // the program's own Exit
-inline constexpr int kSessionEnd = 2;   // the desktop session ends, or a signal asks to quit
+inline constexpr int kCloseBox = 0;    // the user closed it from its title bar
+inline constexpr int kByProgram = 1;   // the program's own Exit
+inline constexpr int kSessionEnd = 2;  // the desktop session ends, or a signal asks to quit
 }  // namespace unload_mode
 
 // The main window: owner of the program's state and the settings window's model. It
@@ -87,8 +88,10 @@ class frmMain {
   void Timer2_Timer();
   // "Ad Blocking Help": how each kind of blocking works in each browser.
   void cmdHelpBlock_Click();
-  // Opens a file of the program in the desktop's text editor.
-  void OpenInTextEditor(const std::string& path) { platform_.desktop.OpenTextFile(path); }
+  // Opens a file of the program in the desktop's text editor, or says that nothing can.
+  void OpenInTextEditor(const std::string& path) {
+    ShowTextFile(path, platform_.desktop, platform_.dialogs);
+  }
 
   // Counts one blocked ad, whichever way it was blocked; the flag is not used.
   void AddBlockedAd(bool flag);

@@ -15,12 +15,9 @@ StartupShortcut::StartupShortcut(Shell& shell, Dialogs& dialogs, Label& lblStatu
       uninstall_(std::move(uninstall)) {}
 
 std::string StartupShortcut::getShortCutFileName(const std::string& name, std::string& folder) {
-  folder = ReplaceAll(LowerCase(programFile), "quorlen.exe", "");
-  // The Linux executable carries no ".exe"; its folder is what the shortcut starts in.
-  if (folder == LowerCase(programFile)) {
-    auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos) folder.resize(slash + 1);
-  }
+  // Windows paths ignore letter case, so the shortcut named the folder in lower case;
+  // Linux paths keep theirs, or the entry would name a program that is not there.
+  folder = programFile.substr(0, programFile.find_last_of('/') + 1);
   return shell_.StartupFolder() + "/" + name + ".desktop";
 }
 
@@ -41,9 +38,8 @@ void StartupShortcut::AddOrRemoveGroupShortCut(bool add, bool showErrors) {
           path + " Desc = " + error + crlf + crlf +
           "You can manually remove any shortcuts you do not want: " + crlf + crlf +
           "1) Right Click on the Windows Start button. " + crlf +
-          "2) Click the 'Open' menu choice. " + crlf +
-          "3) Double Click on the 'Programs' icon. " + crlf +
-          "4) Find the group named 'StartUp' and Double Click on that." + crlf + crlf +
+          "2) Click the 'Open' menu choice. " + crlf + "3) Double Click on the 'Programs' icon. " +
+          crlf + "4) Find the group named 'StartUp' and Double Click on that." + crlf + crlf +
           "From there, you should be able to select and delete any shortcut you do not want.",
       msgbox::kOkOnly, "Quorlen");
 }
@@ -75,8 +71,7 @@ std::string StartupShortcut::RemovalInstructions() const {
   const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
   // An installed program lives in the system's folders; a copy of its own is one folder.
   if (programFile.rfind("/usr/", 0) == 0) {
-    return "To remove Quorlen from this Linux system, run:" + twoLines +
-           "sudo apt remove quorlen";
+    return "To remove Quorlen from this Linux system, run:" + twoLines + "sudo apt remove quorlen";
   }
   std::string folder = programFile.substr(0, programFile.find_last_of('/') + 1);
   return "To remove Quorlen from this Linux system, delete its folder:" + twoLines + "rm -r '" +
@@ -100,10 +95,11 @@ void StartupShortcut::mnuUninstallUninstall_Click() {
   uninstall_.chkAdServers.SetTicked(false);
   chkStartup_.SetTicked(false);
   dialogs_.MsgBox(RemovalInstructions(), msgbox::kInformation, GetServiceName());
-  dialogs_.MsgBox("Now go to your control panel - add/remove programs to run the "
-                  "Quorlen uninstall." +
-                      crlf + crlf + "Quorlen will now close.",
-                  msgbox::kOkOnly, GetServiceName());
+  dialogs_.MsgBox(
+      "Now go to your control panel - add/remove programs to run the "
+      "Quorlen uninstall." +
+          crlf + crlf + "Quorlen will now close.",
+      msgbox::kOkOnly, GetServiceName());
   if (uninstall_.exitProgram) uninstall_.exitProgram();
 }
 

@@ -11,9 +11,9 @@ namespace quorlen {
 
 // What the uninstall steps reach beyond the shortcut.
 struct UninstallLinks {
-  CheckBox& chkAdServers;               // clearing it takes the servers out of the hosts file
-  std::function<void()> showFeedback;   // the feedback window, about this program
-  std::function<void()> exitProgram;    // File > Exit
+  CheckBox& chkAdServers;              // clearing it takes the servers out of the hosts file
+  std::function<void()> showFeedback;  // the feedback window, about this program
+  std::function<void()> exitProgram;   // File > Exit
 };
 
 // The start-up shortcut that makes the program start with the desktop, the
@@ -27,7 +27,7 @@ class StartupShortcut {
 
   static std::string GetServiceName() { return "Quorlen"; }
   // The shortcut's path for `name`; `folder` becomes the program folder as the shortcut
-  // names it: the executable's path in lower case with "quorlen.exe" taken out.
+  // names it: the executable's folder, ending in "/".
   std::string getShortCutFileName(const std::string& name, std::string& folder);
   void AddOrRemoveGroupShortCut(bool add, bool showErrors);
   void chkStartup_Click();

@@ -26,10 +26,10 @@ frmFeedback::frmFeedback(WebPageOpener& opener, Dialogs& dialogs, Facts facts,
       "supply your email address, we will reply to your question or comment as soon as we "
       "can.");
   Label3.SetCaption("Optional - Your Email Address *");
-  Label4.SetCaption("* Kestro, Inc. Software makes Quorlen.  Your address is only used to "
-                    "answer you; we never pass it on.");
-  Label2.SetCaption("You can also write to us at " + MakerContactAddress(facts_.makerUrl) +
-                    ".");
+  Label4.SetCaption(
+      "* Kestro, Inc. Software makes Quorlen.  Your address is only used to "
+      "answer you; we never pass it on.");
+  Label2.SetCaption("You can also write to us at " + MakerContactAddress(facts_.makerUrl) + ".");
   cmdSend.SetCaption("Send Comment");
   cmdCancel.SetCaption("&Close");
   cmdSend.onClick = [this] { cmdSend_Click(); };
@@ -41,11 +41,17 @@ void frmFeedback::Show() {
   window.BringToFront();
 }
 
+void frmFeedback::cmdCancel_Click() {
+  window.SetVisible(false);
+  txtBody.SetText("");
+  txtEmail.SetText("");
+}
+
 std::string frmFeedback::FeedbackAddress() {
   std::string body = "V" + facts_.ownVersion + std::string(kCrLf) + txtBody.Text();
-  return facts_.makerUrl + "zshared/feedback.asp?" + "prod=" +
-         URLEncode(sProduct, letEventsRun_) + "&email=" +
-         URLEncode(txtEmail.Text(), letEventsRun_) + "&body=" + URLEncode(body, letEventsRun_);
+  return facts_.makerUrl + "zshared/feedback.asp?" + "prod=" + URLEncode(sProduct, letEventsRun_) +
+         "&email=" + URLEncode(txtEmail.Text(), letEventsRun_) +
+         "&body=" + URLEncode(body, letEventsRun_);
 }
 
 void frmFeedback::cmdSend_Click() {

@@ -15,12 +15,12 @@ std::string MakerContactAddress(const std::string& makerUrl);
 
 // The feedback window: the user's comment and optional e-mail address become the query
 // of the maker's feedback page, opened in the browser. The window stays open after
-// sending; "Close" closes it.
+// sending; "Close" closes it and forgets its texts.
 class frmFeedback {
  public:
   struct Facts {
-    std::string makerUrl;      // base URL of the maker site, ending in "/"
-    std::string ownVersion;    // major.minor.revision of the running program
+    std::string makerUrl;    // base URL of the maker site, ending in "/"
+    std::string ownVersion;  // major.minor.revision of the running program
   };
 
   frmFeedback(WebPageOpener& opener, Dialogs& dialogs, Facts facts,
@@ -29,7 +29,9 @@ class frmFeedback {
   // Opens the window (or brings it forward) for reporting on `sProduct`.
   void Show();
   void cmdSend_Click();
-  void cmdCancel_Click() { window.SetVisible(false); }
+  // Closes the window; like a window unloaded, it opens next time without a comment or
+  // address, so a sent comment is not at hand to be sent twice.
+  void cmdCancel_Click();
   // The feedback page's address for the current texts.
   std::string FeedbackAddress();
 

@@ -40,7 +40,8 @@ frmExclude::frmExclude(ProfileStore& profiles, Dialogs& dialogs, EventLoop& loop
   lblAll.SetCaption("Blocked Ad Servers:");
   lblServer.SetCaption("Server:");
   fraAdd.SetCaption("Add Additional Ad Servers to Block:");
-  lblPopupTitles.SetCaption("Click Here to have Quorlen close Any window based on its Window Title");
+  lblPopupTitles.SetCaption(
+      "Click Here to have Quorlen close Any window based on its Window Title");
   // A link to an editor that is not there would look alive and do nothing.
   lblPopupTitles.SetVisible(static_cast<bool>(hooks_.openPopupTitlesEditor));
   cmdGo.SetCaption("Find");
@@ -129,7 +130,8 @@ void frmExclude::Form_Load() {
 
   dialogs_.SetWaitCursor(true);
   std::int16_t count = 0;
-  for (std::string& item : ReadList(files_.defaultList, aServers_, count)) lstAll.AddItem(std::move(item));
+  for (std::string& item : ReadList(files_.defaultList, aServers_, count))
+    lstAll.AddItem(std::move(item));
   dialogs_.SetWaitCursor(false);
 
   for (std::string& item : ReadList(files_.exclusionsList, aAllowed_, count)) {
@@ -145,7 +147,8 @@ void frmExclude::Form_Load() {
       kExampleServer + "') you may type it here and click the 'Add To List' button." + kTwoLines +
       "WARNING:  All content from that server/domain will be blocked.  There is no way to "
       "specify something like '" +
-      kExampleServer + "/banners/*'.  Quorlen is much faster this way at the expense of less "
+      kExampleServer +
+      "/banners/*'.  Quorlen is much faster this way at the expense of less "
       "flexibility.Only domain names are allowed here (e.g. '" +
       kOtherExampleServer + "').");
 
@@ -184,9 +187,9 @@ void frmExclude::cmdGo_Click() {
   if (bLoading_) return;
   const std::string& text = txtFind.Text();
   if (text.empty()) {
-    dialogs_.MsgBox(std::string("You need to first type something in the 'Find' box i.e. ") +
-                        kExampleServer,
-                    msgbox::kOkOnly, kProgram);
+    dialogs_.MsgBox(
+        std::string("You need to first type something in the 'Find' box i.e. ") + kExampleServer,
+        msgbox::kOkOnly, kProgram);
     return;
   }
   // aServers and lstAll share their indexes while the default list has no empty entry.
@@ -222,8 +225,8 @@ void frmExclude::cmdDo_Click() {
     Info("'" + server + "' is already in the 'Allow Sites List'", "Duplicate Server Entry");
     return;
   }
+  // The count stays as loaded: only "<=" and a new load count the list again.
   lstExclude.AddItem(server);
-  ShowAllowedCount(lstExclude.Count());
   bChanged_ = true;
 }
 
@@ -239,7 +242,6 @@ void frmExclude::cmdDel_Click() {
   if (index < 0) return;
   lstExclude.AddItem(lstAdd.Text());
   lstAdd.RemoveItem(index);
-  ShowAllowedCount(lstExclude.Count());
   bChanged_ = true;
   cmdDel.SetEnabled(false);
 }
@@ -251,12 +253,13 @@ void frmExclude::cmdAdd_Click() {
     return;
   }
   if (text.find('/') != std::string::npos) {
-    Info("We're sorry, only domain names are allowed. No compound names are accepted because "
-         "Quorlen needs to remain fast and allowing this functionality would slow it down too "
-         "much.  " +
-             kTwoLines + "Only simple domains like " + TwoExamples() + " are allowed.  " +
-             kTwoLines + DoNotUseHttp(),
-         "Compound URLs not supported at this time.");
+    Info(
+        "We're sorry, only domain names are allowed. No compound names are accepted because "
+        "Quorlen needs to remain fast and allowing this functionality would slow it down too "
+        "much.  " +
+            kTwoLines + "Only simple domains like " + TwoExamples() + " are allowed.  " +
+            kTwoLines + DoNotUseHttp(),
+        "Compound URLs not supported at this time.");
     return;
   }
   if (IsAddressLike(text)) {
@@ -267,13 +270,12 @@ void frmExclude::cmdAdd_Click() {
   }
   std::int16_t index = -1;
   if (FindInList(text, lstExclude, index)) {
-    int answer = dialogs_.MsgBox("'" + text + "' is already in the 'Allowed Sites' list. " +
-                                     kTwoLines + "Are you sure you want to block all content  from '" +
-                                     text + "'?",
-                                 msgbox::kYesNo, "Are you Sure?");
+    int answer =
+        dialogs_.MsgBox("'" + text + "' is already in the 'Allowed Sites' list. " + kTwoLines +
+                            "Are you sure you want to block all content  from '" + text + "'?",
+                        msgbox::kYesNo, "Are you Sure?");
     if (answer != msgbox::kAnswerYes) return;
     lstExclude.RemoveItem(index);
-    ShowAllowedCount(lstExclude.Count());
   } else {
     lstExclude.SetListIndex(-1);
   }
@@ -314,11 +316,11 @@ void frmExclude::cmdOK_Click() {
     if (hooks_.reloadAllowed) hooks_.reloadAllowed();
     if (hooks_.rebuildHosts) hooks_.rebuildHosts(true);
     dialogs_.SetWaitCursor(false);
-    dialogs_.MsgBox("If the changes you've made don't seem to work right away, try closing all "
-                    "of your browser windows first. " +
-                        kTwoLines +
-                        "If that doesn't work, restarting your computer should take care of it.",
-                    msgbox::kOkOnly, kProgram);
+    dialogs_.MsgBox(
+        "If the changes you've made don't seem to work right away, try closing all "
+        "of your browser windows first. " +
+            kTwoLines + "If that doesn't work, restarting your computer should take care of it.",
+        msgbox::kOkOnly, kProgram);
   }
   Close();
 }

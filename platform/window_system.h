@@ -21,7 +21,8 @@ class WindowSystem {
 
   // The window the user is working in.
   virtual WindowId ForegroundWindow() = 0;
-  // The window's first child: the top one of its children's stacking order.
+  // The window's first child: the top-most of its dialogs (windows it owns), else the
+  // top one of its children's stacking order.
   virtual WindowId FirstChild(WindowId parent) = 0;
   // The window's title, whole; callers cut it to what they read.
   virtual std::string WindowText(WindowId window) = 0;

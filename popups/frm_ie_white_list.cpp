@@ -19,10 +19,8 @@ frmIEWhiteList::frmIEWhiteList(ProfileStore& profiles, Dialogs& dialogs, Links l
       "Determine if you want to allow popups from an entire site, a set of pages on that "
       "site, or just one page on that site.");
   Label2.SetCaption("A whole site:  www.example.com allows every page of that site.");
-  Label3.SetCaption(
-      "A set of pages:  www.example.com/games/ allows the pages under /games/ only.");
-  Label4.SetCaption(
-      "One page:  www.example.com/games/chess.html allows that single page alone.");
+  Label3.SetCaption("A set of pages:  www.example.com/games/ allows the pages under /games/ only.");
+  Label4.SetCaption("One page:  www.example.com/games/chess.html allows that single page alone.");
   cmdAdd.SetCaption("Add to White List");
   cmdDel.SetCaption("Delete from White List");
   cmdOK.SetCaption("OK");
@@ -38,7 +36,12 @@ frmIEWhiteList::frmIEWhiteList(ProfileStore& profiles, Dialogs& dialogs, Links l
 }
 
 void frmIEWhiteList::Show() {
-  // Every opening starts like a new window: empty box, list from the file.
+  // An open editor is only brought forward: its edits wait for OK.
+  if (window.Visible()) {
+    window.BringToFront();
+    return;
+  }
+  // Every other opening starts like a new window: empty box, list from the file.
   txtTitle.SetText("");
   lstAdd.Clear();
   changed_ = false;
@@ -62,9 +65,9 @@ void frmIEWhiteList::cmdAdd_Click() {
   }
   std::int16_t found = 0;
   if (FindInList(entry, lstAdd, found)) {
-    dialogs_.MsgBox("'" + entry + "' is already in your list of 'White Listed Sites' " +
-                        "to Block'. ",
-                    msgbox::kInformation, "Duplicate Entry Found.");
+    dialogs_.MsgBox(
+        "'" + entry + "' is already in your list of 'White Listed Sites' " + "to Block'. ",
+        msgbox::kInformation, "Duplicate Entry Found.");
     return;
   }
   lstAdd.AddItem(entry);

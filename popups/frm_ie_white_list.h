@@ -36,7 +36,8 @@ class frmIEWhiteList {
 
   frmIEWhiteList(ProfileStore& profiles, Dialogs& dialogs, Links links);
 
-  // Opens the editor (or brings it back) with the list as the file holds it now.
+  // Opens the editor with the list as the file holds it now; an editor already open is
+  // brought forward as it is.
   void Show();
   bool Changed() const { return changed_; }
 

@@ -41,6 +41,7 @@ AboutView::AboutView(frmAbout& model) : QWidget(nullptr, Qt::Dialog), model_(mod
   Bind(static_cast<QWidget*>(this), model.window);
   KeepTextsWhole(this);
   ok->setFocus();
+  CloseOnEscape(this);
 }
 
 void AboutView::closeEvent(QCloseEvent* event) {

@@ -1,9 +1,12 @@
 #include "ui/bindings.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLayout>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
@@ -78,7 +81,12 @@ void Bind(QPushButton* widget, Button& model) {
 void Bind(QLineEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
     QString text = FromSingleByte(model.Text());
-    if (widget->text() != text) widget->setText(text);
+    if (widget->text() != text) {
+      widget->setText(text);
+      // A text the program puts in shows from its start, a file's path with its folder
+      // first; what the user types keeps the cursor where the user put it.
+      widget->setCursorPosition(0);
+    }
     widget->setEnabled(model.Enabled());
   };
   show();
@@ -210,14 +218,15 @@ void Bind(QListWidget* widget, ListBox& model) {
   };
   show();
   model.changed.Connect(show);
-  QObject::connect(widget, &QListWidget::itemClicked, widget, [widget, &model](QListWidgetItem* item) {
-    int row = widget->row(item);
-    if (row == model.ListIndex()) {
-      if (model.onClick) model.onClick();
-    } else {
-      model.SetListIndex(row);
-    }
-  });
+  QObject::connect(widget, &QListWidget::itemClicked, widget,
+                   [widget, &model](QListWidgetItem* item) {
+                     int row = widget->row(item);
+                     if (row == model.ListIndex()) {
+                       if (model.onClick) model.onClick();
+                     } else {
+                       model.SetListIndex(row);
+                     }
+                   });
   QObject::connect(widget, &QListWidget::itemDoubleClicked, widget, [&model](QListWidgetItem*) {
     if (model.onDoubleClick) model.onDoubleClick();
   });
@@ -315,6 +324,26 @@ void KeepOnScreen(QWidget* window) {
   if (dx != 0 || dy != 0) window->move(window->pos() + QPoint(dx, dy));
 }
 
+// Where a window opens that the program gives no place: centred over the settings
+// window, the program's one main window, while it is shown, else over the screen.
+void PlaceFirstShown(QWidget* window) {
+  // The layout's own needs first, so that the size centred is the size shown.
+  if (window->layout()) window->layout()->activate();
+  QRect over;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top != window && qobject_cast<QMainWindow*>(top) && top->isVisible() &&
+        !top->isMinimized()) {
+      over = top->frameGeometry();
+    }
+  }
+  if (over.isNull()) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    over = screen->availableGeometry();
+  }
+  window->move(over.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
 // Tells the window model what the user did to the window: resized, moved or minimised it.
 class WindowWatcher : public QObject {
  public:
@@ -389,8 +418,14 @@ class TextKeeper : public QObject {
 
 void KeepTextsWhole(QWidget* window) { new TextKeeper(window); }
 
+void CloseOnEscape(QWidget* window) {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+  escape->setContext(Qt::WindowShortcut);
+  QObject::connect(escape, &QShortcut::activated, window, [window] { window->close(); });
+}
+
 void Bind(QWidget* window, Window& model) {
-  auto show = [window, &model] {
+  auto showAsTold = [window, &model] {
     window->setWindowTitle(FromSingleByte(model.Caption()));
     bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (onTop != model.TopMost()) {
@@ -411,15 +446,25 @@ void Bind(QWidget* window, Window& model) {
   // from the program moves or resizes the window.
   auto applied = std::make_shared<Geometry>(model.Bounds());
   window->resize(applied->width, applied->height);
-  if (applied->left != 0 || applied->top != 0) window->move(applied->left, applied->top);
+  // Placed once: later openings find the window where it was last.
+  auto placed = std::make_shared<bool>(applied->left != 0 || applied->top != 0);
+  if (*placed) window->move(applied->left, applied->top);
+  auto show = [window, &model, placed, raw = showAsTold] {
+    if (model.Visible() && !*placed) {
+      *placed = true;
+      PlaceFirstShown(window);
+    }
+    raw();
+  };
   show();
-  model.changed.Connect([window, &model, show, applied] {
+  model.changed.Connect([window, &model, show, applied, placed] {
     const Geometry& b = model.Bounds();
     if (b != *applied) {
       *applied = b;
       if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
-      if ((b.left != 0 || b.top != 0) && window->pos() != QPoint(b.left, b.top)) {
-        window->move(b.left, b.top);
+      if (b.left != 0 || b.top != 0) {
+        *placed = true;  // the program's own place, as the message window's corner
+        if (window->pos() != QPoint(b.left, b.top)) window->move(b.left, b.top);
       }
     }
     show();

@@ -37,8 +37,12 @@ void Bind(QTabWidget* widget, TabStrip& model);
 void Bind(QAction* action, MenuItem& model);
 // The window's caption, visibility, size, z-order and minimised state. A size or place
 // the program gives is applied once; the user's own resizing, moving and minimising go
-// back to the model, so a later change of caption or z-order keeps them.
+// back to the model, so a later change of caption or z-order keeps them. A window the
+// program gives no place opens centred over the settings window (over the screen while
+// that is hidden) and later where the user left it.
 void Bind(QWidget* window, Window& model);
+// Esc closes the window as its close box does (Cancel or Close, as the window says).
+void CloseOnEscape(QWidget* window);
 
 // A label that acts as a link: a click runs the model's click handler.
 class LinkLabel : public QLabel {

@@ -8,8 +8,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
-#include <QGuiApplication>
 #include <QVBoxLayout>
 
 #include "platform/qt/text_codec.h"
@@ -94,11 +92,7 @@ ExcludeView::ExcludeView(frmExclude& model) : QWidget(nullptr, Qt::Window), mode
 
   Bind(static_cast<QWidget*>(this), model.window);
   KeepTextsWhole(this);
-  // Centred on the screen, where the settings window usually is too.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  CloseOnEscape(this);
 }
 
 void ExcludeView::closeEvent(QCloseEvent* event) {

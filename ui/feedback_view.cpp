@@ -30,6 +30,7 @@ FeedbackView::FeedbackView(frmFeedback& model) : QWidget(nullptr, Qt::Window), m
   layout->addLayout(buttons);
   Bind(static_cast<QWidget*>(this), model.window);
   KeepTextsWhole(this);
+  CloseOnEscape(this);
 }
 
 void FeedbackView::closeEvent(QCloseEvent* event) {

@@ -67,6 +67,7 @@ IEWhiteListView::IEWhiteListView(frmIEWhiteList& model)
   // Never squeezed below what its texts and the list need.
   layout->setSizeConstraint(QLayout::SetMinimumSize);
   Bind(static_cast<QWidget*>(this), model.window);
+  CloseOnEscape(this);
 }
 
 void IEWhiteListView::closeEvent(QCloseEvent* event) {

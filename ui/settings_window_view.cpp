@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/qt/text_codec.h"
 #include "ui/bindings.h"
@@ -28,21 +29,26 @@ namespace {
 // Gap between the pages' area and the debug area below it.
 constexpr int kDebugGap = 6;
 
-// The hint under the pages: each click and double-click counts for the debug area.
+// The hint under the pages: each click and double-click counts for the debug area. A
+// double click is a click and then the double click, as Windows tells them: the release
+// that ends the double click is part of it, not a click of its own.
 class HintLabel : public QLabel {
  public:
   explicit HintLabel(Label& model) : model_(model) { Bind(this, model); }
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override {
+    if (std::exchange(endsDoubleClick_, false)) return;
     if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
   }
   void mouseDoubleClickEvent(QMouseEvent*) override {
+    endsDoubleClick_ = true;
     if (model_.onDoubleClick) model_.onDoubleClick();
   }
 
  private:
   Label& model_;
+  bool endsDoubleClick_ = false;
 };
 
 }  // namespace
@@ -111,6 +117,8 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
     ApplySizeRule();
     PlaceDebugLog();
   });
+  // Esc hides the window to the tray, as its close box does.
+  CloseOnEscape(this);
 }
 
 void SettingsWindowView::BuildMenus() {
@@ -131,8 +139,7 @@ void SettingsWindowView::BuildMenus() {
   for (MenuItem* item :
        {&c_.mnuTraySettings, &c_.mnuTrayFeedback, &c_.mnuTrayStats, &c_.mnuSPC1, &c_.mnuTrayAllow,
         &c_.mnuTrayLastPop, &c_.mnuTrayLastIEPop, &c_.mnuSPC2, &c_.mnuTrayBlock,
-        &c_.mnuTrayBlockTitle, &c_.mnuTrayPopups, &c_.mnuSPC3, &c_.mnuTrayExit,
-        &c_.mnuTrayClose}) {
+        &c_.mnuTrayBlockTitle, &c_.mnuTrayPopups, &c_.mnuSPC3, &c_.mnuTrayExit, &c_.mnuTrayClose}) {
     Bind(trayMenu_->addAction(QString()), *item);
   }
 }
@@ -158,7 +165,7 @@ QWidget* SettingsWindowView::BuildTabStrip() {
       "QToolButton { border: 1px solid #a0a0a0; border-bottom: none; padding: 2px 4px;"
       " background: #dedede; margin-right: -1px; }"
       "QToolButton:checked { background: palette(window); font-weight: bold; }"
-      "QToolButton:focus { text-decoration: underline; }");
+      "QToolButton:focus { border: 1px solid palette(highlight); border-bottom: none; }");
   QObject::connect(tabs_, &QButtonGroup::idClicked, this,
                    [this](int page) { c_.A.SetCurrentPage(page); });
   return strip;
@@ -295,12 +302,25 @@ void SettingsWindowView::PlaceDebugLog() {
     return;
   }
   debugLog_->setGeometry(log.left, log.top - menuHeight, log.width, log.height);
+  HideWhatLiesOutOfSight();
 }
 
 void SettingsWindowView::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // The window model took the new size first; its Resize handler decides what follows.
   main_.Debug().Form_Resize();
+  HideWhatLiesOutOfSight();
+}
+
+void SettingsWindowView::HideWhatLiesOutOfSight() {
+  // The debug area lies below the window's fixed size until the window grows over it.
+  // Out of sight it is hidden as well, so that neither Tab nor a key can reach its
+  // buttons (one of them stops the web server).
+  const int bottom = body_->height();
+  for (QWidget* part : {debugButtons_, static_cast<QWidget*>(debugLog_)}) {
+    const bool inSight = part->y() < bottom;
+    if (part->isVisibleTo(body_) != inSight) part->setVisible(inSight);
+  }
 }
 
 void SettingsWindowView::closeEvent(QCloseEvent* event) {

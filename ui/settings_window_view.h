@@ -38,6 +38,8 @@ class SettingsWindowView : public QMainWindow {
   // The fixed size while the debug area is closed; free resizing once it is open.
   void ApplySizeRule();
   void PlaceDebugLog();
+  // Hides the parts of the debug area that lie below the window's edge.
+  void HideWhatLiesOutOfSight();
 
   frmMain& main_;
   SettingsWindow& c_;

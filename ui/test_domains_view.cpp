@@ -16,7 +16,8 @@
 
 namespace quorlen {
 
-TestDomainsView::TestDomainsView(frmTestDomains& model) : QWidget(nullptr, Qt::Window), model_(model) {
+TestDomainsView::TestDomainsView(frmTestDomains& model)
+    : QWidget(nullptr, Qt::Window), model_(model) {
   setWindowIcon(ProgramIcon());
   auto* layout = new QVBoxLayout(this);
 
@@ -61,6 +62,7 @@ TestDomainsView::TestDomainsView(frmTestDomains& model) : QWidget(nullptr, Qt::W
   layout->addLayout(bottom);
 
   Bind(static_cast<QWidget*>(this), model.window);
+  CloseOnEscape(this);
 }
 
 void TestDomainsView::closeEvent(QCloseEvent* event) {

@@ -52,8 +52,8 @@ class DataUpdater::Running {
 };
 
 DataUpdater::DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profiles,
-                         DataUpdateControls controls, DataUpdateState state,
-                         DataUpdateFiles files, DataUpdateHooks hooks, std::string baseUrl)
+                         DataUpdateControls controls, DataUpdateState state, DataUpdateFiles files,
+                         DataUpdateHooks hooks, std::string baseUrl)
     : fetcher_(fetcher),
       loop_(loop),
       profiles_(profiles),
@@ -104,24 +104,26 @@ void DataUpdater::HideProgress() {
 }
 
 std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& errorText) {
-  std::string text = fetcher_.DownloadURL(baseUrl_ + "zshared/domains.txt", kListTimeout, errorText);
+  std::string text =
+      fetcher_.DownloadURL(baseUrl_ + "zshared/domains.txt", kListTimeout, errorText);
   if (text.empty()) {
     if (showMessages) {
-      SetStatus("Failed to connect to the Quorlen Server.  Make sure you have a valid internet "
-                "connection. " +
-                kTwoLines +
-                "If your company uses a proxy server, make sure you type it in below." +
-                kTwoLines +
-                "If you're connected and the proxy settings are correct, and it still doesn't "
-                "work, please try again later.");
+      SetStatus(
+          "Failed to connect to the Quorlen Server.  Make sure you have a valid internet "
+          "connection. " +
+          kTwoLines + "If your company uses a proxy server, make sure you type it in below." +
+          kTwoLines +
+          "If you're connected and the proxy settings are correct, and it still doesn't "
+          "work, please try again later.");
     }
     SetStatus("config connect failed.");
     return {};
   }
   std::optional<update::ServerList> list = update::ParseServerList(text, true);
   if (!list) {
-    SetStatus("Internet download of the Quorlen Active Ad blocking Serve configuration data "
-              "failed or didn't complete.  Please try again later.");
+    SetStatus(
+        "Internet download of the Quorlen Active Ad blocking Serve configuration data "
+        "failed or didn't complete.  Please try again later.");
     errorText = "The downloaded list of ad servers was incomplete.";
     return {};
   }
@@ -139,8 +141,9 @@ std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& error
       Log("The downloaded list holds more ad servers than a list file can: the rest is left out.");
       break;
     }
-    SetStatus(std::string(entry.popup ? "Configure Popup Ad Server '" : "Configure Banner Ad Server '") +
-              entry.line + "'");
+    SetStatus(
+        std::string(entry.popup ? "Configure Popup Ad Server '" : "Configure Banner Ad Server '") +
+        entry.line + "'");
     edits.Set("Domains", "D" + std::to_string(count), entry.name);
     ++count;
   }
@@ -154,25 +157,28 @@ std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& error
 
 void DataUpdater::DownloadRemovals(bool showMessages) {
   std::string errorText;
-  std::string text = fetcher_.DownloadURL(baseUrl_ + "zshared/removals.txt", kListTimeout, errorText);
+  std::string text =
+      fetcher_.DownloadURL(baseUrl_ + "zshared/removals.txt", kListTimeout, errorText);
   if (text.empty()) {
     if (showMessages) {
-      SetStatus("Failed to connect to the Quorlen Server to process inactive ad servers "
-                "(removals).Make sure you have a valid internet connection. " +
-                kTwoLines +
-                "If your company uses a proxy server, make sure you see the 'Other' tab and fill "
-                "in that information." +
-                kTwoLines +
-                "If you're connected and the proxy settings are correct, and it still doesn't "
-                "work, please try again later.");
+      SetStatus(
+          "Failed to connect to the Quorlen Server to process inactive ad servers "
+          "(removals).Make sure you have a valid internet connection. " +
+          kTwoLines +
+          "If your company uses a proxy server, make sure you see the 'Other' tab and fill "
+          "in that information." +
+          kTwoLines +
+          "If you're connected and the proxy settings are correct, and it still doesn't "
+          "work, please try again later.");
     }
     SetStatus("removal config connect failed.");
     return;
   }
   std::optional<update::ServerList> list = update::ParseServerList(text, false);
   if (!list) {
-    SetStatus("Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
-              "didn't complete.  Please try again later.");
+    SetStatus(
+        "Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
+        "didn't complete.  Please try again later.");
     return;
   }
 
@@ -202,7 +208,8 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
   // Every line in exactly the form the program writes, with the file's own line end.
   const std::string_view eol = hosts::DetectLineEnd(hostsText);
   const std::string kept = hosts::RemoveServerLines(
-      hostsText, eol, names, {}, [](hosts::Stage, int) {}, [this](const std::string& m) { Log(m); });
+      hostsText, eol, names, {}, [](hosts::Stage, int) {},
+      [this](const std::string& m) { Log(m); });
   if (hooks_.writeHosts) hooks_.writeHosts(kept, eol);
   HideProgress();
 }
@@ -231,19 +238,21 @@ void DataUpdater::CheckForDataUpdate(bool showMessages) {
   if (state_.sDateUpdate == "Never") state_.sDateUpdate = kNeverUpdated;
 
   std::optional<update::UpdateDate> site = update::ParseUpdateDate(siteDate);
-  if (!site) {
-    // Something that is not a date (a captive portal's page, say) is no answer at all.
+  if (!site && !bForceDownload_) {
+    // Something that is not a date (a captive portal's page, say) says nothing about the
+    // data; only the Download buttons fetch it then.
     if (showMessages) {
-      SetStatus(problems + "The Quorlen site's date could not be read: '" +
-                siteDate.substr(0, 40) + "'");
+      SetStatus("The Quorlen site's date could not be read: '" + siteDate.substr(0, 40) +
+                "'. The Download button downloads the ad blocking data anyway.");
     }
     return;
   }
   // A local date that cannot be read counts as older than any data.
   std::optional<update::UpdateDate> local = update::ParseUpdateDate(state_.sDateUpdate);
-  if (!local || *local < *site || bForceDownload_) {
+  if (bForceDownload_ || !local || *local < *site) {
     if (DownloadAdServers(showMessages, errorText).empty()) {
-      if (showMessages) SetStatus("Tried and failed to downloaded ad config data. Error=" + errorText);
+      if (showMessages)
+        SetStatus("Tried and failed to downloaded ad config data. Error=" + errorText);
       return;
     }
     DownloadRemovals(true);
@@ -256,9 +265,10 @@ void DataUpdater::CheckForDataUpdate(bool showMessages) {
       if (hooks_.rebuildHosts) hooks_.rebuildHosts(showMessages);
       if (hooks_.setAllowControls) hooks_.setAllowControls(true);
     } else {
-      SetStatus("WARNING: You have unchecked the 'Block Ad Servers...' checkbox so no ad servers "
-                "are being blocked." +
-                controls_.lblStatus.Caption());
+      SetStatus(
+          "WARNING: You have unchecked the 'Block Ad Servers...' checkbox so no ad servers "
+          "are being blocked." +
+          controls_.lblStatus.Caption());
       if (hooks_.setAllowControls) hooks_.setAllowControls(false);
     }
     return;
@@ -301,8 +311,8 @@ void DataUpdater::chkAuto_Click() {
 }
 
 void DataUpdater::CountStart() {
-  auto stored = ToInt32(profiles_.GetPrivateProfileString("Settings", "nStartCount", "0",
-                                                          files_.settingsFile));
+  auto stored = ToInt32(
+      profiles_.GetPrivateProfileString("Settings", "nStartCount", "0", files_.settingsFile));
   startCount_ = stored && *stored >= 0 && *stored < std::numeric_limits<std::int32_t>::max()
                     ? *stored + 1
                     : 1;

@@ -128,13 +128,13 @@ void frmTestDomains::TestServer(const std::string& server) {
 void frmTestDomains::cmdTest_Click() {
   if (working_) return;
   cmdTest.SetEnabled(false);
-  const int answer = dialogs_.MsgBox(
-      "Click YES for main list of ad servers (quorlenhosts.ini).  " + kLine +
-          "Click NO to retest removal list (removals.ini)",
-      msgbox::kYesNo, "Quorlen");
+  const int answer = dialogs_.MsgBox("Click YES for main list of ad servers (quorlenhosts.ini).  " +
+                                         kLine + "Click NO to retest removal list (removals.ini)",
+                                     msgbox::kYesNo, "Quorlen");
   const std::string& path = answer == msgbox::kAnswerYes ? files_.defaultList : files_.removalsList;
   ProfileStore::Snapshot list = profiles_.Open(path);
-  const int count = std::max<int>(0, ToInt16(list->GetString("DomainCount", "N", "", kValueBuffer)).value_or(0));
+  const int count =
+      std::max<int>(0, ToInt16(list->GetString("DomainCount", "N", "", kValueBuffer)).value_or(0));
   working_ = true;
   stop_ = false;
   ProgressBar1.SetRange(0, count);
@@ -245,10 +245,12 @@ void frmTestDomains::cmdUpdate_Click() {
   WriteTextFile(removals, text);
 }
 
-void frmTestDomains::cmdOpenDomains_Click() { desktop_.OpenTextFile(txtDir.Text() + "domains.txt"); }
+void frmTestDomains::cmdOpenDomains_Click() {
+  ShowTextFile(txtDir.Text() + "domains.txt", desktop_, dialogs_);
+}
 
 void frmTestDomains::cmdOpenRemovals_Click() {
-  desktop_.OpenTextFile(txtDir.Text() + "removals.txt");
+  ShowTextFile(txtDir.Text() + "removals.txt", desktop_, dialogs_);
 }
 
 }  // namespace quorlen

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -73,7 +74,7 @@ std::string Find(std::string_view id, const std::vector<std::string>& folders) {
   return {};
 }
 
-std::string ExecValue(std::string_view fileText) {
+std::string Value(std::string_view fileText, std::string_view key) {
   std::istringstream lines{std::string(fileText)};
   bool inEntry = false;
   for (std::string raw; std::getline(lines, raw);) {
@@ -84,10 +85,34 @@ std::string ExecValue(std::string_view fileText) {
     }
     if (!inEntry) continue;
     auto equals = line.find('=');
-    if (equals == std::string_view::npos || Strip(line.substr(0, equals)) != "Exec") continue;
+    if (equals == std::string_view::npos || Strip(line.substr(0, equals)) != key) continue;
     return std::string(Strip(line.substr(equals + 1)));
   }
   return {};
+}
+
+std::vector<std::string> Handlers(std::string_view mimeType,
+                                  const std::vector<std::string>& folders) {
+  std::vector<std::string> ids;
+  for (const auto& folder : folders) {
+    std::ifstream file(folder + "/mimeinfo.cache", std::ios::binary);
+    bool inCache = false;
+    for (std::string raw; std::getline(file, raw);) {
+      std::string_view line = Strip(raw);
+      if (!line.empty() && line.front() == '[') {
+        inCache = line == "[MIME Cache]";
+        continue;
+      }
+      auto equals = line.find('=');
+      if (!inCache || equals == std::string_view::npos || line.substr(0, equals) != mimeType) {
+        continue;
+      }
+      for (auto& id : Split(line.substr(equals + 1), ';')) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+      }
+    }
+  }
+  return ids;
 }
 
 std::vector<std::string> Arguments(std::string_view exec) {
@@ -137,8 +162,7 @@ std::string CommandLine(const std::vector<std::string>& arguments) {
   std::string line;
   for (const auto& argument : arguments) {
     if (!line.empty()) line += ' ';
-    bool plain = !argument.empty() &&
-                 argument.find_first_of(" \t\"\\%") == std::string::npos;
+    bool plain = !argument.empty() && argument.find_first_of(" \t\"\\%") == std::string::npos;
     if (plain) {
       line += argument;
       continue;

@@ -20,8 +20,15 @@ std::vector<std::string> ApplicationFolders(std::string_view dataHome, std::stri
 // An id names a file below a folder with "-" for "/" ("kde-konsole.desktop").
 std::string Find(std::string_view id, const std::vector<std::string>& folders);
 
+// The value of `key` in the entry's [Desktop Entry] group; empty when there is none.
+std::string Value(std::string_view fileText, std::string_view key);
 // The Exec value of the entry's [Desktop Entry] group; empty when there is none.
-std::string ExecValue(std::string_view fileText);
+inline std::string ExecValue(std::string_view fileText) { return Value(fileText, "Exec"); }
+
+// The ids of the entries that say they open `mimeType`, as the folders' mimeinfo.cache
+// files list them, most important folder first, each id once.
+std::vector<std::string> Handlers(std::string_view mimeType,
+                                  const std::vector<std::string>& folders);
 
 // The Exec value as separate arguments, by the desktop entry rules: blanks separate,
 // double quotes group, and inside them a backslash escapes the next character. Field codes

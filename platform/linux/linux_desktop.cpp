@@ -64,7 +64,8 @@ std::string FromGnome(std::string_view mode, std::string_view host, std::string_
 
 std::string FromUrl(std::string_view url) {
   url = Strip(url);
-  if (auto scheme = url.find("://"); scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
+  if (auto scheme = url.find("://"); scheme != std::string_view::npos)
+    url.remove_prefix(scheme + 3);
   if (auto path = url.find('/'); path != std::string_view::npos) url = url.substr(0, path);
   return std::string(url);
 }
@@ -102,8 +103,10 @@ std::string FromKioslaverc(std::string_view text) {
 
 LinuxDesktop::LinuxDesktop() : LinuxDesktop(RunCommand, Variable) {}
 
-LinuxDesktop::LinuxDesktop(Command command, Environment environment)
-    : command_(std::move(command)), environment_(std::move(environment)) {}
+LinuxDesktop::LinuxDesktop(Command command, Environment environment, Starter start)
+    : command_(std::move(command)),
+      environment_(std::move(environment)),
+      start_(std::move(start)) {}
 
 std::string LinuxDesktop::GnomeProxy() {
   std::string mode = command_("gsettings get org.gnome.system.proxy mode");
@@ -133,29 +136,48 @@ std::string LinuxDesktop::ProxyServer() {
   return {};
 }
 
-std::string LinuxDesktop::EntryCommand(const std::string& id) {
+std::vector<std::string> LinuxDesktop::ApplicationFolders() {
+  return desktop_entry::ApplicationFolders(environment_("XDG_DATA_HOME"), environment_("HOME"),
+                                           environment_("XDG_DATA_DIRS"));
+}
+
+std::string LinuxDesktop::EntryText(const std::string& id) {
   std::string name(Strip(id));
   if (name.empty()) return {};
-  auto folders = desktop_entry::ApplicationFolders(environment_("XDG_DATA_HOME"),
-                                                   environment_("HOME"),
-                                                   environment_("XDG_DATA_DIRS"));
-  std::string file = desktop_entry::Find(name, folders);
+  std::string file = desktop_entry::Find(name, ApplicationFolders());
   if (file.empty()) return {};
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
+  return text.str();
+}
+
+std::string LinuxDesktop::EntryCommand(const std::string& id) {
   return desktop_entry::CommandLine(
-      desktop_entry::Arguments(desktop_entry::ExecValue(text.str())));
+      desktop_entry::Arguments(desktop_entry::ExecValue(EntryText(id))));
+}
+
+bool LinuxDesktop::OpenWithEntry(const std::string& id, const std::string& path,
+                                 bool graphicalOnly) {
+  std::string entry = EntryText(id);
+  auto arguments = desktop_entry::Arguments(desktop_entry::ExecValue(entry));
+  if (arguments.empty()) return false;
+  arguments.push_back(path);
+  if (desktop_entry::Value(entry, "Terminal") != "true") return start_(arguments);
+  if (graphicalOnly) return false;
+  // A program that runs in a terminal shows nothing started on its own: the desktop's
+  // terminal runs it, as Debian's x-terminal-emulator -e promises.
+  arguments.insert(arguments.begin(), {"x-terminal-emulator", "-e"});
+  return start_(arguments);
 }
 
 bool LinuxDesktop::OpenTextFile(const std::string& path) {
-  std::string editor = EntryCommand(command_("xdg-mime query default text/plain"));
-  if (!editor.empty()) {
-    auto arguments = desktop_entry::Arguments(editor);
-    arguments.push_back(path);
-    if (StartDetached(arguments)) return true;
+  std::string chosen(Strip(command_("xdg-mime query default text/plain")));
+  if (!chosen.empty() && OpenWithEntry(chosen, path, false)) return true;
+  for (const auto& id : desktop_entry::Handlers("text/plain", ApplicationFolders())) {
+    if (id != chosen && OpenWithEntry(id, path, true)) return true;
   }
-  return StartDetached({"xdg-open", path});
+  return start_({"xdg-open", path});
 }
 
 std::string LinuxDesktop::FindBrowser(const std::string& pageFile) {
@@ -171,7 +193,7 @@ std::string LinuxDesktop::FindBrowser(const std::string& pageFile) {
 bool LinuxDesktop::StartBrowser(const std::string& program, const std::string& address) {
   auto arguments = desktop_entry::Arguments(program);
   arguments.push_back(address);
-  return StartDetached(arguments);
+  return start_(arguments);
 }
 
 }  // namespace quorlen

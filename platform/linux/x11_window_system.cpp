@@ -36,12 +36,12 @@ X11WindowSystem::X11WindowSystem(AccessibleButtons* buttons, const char* display
   if (!display_) return;
   root_ = DefaultRootWindow(display_);
   auto atom = [this](const char* name) { return XInternAtom(display_, name, False); };
-  atoms_ = {atom("_NET_ACTIVE_WINDOW"),      atom("_NET_WM_NAME"),
-            atom("UTF8_STRING"),             atom("_NET_WM_STATE"),
-            atom("_NET_WM_STATE_HIDDEN"),    atom("_NET_CLOSE_WINDOW"),
-            atom("WM_PROTOCOLS"),            atom("WM_DELETE_WINDOW"),
-            atom("_NET_CLIENT_LIST"),        atom("_NET_CLIENT_LIST_STACKING"),
-            atom("_NET_SUPPORTED"),          atom("_NET_WM_PID")};
+  atoms_ = {atom("_NET_ACTIVE_WINDOW"),   atom("_NET_WM_NAME"),
+            atom("UTF8_STRING"),          atom("_NET_WM_STATE"),
+            atom("_NET_WM_STATE_HIDDEN"), atom("_NET_CLOSE_WINDOW"),
+            atom("WM_PROTOCOLS"),         atom("WM_DELETE_WINDOW"),
+            atom("_NET_CLIENT_LIST"),     atom("_NET_CLIENT_LIST_STACKING"),
+            atom("_NET_SUPPORTED"),       atom("_NET_WM_PID")};
 }
 
 X11WindowSystem::~X11WindowSystem() {
@@ -65,14 +65,13 @@ namespace {
 // Hands `use` the items of a window's property when it has the type and item size asked
 // for; a window gone meanwhile or a property of another kind hands nothing.
 template <typename Use>
-void ReadProperty(Display* display, Window window, Atom property, Atom type, int format,
-                  Use use) {
+void ReadProperty(Display* display, Window window, Atom property, Atom type, int format, Use use) {
   Atom actualType = None;
   int actualFormat = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, property, 0, kMaxPropertyLongs, False, type,
-                         &actualType, &actualFormat, &count, &after, &data) == Success &&
+  if (XGetWindowProperty(display, window, property, 0, kMaxPropertyLongs, False, type, &actualType,
+                         &actualFormat, &count, &after, &data) == Success &&
       data && actualType == type && actualFormat == format) {
     use(data, count);
   }
@@ -116,6 +115,15 @@ WindowId X11WindowSystem::ForegroundWindow() {
 
 WindowId X11WindowSystem::FirstChild(WindowId parent) {
   if (!display_ || parent == 0) return 0;
+  // A window's titled sub-windows on X11 are its dialogs: top-level windows that name it
+  // in WM_TRANSIENT_FOR. The top-most of them stands first. Its X children carry no title.
+  for (WindowId window : TopLevelWindows()) {
+    Window owner = 0;
+    if (window != parent && XGetTransientForHint(display_, Id(window), &owner) &&
+        owner == Id(parent)) {
+      return window;
+    }
+  }
   Window rootReturn = 0, parentReturn = 0;
   Window* children = nullptr;
   unsigned int count = 0;
@@ -238,8 +246,7 @@ ButtonId X11WindowSystem::FindButton(WindowId window, const std::string& caption
   auto pid = Longs(window, atoms_.pid, XA_CARDINAL);
   // The "&" marks the access key; the caption shown has none.
   std::string name = ReplaceAll(caption, "&", "");
-  return buttons_->Find(pid.empty() ? 0 : static_cast<int>(pid.front()), WindowText(window),
-                        name);
+  return buttons_->Find(pid.empty() ? 0 : static_cast<int>(pid.front()), WindowText(window), name);
 }
 
 void X11WindowSystem::Activate(WindowId window) {

@@ -8,16 +8,34 @@
 
 namespace quorlen {
 
+namespace {
+
+// The window the user is working in, which asked for the box: the box stands over it and
+// goes with it. None while the program shows no window (a box from the tray menu).
+QWidget* AskingWindow() { return QApplication::activeWindow(); }
+
+}  // namespace
+
 int QtDialogs::MsgBox(const std::string& text, int style, const std::string& title) {
-  QMessageBox box;
+  QMessageBox box(AskingWindow());
   box.setWindowTitle(FromSingleByte(title));
   box.setText(FromSingleByte(text));
   switch (style & 0xF0) {
-    case msgbox::kCritical: box.setIcon(QMessageBox::Critical); break;
-    case 32: box.setIcon(QMessageBox::Question); break;
-    case msgbox::kExclamation: box.setIcon(QMessageBox::Warning); break;
-    case msgbox::kInformation: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case msgbox::kCritical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case 32:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case msgbox::kExclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case msgbox::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
   }
   if ((style & 0x0F) == msgbox::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -37,8 +55,8 @@ int QtDialogs::MsgBox(const std::string& text, int style, const std::string& tit
 }
 
 std::optional<std::string> QtDialogs::ChooseFile(const FileDialogRequest& request) {
-  QFileDialog dialog(nullptr, FromSingleByte(request.title), FromSingleByte(request.fileName),
-                     FromSingleByte(request.filter));
+  QFileDialog dialog(AskingWindow(), FromSingleByte(request.title),
+                     FromSingleByte(request.fileName), FromSingleByte(request.filter));
   dialog.setDefaultSuffix(FromSingleByte(request.defaultExtension));
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (!request.fileName.empty()) dialog.selectFile(FromSingleByte(request.fileName));

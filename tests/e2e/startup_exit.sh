@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The staged program in a sandbox under a virtual desktop: the first start shows the
 # settings window and its restart notice, SIGTERM during the notice saves the settings;
-# a later start hides the window to the tray 2.5 seconds after start.
+# a later start hides the window to the tray 2.5 seconds after start, and a start while it
+# runs shows its settings window; --help and --version answer and touch nothing.
 #   startup_exit.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -13,6 +14,20 @@ exec "$here/sandbox.sh" "$work" bash -c '
   program=$2/program
   start_desktop
   cp /etc/hosts /tmp/hosts-before
+
+  for option in --help --version; do
+    timeout 10 "$program/quorlen" $option >"$2/out$option.txt" 2>&1 ||
+      { echo "quorlen $option did not answer and end"; cat "$2/out$option.txt"; exit 1; }
+  done
+  grep -q -- "--version" "$2/out--help.txt" && grep -q "Exit Quorlen AND stop blocking ads" \
+    "$2/out--help.txt" || { echo "the help names neither options nor how to stop"; exit 1; }
+  grep -qx "Quorlen [0-9]*\.[0-9]*\.[0-9]*" "$2/out--version.txt" ||
+    { echo "no version:"; cat "$2/out--version.txt"; exit 1; }
+  cmp -s /etc/hosts /tmp/hosts-before && [ ! -e "$program/quorlen.ini" ] &&
+    [ ! -e "$XDG_CONFIG_HOME/autostart/Quorlen.desktop" ] ||
+    { echo "--help or --version touched the system"; exit 1; }
+  timeout 10 "$program/quorlen" --no-such-option 2>/dev/null &&
+    { echo "an unknown option was taken"; exit 1; }
 
   "$program/quorlen" 2>"$2/stderr-1.txt" &
   pid=$!
@@ -55,10 +70,23 @@ exec "$here/sandbox.sh" "$work" bash -c '
   if xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1; then
     echo "the settings window was not hidden on a later start"; exit 1
   fi
-  # A third copy ends at once and writes nothing.
+  # A third copy brings back the settings window, ends at once, writes nothing.
   before=$(sha256sum "$ini")
   timeout 10 "$program/quorlen" 2>/dev/null || { echo "the second copy did not end by itself"; exit 1; }
   [ "$before" = "$(sha256sum "$ini")" ] || { echo "the second copy touched quorlen.ini"; exit 1; }
+  shown=$(wait_for_window "^Quorlen \(on " 10) ||
+    { echo "a second start did not bring the settings window back"; exit 1; }
+  # Esc hides it to the tray again, as its close box does.
+  xdotool windowactivate --sync "$shown" key --clearmodifiers Escape 2>/dev/null ||
+    xdotool key --window "$shown" Escape
+  for _ in $(seq 1 50); do
+    xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  ! xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1 ||
+    { echo "Esc did not hide the settings window"; exit 1; }
+  timeout 10 "$program/quorlen" --version | grep -q "^Quorlen " ||
+    { echo "--version while running said nothing"; exit 1; }
   end_program $pid
   grep -qxF "bMinimized=True"$'"'"'\r'"'"' "$ini" || { echo "hidden window not saved"; exit 1; }
 

@@ -93,7 +93,7 @@ TEST_F(SettingsWindowTest, TestSoundPlaysWhatTheBoxNamesAtOnce) {
   EXPECT_EQ(sound.played,
             (std::vector<std::string>{"/nowhere/missing.wav", dir.File("program/pop.wav")}));
   EXPECT_EQ(main.Options().sBannerSound, "/nowhere/missing.wav");  // typed, not saved
-  EXPECT_TRUE(dialogs.Boxes().empty());                          // a missing file is silent
+  EXPECT_TRUE(dialogs.Boxes().empty());                            // a missing file is silent
 }
 
 TEST_F(SettingsWindowTest, Label4OpensTheDebugAreaAtTheFifthClick) {
@@ -167,6 +167,15 @@ TEST_F(SettingsWindowTest, EveryCommandThatOpensAFileOrAPage) {
     command.click();
     EXPECT_EQ(desktop.opened, std::vector<std::string>{command.file}) << command.name;
   }
+  // With nothing that can show a file, the user is told so.
+  desktop.editorStarts = false;
+  const size_t boxes = dialogs.Boxes().size();
+  c.mnuHelpReadMe.Click();
+  ASSERT_EQ(dialogs.Boxes().size(), boxes + 1);
+  EXPECT_EQ(dialogs.Boxes().back().text,
+            "Quorlen found no program to show " + dir.File("program/readme.txt") +
+                ": no text editor, terminal or xdg-open could be started.");
+  EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kExclamation);
 
   struct Page {
     const char* name;

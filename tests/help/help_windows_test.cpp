@@ -121,8 +121,13 @@ TEST_F(HelpWindowsTest, FeedbackReachesTheMakersPageEncoded) {
             "&email=jo.ann@mail.example"
             "&body=V2.0.5DAIt%20works%2Fmostly.DAWhy? Ask me / later");
   EXPECT_TRUE(feedback.window.Visible());  // it stays open after sending
+  windows->ShowFeedback();
+  EXPECT_FALSE(feedback.txtBody.Text().empty()) << "shown again while open: texts kept";
   feedback.cmdCancel.Click();
   EXPECT_FALSE(feedback.window.Visible());
+  windows->ShowFeedback();
+  EXPECT_EQ(feedback.txtBody.Text(), "") << "closed, then opened: a new window";
+  EXPECT_EQ(feedback.txtEmail.Text(), "");
 }
 
 TEST_F(HelpWindowsTest, AnEmptyCommentOpensNothing) {
@@ -153,8 +158,8 @@ TEST_F(HelpWindowsTest, AboutNamesTheVersionAndTheSystemAndLeadsOn) {
             "You're running Linux\r\n\r\nLinux Version 6.1.0, Linux Build 28-amd64");
   about.lblURL.onClick();
   about.lblURL2.onClick();
-  EXPECT_EQ(Addresses(), (std::vector<std::string>{"http://vendor.example/q/",
-                                                   "http://www.maker.example/"}));
+  EXPECT_EQ(Addresses(),
+            (std::vector<std::string>{"http://vendor.example/q/", "http://www.maker.example/"}));
   about.Picture2.onClick();
   EXPECT_TRUE(windows->Feedback().window.Visible());
   about.cmdOK.Click();
@@ -168,13 +173,18 @@ TEST(AboutSystemText, InTheShapeOfTheWindowsText) {
     const char* text;
   };
   for (const Case& c : std::vector<Case>{
-           {"Linux", {true, "Linux 6.1.0", "6.1.0-28-amd64"},
+           {"Linux",
+            {true, "Linux 6.1.0", "6.1.0-28-amd64"},
             "You're running Linux\r\n\r\nLinux Version 6.1.0, Linux Build 28-amd64"},
-           {"a release without a build", {true, "Linux 6.8.0", "6.8.0"},
+           {"a release without a build",
+            {true, "Linux 6.8.0", "6.8.0"},
             "You're running Linux\r\n\r\nLinux Version 6.8.0, Linux Build "},
-           {"Windows NT", {true, "", "5.1-2600"},
-            "You're running Windows XP, 2000, or NT\r\n\r\nWindows Version 5.1, Windows Build 2600"},
-           {"Windows 98", {false, "", "4.10-2222"},
+           {"Windows NT",
+            {true, "", "5.1-2600"},
+            "You're running Windows XP, 2000, or NT\r\n\r\nWindows Version 5.1, Windows Build "
+            "2600"},
+           {"Windows 98",
+            {false, "", "4.10-2222"},
             "You're running Windows 95, 98, or ME\r\n\r\nWindows Version 4.10, Windows Build 2222"},
        }) {
     EXPECT_EQ(frmAbout::SystemText(c.facts), c.text) << c.name;

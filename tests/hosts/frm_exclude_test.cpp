@@ -13,9 +13,9 @@ namespace {
 using testing_support::TempFolder;
 
 std::string ListFile(const std::vector<std::string>& names, int count = -1) {
-  std::string text = "[DomainCount]\r\nN=" +
-                     std::to_string(count < 0 ? static_cast<int>(names.size()) : count) +
-                     "\r\n[Domains]\r\n";
+  std::string text =
+      "[DomainCount]\r\nN=" + std::to_string(count < 0 ? static_cast<int>(names.size()) : count) +
+      "\r\n[Domains]\r\n";
   for (size_t i = 0; i < names.size(); ++i) {
     text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
   }
@@ -179,6 +179,10 @@ TEST_F(ExcludeEditor, DeletingAUsersServerAllowsIt) {
   EXPECT_EQ(e.lstExclude.Items().back(), "mine.example");
   EXPECT_FALSE(e.cmdDel.Enabled());
   EXPECT_TRUE(e.bChanged());
+  e.lstAdd.SetListIndex(0);
+  e.cmdDel.Click();
+  EXPECT_EQ(e.lstExclude.Count(), 4);
+  EXPECT_EQ(e.lblExclude.Caption(), "3 Allowed (unblocked) Ad Servers") << "counted at load only";
 }
 
 TEST_F(ExcludeEditor, AddIsEnabledAtTheSixthCharacterAndStaysSo) {
@@ -204,7 +208,8 @@ TEST_F(ExcludeEditor, AddChecksInOrder) {
        "We're sorry, only domain names are allowed. No compound names"},
       {"10.0.0.1", "There was an error in your input",
        "We're sorry, only domain names are allowed. No IP addresses are accepted. \r\n\r\nOnly "
-       "domains names (not IPs) like \"ads.example.com\" or \"banners.example.net\" are allowed.  "},
+       "domains names (not IPs) like \"ads.example.com\" or \"banners.example.net\" are allowed. "
+       " "},
       {"", "There was an error in your input", "We're sorry"},
       {" BANNER.example ", "Duplicate Ad Server Entry Found.",
        "The domain ' BANNER.example ' is in the default list of servers Quorlen Blocks. \r\n\r\n"},
@@ -245,11 +250,13 @@ TEST_F(ExcludeEditor, AddingAnAllowedServerAsksFirst) {
     const auto& box = dialogs.Boxes().back();
     EXPECT_EQ(box.title, "Are you Sure?");
     EXPECT_EQ(box.style, msgbox::kYesNo);
-    EXPECT_EQ(box.text, "'KEPT.example' is already in the 'Allowed Sites' list. \r\n\r\n"
-                        "Are you sure you want to block all content  from 'KEPT.example'?");
+    EXPECT_EQ(box.text,
+              "'KEPT.example' is already in the 'Allowed Sites' list. \r\n\r\n"
+              "Are you sure you want to block all content  from 'KEPT.example'?");
     const bool yes = answer == msgbox::kAnswerYes;
     EXPECT_EQ(e.lstExclude.Count(), yes ? 1 : 2);
     EXPECT_EQ(e.lstAdd.Count(), yes ? 3 : 2);
+    EXPECT_EQ(e.lblExclude.Caption(), "3 Allowed (unblocked) Ad Servers");
     EXPECT_EQ(e.bChanged(), yes);
   }
 }

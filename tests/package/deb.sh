@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package end to end: made by CPack from the build, its contents listed and
 # checked, lintian errors fail the test, then installed into a throwaway root, where the
-# program's libraries must all resolve, and removed again: the removal puts the user's own
+# program's libraries must all resolve and a new user finds the browser launcher on the
+# PATH and in the menu, makes it the default browser and starts a browser from it that
+# the installed program joins; then removed again: the removal puts the user's own
 # hosts file back and takes the blocking copy away; the purge drops the saved copy only
 # when it holds nothing the hosts file lacks.
 #   deb.sh <build folder> <work folder>
@@ -15,11 +17,12 @@ deb=$(ls "$work"/out/quorlen_*.deb)
 echo "package: $(basename "$deb") ($(stat -c %s "$deb") bytes)"
 
 dpkg-deb -c "$deb" | tee "$work/contents.txt"
-for path in ./usr/bin/quorlen ./usr/libexec/quorlen/quorlen-helper \
+for path in ./usr/bin/quorlen ./usr/bin/quorlen-browser ./usr/libexec/quorlen/quorlen-helper \
     ./usr/lib/systemd/system/quorlen-helper.socket ./usr/lib/systemd/system/quorlen-helper.service \
     ./usr/share/quorlen/quorlenhosts.ini ./usr/share/quorlen/qltitles.ini \
     ./usr/share/quorlen/1by1.jpg ./usr/share/quorlen/ad.wav ./usr/share/quorlen/pop.wav \
     ./usr/share/quorlen/readme.txt ./usr/share/applications/quorlen.desktop \
+    ./usr/share/applications/quorlen-browser.desktop ./usr/share/applications/quorlen-firefox.desktop \
     ./usr/share/icons/hicolor/scalable/apps/quorlen.svg \
     ./usr/share/icons/hicolor/16x16/apps/quorlen.png ./usr/share/icons/hicolor/48x48/apps/quorlen.png \
     ./usr/share/icons/hicolor/256x256/apps/quorlen.png ./usr/share/doc/quorlen/README.md \
@@ -51,6 +54,47 @@ dpkg_root -i "$deb" >"$work/install.txt" 2>&1 || { cat "$work/install.txt"; fail
 missing=$(ldd "$root/usr/bin/quorlen" "$root/usr/libexec/quorlen/quorlen-helper" | grep "not found" || true)
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
 cmp -s "$root/etc/hosts" "$root/etc/hostsqlb" || fail "installing changed the hosts file"
+
+# The new user's road, as an ordinary user (uid 65534) in private namespaces, the program
+# drawn off screen: the launcher is on the PATH and in the menu, becomes the default
+# browser, and the browser it starts is joined by the installed program.
+launcher=$(PATH="$root/usr/bin:/usr/bin:/bin" command -v quorlen-browser) || fail "quorlen-browser is not on the PATH"
+[ "$launcher" = "$root/usr/bin/quorlen-browser" ] || fail "quorlen-browser found at $launcher"
+for entry in quorlen quorlen-browser quorlen-firefox; do
+  desktop-file-validate "$root/usr/share/applications/$entry.desktop" || fail "$entry.desktop is not valid"
+done
+here=$(dirname "$(realpath "$0")")
+"$here/../e2e/sandbox.sh" "$work/road" bash -c '
+  set -euo pipefail
+  root=$1 out=$2
+  mkdir -p /var/lib/quorlen "$HOME/run" "$HOME/.local/share/quorlen"
+  touch /var/lib/quorlen/first-start
+  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" \
+    >"$HOME/.local/share/quorlen/quorlen.ini"
+  chown -R 65534:65534 "$HOME"; chmod 700 "$HOME/run"
+  as_user() {
+    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$HOME" \
+      XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" \
+      XDG_STATE_HOME="$HOME/.local/state" XDG_RUNTIME_DIR="$HOME/run" \
+      XDG_DATA_DIRS="$root/usr/share:/usr/share" PATH="$root/usr/bin:/usr/bin:/bin" "$@"
+  }
+  as_user xdg-settings set default-web-browser quorlen-browser.desktop
+  [ "$(as_user xdg-settings get default-web-browser)" = quorlen-browser.desktop ] ||
+    { echo "FAIL: quorlen-browser could not be made the default browser"; exit 1; }
+  QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="quorlen.browsers.info=true" as_user quorlen \
+    2>"$out/program.txt" &
+  program=$!
+  as_user quorlen-browser --headless=new --no-sandbox --disable-gpu --no-first-run \
+    --disable-background-networking about:blank >"$out/browser.txt" 2>&1 &
+  browser=$!
+  joined="quorlen.browsers: joined the browser of $HOME/.config/quorlen/browser"
+  for _ in $(seq 1 600); do grep -qxF "$joined" "$out/program.txt" && break; sleep 0.1; done
+  grep -qxF "$joined" "$out/program.txt" && ok=1 || ok=0
+  kill -TERM "$browser" "$program" 2>/dev/null || true
+  wait "$browser" "$program" 2>/dev/null || true
+  [ $ok = 1 ] || { echo "FAIL: the installed program did not join the launcher s browser"; cat "$out/program.txt"; exit 1; }
+  echo "new user: quorlen-browser on the PATH, in the menu, the default browser, joined"
+' road "$root" "$work" || fail "the new user's road"
 
 # The program blocked and kept its blocking copy, as it does at exit.
 { printf '127.0.0.1 ads.example\n127.0.0.1 track.example\n'; cat "$root/etc/hostsqlb"; } >"$root/etc/hosts"

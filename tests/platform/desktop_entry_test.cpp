@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -26,8 +27,8 @@ TEST(DesktopEntry, ExecLinesBecomeArguments) {
            {"/usr/bin/chromium %U", {"/usr/bin/chromium"}},
            {"firefox-esr %u", {"firefox-esr"}},
            {"  mousepad   %F ", {"mousepad"}},
-           {"env GDK_BACKEND=x11 browser --new-window %u", {"env", "GDK_BACKEND=x11", "browser",
-                                                           "--new-window"}},
+           {"env GDK_BACKEND=x11 browser --new-window %u",
+            {"env", "GDK_BACKEND=x11", "browser", "--new-window"}},
            {"\"/opt/My Browser/run\" --flag %U", {"/opt/My Browser/run", "--flag"}},
            {"\"a \\\"quoted\\\" \\\\ word\" x", {"a \"quoted\" \\ word", "x"}},
            {"tool --rate=50%% %i %c %k", {"tool", "--rate=50%"}},
@@ -67,7 +68,8 @@ TEST(DesktopEntry, FoundInTheFirstDataFolderThatHasIt) {
   data.Write("system/applications/kde/konsole.desktop", "[Desktop Entry]\nExec=konsole\n");
   std::vector<std::string> folders{data.File("user/applications"),
                                    data.File("system/applications")};
-  EXPECT_EQ(desktop_entry::Find("edit.desktop", folders), data.File("user/applications/edit.desktop"));
+  EXPECT_EQ(desktop_entry::Find("edit.desktop", folders),
+            data.File("user/applications/edit.desktop"));
   EXPECT_EQ(desktop_entry::Find("kde-konsole.desktop", folders),
             data.File("system/applications/kde/konsole.desktop"));
   EXPECT_EQ(desktop_entry::Find("missing.desktop", folders), "");
@@ -97,6 +99,63 @@ TEST(LinuxDesktopBrowser, TheDefaultBrowserElseTheProgramForThePageType) {
 
   answers["xdg-settings get default-web-browser"] = "uninstalled.desktop\n";
   EXPECT_EQ(desktop.FindBrowser(page), "pages-viewer");
+}
+
+TEST(LinuxDesktopText, ATextFileOpensWhereItCanBeSeen) {
+  TempFolder data;
+  std::filesystem::create_directories(data.File("share/applications"));
+  data.Write("share/applications/vim.desktop", "[Desktop Entry]\nExec=vim %F\nTerminal=true\n");
+  data.Write("share/applications/mousepad.desktop",
+             "[Desktop Entry]\nExec=mousepad %U\nTerminal=false\n");
+  const std::string file = "/home/u/.local/share/quorlen/readme.txt";
+  struct Case {
+    const char* name;
+    const char* chosen;                 // what xdg-mime names for text/plain
+    std::vector<std::string> starting;  // the programs that start here
+    bool listed;                        // mousepad is in the desktop's list
+    std::vector<std::string> started;   // the command that showed the file
+  };
+  for (const Case& c : std::vector<Case>{
+           {"a terminal editor runs in the terminal",
+            "vim.desktop",
+            {"x-terminal-emulator", "mousepad", "xdg-open"},
+            true,
+            {"x-terminal-emulator", "-e", "vim", file}},
+           {"without a terminal, another editor of the list",
+            "vim.desktop",
+            {"mousepad", "xdg-open"},
+            true,
+            {"mousepad", file}},
+           {"then xdg-open", "vim.desktop", {"xdg-open"}, false, {"xdg-open", file}},
+           {"a graphical choice is started itself",
+            "mousepad.desktop",
+            {"x-terminal-emulator", "mousepad"},
+            true,
+            {"mousepad", file}},
+           {"nothing at all", "vim.desktop", {}, true, {}},
+       }) {
+    SCOPED_TRACE(c.name);
+    data.Write("share/applications/mimeinfo.cache",
+               c.listed ? "[MIME Cache]\ntext/plain=vim.desktop;mousepad.desktop;\n"
+                        : "[MIME Cache]\ntext/plain=vim.desktop;\n");
+    std::vector<std::string> started;
+    LinuxDesktop desktop(
+        [&](const std::string& command) {
+          return command == "xdg-mime query default text/plain" ? std::string(c.chosen) + "\n"
+                                                                : std::string();
+        },
+        [&](const std::string& name) {
+          return name == "XDG_DATA_HOME" ? data.File("share") : data.File("none");
+        },
+        [&](const std::vector<std::string>& arguments) {
+          bool starts = std::find(c.starting.begin(), c.starting.end(), arguments.front()) !=
+                        c.starting.end();
+          if (starts) started = arguments;
+          return starts;
+        });
+    EXPECT_EQ(desktop.OpenTextFile(file), !c.started.empty());
+    EXPECT_EQ(started, c.started);
+  }
 }
 
 TEST(StartDetached, StartsWithTheArgumentsOrSaysItCannot) {
@@ -133,11 +192,16 @@ TEST(DesktopUser, RootServesTheUserItRunsFor) {
            {"pkexec", 0, {{"PKEXEC_UID", "1002"}}, {}, 1002},
            {"sudo from root", 0, {{"SUDO_UID", "0"}}, {}, 0},
            {"a malformed number is no user", 0, {{"SUDO_UID", "10x"}}, {}, 0},
-           {"inside a user's session", 0,
-            {{"XDG_RUNTIME_DIR", "/run/user/1003"}}, {{"/run/user/1003", 1003}}, 1003},
-           {"the X authority file", 0,
+           {"inside a user's session",
+            0,
+            {{"XDG_RUNTIME_DIR", "/run/user/1003"}},
+            {{"/run/user/1003", 1003}},
+            1003},
+           {"the X authority file",
+            0,
             {{"XAUTHORITY", "/home/u/.Xauthority"}, {"XDG_RUNTIME_DIR", "/run/user/0"}},
-            {{"/home/u/.Xauthority", 1004}, {"/run/user/0", 0}}, 1004},
+            {{"/home/u/.Xauthority", 1004}, {"/run/user/0", 0}},
+            1004},
            {"files that cannot be looked at", 0, {{"XAUTHORITY", "/gone"}}, {}, 0},
        }) {
     auto variable = [&](const char* name) {

@@ -34,8 +34,7 @@ TEST_F(WhiteListEditorTest, OpensWithTheListAndTheLastBlockedPage) {
 
 TEST_F(WhiteListEditorTest, EveryWayInOpensTheEditor) {
   for (auto open : std::vector<std::function<void()>>{
-           [&] { Controls().cmdAllowIEPop.Click(); },
-           [&] { Controls().lblLastIEPop.onClick(); },
+           [&] { Controls().cmdAllowIEPop.Click(); }, [&] { Controls().lblLastIEPop.onClick(); },
            [&] { Controls().mnuTrayLastIEPop.Click(); }}) {
     Editor().window.SetVisible(false);
     open();
@@ -45,10 +44,26 @@ TEST_F(WhiteListEditorTest, EveryWayInOpensTheEditor) {
   }
 }
 
+TEST_F(WhiteListEditorTest, OpeningAgainWhileOpenKeepsTheEdits) {
+  WriteWhiteList({"games.example"});
+  Controls().cmdAllowIEPop.Click();
+  Type("news.example");
+  Editor().cmdAdd.Click();
+  for (auto again : std::vector<std::function<void()>>{
+           [&] { Controls().cmdAllowIEPop.Click(); }, [&] { Controls().lblLastIEPop.onClick(); },
+           [&] { Controls().mnuTrayLastIEPop.Click(); }}) {
+    again();
+    EXPECT_EQ(Editor().lstAdd.Count(), 2);
+    EXPECT_TRUE(Editor().Changed());
+  }
+  Editor().cmdOK.Click();
+  EXPECT_NE(File().find("D1=news.example"), std::string::npos);
+}
+
 TEST_F(WhiteListEditorTest, AddingLowerCasesRemovesSchemesAndRefusesShortOrDuplicate) {
   struct Row {
     const char* typed;
-    const char* added;       // empty when refused
+    const char* added;  // empty when refused
     const char* boxTitle;
     const char* boxText;
   };

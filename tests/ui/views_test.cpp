@@ -5,21 +5,33 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <functional>
 
+#include "platform/fake/scripted_fetch.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/text_codec.h"
 #include "tests/forms/program_fixture.h"
 #include "tests/ui/layout_check.h"
 #include "ui/about_view.h"
+#include "ui/exclude_view.h"
 #include "ui/feedback_view.h"
+#include "ui/ie_white_list_view.h"
 #include "ui/last_blocked_view.h"
+#include "ui/popup_titles_view.h"
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
+#include "ui/test_domains_view.h"
+#include "update/fetcher.h"
+#include "update/frm_test_domains.h"
 
 namespace quorlen {
 namespace {
@@ -99,10 +111,11 @@ TEST_F(Views, TabGoesThroughTheShownPageInReadingOrder) {
   }
   std::vector<std::string> order{Caption(QApplication::focusWidget())};
   for (int i = 0; i < 7; ++i) order.push_back(Caption(FocusAfterTab()));
-  EXPECT_EQ(order, (std::vector<std::string>{
-                       "When Popup Ads Blocked, play sound:", "Popup Ad Blocked Sound:", "Browse",
-                       "Test Sound", "When Ads Blocked, play sound:", "Banner Ad Blocked Sound:",
-                       "Browse...", "Test Sound"}));
+  EXPECT_EQ(
+      order,
+      (std::vector<std::string>{
+          "When Popup Ads Blocked, play sound:", "Popup Ad Blocked Sound:", "Browse", "Test Sound",
+          "When Ads Blocked, play sound:", "Banner Ad Blocked Sound:", "Browse...", "Test Sound"}));
 }
 
 QPlainTextEdit* StatusArea(QWidget& window) {
@@ -143,8 +156,9 @@ TEST_F(Views, TheStatusAreaShowsEveryChangeOfItsText) {
   EXPECT_EQ(status->toPlainText(),
             "Settings Saved\nData for 2 blocked ad servers\n- a.example\n- b.example");
   c.lblStatus.SetCaption(c.lblStatus.Caption() + "\r\nAd Servers are no longer blocked.");
-  EXPECT_EQ(status->toPlainText(), "Settings Saved\nData for 2 blocked ad servers\n- a.example\n"
-                                   "- b.example\nAd Servers are no longer blocked.");
+  EXPECT_EQ(status->toPlainText(),
+            "Settings Saved\nData for 2 blocked ad servers\n- a.example\n"
+            "- b.example\nAd Servers are no longer blocked.");
   EXPECT_EQ(status->textCursor().position(), 0);
   c.lblStatus.SetCaption("Settings Saved");
   EXPECT_EQ(status->toPlainText(), "Settings Saved");
@@ -202,6 +216,150 @@ TEST_F(Views, NothingIsCutAtTheNormalOrALargeFont) {
     }
     EXPECT_GE(window.width(), SettingsWindow::kFixedWidth);
   }
+}
+
+TEST_F(Views, EachClickAndEachDoubleClickOnTheHintCountsOnce) {
+  SettingsWindowView& window = Settings();
+  QLabel* hint = nullptr;
+  for (auto* label : window.findChildren<QLabel*>()) {
+    if (label->text().startsWith("* Hold down the ALT")) hint = label;
+  }
+  ASSERT_NE(hint, nullptr);
+  // Through the window, as the window system delivers them: a double click comes as a
+  // press, a release, the double click and a second release.
+  const QPoint at = hint->mapTo(&window, hint->rect().center());
+  QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(program->Debug().Clicks(), 2) << "a click and a double click";
+  QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(program->Debug().Clicks(), 3);
+}
+
+// Whether the widget looks different with the keyboard's focus on it.
+bool ShowsFocus(QWidget* widget) {
+  widget->clearFocus();
+  QApplication::processEvents();
+  const QImage plain = widget->grab().toImage();
+  widget->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  return widget->hasFocus() && widget->grab().toImage() != plain;
+}
+
+TEST_F(Views, TabReachesOnlyWhatIsSeenAndEveryPageShowsWhereTheFocusIs) {
+  SettingsWindowView& window = Settings();
+  window.activateWindow();
+  QApplication::processEvents();
+  for (int page = 0; page < 8; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    program->Controls().A.SetCurrentPage(page);
+    window.findChildren<QToolButton*>().front()->setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> reached;
+    for (int press = 0; press < 40; ++press) {
+      QWidget* focus = FocusAfterTab();
+      ASSERT_NE(focus, nullptr);
+      if (std::find(reached.begin(), reached.end(), focus) != reached.end()) break;
+      reached.push_back(focus);
+      const QRect place(focus->mapTo(&window, QPoint(0, 0)), focus->size());
+      EXPECT_TRUE(focus->isVisible() && window.rect().contains(place))
+          << Caption(focus) << " has the focus out of sight";
+    }
+    for (QWidget* control : reached) {
+      if (qobject_cast<QToolButton*>(control)) continue;  // the tabs: one look for all
+      EXPECT_TRUE(ShowsFocus(control)) << Caption(control) << " hides its focus";
+    }
+  }
+}
+
+TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
+  SettingsWindowView& settings = Settings();
+  frmMain& main = *program;
+  const auto& paths = main.Paths();
+  IEWhiteListView whiteList(main.Popups().Editor());
+  PopupTitlesView titles(main.PopupTitlesEditor());
+  FeedbackView feedback(main.Help().Feedback());
+  AboutView about(main.Help().About());
+  frmExclude adServerEditor(main.Profiles(), dialogs, clock,
+                       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
+                       {[] { return std::string(); }, [] { return std::string(); },
+                        [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
+  ExcludeView adServersView(adServerEditor);
+  ScriptedFetch http(clock);
+  Fetcher fetcher(http, clock, dialogs, main.Controls().txtProxyName, main.Options().sProxyName);
+  frmTestDomains tester(fetcher, clock, dialogs, desktop, main.Profiles(),
+                        {paths.sDefaultHostsList, paths.sRemovalsList},
+                        [this] { return dir.File("site"); });
+  TestDomainsView testerView(tester);
+  struct Case {
+    const char* name;
+    QWidget* view;
+    std::function<void()> open;
+    const Window& model;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"settings", &settings, [&] { main.Tray().ShowSettings(); }, main.Controls().window},
+           {"white list", &whiteList, [&] { main.Popups().ShowWhiteListEditor(); },
+            main.Popups().Editor().window},
+           {"titles", &titles, [&] { main.ShowPopupTitles(); }, main.PopupTitlesEditor().window},
+           {"ad servers", &adServersView, [&] { adServerEditor.Show(); }, adServerEditor.window},
+           {"domain tester", &testerView, [&] { tester.Show(); }, tester.window},
+           {"about", &about, [&] { main.Help().ShowAbout(); }, main.Help().About().window},
+           {"feedback", &feedback, [&] { main.Help().ShowFeedback(); },
+            main.Help().Feedback().window},
+       }) {
+    SCOPED_TRACE(c.name);
+    c.open();
+    QApplication::processEvents();
+    ASSERT_TRUE(c.view->isVisible());
+    c.view->activateWindow();
+    QApplication::processEvents();
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : c.view,
+                    Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(c.model.Visible());
+    EXPECT_FALSE(c.view->isVisible());
+  }
+  EXPECT_FALSE(main.Unloaded()) << "Esc hides the settings window; the program goes on";
+}
+
+TEST_F(Views, EditorsOpenOverTheSettingsWindowAndBoxesOverTheWindowThatAsks) {
+  SettingsWindowView& settings = Settings();
+  settings.move(300, 120);
+  QApplication::processEvents();
+  IEWhiteListView whiteList(program->Popups().Editor());
+  PopupTitlesView titles(program->PopupTitlesEditor());
+  for (QWidget* editor : {static_cast<QWidget*>(&whiteList), static_cast<QWidget*>(&titles)}) {
+    if (editor == &whiteList) program->Popups().ShowWhiteListEditor();
+    if (editor == &titles) program->ShowPopupTitles();
+    QApplication::processEvents();
+    const QPoint off = editor->frameGeometry().center() - settings.frameGeometry().center();
+    EXPECT_LE(off.manhattanLength(), 2) << editor->windowTitle().toStdString();
+  }
+  // Moved by the user, closed and opened again: where the user left it.
+  whiteList.move(40, 30);
+  QApplication::processEvents();
+  program->Popups().Editor().cmdCancel.Click();
+  program->Popups().ShowWhiteListEditor();
+  QApplication::processEvents();
+  EXPECT_EQ(whiteList.pos(), QPoint(40, 30));
+
+  FeedbackView feedback(program->Help().Feedback());
+  program->Help().ShowFeedback();
+  feedback.activateWindow();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::activeWindow(), &feedback);
+  QtDialogs boxes;
+  QWidget* owner = nullptr;
+  QPoint boxCentre;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    owner = box->parentWidget();
+    boxCentre = box->frameGeometry().center();
+    box->accept();
+  });
+  boxes.MsgBox("Please enter a comment or question, then click Send Comment.  Thank you.", 0,
+               "Quorlen");
+  EXPECT_EQ(owner, &feedback);
+  EXPECT_LE((boxCentre - feedback.frameGeometry().center()).manhattanLength(), 10);
 }
 
 TEST_F(Views, TheStatisticsWindowKeepsTheSizeTheUserGaveIt) {

@@ -37,26 +37,40 @@ TEST_F(DataUpdateTest, NewerSiteDataIsDownloadedStampedSavedAndBuilt) {
   EXPECT_TRUE(cmdData.Enabled() && cmdData2.Enabled() && mnuUpdate.Enabled());
 }
 
-TEST_F(DataUpdateTest, EqualDatesAreCurrentUntilDownloadIsPressed) {
-  dir.Write("quorlenhosts.ini", ListFile({"kept.example"}));
-  Site("12/15/2002", kDomains, kRemovals);
-  sDateUpdate = "12/15/2002";
-  updater->mnuUpdate_Click();
-  EXPECT_EQ(lblStatus.Caption(),
+TEST_F(DataUpdateTest, AnEqualOrUnreadableDateWaitsForTheDownloadButton) {
+  struct Case {
+    const char* siteDate;
+    const char* status;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"12/15/2002",
             "Quorlen data is Current. \r\n\r\nQuorlen was last updated on 12/15/2002.\r\n\r\n"
-            "The latest updates from the Quorlen Server were available on 12/15/2002.");
-  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 0);
-  EXPECT_EQ(ListOf(defaultList), std::vector<std::string>{"kept.example"});
-  EXPECT_EQ(lastUpdateShown, "Last Updated 12/15/2002");
+            "The latest updates from the Quorlen Server were available on 12/15/2002."},
+           {"2002-12-15",
+            "The Quorlen site's date could not be read: '2002-12-15'. The Download button "
+            "downloads the ad blocking data anyway."}}) {
+    SCOPED_TRACE(c.siteDate);
+    web.Forget();
+    Make();  // a new run: nothing forced yet
+    dir.Write("quorlenhosts.ini", ListFile({"kept.example"}));
+    Site(c.siteDate, kDomains, kRemovals);
+    sDateUpdate = "12/15/2002";
+    updater->mnuUpdate_Click();
+    EXPECT_EQ(lblStatus.Caption(), c.status);
+    EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 0);
+    EXPECT_EQ(ListOf(defaultList), std::vector<std::string>{"kept.example"});
+    EXPECT_EQ(lastUpdateShown, "Last Updated 12/15/2002");
 
-  updater->cmdData_Click();
-  EXPECT_TRUE(updater->bForceDownload());
-  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 1);
-  EXPECT_EQ(ListOf(defaultList), (std::vector<std::string>{"ads.example.net", "pop.example.net"}));
+    updater->cmdData_Click();
+    EXPECT_TRUE(updater->bForceDownload());
+    EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 1);
+    EXPECT_EQ(ListOf(defaultList),
+              (std::vector<std::string>{"ads.example.net", "pop.example.net"}));
 
-  // The forced download stays in force for the rest of the run.
-  updater->CheckForDataUpdate(true);
-  EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 2);
+    // The forced download stays in force for the rest of the run.
+    updater->CheckForDataUpdate(true);
+    EXPECT_EQ(web.Requests(Url("zshared/domains.txt")), 2);
+  }
 }
 
 TEST_F(DataUpdateTest, DateComparisonAndNever) {
@@ -115,7 +129,8 @@ TEST_F(DataUpdateTest, FailuresLeaveTheListsAndTheHostsFileAlone) {
       {"date refused", false, "", kDomains, true, problems + "Couldn't connect to server"},
       {"date refused, quietly", false, "", kDomains, false, "before"},
       {"date not a date", true, "<html>portal</html>", kDomains, true,
-       problems + "The Quorlen site's date could not be read: '<html>portal</html>'"},
+       "The Quorlen site's date could not be read: '<html>portal</html>'. The Download button "
+       "downloads the ad blocking data anyway."},
       {"list with a line end after the marker", true, "12/15/2002", kDomains + "\r\n", true,
        "Tried and failed to downloaded ad config data. Error=The downloaded list of ad servers "
        "was incomplete."},
@@ -152,11 +167,14 @@ TEST_F(DataUpdateTest, AListDownloadWritesKeysOverTheOldFile) {
     std::string status;
   };
   const std::vector<Case> cases = {
-      {"four lines give two", kDomains, {"ads.example.net", "pop.example.net"},
+      {"four lines give two",
+       kDomains,
+       {"ads.example.net", "pop.example.net"},
        "Configure Popup Ad Server '*pop.example.net'"},
       {"only the marker empties the list", "[END]", {}, ""},
       {"a name that is no host name is left out",
-       "a.example\r\nbad\tname\r\n*\r\nb.example\r\n[END]", {"a.example", "b.example"},
+       "a.example\r\nbad\tname\r\n*\r\nb.example\r\n[END]",
+       {"a.example", "b.example"},
        "Configure Banner Ad Server 'b.example'"},
   };
   for (const Case& c : cases) {
@@ -178,8 +196,7 @@ TEST_F(DataUpdateTest, RemovalsAreRecordedEvenWhenNotInTheHostsFile) {
   dir.Write("hosts", crlfHosts);
   web.Serve(Url("zshared/removals.txt"), "absent.example\r\nold.example.com\r\n[END]");
   updater->cmdRemoval_Click();
-  EXPECT_EQ(ListOf(removalsList),
-            (std::vector<std::string>{"absent.example", "old.example.com"}));
+  EXPECT_EQ(ListOf(removalsList), (std::vector<std::string>{"absent.example", "old.example.com"}));
   EXPECT_EQ(dir.Read("hosts"), "127.0.0.1 keep.example\r\n\r\n") << "the file keeps CR LF";
   EXPECT_EQ(lblStatus.Caption(), "Removing Inactive Server 'old.example.com'");
 }

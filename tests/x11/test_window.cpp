@@ -1,8 +1,10 @@
-// A small Qt program for the desktop tests: a window titled by its first argument, or with
-// "--question <title>" a Yes/No message box with that title. Its exit code tells which
-// button ended it: 6 for Yes, 7 for No, 0 when the window was closed.
+// A small Qt program for the desktop tests: a window titled by its first argument; with
+// "--question <title>" a Yes/No message box with that title, whose exit code tells which
+// button ended it: 6 for Yes, 7 for No, 0 when the window was closed; with
+// "--dialog <title> <dialog title>" a window and a dialog of its own over it.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -18,9 +20,19 @@ int main(int argc, char** argv) {
     int answer = box.exec();
     return answer == QMessageBox::Yes ? 6 : answer == QMessageBox::No ? 7 : 0;
   }
+  const bool withDialog = args.size() >= 4 && args[1] == "--dialog";
   QWidget window;
-  window.setWindowTitle(args.size() >= 2 ? args[1] : QString("Quorlen test window"));
+  window.setWindowTitle(withDialog         ? args[2]
+                        : args.size() >= 2 ? args[1]
+                                           : QString("Quorlen test window"));
   window.resize(320, 200);
   window.show();
+  // Not modal: the window it belongs to can be the active one while it is open.
+  QDialog dialog(&window);
+  if (withDialog) {
+    dialog.setWindowTitle(args[3]);
+    dialog.resize(200, 100);
+    dialog.show();
+  }
   return QApplication::exec();
 }

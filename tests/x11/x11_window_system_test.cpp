@@ -83,8 +83,7 @@ struct Toolkit {
 // One window of each toolkit a desktop user meets: Xt (xterm), GTK (zenity) and Qt.
 std::vector<Toolkit> Toolkits() {
   return {{"xterm", {"xterm", "-geometry", "60x10"}, "-T", "XTerm"},
-          {"gtk", {"zenity", "--info", "--text=Seen by the title watcher"}, "--title=",
-           "Zenity"},
+          {"gtk", {"zenity", "--info", "--text=Seen by the title watcher"}, "--title=", "Zenity"},
           {"qt", {QUORLEN_TEST_WINDOW}, "", "QuorlenTestWindow"}};
 }
 
@@ -168,6 +167,18 @@ TEST_F(X11WindowSystemTest, OpenWindowsAreListedTopMostFirst) {
   MakeForeground(opened[0]);
   EXPECT_TRUE(WaitFor([&] { return Position(opened[0]) == 0; }, 3000));
   EXPECT_LT(Position(opened[2]), Position(opened[1]));
+}
+
+TEST_F(X11WindowSystemTest, TheFirstChildOfAWindowIsItsDialog) {
+  Child child({QUORLEN_TEST_WINDOW, "--dialog", "Owner window", "Casino offer dialog"});
+  WindowId owner = Open(child, "Owner window");
+  WindowId dialog = Open(child, "Casino offer dialog");
+  ASSERT_NE(owner, 0u);
+  ASSERT_NE(dialog, 0u);
+  MakeForeground(owner);
+  EXPECT_EQ(windows.FirstChild(owner), dialog);
+  EXPECT_EQ(windows.WindowText(windows.FirstChild(owner)), "Casino offer dialog");
+  EXPECT_NE(windows.FirstChild(dialog), owner) << "a dialog does not own its owner";
 }
 
 TEST_F(X11WindowSystemTest, MinimisedWindowIsNotVisible) {
