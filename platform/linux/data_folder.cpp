@@ -28,8 +28,8 @@ void Seed(const std::string& defaults, const std::string& folder) {
     fs::path target = fs::path(folder) / entry.path().filename();
     if (fs::exists(target, fileError)) continue;
     fs::copy_file(entry.path(), target, fs::copy_options::skip_existing, fileError);
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
-                    fs::perm_options::add, fileError);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    fileError);
   }
 }
 
@@ -51,7 +51,11 @@ std::string ChooseDataFolder(const DataFolderPlaces& places) {
 DataFolderPlaces ThisProgramsPlaces(const std::string& programFile) {
   DataFolderPlaces places;
   places.programFolder = fs::path(programFile).parent_path().string();
-  places.installedDefaults = QUORLEN_INSTALLED_DATA;
+  // An installed program finds its shipped files beside its own prefix first, so a package
+  // unpacked elsewhere than /usr still seeds its users' folders.
+  const std::string besidePrefix =
+      (fs::path(places.programFolder).parent_path() / "share" / "quorlen").string();
+  places.installedDefaults = HoldsShippedData(besidePrefix) ? besidePrefix : QUORLEN_INSTALLED_DATA;
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
     places.userDataHome = data;
   } else if (const char* home = std::getenv("HOME"); home && *home) {

@@ -64,7 +64,8 @@ for entry in quorlen quorlen-browser quorlen-firefox; do
   desktop-file-validate "$root/usr/share/applications/$entry.desktop" || fail "$entry.desktop is not valid"
 done
 here=$(dirname "$(realpath "$0")")
-"$here/../e2e/sandbox.sh" "$work/road" bash -c '
+# A process namespace of its own, so the browser's helper processes end with the road.
+"$here/../e2e/sandbox.sh" "$work/road" unshare --pid --fork --mount-proc bash -c '
   set -euo pipefail
   root=$1 out=$2
   mkdir -p /var/lib/quorlen "$HOME/run" "$HOME/.local/share/quorlen"
