@@ -10,7 +10,6 @@
 #include "core/frm_stats.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "hosts/ad_server_blocking.h"
 #include "forms/debug_area.h"
 #include "forms/frm_last_blocked.h"
 #include "forms/program_state.h"
@@ -19,9 +18,9 @@
 #include "forms/sound_options.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
-#include "hosts/hosts_files.h"
 #include "help/help_windows.h"
-#include "popups/popup_blocker.h"
+#include "hosts/ad_server_blocking.h"
+#include "hosts/hosts_files.h"
 #include "platform/browser.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -33,6 +32,7 @@
 #include "platform/system.h"
 #include "platform/tray.h"
 #include "platform/window_system.h"
+#include "popups/popup_blocker.h"
 #include "titles/frm_popup_titles.h"
 #include "titles/popup_titles.h"
 #include "titles/title_watcher.h"
@@ -176,6 +176,8 @@ class frmMain {
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();
   void ClaimNoServers();
+  // What this desktop does not offer, told once when start-up is done.
+  void TellDesktopLimits();
   std::string WindowCaption();
 
   Platform platform_;
