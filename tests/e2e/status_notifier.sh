@@ -8,8 +8,17 @@ tray_items() {
     grep -o "'[^']*'" | tr -d "'" || true
 }
 
-# The program's item, "service/path", once registered by process $1.
-program_item() { tray_items | grep -- "-$1-" | head -1; }
+# The item that process $1 registered, "service/path"; fails while there is none.
+program_item() {
+  local item owner
+  for item in $(tray_items); do
+    owner=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "${item%%/*}" 2>/dev/null |
+      grep -o '[0-9]\+' | tail -1)
+    [ "$owner" = "$1" ] && { echo "$item"; return 0; }
+  done
+  return 1
+}
 
 # "service object-path" of the item's menu.
 item_menu() {
@@ -24,7 +33,7 @@ item_menu() {
 # The menu's entries as the tray host reads them: "id<TAB>label", one a line.
 menu_entries() {
   gdbus call --session --dest "$1" --object-path "$2" \
-    --method com.canonical.dbusmenu.GetLayout 0 -1 '[]' |
+    --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]' |
     python3 -c '
 import re, sys
 for number, label in re.findall(r"\((\d+), \{[^{}]*?'"'"'label'"'"': <'"'"'([^'"'"']*)'"'"'>", sys.stdin.read()):
@@ -37,7 +46,7 @@ menu_click() {
   id=$(menu_entries "$1" "$2" | awk -F'\t' -v label="$3" '$2 == label {print $1; exit}')
   [ -n "$id" ] || { echo "no menu entry \"$3\"" >&2; return 1; }
   gdbus call --session --dest "$1" --object-path "$2" --method com.canonical.dbusmenu.Event \
-    "$id" clicked '<0>' 0 >/dev/null
+    "$id" "'clicked'" '<0>' 0 >/dev/null
 }
 
 # A left click on the item, as the tray host tells it.
