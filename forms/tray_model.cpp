@@ -152,8 +152,11 @@ void TrayModel::OnTrayMessage(int message) {
       BringToFront();
       ShowSettings();
       break;
+    case tray_message::kRightButtonUp:
+      // The program's window comes forward as the menu opens; the tray draws the menu.
+      window_.window.BringToFront();
+      break;
     default:
-      // A right click opens the tray menu, which the tray draws itself.
       break;
   }
 }
