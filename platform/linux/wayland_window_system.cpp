@@ -50,10 +50,7 @@ WaylandWindowSystem::WaylandWindowSystem(AccessibleButtons* buttons, const char*
 
 WaylandWindowSystem::~WaylandWindowSystem() {
   if (!display_) return;
-  for (auto& [id, window] : windows_) {
-    if (protocol_ == Protocol::kWlrForeignToplevel) ForgetWlrWindow(window.handle);
-    if (protocol_ == Protocol::kPlasmaWindowManagement) ForgetPlasmaWindow(window.handle);
-  }
+  ForgetWindows();
   if (wlr_) zwlr_foreign_toplevel_manager_v1_destroy(wlr_);
   if (plasma_) org_kde_plasma_window_management_destroy(plasma_);
   if (seat_) wl_seat_destroy(seat_);
@@ -88,17 +85,30 @@ int WaylandWindowSystem::ConnectionFd() const {
 }
 
 bool WaylandWindowSystem::ReadEvents() {
-  if (!display_ || wl_display_get_error(display_) != 0) return false;
-  while (wl_display_prepare_read(display_) != 0) wl_display_dispatch_pending(display_);
-  wl_display_flush(display_);
-  // libwayland reads without waiting: with nothing sent, this reads nothing.
-  if (wl_display_read_events(display_) == 0) wl_display_dispatch_pending(display_);
+  if (!display_) return false;
+  bool read = true;
+  while (read && wl_display_prepare_read(display_) != 0) {
+    read = wl_display_dispatch_pending(display_) >= 0;
+  }
+  if (read) {
+    wl_display_flush(display_);
+    // libwayland reads without waiting: with nothing sent, this reads nothing.
+    if (wl_display_read_events(display_) == 0) wl_display_dispatch_pending(display_);
+  }
   if (wl_display_get_error(display_) == 0) return true;
   // The compositor is gone, and with it every window it told of.
+  ForgetWindows();
+  return false;
+}
+
+void WaylandWindowSystem::ForgetWindows() {
+  for (auto& [id, window] : windows_) {
+    if (protocol_ == Protocol::kWlrForeignToplevel) ForgetWlrWindow(window.handle);
+    if (protocol_ == Protocol::kPlasmaWindowManagement) ForgetPlasmaWindow(window.handle);
+  }
   windows_.clear();
   recent_.clear();
   stacking_.clear();
-  return false;
 }
 
 void WaylandWindowSystem::Flush() {

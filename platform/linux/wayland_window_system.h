@@ -82,6 +82,8 @@ class WaylandWindowSystem : public SessionWindowSystem {
  private:
   // Sends the requests made so far; the compositor reads nothing that stays buffered.
   void Flush();
+  // Lets go of every window record and the protocol's object for it.
+  void ForgetWindows();
 
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;

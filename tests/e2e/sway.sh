@@ -45,6 +45,22 @@ def walk(node):
 walk(json.load(sys.stdin))'
 }
 
+# Logs sway's window events into $1 as they come, one "<ms> <change> <title>" a line,
+# so that a window's moments are known even when it lives shorter than a poll.
+watch_windows() {
+  swaymsg -m -r -t subscribe '["window"]' | python3 -u -c '
+import json, sys, time
+for line in sys.stdin:
+    event = json.loads(line)
+    print(int(time.time() * 1000), event["change"], event["container"].get("name") or "", flush=True)' >"$1" &
+}
+
+# When window $3 last had the change $2 ("new", "focus", "close", ...) in the log $1.
+window_event_ms() {
+  awk -v change="$2" -v title="$3" \
+    '$2 == change && substr($0, length($1 " " $2 " ") + 1) == title { at = $1 } END { if (at) print at; else exit 1 }' "$1"
+}
+
 # True while sway has a window titled exactly $1.
 has_window() {
   swaymsg -t get_tree | python3 -c '
