@@ -27,8 +27,8 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/privileged_linux.h"
+#include "platform/linux/session_windows.h"
 #include "platform/linux/x11_input.h"
-#include "platform/linux/x11_window_system.h"
 #include "platform/qt/atspi_buttons.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/firefox_browsers.h"
@@ -159,12 +159,16 @@ int main(int argc, char** argv) {
   quorlen::FirefoxBrowsers firefox(quorlen::FirefoxBrowsers::DefaultProfileFolders());
   quorlen::BrowserSet browsers({&chromium, &firefox});
   quorlen::AtSpiButtons buttons;
-  quorlen::X11WindowSystem windows(&buttons);
-  // The X connection is read on the program's own loop; nothing runs on a second thread.
-  QSocketNotifier windowEvents(windows.ConnectionFd(), QSocketNotifier::Read);
-  windowEvents.setEnabled(windows.Connected());
-  QObject::connect(&windowEvents, &QSocketNotifier::activated, &app,
-                   [&windows] { windows.DrainEvents(); });
+  std::unique_ptr<quorlen::SessionWindowSystem> windows =
+      quorlen::OpenSessionWindowSystem(&buttons);
+  // The window system's connection is read on the program's own loop; nothing runs on a
+  // second thread.
+  QSocketNotifier windowEvents(QSocketNotifier::Read);
+  windowEvents.setSocket(windows->ConnectionFd());
+  windowEvents.setEnabled(windows->ConnectionFd() >= 0);
+  QObject::connect(&windowEvents, &QSocketNotifier::activated, &app, [&windows, &windowEvents] {
+    if (!windows->ReadEvents()) windowEvents.setEnabled(false);
+  });
 
   // As root the program changes the machine itself; as the desktop user it asks the helper.
   std::unique_ptr<quorlen::PrivilegedOperations> privileged;
@@ -178,7 +182,7 @@ int main(int argc, char** argv) {
   quorlen::LinuxDesktop desktop;
 
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, windows, *privileged, desktop},
+                         input, browsers, *windows, *privileged, desktop},
                         {QUORLEN_VENDOR_URL, QUORLEN_MAKER_URL});
   main.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); };
   chromium.log = [&main](const std::string& message) {
@@ -317,12 +321,6 @@ int main(int argc, char** argv) {
   quorlen::SettingsRequests settingsRequests([&main] { main.Tray().ShowSettings(); });
   settingsRequests.Listen();
   updater.CountStart();
-  if (!tray.Available()) {
-    // The debug log is off at start, so the user hears of it here as well.
-    std::fprintf(stderr,
-                 "Quorlen: this desktop has no system tray; the settings window "
-                 "is minimised to the task bar instead of hidden.\n");
-  }
   if (main.Unloaded()) return 0;
   int code = app.exec();
   // Firefox keeps the remote session of a program that merely goes: it is ended first.

@@ -215,6 +215,9 @@ bool frmMain::Form_Load() {
   if (!tray_.HasTray()) {
     DebugLog("No system tray on this desktop: the settings window stays on the task bar.");
   }
+  if (!platform_.windows.SeesWindows()) {
+    controls_.lblLastTitle1.SetCaption(TitleWatcher::kWindowsNotSeenLabel);
+  }
   controls_.window.SetCaption(WindowCaption());
   if (!FileExists(paths_.DataFile("1by1.jpg"))) {
     platform_.dialogs.MsgBox(
@@ -299,26 +302,34 @@ void frmMain::Timer2_Timer() {
   if (!options_.bBlockAdServers && !options_.bBlockIEPopups) WarnNothingBlocked();
   if (options_.bBlockAdServers && adServers_) adServers_->StartWebServers();
   if (options_.bBlockIEPopups) popups_.StartBrowserTracker();
-  if (!adServers_) return;
-  // D5: the blocking version of the hosts file comes back, from its copy or a new build.
-  if (FileExists(paths_.sDefaultHostsList)) {
-    if (options_.bBlockAdServers) {
-      adServers_->SetAllowControls(true);
-      if (!adServers_->IsHostsFullySet()) {
-        if (FileExists(paths_.HostsFullCopy())) {
-          RestoreHostsFromFullCopy();
-        } else {
-          adServers_->ReadLocalBanListAndUpdateHostsFile(true);
+  if (adServers_) {
+    // D5: the blocking version of the hosts file comes back, from its copy or a new build.
+    if (FileExists(paths_.sDefaultHostsList)) {
+      if (options_.bBlockAdServers) {
+        adServers_->SetAllowControls(true);
+        if (!adServers_->IsHostsFullySet()) {
+          if (FileExists(paths_.HostsFullCopy())) {
+            RestoreHostsFromFullCopy();
+          } else {
+            adServers_->ReadLocalBanListAndUpdateHostsFile(true);
+          }
         }
+      } else {
+        adServers_->SetAllowControls(false);
       }
-    } else {
-      adServers_->SetAllowControls(false);
+    }
+    // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
+    if (options_.bBlockAdServers && TextFileLength(paths_.sHostsFile) < 10000) {
+      adServers_->ReadLocalBanListAndUpdateHostsFile(true);
     }
   }
-  // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
-  if (options_.bBlockAdServers && TextFileLength(paths_.sHostsFile) < 10000) {
-    adServers_->ReadLocalBanListAndUpdateHostsFile(true);
-  }
+  TellDesktopLimits();
+}
+
+void frmMain::TellDesktopLimits() {
+  // After the start-up step's own texts, which replace the status area.
+  if (!tray_.HasTray()) TellTrouble(TrayModel::kNoTrayNotice);
+  if (!platform_.windows.SeesWindows()) TellTrouble(TitleWatcher::kWindowsNotSeen);
 }
 
 void frmMain::TellTrouble(const std::string& what) {

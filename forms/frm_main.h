@@ -179,6 +179,8 @@ class frmMain {
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();
   void ClaimNoServers();
+  // What this desktop does not offer, told once when start-up is done.
+  void TellDesktopLimits();
   std::string WindowCaption();
 
   Platform platform_;

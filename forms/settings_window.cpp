@@ -32,6 +32,7 @@ SettingsWindow::SettingsWindow() {
   mnuHelpReadMe.SetCaption("&Readme.txt");
   mnuHelpAbout.SetCaption("&About");
 
+  mnuTray.SetVisible(false);
   mnuTraySettings.SetCaption("&Display Program Settings...");
   mnuTrayFeedback.SetCaption("Send &Feedback or Ask us a Question...");
   mnuTrayStats.SetCaption("&Show Small Statistics &Window ");

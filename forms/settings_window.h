@@ -34,10 +34,12 @@ struct SettingsWindow {
   MenuItem mnuUninstall, mnuUninstallFeedback, mnuUninstallUninstall;
   MenuItem mnuHelp, mnuHelpFeedback, mnuHelpTut, mnuHelpWeb, mnuHelpReadMe, mnuHelpAbout;
 
-  // The tray menu, the last top-level menu, in its order.
-  MenuItem mnuTraySettings, mnuTrayFeedback, mnuTrayStats, mnuSPC1, mnuTrayAllow,
-      mnuTrayLastPop, mnuTrayLastIEPop, mnuSPC2, mnuTrayBlock, mnuTrayBlockTitle, mnuTrayPopups,
-      mnuSPC3, mnuTrayExit, mnuTrayClose;
+  // The tray menu, the last top-level menu, in its order. The menu bar shows it only where
+  // the desktop has no tray to open it from.
+  MenuItem mnuTray;
+  MenuItem mnuTraySettings, mnuTrayFeedback, mnuTrayStats, mnuSPC1, mnuTrayAllow, mnuTrayLastPop,
+      mnuTrayLastIEPop, mnuSPC2, mnuTrayBlock, mnuTrayBlockTitle, mnuTrayPopups, mnuSPC3,
+      mnuTrayExit, mnuTrayClose;
 
   TabStrip A;
   static constexpr const char* kPageCaptions[8] = {" Ad Blocking", " Startup", " Help / Feedback",

@@ -17,6 +17,26 @@ TrayModel::TrayModel(TrayIcon& tray, SettingsWindow& window, frmStats& stats,
                      ProgramOptions& options)
     : tray_(tray), window_(window), stats_(stats), options_(options) {
   tray_.onMessage = [this](int message) { OnTrayMessage(message); };
+  tray_.onAvailabilityChanged = [this] { TrayAvailabilityChanged(); };
+}
+
+void TrayModel::FollowTray() {
+  const bool tray = tray_.Available();
+  window_.mnuTray.SetCaption(tray ? "" : kMenuBarCaption);
+  window_.mnuTray.SetVisible(!tray);
+}
+
+void TrayModel::TrayAvailabilityChanged() {
+  FollowTray();
+  if (tray_.Available()) {
+    trayIconAdded_ = tray_.Add(record_);
+    tray_.Modify(record_);
+  } else if (options_.bMinimized && !window_.window.Visible()) {
+    // The window was hidden in a tray that is gone: back on the task bar, so the user can
+    // still reach the program.
+    window_.window.SetMinimized(true);
+    window_.window.SetVisible(true);
+  }
 }
 
 void TrayModel::FillRecord(const char* icon) {
@@ -28,6 +48,7 @@ void TrayModel::FillRecord(const char* icon) {
 }
 
 void TrayModel::AddAtStartup() {
+  FollowTray();
   FillRecord(kWindowIcon);
   record_.szTip = std::string("Quorlen Just Started: ") + '\0';
   if (trayIconAdded_) {
@@ -80,7 +101,9 @@ void TrayModel::HideToTray() {
   if (tray_.Available()) {
     window_.window.SetVisible(false);
   } else {
+    // Also at a start that was left hidden in a tray: the task bar is the only way back.
     window_.window.SetMinimized(true);
+    window_.window.SetVisible(true);
   }
 }
 
@@ -130,8 +153,8 @@ void TrayModel::OnTrayMessage(int message) {
       ShowSettings();
       break;
     case tray_message::kRightButtonUp:
+      // The program's window comes forward as the menu opens; the tray draws the menu.
       window_.window.BringToFront();
-      tray_.ShowMenu();
       break;
     default:
       break;

@@ -13,10 +13,18 @@ namespace quorlen {
 
 // The tray icon, its tool tip and its menu: how the user reaches a program that lives
 // hidden in the notification area. Where the desktop has no notification area, hiding
-// to the tray minimises the settings window instead, so it stays on the task bar.
+// to the tray minimises the settings window instead, so it stays on the task bar, and
+// the window's menu bar carries the tray menu. A tray that comes later is used at once.
 class TrayModel {
  public:
   static constexpr size_t kTipField = 64;
+  // The menu bar's caption of the tray menu where there is no tray.
+  static constexpr const char* kMenuBarCaption = "&Quorlen";
+  static constexpr const char* kNoTrayNotice =
+      "This desktop shows no system tray, so the Quorlen window stays on the task bar (its "
+      "close box minimises it) and the tray menu is under \"Quorlen\" in its menu bar. On "
+      "GNOME the AppIndicator extension (package gnome-shell-extension-appindicator) adds a "
+      "tray; Quorlen puts its icon there as soon as one appears.";
 
   TrayModel(TrayIcon& tray, SettingsWindow& window, frmStats& stats, ProgramOptions& options);
 
@@ -48,6 +56,9 @@ class TrayModel {
 
  private:
   void FillRecord(const char* icon);
+  // The menu bar carries the tray menu exactly while there is no tray.
+  void FollowTray();
+  void TrayAvailabilityChanged();
 
   TrayIcon& tray_;
   SettingsWindow& window_;

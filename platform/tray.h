@@ -23,7 +23,8 @@ inline constexpr int kLeftButtonUp = 514;
 inline constexpr int kRightButtonUp = 517;
 }  // namespace tray_message
 
-// The notification-area icon. Requests answer like Shell_NotifyIcon: true on success.
+// The notification-area icon. Requests answer like Shell_NotifyIcon: true on success. The
+// tray menu belongs to the icon, and the tray opens it on a right click by itself.
 class TrayIcon {
  public:
   virtual ~TrayIcon() = default;
@@ -32,13 +33,14 @@ class TrayIcon {
   virtual bool Add(const TrayRecord& record) = 0;
   virtual bool Modify(const TrayRecord& record) = 0;  // NIM_MODIFY
   virtual bool Delete() = 0;                          // NIM_DELETE
-  // Opens the tray menu at the mouse position.
-  virtual void ShowMenu() = 0;
-  // Whether the desktop has a notification area at all.
+  // Whether the desktop has a notification area now. One can come later (a panel
+  // started, a desktop extension switched on) and go again.
   virtual bool Available() = 0;
 
   // The icon's callback: one of the tray_message numbers.
   std::function<void(int message)> onMessage;
+  // Told when a notification area comes or goes.
+  std::function<void()> onAvailabilityChanged;
 };
 
 }  // namespace quorlen

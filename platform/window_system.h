@@ -27,7 +27,7 @@ class WindowSystem {
   // The window's title, whole; callers cut it to what they read.
   virtual std::string WindowText(WindowId window) = 0;
   virtual std::string ClassName(WindowId window) = 0;
-  // Shown on the screen: mapped, and not minimised.
+  // Shown on the screen or minimised; not a window its application has hidden.
   virtual bool IsVisible(WindowId window) = 0;
   // Asks the window to close, as its close box would; does not wait for it.
   virtual void PostClose(WindowId window) = 0;
@@ -43,6 +43,10 @@ class WindowSystem {
   virtual void Activate(WindowId window) = 0;
   // Presses the button as a click would; returns once the press was delivered.
   virtual void PressButton(ButtonId button) = 0;
+
+  // False where the desktop lets no program see or close the windows of others (GNOME on
+  // Wayland): every call then finds nothing and closes nothing.
+  virtual bool SeesWindows() { return true; }
 };
 
 }  // namespace quorlen

@@ -1,6 +1,7 @@
 #include "titles/frm_popup_titles.h"
 
 #include "core/kestro_global_fn.h"
+#include "titles/title_watcher.h"
 
 namespace quorlen {
 
@@ -79,6 +80,8 @@ void frmPopupTitles::Form_Load() {
   cmdDel.SetEnabled(false);
   cmdAdd.SetEnabled(false);
   txtTitle.SetText("");
+  // Where no window can be seen the list stays empty, and nothing is promised.
+  if (!windows_.SeesWindows()) Label5.SetCaption(TitleWatcher::kWindowsNotSeenLabel);
   ListOpenWindows();
   lstAdd.Clear();
   LoadListFromIni(lstAdd, "DomainCount", "Domains",

@@ -45,6 +45,14 @@ class TitleWatcher {
   static constexpr size_t kTitleChars = 199;  // a 200-character title buffer
   static constexpr size_t kClassChars = 24;   // a 25-character class-name buffer
   static constexpr const char* kAdviceTitle = "Helpful Advice to reduce the error messages.";
+  // Told where the desktop shows the program no windows, instead of promising closes.
+  static constexpr const char* kWindowsNotSeen =
+      "This desktop does not let Quorlen see or close the windows of other programs (GNOME on "
+      "Wayland does not), so no window is closed by its title. Popups are still blocked in "
+      "the browsers Quorlen follows.";
+  static constexpr const char* kWindowsNotSeenLabel =
+      "This desktop does not let Quorlen see other programs' windows: no window is closed by "
+      "its title.";
 
   TitleWatcher(EventLoop& loop, WindowSystem& windows, Dialogs& dialogs,
                const PopupTitles& titles, TitleWatcherControls controls, PopupStateReader popups,

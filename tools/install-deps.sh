@@ -11,6 +11,8 @@ packages=(
   lintian desktop-file-utils
   xterm zenity at-spi2-core dbus-daemon
   xdg-utils file python3-pyatspi gir1.2-atspi-2.0
+  libwayland-dev plasma-wayland-protocols qt6-wayland sway wtype grim waybar libglib2.0-bin
+  kwin-wayland
 )
 missing=()
 for package in "${packages[@]}"; do

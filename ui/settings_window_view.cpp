@@ -133,15 +133,17 @@ void SettingsWindowView::BuildMenus() {
   addMenu(c_.mnuHelp, {&c_.mnuHelpFeedback, &c_.mnuHelpTut, &c_.mnuHelpWeb, &c_.mnuHelpReadMe,
                        &c_.mnuHelpAbout});
 
-  // The tray menu is the last, captionless menu of the bar; it is only ever opened from
-  // the tray icon, so the bar does not show it.
+  // The tray menu is the last menu of the bar. The tray icon opens one copy; the bar
+  // shows the other only where the desktop has no tray.
+  const std::initializer_list<MenuItem*> trayItems = {
+      &c_.mnuTraySettings, &c_.mnuTrayFeedback,   &c_.mnuTrayStats,     &c_.mnuSPC1,
+      &c_.mnuTrayAllow,    &c_.mnuTrayLastPop,    &c_.mnuTrayLastIEPop, &c_.mnuSPC2,
+      &c_.mnuTrayBlock,    &c_.mnuTrayBlockTitle, &c_.mnuTrayPopups,    &c_.mnuSPC3,
+      &c_.mnuTrayExit,     &c_.mnuTrayClose};
   trayMenu_ = new QMenu(this);
-  for (MenuItem* item :
-       {&c_.mnuTraySettings, &c_.mnuTrayFeedback, &c_.mnuTrayStats, &c_.mnuSPC1, &c_.mnuTrayAllow,
-        &c_.mnuTrayLastPop, &c_.mnuTrayLastIEPop, &c_.mnuSPC2, &c_.mnuTrayBlock,
-        &c_.mnuTrayBlockTitle, &c_.mnuTrayPopups, &c_.mnuSPC3, &c_.mnuTrayExit, &c_.mnuTrayClose}) {
-    Bind(trayMenu_->addAction(QString()), *item);
-  }
+  for (MenuItem* item : trayItems) Bind(trayMenu_->addAction(QString()), *item);
+  QMenu* inBar = addMenu(c_.mnuTray, trayItems);
+  Bind(inBar->menuAction(), c_.mnuTray);
 }
 
 QWidget* SettingsWindowView::BuildTabStrip() {

@@ -35,18 +35,22 @@ class FakeTrayIcon : public TrayIcon {
     present = false;
     return was;
   }
-  void ShowMenu() override { ++menusShown; }
   bool Available() override { return available; }
 
   void Send(int message) {
     if (onMessage) onMessage(message);
+  }
+  // A notification area comes or goes, as when the desktop's panel starts or ends.
+  void SetAvailable(bool now) {
+    available = now;
+    if (!now) present = false;
+    if (onAvailabilityChanged) onAvailabilityChanged();
   }
 
   std::vector<Call> calls;
   TrayRecord shown;
   bool present = false;
   bool available = true;
-  int menusShown = 0;
 };
 
 }  // namespace quorlen

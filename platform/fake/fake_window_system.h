@@ -47,6 +47,10 @@ class FakeWindowSystem : public WindowSystem {
   ButtonId FindButton(WindowId window, const std::string& caption) override;
   void Activate(WindowId window) override;
   void PressButton(ButtonId button) override;
+  bool SeesWindows() override { return seesWindows; }
+
+  // False stands for a desktop that shows the program no windows (GNOME on Wayland).
+  bool seesWindows = true;
 
  private:
   struct FakeButton {

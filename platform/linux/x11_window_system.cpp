@@ -36,12 +36,11 @@ X11WindowSystem::X11WindowSystem(AccessibleButtons* buttons, const char* display
   if (!display_) return;
   root_ = DefaultRootWindow(display_);
   auto atom = [this](const char* name) { return XInternAtom(display_, name, False); };
-  atoms_ = {atom("_NET_ACTIVE_WINDOW"),   atom("_NET_WM_NAME"),
-            atom("UTF8_STRING"),          atom("_NET_WM_STATE"),
-            atom("_NET_WM_STATE_HIDDEN"), atom("_NET_CLOSE_WINDOW"),
-            atom("WM_PROTOCOLS"),         atom("WM_DELETE_WINDOW"),
-            atom("_NET_CLIENT_LIST"),     atom("_NET_CLIENT_LIST_STACKING"),
-            atom("_NET_SUPPORTED"),       atom("_NET_WM_PID")};
+  atoms_ = {
+      atom("_NET_ACTIVE_WINDOW"), atom("_NET_WM_NAME"),      atom("UTF8_STRING"),
+      atom("WM_STATE"),           atom("_NET_CLOSE_WINDOW"), atom("WM_PROTOCOLS"),
+      atom("WM_DELETE_WINDOW"),   atom("_NET_CLIENT_LIST"),  atom("_NET_CLIENT_LIST_STACKING"),
+      atom("_NET_SUPPORTED"),     atom("_NET_WM_PID")};
 }
 
 X11WindowSystem::~X11WindowSystem() {
@@ -50,12 +49,13 @@ X11WindowSystem::~X11WindowSystem() {
 
 int X11WindowSystem::ConnectionFd() const { return display_ ? ConnectionNumber(display_) : -1; }
 
-void X11WindowSystem::DrainEvents() {
-  if (!display_) return;
+bool X11WindowSystem::ReadEvents() {
+  if (!display_) return false;
   while (XPending(display_) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
   }
+  return true;
 }
 
 int X11WindowSystem::ErrorCount() const { return errorCount.load(); }
@@ -178,8 +178,11 @@ bool X11WindowSystem::IsVisible(WindowId window) {
   if (!display_ || window == 0) return false;
   XWindowAttributes attributes{};
   if (!XGetWindowAttributes(display_, Id(window), &attributes)) return false;
-  if (attributes.map_state != IsViewable) return false;
-  return !HasAtom(window, atoms_.state, atoms_.stateHidden);
+  if (attributes.map_state == IsViewable) return true;
+  // A minimised window is unmapped but still the user's: the window manager keeps it in
+  // the iconic state, where a window its application hid has none.
+  auto state = Longs(window, atoms_.wmState, atoms_.wmState);
+  return !state.empty() && state.front() == IconicState;
 }
 
 void X11WindowSystem::SendToRoot(WindowId window, unsigned long messageType, long first,

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/accessible_buttons.h"
-#include "platform/window_system.h"
+#include "platform/linux/session_windows.h"
 
 struct _XDisplay;
 
@@ -17,7 +17,7 @@ namespace quorlen {
 // window's own WM_DELETE_WINDOW), never by killing their client. Every call is a short
 // synchronous request on the program's own thread; an X error (a window that went away
 // between two calls) is swallowed and makes the call find nothing.
-class X11WindowSystem : public WindowSystem {
+class X11WindowSystem : public SessionWindowSystem {
  public:
   // Connects to `display` (DISPLAY when null). `buttons` finds buttons by caption; null
   // finds none.
@@ -27,11 +27,10 @@ class X11WindowSystem : public WindowSystem {
   X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
   bool Connected() const { return display_ != nullptr; }
-  // The connection's socket, for the event loop to watch; -1 when not connected.
-  int ConnectionFd() const;
+  int ConnectionFd() const override;
   // Reads and drops whatever the server sent; the program selects no events, so this only
   // keeps the connection's queue empty and lets late errors reach the error handler.
-  void DrainEvents();
+  bool ReadEvents() override;
   // X errors seen on this connection so far.
   int ErrorCount() const;
 
@@ -59,8 +58,8 @@ class X11WindowSystem : public WindowSystem {
   AccessibleButtons* buttons_;
   unsigned long root_ = 0;
   struct Atoms {
-    unsigned long activeWindow, wmName, utf8String, state, stateHidden, closeWindow, protocols,
-        deleteWindow, clientList, clientListStacking, supported, pid;
+    unsigned long activeWindow, wmName, utf8String, wmState, closeWindow, protocols, deleteWindow,
+        clientList, clientListStacking, supported, pid;
   } atoms_{};
 };
 

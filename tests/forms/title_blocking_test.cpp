@@ -146,3 +146,23 @@ TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesTheEditor) {
 
 }  // namespace
 }  // namespace quorlen
+
+namespace quorlen {
+namespace {
+
+// GNOME on Wayland: nothing can be closed, and the program says so instead of promising it.
+TEST_F(TitleBlocking, WhereNoWindowIsSeenTheProgramSaysSoOnceAndClaimsNoCloses) {
+  desk.seesWindows = false;
+  frmMain& main = Start();
+  auto& c = main.Controls();
+  EXPECT_EQ(c.lblLastTitle1.Caption(), TitleWatcher::kWindowsNotSeenLabel);
+  clock.Advance(2500);
+  const std::string status = c.lblStatus.Caption();
+  const auto told = status.find(TitleWatcher::kWindowsNotSeen);
+  EXPECT_NE(told, std::string::npos);
+  clock.Advance(120000);
+  EXPECT_EQ(c.lblStatus.Caption().rfind(TitleWatcher::kWindowsNotSeen), told);
+}
+
+}  // namespace
+}  // namespace quorlen

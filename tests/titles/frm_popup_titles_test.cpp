@@ -69,6 +69,15 @@ TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
   EXPECT_FALSE(editor.cmdAdd.Enabled());
   EXPECT_FALSE(editor.cmdDel.Enabled());
   EXPECT_FALSE(editor.Timer1.Enabled());
+  EXPECT_NE(editor.Label5.Caption(), TitleWatcher::kWindowsNotSeenLabel);
+
+  // A desktop that shows no windows: the list can still be edited, but closes are not
+  // promised.
+  editor.Unload();
+  desk.seesWindows = false;
+  editor.Show();
+  EXPECT_EQ(editor.Label5.Caption(), TitleWatcher::kWindowsNotSeenLabel);
+  EXPECT_EQ(editor.lstAdd.Count(), 3);
 }
 
 TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {

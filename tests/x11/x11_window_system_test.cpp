@@ -1,77 +1,21 @@
 #include "platform/linux/x11_window_system.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/qt/atspi_buttons.h"
-
-extern char** environ;
+#include "tests/support/child_process.h"
 
 namespace quorlen {
 namespace {
 
-// A program started for one test and killed at its end if it is still there.
-class Child {
- public:
-  explicit Child(std::vector<std::string> argv) {
-    std::vector<char*> args;
-    for (auto& arg : argv) args.push_back(arg.data());
-    args.push_back(nullptr);
-    if (posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), environ) != 0) pid_ = -1;
-  }
-  ~Child() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  pid_t Pid() const { return pid_; }
-  // The exit code once the program ended within `ms`; -1 while it runs.
-  int ExitCode(int ms) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!exited_) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
-      }
-      if (std::chrono::steady_clock::now() > until) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return code_;
-  }
-  void Kill() { kill(pid_, SIGKILL); }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  int code_ = -1;
-};
-
-bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
-  return true;
-}
+using testing_support::Child;
+using testing_support::WaitFor;
 
 struct Toolkit {
   const char* name;
@@ -181,14 +125,24 @@ TEST_F(X11WindowSystemTest, TheFirstChildOfAWindowIsItsDialog) {
   EXPECT_NE(windows.FirstChild(dialog), owner) << "a dialog does not own its owner";
 }
 
-TEST_F(X11WindowSystemTest, MinimisedWindowIsNotVisible) {
-  Child child(Command(Toolkits()[0], "Minimised xterm"));
-  WindowId window = Open(child, "Minimised xterm");
-  ASSERT_NE(window, 0u);
-  ASSERT_TRUE(WaitFor([&] { return windows.IsVisible(window); }));
-  Child minimise({"xdotool", "windowminimize", std::to_string(window)});
-  EXPECT_TRUE(WaitFor([&] { return !windows.IsVisible(window); }, 5000));
-  EXPECT_EQ(windows.WindowText(window), "Minimised xterm");
+// The titles editor lists a minimised window among the open ones, as it lists every
+// window that is not hidden: one its application withdrew is not.
+TEST_F(X11WindowSystemTest, MinimisedWindowCountsAsShownAndAWithdrawnOneDoesNot) {
+  Child minimised(Command(Toolkits()[0], "Minimised xterm"));
+  Child withdrawn(Command(Toolkits()[0], "Withdrawn xterm"));
+  WindowId small = Open(minimised, "Minimised xterm");
+  WindowId gone = Open(withdrawn, "Withdrawn xterm");
+  ASSERT_NE(small, 0u);
+  ASSERT_NE(gone, 0u);
+  ASSERT_TRUE(WaitFor([&] { return windows.IsVisible(small) && windows.IsVisible(gone); }));
+  Child minimise({"xdotool", "windowminimize", "--sync", std::to_string(small)});
+  Child unmap({"xdotool", "windowunmap", "--sync", std::to_string(gone)});
+  ASSERT_EQ(minimise.ExitCode(5000), 0);
+  ASSERT_EQ(unmap.ExitCode(5000), 0);
+  EXPECT_TRUE(WaitFor([&] { return !windows.IsVisible(gone); }, 5000));
+  EXPECT_TRUE(windows.IsVisible(small));
+  EXPECT_GE(Position(small), 0);
+  EXPECT_EQ(windows.WindowText(small), "Minimised xterm");
 }
 
 TEST_F(X11WindowSystemTest, VanishedWindowFindsNothingAndDoesNotEndTheProgram) {
@@ -208,7 +162,7 @@ TEST_F(X11WindowSystemTest, VanishedWindowFindsNothingAndDoesNotEndTheProgram) {
     windows.PostClose(gone);
     windows.Activate(gone);
   }
-  windows.DrainEvents();
+  windows.ReadEvents();
   EXPECT_GT(windows.ErrorCount(), errors);
   EXPECT_EQ(windows.FindTopLevel("Vanishing xterm"), 0u);
 }

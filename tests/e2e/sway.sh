@@ -1,0 +1,102 @@
+# Sourced by the Wayland tests, which run as a user other than root (sway refuses root):
+# a headless sway with no input devices on a runtime folder of its own, torn down when the
+# calling script exits. Keys come through wtype, pictures through grim.
+#   start_sway   sets XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK, and unsets DISPLAY
+start_sway() {
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+  chmod 0700 "$XDG_RUNTIME_DIR"
+  # No X11 at all: whatever the program sees, it sees as a Wayland client.
+  printf 'xwayland disable\noutput HEADLESS-1 resolution 1024x768\n' >"$XDG_RUNTIME_DIR/sway.conf"
+  unset DISPLAY WAYLAND_DISPLAY
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    sway -c "$XDG_RUNTIME_DIR/sway.conf" >"$XDG_RUNTIME_DIR/sway.log" 2>&1 &
+  sway_pid=$!
+  trap 'kill $sway_pid 2>/dev/null || true' EXIT
+  local socket=""
+  for _ in $(seq 1 100); do
+    socket=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -name 'sway-ipc.*.sock' | head -1)
+    [ -n "$socket" ] && [ -S "$XDG_RUNTIME_DIR/wayland-1" ] && break
+    sleep 0.1
+  done
+  [ -n "$socket" ] || { echo "sway did not start:"; cat "$XDG_RUNTIME_DIR/sway.log"; return 1; }
+  export WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket XDG_SESSION_TYPE=wayland
+  export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland
+  # The seat has no devices. A virtual keyboard that stays for the whole session gives it
+  # one before any client starts, so each client holds its keyboard and the focus by the
+  # time wtype types: a keyboard that appears later reaches a client only after the
+  # compositor has told it of the focus, and its keys are lost.
+  wtype -s 86400000 &
+  keyboard_pid=$!
+  trap 'kill $keyboard_pid $sway_pid 2>/dev/null || true' EXIT
+  wait_until 5 has_keyboard || { echo "no virtual keyboard"; return 1; }
+}
+
+has_keyboard() { swaymsg -t get_seats | grep -q '"capabilities": [1-9]'; }
+
+# The title of sway's focused window, empty when none has the focus.
+focused_title() {
+  swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    if node.get("focused") and node.get("type") in ("con", "floating_con"):
+        print(node.get("name") or ""); return True
+    return any(walk(child) for child in node.get("nodes", []) + node.get("floating_nodes", []))
+walk(json.load(sys.stdin))'
+}
+
+# Logs sway's window events into $1 as they come, one "<ms> <change> <title>" a line,
+# so that a window's moments are known even when it lives shorter than a poll.
+watch_windows() {
+  swaymsg -m -r -t subscribe '["window"]' | python3 -u -c '
+import json, sys, time
+for line in sys.stdin:
+    event = json.loads(line)
+    print(int(time.time() * 1000), event["change"], event["container"].get("name") or "", flush=True)' >"$1" &
+}
+
+# When window $3 last had the change $2 ("new", "focus", "close", ...) in the log $1.
+window_event_ms() {
+  awk -v change="$2" -v title="$3" \
+    '$2 == change && substr($0, length($1 " " $2 " ") + 1) == title { at = $1 } END { if (at) print at; else exit 1 }' "$1"
+}
+
+# True while sway has a window titled exactly $1.
+has_window() {
+  swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    if node.get("type") in ("con", "floating_con") and node.get("name") == sys.argv[1]: return True
+    return any(walk(child) for child in node.get("nodes", []) + node.get("floating_nodes", []))
+sys.exit(0 if walk(json.load(sys.stdin)) else 1)' "$1"
+}
+
+no_window() { ! has_window "$1"; }
+# True while sway's focused window is titled exactly $1.
+focused_is() { [ "$(focused_title)" = "$1" ]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# Inside the sandbox, as root: runs "<script> --as-user <work> [args]" as nobody on a
+# private session bus, with the work folder (program, home) handed to that user. An
+# earlier start is on record, so the program goes straight to work.
+become_desktop_user() {
+  local script=$1 work=$2
+  shift 2
+  mkdir -p /var/lib/quorlen
+  touch /var/lib/quorlen/first-start
+  chown -R 65534:65534 "$work"
+  exec setpriv --reuid=65534 --regid=65534 --clear-groups \
+    dbus-run-session -- "$script" --as-user "$work" "$@"
+}
+
+# Waits up to $1 seconds (a decimal) for the command after it to succeed.
+wait_until() {
+  local until=$(($(ms) + $(awk -v s="$1" 'BEGIN { print int(s * 1000) }')))
+  shift
+  until "$@"; do
+    [ "$(ms)" -lt "$until" ] || return 1
+    sleep 0.05
+  done
+}
+
+ms() { echo $(($(date +%s%N) / 1000000)); }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Window-title blocking on Wayland, end to end: the staged program as a Wayland client of
+# headless sway (no X11 at all), run by an ordinary user in a sandbox. A window whose
+# title holds a shipped fragment is closed within a second of taking the focus, one
+# without stays, and the titles editor lists the open windows as the compositor tells them.
+#   wayland_titles.sh <staged program folder> <work folder> <a11y_probe>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/sway.sh"
+if [ "${1:-}" = --as-user ]; then
+  work=$2 program=$2/program probe=$2/a11y_probe
+  start_sway
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 GTK_A11Y=atspi
+  fail() {
+    echo "FAIL: $1"
+    kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$work/stderr.txt"; }
+    echo "focused: \"$(focused_title)\""
+    grim "$work/failed.png" 2>/dev/null || true
+    exit 1
+  }
+  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
+    >"$program/quorlen.ini"
+  "$program/quorlen" 2>"$work/stderr.txt" &
+  pid=$!
+  # The delayed start-up step is over once it has told what this desktop lacks (a tray).
+  wait_until 20 grep -q "shows no system tray" "$work/stderr.txt" || fail "start-up did not end"
+  grep -q "see or close the windows" "$work/stderr.txt" && fail "claims it sees no windows"
+  fragment=$(grep -a "^D0=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+
+  # 1. A window whose title holds the fragment is closed within a second of taking the focus.
+  watch_windows "$work/window-events.txt"
+  title="$fragment today - Chromium"
+  zenity --info --title="$title" --text="A popup" 2>/dev/null &
+  closed() { window_event_ms "$work/window-events.txt" close "$title" >/dev/null; }
+  wait_until 10 closed || fail "\"$title\" was not closed"
+  focused=$(window_event_ms "$work/window-events.txt" focus "$title") ||
+    fail "\"$title\" never had the focus"
+  elapsed=$(($(window_event_ms "$work/window-events.txt" close "$title") - focused))
+  [ "$elapsed" -le 1000 ] || fail "\"$title\" closed only after $elapsed ms"
+  echo "closed $elapsed ms after it took the focus"
+
+  # 2. One without a listed fragment stays, and the titles editor lists it.
+  plain="Zqx plain window"
+  zenity --info --title="$plain" --text="Not a popup" 2>/dev/null &
+  wait_until 10 focused_is "$plain" || fail "\"$plain\" never had the focus"
+  sleep 2   # four ticks of the watcher
+  has_window "$plain" || fail "\"$plain\" was closed"
+  "$probe" click "$pid" "push button" "Block Popups by Window Title" || fail "no editor button"
+  lists() { "$probe" list "$pid" | grep -qxF "list item: $1"; }
+  wait_until 10 lists "$plain" ||
+    fail "the editor does not list \"$plain\""
+  "$probe" list "$pid" | grep -q "^list item: Quorlen" && fail "the editor lists Quorlen itself"
+  grim "$work/editor.png"
+
+  kill -TERM "$pid"
+  wait_until 10 ended "$pid" || fail "no end on SIGTERM"
+  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  [ "$total" -eq 6 ] || fail "nTotBlocked is $total, not 6"
+  echo "e2e title blocking on Wayland: ok"
+  exit 0
+fi
+if [ "${1:-}" = --in-sandbox ]; then
+  become_desktop_user "$0" "$2"
+fi
+source "$here/work.sh"
+for tool in sway zenity grim setpriv dbus-run-session; do
+  command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
+done
+prepare_work "$1" "$2"
+cp "$3" "$work/a11y_probe"
+exec "$here/sandbox.sh" "$work" "$0" --in-sandbox "$work"

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The program on a desktop without a tray, as stock GNOME is, end to end: a Wayland client
+# of headless sway whose session bus has no tray watcher, run by an ordinary user in a
+# sandbox. Its window stays on screen, says how to get a tray, and its menu bar carries
+# the tray menu, whose Exit ends the program from the keyboard. In a second run a tray
+# (waybar) comes later: the icon is registered at once, its menu is the tray menu, the
+# close box then hides the window, a click on the icon brings it back and the tray
+# menu's Exit ends the program.
+#   without_tray.sh <staged program folder> <work folder>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/sway.sh"
+if [ "${1:-}" = --as-user ]; then
+  work=$2 program=$2/program
+  source "$here/status_notifier.sh"
+  start_sway
+  fail() {
+    echo "FAIL: $1"
+    grim "$work/failed.png" 2>/dev/null || true
+    tail -5 "$work/stderr.txt"
+    exit 1
+  }
+  settings_window() { swaymsg -t get_tree | grep -q '"name": "Quorlen (on '; }
+  no_settings_window() { ! settings_window; }
+  start_program() {
+    "$program/quorlen" 2>"$work/stderr.txt" &
+    pid=$!
+    wait_until 20 grep -q "shows no system tray" "$work/stderr.txt" || fail "no word of the tray"
+  }
+  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\n" >"$program/quorlen.ini"
+
+  # 1. No tray: the window stays after the start-up step, and Exit is in its menu bar.
+  start_program
+  settings_window || fail "the settings window went away with no tray to come back from"
+  grim "$work/no-tray.png"
+  swaymsg '[title="^Quorlen \(on "] focus' >/dev/null
+  wtype -M alt q -m alt   # opens the "Quorlen" menu
+  # Its "&Exit Quorlen AND stop blocking ads", once the menu is open to take the key.
+  exit_key() { wtype e; wait_until 0.2 ended "$pid"; }
+  wait_until 5 exit_key || fail "Exit in the menu bar did not end the program"
+  echo "without a tray: the window stayed and Exit ended the program"
+
+  # 2. A tray that comes later is used.
+  start_program
+  mkdir -p "$HOME/.config/waybar"
+  printf '{"position": "top", "height": 30, "modules-right": ["tray"], "tray": {"icon-size": 22}}\n' \
+    >"$HOME/.config/waybar/config"
+  waybar >"$work/waybar.log" 2>&1 &
+  bar=$!
+  trap 'kill $bar $keyboard_pid $sway_pid 2>/dev/null || true' EXIT
+  wait_until 10 program_item "$pid" >/dev/null || fail "no icon registered with the tray"
+  item=$(program_item "$pid")
+  read -r service menu < <(item_menu "$item")
+  entries=$(menu_entries "$service" "$menu")
+  for label in "_Display Program Settings..." "_Exit Quorlen AND stop blocking ads"; do
+    grep -qF "$label" <<<"$entries" || fail "the tray menu lacks \"$label\""
+  done
+  grim "$work/tray.png"
+  swaymsg '[title="^Quorlen \(on "] kill' >/dev/null   # the close box
+  wait_until 5 no_settings_window ||
+    fail "the close box did not hide the window to the tray"
+  ended "$pid" && fail "the close box ended the program"
+  item_activate "$item"
+  wait_until 5 settings_window || fail "a click on the icon did not bring the window back"
+  menu_click "$service" "$menu" "_Exit Quorlen AND stop blocking ads"
+  wait_until 10 ended "$pid" || fail "the tray menu's Exit did not end the program"
+  echo "e2e without a tray: ok"
+  exit 0
+fi
+if [ "${1:-}" = --in-sandbox ]; then
+  become_desktop_user "$0" "$2"
+fi
+source "$here/work.sh"
+for tool in sway wtype grim waybar gdbus setpriv dbus-run-session; do
+  command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
+done
+prepare_work "$1" "$2"
+exec "$here/sandbox.sh" "$work" "$0" --in-sandbox "$work"
