@@ -210,7 +210,8 @@ TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
   EXPECT_EQ(lbltype_.Caption(), "HTTPS Ad");
   EXPECT_EQ(lblpage_.Caption(), "Blocking " + name + "\r\n");
   EXPECT_EQ(responder_.sLastBlockedServer(), name);
-  EXPECT_EQ(lblAllowServer_.Caption(), "Un-Block '" + name + "'");
+  EXPECT_EQ(mnuTrayAllow_.Caption(),
+            "&Click here to allow content from " + name + " (the last blocked ad server)...");
   EXPECT_EQ(sound_.played.size(), 1u);
   EXPECT_EQ(blocked_, 1);
   EXPECT_EQ(afterBlock_, 1);
@@ -225,7 +226,6 @@ TEST_F(ResponderTest, HttpsConnectionsThatNameNoServerAreNotCounted) {
   };
   const std::vector<Row> rows = {
       {"plain HTTP", Get("/a.gif"), ""},
-      {"an empty record", std::string("\x16\x03\x01\x00\x00", 5), ""},
       {"too large", InRecords("\x01" + BigEndian(1 << 20, 3)), ""},
       {"no server name: refused as TLS", InRecords(HelloMessage("", false)), kRefusal},
   };
