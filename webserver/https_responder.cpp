@@ -34,12 +34,6 @@ bool HttpsResponder::Listen() {
   return listener_->Listen();
 }
 
-int HttpsResponder::OpenConnections() const {
-  return static_cast<int>(std::count_if(connections_.begin(), connections_.end(), [](auto& c) {
-    return c->socket->State() != socket_state::kClosed;
-  }));
-}
-
 void HttpsResponder::Log(const std::string& line) const {
   if (hooks_.debugLog) hooks_.debugLog(line);
 }

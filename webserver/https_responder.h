@@ -51,8 +51,6 @@ class HttpsResponder {
   std::string FailureReason() const { return listener_->FailureReason(); }
   // Stops listening; connections already open are still answered.
   void Close() { listener_->Close(); }
-  // The connections open now, waiting for their hello or sending the refusal.
-  int OpenConnections() const;
 
  private:
   struct Connection {
