@@ -191,10 +191,12 @@ int main(int argc, char** argv) {
   };
   firefox.log = chromium.log;
 
-  // Port 80 needs privileges: its listening sockets come from the privileged operations.
+  // Ports 80 and 443 need privileges: their listening sockets come from the privileged
+  // operations.
   quorlen::LoopbackSocketFactory sockets([&privileged](int port) {
-    return port == 80 ? privileged->ListenOnPort80()
-                      : quorlen::LoopbackSocketFactory::BindLoopback(port);
+    if (port == 80) return privileged->ListenOnPort80();
+    if (port == 443) return privileged->ListenOnPort443();
+    return quorlen::LoopbackSocketFactory::BindLoopback(port);
   });
   auto& c = main.Controls();
   quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
@@ -210,7 +212,8 @@ int main(int argc, char** argv) {
        [&updates] {
          if (updates) updates->AfterBlockedAd();
        },
-       [&main](const std::string& reason) { main.WebServerFailed(reason); }},
+       [&main](const std::string& reason) { main.WebServerFailed(reason); },
+       [&main](const std::string& reason) { main.HttpsPortFailed(reason); }},
       main.Paths().sAppPath);
   quorlen::AdServerBlocker adServers(
       loop, dialogs, main.Profiles(), main.Hosts(),

@@ -1,8 +1,10 @@
 // A bounded load client for one-request-per-connection servers: each of C workers opens
-// a connection, sends one GET, reads until the server closes, and starts over, for the
-// given number of seconds. Prints connections per second, latency percentiles and
-// failures. The same client drives the program's web server and its peer.
-//   load_client <port> <concurrency> <seconds> <expected body bytes>
+// a connection, sends one request (a GET, or the bytes of a file such as a TLS
+// ClientHello), reads until the server closes, and starts over, for the given number of
+// seconds. Prints connections per second, latency percentiles and failures. The same client
+// drives the program's web server and its peers. With "refused" for the expected bytes a
+// connection counts when the port refuses it, the floor of a port where nothing listens.
+//   load_client <port> <concurrency> <seconds> <expected body bytes|refused> [request file]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -11,9 +13,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,8 +32,11 @@ struct Result {
   long failures = 0;
 };
 
-// One request; the reply's size, or -1 on a failure.
-long OneRequest(int port) {
+constexpr long kRefused = -2;
+
+// One request; the reply's size, kRefused when the port refused the connection, or -1 on
+// another failure.
+long OneRequest(int port, const std::string& request) {
   int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return -1;
   sockaddr_in address{};
@@ -38,12 +46,10 @@ long OneRequest(int port) {
   timeval timeout{2, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    const bool refused = errno == ECONNREFUSED;
     ::close(fd);
-    return -1;
+    return refused ? kRefused : -1;
   }
-  static const std::string request =
-      "GET /ads/banner.gif HTTP/1.1\r\nHost: ads.example\r\nConnection: close\r\n"
-      "User-Agent: load\r\n\r\n";
   if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
     ::close(fd);
     return -1;
@@ -66,10 +72,22 @@ long OneRequest(int port) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: load_client <port> <concurrency> <seconds> <body bytes>\n");
+  if (argc != 5 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: load_client <port> <concurrency> <seconds> <body bytes|refused> "
+                 "[request file]\n");
     return 2;
   }
+  std::string request =
+      "GET /ads/banner.gif HTTP/1.1\r\nHost: ads.example\r\nConnection: close\r\n"
+      "User-Agent: load\r\n\r\n";
+  if (argc == 6) {
+    std::ifstream in(argv[5], std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    request = bytes.str();
+  }
+  const bool expectRefusal = std::string(argv[4]) == "refused";
   const int port = std::atoi(argv[1]);
   const int concurrency = std::atoi(argv[2]);
   const double seconds = std::atof(argv[3]);
@@ -83,9 +101,9 @@ int main(int argc, char** argv) {
       Result& mine = results[static_cast<size_t>(w)];
       while (Clock::now() < end) {
         auto start = Clock::now();
-        long bytes = OneRequest(port);
+        long bytes = OneRequest(port, request);
         auto us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-        if (bytes < minimumBytes) {
+        if (expectRefusal ? bytes != kRefused : bytes < minimumBytes) {
           ++mine.failures;
         } else {
           mine.latenciesUs.push_back(us);

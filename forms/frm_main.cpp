@@ -360,6 +360,11 @@ void frmMain::WebServerFailed(const std::string& reason) {
   ClaimNoServers();
 }
 
+void frmMain::HttpsPortFailed(const std::string& reason) {
+  TellTrouble("Quorlen cannot answer the blocked ad servers over HTTPS: " + reason +
+              std::string(kCrLf) + "Their HTTPS requests still fail, but are not counted.");
+}
+
 void frmMain::AdBlockingFailed(const std::string& what) {
   TellTrouble(what);
   // At exit the box and the setting stay as the user left them.

@@ -121,6 +121,9 @@ class frmMain {
   // The web server could not have its port: blocking is switched off as by the user, and
   // the reason told as above.
   void WebServerFailed(const std::string& reason);
+  // The web server could not have the HTTPS port. Blocking stays on: those requests still
+  // fail, as nothing of Quorlen's answers them, but they are not counted; told as above.
+  void HttpsPortFailed(const std::string& reason);
   // The hosts file and its copies, written through the privileged operations.
   HostsFiles& Hosts() { return hosts_; }
   // Also told of such a failure, for the terminal or the session's log.

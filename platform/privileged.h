@@ -7,8 +7,8 @@
 namespace quorlen {
 
 // The changes to the machine that ad-server blocking needs and only the administrator may
-// make: the hosts file, its two copies beside it, and listening on port 80. The program
-// makes them itself when it runs as root, and asks the privileged helper otherwise.
+// make: the hosts file, its two copies beside it, and listening on ports 80 and 443. The
+// program makes them itself when it runs as root, and asks the privileged helper otherwise.
 class PrivilegedOperations {
  public:
   virtual ~PrivilegedOperations() = default;
@@ -31,6 +31,7 @@ class PrivilegedOperations {
     std::string error;             // why there are none, naming the port's holder if known
   };
   virtual Listeners ListenOnPort80() = 0;
+  virtual Listeners ListenOnPort443() = 0;
 };
 
 }  // namespace quorlen

@@ -139,16 +139,15 @@ HelperServer::Outcome HelperServer::WriteFile(const Request& request,
   return {EncodeOk(), {}, logged};
 }
 
-HelperServer::Outcome HelperServer::ListenPort() {
-  LoopbackListeners listeners = ListenOnLoopback(scope_.port);
+HelperServer::Outcome HelperServer::ListenPort(int port) {
+  LoopbackListeners listeners = ListenOnLoopback(port);
   if (listeners.descriptors.empty()) {
     return Refusal(listeners.error == EADDRINUSE ? error_code::kPortInUse : error_code::kPortFailed,
                    listeners.reason);
   }
   int count = static_cast<int>(listeners.descriptors.size());
   return {EncodeOk(count), listeners.descriptors,
-          "ok, " + std::to_string(count) + " listening sockets on port " +
-              std::to_string(scope_.port)};
+          "ok, " + std::to_string(count) + " listening sockets on port " + std::to_string(port)};
 }
 
 HelperServer::Outcome HelperServer::Handle(const Request& request) {
@@ -160,7 +159,9 @@ HelperServer::Outcome HelperServer::Handle(const Request& request) {
     case Verb::kWriteFullCopy:
       return WriteFile(request, scope_.FullCopy());
     case Verb::kListenPort80:
-      return ListenPort();
+      return ListenPort(scope_.port);
+    case Verb::kListenPort443:
+      return ListenPort(scope_.httpsPort);
   }
   return Refusal(error_code::kMalformed, "unknown request");
 }
@@ -192,7 +193,7 @@ void HelperServer::HandleConnection(int connection) {
   std::string what;
   if (parsed.status == ParseStatus::kComplete) {
     what = std::string(VerbName(parsed.request.verb));
-    if (parsed.request.verb != Verb::kListenPort80) {
+    if (!IsListenVerb(parsed.request.verb)) {
       what += " " + std::to_string(parsed.request.body.size()) + " bytes";
     }
     outcome = Handle(parsed.request);

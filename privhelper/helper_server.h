@@ -12,11 +12,13 @@
 namespace quorlen::helper {
 
 // What the helper may touch: the hosts file, its two copies beside it ("qlb": the user's
-// own file from before blocking, "qlf": the blocking version) and one TCP port on the
-// loopback addresses. Fixed when the helper starts; no request can name another.
+// own file from before blocking, "qlf": the blocking version) and two TCP ports on the
+// loopback addresses, HTTP's and HTTPS's. Fixed when the helper starts; no request can name
+// another.
 struct HelperScope {
   std::string hostsFile = "/etc/hosts";
   int port = 80;
+  int httpsPort = 443;
   std::string Backup() const { return hostsFile + "qlb"; }
   std::string FullCopy() const { return hostsFile + "qlf"; }
 };
@@ -60,7 +62,7 @@ class HelperServer {
 
  private:
   Outcome WriteFile(const Request& request, const std::string& target);
-  Outcome ListenPort();
+  Outcome ListenPort(int port);
   void Log(const Peer& peer, const std::string& what);
 
   HelperScope scope_;

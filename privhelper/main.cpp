@@ -1,7 +1,7 @@
 // quorlen-helper: the privileged part of Quorlen. It writes the hosts file and its two
 // copies when the change only blocks or unblocks names, and hands the program listening
-// sockets on port 80 of the loopback addresses. Started by systemd on its socket, or
-// standalone with --socket.
+// sockets on ports 80 and 443 of the loopback addresses. Started by systemd on its socket,
+// or standalone with --socket.
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -53,10 +53,10 @@ int ListenOn(const std::string& path) {
 
 int Usage() {
   std::cerr << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
-               "[--idle-exit SECONDS]\n"
+               "[--https-port N] [--idle-exit SECONDS]\n"
                "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
                "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
-               "  --hosts and --port choose another file and port, for tests.\n"
+               "  --hosts, --port and --https-port choose another file and ports, for tests.\n"
                "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
   return 2;
 }
@@ -80,9 +80,10 @@ int main(int argc, char** argv) {
       socketPath = value;
     } else if (option == "--hosts") {
       scope.hostsFile = value;
-    } else if (option == "--port") {
-      scope.port = std::atoi(value.c_str());
-      if (scope.port <= 0 || scope.port > 65535) return Usage();
+    } else if (option == "--port" || option == "--https-port") {
+      int& port = option == "--port" ? scope.port : scope.httpsPort;
+      port = std::atoi(value.c_str());
+      if (port <= 0 || port > 65535) return Usage();
     } else if (option == "--idle-exit") {
       idleSeconds = std::atoi(value.c_str());
     } else {
@@ -118,8 +119,8 @@ int main(int argc, char** argv) {
     if (idleSeconds < 0) idleSeconds = 60;
   }
 
-  std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and port " << scope.port
-            << std::endl;
+  std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and ports " << scope.port
+            << " and " << scope.httpsPort << std::endl;
   // The helper is the only writer of these files: a write a crash cut short is finished
   // before any request is served.
   for (const std::string& path : {scope.hostsFile, scope.Backup(), scope.FullCopy()}) {

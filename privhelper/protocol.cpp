@@ -7,11 +7,12 @@ namespace quorlen::helper {
 
 namespace {
 
-constexpr std::array<std::pair<Verb, std::string_view>, 4> kVerbs = {{
+constexpr std::array<std::pair<Verb, std::string_view>, 5> kVerbs = {{
     {Verb::kWriteHosts, "write-hosts"},
     {Verb::kWriteBackup, "write-backup"},
     {Verb::kWriteFullCopy, "write-full-copy"},
     {Verb::kListenPort80, "listen-port-80"},
+    {Verb::kListenPort443, "listen-port-443"},
 }};
 
 std::optional<Verb> VerbNamed(std::string_view name) {
@@ -64,6 +65,8 @@ std::string_view VerbName(Verb verb) {
   return {};
 }
 
+bool IsListenVerb(Verb verb) { return verb == Verb::kListenPort80 || verb == Verb::kListenPort443; }
+
 ParseResult ParseRequest(std::string_view bytes, bool ended) {
   auto lineEnd = bytes.find('\n');
   if (lineEnd == std::string_view::npos) {
@@ -94,8 +97,8 @@ ParseResult ParseRequest(std::string_view bytes, bool ended) {
   std::size_t length = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), length);
   if (length > kMaxBody) return Failed(ParseStatus::kTooLarge, "request too large");
-  if (*verb == Verb::kListenPort80 && length != 0) {
-    return Failed(ParseStatus::kMalformed, "listen-port-80 carries no body");
+  if (IsListenVerb(*verb) && length != 0) {
+    return Failed(ParseStatus::kMalformed, std::string(VerbName(*verb)) + " carries no body");
   }
 
   ParseResult result;

@@ -12,11 +12,12 @@ namespace quorlen::helper {
 //
 //   request := "QLH1 " verb " " length LF body
 //   verb    := "write-hosts" | "write-backup" | "write-full-copy" | "listen-port-80"
+//            | "listen-port-443"
 //   length  := decimal byte count of body, no sign, no leading zero, at most kMaxBody
 //   body    := exactly `length` bytes: the complete new text of the file;
-//              listen-port-80 carries none (length 0)
+//              the listen verbs carry none (length 0)
 //
-//   reply   := "ok" [" " count] LF          count: descriptors attached (listen-port-80)
+//   reply   := "ok" [" " count] LF          count: descriptors attached (listen verbs)
 //            | "error " code " " message LF
 //
 // The header line, LF included, is at most kMaxHeader bytes. The listening descriptors
@@ -27,9 +28,11 @@ inline constexpr std::size_t kMaxHeader = 64;
 // A hosts file of every ad server there is, with the user's own lines, stays far below.
 inline constexpr std::size_t kMaxBody = 32u << 20;
 
-enum class Verb { kWriteHosts, kWriteBackup, kWriteFullCopy, kListenPort80 };
+enum class Verb { kWriteHosts, kWriteBackup, kWriteFullCopy, kListenPort80, kListenPort443 };
 
 std::string_view VerbName(Verb verb);
+// The verbs that ask for listening sockets and carry no body.
+bool IsListenVerb(Verb verb);
 
 struct Request {
   Verb verb = Verb::kWriteHosts;

@@ -91,6 +91,7 @@ std::string_view ReplyText(ReplyBody body) {
     case ReplyBody::kHtm:
       return "Quorlen Blocked HTM Ad";
     case ReplyBody::kImage:
+    case ReplyBody::kNone:
       break;
   }
   return {};

@@ -5,8 +5,9 @@
 
 namespace quorlen {
 
-// What the local web server answers for one kind of blocked request.
-enum class ReplyBody { kScript, kImage, kHtml, kHtm };
+// What the local web server answers for one kind of blocked request; kNone where the
+// request is refused before it can be read (HTTPS).
+enum class ReplyBody { kScript, kImage, kHtml, kHtm, kNone };
 
 struct ParsedRequest {
   bool isGet = false;  // the text begins with "GET", in capitals

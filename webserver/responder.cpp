@@ -18,13 +18,20 @@ constexpr int kExtraSlots = Responder::kSlots - 1;
 }  // namespace
 
 Responder::Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls,
-                     ResponderHooks hooks, const std::string& programFolder, int port)
+                     ResponderHooks hooks, const std::string& programFolder, int port,
+                     int httpsPort)
     : sockets_(sockets),
       sound_(sound),
       controls_(controls),
       hooks_(std::move(hooks)),
       programFolder_(programFolder),
-      port_(port) {
+      port_(port),
+      https_(sockets,
+             {[this](const std::string& name, const HttpsResponder::Send& send) {
+                AnswerBlocked(HttpsRequest(name), send);
+              },
+              hooks_.debugLog},
+             httpsPort) {
   Pimp_ = sockets_.CreateListener();
   Pimp_->onConnectionRequest = [this](std::int32_t id) { Pimp_ConnectionRequest(id); };
   CreateSlot(0);
@@ -62,10 +69,16 @@ void Responder::StartWebServer() {
   controls_.lbltype.SetCaption("Started blocking..." + std::to_string(kExtraSlots) + " " +
                                std::to_string(kExtraSlots));
   if (hooks_.debugLog) hooks_.debugLog("Started " + std::to_string(kExtraSlots) + " web servers.");
+  if (!https_.Listen()) {
+    const std::string reason = https_.FailureReason();
+    if (hooks_.debugLog) hooks_.debugLog("HTTPS web server not started: " + reason);
+    if (hooks_.httpsListenFailed) hooks_.httpsListenFailed(reason);
+  }
 }
 
 void Responder::StopWebServer() {
   Pimp_->Close();
+  https_.Close();
   controls_.lbltype.SetCaption("Stopped blocking...");
   if (hooks_.debugLog) hooks_.debugLog("Stopped Web Server.");
 }

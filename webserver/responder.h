@@ -8,6 +8,7 @@
 #include "core/controls.h"
 #include "platform/sockets.h"
 #include "platform/sound.h"
+#include "webserver/https_responder.h"
 #include "webserver/request.h"
 
 namespace quorlen {
@@ -32,22 +33,28 @@ struct ResponderHooks {
   std::function<void()> afterBlock;  // the update check that keys on the day's count
   // The port could not be had, and why.
   std::function<void(const std::string&)> listenFailed = nullptr;
+  // The HTTPS port could not be had, and why: those requests still fail, uncounted.
+  std::function<void(const std::string&)> httpsListenFailed = nullptr;
 };
 
 // The local web server the hosts file sends every blocked ad server to. It answers each
 // request with a harmless placeholder and no headers at all, closing the connection once
 // the bytes are out, so the browser takes the whole stream as the body. The listener
-// `Pimp` feeds 11 connection slots `Hoe`; all of it runs on the user-interface thread.
+// `Pimp` feeds 11 connection slots `Hoe`. Beside it the HTTPS port refuses every
+// handshake and tells each server name it was asked for as a blocked request, through the
+// same step as port 80. All of it runs on the user-interface thread.
 class Responder {
  public:
   static constexpr int kSlots = 11;
   static constexpr int kRecycleSlot = 9;
 
   Responder(SocketFactory& sockets, Sound& sound, ResponderControls controls, ResponderHooks hooks,
-            const std::string& programFolder, int port = 80);
+            const std::string& programFolder, int port = 80, int httpsPort = 443);
 
   void StartWebServers();
+  // Listens on the port and on the HTTPS port, each anew.
   void StartWebServer();
+  // Stops listening on both ports; open connections are still answered.
   void StopWebServer();
   // The file's bytes; "Blocked by Quorlen" when its folder does not exist. A missing file
   // is created empty.
@@ -77,6 +84,7 @@ class Responder {
   int port_;
   std::unique_ptr<ListenSocket> Pimp_;
   std::array<std::unique_ptr<ConnectionSocket>, kSlots> Hoe_;
+  HttpsResponder https_;
   std::string sLastBlockedServer_;
 };
 

@@ -21,6 +21,10 @@ class FakePrivileges : public PrivilegedOperations {
     ++portRequests;
     return {{}, portFailure};
   }
+  Listeners ListenOnPort443() override {
+    ++portRequests;
+    return {{}, portFailure};
+  }
 
   std::string writeFailure;  // when set, every write fails with this reason
   std::string portFailure = "the test machine has no port 80";

@@ -17,16 +17,20 @@ class FakeListener : public ListenSocket {
   void Close() override { listening_ = false; }
   void SetLocalPort(int port) override { port_ = port; }
   bool Listen() override {
-    listening_ = port_ > 0 && network_.listenFailure.empty();
+    listening_ = port_ > 0 && !Fails();
     return listening_;
   }
-  std::string FailureReason() const override { return listening_ ? "" : network_.listenFailure; }
+  std::string FailureReason() const override { return Fails() ? network_.listenFailure : ""; }
   int State() const override {
     return listening_ ? socket_state::kListening : socket_state::kClosed;
   }
   bool ListensOn(int port) const { return listening_ && port_ == port; }
 
  private:
+  bool Fails() const {
+    return !network_.listenFailure.empty() &&
+           (network_.listenFailurePort == 0 || network_.listenFailurePort == port_);
+  }
   FakeNetwork& network_;
   int port_ = 0;
   bool listening_ = false;

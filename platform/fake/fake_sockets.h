@@ -37,8 +37,10 @@ class FakeNetwork : public SocketFactory {
   // The browser ends the network still keeps a record of.
   int Clients() const { return static_cast<int>(clients_.size()); }
 
-  // When set, listening fails with this reason, as with a port another program holds.
+  // When set, listening fails with this reason, as with a port another program holds: on
+  // `listenFailurePort` alone, or on every port while that is 0.
   std::string listenFailure;
+  int listenFailurePort = 0;
 
  private:
   friend class FakeListener;

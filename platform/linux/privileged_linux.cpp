@@ -12,8 +12,8 @@
 
 namespace quorlen {
 
-DirectPrivileges::DirectPrivileges(std::string hostsFile, int port)
-    : hostsFile_(std::move(hostsFile)), port_(port) {}
+DirectPrivileges::DirectPrivileges(std::string hostsFile, int port, int httpsPort)
+    : hostsFile_(std::move(hostsFile)), port_(port), httpsPort_(httpsPort) {}
 
 PrivilegedOperations::Outcome DirectPrivileges::Write(const std::string& path,
                                                       std::string_view text) {
@@ -42,6 +42,11 @@ PrivilegedOperations::Outcome DirectPrivileges::WriteHostsFullCopy(std::string_v
 
 PrivilegedOperations::Listeners DirectPrivileges::ListenOnPort80() {
   helper::LoopbackListeners listeners = helper::ListenOnLoopback(port_);
+  return {listeners.descriptors, listeners.reason};
+}
+
+PrivilegedOperations::Listeners DirectPrivileges::ListenOnPort443() {
+  helper::LoopbackListeners listeners = helper::ListenOnLoopback(httpsPort_);
   return {listeners.descriptors, listeners.reason};
 }
 
@@ -77,7 +82,15 @@ PrivilegedOperations::Outcome HelperPrivileges::WriteHostsFullCopy(std::string_v
 }
 
 PrivilegedOperations::Listeners HelperPrivileges::ListenOnPort80() {
-  helper::Answer answer = helper::AskHelper(socketPath_, helper::Verb::kListenPort80, {});
+  return Listen(helper::Verb::kListenPort80);
+}
+
+PrivilegedOperations::Listeners HelperPrivileges::ListenOnPort443() {
+  return Listen(helper::Verb::kListenPort443);
+}
+
+PrivilegedOperations::Listeners HelperPrivileges::Listen(helper::Verb verb) {
+  helper::Answer answer = helper::AskHelper(socketPath_, verb, {});
   if (!answer.reached) return {{}, Unreachable(answer.failure)};
   if (!answer.reply.ok) {
     for (int fd : answer.descriptors) ::close(fd);

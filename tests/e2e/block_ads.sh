@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Ad-server blocking end to end, in a sandbox under a virtual desktop: the staged program
 # builds the hosts file from its shipped list, the system resolver and a browser send the
-# listed servers to its web server, every request is answered with the placeholder and
-# counted; clearing "start with the computer" and ending the program puts the user's own
-# hosts file back byte for byte and keeps the count.
+# listed servers to its web server, every plain request is answered with the placeholder,
+# every HTTPS one refused at its handshake, and each counted once; clearing "start with the
+# computer" and ending the program puts the user's own hosts file back byte for byte and
+# keeps the count. How long curl waited for each refused HTTPS request is kept in
+# https-times.txt.
 #   block_ads.sh <staged program folder> <work folder> [lf|crlf]
 # With crlf the user's hosts file is a Windows-made one: every line written keeps CR LF.
 set -euo pipefail
@@ -12,7 +14,7 @@ ends=${3:-lf}
 source "$here/work.sh"
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
-  set -euo pipefail
+  set -euo pipefail; [ -n "${E2E_TRACE:-}" ] && set -x
   source "$1/desktop.sh"
   program=$2/program; out=$2; ends=$3
   # Whether the file has the line, whichever line end it uses.
@@ -52,21 +54,50 @@ exec "$here/sandbox.sh" "$work" bash -c '
     { echo "script reply differs"; exit 1; }
   requests=3
 
-  # A browser: a page whose image and script come from listed servers.
+  # HTTPS: curl gives up at once on the refused handshake, over IPv4 and IPv6 loopback. Its
+  # own time is mostly the loading of its certificate store, which it does only once the
+  # alert has come; the same request with a store of one certificate shows the rest.
+  cas=(/etc/ssl/certs/*.pem); one_ca=${cas[0]}
+  https_request() {  # <name> [curl options...]: fails on the refusal; prints the time curl took
+    local name=$1; shift
+    if curl -sS -o /dev/null -w "%{time_total}" "$@" "https://$name/ads/banner.gif" \
+         >"$out/curl-time.txt" 2>"$out/curl-https.txt"; then
+      echo "the HTTPS request for $name succeeded" >&2; return 1
+    fi
+    grep -q "unrecognized name" "$out/curl-https.txt" ||
+      { echo "the HTTPS request for $name did not end on the refusal:" >&2; cat "$out/curl-https.txt" >&2; return 1; }
+    cat "$out/curl-time.txt"
+  }
+  for name in $first $(awk "NR % 4999 == 7" "$1/../../data/adservers-default.txt"); do
+    whole=$(https_request "$name"); lean=$(https_request "$name" --cacert "$one_ca")
+    echo "$name: curl $whole s, with one CA certificate $lean s" >> "$out/https-times.txt"
+    requests=$((requests + 2))
+  done
+  https_request "$first" --resolve "$first:443:[::1]" >/dev/null
+  requests=$((requests + 1))
+  # An address names no server: refused as well, and not counted.
+  if curl -sS -o /dev/null "https://127.0.0.1/" 2>/dev/null; then
+    echo "HTTPS to the address succeeded"; exit 1
+  fi
+
+  # A browser: a page whose images and scripts come from listed servers, plain and HTTPS.
   if command -v chromium >/dev/null; then
-    second=$(awk "NR==2" "$1/../../data/adservers-default.txt")
-    third=$(awk "NR==3" "$1/../../data/adservers-default.txt")
+    list=$1/../../data/adservers-default.txt
+    name2=$(sed -n 2p "$list"); name3=$(sed -n 3p "$list")
+    name4=$(sed -n 4p "$list"); name5=$(sed -n 5p "$list")
     cat > "$out/page.html" <<PAGE
 <html><body><h1>Quorlen test page</h1>
-<img src="http://$second/banners/ad1.gif" width="1" height="1">
-<script src="http://$third/track.js"></script>
+<img src="http://$name2/banners/ad1.gif" width="1" height="1">
+<script src="http://$name3/track.js"></script>
+<img src="https://$name4/banners/ad2.gif" width="1" height="1">
+<script src="https://$name5/tag.js"></script>
 </body></html>
 PAGE
     timeout 60 chromium --headless=new --no-sandbox --disable-gpu --no-first-run \
       --user-data-dir="$out/chromium" --virtual-time-budget=5000 --dump-dom \
       "file://$out/page.html" > "$out/page-dom.html" 2>"$out/chromium.txt" || true
     grep -q "Quorlen test page" "$out/page-dom.html" || { echo "chromium did not load the page"; exit 1; }
-    requests=$((requests + 2))
+    requests=$((requests + 4))
   fi
 
   # Show the settings window from the tray, untick "start with the computer".
@@ -82,6 +113,7 @@ PAGE
   cmp /etc/hosts "$out/hosts-before" || { echo "the users own hosts file is not back"; diff "$out/hosts-before" /etc/hosts | head; exit 1; }
   has_line /etc/hostsqlf "127.0.0.1 $first" || { echo "blocking version not kept"; exit 1; }
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" -ge "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
+  [ "$total" -eq "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
+  sed "s/^/  /" "$out/https-times.txt"
   echo "e2e ad-server blocking: ok ($total requests counted)"
 ' e2e "$here" "$work" "$ends"

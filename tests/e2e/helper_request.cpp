@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   Verb verb{};
   bool known = false;
   for (Verb candidate : {Verb::kWriteHosts, Verb::kWriteBackup, Verb::kWriteFullCopy,
-                         Verb::kListenPort80}) {
+                         Verb::kListenPort80, Verb::kListenPort443}) {
     if (VerbName(candidate) == verbName) {
       verb = candidate;
       known = true;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The program as an unprivileged desktop user, the helper as root, in a sandbox under a
 # virtual desktop: the hosts file is built through the helper, a listed name is answered
-# with the placeholder on port 80 from the socket the helper handed over, the counts go to
-# the user's data folder; a request that would add a foreign address is refused and the
-# file stays as it was; with port 80 already taken the program says so and blocks nothing.
+# with the placeholder on port 80 and its HTTPS request refused on port 443, from the
+# sockets the helper handed over, the counts go to the user's data folder; a request that
+# would add a foreign address is refused and the file stays as it was; with port 443 taken
+# the program says so and still blocks; with port 80 taken it says so and blocks nothing.
 #   helper_user.sh <staged program folder> <work folder> <helper> <helper_request>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -54,6 +55,12 @@ exec "$here/sandbox.sh" "$work" bash -c '
   grep -q "^uid 65534 .*listen-port-80: ok" "$out/helper.log" || fail "port 80 was not handed over"
   # Nobody else has the port: the answer came from the socket the program adopted.
   [ "$(ss -Hltnp "sport = :80" | grep -c "\"quorlen\"")" -ge 1 ] || fail "port 80 not held by the program"
+  if curl -sS -o /dev/null "https://$first/ads/banner.gif" 2>"$out/curl-https.txt"; then
+    fail "the HTTPS request succeeded"
+  fi
+  grep -q "unrecognized name" "$out/curl-https.txt" || fail "HTTPS not refused: $(cat "$out/curl-https.txt")"
+  grep -q "^uid 65534 .*listen-port-443: ok" "$out/helper.log" || fail "port 443 was not handed over"
+  [ "$(ss -Hltnp "sport = :443" | grep -c "\"quorlen\"")" -ge 1 ] || fail "port 443 not held by the program"
 
   # Another local user cannot send a name to a foreign address through the helper.
   cp /etc/hosts "$out/hosts-blocking"
@@ -66,8 +73,27 @@ exec "$here/sandbox.sh" "$work" bash -c '
   import -window root "$out/blocking.png" 2>/dev/null || true
   end_program $pid
   total=$({ grep -a "^nTotBlocked=" "$data/quorlen.ini" || true; } | tr -d "\r" | cut -d= -f2)
-  [ "${total:-0}" -ge 1 ] || fail "the count was not written to the user data folder"
+  [ "${total:-0}" -eq 3 ] || fail "counted ${total:-0} of 3 requests in the user data folder"
   [ ! -e "$program/quorlen.ini" ] || fail "wrote into the program folder"
+
+  # Port 443 taken by another program: said, and blocking stays, as those requests fail.
+  cp "$out/hosts-before" /etc/hosts
+  "$out/helper_request" --hold-port 443 > "$out/holder443.txt" 2>&1 &
+  holder=$!
+  trap "kill $helper $holder 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  for _ in $(seq 1 50); do grep -q holding "$out/holder443.txt" && break; sleep 0.1; done
+  as_user "$program/quorlen" 2>"$out/stderr-443-taken.txt" &
+  pid=$!
+  for _ in $(seq 1 100); do grep -q "port 443" "$out/stderr-443-taken.txt" && break; sleep 0.1; done
+  grep -q "Quorlen cannot answer the blocked ad servers over HTTPS: quorlen-helper: port 443 is in use by helper_request (pid $holder)" \
+    "$out/stderr-443-taken.txt" || { cat "$out/stderr-443-taken.txt"; fail "port 443 in use not told"; }
+  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
+  grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
+  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  curl -s --http0.9 -o "$out/banner-443-taken.gif" "http://$first/x.gif"
+  cmp -s "$out/banner-443-taken.gif" "$program/1by1.jpg" || fail "port 80 not answered without port 443"
+  end_program $pid
+  kill $holder
 
   # Port 80 taken by another program: the program says so, and nothing claims blocking.
   cp "$out/hosts-before" /etc/hosts

@@ -87,6 +87,23 @@ TEST_F(BlockingFailures, PortThatCannotBeHadSwitchesBlockingOff) {
   ExpectNothingClaimsBlocking(main);
 }
 
+// Without the HTTPS port the blocked names' HTTPS requests still fail, only uncounted:
+// blocking stays on and the user is told why.
+TEST_F(BlockingFailures, HttpsPortThatCannotBeHadIsToldAndBlockingStays) {
+  frmMain& main = Start();
+  clock.Advance(2500);
+  main.HttpsPortFailed("quorlen-helper: port 443 is in use by nginx (pid 7)");
+  const std::string what =
+      "Quorlen cannot answer the blocked ad servers over HTTPS: quorlen-helper: port 443 is in "
+      "use by nginx (pid 7)\r\nTheir HTTPS requests still fail, but are not counted.";
+  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+      << main.Controls().lblStatus.Caption();
+  EXPECT_EQ(told, std::vector<std::string>{what});
+  EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
+  EXPECT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example"), std::string::npos);
+  EXPECT_EQ(webStops, 0);
+}
+
 TEST_F(BlockingFailures, UsersOwnFileThatCannotBeKeptIsTold) {
   firstStart.startedBefore = false;
   privileged.writeFailure = "quorlen-helper: refused";

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "platform/fake/recording_sound.h"
 #include "platform/qt/loopback_sockets.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tls_hello.h"
 #include "webserver/responder.h"
 
 namespace quorlen {
@@ -27,6 +29,7 @@ namespace {
 using testing_support::TempFolder;
 
 const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01", 13) + "\xFF\xD9";
+const std::string kRefusal("\x15\x03\x03\x00\x02\x02\x70", 7);  // fatal unrecognized_name
 
 int FreePort() {
   QTcpServer probe;
@@ -52,13 +55,14 @@ class Loopback : public testing::Test {
  protected:
   Loopback()
       : port_(FreePort()),
+        httpsPort_(FreePort()),
         responder_(sockets_, sound_,
                    {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
                     txtBannerWav_},
                    {nullptr, [] { return std::string("12:00:00"); },
                     [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
                     nullptr},
-                   folderPath_, port_) {
+                   folderPath_, port_, httpsPort_) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
   }
@@ -96,6 +100,7 @@ class Loopback : public testing::Test {
   TempFolder folder_;
   const std::string folderPath_ = folder_.Path();
   int port_;
+  int httpsPort_;
   LoopbackSocketFactory sockets_;
   RecordingSound sound_;
   Label lbltype_, lblpage_, lblAllowServer_, lblAllow1_;
@@ -246,19 +251,17 @@ TEST_F(Loopback, AnswersOnLoopbackOnly) {
 }
 
 // Listening sockets opened by someone else, as a privileged helper hands them over, are
-// served as they are; each start of the web server asks for them anew.
+// served as they are, on both ports; each start of the web server asks for them anew.
 TEST_F(Loopback, HandedOverListeningSocketsAreServed) {
-  int asked = 0;
-  int port = 0;
+  std::map<int, int> asked, handed;  // by the port asked for: how often, the port handed over
   LoopbackSocketFactory handedOver([&](int wanted) {
-    ++asked;
-    EXPECT_EQ(wanted, 80);
+    ++asked[wanted];
     LoopbackSocketFactory::Listeners opened = LoopbackSocketFactory::BindLoopback(0);
-    const std::vector<int>& fds = opened.descriptors;
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
-    if (!fds.empty() && ::getsockname(fds[0], reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-      port = ntohs(bound.sin_port);
+    if (!opened.descriptors.empty() &&
+        ::getsockname(opened.descriptors[0], reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+      handed[wanted] = ntohs(bound.sin_port);
     }
     return opened;
   });
@@ -266,16 +269,53 @@ TEST_F(Loopback, HandedOverListeningSocketsAreServed) {
   Responder other(handedOver, sound_,
                   {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
                    txtBannerWav_},
-                  {nullptr, nullptr, nullptr, [&] { ++blocked; }, nullptr}, folderPath_, 80);
+                  {nullptr, nullptr, nullptr, [&] { ++blocked; }, nullptr}, folderPath_, 80, 443);
+  const QHostAddress local(QHostAddress::LocalHost);
   other.StartWebServers();
-  ASSERT_NE(port, 0);
-  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port, "GET /x.gif HTTP/1.0\r\n\r\n"),
-            kJpeg);
+  ASSERT_TRUE(handed.count(80) && handed.count(443));
+  EXPECT_EQ(RawRequestTo(local, handed[80], "GET /x.gif HTTP/1.0\r\n\r\n"), kJpeg);
   other.StartWebServer();  // closes and listens again
-  EXPECT_EQ(asked, 2);
-  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port, "GET /x.htm HTTP/1.0\r\n\r\n"),
+  EXPECT_EQ(asked, (std::map<int, int>{{80, 2}, {443, 2}}));
+  EXPECT_EQ(RawRequestTo(local, handed[80], "GET /x.htm HTTP/1.0\r\n\r\n"),
             "Quorlen Blocked HTM Ad");
-  EXPECT_EQ(blocked, 2);
+  EXPECT_EQ(RawRequestTo(local, handed[443], testing_support::CapturedHello("curl")), kRefusal);
+  EXPECT_EQ(blocked, 3);
+}
+
+// curl's HTTPS request for a blocked name fails at once on the refusal and is counted, over
+// both loopback addresses; one for an address names no server: refused, but not counted.
+TEST_F(Loopback, CurlOverHttpsFailsAtOnceAndIsCounted) {
+  if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
+  const std::string port = std::to_string(httpsPort_);
+  struct Row {
+    std::string url, resolve;
+    int count;
+  };
+  std::vector<Row> rows = {{"https://ads.example:" + port + "/ads/x.gif", "127.0.0.1", 1},
+                           {"https://127.0.0.1:" + port + "/", "", 0}};
+  QTcpServer probe;
+  if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {  // where the machine has IPv6
+    rows.push_back({"https://ads6.example:" + port + "/", "[::1]", 1});
+  }
+  probe.close();
+  int expected = 0;
+  for (const Row& row : rows) {
+    QStringList arguments{"-sS", "--max-time", "5", QString::fromStdString(row.url)};
+    if (!row.resolve.empty()) {
+      const std::string host = row.url.substr(8, row.url.find(':', 8) - 8);
+      arguments << "--resolve" << QString::fromStdString(host + ":" + port + ":" + row.resolve);
+    }
+    QProcess curl;
+    curl.start("curl", arguments);
+    ASSERT_TRUE(RunUntil([&] { return curl.state() == QProcess::NotRunning; }));
+    const std::string error = curl.readAllStandardError().toStdString();
+    EXPECT_EQ(curl.exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
+    EXPECT_NE(error.find("unrecognized name"), std::string::npos) << error;
+    expected += row.count;
+    EXPECT_EQ(blocked_, expected) << row.url;
+  }
+  EXPECT_EQ(records_.front(), "12:00:00 'ads.example'  from '' by ''");
+  EXPECT_EQ(lbltype_.Caption(), "HTTPS Ad");
 }
 
 // A browser that leaves before it asks leaves its slot busy, not free: only the recycle

@@ -39,14 +39,17 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
     folder.Write("hosts", kUserHosts);
     std::unique_ptr<RunningHelper> helper;
     std::unique_ptr<PrivilegedOperations> operations;
-    int port;
+    int port, httpsPort;
     if (throughHelper) {
       helper = std::make_unique<RunningHelper>(folder);
       port = helper->Port();
+      httpsPort = helper->HttpsPort();
       operations = std::make_unique<HelperPrivileges>(helper->Socket());
     } else {
       port = testing_support::FreeLoopbackPort();
-      operations = std::make_unique<DirectPrivileges>(folder.File("hosts"), port);
+      do httpsPort = testing_support::FreeLoopbackPort();
+      while (httpsPort == port);
+      operations = std::make_unique<DirectPrivileges>(folder.File("hosts"), port, httpsPort);
     }
 
     EXPECT_TRUE(operations->WriteHostsBackup(kUserHosts).ok);
@@ -61,15 +64,22 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
     EXPECT_TRUE(operations->WriteHostsFullCopy(kBlocking).ok);
     EXPECT_EQ(folder.Read("hostsqlf"), kBlocking);
 
-    PrivilegedOperations::Listeners listeners = operations->ListenOnPort80();
-    ASSERT_FALSE(listeners.descriptors.empty()) << listeners.error;
-    for (int fd : listeners.descriptors) EXPECT_EQ(PortOf(fd), port);
-    PrivilegedOperations::Listeners taken = operations->ListenOnPort80();
-    EXPECT_TRUE(taken.descriptors.empty());
-    EXPECT_NE(taken.error.find("is in use by "), std::string::npos) << taken.error;
-    EXPECT_NE(taken.error.find("(pid " + std::to_string(::getpid()) + ")"), std::string::npos)
-        << taken.error;
-    for (int fd : listeners.descriptors) ::close(fd);
+    using Listen = PrivilegedOperations::Listeners (PrivilegedOperations::*)();
+    for (const auto& [listen, wanted] :
+         {std::pair<Listen, int>{&PrivilegedOperations::ListenOnPort80, port},
+          std::pair<Listen, int>{&PrivilegedOperations::ListenOnPort443, httpsPort}}) {
+      PrivilegedOperations::Listeners listeners = (operations.get()->*listen)();
+      ASSERT_FALSE(listeners.descriptors.empty()) << listeners.error;
+      for (int fd : listeners.descriptors) EXPECT_EQ(PortOf(fd), wanted);
+      PrivilegedOperations::Listeners taken = (operations.get()->*listen)();
+      EXPECT_TRUE(taken.descriptors.empty());
+      EXPECT_NE(taken.error.find("port " + std::to_string(wanted) + " is in use by "),
+                std::string::npos)
+          << taken.error;
+      EXPECT_NE(taken.error.find("(pid " + std::to_string(::getpid()) + ")"), std::string::npos)
+          << taken.error;
+      for (int fd : listeners.descriptors) ::close(fd);
+    }
   }
 }
 
@@ -91,6 +101,7 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   EXPECT_NE(unreachable.error.find("is the quorlen package installed"), std::string::npos)
       << unreachable.error;
   EXPECT_NE(noHelper.ListenOnPort80().error.find("does not answer"), std::string::npos);
+  EXPECT_NE(noHelper.ListenOnPort443().error.find("does not answer"), std::string::npos);
 
   DirectPrivileges nowhere(folder.File("missing-folder/hosts"));
   PrivilegedOperations::Outcome failed = nowhere.WriteHostsFile(kBlocking);

@@ -103,37 +103,44 @@ TEST(Helper, PutsTheBackupBackEvenWhenTheUserChangedTheFileSince) {
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
 }
 
-TEST(Helper, HandsOverListeningLoopbackSockets) {
+TEST(Helper, HandsOverListeningLoopbackSocketsOnBothPorts) {
   TempFolder folder;
   folder.Write("hosts", kUserHosts);
   HelperUnderTest helper(folder);
-  Answer answer = helper.Ask(Verb::kListenPort80);
-  ASSERT_TRUE(answer.reached && answer.reply.ok) << answer.failure << answer.reply.message;
-  ASSERT_GE(answer.descriptors.size(), 1u);
-  ASSERT_EQ(answer.reply.descriptors, static_cast<int>(answer.descriptors.size()));
-  for (int fd : answer.descriptors) EXPECT_EQ(LocalPort(fd), helper.Port());
+  for (const auto& [verb, port] : {std::pair{Verb::kListenPort80, helper.Port()},
+                                   std::pair{Verb::kListenPort443, helper.HttpsPort()}}) {
+    SCOPED_TRACE(VerbName(verb));
+    Answer answer = helper.Ask(verb);
+    ASSERT_TRUE(answer.reached && answer.reply.ok) << answer.failure << answer.reply.message;
+    ASSERT_GE(answer.descriptors.size(), 1u);
+    ASSERT_EQ(answer.reply.descriptors, static_cast<int>(answer.descriptors.size()));
+    for (int fd : answer.descriptors) EXPECT_EQ(LocalPort(fd), port);
 
-  // The handed-over socket takes a connection to 127.0.0.1 in this process.
-  int client = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(helper.Port()));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  int accepted = ::accept(answer.descriptors.front(), nullptr, nullptr);
-  EXPECT_GE(accepted, 0);
-  ::close(accepted);
-  ::close(client);
+    // The handed-over socket takes a connection to 127.0.0.1 in this process.
+    int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int accepted = ::accept(answer.descriptors.front(), nullptr, nullptr);
+    EXPECT_GE(accepted, 0);
+    ::close(accepted);
+    ::close(client);
 
-  // While this process holds the port, the helper says so and names it.
-  Answer taken = helper.Ask(Verb::kListenPort80);
-  EXPECT_TRUE(taken.reached);
-  EXPECT_EQ(taken.reply.code, "port-in-use");
-  EXPECT_TRUE(taken.descriptors.empty());
-  EXPECT_NE(taken.reply.message.find("(pid " + std::to_string(::getpid()) + ")"),
-            std::string::npos)
-      << taken.reply.message;
-  for (int fd : answer.descriptors) ::close(fd);
+    // While this process holds the port, the helper says so and names it.
+    Answer taken = helper.Ask(verb);
+    EXPECT_TRUE(taken.reached);
+    EXPECT_EQ(taken.reply.code, "port-in-use");
+    EXPECT_TRUE(taken.descriptors.empty());
+    EXPECT_NE(taken.reply.message.find("port " + std::to_string(port) + " is in use by "),
+              std::string::npos)
+        << taken.reply.message;
+    EXPECT_NE(taken.reply.message.find("(pid " + std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << taken.reply.message;
+    for (int fd : answer.descriptors) ::close(fd);
+  }
 }
 
 // Sends raw bytes as a client would, half-closes and reads the reply line.

@@ -14,7 +14,8 @@ TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
   for (const Row& row : std::vector<Row>{{Verb::kWriteHosts, text},
                                          {Verb::kWriteBackup, text},
                                          {Verb::kWriteFullCopy, ""},
-                                         {Verb::kListenPort80, ""}}) {
+                                         {Verb::kListenPort80, ""},
+                                         {Verb::kListenPort443, ""}}) {
     const std::string bytes = EncodeRequest(row.verb, row.body);
     ParseResult parsed = ParseRequest(bytes, true);
     ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
@@ -58,6 +59,10 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
       {"trailing blank", "QLH1 write-hosts 1 \nx", true, ParseStatus::kMalformed},
       {"CR before the LF", "QLH1 write-hosts 1\r\nx", true, ParseStatus::kMalformed},
       {"a port request with a body", "QLH1 listen-port-80 2\n81", true, ParseStatus::kMalformed},
+      {"an HTTPS port request with a body", "QLH1 listen-port-443 1\n8", true,
+       ParseStatus::kMalformed},
+      {"a port the helper has no verb for", "QLH1 listen-port-22 0\n", true,
+       ParseStatus::kMalformed},
       {"body shorter than declared", "QLH1 write-hosts 10\nabc", true, ParseStatus::kMalformed},
       {"bytes after the body", "QLH1 write-hosts 1\nab", false, ParseStatus::kMalformed},
       {"a second request after the first", "QLH1 listen-port-80 0\nQLH1 listen-port-80 0\n",

@@ -32,17 +32,22 @@ inline int FreeLoopbackPort() {
 }
 
 // The helper program, standalone on a socket in the test's folder, for the hosts file
-// "hosts" there and a free port; its log goes to "helper.log". Ended with the test.
+// "hosts" there and two free ports standing for 80 and 443; its log goes to "helper.log".
+// Ended with the test.
 class RunningHelper {
  public:
   explicit RunningHelper(const TempFolder& folder)
       : socket_(folder.File("helper.sock")), port_(FreeLoopbackPort()) {
+    do httpsPort_ = FreeLoopbackPort();
+    while (httpsPort_ == port_);
     pid_ = ::fork();
     if (pid_ == 0) {
       if (std::freopen(folder.File("helper.log").c_str(), "w", stderr) == nullptr) ::_exit(126);
       const std::string port = std::to_string(port_);
+      const std::string httpsPort = std::to_string(httpsPort_);
       ::execl(QUORLEN_HELPER_PROGRAM, "quorlen-helper", "--socket", socket_.c_str(), "--hosts",
-              folder.File("hosts").c_str(), "--port", port.c_str(), nullptr);
+              folder.File("hosts").c_str(), "--port", port.c_str(), "--https-port",
+              httpsPort.c_str(), nullptr);
       ::_exit(127);
     }
     // The socket file appears when the helper binds it, a moment before it listens.
@@ -58,6 +63,7 @@ class RunningHelper {
   RunningHelper& operator=(const RunningHelper&) = delete;
 
   int Port() const { return port_; }
+  int HttpsPort() const { return httpsPort_; }
   const std::string& Socket() const { return socket_; }
 
  private:
@@ -74,6 +80,7 @@ class RunningHelper {
 
   std::string socket_;
   int port_;
+  int httpsPort_ = 0;
   pid_t pid_ = -1;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/fake/fake_sockets.h"
 #include "platform/fake/recording_sound.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tls_hello.h"
 
 namespace quorlen {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 using testing_support::TempFolder;
 
 const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + "\xFF\xD9";
+const std::string kRefusal("\x15\x03\x03\x00\x02\x02\x70", 7);  // fatal unrecognized_name
 
 class ResponderTest : public testing::Test {
  protected:
@@ -23,15 +25,16 @@ class ResponderTest : public testing::Test {
                     [] { return std::string("09:05:07"); },
                     [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
                     [this] { ++afterBlock_; },
-                    [this](const std::string& reason) { listenFailures_.push_back(reason); }},
-                   folder_.Path(), 8080) {
+                    [this](const std::string& reason) { listenFailures_.push_back(reason); },
+                    [this](const std::string& reason) { httpsFailures_.push_back(reason); }},
+                   folder_.Path(), 8080, 8443) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
   }
 
   // One browser request: connect, send, let the reply go out. Returns what came back.
-  std::string Ask(const std::string& request) {
-    int client = network_.Connect(8080);
+  std::string Ask(const std::string& request, int port = 8080) {
+    int client = network_.Connect(port);
     EXPECT_GT(client, 0);
     network_.Send(client, request);
     network_.CompleteSends();
@@ -49,7 +52,7 @@ class ResponderTest : public testing::Test {
   MenuItem mnuTrayAllow_;
   CheckBox chkBannerSound_;
   TextBox txtBannerWav_;
-  std::vector<std::string> log_, records_, listenFailures_;
+  std::vector<std::string> log_, records_, listenFailures_, httpsFailures_;
   int blocked_ = 0, afterBlock_ = 0;
   Responder responder_;
 };
@@ -147,6 +150,7 @@ TEST_F(ResponderTest, StoppedListenerTakesNothingButOpenConnectionsAreAnswered) 
   int open = network_.Connect(8080);
   responder_.StopWebServer();
   EXPECT_EQ(network_.Connect(8080), -1);
+  EXPECT_EQ(network_.Connect(8443), -1);
   EXPECT_EQ(lbltype_.Caption(), "Stopped blocking...");
   EXPECT_EQ(log_.back(), "Stopped Web Server.");
   network_.Send(open, Get("/x.htm"));
@@ -158,8 +162,8 @@ TEST_F(ResponderTest, StoppedListenerTakesNothingButOpenConnectionsAreAnswered) 
 TEST_F(ResponderTest, StartTextsAndRestart) {
   EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
   EXPECT_EQ(log_.front(), "Started 10 web servers.");
-  responder_.StartWebServers();  // existing slots stay, the listener reopens
-  EXPECT_EQ(network_.Listeners(), 1);
+  responder_.StartWebServers();  // existing slots stay, the listeners reopen
+  EXPECT_EQ(network_.Listeners(), 2);
   EXPECT_TRUE(responder_.SlotExists(10));
 }
 
@@ -173,12 +177,87 @@ TEST_F(ResponderTest, PortThatCannotBeHadIsTold) {
   EXPECT_EQ(listenFailures_, std::vector<std::string>{"port 8080 is in use by nginx (pid 7)"});
   EXPECT_EQ(network_.Connect(8080), -1);
   EXPECT_EQ(blocked_, 0);
+  EXPECT_TRUE(httpsFailures_.empty()) << "nothing is blocked, so HTTPS is not tried";
 
-  network_.listenFailure.clear();
+  // Without the HTTPS port the plain one still serves; those requests fail uncounted.
+  network_.listenFailure = "port 8443 is in use by nginx (pid 7)";
+  network_.listenFailurePort = 8443;
   responder_.StartWebServer();
   EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+  EXPECT_EQ(log_.back(), "HTTPS web server not started: port 8443 is in use by nginx (pid 7)");
+  EXPECT_EQ(httpsFailures_, std::vector<std::string>{"port 8443 is in use by nginx (pid 7)"});
+  EXPECT_EQ(network_.Connect(8443), -1);
   EXPECT_EQ(Ask(Get("/a.html")), "Quorlen Blocked HTML Ad");
   EXPECT_EQ(listenFailures_.size(), 1u);
+}
+
+// An HTTPS request for a listed name takes the same step as a plain one: counted, recorded
+// by its name alone, shown and offered for allowing, and its handshake refused at once.
+TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
+  chkBannerSound_.SetTicked(true);
+  txtBannerWav_.SetText("/sounds/ad.wav");
+  const std::string hello = testing_support::CapturedHello("chromium");
+  const std::string name = testing_support::kCapturedName;
+  int client = network_.Connect(8443);
+  network_.Send(client, hello.substr(0, 3));
+  network_.Send(client, hello.substr(3, 700));
+  EXPECT_EQ(blocked_, 0);
+  network_.Send(client, hello.substr(703));
+  network_.CompleteSends();
+  EXPECT_EQ(network_.Received(client), kRefusal);
+  EXPECT_TRUE(network_.ClosedByServer(client));
+  EXPECT_EQ(records_, std::vector<std::string>{"09:05:07 '" + name + "'  from '' by ''"});
+  EXPECT_EQ(lbltype_.Caption(), "HTTPS Ad");
+  EXPECT_EQ(lblpage_.Caption(), "Blocking " + name + "\r\n");
+  EXPECT_EQ(responder_.sLastBlockedServer(), name);
+  EXPECT_EQ(mnuTrayAllow_.Caption(),
+            "&Click here to allow content from " + name + " (the last blocked ad server)...");
+  EXPECT_EQ(sound_.played.size(), 1u);
+  EXPECT_EQ(blocked_, 1);
+  EXPECT_EQ(afterBlock_, 1);
+}
+
+TEST_F(ResponderTest, HttpsConnectionsThatNameNoServerAreNotCounted) {
+  using namespace testing_support;
+  struct Row {
+    const char* what;
+    std::string bytes;
+    std::string reply;
+  };
+  const std::vector<Row> rows = {
+      {"plain HTTP", Get("/a.gif"), ""},
+      {"too large", InRecords("\x01" + BigEndian(1 << 20, 3)), ""},
+      {"no server name: refused as TLS", InRecords(HelloMessage("", false)), kRefusal},
+  };
+  for (const Row& row : rows) EXPECT_EQ(Ask(row.bytes, 8443), row.reply) << row.what;
+  int left = network_.Connect(8443);
+  network_.Send(left, CapturedHello("firefox").substr(0, 100));
+  network_.CloseFromBrowser(left);
+  network_.CompleteSends();
+  EXPECT_EQ(network_.Received(left), "");
+  EXPECT_EQ(blocked_, 0);
+  EXPECT_TRUE(records_.empty());
+  EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
+}
+
+// HTTPS connections never take port 80's slots nor cause their recycle, and when all their
+// own places are taken by silent clients, the one that waited longest makes room.
+TEST_F(ResponderTest, HttpsConnectionsHaveTheirOwnBoundedPlaces) {
+  int held = network_.Connect(8080);
+  std::vector<int> silent;
+  for (int i = 0; i < HttpsResponder::kConnections; ++i) silent.push_back(network_.Connect(8443));
+  EXPECT_EQ(responder_.SlotState(0), socket_state::kConnected);
+  EXPECT_EQ(responder_.SlotState(1), socket_state::kClosed);
+  EXPECT_FALSE(network_.ClosedByServer(silent.front()));
+  int next = network_.Connect(8443);
+  EXPECT_TRUE(network_.ClosedByServer(silent[0]));
+  EXPECT_FALSE(network_.ClosedByServer(silent[1]));
+  network_.Send(next, testing_support::CapturedHello("curl"));
+  network_.Send(held, Get("/a.js"));
+  network_.CompleteSends();
+  EXPECT_EQ(network_.Received(next), kRefusal);
+  EXPECT_EQ(network_.Received(held), "<!-- Java Ad -->");
+  EXPECT_EQ(blocked_, 2);
 }
 
 // Before the extra slots exist the listener has slot 0 alone: a second browser finds no
