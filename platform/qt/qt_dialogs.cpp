@@ -11,6 +11,9 @@ namespace quorlen {
 int QtDialogs::MsgBox(const std::string& text, int style, const std::string& title) {
   QMessageBox box;
   box.setWindowTitle(FromSingleByte(title));
+  // Plain text always: a box may show what a web site sent (the version check's changes),
+  // and no markup of theirs is drawn or followed.
+  box.setTextFormat(Qt::PlainText);
   box.setText(FromSingleByte(text));
   switch (style & 0xF0) {
     case msgbox::kCritical: box.setIcon(QMessageBox::Critical); break;
