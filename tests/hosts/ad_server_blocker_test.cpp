@@ -164,14 +164,6 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   EXPECT_GE(clock.TotalSleptMs(), 400);
 }
 
-TEST_F(HostsBlocking, ExitWithoutBackupRemovesTheLines) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  Run("own\n");
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
-  blocker->RestoreHostsAtExit();
-  EXPECT_EQ(Hosts(), "own\n\n\n");
-}
-
 TEST_F(HostsBlocking, CompleteOnlyWhenLongEnough) {
   Run(std::string(14000, '#'));
   bHostsFullySet = true;
