@@ -10,7 +10,8 @@ namespace quorlen::update {
 // The vendor site signs each of its list files with Ed25519: beside "zshared/domains.txt"
 // lies "zshared/domains.txt.sig", the 64-byte signature of the file's exact bytes. Only the
 // site's public key is built into the program, so a list made up by a hostile network or
-// server is refused, whatever it says and however it came.
+// server is refused, whatever it says and however it came. The original took whatever
+// came over plain HTTP; this knowingly departs from it.
 inline constexpr std::string_view kSignatureSuffix = ".sig";
 
 class SiteKey {

@@ -37,7 +37,8 @@ struct VersionCheckSite {
 // What the site says a new version has, as the version box shows it: the text unchanged
 // when it fits in kShownLines lines of kShownColumns characters (a longer line counts as
 // the lines it wraps to), else cut there and ended with "...". So nothing the site sends
-// makes a box taller than the screen.
+// makes a box taller than the screen; the original showed the text whole, whatever its
+// size, and this knowingly departs from it.
 std::string ShownChanges(std::string_view changes);
 
 // Two commands that reach the vendor site on demand: the version check, which compares
