@@ -134,19 +134,18 @@ std::string HostOfAddress(std::string_view address) {
 void AddOneLineSourceHosts(std::string_view text, std::vector<std::string>& hosts) {
   ForEachLine(text, [&](std::string_view line) {
     line = line.substr(0, line.find('#'));
-    // "deb [ options ] address suite components"; the options may hold blanks.
-    if (const size_t open = line.find('['); open != std::string_view::npos) {
-      const size_t close = line.find(']', open);
-      if (close == std::string_view::npos) return;
-      const std::vector<std::string_view> type = Words(line.substr(0, open));
-      const std::vector<std::string_view> rest = Words(line.substr(close + 1));
-      if (type.size() == 1 && (type[0] == "deb" || type[0] == "deb-src") && !rest.empty()) {
-        AddHost(rest[0], hosts);
-      }
-      return;
-    }
     const std::vector<std::string_view> words = Words(line);
-    if (words.size() >= 2 && (words[0] == "deb" || words[0] == "deb-src")) AddHost(words[1], hosts);
+    if (words.size() < 2 || (words[0] != "deb" && words[0] != "deb-src")) return;
+    // "deb [ options ] address suite components": the options, which may hold blanks, come
+    // right after the type.
+    std::string_view rest = line.substr(static_cast<size_t>(words[1].data() - line.data()));
+    if (rest.front() == '[') {
+      const size_t close = rest.find(']');
+      if (close == std::string_view::npos) return;
+      rest.remove_prefix(close + 1);
+    }
+    const std::vector<std::string_view> address = Words(rest);
+    if (!address.empty()) AddHost(address[0], hosts);
   });
 }
 

@@ -77,7 +77,8 @@ TEST(PackageSources, HostsOfBothFormats) {
             "# deb http://commented.example/debian bookworm main\n"
             "deb-src [ arch=amd64 signed-by=/usr/share/keyrings/x.gpg ] "
             "https://user:pw@Src.Example.org:8443/debian bookworm main\n"
-            "deb cdrom:[Debian 12]/ bookworm main\ndeb file:/srv/mirror ./\n");
+            "deb cdrom:[Debian 12]/ bookworm main\ndeb file:/srv/mirror ./\n"
+            "deb http://[2001:db8::2]:80/debian bookworm main\n");
   apt.Write("sources.list.d/extra.list",
             "deb [trusted=yes] mirror+http://mirrors.example/list x\n");
   apt.Write("sources.list.d/debian.sources",
@@ -87,8 +88,8 @@ TEST(PackageSources, HostsOfBothFormats) {
   apt.Write("sources.list.d/old.list.disabled", "deb http://disabled.example/ x main\n");
   std::vector<std::string> hosts = PackageSourceHosts(apt.Path());
   std::sort(hosts.begin(), hosts.end());
-  EXPECT_EQ(hosts, (std::vector<std::string>{"2001:db8::1", "deb.debian.org", "deb.debian.org",
-                                             "mirrors.example", "onion.example",
+  EXPECT_EQ(hosts, (std::vector<std::string>{"2001:db8::1", "2001:db8::2", "deb.debian.org",
+                                             "deb.debian.org", "mirrors.example", "onion.example",
                                              "security.debian.org", "src.example.org"}));
   EXPECT_TRUE(PackageSourceHosts(apt.File("missing")).empty());
 }
