@@ -21,6 +21,7 @@
 #include "forms/frm_main.h"
 #include "hosts/ad_server_blocker.h"
 #include "hosts/frm_exclude.h"
+#include "hosts/protected_names.h"
 #include "platform/linux/browser_set.h"
 #include "platform/linux/curl_fetch.h"
 #include "platform/linux/linux_desktop.h"
@@ -54,10 +55,15 @@
 #include "update/fetcher.h"
 #include "update/frm_test_domains.h"
 #include "update/proxy_settings.h"
+#include "update/site_signature.h"
 #include "update/version_check.h"
 #include "webserver/responder.h"
 
 namespace {
+
+// The public key of the vendor site's list signatures, checked as the program is built.
+constexpr auto kListKey = quorlen::update::SiteKey::FromHex(QUORLEN_LIST_KEY);
+static_assert(kListKey.has_value(), "QUORLEN_LIST_KEY must be 64 hexadecimal digits");
 
 // What happens with the browsers the program follows, as the debug area shows it; off
 // unless asked for with QT_LOGGING_RULES="quorlen.browsers.info=true".
@@ -215,6 +221,11 @@ int main(int argc, char** argv) {
        [&main](const std::string& reason) { main.WebServerFailed(reason); },
        [&main](const std::string& reason) { main.HttpsPortFailed(reason); }},
       main.Paths().sAppPath);
+  const auto machineNames = [] {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
+    return std::vector<std::string>{name};
+  };
   quorlen::AdServerBlocker adServers(
       loop, dialogs, main.Profiles(), main.Hosts(),
       {c.lblStatus, c.lblTotHosts, c.lbltype, c.ProgressBar1, c.cmdAllow, c.cmdAddSites,
@@ -226,13 +237,14 @@ int main(int argc, char** argv) {
       {[&main] { return main.bLoading(); }, [&main](const std::string& m) { main.DebugLog(m); },
        [&main] { main.Save(); }, [&main](std::int32_t n) { main.Stats().setServers(n); },
        [&responder] { responder.StartWebServers(); }, [&responder] { responder.StopWebServer(); },
+       machineNames, [&main](const std::string& what) { main.AdBlockingFailed(what); },
+       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); },
        [] {
-         char name[256] = {};
-         if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
-         return std::vector<std::string>{name};
-       },
-       [&main](const std::string& what) { main.AdBlockingFailed(what); },
-       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); }});
+         std::vector<std::string> hosts = quorlen::hosts::PackageSourceHosts("/etc/apt");
+         hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_VENDOR_URL));
+         hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_MAKER_URL));
+         return hosts;
+       }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);
@@ -262,8 +274,10 @@ int main(int argc, char** argv) {
          }
        },
        [&main](const std::string& m) { main.DebugLog(m); },
-       [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); }},
-      QUORLEN_VENDOR_URL);
+       [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); },
+       [](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); },
+       [&paths] { return quorlen::ReadTextFile(paths.sHostsFile + "qlb"); }, machineNames},
+      QUORLEN_VENDOR_URL, *kListKey);
   updates = &updater;
   quorlen::VersionCheck versionCheck(
       fetcher, dialogs,
@@ -271,8 +285,7 @@ int main(int argc, char** argv) {
       {[&main] { return main.bLoading(); },
        [&main](const std::string& address) { main.Help().OpenPage(address); },
        [&main] { main.mnuFileExit_Click(); }},
-      {QUORLEN_VENDOR_URL, std::string(QUORLEN_MAKER_URL) + "files/quorlen.exe",
-       quorlen::frmMain::ProgramVersion()});
+      {QUORLEN_VENDOR_URL, quorlen::frmMain::ProgramVersion()});
   quorlen::frmExclude adServerEditor(
       main.Profiles(), dialogs, loop,
       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},

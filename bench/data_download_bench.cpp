@@ -1,7 +1,8 @@
 // Processing a downloaded list of 30,000 ad servers into "quorlenhosts.ini", without the
-// network: the updater's whole pass (parse, per-entry status, one atomic write of the list
-// file), against a floor that only cuts the body into lines and writes the finished list
-// file text once through the same atomic writer.
+// network: the updater's whole pass (its signature checked, parse, per-entry status, one
+// atomic write of the list file), against a floor that only checks the signature, cuts the
+// body into lines and writes the finished list file text once through the same atomic
+// writer.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "platform/atomic_write.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"
+#include "tests/support/test_site_key.h"
 #include "update/data_update.h"
 #include "update/download_format.h"
 
@@ -49,7 +51,9 @@ void BM_DownloadAdServers(benchmark::State& state) {
   const std::string folder = Folder();
   VirtualClock clock;
   ScriptedFetch web(clock);
+  const testing_support::TestSiteKey key;
   web.Script(kUrl, {ScriptedFetch::Answer{body, "", 0, false}});
+  web.Script(kUrl + ".sig", {ScriptedFetch::Answer{key.Sign(body), "", 0, false}});
   ScriptedDialogs dialogs;
   ProfileStore profiles;
   TextBox proxyBox;
@@ -68,7 +72,7 @@ void BM_DownloadAdServers(benchmark::State& state) {
   DataUpdater updater(fetcher, clock, profiles,
                       {status, date, bar, menu, data, data2, removal, automatic},
                       {sDateUpdate, autoDownload, block, today}, {list, removals, settings}, {},
-                      "http://vendor.test/");
+                      "http://vendor.test/", key.Public());
   std::filesystem::remove(list);
   for (auto _ : state) {
     std::string error;
@@ -82,7 +86,10 @@ BENCHMARK(BM_DownloadAdServers)->Unit(benchmark::kMillisecond);
 void BM_Floor_SplitAndWriteOnce(benchmark::State& state) {
   const std::string body = DomainsBody();
   const std::string path = Folder() + "/floor.ini";
+  const testing_support::TestSiteKey key;
+  const std::string signature = key.Sign(body);
   for (auto _ : state) {
+    if (!key.Public().Signed(body, signature)) state.SkipWithError("not signed");
     auto list = update::ParseServerList(body, true);
     std::string text = "[DomainCount]\r\nN=" + std::to_string(list->entries.size()) + "\r\n[Domains]\r\n";
     for (size_t i = 0; i < list->entries.size(); ++i) {

@@ -1,8 +1,12 @@
 // Feeds arbitrary bytes to the readers of the vendor site's files: the list parser (both
-// lists), the date reader, and the striking of a downloaded removal list out of a hosts
-// text. Nothing may crash; an accepted list must end in its marker, every name marked as
-// a host name must be one, a read date must write back and read again to itself, and the
-// fast striking must agree with the literal one.
+// lists), the date reader, the striking of a downloaded removal list out of a hosts text,
+// the signature check, the shown version text, and the readers of the user's own hosts
+// lines and of apt's package sources. Nothing may crash; an accepted list must end in its
+// marker, every name marked as a host name must be one, a read date must write back and
+// read again to itself, the fast striking must agree with the literal one, no made-up
+// signature may verify, the shown version text must be the text or a cut of it within
+// twenty lines, and a package source's host must be a bare lower-case name.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +14,10 @@
 
 #include "hosts/hosts_text.h"
 #include "hosts/hosts_text_literal.h"
+#include "hosts/protected_names.h"
 #include "update/download_format.h"
+#include "update/site_signature.h"
+#include "update/version_check.h"
 
 using namespace quorlen;
 
@@ -43,8 +50,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (entry.hostName) names.push_back(entry.name);
   }
   const std::string_view eol = hosts::DetectLineEnd(hostsText);
-  const std::string fast = hosts::RemoveServerLines(hostsText, eol, names, {},
-                                                    [](hosts::Stage, int) {}, nullptr);
+  const std::string fast = hosts::RemoveServerLines(
+      hostsText, eol, names, {}, [](hosts::Stage, int) {}, nullptr);
   if (fast != hosts::literal::RemoveServerLines(hostsText, eol, names)) std::abort();
+
+  // The site's key (the shipped one): a signature the fuzzer makes up never verifies.
+  static constexpr auto key =
+      update::SiteKey::FromHex("8f3a3b2ed6a526da1fa0a6319fe69d36702b672c394e2bc6d6333971e7bea5db");
+  if (size >= update::SiteKey::kSignatureBytes &&
+      key->Signed(bytes.substr(update::SiteKey::kSignatureBytes),
+                  bytes.substr(0, update::SiteKey::kSignatureBytes))) {
+    std::abort();
+  }
+
+  const std::string shown = ShownChanges(bytes);
+  if (shown != bytes) {
+    if (shown.size() < 3 || shown.compare(shown.size() - 3, 3, "...") != 0) std::abort();
+    if (bytes.compare(0, shown.size() - 3, shown, 0, shown.size() - 3) != 0) std::abort();
+  }
+  // Twenty lines of eighty characters, each with its CR LF, and "..." at most.
+  if (std::count(shown.begin(), shown.end(), '\n') > 20 || shown.size() > 20 * 82 + 3) {
+    std::abort();
+  }
+
+  std::vector<std::string> sourceHosts;
+  hosts::AddOneLineSourceHosts(bytes, sourceHosts);
+  hosts::AddDeb822SourceHosts(bytes, sourceHosts);
+  for (const std::string& host : sourceHosts) {
+    if (host.find_first_of("/?#@ \t\n") != std::string::npos) std::abort();
+    if (std::any_of(host.begin(), host.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+      std::abort();
+    }
+  }
+  hosts::OwnMappedNames(hostsText, bytes.substr(size / 2));
   return 0;
 }

@@ -19,6 +19,18 @@ const std::string kTwoLineEnds = std::string(kCrLf) + std::string(kCrLf);
 const std::string kRestart =
     "YOU MUST SHUT DOWN AND RESTART your computer for this change to take effect.";
 
+// Empties every entry that `names` holds, telling each to the log; an empty entry is
+// skipped like one the list left empty.
+template <typename Log>
+void LeaveOut(std::vector<std::string>& entries, const hosts::NameSet& names,
+              const std::string& why, const Log& log) {
+  for (std::string& entry : entries) {
+    if (entry.empty() || !names.Contains(entry)) continue;
+    log(why + entry + "'");
+    entry.clear();
+  }
+}
+
 }  // namespace
 
 std::int16_t ListFileCount(std::string_view text) {
@@ -159,8 +171,21 @@ void AdServerBlocker::Build(bool report) {
   if (auto n = ToInt16(defaultCount)) state_.nDefaultCount = *n;
   if (auto n = ToInt16(userCount)) state_.nUserCount = *n;
 
-  const std::vector<std::string> defaults = ListFileEntries(defaultText, state_.nDefaultCount);
-  const std::vector<std::string> user = ListFileEntries(userText, state_.nUserCount);
+  std::vector<std::string> defaults = ListFileEntries(defaultText, state_.nDefaultCount);
+  std::vector<std::string> user = ListFileEntries(userText, state_.nUserCount);
+  // No list shadows a name the user's own lines map, and the vendor's list never blocks its
+  // own site or the system's package sources, whatever it says. The original rules wrote
+  // every listed name; this knowingly departs from them.
+  const auto log = [this](const std::string& m) { DebugLog(m); };
+  const hosts::NameSet own = hosts::OwnMappedNames(old, ReadTextFile(HostsBackup()));
+  LeaveOut(defaults, own, "Skipped a listed server the user's own hosts lines map: '", log);
+  LeaveOut(user, own, "Skipped a listed server the user's own hosts lines map: '", log);
+  hosts::NameSet kept;
+  if (hooks_.keptHosts) {
+    for (const std::string& host : hooks_.keptHosts()) kept.Add(host);
+  }
+  LeaveOut(defaults, kept,
+           "Skipped a listed server that Quorlen or the system's updates must reach: '", log);
   const std::vector<std::string> exclusions(
       aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
 
@@ -194,9 +219,8 @@ void AdServerBlocker::Build(bool report) {
   };
   const std::string_view eol = hosts::DetectLineEnd(old);
   const hosts::ProtectedNames keep(old, MachineNames());
-  hosts::BuildResult built = hosts::BuildHostsText({old, eol, defaults, user, exclusions, pump,
-                                                    [this](const std::string& m) { DebugLog(m); },
-                                                    &keep});
+  hosts::BuildResult built =
+      hosts::BuildHostsText({old, eol, defaults, user, exclusions, pump, log, &keep});
 
   built.text.append(eol);
   hostsWritten_ = hosts_.Write(built.text);
@@ -227,10 +251,15 @@ void AdServerBlocker::Remove() {
   const std::string defaultText = ListText(files_.defaultList);
   const std::int16_t defaultCount = ListFileCount(defaultText);
   SetStatus("");
-  const std::vector<std::string> defaults = ListFileEntries(defaultText, defaultCount);
+  std::vector<std::string> defaults = ListFileEntries(defaultText, defaultCount);
   const std::string userText = ListText(files_.userList);
   const std::int16_t userCount = ListFileCount(userText);
-  const std::vector<std::string> user = ListFileEntries(userText, userCount);
+  std::vector<std::string> user = ListFileEntries(userText, userCount);
+  // The user's own "127.0.0.1 <name>" lines, those of the saved file, stay.
+  const auto log = [this](const std::string& m) { DebugLog(m); };
+  const hosts::NameSet own = hosts::OwnBlockedNames(ReadTextFile(HostsBackup()));
+  LeaveOut(defaults, own, "Kept the user's own hosts line of '", log);
+  LeaveOut(user, own, "Kept the user's own hosts line of '", log);
 
   auto pump = [&](hosts::Stage stage, int index) {
     if (index == hosts::kStageBegins) {
@@ -242,8 +271,7 @@ void AdServerBlocker::Remove() {
   };
   const std::string_view eol = hosts::DetectLineEnd(text);
   const hosts::ProtectedNames keep(text, MachineNames());
-  const std::string kept = hosts::RemoveServerLines(
-      text, eol, defaults, user, pump, [this](const std::string& m) { DebugLog(m); }, &keep);
+  const std::string kept = hosts::RemoveServerLines(text, eol, defaults, user, pump, log, &keep);
   hostsWritten_ = hosts_.Write(kept + std::string(eol));
   state_.bHostsFullySet = false;
   if (hooks_.save) hooks_.save();

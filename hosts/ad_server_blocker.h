@@ -69,6 +69,9 @@ struct AdServerHooks {
   std::function<void(const std::string&)> trouble = nullptr;
   // A build or removal is done and its texts are gone: memory can go back to the system.
   std::function<void()> releaseMemory = nullptr;
+  // The hosts the vendor's list never blocks, asked at every build: the vendor site's own
+  // and those of the system's package sources.
+  std::function<std::vector<std::string>()> keptHosts = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace quorlen {
@@ -9,6 +10,9 @@ struct FetchRequest {
   std::string url;
   int timeoutSeconds = 30;  // how long to wait for the server to answer or go on sending
   std::string proxy;        // "http://host:port"; empty for a direct connection
+  // Takes only the first this many bytes of the body and ends the transfer there, so a
+  // huge answer costs neither time nor memory; 0 takes the whole body.
+  std::size_t maxBytes = 0;
 };
 
 struct FetchResult {

@@ -8,18 +8,32 @@ address, "localhost") are dropped. Names of known popup ad servers get a leading
 Every file is written with CR LF line ends; the two lists end with "[END]" and no line
 end after it, and updatedate.txt is the bare date, as the program reads them.
 
-  make-site.py --date 12/6/2026 [--retire-every 11] [--max 29999] [--version 1.0.0]
-               [--features TEXT] [--out zshared] SOURCE...
+The program takes the three files only with their signatures: each is signed with the
+site's Ed25519 private key (--key, a PEM file as "openssl genpkey -algorithm ed25519"
+makes it, encrypted or not) into the same name with ".sig" added. The program holds the
+public half, built in as QUORLEN_LIST_KEY, which --public-key prints.
+
+  make-site.py --key KEY.pem --date 12/6/2026 [--retire-every 11] [--max 29999]
+               [--version 1.0.0] [--features TEXT] [--out zshared] SOURCE...
+  make-site.py --key KEY.pem --sign-only [--out zshared]
+  make-site.py --public-key KEY.pem
+
+--sign-only signs the three files as they are, after an edit by hand or by the program's
+domain tester.
 
 --retire-every N moves every Nth name into removals.txt (servers no longer active)
 instead of domains.txt; --max caps domains.txt so that the program's 16-bit list counts
 keep room for the user's own servers.
 """
 import argparse
+import getpass
 import ipaddress
 import os
 import re
+import subprocess
 import sys
+
+SIGNED = ("domains.txt", "removals.txt", "updatedate.txt")
 
 POPUP = re.compile(r"popup|pop-up|popunder|pop-under|popads|popcash|popmyads|poptm")
 SYSTEM = {"localhost", "localhost.localdomain", "broadcasthost", "local", "ip6-localhost",
@@ -52,10 +66,35 @@ def write(path, text):
         out.write(text)
 
 
+def public_key(key):
+    """The 32 bytes of the key's public half, in hex: the last bytes of its DER form."""
+    der = subprocess.run(["openssl", "pkey", "-in", key, "-pubout", "-outform", "DER"],
+                         check=True, capture_output=True).stdout
+    return der[-32:].hex()
+
+
+def sign(key, folder):
+    # An encrypted key's passphrase is asked once and handed to openssl on its input.
+    passphrase, passin = None, []
+    with open(key, "rb") as pem:
+        if b"ENCRYPTED" in pem.read():
+            passphrase = getpass.getpass("Passphrase of " + key + ": ").encode() + b"\n"
+            passin = ["-passin", "stdin"]
+    for name in SIGNED:
+        path = os.path.join(folder, name)
+        subprocess.run(["openssl", "pkeyutl", "-sign", "-rawin", "-inkey", key, *passin,
+                        "-in", path, "-out", path + ".sig"], input=passphrase, check=True)
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--public-key":
+        print(public_key(sys.argv[2]))
+        return
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("sources", nargs="+")
-    parser.add_argument("--date", required=True, help="month/day/year, e.g. 12/6/2026")
+    parser.add_argument("sources", nargs="*")
+    parser.add_argument("--key", required=True, help="the site's Ed25519 private key (PEM)")
+    parser.add_argument("--sign-only", action="store_true")
+    parser.add_argument("--date", help="month/day/year, e.g. 12/6/2026")
     parser.add_argument("--retire-every", type=int, default=0)
     parser.add_argument("--max", type=int, default=29999)
     parser.add_argument("--version", default="1.0.0")
@@ -63,7 +102,12 @@ def main():
                         "through a proxy if need be.")
     parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "zshared"))
     args = parser.parse_args()
-    if not re.fullmatch(r"[1-9]\d?/[1-9]\d?/\d{4}", args.date):
+    if args.sign_only:
+        sign(args.key, args.out)
+        return
+    if not args.sources:
+        parser.error("name the source lists")
+    if not re.fullmatch(r"[1-9]\d?/[1-9]\d?/\d{4}", args.date or ""):
         sys.exit("--date must be month/day/year without leading zeros")
 
     seen = set()
@@ -87,6 +131,7 @@ def main():
     write(os.path.join(args.out, "updatedate.txt"), args.date)
     write(os.path.join(args.out, "version.txt"),
           "Version:" + args.version.ljust(5)[:5] + " " + args.features)
+    sign(args.key, args.out)
     print(f"{len(active)} active ({sum(1 for n in active if POPUP.search(n))} popup), "
           f"{len(retired)} inactive", file=sys.stderr)
 

@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libx11-dev libxi-dev qt6-websockets-dev
-  xvfb xauth openbox trayer x11-utils xdotool imagemagick curl ca-certificates iproute2 util-linux
+  libcurl4-openssl-dev libssl-dev openssl ca-certificates libx11-dev libxi-dev qt6-websockets-dev
+  xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium firefox-esr
   python3 tinyproxy
   lintian desktop-file-utils

@@ -6,6 +6,7 @@
 #include "core/kestro_global_fn.h"
 #include "core/text.h"
 #include "hosts/hosts_text.h"
+#include "hosts/protected_names.h"
 #include "update/download_format.h"
 
 namespace quorlen {
@@ -18,6 +19,8 @@ constexpr std::int16_t kListTimeout = 20;
 constexpr std::int16_t kDateTimeout = 12;
 constexpr int kProgressStep = 20;
 constexpr const char* kNeverUpdated = "1/1/2001";
+// The date file is a date and nothing else; a longer answer is no date of the site's.
+constexpr std::size_t kDateMaxBytes = 1024;
 
 }  // namespace
 
@@ -53,7 +56,7 @@ class DataUpdater::Running {
 
 DataUpdater::DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profiles,
                          DataUpdateControls controls, DataUpdateState state, DataUpdateFiles files,
-                         DataUpdateHooks hooks, std::string baseUrl)
+                         DataUpdateHooks hooks, std::string baseUrl, update::SiteKey siteKey)
     : fetcher_(fetcher),
       loop_(loop),
       profiles_(profiles),
@@ -61,7 +64,8 @@ DataUpdater::DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profil
       state_(state),
       files_(files),
       hooks_(std::move(hooks)),
-      baseUrl_(std::move(baseUrl)) {
+      baseUrl_(std::move(baseUrl)),
+      siteKey_(siteKey) {
   controls_.mnuUpdate.onClick = [this] { mnuUpdate_Click(); };
   controls_.cmdData.onClick = [this] { cmdData_Click(); };
   controls_.cmdData2.onClick = [this] { cmdData2_Click(); };
@@ -71,6 +75,25 @@ DataUpdater::DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profil
 
 void DataUpdater::Log(const std::string& message) {
   if (hooks_.debugLog) hooks_.debugLog(message);
+}
+
+bool DataUpdater::SignedBySite(const std::string& path, std::string_view text, std::int16_t timeout,
+                               std::string& errorText) {
+  std::string fetchError;
+  // One byte more than a signature has, so that a longer file shows as one.
+  const std::string signature =
+      fetcher_.DownloadURL(baseUrl_ + path + std::string(update::kSignatureSuffix), timeout,
+                           fetchError, update::SiteKey::kSignatureBytes + 1);
+  if (!signature.empty() && siteKey_.Signed(text, signature)) return true;
+  errorText = signature.empty()
+                  ? "Quorlen refused " + path + ": the Quorlen site sent no signature for it (" +
+                        fetchError + "). Nothing was changed."
+                  : "Quorlen refused " + path +
+                        ": it does not carry the Quorlen site's signature, so it may not come "
+                        "from the site. Nothing was changed.";
+  Log(errorText);
+  if (hooks_.refused) hooks_.refused(errorText);
+  return false;
 }
 
 void DataUpdater::Breathe(bool first) {
@@ -117,6 +140,10 @@ std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& error
           "work, please try again later.");
     }
     SetStatus("config connect failed.");
+    return {};
+  }
+  if (!SignedBySite("zshared/domains.txt", text, kListTimeout, errorText)) {
+    SetStatus(errorText);
     return {};
   }
   std::optional<update::ServerList> list = update::ParseServerList(text, true);
@@ -174,6 +201,10 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
     SetStatus("removal config connect failed.");
     return;
   }
+  if (!SignedBySite("zshared/removals.txt", text, kListTimeout, errorText)) {
+    SetStatus(errorText);
+    return;
+  }
   std::optional<update::ServerList> list = update::ParseServerList(text, false);
   if (!list) {
     SetStatus(
@@ -188,8 +219,16 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
     Log("No hosts file to take inactive ad servers out of.");
     return;
   }
+  // Whatever the list says, the user's own lines stay, and so do the names the machine
+  // itself needs: a hostile or mistaken list cannot strike the "127.0.0.1 printer.lan" the
+  // user wrote. The original rules struck every listed line; this knowingly departs.
+  const hosts::NameSet own =
+      hosts::OwnBlockedNames(hooks_.readOwnHosts ? hooks_.readOwnHosts() : std::string());
+  const hosts::ProtectedNames machine(
+      hostsText, hooks_.machineNames ? hooks_.machineNames() : std::vector<std::string>{});
   ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
   ProfileEdits edits;
+  std::size_t recorded = 0;
   std::vector<std::string> names;
   for (const update::ListEntry& entry : list->entries) {
     Pace(entry.piece);
@@ -197,19 +236,23 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
       Log("Skipped a downloaded inactive server that is no host name: '" + entry.line + "'");
       continue;
     }
-    if (names.size() == static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) break;
+    if (recorded == static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) break;
     SetStatus("Removing Inactive Server '" + entry.line + "'");
-    edits.Set("Domains", "D" + std::to_string(names.size()), entry.name);
+    edits.Set("Domains", "D" + std::to_string(recorded++), entry.name);
+    if (own.Contains(entry.name)) {
+      Log("Kept the user's own hosts line of the inactive server '" + entry.name + "'");
+      continue;
+    }
     names.push_back(entry.name);
   }
-  edits.Set("DomainCount", "N", std::to_string(names.size()));
+  edits.Set("DomainCount", "N", std::to_string(recorded));
   if (!profiles_.Apply(files_.removalsList, edits)) Log("Could not write " + files_.removalsList);
 
   // Every line in exactly the form the program writes, with the file's own line end.
   const std::string_view eol = hosts::DetectLineEnd(hostsText);
   const std::string kept = hosts::RemoveServerLines(
-      hostsText, eol, names, {}, [](hosts::Stage, int) {},
-      [this](const std::string& m) { Log(m); });
+      hostsText, eol, names, {}, [](hosts::Stage, int) {}, [this](const std::string& m) { Log(m); },
+      &machine);
   if (hooks_.writeHosts) hooks_.writeHosts(kept, eol);
   HideProgress();
 }
@@ -226,12 +269,13 @@ void DataUpdater::CheckForDataUpdate(bool showMessages) {
     return;
   }
 
-  const std::string siteDate =
-      fetcher_.DownloadURL(baseUrl_ + "zshared/updatedate.txt", kDateTimeout, errorText);
+  const std::string siteDate = fetcher_.DownloadURL(baseUrl_ + "zshared/updatedate.txt",
+                                                    kDateTimeout, errorText, kDateMaxBytes);
   const std::string problems =
       "Problems checking ad server database.  Please check your internet connection and try "
       "again in a few minutes. Error=";
-  if (siteDate.empty()) {
+  if (siteDate.empty() ||
+      !SignedBySite("zshared/updatedate.txt", siteDate, kDateTimeout, errorText)) {
     if (showMessages) SetStatus(problems + errorText);
     return;
   }

@@ -4,11 +4,13 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/controls.h"
 #include "core/private_profile.h"
 #include "platform/event_loop.h"
 #include "update/fetcher.h"
+#include "update/site_signature.h"
 
 namespace quorlen {
 
@@ -51,6 +53,13 @@ struct DataUpdateHooks {
   std::function<void(const std::string& text, std::string_view lineEnd)> writeHosts;
   std::function<void(const std::string&)> debugLog;
   std::function<void(bool wait)> waitCursor;  // the hourglass pointer
+  // A file of the site refused for its signature, in words: beyond the status line, for the
+  // debug log and the program's error output.
+  std::function<void(const std::string&)> refused = nullptr;
+  // The user's own hosts file from before blocking ("qlb") and this machine's names: the
+  // removals never take out the user's own lines or the names the machine needs.
+  std::function<std::string()> readOwnHosts = nullptr;
+  std::function<std::vector<std::string>()> machineNames = nullptr;
 };
 
 // Keeps the ad-server list current from the vendor site: compares the site's date with
@@ -58,12 +67,13 @@ struct DataUpdateHooks {
 // one into "removals.ini", strikes the inactive servers out of the hosts file and has it
 // rebuilt. Started from the menu, the Download buttons, or by itself at the tenth
 // blocked ad of every third start. One update runs at a time: its triggers are disabled
-// until it is over.
+// until it is over. Each of the site's three files is used only when its signature by
+// `siteKey` verifies; any other is refused and changes nothing.
 class DataUpdater {
  public:
   DataUpdater(Fetcher& fetcher, EventLoop& loop, ProfileStore& profiles,
               DataUpdateControls controls, DataUpdateState state, DataUpdateFiles files,
-              DataUpdateHooks hooks, std::string baseUrl);
+              DataUpdateHooks hooks, std::string baseUrl, update::SiteKey siteKey);
 
   void CheckForDataUpdate(bool showMessages);
   // The downloaded text of the active list; empty on failure, `errorText` saying why.
@@ -101,6 +111,10 @@ class DataUpdater {
   void Pace(std::size_t piece);
   void HideProgress();
   void Log(const std::string& message);
+  // Whether `text`, fetched from `path` of the site, comes with the site's signature; when
+  // not, `errorText` says so and the refusal is told.
+  bool SignedBySite(const std::string& path, std::string_view text, std::int16_t timeout,
+                    std::string& errorText);
 
   Fetcher& fetcher_;
   EventLoop& loop_;
@@ -110,6 +124,7 @@ class DataUpdater {
   DataUpdateFiles files_;
   DataUpdateHooks hooks_;
   std::string baseUrl_;
+  update::SiteKey siteKey_;
   bool bForceDownload_ = false;
   bool updating_ = false;
   bool automaticDone_ = false;

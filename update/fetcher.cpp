@@ -11,7 +11,7 @@ Fetcher::Fetcher(HttpFetch& http, EventLoop& loop, Dialogs& dialogs, const TextB
       sProxyName_(sProxyName) {}
 
 std::string Fetcher::DownloadURL(const std::string& url, std::int16_t timeout,
-                                 std::string& errorText) {
+                                 std::string& errorText, std::size_t maxBytes) {
   if (busy_) {
     errorText = kBusy;
     return {};
@@ -20,6 +20,7 @@ std::string Fetcher::DownloadURL(const std::string& url, std::int16_t timeout,
   FetchRequest request;
   request.url = url;
   request.timeoutSeconds = timeout >= 1 ? timeout : kDefaultTimeoutSeconds;
+  request.maxBytes = maxBytes;
   if (!txtProxyName_.Text().empty()) {
     namedProxy_ = true;
     proxy_ = sProxyName_;

@@ -29,8 +29,10 @@ class Fetcher {
 
   // The body, or empty with `errorText` saying why. A timeout below 1 means 30 seconds.
   // A call made while another fetch waits (from an event that ran meanwhile) fails at
-  // once with kBusy instead of cutting the first one off.
-  std::string DownloadURL(const std::string& url, std::int16_t timeout, std::string& errorText);
+  // once with kBusy instead of cutting the first one off. `maxBytes` above 0 takes only
+  // the body's first bytes.
+  std::string DownloadURL(const std::string& url, std::int16_t timeout, std::string& errorText,
+                          std::size_t maxBytes = 0);
 
   // The proxy the transfer uses: set by the first fetch with a proxy in the box, and kept
   // until the program ends even when the box is emptied later.

@@ -1,5 +1,7 @@
 #include "update/version_check.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace quorlen {
@@ -17,6 +19,30 @@ std::string Characters(const std::string& text, size_t first, size_t last = std:
 }
 
 }  // namespace
+
+std::string ShownChanges(std::string_view changes) {
+  const std::size_t columns = VersionCheck::kShownColumns;
+  std::size_t lines = 0;  // shown so far, long lines counted as they wrap
+  for (std::size_t start = 0; start < changes.size();) {
+    std::size_t end = changes.find('\n', start);
+    if (end == std::string_view::npos) end = changes.size();
+    const std::size_t length = end - start - (end > start && changes[end - 1] == '\r' ? 1 : 0);
+    const std::size_t wrapped = length == 0 ? 1 : (length + columns - 1) / columns;
+    if (lines + wrapped > VersionCheck::kShownLines) {
+      // The line that does not fit is shown as far as the lines left reach; "..." ends the
+      // last line shown.
+      std::size_t cut = start + std::min(length, (VersionCheck::kShownLines - lines) * columns);
+      if (cut == start && start > 0) {  // the line end before it goes too
+        cut = start - 1;
+        if (cut > 0 && changes[cut - 1] == '\r') --cut;
+      }
+      return std::string(changes.substr(0, cut)) + "...";
+    }
+    lines += wrapped;
+    start = end + 1;
+  }
+  return std::string(changes);
+}
 
 VersionCheck::VersionCheck(Fetcher& fetcher, Dialogs& dialogs, VersionCheckControls controls,
                            VersionCheckHooks hooks, VersionCheckSite site)
@@ -37,11 +63,11 @@ bool VersionCheck::CheckVersion(std::string& ownVersion, std::string& siteVersio
   siteVersion = ownVersion;
   changes = kUnavailable;
   std::string error;
-  std::string text =
-      fetcher_.DownloadURL(site_.vendorUrl + "zshared/version.txt", kTimeoutSeconds, error);
+  std::string text = fetcher_.DownloadURL(site_.vendorUrl + "zshared/version.txt", kTimeoutSeconds,
+                                          error, kMaxVersionBytes);
   if (text.empty()) return true;
   siteVersion = Characters(text, 9, 13);
-  changes = Characters(text, 15);
+  changes = ShownChanges(Characters(text, 15));
   return Trim(siteVersion) == Trim(ownVersion);
 }
 
@@ -74,7 +100,9 @@ void VersionCheck::mnuVersion_Click() {
           crlf + site_.vendorUrl + "download.asp",
       msgbox::kYesNo, "A New Version is Available");
   if (answer != msgbox::kAnswerYes) return;
-  if (hooks_.openAddress) hooks_.openAddress(site_.installerUrl);
+  // The download page the offer names, where a Linux user finds the package, rather than
+  // the Windows installer the original opened.
+  if (hooks_.openAddress) hooks_.openAddress(site_.vendorUrl + "download.asp");
   if (hooks_.exitProgram) hooks_.exitProgram();
 }
 

@@ -41,6 +41,9 @@ FetchResult ScriptedFetch::Fetch(const FetchRequest& request) {
   clock_.Advance(ms - ms / 2);
   executing_ = false;
   if (answer.timesOut) return {"", kTimedOut};
+  if (request.maxBytes > 0 && answer.body.size() > request.maxBytes) {
+    answer.body.resize(request.maxBytes);
+  }
   return {answer.body, answer.error};
 }
 

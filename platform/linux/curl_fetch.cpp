@@ -1,6 +1,7 @@
 #include "platform/linux/curl_fetch.h"
 
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -14,13 +15,20 @@ namespace {
 struct Transfer {
   std::string body;
   std::string statusLine;
+  std::size_t maxBytes = 0;
   bool tooLarge = false;
+  bool cut = false;  // ended on purpose once `maxBytes` had come
   const std::atomic<bool>* cancel = nullptr;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t bytes = size * count;
+  if (transfer->maxBytes > 0 && transfer->body.size() + bytes >= transfer->maxBytes) {
+    transfer->body.append(data, transfer->maxBytes - transfer->body.size());
+    transfer->cut = true;
+    return 0;  // the rest is never read
+  }
   if (transfer->body.size() + bytes > static_cast<size_t>(CurlFetch::kMaxBodyBytes)) {
     transfer->tooLarge = true;
     return 0;  // curl ends the transfer with a write error
@@ -45,9 +53,15 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return transfer->cancel->load() ? 1 : 0;
 }
 
-FetchResult Perform(const FetchRequest& request, const std::atomic<bool>& cancel) {
+bool IsHttps(const std::string& url) {
+  return url.size() >= 8 && strncasecmp(url.c_str(), "https://", 8) == 0;
+}
+
+FetchResult Perform(const FetchRequest& request, const std::string& authorities,
+                    const std::atomic<bool>& cancel) {
   Transfer transfer;
   transfer.cancel = &cancel;
+  transfer.maxBytes = request.maxBytes;
   CURL* curl = curl_easy_init();
   if (!curl) return {"", "The transfer could not be set up"};
   char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -55,7 +69,14 @@ FetchResult Perform(const FetchRequest& request, const std::atomic<bool>& cancel
   curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR,
+                   IsHttps(request.url) ? "https" : "http,https");
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!authorities.empty()) {
+    curl_easy_setopt(curl, CURLOPT_CAINFO, authorities.c_str());
+    curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+  }
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Quorlen");
@@ -79,7 +100,7 @@ FetchResult Perform(const FetchRequest& request, const std::atomic<bool>& cancel
   curl_easy_cleanup(curl);
 
   if (transfer.tooLarge) return {"", "The answer was larger than the program takes"};
-  if (code != CURLE_OK) {
+  if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && transfer.cut)) {
     return {"", errorBuffer[0] != '\0' ? std::string(errorBuffer) : curl_easy_strerror(code)};
   }
   // An error page (of the server or of a proxy) is a failure, never data.
@@ -92,7 +113,10 @@ FetchResult Perform(const FetchRequest& request, const std::atomic<bool>& cancel
 
 }  // namespace
 
-CurlFetch::CurlFetch(EventLoop& loop) : loop_(loop) { curl_global_init(CURL_GLOBAL_DEFAULT); }
+CurlFetch::CurlFetch(EventLoop& loop, std::string authorities)
+    : loop_(loop), authorities_(std::move(authorities)) {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+}
 
 CurlFetch::~CurlFetch() { curl_global_cleanup(); }
 
@@ -104,7 +128,7 @@ FetchResult CurlFetch::Fetch(const FetchRequest& request) {
   FetchResult result;
   ++running_;
   std::thread worker([&] {
-    FetchResult got = Perform(request, cancel_);
+    FetchResult got = Perform(request, authorities_, cancel_);
     std::lock_guard<std::mutex> lock(mutex);
     result = std::move(got);
     done = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "platform/event_loop.h"
 #include "platform/http_fetch.h"
@@ -14,12 +15,18 @@ namespace quorlen {
 // The time-out bounds the wait for the connection and every pause in the answer, not a
 // slow but steady download. Without a proxy the connection is direct: the environment's
 // proxy variables are not consulted, as the program's only proxy is the one the user set.
+//
+// An https address is only ever fetched over a connection whose certificate the trusted
+// authorities vouch for, for that very name, and a redirect from it may lead to https
+// addresses only: nothing on the way can turn it into plain HTTP.
 class CurlFetch : public HttpFetch {
  public:
   // The largest body taken; a bigger answer fails rather than filling the memory.
   static constexpr long long kMaxBodyBytes = 64LL * 1024 * 1024;
 
-  explicit CurlFetch(EventLoop& loop);
+  // The authorities trusted are the system's (its CA store), unless `authorities` names a
+  // file of certificates to trust instead.
+  explicit CurlFetch(EventLoop& loop, std::string authorities = {});
   ~CurlFetch() override;
   CurlFetch(const CurlFetch&) = delete;
   CurlFetch& operator=(const CurlFetch&) = delete;
@@ -31,6 +38,7 @@ class CurlFetch : public HttpFetch {
 
  private:
   EventLoop& loop_;
+  std::string authorities_;
   std::atomic<int> running_{0};
   std::atomic<bool> cancel_{false};
 };

@@ -19,6 +19,9 @@ QWidget* AskingWindow() { return QApplication::activeWindow(); }
 int QtDialogs::MsgBox(const std::string& text, int style, const std::string& title) {
   QMessageBox box(AskingWindow());
   box.setWindowTitle(FromSingleByte(title));
+  // Plain text always: a box may show what a web site sent (the version check's changes),
+  // and no markup of theirs is drawn or followed.
+  box.setTextFormat(Qt::PlainText);
   box.setText(FromSingleByte(text));
   switch (style & 0xF0) {
     case msgbox::kCritical:

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Keeping the ad-server data current, end to end in a sandbox under a virtual desktop: the
-# vendor site (a copy of site/ with a new server and a removal added) is served by a
-# static web server on loopback under the build's base URL, whose host name the private
-# hosts file sends to 127.0.0.2. Options > Download Latest Ad Blocking Data writes both
-# list files, strikes the removals out of the hosts file, stamps the date and rebuilds
-# the file, so the new server resolves to 127.0.0.1; a second check with the site's date
-# equal to today's downloads nothing. In the ad-server list editor, a server added to the
-# user's list is in the hosts file after OK, and an allowed one is gone.
+# vendor site (site/, as signed with the site's key) is served over HTTPS on loopback
+# under the build's base URL, whose host name the private hosts file sends to 127.0.0.2,
+# with a certificate authority made for the run. Options > Download Latest Ad Blocking
+# Data writes both list files, strikes the removals out of the hosts file, stamps the date
+# and rebuilds the file, so a server new to the shipped list resolves to 127.0.0.1; a
+# second check finds the data current and downloads nothing. A date the site did not sign
+# is refused with nothing changed, a version text of 20 MB gives a box that fits on the
+# screen without growing the program, and plain HTTP in the site's place is never spoken
+# to. In the ad-server list editor, a server added to the user's list is in the hosts file
+# after OK, and an allowed one is gone.
 #   update_data.sh <staged program folder> <work folder> <site folder> <base URL>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -17,32 +20,29 @@ cp -a "$site" "$work/site"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
+  source "$1/site.sh"
   program=$2/program; out=$2; site=$2/site; base=$3
   has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
   value_of() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2; }
-  host=$(echo "$base" | sed -E "s#^[a-z]+://([^/:]+).*#\1#")
-  port=$(echo "$base" | sed -nE "s#^[a-z]+://[^/:]+:([0-9]+).*#\1#p"); port=${port:-80}
+  rss_kb() { awk "/^VmRSS:/ {print \$2}" "/proc/$1/status"; }
+  host=$(echo "$base" | sed -E "s#^https://([^/:]+).*#\1#")
 
-  # The site of this test: one new server, one removal that is in the shipped list.
-  new=e2e-new-ads.example
-  gone=$(awk "NR==5" "$1/../../data/adservers-default.txt")
-  kept=$(awk "NR==6" "$1/../../data/adservers-default.txt")
-  printf "%s\r\n" "$new" > "$out/extra.txt"
-  sed -i "s/\[END\]\$//" "$site/zshared/domains.txt"
-  grep -v -xF "$gone" <(tr -d "\r" < "$site/zshared/domains.txt") | sed "s/\$/\r/" > "$out/domains.txt"
-  { cat "$out/domains.txt" "$out/extra.txt"; printf "[END]"; } > "$site/zshared/domains.txt"
-  sed -i "s/\[END\]\$/$gone\r\n[END]/" "$site/zshared/removals.txt"
-  printf "%s" "12/1/2026" > "$site/zshared/updatedate.txt"
+  # What the signed site changes: a server the shipped list lacks, a removal it has, and
+  # a server in both.
+  shipped=$1/../../data/adservers-default.txt
+  names_of() { tr -d "\r" < "$site/zshared/$1" | grep -v "^#" | grep -vxF "[END]" | sed "s/^\*//"; }
+  new=$(names_of domains.txt | grep -vxFf "$shipped" | sed -n 1p)
+  gone=$(names_of removals.txt | grep -xFf "$shipped" | sed -n 1p)
+  kept=$(names_of domains.txt | grep -xFf "$shipped" | sed -n 1p)
+  [ -n "$new" ] && [ -n "$gone" ] && [ -n "$kept" ] || { echo "the site changes nothing"; exit 1; }
 
   start_desktop
   printf "127.0.0.1 localhost\n127.0.0.2 %s\n" "$host" > /etc/hosts
   cp /etc/hosts /etc/hostsqlb
   mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
   # The vendor site has a loopback address of its own; 127.0.0.1 stays for the web server.
-  python3 -m http.server "$port" --bind 127.0.0.2 --directory "$site" 2>"$out/site-log.txt" &
-  site_pid=$!
-  trap "kill $site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do curl -sf -o /dev/null "${base}zshared/updatedate.txt" && break; sleep 0.1; done
+  serve_site "$site" "$base" 127.0.0.2 "$out"
+  trap "kill \$site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
   requests() { grep -c "GET /zshared/$1 " "$out/site-log.txt" || true; }
   before=$(requests updatedate.txt)
 
@@ -51,16 +51,19 @@ exec "$here/sandbox.sh" "$work" bash -c '
   for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $gone" && break; sleep 0.1; done
   has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
 
-  download() {
+  settings_window() {
     click_tray_icon 1
     window=$(wait_for_window "^Quorlen \(on " 10) || { echo "no settings window"; exit 1; }
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     sleep 0.5
+  }
+  options() {  # chooses an entry of the Options menu by its access key
+    settings_window
     xdotool key --window "$window" alt+o
     sleep 0.5
-    xdotool key d
+    xdotool key "$1"
   }
-  download
+  options d
   for _ in $(seq 1 300); do has_line /etc/hosts "127.0.0.1 $new" && break; sleep 0.1; done
   sleep 1
   import -window root "$out/after-download.png" 2>/dev/null || true
@@ -69,22 +72,68 @@ exec "$here/sandbox.sh" "$work" bash -c '
   has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
   has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
   getent hosts "$new" | grep -q "^127\.0\.0\.1 " || { echo "$new does not resolve to 127.0.0.1"; exit 1; }
-  expected=$(grep -c . "$out/domains.txt"); expected=$((expected - 2 + 1))
+  expected=$(names_of domains.txt | grep -c .)
   [ "$(value_of N "$program/quorlenhosts.ini")" = "$expected" ] ||
     { echo "quorlenhosts.ini has N=$(value_of N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
   grep -aq "=$gone"$'"'"'\r'"'"' "$program/removals.ini" || { echo "removals.ini lacks $gone"; exit 1; }
   today=$(date +%-m/%-d/%Y)
   [ "$(value_of DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
-  [ "$(requests domains.txt)" = 1 ] || { echo "domains.txt fetched $(requests domains.txt) times"; exit 1; }
+  for file in domains.txt domains.txt.sig removals.txt.sig updatedate.txt.sig; do
+    [ "$(requests $file)" = 1 ] || { echo "$file fetched $(requests $file) times"; exit 1; }
+  done
 
-  # The site now has todays date: the check finds the data current and downloads nothing.
-  printf "%s" "$today" > "$site/zshared/updatedate.txt"
-  download
+  # Signed on a day before today, the site'"'"'s data is current: nothing is downloaded.
+  options d
   for _ in $(seq 1 100); do [ "$(requests updatedate.txt)" -ge $((before + 2)) ] && break; sleep 0.1; done
   sleep 1
   import -window root "$out/data-current.png" 2>/dev/null || true
   [ "$(requests updatedate.txt)" -ge $((before + 2)) ] || { echo "no second date check"; exit 1; }
   [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
+
+  # A newer date that the site did not sign is refused, and nothing changes.
+  cp "$program/quorlenhosts.ini" "$out/list-before.ini"; cp /etc/hosts "$out/hosts-before"
+  printf "12/31/2099" > "$site/zshared/updatedate.txt"
+  options d
+  refusal="Quorlen refused zshared/updatedate.txt: it does not carry the Quorlen site'"'"'s signature"
+  for _ in $(seq 1 100); do grep -qF "$refusal" "$out/stderr.txt" && break; sleep 0.1; done
+  grep -qF "$refusal" "$out/stderr.txt" || { echo "the unsigned date was not refused"; exit 1; }
+  sleep 0.5
+  import -window root "$out/unsigned-date.png" 2>/dev/null || true
+  cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || { echo "the list changed"; exit 1; }
+  cmp -s /etc/hosts "$out/hosts-before" || { echo "the hosts file changed"; exit 1; }
+  [ "$(requests domains.txt)" = 1 ] || { echo "a list was downloaded after an unsigned date"; exit 1; }
+
+  # 20 MB of what a new version has: the box fits on the screen, the program stays small.
+  { printf "Version:9.9.9 "
+    head -c 20000000 < <(yes "Everything is new, and this line says so once more."); } \
+    > "$site/zshared/version.txt"
+  rss=$(rss_kb $pid)
+  options c
+  box=$(wait_for_window "^A New Version is Available$" 20) || { echo "no offer of the new version"; exit 1; }
+  sleep 0.5
+  import -window root "$out/version-20mb.png" 2>/dev/null || true
+  height=$(xdotool getwindowgeometry "$box" | sed -nE "s/.*Geometry: [0-9]+x([0-9]+).*/\1/p")
+  [ "$height" -lt 768 ] || { echo "the box is $height pixels tall, the screen 768"; exit 1; }
+  grown=$(( $(rss_kb $pid) - rss ))
+  [ "$grown" -lt 20000 ] || { echo "the program grew by $grown kB over the version text"; exit 1; }
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  xdotool key Escape
+  for _ in $(seq 1 50); do xdotool search --onlyvisible --name "^A New Version" >/dev/null 2>&1 || break; sleep 0.1; done
+  kill -0 $pid || { echo "No ended the program"; exit 1; }
+
+  # Plain HTTP in the site'"'"'s place, with every file the site signed: never spoken to.
+  kill $site_pid; wait $site_pid 2>/dev/null || true
+  port=$(echo "$base" | sed -nE "s#^https://[^/:]+:([0-9]+).*#\1#p")
+  python3 -m http.server "${port:-443}" --bind 127.0.0.2 --directory "$site" >/dev/null \
+    2>"$out/plain-log.txt" &
+  site_pid=$!
+  for _ in $(seq 1 50); do curl -sf -o /dev/null "http://$host:${port:-443}/" && break; sleep 0.1; done
+  options d
+  attempts() { grep -c "code 400" "$out/plain-log.txt" || true; }
+  for _ in $(seq 1 100); do [ "$(attempts)" -ge 11 ] && break; sleep 0.1; done
+  [ "$(attempts)" -ge 11 ] || { echo "the program did not try the site: $(attempts) attempts"; exit 1; }
+  grep -q "GET /zshared/" "$out/plain-log.txt" && { echo "the program spoke plain HTTP"; exit 1; }
+  cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || { echo "the list changed"; exit 1; }
 
   # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
   # the first default server is allowed ("=>"), a server of the users own is added.

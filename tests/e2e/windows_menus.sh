@@ -3,7 +3,7 @@
 # pointer in a sandbox under a virtual desktop with a tray, the vendor site served on
 # loopback, and recording stand-ins for the desktop's browser and text editor. Each entry
 # must show its window or box, or open the exact address or file; the offer of a newer
-# version, answered Yes, opens the installer's address and ends the program.
+# version, answered Yes, opens the download page and ends the program.
 #   windows_menus.sh <staged program folder> <work folder> <site folder> <vendor URL> <maker URL>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -18,6 +18,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   program=$out/program probe=$here/where.py
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
+  source "$here/site.sh"
   host=$(echo "$vendor" | sed -E "s#^[a-z]+://([^/:]+).*#\1#")
 
   start_desktop
@@ -25,10 +26,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set_up_stand_ins "$out"
   printf "127.0.0.1 localhost\n127.0.0.1 %s\n" "$host" > /etc/hosts
   mkdir -p /var/lib/quorlen "$out/tmp"; touch /var/lib/quorlen/first-start
-  python3 -m http.server 80 --bind 127.0.0.1 --directory "$out/site" 2>"$out/site-log.txt" &
-  site_pid=$!
-  trap "kill $site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do curl -sf -o /dev/null "${vendor}zshared/version.txt" && break; sleep 0.1; done
+  serve_site "$out/site" "$vendor" 127.0.0.1 "$out"
+  trap "kill \$site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
 
   printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\n" > "$program/quorlen.ini"
   TMPDIR=$out/tmp "$program/quorlen" 2>"$out/stderr.txt" &
@@ -129,7 +128,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   printf "Version:9.9.9 Everything is new." > "$out/site/zshared/version.txt"
   menu Options "Check for newer version of Quorlen"
   answer_box "The newer version (9.9.9) of Quorlen is available. You have version (1.0.0)" Yes
-  expect_opened "browser ${maker}files/quorlen.exe"
+  expect_opened "browser ${vendor}download.asp"
   for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   kill -0 $pid 2>/dev/null && { echo "the program still runs after Yes"; exit 1; }
   wait $pid || true

@@ -40,7 +40,7 @@ run_windows_test pages "$1" "$2" "$3" '
   click "check box" "Help / Feedback"
   shot page-help
   click "push button" "Help Online"
-  expect_opened "browser http://www.quorlen.example/help.asp"
+  expect_opened "browser https://www.quorlen.example/help.asp"
   click "push button" "Feedback"
   window_of "^Kestro, Inc. Software -- Feedback$" >/dev/null
   click "push button" "Close"

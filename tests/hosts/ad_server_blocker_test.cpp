@@ -51,7 +51,7 @@ class HostsBlocking : public ::testing::Test {
                         bBlockAdServers = false;
                       },
                       [this](const std::string& what) { troubles.push_back(what); },
-                      [this] { ++releases; }});
+                      [this] { ++releases; }, [this] { return keptHosts; }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -81,7 +81,7 @@ class HostsBlocking : public ::testing::Test {
   std::int32_t nTotHosts = 0, statsServers = -1;
   std::int16_t nDefaultCount = 0, nUserCount = 0;
   std::vector<std::string> log, failures, troubles;
-  std::vector<std::string> machineNames;
+  std::vector<std::string> machineNames, keptHosts;
   int saves = 0, starts = 0, stops = 0, releases = 0;
   std::unique_ptr<AdServerBlocker> blocker;
 };
@@ -164,14 +164,6 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   EXPECT_GE(clock.TotalSleptMs(), 400);
 }
 
-TEST_F(HostsBlocking, ExitWithoutBackupRemovesTheLines) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  Run("own\n");
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
-  blocker->RestoreHostsAtExit();
-  EXPECT_EQ(Hosts(), "own\n\n\n");
-}
-
 TEST_F(HostsBlocking, CompleteOnlyWhenLongEnough) {
   Run(std::string(14000, '#'));
   bHostsFullySet = true;
@@ -241,15 +233,19 @@ TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
 }
 
 // The names this machine depends on survive every build and removal, whichever list
-// names them; names that only resemble them are blocked as usual.
+// names them; names that only resemble them are blocked as usual. So do the user's own
+// lines and what they map, and the vendor's list never blocks the hosts Quorlen and the
+// system's updates must reach, whatever a hostile server put into it.
 TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   struct Case {
     const char* name;
     std::string hosts;
     std::vector<std::string> defaults, user, allowed, machine;
-    std::vector<std::string> survive;  // the user's lines, there once after every step
-    std::vector<std::string> blocked;  // written by the build, gone after the removal
-    std::vector<std::string> skipped;  // entries told to the log
+    std::vector<std::string> survive;    // the user's lines, there once after every step
+    std::vector<std::string> blocked;    // written by the build, gone after the removal
+    std::vector<std::string> skipped;    // entries told to the log, never written
+    std::string saved = {};              // the user's own file from before blocking
+    std::vector<std::string> kept = {};  // the hosts of the site and the package sources
   } cases[] = {
       {"an allowed localhost",
        "127.0.0.1 localhost\n::1 localhost ip6-localhost\n",
@@ -275,8 +271,36 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
        {"127.0.0.1 box", "127.0.0.1 v6box"}, {}, {"box", "box.lan", "v6box"}},
       {"names that only resemble them",
        "127.0.0.1 localhost\n",
-       {"localhost2", "localhost.example", "my-devbox"}, {}, {}, {"devbox"},
-       {"127.0.0.1 localhost"}, {"localhost2", "localhost.example", "my-devbox"}, {}},
+       {"localhost2", "localhost.example", "my-devbox"},
+       {},
+       {},
+       {"devbox"},
+       {"127.0.0.1 localhost"},
+       {"localhost2", "localhost.example", "my-devbox"},
+       {}},
+      {"the user's own lines, the site and the package sources",
+       "10.0.0.5 intranet.example\n127.0.0.1 printer.lan\n",
+       {"Intranet.example", "printer.lan", "deb.debian.org", "www.quorlen.example", "ads.example"},
+       {"intranet.example", "printer.lan", "mine.example"},
+       {},
+       {},
+       {"10.0.0.5 intranet.example", "127.0.0.1 printer.lan"},
+       {"ads.example", "mine.example"},
+       {"Intranet.example", "intranet.example", "printer.lan", "deb.debian.org",
+        "www.quorlen.example"},
+       "127.0.0.1 printer.lan\n",
+       {"deb.debian.org", "WWW.quorlen.example"}},
+      {"the site's hosts in the user's own list are the user's choice",
+       "own\n",
+       {},
+       {"deb.debian.org"},
+       {},
+       {},
+       {"own"},
+       {"deb.debian.org"},
+       {},
+       "",
+       {"deb.debian.org"}},
   };
   auto count = [](const std::string& text, const std::string& line) {
     int n = 0;
@@ -287,11 +311,15 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   };
   for (const Case& c : cases) {
     for (const bool atExit : {false, true}) {
+      if (atExit && !c.saved.empty()) continue;  // the saved file would simply come back
       const std::string how = std::string(c.name) + (atExit ? ", removed at exit" : ", unticked");
       dir.Write("program/quorlenhosts.ini", ListFile(c.defaults));
       dir.Write("program/userhosts.ini", ListFile(c.user));
       dir.Write("program/quorlenhostsexc.ini", ListFile(c.allowed));
+      std::filesystem::remove(dir.File("etc/hostsqlb"));
+      if (!c.saved.empty()) dir.Write("etc/hostsqlb", c.saved);
       machineNames = c.machine;
+      keptHosts = c.kept;
       bBlockAdServers = true;
       log.clear();
       Run(c.hosts);
@@ -312,13 +340,13 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
         EXPECT_EQ(count(removed, "127.0.0.1 " + name), 0) << how << ": removed, " << name;
       }
       for (const std::string& name : c.skipped) {
-        EXPECT_NE(std::find_if(log.begin(), log.end(),
-                               [&](const std::string& m) {
-                                 return m.find("this machine itself needs: '" + name + "'") !=
-                                        std::string::npos;
-                               }),
-                  log.end())
+        EXPECT_NE(
+            std::find_if(log.begin(), log.end(),
+                         [&](const std::string& m) { return m.ends_with(": '" + name + "'"); }),
+            log.end())
             << how << ": not logged, " << name;
+        EXPECT_EQ(count(built, "127.0.0.1 " + name), count(c.hosts, "127.0.0.1 " + name))
+            << how << ": written, " << name;
       }
     }
   }

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/support/temp_folder.h"
+
 namespace quorlen::hosts {
 namespace {
 
@@ -30,6 +35,63 @@ TEST(ProtectedNames, FixedMachineAndLoopbackMappedNames) {
       {"this", false},         {"", false},             {"127.0.1.1", false},
   };
   for (const Case& c : cases) EXPECT_EQ(names.Contains(c.name), c.kept) << c.name;
+}
+
+// The user's own lines are every line but blank lines, comments and the blocking form
+// "127.0.0.1 <name>"; in the saved file every line is the user's.
+TEST(OwnLines, NamesTheUsersLinesMapAndBlock) {
+  const NameSet mapped = OwnMappedNames(
+      "127.0.0.1 ads.example\n10.0.0.5 intranet.example intranet # office\n"
+      "127.0.0.1\ttab.example\n127.0.0.1 two.example names.example\n"
+      "# 10.0.0.9 commented.example\n0.0.0.0 zero.example\r\n127.0.0.1 trailing.example \n",
+      "127.0.0.1 printer.lan\r\n192.168.1.9 nas.lan\n");
+  const NameSet blocked = OwnBlockedNames("127.0.0.1 printer.lan\r\n192.168.1.9 nas.lan\n");
+  struct Case {
+    const char* name;
+    bool mapped, blocked;
+  } cases[] = {
+      {"ads.example", false, false},
+      {"intranet.example", true, false},
+      {"INTRANET", true, false},
+      {"office", false, false},
+      {"tab.example", true, false},
+      {"names.example", true, false},
+      {"commented.example", false, false},
+      {"zero.example", true, false},
+      {"trailing.example", true, false},
+      {"Printer.LAN", true, true},
+      {"nas.lan", true, false},
+      {"127.0.0.1", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mapped.Contains(c.name), c.mapped) << c.name;
+    EXPECT_EQ(blocked.Contains(c.name), c.blocked) << c.name;
+  }
+}
+
+TEST(PackageSources, HostsOfBothFormats) {
+  testing_support::TempFolder apt;
+  std::filesystem::create_directories(apt.File("sources.list.d"));
+  apt.Write("sources.list",
+            "deb http://deb.debian.org/debian bookworm main\n"
+            "# deb http://commented.example/debian bookworm main\n"
+            "deb-src [ arch=amd64 signed-by=/usr/share/keyrings/x.gpg ] "
+            "https://user:pw@Src.Example.org:8443/debian bookworm main\n"
+            "deb cdrom:[Debian 12]/ bookworm main\ndeb file:/srv/mirror ./\n"
+            "deb http://[2001:db8::2]:80/debian bookworm main\n");
+  apt.Write("sources.list.d/extra.list",
+            "deb [trusted=yes] mirror+http://mirrors.example/list x\n");
+  apt.Write("sources.list.d/debian.sources",
+            "Types: deb\n# URIs: http://commented.example/\nURIs: http://deb.debian.org/debian\n"
+            "  https://security.debian.org/debian-security\nSuites: bookworm\n\n"
+            "types: deb\nuris: http://[2001:db8::1]/debian tor+http://onion.example/\n");
+  apt.Write("sources.list.d/old.list.disabled", "deb http://disabled.example/ x main\n");
+  std::vector<std::string> hosts = PackageSourceHosts(apt.Path());
+  std::sort(hosts.begin(), hosts.end());
+  EXPECT_EQ(hosts, (std::vector<std::string>{"2001:db8::1", "2001:db8::2", "deb.debian.org",
+                                             "deb.debian.org", "mirrors.example", "onion.example",
+                                             "security.debian.org", "src.example.org"}));
+  EXPECT_TRUE(PackageSourceHosts(apt.File("missing")).empty());
 }
 
 }  // namespace

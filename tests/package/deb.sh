@@ -32,7 +32,7 @@ done
 grep -q "^-rwsr\|^-rwxr-sr" "$work/contents.txt" && fail "a set-id file in the package"
 
 dpkg-deb -f "$deb" Package Version Architecture Depends | tee "$work/control.txt"
-for library in libc6 libstdc++6 libqt6widgets6 libqt6websockets6 libcurl4; do
+for library in libc6 libstdc++6 libqt6widgets6 libqt6websockets6 libcurl4 libssl3 ca-certificates; do
   grep -q "^Depends:.*\b$library\b" "$work/control.txt" || fail "Depends lacks $library"
 done
 

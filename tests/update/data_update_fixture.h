@@ -11,6 +11,7 @@
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_site_key.h"
 #include "update/data_update.h"
 
 namespace quorlen::testing_support {
@@ -24,8 +25,8 @@ inline std::string ListFile(const std::vector<std::string>& names) {
 }
 
 // The updater with the settings window's controls, a program folder and a hosts file in
-// a temporary folder, a scripted vendor site and a record of what it asked of the rest of
-// the program.
+// a temporary folder, a scripted vendor site that signs what it serves with a key of the
+// test's own, and a record of what it asked of the rest of the program.
 class DataUpdateTest : public ::testing::Test {
  protected:
   static constexpr const char* kBase = "http://vendor.test/";
@@ -49,15 +50,23 @@ class DataUpdateTest : public ::testing::Test {
               WriteTextFile(hostsFile, text, eol);
             },
             [this](const std::string& m) { log.push_back(m); },
-            [this](bool wait) { calls.push_back(wait ? "hourglass" : "pointer"); }},
-        kBase);
+            [this](bool wait) { calls.push_back(wait ? "hourglass" : "pointer"); },
+            [this](const std::string& refusal) { refusals.push_back(refusal); },
+            [this] { return ReadTextFile(hostsFile + "qlb"); },
+            [] { return std::vector<std::string>{"devbox"}; }},
+        kBase, siteKey.Public());
   }
 
   std::string Url(const std::string& path) { return std::string(kBase) + path; }
+  // A file of the site with its signature beside it.
+  void Signed(const std::string& path, const std::string& body) {
+    web.Serve(Url(path), body);
+    web.Serve(Url(path) + ".sig", siteKey.Sign(body));
+  }
   void Site(const std::string& date, const std::string& domains, const std::string& removals) {
-    web.Serve(Url("zshared/updatedate.txt"), date);
-    web.Serve(Url("zshared/domains.txt"), domains);
-    web.Serve(Url("zshared/removals.txt"), removals);
+    Signed("zshared/updatedate.txt", date);
+    Signed("zshared/domains.txt", domains);
+    Signed("zshared/removals.txt", removals);
   }
   std::vector<std::string> ListOf(const std::string& path) {
     ProfileStore fresh;
@@ -70,6 +79,7 @@ class DataUpdateTest : public ::testing::Test {
   }
 
   TempFolder dir;
+  TestSiteKey siteKey;
   VirtualClock clock;  // 12/6/2026
   ScriptedFetch web{clock};
   ScriptedDialogs dialogs;
@@ -95,6 +105,7 @@ class DataUpdateTest : public ::testing::Test {
 
   std::vector<std::string> calls;
   std::vector<std::string> log;
+  std::vector<std::string> refusals;
   std::string lastUpdateShown;
   std::unique_ptr<DataUpdater> updater;
 };

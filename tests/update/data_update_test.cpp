@@ -1,5 +1,7 @@
 #include "update/data_update.h"
 
+#include <functional>
+
 #include "tests/update/data_update_fixture.h"
 
 namespace quorlen {
@@ -113,44 +115,68 @@ TEST_F(DataUpdateTest, FirstCheckWithoutAListFetchesTheActiveListOnly) {
   EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(DataUpdateTest, FailuresLeaveTheListsAndTheHostsFileAlone) {
-  struct Case {
-    const char* name;
-    bool dateServed;
-    std::string date;
-    std::string domains;
-    bool showMessages;
-    std::string status;
-  };
+// A file of the site that fails to come, is incomplete or lacks the site's signature
+// changes nothing: a hostile network or server can make up any bytes but not sign them.
+TEST_F(DataUpdateTest, FailuresAndUnsignedFilesLeaveTheListsAndTheHostsFileAlone) {
   const std::string problems =
       "Problems checking ad server database.  Please check your internet connection and try "
       "again in a few minutes. Error=";
+  const std::string failed = "Tried and failed to downloaded ad config data. Error=";
+  const std::string unsigned_ =
+      ": it does not carry the Quorlen site's signature, so it may not come from the site. "
+      "Nothing was changed.";
+  const std::string date = "zshared/updatedate.txt", list = "zshared/domains.txt";
+  testing_support::TestSiteKey otherKey;
+  struct Case {
+    const char* name;
+    std::function<void()> serve;  // beside a signed date and list unless it replaces them
+    bool showMessages;
+    std::string status;
+  };
   const std::vector<Case> cases = {
-      {"date refused", false, "", kDomains, true, problems + "Couldn't connect to server"},
-      {"date refused, quietly", false, "", kDomains, false, "before"},
-      {"date not a date", true, "<html>portal</html>", kDomains, true,
+      {"date refused", [&] { web.Refuse(Url(date)); }, true,
+       problems + "Couldn't connect to server"},
+      {"date refused, quietly", [&] { web.Refuse(Url(date)); }, false, "before"},
+      {"date not a date", [&] { Signed(date, "<html>portal</html>"); }, true,
        "The Quorlen site's date could not be read: '<html>portal</html>'. The Download button "
        "downloads the ad blocking data anyway."},
-      {"list with a line end after the marker", true, "12/15/2002", kDomains + "\r\n", true,
-       "Tried and failed to downloaded ad config data. Error=The downloaded list of ad servers "
-       "was incomplete."},
-      {"list refused", true, "12/15/2002", "", true,
-       "Tried and failed to downloaded ad config data. Error=Couldn't connect to server"},
-      {"list refused, quietly", true, "12/15/2002", "", false, "config connect failed."},
+      {"date with a changed byte", [&] { web.Serve(Url(date), "12/16/2002"); }, true,
+       problems + "Quorlen refused " + date + unsigned_},
+      {"list with a line end after the marker", [&] { Signed(list, kDomains + "\r\n"); }, true,
+       failed + "The downloaded list of ad servers was incomplete."},
+      {"list refused", [&] { web.Refuse(Url(list)); }, true, failed + "Couldn't connect to server"},
+      {"list refused, quietly", [&] { web.Refuse(Url(list)); }, false, "config connect failed."},
+      {"list without its signature", [&] { web.Refuse(Url(list) + ".sig"); }, true,
+       failed + "Quorlen refused " + list +
+           ": the Quorlen site sent no signature for it (Couldn't connect to server). Nothing "
+           "was changed."},
+      {"list signed with another key",
+       [&] { web.Serve(Url(list) + ".sig", otherKey.Sign(kDomains)); }, true,
+       failed + "Quorlen refused " + list + unsigned_},
+      {"list with the date's signature",
+       [&] { web.Serve(Url(list) + ".sig", siteKey.Sign("12/15/2002")); }, true,
+       failed + "Quorlen refused " + list + unsigned_},
+      {"list with a signature and more",
+       [&] { web.Serve(Url(list) + ".sig", siteKey.Sign(kDomains) + "x"); }, true,
+       failed + "Quorlen refused " + list + unsigned_},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dir.Write("quorlenhosts.ini", ListFile({"kept.example"}));
     dir.Write("hosts", kHosts);
     web.Forget();
-    if (c.dateServed) web.Serve(Url("zshared/updatedate.txt"), c.date);
-    if (!c.domains.empty()) web.Serve(Url("zshared/domains.txt"), c.domains);
-    web.Serve(Url("zshared/removals.txt"), kRemovals);
+    Site("12/15/2002", kDomains, kRemovals);
+    c.serve();
     sDateUpdate = "1/1/2001";
     calls.clear();
+    refusals.clear();
     lblStatus.SetCaption("before");
     updater->CheckForDataUpdate(c.showMessages);
     EXPECT_EQ(lblStatus.Caption(), c.status);
+    const size_t refusal = c.status.find("Quorlen refused");
+    EXPECT_EQ(refusals, refusal == std::string::npos
+                            ? std::vector<std::string>{}
+                            : std::vector<std::string>{c.status.substr(refusal)});
     EXPECT_EQ(ListOf(defaultList), std::vector<std::string>{"kept.example"});
     EXPECT_EQ(dir.Read("hosts"), kHosts);
     EXPECT_FALSE(dir.Exists("removals.ini"));
@@ -180,7 +206,7 @@ TEST_F(DataUpdateTest, AListDownloadWritesKeysOverTheOldFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dir.Write("quorlenhosts.ini", ListFile({"o0", "o1", "o2", "o3", "o4"}));
-    web.Serve(Url("zshared/domains.txt"), c.body);
+    Signed("zshared/domains.txt", c.body);
     lblStatus.SetCaption("");
     std::string error;
     EXPECT_EQ(updater->DownloadAdServers(true, error), c.body);
@@ -191,30 +217,45 @@ TEST_F(DataUpdateTest, AListDownloadWritesKeysOverTheOldFile) {
   }
 }
 
-TEST_F(DataUpdateTest, RemovalsAreRecordedEvenWhenNotInTheHostsFile) {
-  const std::string crlfHosts = "127.0.0.1 old.example.com\r\n127.0.0.1 keep.example\r\n";
-  dir.Write("hosts", crlfHosts);
-  web.Serve(Url("zshared/removals.txt"), "absent.example\r\nold.example.com\r\n[END]");
+// Every removal is recorded, but only blocking lines go: whatever the list says, the
+// user's own lines (those of the saved "qlb" file) and the machine's names stay.
+TEST_F(DataUpdateTest, RemovalsStrikeNeitherTheUsersOwnLinesNorTheMachinesNames) {
+  dir.Write("hostsqlb", "127.0.0.1 localhost\r\n127.0.0.1 printer.lan\r\n");
+  dir.Write("hosts",
+            "127.0.0.1 old.example.com\r\n127.0.0.1 keep.example\r\n127.0.0.1 localhost\r\n"
+            "127.0.0.1 printer.lan\r\n127.0.0.1 devbox\r\n");
+  Signed("zshared/removals.txt",
+         "absent.example\r\nold.example.com\r\nprinter.lan\r\nlocalhost\r\ndevbox\r\n[END]");
   updater->cmdRemoval_Click();
-  EXPECT_EQ(ListOf(removalsList), (std::vector<std::string>{"absent.example", "old.example.com"}));
-  EXPECT_EQ(dir.Read("hosts"), "127.0.0.1 keep.example\r\n\r\n") << "the file keeps CR LF";
-  EXPECT_EQ(lblStatus.Caption(), "Removing Inactive Server 'old.example.com'");
+  EXPECT_EQ(ListOf(removalsList), (std::vector<std::string>{"absent.example", "old.example.com",
+                                                            "printer.lan", "localhost", "devbox"}));
+  EXPECT_EQ(dir.Read("hosts"),
+            "127.0.0.1 keep.example\r\n127.0.0.1 localhost\r\n127.0.0.1 printer.lan\r\n"
+            "127.0.0.1 devbox\r\n\r\n")
+      << "the file keeps CR LF";
+  EXPECT_EQ(lblStatus.Caption(), "Removing Inactive Server 'devbox'");
 }
 
 TEST_F(DataUpdateTest, RemovalFailuresAndAnEmptyHostsFile) {
   dir.Write("hosts", kHosts);
-  web.Serve(Url("zshared/removals.txt"), "old.example.com\r\n[END]\r\n");
+  Signed("zshared/removals.txt", "old.example.com\r\n[END]\r\n");
   updater->DownloadRemovals(true);
   EXPECT_EQ(lblStatus.Caption(),
             "Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
             "didn't complete.  Please try again later.");
+  web.Serve(Url("zshared/removals.txt"), "old.example.com\r\n[END]");
+  updater->DownloadRemovals(true);
+  EXPECT_EQ(lblStatus.Caption(),
+            "Quorlen refused zshared/removals.txt: it does not carry the Quorlen site's "
+            "signature, so it may not come from the site. Nothing was changed.");
   web.Refuse(Url("zshared/removals.txt"));
   updater->DownloadRemovals(true);
   EXPECT_EQ(lblStatus.Caption(), "removal config connect failed.");
   EXPECT_EQ(dir.Read("hosts"), kHosts);
+  EXPECT_FALSE(dir.Exists("removals.ini"));
 
   dir.Write("hosts", "");
-  web.Serve(Url("zshared/removals.txt"), "old.example.com\r\n[END]");
+  Signed("zshared/removals.txt", "old.example.com\r\n[END]");
   updater->DownloadRemovals(true);
   EXPECT_FALSE(dir.Exists("removals.ini"));
   EXPECT_FALSE(ProgressBar1.Visible());

@@ -11,18 +11,17 @@ namespace {
 constexpr const char* kVendor = "http://vendor.test/q/";
 constexpr const char* kVersionFile = "http://vendor.test/q/zshared/version.txt";
 constexpr const char* kDomains = "http://vendor.test/q/zshared/domains.txt";
-constexpr const char* kInstaller = "http://maker.test/files/quorlen.exe";
 
 class VersionCheckTest : public ::testing::Test {
  protected:
   VersionCheck& Check(const std::string& ownVersion = "2.0.5") {
     check = std::make_unique<VersionCheck>(
-        fetcher, dialogs, VersionCheckControls{A, lblStatus, txtProxyName, mnuVersion, cmdNew,
-                                               mnuTest, cmdTestConn},
+        fetcher, dialogs,
+        VersionCheckControls{A, lblStatus, txtProxyName, mnuVersion, cmdNew, mnuTest, cmdTestConn},
         VersionCheckHooks{[this] { return loading; },
                           [this](const std::string& address) { opened.push_back(address); },
                           [this] { ++exits; }},
-        VersionCheckSite{kVendor, kInstaller, ownVersion});
+        VersionCheckSite{kVendor, ownVersion});
     return *check;
   }
   const ScriptedDialogs::Box& OnlyBox() {
@@ -75,7 +74,34 @@ TEST_F(VersionCheckTest, ReadsTheSiteVersionByCharacterPositions) {
     EXPECT_EQ(site, c.siteVersion) << c.name;
     EXPECT_EQ(changes, c.changes) << c.name;
     EXPECT_EQ(web.requests.back().timeoutSeconds, 15) << c.name;
+    EXPECT_EQ(web.requests.back().maxBytes, VersionCheck::kMaxVersionBytes) << c.name;
   }
+}
+
+// However much the site sends, the box fits on the screen: at most twenty lines of eighty
+// characters, a longer line counting as the lines it wraps to.
+TEST(ShownChanges, FitsInTwentyLinesOfEightyCharacters) {
+  auto lines = [](int n, const std::string& line) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += line + "\r\n";
+    return text;
+  };
+  const std::string wide(80, 'w');
+  struct Case {
+    const char* name;
+    std::string changes, shown;
+  } cases[] = {
+      {"a short text as it is", "Faster lists.\r\nNew rules.", "Faster lists.\r\nNew rules."},
+      {"twenty lines as they are", lines(19, "a") + "b", lines(19, "a") + "b"},
+      {"the twenty-first line goes", lines(20, "a") + "b", lines(19, "a") + "a..."},
+      {"empty lines count", lines(25, ""), lines(19, "") + "..."},
+      {"a long line counts as it wraps", lines(19, "a") + wide + "x",
+       lines(19, "a") + wide + "..."},
+      {"one word of 4000 characters", std::string(4000, 'w'), std::string(1600, 'w') + "..."},
+      {"lines of 81 characters wrap to two", lines(11, wide + "x"),
+       lines(9, wide + "x") + wide + "x..."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShownChanges(c.changes), c.shown) << c.name;
 }
 
 TEST_F(VersionCheckTest, CurrentVersionShowsWhatItHas) {
@@ -115,12 +141,14 @@ TEST_F(VersionCheckTest, TheOfferAnsweredNoLeavesTheProgramRunning) {
   EXPECT_EQ(exits, 0);
 }
 
-TEST_F(VersionCheckTest, YesOpensTheInstallerAndEndsTheProgram) {
-  web.Serve(kVersionFile, "Version:3.0.0 All new");
+// Yes opens the download page the offer names, where a Linux user finds the package.
+TEST_F(VersionCheckTest, YesOpensTheDownloadPageAndEndsTheProgram) {
+  web.Serve(kVersionFile, "Version:3.0.0 All new\r\n" + std::string(20 * 1024 * 1024, 'x'));
   dialogs.AnswerNext(msgbox::kAnswerYes);
   Check();
   mnuVersion.Click();
-  EXPECT_EQ(opened, std::vector<std::string>{kInstaller});
+  EXPECT_LT(OnlyBox().text.size(), 2000u);
+  EXPECT_EQ(opened, std::vector<std::string>{"http://vendor.test/q/download.asp"});
   EXPECT_EQ(exits, 1);
 }
 
@@ -163,7 +191,7 @@ TEST_F(VersionCheckTest, ConnectionTestWithoutAProxy) {
     status.changed.Connect([&] { statuses.push_back(status.Caption()); });
     VersionCheck test(direct, boxes,
                       {A, status, txtProxyName, mnuVersion, cmdNew, mnuTest, cmdTestConn},
-                      {[] { return false; }, nullptr, nullptr}, {kVendor, kInstaller, "2.0.5"});
+                      {[] { return false; }, nullptr, nullptr}, {kVendor, "2.0.5"});
     test.mnuTest_Click();
     ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
     EXPECT_EQ(boxes.Boxes()[0].text.substr(0, c.text.size()), c.text) << c.name;

@@ -1,6 +1,8 @@
 // The real fetch over loopback: a static web server serving the vendor site, a server
 // that refuses, one that never answers, an error status, a large body, and a real HTTP
-// proxy whose log shows the request went through it.
+// proxy whose log shows the request went through it. Then the lists as the program takes
+// them: over HTTPS from a server whose certificate an authority made for the test vouches
+// for, signed with a key of the test's own, into the real update.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +14,8 @@
 #include "platform/linux/curl_fetch.h"
 #include "tests/integration/fetch/local_servers.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_site_key.h"
+#include "update/data_update.h"
 #include "update/fetcher.h"
 
 namespace quorlen {
@@ -78,6 +82,8 @@ TEST_F(FetchLoopback, TheVendorSiteFromAStaticWebServer) {
   for (size_t i = 0; i < big.size(); i += 61) big[i] = static_cast<char>('a' + i % 26);
   site.Write("www/big.txt", big);
   EXPECT_EQ(Get(base + "big.txt"), big);
+  // Asked for its first bytes only, it ends there.
+  EXPECT_EQ(fetcher.DownloadURL(base + "big.txt", 5, error, 4096), big.substr(0, 4096));
 
   // A missing file is a failure with the status line, not its error page as data.
   EXPECT_EQ(Get(base + "zshared/missing.txt"), "");
@@ -162,6 +168,179 @@ TEST_F(ProxyLoopback, AProxysOwnRefusalIsAFailureWithItsStatusLine) {
   sProxyName = "http://127.0.0.1:" + std::to_string(FreePort());
   EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(server->Port()) + "/zshared/domains.txt"), "");
   EXPECT_FALSE(error.empty());
+}
+
+// The vendor site at a name of its own: curl sends every *.localhost name to loopback
+// itself, so no hosts file is touched. Its files are signed with the test's key.
+class SignedSite : public ProxyLoopback {
+ protected:
+  static constexpr const char* kHost = "lists.quorlen.localhost";
+  SignedSite() {
+    Authority("tls", std::string(kHost) + " localhost");
+    std::filesystem::create_directories(site.File("www/zshared"));
+    Publish("zshared/updatedate.txt", "12/15/2002");
+    Publish("zshared/domains.txt", "ads.example\r\n*pop.example\r\n[END]");
+    Publish("zshared/removals.txt", "gone.example\r\n[END]");
+    site.Write("quorlenhosts.ini", kOldList);
+    site.Write("hosts", kHosts);
+  }
+  void Authority(const std::string& folder, const std::string& name) {
+    const std::string make =
+        std::string(QUORLEN_TEST_SUPPORT) + "/make-test-ca.sh " + site.File(folder) + " " + name;
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+  }
+  void Publish(const std::string& path, const std::string& body, const TestSiteKey* by = nullptr) {
+    site.Write("www/" + path, body);
+    site.Write("www/" + path + ".sig", (by ? *by : key).Sign(body));
+  }
+  std::unique_ptr<ServerProcess> Https(const std::string& tls, int port,
+                                       const std::string& redirect = "") {
+    std::vector<std::string> argv = {"python3",     QUORLEN_TEST_SUPPORT "/https_site.py",
+                                     "--port",      std::to_string(port),
+                                     "--cert",      site.File(tls + "/site.pem"),
+                                     "--key",       site.File(tls + "/site.key"),
+                                     "--directory", site.File("www")};
+    if (!redirect.empty()) argv.insert(argv.end(), {"--redirect", redirect});
+    return std::make_unique<ServerProcess>(argv, port);
+  }
+  // One update from the site at `port` under the name `host`, through `proxy` when given;
+  // the status it leaves.
+  std::string Update(int port, const std::string& host = kHost, const std::string& proxy = "") {
+    CurlFetch tls(loop, site.File("tls/ca.pem"));
+    TextBox box;
+    box.SetText(proxy);
+    std::string saved = proxy;
+    Fetcher secure(tls, loop, dialogs, box, saved);
+    ProfileStore profiles;
+    Label lblStatus, lblDateUpdate;
+    ProgressBar bar;
+    MenuItem mnuUpdate;
+    Button cmdData, cmdData2, cmdRemoval;
+    CheckBox chkAuto;
+    std::string sDateUpdate = "1/1/2001", defaultList = site.File("quorlenhosts.ini"),
+                removalsList = site.File("removals.ini"), settings = site.File("quorlen.ini");
+    bool automatic = false, blocking = true;
+    std::int32_t blocked = 0;
+    DataUpdater updater(
+        secure, loop, profiles,
+        {lblStatus, lblDateUpdate, bar, mnuUpdate, cmdData, cmdData2, cmdRemoval, chkAuto},
+        {sDateUpdate, automatic, blocking, blocked}, {defaultList, removalsList, settings},
+        {nullptr, nullptr, nullptr, nullptr, [this](bool) { ++rebuilds; }, nullptr,
+         [this] { return ReadFile(site.File("hosts")); },
+         [this](const std::string& text, std::string_view eol) {
+           site.Write("hosts", text + std::string(eol));
+         },
+         nullptr, nullptr},
+        "https://" + host + ":" + std::to_string(port) + "/", key.Public());
+    updater.CheckForDataUpdate(true);
+    return lblStatus.Caption();
+  }
+
+  static constexpr const char* kOldList = "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=old.example\r\n";
+  static constexpr const char* kHosts = "127.0.0.1 gone.example\n127.0.0.1 localhost\n";
+  TestSiteKey key;
+  int rebuilds = 0;
+};
+
+TEST_F(SignedSite, ASignedListOverHttpsIsTakenAlsoThroughTheProxy) {
+  const int port = FreePort();
+  auto server = Https("tls", port);
+  ASSERT_TRUE(server->Running()) << "the HTTPS server did not start";
+  EXPECT_EQ(Update(port), "Removing Inactive Server 'gone.example'");
+  EXPECT_NE(ReadFile(site.File("quorlenhosts.ini")).find("D1=pop.example\r\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(site.File("hosts")), "127.0.0.1 localhost\n\n");
+  EXPECT_EQ(rebuilds, 1);
+
+  // Through the user's proxy the connection is tunnelled: the proxy sees no list.
+  site.Write("hosts", kHosts);
+  auto proxy = StartProxy();
+  ASSERT_TRUE(proxy->Running());
+  Update(port, "localhost", "http://127.0.0.1:" + std::to_string(proxy->Port()));
+  EXPECT_EQ(rebuilds, 2);
+  EXPECT_EQ(ReadFile(site.File("hosts")), "127.0.0.1 localhost\n\n");
+  std::string log;
+  for (int i = 0; i < 40 && log.find("CONNECT localhost:") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    log = ReadFile(logFile);
+  }
+  EXPECT_NE(log.find("CONNECT localhost:" + std::to_string(port)), std::string::npos) << log;
+}
+
+// Whatever a hostile server or network answers in the site's place is refused, and the
+// list file and the hosts file stay as they were.
+TEST_F(SignedSite, WhatTheSiteDidNotSignOrSendIsRefusedWithNothingChanged) {
+  const std::string problems =
+      "Problems checking ad server database.  Please check your internet connection and try "
+      "again in a few minutes. Error=";
+  const std::string refusedList =
+      "Tried and failed to downloaded ad config data. Error=Quorlen refused zshared/domains.txt: ";
+  TestSiteKey wrongKey;
+  enum class Server { kSite, kPlainHttp, kUntrusted, kOtherName, kRedirectToHttp };
+  struct Case {
+    const char* name;
+    Server server;
+    std::function<void()> change;
+    std::string status;  // how it begins
+    std::string says;    // and what it says further on
+  };
+  const std::vector<Case> cases = {
+      {"a changed byte", Server::kSite,
+       [&] { site.Write("www/zshared/domains.txt", "ads.example\r\n*pop.example\r\nx\r\n[END]"); },
+       refusedList + "it does not carry the Quorlen site's signature", ""},
+      {"a wrong key", Server::kSite,
+       [&] { Publish("zshared/domains.txt", "evil.example\r\n[END]", &wrongKey); },
+       refusedList + "it does not carry the Quorlen site's signature", ""},
+      {"a missing signature", Server::kSite,
+       [&] { std::filesystem::remove(site.File("www/zshared/domains.txt.sig")); },
+       refusedList + "the Quorlen site sent no signature for it", "404"},
+      {"plain HTTP to the same name", Server::kPlainHttp, [] {}, problems, "wrong version number"},
+      {"an authority the system does not trust", Server::kUntrusted, [] {}, problems,
+       "certificate"},
+      {"a certificate for another name", Server::kOtherName, [] {}, problems, "subject name"},
+      {"a redirect to plain HTTP", Server::kRedirectToHttp, [] {}, problems,
+       "Protocol \"http\" not supported"},
+  };
+  Authority("untrusted", kHost);  // an authority of the attacker's own
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Publish("zshared/domains.txt", "ads.example\r\n*pop.example\r\n[END]");
+    c.change();
+    const int port = FreePort();
+    std::unique_ptr<ServerProcess> server, plain;
+    std::string host = kHost;
+    switch (c.server) {
+      case Server::kSite:
+        server = Https("tls", port);
+        break;
+      case Server::kPlainHttp: {
+        server = std::make_unique<ServerProcess>(
+            std::vector<std::string>{"python3", "-m", "http.server", std::to_string(port), "--bind",
+                                     "127.0.0.1", "--directory", site.File("www")},
+            port);
+        break;
+      }
+      case Server::kUntrusted:
+        server = Https("untrusted", port);
+        break;
+      case Server::kOtherName:  // the site's certificate, asked for by another name
+        server = Https("tls", port);
+        host = "other.quorlen.localhost";
+        break;
+      case Server::kRedirectToHttp:  // to a plain server that would give the real files
+        plain = StaticWebServer(site.File("www"));
+        server = Https("tls", port,
+                       "http://" + std::string(kHost) + ":" + std::to_string(plain->Port()) + "/");
+        break;
+    }
+    ASSERT_TRUE(server->Running());
+    const std::string status = Update(port, host);
+    EXPECT_EQ(status.rfind(c.status, 0), 0u) << status;
+    EXPECT_NE(status.find(c.says), std::string::npos) << status;
+    EXPECT_EQ(ReadFile(site.File("quorlenhosts.ini")), kOldList);
+    EXPECT_EQ(ReadFile(site.File("hosts")), kHosts);
+    EXPECT_FALSE(std::filesystem::exists(site.File("removals.ini")));
+    EXPECT_EQ(rebuilds, 0);
+  }
 }
 
 }  // namespace
