@@ -194,7 +194,16 @@ int main(int argc, char** argv) {
          return std::vector<std::string>{name};
        },
        [&main](const std::string& what) { main.AdBlockingFailed(what); },
-       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); }});
+       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); },
+       [&browsers, &responder](std::shared_ptr<const quorlen::HostNameSet> names) {
+         // A request a browser answers itself goes through the web server's own step.
+         browsers.AnswerAdServers({std::move(names), [&responder](const std::string& request) {
+                                     std::string body;
+                                     responder.AnswerRequest(
+                                         request, [&body](const std::string& b) { body = b; });
+                                     return body;
+                                   }});
+       }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

@@ -7,6 +7,7 @@
 #include "core/kestro_global_fn.h"
 #include "core/profile_file.h"
 #include "core/text.h"
+#include "hosts/blocked_names.h"
 #include "hosts/hosts_text.h"
 
 namespace quorlen {
@@ -84,11 +85,29 @@ std::string AdServerBlocker::HostsStayBlocked() const {
 }
 
 void AdServerBlocker::StartWebServers() {
+  serving_ = true;
   if (hooks_.startWebServers) hooks_.startWebServers();
+  // A web server that cannot listen has switched the blocking off meanwhile.
+  if (!serving_ || !hooks_.blockedServers) return;
+  // The hosts file holds, or is about to hold again, the lines of every listed server.
+  const std::string defaultText = ListText(files_.defaultList);
+  const std::string userText = ListText(files_.userList);
+  const std::vector<std::string> exclusions(
+      aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
+  const hosts::ProtectedNames keep(ReadTextFile(files_.hostsFile), MachineNames());
+  TellBlockedServers(std::make_shared<const HostNameSet>(hosts::BlockedNames(
+      ListFileEntries(defaultText, ListFileCount(defaultText)),
+      ListFileEntries(userText, ListFileCount(userText)), exclusions, &keep)));
 }
 
 void AdServerBlocker::StopWebServer() {
   if (hooks_.stopWebServer) hooks_.stopWebServer();
+  serving_ = false;
+  TellBlockedServers(nullptr);
+}
+
+void AdServerBlocker::TellBlockedServers(std::shared_ptr<const HostNameSet> names) {
+  if (hooks_.blockedServers) hooks_.blockedServers(std::move(names));
 }
 
 void AdServerBlocker::Busy(bool busy) {
@@ -210,6 +229,10 @@ void AdServerBlocker::Build(bool report) {
     return;
   }
 
+  if (serving_) {
+    TellBlockedServers(std::make_shared<const HostNameSet>(
+        hosts::BlockedNames(defaults, user, exclusions, &keep)));
+  }
   if (report) {
     SetStatus("Data for " + std::to_string(built.addedCount) + " blocked ad servers and " +
               std::to_string(exclusions.size()) + " allowed ad servers was configured:" +
@@ -250,6 +273,7 @@ void AdServerBlocker::Remove() {
   Busy(false);
 
   if (hostsWritten_) {
+    TellBlockedServers(std::make_shared<const HostNameSet>());
     SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
               kTwoLineEnds + kRestart);
   } else {

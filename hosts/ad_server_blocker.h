@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/controls.h"
+#include "core/host_name_set.h"
 #include "core/private_profile.h"
 #include "hosts/ad_server_blocking.h"
 #include "hosts/hosts_files.h"
@@ -69,6 +71,10 @@ struct AdServerHooks {
   std::function<void(const std::string&)> trouble = nullptr;
   // A build or removal is done and its texts are gone: memory can go back to the system.
   std::function<void()> releaseMemory = nullptr;
+  // The servers the hosts file sends to the web server while it runs, for the browsers
+  // that answer them themselves: told when the web server starts and after every build
+  // while it runs; empty once the lines are out; null when the web server stops.
+  std::function<void(std::shared_ptr<const HostNameSet>)> blockedServers = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -115,12 +121,14 @@ class AdServerBlocker : public AdServerBlocking {
   std::vector<std::string> MachineNames() const;
   void Trouble(const std::string& what);
   std::string HostsStayBlocked() const;
+  void TellBlockedServers(std::shared_ptr<const HostNameSet> names);
 
   EventLoop& loop_;
   Dialogs& dialogs_;
   ProfileStore& profiles_;
   HostsFiles& hosts_;
   bool hostsWritten_ = false;  // the last build or removal reached the hosts file
+  bool serving_ = false;       // the web server was started and not stopped since
   AdServerControls c_;
   AdServerFiles files_;
   AdServerState state_;
