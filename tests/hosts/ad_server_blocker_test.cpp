@@ -44,14 +44,21 @@ class HostsBlocking : public ::testing::Test {
         AdServerState{bHostsFullySet, bBlockAdServers, nTotHosts, nDefaultCount, nUserCount},
         AdServerHooks{[this] { return loading; },
                       [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
-                      [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
+                      [this](std::int32_t n) { statsServers = n; },
+                      [this] {
+                        ++starts;
+                        if (portTaken) blocker->StopWebServer();  // as the failed listen does
+                      },
                       [this] { ++stops; }, [this] { return machineNames; },
                       [this](const std::string& what) {
                         failures.push_back(what);
                         bBlockAdServers = false;
                       },
                       [this](const std::string& what) { troubles.push_back(what); },
-                      [this] { ++releases; }});
+                      [this] { ++releases; },
+                      [this](std::shared_ptr<const HostNameSet> names) {
+                        told.push_back(std::move(names));
+                      }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -83,6 +90,8 @@ class HostsBlocking : public ::testing::Test {
   std::vector<std::string> log, failures, troubles;
   std::vector<std::string> machineNames;
   int saves = 0, starts = 0, stops = 0, releases = 0;
+  bool portTaken = false;
+  std::vector<std::shared_ptr<const HostNameSet>> told;  // the browsers' servers, in turn
   std::unique_ptr<AdServerBlocker> blocker;
 };
 
@@ -149,6 +158,40 @@ TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
                 "browser.  This stops banner ads as well as the x10 ads etc.\r\n\r\nIf you",
                 0),
             0u);
+}
+
+TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
+  dir.Write("program/quorlenhosts.ini",
+            ListFile({"Ads.example", "banner.example", "localhost", "bad\tname", "both.example"}));
+  dir.Write("program/userhosts.ini", ListFile({"mine.example", "both.example"}));
+  // Allowed in another letter case, mine.example keeps its line and stays blocked.
+  dir.Write("program/quorlenhostsexc.ini", ListFile({"banner.example", "MINE.example"}));
+  Run(kOwnHosts);
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_TRUE(told.empty()) << "no web server answers yet";
+  blocker->StartWebServers();
+  ASSERT_EQ(told.size(), 1u);
+  ASSERT_TRUE(told[0]);
+  EXPECT_EQ(told[0]->Text(), "ads.example\nboth.example\nmine.example\n");
+  EXPECT_TRUE(told[0]->Contains("ADS.Example"));
+  EXPECT_FALSE(told[0]->Contains("s.example"));
+  EXPECT_FALSE(told[0]->Contains("ads.example.com"));
+
+  dir.Write("program/userhosts.ini", ListFile({"mine.example", "new.example"}));
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1]->Text(), "ads.example\nboth.example\nmine.example\nnew.example\n");
+
+  chkAdServers.Click();  // off: the lines go, then the web server
+  ASSERT_EQ(told.size(), 4u);
+  ASSERT_TRUE(told[2]);
+  EXPECT_TRUE(told[2]->empty());
+  EXPECT_FALSE(told[3]);
+
+  // A web server that cannot listen stops at once: the browsers answer nothing.
+  portTaken = true;
+  blocker->StartWebServers();
+  EXPECT_FALSE(told.back());
 }
 
 TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
