@@ -52,8 +52,8 @@ std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t cou
 }
 
 AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
-                                 HostsFiles& hosts, AdServerControls controls,
-                                 AdServerFiles files, AdServerState state, AdServerHooks hooks)
+                                 HostsFiles& hosts, AdServerControls controls, AdServerFiles files,
+                                 AdServerState state, AdServerHooks hooks)
     : loop_(loop),
       dialogs_(dialogs),
       profiles_(profiles),
@@ -95,9 +95,9 @@ void AdServerBlocker::StartWebServers() {
   const std::vector<std::string> exclusions(
       aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
   const hosts::ProtectedNames keep(ReadTextFile(files_.hostsFile), MachineNames());
-  TellBlockedServers(std::make_shared<const HostNameSet>(hosts::BlockedNames(
-      ListFileEntries(defaultText, ListFileCount(defaultText)),
-      ListFileEntries(userText, ListFileCount(userText)), exclusions, &keep)));
+  TellBlockedServers(std::make_shared<const HostNameSet>(
+      hosts::BlockedNames(ListFileEntries(defaultText, ListFileCount(defaultText)),
+                          ListFileEntries(userText, ListFileCount(userText)), exclusions, &keep)));
 }
 
 void AdServerBlocker::StopWebServer() {
@@ -213,9 +213,9 @@ void AdServerBlocker::Build(bool report) {
   };
   const std::string_view eol = hosts::DetectLineEnd(old);
   const hosts::ProtectedNames keep(old, MachineNames());
-  hosts::BuildResult built = hosts::BuildHostsText({old, eol, defaults, user, exclusions, pump,
-                                                    [this](const std::string& m) { DebugLog(m); },
-                                                    &keep});
+  hosts::BuildResult built =
+      hosts::BuildHostsText({old, eol, defaults, user, exclusions, pump,
+                             [this](const std::string& m) { DebugLog(m); }, &keep});
 
   built.text.append(eol);
   hostsWritten_ = hosts_.Write(built.text);
@@ -315,7 +315,8 @@ void AdServerBlocker::chkAdServers_Click() {
               "If you experience trouble because some content seems blocked by Quorlen that "
               "you WANT to see, right click on the Quorlen icon in the system tray and choose "
               "the menu choice that will 'Allow Content...' from the last blocked ad server "
-              "which will let you unblock that ad server. ");
+              "which will let you unblock that ad server. " +
+              kTwoLineEnds + std::string(kEverydayBrowsersAsk));
     StartWebServers();
   } else {
     UnblockAdServers();

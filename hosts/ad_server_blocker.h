@@ -24,6 +24,15 @@ std::int16_t ListFileCount(std::string_view text);
 // text: reading key by key would build the whole file first.
 std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t count);
 
+// Added to the status when ad-server blocking is switched on: a browser the program has
+// not started guards the local network against public sites, and asks its user before
+// one reaches a server the hosts file sends to this machine.
+inline constexpr std::string_view kEverydayBrowsersAsk =
+    "Browsers not started with quorlen-browser ask before a web site reaches a blocked ad "
+    "server (\"wants to access other apps and services on this device\"): answer Block. "
+    "Browse with quorlen-browser (Chromium) or quorlen-browser --firefox, and Quorlen "
+    "answers those requests itself, without asking, and counts them.";
+
 // The controls of the settings window and the tray menu the hosts-file blocking writes.
 struct AdServerControls {
   Label& lblStatus;
@@ -56,10 +65,10 @@ struct AdServerState {
 
 // What it asks of the rest of the program.
 struct AdServerHooks {
-  std::function<bool()> loading;                  // the main window is still loading
+  std::function<bool()> loading;  // the main window is still loading
   std::function<void(const std::string&)> debugLog;
-  std::function<void()> save;                     // the settings file
-  std::function<void(std::int32_t)> setServers;   // the statistics window's server count
+  std::function<void()> save;                    // the settings file
+  std::function<void(std::int32_t)> setServers;  // the statistics window's server count
   std::function<void()> startWebServers;
   std::function<void()> stopWebServer;
   // The names of this machine (its host name): never blocked, allowed or taken out.

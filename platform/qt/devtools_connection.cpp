@@ -30,9 +30,10 @@ DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profil
   QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
   QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
                    [this](const QString& text) { OnMessage(text); });
-  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), &socket_, [this] {
-    if (!open_) ReportLost();  // never joined: nobody will say disconnected
-  });
+  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
+                   &socket_, [this] {
+                     if (!open_) ReportLost();  // never joined: nobody will say disconnected
+                   });
   QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
     open_ = false;
     LetWindowsGo(windows_, owner_);
@@ -287,7 +288,9 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
   auto window = WindowOf(session.pageTargetId);
   if (!window) return;
   bool pageSession = session.type == "page";
-  auto isTop = [&](const std::string& frameId) { return pageSession && frameId == session.targetId; };
+  auto isTop = [&](const std::string& frameId) {
+    return pageSession && frameId == session.targetId;
+  };
   auto started = [&](const std::string& frameId, const std::string& url) {
     // A navigation is reported as requested and as started: it begins once.
     std::string key = frameId + " " + url;

@@ -51,8 +51,8 @@ std::string ConfigFolder() {
   return std::string(home ? home : "") + "/.config";
 }
 
-WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders,
-                                 std::string portFileName, int scanMs)
+WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders, std::string portFileName,
+                                 int scanMs)
     : folders_(std::move(profileFolders)), portFileName_(std::move(portFileName)) {
   scan_.setInterval(scanMs);
   QObject::connect(&scan_, &QTimer::timeout, &scan_, [this] { Scan(); });
@@ -174,8 +174,8 @@ void WatchedBrowsers::Scan() {
 
 void WatchedBrowsers::Watch(const std::string& folder) {
   // A browser may write its port file in place, which only a watch on the file hears.
-  for (const QString& path : {QString::fromStdString(folder),
-                       QString::fromStdString(folder + "/" + portFileName_)}) {
+  for (const QString& path :
+       {QString::fromStdString(folder), QString::fromStdString(folder + "/" + portFileName_)}) {
     bool watched = watcher_.directories().contains(path) || watcher_.files().contains(path);
     if (!watched && QFileInfo::exists(path)) watcher_.addPath(path);
   }

@@ -21,7 +21,8 @@ using testing_support::TempFolder;
 
 std::string ListFile(const std::vector<std::string>& names) {
   std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  for (size_t i = 0; i < names.size(); ++i)
+    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
   return text;
 }
 
@@ -42,23 +43,22 @@ class HostsBlocking : public ::testing::Test {
                          mnuTrayAllow, chkAdServers},
         AdServerFiles{hostsFile, defaultList, userList, exclusionsList},
         AdServerState{bHostsFullySet, bBlockAdServers, nTotHosts, nDefaultCount, nUserCount},
-        AdServerHooks{[this] { return loading; },
-                      [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
-                      [this](std::int32_t n) { statsServers = n; },
-                      [this] {
-                        ++starts;
-                        if (portTaken) blocker->StopWebServer();  // as the failed listen does
-                      },
-                      [this] { ++stops; }, [this] { return machineNames; },
-                      [this](const std::string& what) {
-                        failures.push_back(what);
-                        bBlockAdServers = false;
-                      },
-                      [this](const std::string& what) { troubles.push_back(what); },
-                      [this] { ++releases; },
-                      [this](std::shared_ptr<const HostNameSet> names) {
-                        told.push_back(std::move(names));
-                      }});
+        AdServerHooks{
+            [this] { return loading; }, [this](const std::string& m) { log.push_back(m); },
+            [this] { ++saves; }, [this](std::int32_t n) { statsServers = n; },
+            [this] {
+              ++starts;
+              if (portTaken) blocker->StopWebServer();  // as the failed listen does
+            },
+            [this] { ++stops; }, [this] { return machineNames; },
+            [this](const std::string& what) {
+              failures.push_back(what);
+              bBlockAdServers = false;
+            },
+            [this](const std::string& what) { troubles.push_back(what); }, [this] { ++releases; },
+            [this](std::shared_ptr<const HostNameSet> names) {
+              told.push_back(std::move(names));
+            }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -158,6 +158,7 @@ TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
                 "browser.  This stops banner ads as well as the x10 ads etc.\r\n\r\nIf you",
                 0),
             0u);
+  EXPECT_TRUE(lblStatus.Caption().ends_with(kEverydayBrowsersAsk));
 }
 
 TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
@@ -296,30 +297,58 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   } cases[] = {
       {"an allowed localhost",
        "127.0.0.1 localhost\n::1 localhost ip6-localhost\n",
-       {"ads.example"}, {}, {"localhost"}, {},
-       {"127.0.0.1 localhost", "::1 localhost ip6-localhost"}, {"ads.example"}, {"localhost"}},
+       {"ads.example"},
+       {},
+       {"localhost"},
+       {},
+       {"127.0.0.1 localhost", "::1 localhost ip6-localhost"},
+       {"ads.example"},
+       {"localhost"}},
       {"a blocked localhost",
        "127.0.0.1 localhost\n# own\n",
-       {"localhost", "ads.example"}, {}, {}, {},
-       {"127.0.0.1 localhost", "# own"}, {"ads.example"}, {"localhost"}},
+       {"localhost", "ads.example"},
+       {},
+       {},
+       {},
+       {"127.0.0.1 localhost", "# own"},
+       {"ads.example"},
+       {"localhost"}},
       {"fixed names in any letter case",
        "127.0.0.1 localhost.localdomain\n127.0.0.1 broadcasthost\n",
-       {}, {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"},
-       {"broadcasthost"}, {},
-       {"127.0.0.1 localhost.localdomain", "127.0.0.1 broadcasthost"}, {},
+       {},
+       {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"},
+       {"broadcasthost"},
+       {},
+       {"127.0.0.1 localhost.localdomain", "127.0.0.1 broadcasthost"},
+       {},
        {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"}},
       {"the machine's host name",
        "127.0.0.1 devbox\n",
-       {"devbox", "ads.example"}, {}, {"DevBox"}, {"devbox"},
-       {"127.0.0.1 devbox"}, {"ads.example"}, {"devbox", "DevBox"}},
+       {"devbox", "ads.example"},
+       {},
+       {"DevBox"},
+       {"devbox"},
+       {"127.0.0.1 devbox"},
+       {"ads.example"},
+       {"devbox", "DevBox"}},
       {"names the file gives 127.0.1.1 and ::1",
        "127.0.1.1 box.lan box # this machine\n::1 v6box\n127.0.0.1 box\n127.0.0.1 v6box\n",
-       {"box", "box.lan"}, {"v6box"}, {"box"}, {},
-       {"127.0.0.1 box", "127.0.0.1 v6box"}, {}, {"box", "box.lan", "v6box"}},
+       {"box", "box.lan"},
+       {"v6box"},
+       {"box"},
+       {},
+       {"127.0.0.1 box", "127.0.0.1 v6box"},
+       {},
+       {"box", "box.lan", "v6box"}},
       {"names that only resemble them",
        "127.0.0.1 localhost\n",
-       {"localhost2", "localhost.example", "my-devbox"}, {}, {}, {"devbox"},
-       {"127.0.0.1 localhost"}, {"localhost2", "localhost.example", "my-devbox"}, {}},
+       {"localhost2", "localhost.example", "my-devbox"},
+       {},
+       {},
+       {"devbox"},
+       {"127.0.0.1 localhost"},
+       {"localhost2", "localhost.example", "my-devbox"},
+       {}},
   };
   auto count = [](const std::string& text, const std::string& line) {
     int n = 0;
@@ -423,9 +452,9 @@ TEST_F(HostsBlocking, RemovalAndExitThatCannotBeWrittenSayTheServersStayListed) 
   troubles.clear();
   blocker->RestoreHostsAtExit();
   EXPECT_EQ(Hosts(), blocking);
-  EXPECT_EQ(troubles, (std::vector<std::string>{
-                          "Quorlen could not change the hosts file: No space left on device",
-                          stay}));
+  EXPECT_EQ(troubles,
+            (std::vector<std::string>{
+                "Quorlen could not change the hosts file: No space left on device", stay}));
   EXPECT_TRUE(failures.empty()) << "leaving blocking on is no failure of blocking";
 }
 
@@ -448,8 +477,10 @@ TEST(ListFileRead, ReadsWhatKeyByKeyReadingReads) {
       "[domains]\r\nD0=a section before the count\r\n" + clean,
       clean + "[Domains]\r\nD5=a second section of the name\r\n",
       "[DomainCount]\r\nN=40\r\n[Domains]\r\nD01=leading zero\r\nD+2=sign\r\n D3 =padded\r\n"
-      "D4=\"quoted\"\r\nD5= 'blanks' \r\nD6=" + std::string(300, 'x') + "\r\nD7=a\0b\r\n"
-      ";D8=comment\r\nD9\r\n[Open\r\nD10=after an open header\r\n[Domains]\r\nD11=x\r\n"s,
+      "D4=\"quoted\"\r\nD5= 'blanks' \r\nD6=" +
+          std::string(300, 'x') +
+          "\r\nD7=a\0b\r\n"
+          ";D8=comment\r\nD9\r\n[Open\r\nD10=after an open header\r\n[Domains]\r\nD11=x\r\n"s,
       "[DomainCount]\nN=3\n[Domains]\nD0=lf only\nD1=\tcr inside\r\nD2=last without end",
       "[Domains]\r\nD0=no count\r\n",
       "",
