@@ -23,10 +23,9 @@ class DevToolsWindow;
 // page they are in. A window a page asks for arrives paused, with its opener's id: it
 // is decided at once and either resumed, or resumed with every request failed and
 // closed, so its address never reaches its server and its opener runs on. While ad
-// servers are answered, the browser holds at browser level every request for a site
-// (the last two labels of a name, three under a country's second level) that has a
-// blocked server, until the program has looked the server up: a blocked one is answered
-// with the placeholder, any other goes on untouched. Requests for other sites never wait.
+// servers are answered, every web request of the browser is held at browser level until
+// the program has looked its server up: a blocked one is answered with the placeholder,
+// any other goes on untouched.
 class DevToolsConnection : public BrowserConnection {
  public:
   DevToolsConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
@@ -82,7 +81,7 @@ class DevToolsConnection : public BrowserConnection {
   int versionRequest_ = 0;
   std::string product_;
   const AdServerAnswers* answers_ = nullptr;
-  std::vector<std::string> heldSites_;  // the sites whose requests the browser holds
+  bool holding_ = false;
   std::map<std::string, Session> sessions_;
   std::vector<std::shared_ptr<DevToolsWindow>> windows_;
   std::map<std::string, CancelledPopup> cancelled_;  // by session id
@@ -90,11 +89,6 @@ class DevToolsConnection : public BrowserConnection {
   // Pages that asked for a window, with the time, until the window arrives.
   std::deque<std::pair<std::string, qint64>> pendingOpens_;
 };
-
-// The sites of the blocked servers, sorted, each once: the browser holds the requests
-// for "<site>" and for any name that ends in it. A name that could be taken for a
-// pattern has no site.
-std::vector<std::string> SitesOfServers(const HostNameSet& names);
 
 // A page target seen as a browser window.
 class DevToolsWindow : public JoinedWindow {
