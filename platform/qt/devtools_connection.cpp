@@ -222,8 +222,9 @@ void DevToolsConnection::HoldRequests() {
     Send("Fetch.disable");  // the requests held meanwhile go on
     return;
   }
-  // One pattern for all: matching the names in the browser costs it a fraction of a
-  // millisecond per listed name at every request, and its start tens of seconds.
+  // Every web request, looked up here: the browser matches every pattern against every
+  // request, and a pattern per listed name (or per site of one) cost a page more than the
+  // round trip to the program does (docs/ARCHITECTURE.md has the figures).
   Send("Fetch.enable", {{"patterns", QJsonArray{QJsonObject{{"urlPattern", "http://*"}},
                                                 QJsonObject{{"urlPattern", "https://*"}}}}});
 }
