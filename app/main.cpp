@@ -244,6 +244,15 @@ int main(int argc, char** argv) {
          hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_VENDOR_URL));
          hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_MAKER_URL));
          return hosts;
+       },
+       [&browsers, &responder](std::shared_ptr<const quorlen::HostNameSet> names) {
+         // A request a browser answers itself goes through the web server's own step.
+         browsers.AnswerAdServers({std::move(names), [&responder](const std::string& request) {
+                                     std::string body;
+                                     responder.AnswerRequest(
+                                         request, [&body](const std::string& b) { body = b; });
+                                     return body;
+                                   }});
        }});
   main.SetAdServerBlocking(&adServers);
 

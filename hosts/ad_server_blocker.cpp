@@ -7,6 +7,7 @@
 #include "core/kestro_global_fn.h"
 #include "core/profile_file.h"
 #include "core/text.h"
+#include "hosts/blocked_names.h"
 #include "hosts/hosts_text.h"
 
 namespace quorlen {
@@ -63,8 +64,8 @@ std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t cou
 }
 
 AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles,
-                                 HostsFiles& hosts, AdServerControls controls,
-                                 AdServerFiles files, AdServerState state, AdServerHooks hooks)
+                                 HostsFiles& hosts, AdServerControls controls, AdServerFiles files,
+                                 AdServerState state, AdServerHooks hooks)
     : loop_(loop),
       dialogs_(dialogs),
       profiles_(profiles),
@@ -96,11 +97,29 @@ std::string AdServerBlocker::HostsStayBlocked() const {
 }
 
 void AdServerBlocker::StartWebServers() {
+  serving_ = true;
   if (hooks_.startWebServers) hooks_.startWebServers();
+  // A web server that cannot listen has switched the blocking off meanwhile.
+  if (!serving_ || !hooks_.blockedServers) return;
+  // The hosts file holds, or is about to hold again, the lines of every listed server.
+  const std::string defaultText = ListText(files_.defaultList);
+  const std::string userText = ListText(files_.userList);
+  const std::vector<std::string> exclusions(
+      aExclusions_.begin(), aExclusions_.empty() ? aExclusions_.end() : aExclusions_.end() - 1);
+  const hosts::ProtectedNames keep(ReadTextFile(files_.hostsFile), MachineNames());
+  TellBlockedServers(std::make_shared<const HostNameSet>(
+      hosts::BlockedNames(ListFileEntries(defaultText, ListFileCount(defaultText)),
+                          ListFileEntries(userText, ListFileCount(userText)), exclusions, &keep)));
 }
 
 void AdServerBlocker::StopWebServer() {
   if (hooks_.stopWebServer) hooks_.stopWebServer();
+  serving_ = false;
+  TellBlockedServers(nullptr);
+}
+
+void AdServerBlocker::TellBlockedServers(std::shared_ptr<const HostNameSet> names) {
+  if (hooks_.blockedServers) hooks_.blockedServers(std::move(names));
 }
 
 void AdServerBlocker::Busy(bool busy) {
@@ -234,6 +253,10 @@ void AdServerBlocker::Build(bool report) {
     return;
   }
 
+  if (serving_) {
+    TellBlockedServers(std::make_shared<const HostNameSet>(
+        hosts::BlockedNames(defaults, user, exclusions, &keep)));
+  }
   if (report) {
     SetStatus("Data for " + std::to_string(built.addedCount) + " blocked ad servers and " +
               std::to_string(exclusions.size()) + " allowed ad servers was configured:" +
@@ -278,6 +301,7 @@ void AdServerBlocker::Remove() {
   Busy(false);
 
   if (hostsWritten_) {
+    TellBlockedServers(std::make_shared<const HostNameSet>());
     SetStatus(c_.lblStatus.Caption() + std::string(kCrLf) + "Ad Servers are no longer blocked.  " +
               kTwoLineEnds + kRestart);
   } else {
@@ -319,7 +343,8 @@ void AdServerBlocker::chkAdServers_Click() {
               "If you experience trouble because some content seems blocked by Quorlen that "
               "you WANT to see, right click on the Quorlen icon in the system tray and choose "
               "the menu choice that will 'Allow Content...' from the last blocked ad server "
-              "which will let you unblock that ad server. ");
+              "which will let you unblock that ad server. " +
+              kTwoLineEnds + std::string(kEverydayBrowsersAsk));
     StartWebServers();
   } else {
     UnblockAdServers();

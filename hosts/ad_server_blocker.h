@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/controls.h"
+#include "core/host_name_set.h"
 #include "core/private_profile.h"
 #include "hosts/ad_server_blocking.h"
 #include "hosts/hosts_files.h"
@@ -21,6 +23,15 @@ std::int16_t ListFileCount(std::string_view text);
 // through the profile buffer and trimmed; a missing one reads as empty. One pass over the
 // text: reading key by key would build the whole file first.
 std::vector<std::string> ListFileEntries(std::string_view text, std::int16_t count);
+
+// Added to the status when ad-server blocking is switched on: a browser the program has
+// not started guards the local network against public sites, and asks its user before
+// one reaches a server the hosts file sends to this machine.
+inline constexpr std::string_view kEverydayBrowsersAsk =
+    "Browsers not started with quorlen-browser ask before a web site reaches a blocked ad "
+    "server (\"wants to access other apps and services on this device\"): answer Block. "
+    "Browse with quorlen-browser (Chromium) or quorlen-browser --firefox, and Quorlen "
+    "answers those requests itself, without asking, and counts them.";
 
 // The controls of the settings window and the tray menu the hosts-file blocking writes.
 struct AdServerControls {
@@ -54,10 +65,10 @@ struct AdServerState {
 
 // What it asks of the rest of the program.
 struct AdServerHooks {
-  std::function<bool()> loading;                  // the main window is still loading
+  std::function<bool()> loading;  // the main window is still loading
   std::function<void(const std::string&)> debugLog;
-  std::function<void()> save;                     // the settings file
-  std::function<void(std::int32_t)> setServers;   // the statistics window's server count
+  std::function<void()> save;                    // the settings file
+  std::function<void(std::int32_t)> setServers;  // the statistics window's server count
   std::function<void()> startWebServers;
   std::function<void()> stopWebServer;
   // The names of this machine (its host name): never blocked, allowed or taken out.
@@ -72,6 +83,10 @@ struct AdServerHooks {
   // The hosts the vendor's list never blocks, asked at every build: the vendor site's own
   // and those of the system's package sources.
   std::function<std::vector<std::string>()> keptHosts = nullptr;
+  // The servers the hosts file sends to the web server while it runs, for the browsers
+  // that answer them themselves: told when the web server starts and after every build
+  // while it runs; empty once the lines are out; null when the web server stops.
+  std::function<void(std::shared_ptr<const HostNameSet>)> blockedServers = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -118,12 +133,14 @@ class AdServerBlocker : public AdServerBlocking {
   std::vector<std::string> MachineNames() const;
   void Trouble(const std::string& what);
   std::string HostsStayBlocked() const;
+  void TellBlockedServers(std::shared_ptr<const HostNameSet> names);
 
   EventLoop& loop_;
   Dialogs& dialogs_;
   ProfileStore& profiles_;
   HostsFiles& hosts_;
   bool hostsWritten_ = false;  // the last build or removal reached the hosts file
+  bool serving_ = false;       // the web server was started and not stopped since
   AdServerControls c_;
   AdServerFiles files_;
   AdServerState state_;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "core/host_name_set.h"
 
 namespace quorlen {
 
@@ -60,15 +63,31 @@ class BrowserShellEvents {
   virtual void WindowRevoked(std::int32_t cookie) = 0;
 };
 
-// Every browser window the program can follow, across the browsers it can join.
+// The ad servers the hosts file sends to the web server, and the web server's answer. A
+// browser asked for one of them from a page of a public site guards the local network
+// and never lets the request reach the web server, so a joined browser answers such
+// requests itself, before they leave it, with the same placeholder, counted the same.
+struct AdServerAnswers {
+  // The servers blocked now; null while the web server does not run.
+  std::shared_ptr<const HostNameSet> names;
+  // The placeholder for one request, given as the HTTP request it would have sent: the
+  // request line, then the Host, Referer and User-Agent lines the browser had for it.
+  std::function<std::string(const std::string& request)> answer;
+};
+
+// Every browser window the program can follow, across the browsers it can join. The
+// shell joins browsers while a sink is connected or it answers ad servers.
 class BrowserShell {
  public:
   virtual ~BrowserShell() = default;
   // The windows open now, in a stable order.
   virtual std::vector<std::shared_ptr<BrowserWindow>> Windows() = 0;
-  // From now on the shell joins browsers and reports windows that open or close to
-  // `sink`; null stops that and lets go of every browser.
+  // From now on the shell reports windows that open or close to `sink`, and their events
+  // go to the sinks of their windows; null stops that.
   virtual void Connect(BrowserShellEvents* sink) = 0;
+  // From now on joined browsers answer the requests for `answers.names`; with no names,
+  // or none listed, every request goes its own way.
+  virtual void AnswerAdServers(AdServerAnswers answers) = 0;
 };
 
 }  // namespace quorlen

@@ -106,14 +106,18 @@ void Responder::Pimp_ConnectionRequest(std::int32_t requestId) {
 
 void Responder::Hoe_DataArrival(int index) {
   auto& slot = Hoe_[static_cast<size_t>(index)];
-  const std::string request = slot->GetData();
+  AnswerRequest(slot->GetData(), [&slot](const std::string& body) { slot->SendData(body); });
+}
+
+void Responder::AnswerRequest(const std::string& request,
+                              const std::function<void(const std::string& body)>& send) {
   if (hooks_.debugLog) hooks_.debugLog("# Web Server request: " + request);
   if (request.compare(0, 3, "GET") != 0) {
     if (hooks_.debugLog) hooks_.debugLog("Responded to http request with text 'UNKNOWN'");
-    slot->SendData("UNKNOWN");
+    send("UNKNOWN");
     return;
   }
-  AnswerBlocked(ParseRequest(request), [&slot](const std::string& body) { slot->SendData(body); });
+  AnswerBlocked(ParseRequest(request), send);
 }
 
 void Responder::AnswerBlocked(const ParsedRequest& parsed,

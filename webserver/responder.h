@@ -65,6 +65,10 @@ class Responder {
   // request's kind goes to `send` before the block is counted, as the browser waits for it.
   void AnswerBlocked(const ParsedRequest& request,
                      const std::function<void(const std::string& body)>& send);
+  // One request's text, as it arrived on port 80 or as a joined browser held it: a GET is
+  // answered and counted as above, anything else gets "UNKNOWN" and is not counted.
+  void AnswerRequest(const std::string& request,
+                     const std::function<void(const std::string& body)>& send);
 
   const std::string& sLastBlockedServer() const { return sLastBlockedServer_; }
   bool SlotExists(int index) const { return Hoe_[static_cast<size_t>(index)] != nullptr; }

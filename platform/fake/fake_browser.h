@@ -42,7 +42,10 @@ class FakeBrowserShell : public BrowserShell {
  public:
   std::vector<std::shared_ptr<BrowserWindow>> Windows() override;
   void Connect(BrowserShellEvents* sink) override;
+  void AnswerAdServers(AdServerAnswers answers) override { answers_ = std::move(answers); }
 
+  // What the joined browsers answer now.
+  const AdServerAnswers& Answers() const { return answers_; }
   // Opens a window at `url`, or the popup a page asked for.
   std::shared_ptr<FakeBrowserWindow> Open(const std::string& url);
   // Closes the window: it quits, then the shell revokes it.
@@ -58,6 +61,7 @@ class FakeBrowserShell : public BrowserShell {
  private:
   std::vector<std::shared_ptr<FakeBrowserWindow>> windows_;
   BrowserShellEvents* sink_ = nullptr;
+  AdServerAnswers answers_;
   std::int32_t nextCookie_ = 1;
 };
 

@@ -19,6 +19,10 @@ void BrowserSet::Connect(BrowserShellEvents* sink) {
   for (auto* shell : shells_) shell->Connect(sink ? this : nullptr);
 }
 
+void BrowserSet::AnswerAdServers(AdServerAnswers answers) {
+  for (auto* shell : shells_) shell->AnswerAdServers(answers);
+}
+
 void BrowserSet::WindowRegistered(std::int32_t) {
   if (sink_) sink_->WindowRegistered(nextCookie_++);
 }

@@ -21,6 +21,7 @@ class BrowserSet : public BrowserShell, private BrowserShellEvents {
 
   std::vector<std::shared_ptr<BrowserWindow>> Windows() override;
   void Connect(BrowserShellEvents* sink) override;
+  void AnswerAdServers(AdServerAnswers answers) override;
 
  private:
   void WindowRegistered(std::int32_t cookie) override;

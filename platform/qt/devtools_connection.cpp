@@ -1,5 +1,6 @@
 #include "platform/qt/devtools_connection.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,9 +30,10 @@ DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profil
   QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
   QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
                    [this](const QString& text) { OnMessage(text); });
-  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), &socket_, [this] {
-    if (!open_) ReportLost();  // never joined: nobody will say disconnected
-  });
+  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
+                   &socket_, [this] {
+                     if (!open_) ReportLost();  // never joined: nobody will say disconnected
+                   });
   QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
     open_ = false;
     LetWindowsGo(windows_, owner_);
@@ -75,6 +77,8 @@ void DevToolsConnection::OnConnected() {
   Log("joined the browser of " + profileFolder_);
   versionRequest_ = nextId_;
   Send("Browser.getVersion");
+  // Before any page runs on: the pages held at their start make no request unseen.
+  HoldRequests();
   Send("Target.setDiscoverTargets", {{"discover", true}});
   Send("Target.setAutoAttach",
        {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
@@ -110,6 +114,8 @@ void DevToolsConnection::Dispatch(const QString& method, const QJsonObject& para
       if (!url.empty()) window->SetLocation(url);
       window->SetTitle(Str(info, "title"));
     }
+  } else if (method == "Fetch.requestPaused" && sessionId.empty()) {
+    OnHeldRequest(params);
   } else if (method == "Fetch.requestPaused") {
     auto popup = cancelled_.find(sessionId);
     if (popup == cancelled_.end()) return;
@@ -203,6 +209,56 @@ void DevToolsConnection::CancelPopup(const std::string& sessionId, const std::st
   });
 }
 
+void DevToolsConnection::AnswerAdServers(const AdServerAnswers* answers) {
+  answers_ = answers;
+  if (open_) HoldRequests();
+}
+
+void DevToolsConnection::HoldRequests() {
+  bool hold = answers_ != nullptr;
+  if (hold == holding_) return;
+  holding_ = hold;
+  if (!hold) {
+    Send("Fetch.disable");  // the requests held meanwhile go on
+    return;
+  }
+  // Every web request, looked up here: the browser matches every pattern against every
+  // request, and a pattern per listed name (or per site of one) cost a page more than the
+  // round trip to the program does (docs/ARCHITECTURE.md has the figures).
+  Send("Fetch.enable", {{"patterns", QJsonArray{QJsonObject{{"urlPattern", "http://*"}},
+                                                QJsonObject{{"urlPattern", "https://*"}}}}});
+}
+
+void DevToolsConnection::OnHeldRequest(const QJsonObject& params) {
+  const QJsonValue requestId = params.value("requestId");
+  const QJsonObject request = params.value("request").toObject();
+  const QUrl url(request.value("url").toString());
+  const std::string host = url.host(QUrl::FullyEncoded).toStdString();
+  if (!answers_ || !answers_->names || !answers_->names->Contains(host)) {
+    Send("Fetch.continueRequest", {{"requestId", requestId}});
+    return;
+  }
+  const QJsonObject headers = request.value("headers").toObject();
+  auto header = [&headers](const char* name) -> std::optional<std::string> {
+    for (auto it = headers.begin(); it != headers.end(); ++it) {
+      if (it.key().compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+        return it.value().toString().toStdString();
+      }
+    }
+    return std::nullopt;
+  };
+  const std::string text =
+      HttpRequestText(request.value("method").toString().toStdString(), url, header);
+  const std::string body = answers_->answer(text);
+  // The web server sends its placeholder with no status line and no headers; the browser
+  // needs a status, and takes the body's kind from its bytes as it does on port 80.
+  Send("Fetch.fulfillRequest",
+       {{"requestId", requestId},
+        {"responseCode", 200},
+        {"responseHeaders", QJsonArray{}},
+        {"body", QString::fromLatin1(QByteArray::fromStdString(body).toBase64())}});
+}
+
 void DevToolsConnection::OnDetached(const QJsonObject& params) {
   std::string sessionId = Str(params, "sessionId");
   auto session = sessions_.find(sessionId);
@@ -233,7 +289,9 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
   auto window = WindowOf(session.pageTargetId);
   if (!window) return;
   bool pageSession = session.type == "page";
-  auto isTop = [&](const std::string& frameId) { return pageSession && frameId == session.targetId; };
+  auto isTop = [&](const std::string& frameId) {
+    return pageSession && frameId == session.targetId;
+  };
   auto started = [&](const std::string& frameId, const std::string& url) {
     // A navigation is reported as requested and as started: it begins once.
     std::string key = frameId + " " + url;

@@ -22,7 +22,10 @@ class DevToolsWindow;
 // target is a window; cross-site frames report on their own sessions and count for the
 // page they are in. A window a page asks for arrives paused, with its opener's id: it
 // is decided at once and either resumed, or resumed with every request failed and
-// closed, so its address never reaches its server and its opener runs on.
+// closed, so its address never reaches its server and its opener runs on. While ad
+// servers are answered, every web request of the browser is held at browser level until
+// the program has looked its server up: a blocked one is answered with the placeholder,
+// any other goes on untouched.
 class DevToolsConnection : public BrowserConnection {
  public:
   DevToolsConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
@@ -33,6 +36,7 @@ class DevToolsConnection : public BrowserConnection {
   bool Open() const override { return open_; }
   const std::string& ProfileFolder() const { return profileFolder_; }
   std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
+  void AnswerAdServers(const AdServerAnswers* answers) override;
 
  private:
   struct Session {
@@ -56,6 +60,9 @@ class DevToolsConnection : public BrowserConnection {
   void FollowSession(const std::string& sessionId);
   void CancelPopup(const std::string& sessionId, const std::string& targetId);
   void Resume(const std::string& sessionId);
+  // Holds the browser's requests while ad servers are answered, and only then.
+  void HoldRequests();
+  void OnHeldRequest(const QJsonObject& params);
   void Send(const QString& method, const QJsonObject& params = {},
             const std::string& sessionId = {});
   std::shared_ptr<DevToolsWindow> WindowOf(const std::string& targetId) const;
@@ -73,6 +80,8 @@ class DevToolsConnection : public BrowserConnection {
   int nextId_ = 1;
   int versionRequest_ = 0;
   std::string product_;
+  const AdServerAnswers* answers_ = nullptr;
+  bool holding_ = false;
   std::map<std::string, Session> sessions_;
   std::vector<std::shared_ptr<DevToolsWindow>> windows_;
   std::map<std::string, CancelledPopup> cancelled_;  // by session id

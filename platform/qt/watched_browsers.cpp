@@ -51,8 +51,8 @@ std::string ConfigFolder() {
   return std::string(home ? home : "") + "/.config";
 }
 
-WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders,
-                                 std::string portFileName, int scanMs)
+WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders, std::string portFileName,
+                                 int scanMs)
     : folders_(std::move(profileFolders)), portFileName_(std::move(portFileName)) {
   scan_.setInterval(scanMs);
   QObject::connect(&scan_, &QTimer::timeout, &scan_, [this] { Scan(); });
@@ -94,30 +94,50 @@ int WatchedBrowsers::JoinedBrowsers() const {
 
 void WatchedBrowsers::Connect(BrowserShellEvents* sink) {
   sink_ = sink;
-  if (sink_ == nullptr) {
-    // Letting go of a browser gives back whatever it held for the program.
-    scan_.stop();
-    QStringList watched = watcher_.directories() + watcher_.files();
-    if (!watched.isEmpty()) watcher_.removePaths(watched);
-    auto connections = std::move(connections_);
-    connections_.clear();
-    attempts_.clear();
-    for (auto& [folder, connection] : connections) {
-      BrowserConnection* leaving = connection.get();
-      auto done = [this, leaving] {
-        // The socket is inside its own signal: the connection goes once that has returned.
-        QTimer::singleShot(0, &scan_, [this, leaving] {
-          auto it = std::find_if(leaving_.begin(), leaving_.end(),
-                                 [&](const auto& held) { return held.get() == leaving; });
-          if (it != leaving_.end()) leaving_.erase(it);
-        });
-      };
-      if (connection->Leave(std::move(done))) leaving_.push_back(std::move(connection));
-    }
+  JoinOrLeave();
+}
+
+void WatchedBrowsers::AnswerAdServers(AdServerAnswers answers) {
+  answers_ = std::move(answers);
+  BlockedServersChanged(answers_.names);
+  const AdServerAnswers* given = Answering() ? &answers_ : nullptr;
+  for (auto& [folder, connection] : connections_) connection->AnswerAdServers(given);
+  JoinOrLeave();
+}
+
+bool WatchedBrowsers::Answering() const {
+  return JoinsToAnswer() && answers_.names && !answers_.names->empty() && answers_.answer;
+}
+
+void WatchedBrowsers::JoinOrLeave() {
+  if (sink_ == nullptr && !Answering()) {
+    if (scan_.isActive()) LeaveAll();
     return;
   }
   scan_.start();
   Scan();
+}
+
+void WatchedBrowsers::LeaveAll() {
+  // Letting go of a browser gives back whatever it held for the program.
+  scan_.stop();
+  QStringList watched = watcher_.directories() + watcher_.files();
+  if (!watched.isEmpty()) watcher_.removePaths(watched);
+  auto connections = std::move(connections_);
+  connections_.clear();
+  attempts_.clear();
+  for (auto& [folder, connection] : connections) {
+    BrowserConnection* leaving = connection.get();
+    auto done = [this, leaving] {
+      // The socket is inside its own signal: the connection goes once that has returned.
+      QTimer::singleShot(0, &scan_, [this, leaving] {
+        auto it = std::find_if(leaving_.begin(), leaving_.end(),
+                               [&](const auto& held) { return held.get() == leaving; });
+        if (it != leaving_.end()) leaving_.erase(it);
+      });
+    };
+    if (connection->Leave(std::move(done))) leaving_.push_back(std::move(connection));
+  }
 }
 
 void WatchedBrowsers::Scan() {
@@ -146,6 +166,7 @@ void WatchedBrowsers::Scan() {
       if (log) log(message);
     };
     if (auto connection = Join(folder, content, std::move(owner))) {
+      connection->AnswerAdServers(Answering() ? &answers_ : nullptr);
       connections_[folder] = std::move(connection);
     }
   }
@@ -153,8 +174,8 @@ void WatchedBrowsers::Scan() {
 
 void WatchedBrowsers::Watch(const std::string& folder) {
   // A browser may write its port file in place, which only a watch on the file hears.
-  for (const QString& path : {QString::fromStdString(folder),
-                       QString::fromStdString(folder + "/" + portFileName_)}) {
+  for (const QString& path :
+       {QString::fromStdString(folder), QString::fromStdString(folder + "/" + portFileName_)}) {
     bool watched = watcher_.directories().contains(path) || watcher_.files().contains(path);
     if (!watched && QFileInfo::exists(path)) watcher_.addPath(path);
   }
@@ -167,6 +188,24 @@ void WatchedBrowsers::Lost(const std::string& folder) {
   BrowserConnection* gone = connection->second.release();
   QTimer::singleShot(0, [gone] { delete gone; });
   connections_.erase(connection);
+}
+
+}  // namespace quorlen
+
+namespace quorlen {
+
+std::string HttpRequestText(const std::string& method, const QUrl& url,
+                            const std::function<std::optional<std::string>(const char*)>& header) {
+  std::string target = url.path(QUrl::FullyEncoded).toStdString();
+  if (target.empty()) target = "/";
+  if (url.hasQuery()) target += "?" + url.query(QUrl::FullyEncoded).toStdString();
+  std::string host = url.host(QUrl::FullyEncoded).toStdString();
+  if (url.port() != -1) host += ":" + std::to_string(url.port());
+  std::string text = method + " " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
+  for (const char* name : {"Referer", "User-Agent"}) {
+    if (auto value = header(name)) text += std::string(name) + ": " + *value + "\r\n";
+  }
+  return text + "\r\n";
 }
 
 }  // namespace quorlen

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
@@ -70,6 +71,9 @@ class BrowserConnection {
   }
   // The windows of this browser, in the order they were joined.
   virtual std::vector<std::shared_ptr<BrowserWindow>> Windows() const = 0;
+  // From now on the browser answers requests for `answers->names` itself; null lets every
+  // request go its own way. The answers outlive the connection.
+  virtual void AnswerAdServers(const AdServerAnswers* answers) { (void)answers; }
   // Messages read that were not JSON objects; for tests.
   int MalformedMessages() const { return malformed_; }
 
@@ -103,6 +107,7 @@ class WatchedBrowsers : public BrowserShell {
 
   std::vector<std::shared_ptr<BrowserWindow>> Windows() override;
   void Connect(BrowserShellEvents* sink) override;
+  void AnswerAdServers(AdServerAnswers answers) override;
 
   // Tells what happens on the wire; for the debug log.
   std::function<void(const std::string&)> log;
@@ -118,6 +123,13 @@ class WatchedBrowsers : public BrowserShell {
   virtual std::unique_ptr<BrowserConnection> Join(const std::string& folder,
                                                   const std::string& portFile,
                                                   BrowserConnection::Owner owner) = 0;
+  // Whether these browsers are joined to answer ad servers, or answer them by other means.
+  virtual bool JoinsToAnswer() const { return true; }
+  // The servers to answer have changed; null while the web server does not run.
+  virtual void BlockedServersChanged(const std::shared_ptr<const HostNameSet>& names) {
+    (void)names;
+  }
+  const std::vector<std::string>& ProfileFolders() const { return folders_; }
 
  private:
   struct Attempt {
@@ -125,6 +137,11 @@ class WatchedBrowsers : public BrowserShell {
     qint64 at = 0;
   };
 
+  // True while joined browsers answer ad servers.
+  bool Answering() const;
+  // Joins browsers while anyone needs them, and lets go of them once nobody does.
+  void JoinOrLeave();
+  void LeaveAll();
   void Scan();
   // Asks to hear of changes to the folder and its port file, once each exists.
   void Watch(const std::string& folder);
@@ -138,8 +155,15 @@ class WatchedBrowsers : public BrowserShell {
   std::vector<std::unique_ptr<BrowserConnection>> leaving_;
   std::map<std::string, Attempt> attempts_;
   BrowserShellEvents* sink_ = nullptr;
+  AdServerAnswers answers_;
   std::int32_t nextCookie_ = 1;
 };
+
+// The text of the HTTP request a browser would have sent for `url`: the request line,
+// then Host and, where the browser has them, Referer and User-Agent (`header` finds a
+// header's value by its name in any letter case, or nothing).
+std::string HttpRequestText(const std::string& method, const QUrl& url,
+                            const std::function<std::optional<std::string>(const char*)>& header);
 
 // The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config).
 std::string ConfigFolder();

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Ad-server blocking end to end, in a sandbox under a virtual desktop: the staged program
-# builds the hosts file from its shipped list, the system resolver and a browser send the
+# builds the hosts file from its shipped list, the system resolver and curl send the
 # listed servers to its web server, every plain request is answered with the placeholder,
-# every HTTPS one refused at its handshake, and each counted once; clearing "start with the
-# computer" and ending the program puts the user's own hosts file back byte for byte and
-# keeps the count. How long curl waited for each refused HTTPS request is kept in
-# https-times.txt.
+# every HTTPS one refused at its handshake, and each counted once (browsers, on public
+# pages: block_ads_browsers.sh); clearing "start with the computer" and ending the program
+# puts the user's own hosts file back byte for byte and keeps the count. How long curl
+# waited for each refused HTTPS request is kept in https-times.txt.
 #   block_ads.sh <staged program folder> <work folder> [lf|crlf]
 # With crlf the user's hosts file is a Windows-made one: every line written keeps CR LF.
 set -euo pipefail
@@ -78,26 +78,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   # An address names no server: refused as well, and not counted.
   if curl -sS -o /dev/null "https://127.0.0.1/" 2>/dev/null; then
     echo "HTTPS to the address succeeded"; exit 1
-  fi
-
-  # A browser: a page whose images and scripts come from listed servers, plain and HTTPS.
-  if command -v chromium >/dev/null; then
-    list=$1/../../data/adservers-default.txt
-    name2=$(sed -n 2p "$list"); name3=$(sed -n 3p "$list")
-    name4=$(sed -n 4p "$list"); name5=$(sed -n 5p "$list")
-    cat > "$out/page.html" <<PAGE
-<html><body><h1>Quorlen test page</h1>
-<img src="http://$name2/banners/ad1.gif" width="1" height="1">
-<script src="http://$name3/track.js"></script>
-<img src="https://$name4/banners/ad2.gif" width="1" height="1">
-<script src="https://$name5/tag.js"></script>
-</body></html>
-PAGE
-    timeout 60 chromium --headless=new --no-sandbox --disable-gpu --no-first-run \
-      --user-data-dir="$out/chromium" --virtual-time-budget=5000 --dump-dom \
-      "file://$out/page.html" > "$out/page-dom.html" 2>"$out/chromium.txt" || true
-    grep -q "Quorlen test page" "$out/page-dom.html" || { echo "chromium did not load the page"; exit 1; }
-    requests=$((requests + 4))
   fi
 
   # Show the settings window from the tray, untick "start with the computer".

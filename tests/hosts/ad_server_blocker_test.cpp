@@ -21,7 +21,8 @@ using testing_support::TempFolder;
 
 std::string ListFile(const std::vector<std::string>& names) {
   std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  for (size_t i = 0; i < names.size(); ++i)
+    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
   return text;
 }
 
@@ -44,14 +45,21 @@ class HostsBlocking : public ::testing::Test {
         AdServerState{bHostsFullySet, bBlockAdServers, nTotHosts, nDefaultCount, nUserCount},
         AdServerHooks{[this] { return loading; },
                       [this](const std::string& m) { log.push_back(m); }, [this] { ++saves; },
-                      [this](std::int32_t n) { statsServers = n; }, [this] { ++starts; },
+                      [this](std::int32_t n) { statsServers = n; },
+                      [this] {
+                        ++starts;
+                        if (portTaken) blocker->StopWebServer();  // as the failed listen does
+                      },
                       [this] { ++stops; }, [this] { return machineNames; },
                       [this](const std::string& what) {
                         failures.push_back(what);
                         bBlockAdServers = false;
                       },
                       [this](const std::string& what) { troubles.push_back(what); },
-                      [this] { ++releases; }, [this] { return keptHosts; }});
+                      [this] { ++releases; }, [this] { return keptHosts; },
+                      [this](std::shared_ptr<const HostNameSet> names) {
+                        told.push_back(std::move(names));
+                      }});
     chkAdServers.onClick = [this] { blocker->chkAdServers_Click(); };
     // As the settings load does: the box shows the option while nothing may react.
     loading = true;
@@ -83,6 +91,8 @@ class HostsBlocking : public ::testing::Test {
   std::vector<std::string> log, failures, troubles;
   std::vector<std::string> machineNames, keptHosts;
   int saves = 0, starts = 0, stops = 0, releases = 0;
+  bool portTaken = false;
+  std::vector<std::shared_ptr<const HostNameSet>> told;  // the browsers' servers, in turn
   std::unique_ptr<AdServerBlocker> blocker;
 };
 
@@ -149,6 +159,41 @@ TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
                 "browser.  This stops banner ads as well as the x10 ads etc.\r\n\r\nIf you",
                 0),
             0u);
+  EXPECT_TRUE(lblStatus.Caption().ends_with(kEverydayBrowsersAsk));
+}
+
+TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
+  dir.Write("program/quorlenhosts.ini",
+            ListFile({"Ads.example", "banner.example", "localhost", "bad\tname", "both.example"}));
+  dir.Write("program/userhosts.ini", ListFile({"mine.example", "both.example"}));
+  // Allowed in another letter case, mine.example keeps its line and stays blocked.
+  dir.Write("program/quorlenhostsexc.ini", ListFile({"banner.example", "MINE.example"}));
+  Run(kOwnHosts);
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  EXPECT_TRUE(told.empty()) << "no web server answers yet";
+  blocker->StartWebServers();
+  ASSERT_EQ(told.size(), 1u);
+  ASSERT_TRUE(told[0]);
+  EXPECT_EQ(told[0]->Text(), "ads.example\nboth.example\nmine.example\n");
+  EXPECT_TRUE(told[0]->Contains("ADS.Example"));
+  EXPECT_FALSE(told[0]->Contains("s.example"));
+  EXPECT_FALSE(told[0]->Contains("ads.example.com"));
+
+  dir.Write("program/userhosts.ini", ListFile({"mine.example", "new.example"}));
+  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1]->Text(), "ads.example\nboth.example\nmine.example\nnew.example\n");
+
+  chkAdServers.Click();  // off: the lines go, then the web server
+  ASSERT_EQ(told.size(), 4u);
+  ASSERT_TRUE(told[2]);
+  EXPECT_TRUE(told[2]->empty());
+  EXPECT_FALSE(told[3]);
+
+  // A web server that cannot listen stops at once: the browsers answer nothing.
+  portTaken = true;
+  blocker->StartWebServers();
+  EXPECT_FALSE(told.back());
 }
 
 TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
@@ -249,26 +294,49 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   } cases[] = {
       {"an allowed localhost",
        "127.0.0.1 localhost\n::1 localhost ip6-localhost\n",
-       {"ads.example"}, {}, {"localhost"}, {},
-       {"127.0.0.1 localhost", "::1 localhost ip6-localhost"}, {"ads.example"}, {"localhost"}},
+       {"ads.example"},
+       {},
+       {"localhost"},
+       {},
+       {"127.0.0.1 localhost", "::1 localhost ip6-localhost"},
+       {"ads.example"},
+       {"localhost"}},
       {"a blocked localhost",
        "127.0.0.1 localhost\n# own\n",
-       {"localhost", "ads.example"}, {}, {}, {},
-       {"127.0.0.1 localhost", "# own"}, {"ads.example"}, {"localhost"}},
+       {"localhost", "ads.example"},
+       {},
+       {},
+       {},
+       {"127.0.0.1 localhost", "# own"},
+       {"ads.example"},
+       {"localhost"}},
       {"fixed names in any letter case",
        "127.0.0.1 localhost.localdomain\n127.0.0.1 broadcasthost\n",
-       {}, {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"},
-       {"broadcasthost"}, {},
-       {"127.0.0.1 localhost.localdomain", "127.0.0.1 broadcasthost"}, {},
+       {},
+       {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"},
+       {"broadcasthost"},
+       {},
+       {"127.0.0.1 localhost.localdomain", "127.0.0.1 broadcasthost"},
+       {},
        {"LocalHost.LocalDomain", "BROADCASTHOST", "local", "ip6-loopback", "ip6-localhost"}},
       {"the machine's host name",
        "127.0.0.1 devbox\n",
-       {"devbox", "ads.example"}, {}, {"DevBox"}, {"devbox"},
-       {"127.0.0.1 devbox"}, {"ads.example"}, {"devbox", "DevBox"}},
+       {"devbox", "ads.example"},
+       {},
+       {"DevBox"},
+       {"devbox"},
+       {"127.0.0.1 devbox"},
+       {"ads.example"},
+       {"devbox", "DevBox"}},
       {"names the file gives 127.0.1.1 and ::1",
        "127.0.1.1 box.lan box # this machine\n::1 v6box\n127.0.0.1 box\n127.0.0.1 v6box\n",
-       {"box", "box.lan"}, {"v6box"}, {"box"}, {},
-       {"127.0.0.1 box", "127.0.0.1 v6box"}, {}, {"box", "box.lan", "v6box"}},
+       {"box", "box.lan"},
+       {"v6box"},
+       {"box"},
+       {},
+       {"127.0.0.1 box", "127.0.0.1 v6box"},
+       {},
+       {"box", "box.lan", "v6box"}},
       {"names that only resemble them",
        "127.0.0.1 localhost\n",
        {"localhost2", "localhost.example", "my-devbox"},
@@ -408,9 +476,9 @@ TEST_F(HostsBlocking, RemovalAndExitThatCannotBeWrittenSayTheServersStayListed) 
   troubles.clear();
   blocker->RestoreHostsAtExit();
   EXPECT_EQ(Hosts(), blocking);
-  EXPECT_EQ(troubles, (std::vector<std::string>{
-                          "Quorlen could not change the hosts file: No space left on device",
-                          stay}));
+  EXPECT_EQ(troubles,
+            (std::vector<std::string>{
+                "Quorlen could not change the hosts file: No space left on device", stay}));
   EXPECT_TRUE(failures.empty()) << "leaving blocking on is no failure of blocking";
 }
 
@@ -433,8 +501,10 @@ TEST(ListFileRead, ReadsWhatKeyByKeyReadingReads) {
       "[domains]\r\nD0=a section before the count\r\n" + clean,
       clean + "[Domains]\r\nD5=a second section of the name\r\n",
       "[DomainCount]\r\nN=40\r\n[Domains]\r\nD01=leading zero\r\nD+2=sign\r\n D3 =padded\r\n"
-      "D4=\"quoted\"\r\nD5= 'blanks' \r\nD6=" + std::string(300, 'x') + "\r\nD7=a\0b\r\n"
-      ";D8=comment\r\nD9\r\n[Open\r\nD10=after an open header\r\n[Domains]\r\nD11=x\r\n"s,
+      "D4=\"quoted\"\r\nD5= 'blanks' \r\nD6=" +
+          std::string(300, 'x') +
+          "\r\nD7=a\0b\r\n"
+          ";D8=comment\r\nD9\r\n[Open\r\nD10=after an open header\r\n[Domains]\r\nD11=x\r\n"s,
       "[DomainCount]\nN=3\n[Domains]\nD0=lf only\nD1=\tcr inside\r\nD2=last without end",
       "[Domains]\r\nD0=no count\r\n",
       "",

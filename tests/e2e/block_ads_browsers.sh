@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Ad-server blocking in a real browser started through quorlen-browser, on a page the
+# browser takes for a public site (as every real site is), so that its guard of the local
+# network is in force. In a sandbox under a virtual desktop with a tray and the
+# accessibility bus. The page asks listed servers for an image, a script and a fetch over
+# HTTP and over HTTPS: each must end, loaded or failed, within 2 s of the page's arrival,
+# with no question asked of the user (the screenshots show it), and each answered request
+# is counted once and listed in the recently blocked window. The same page asking a
+# loopback service that is not listed meets the browser's guard: the service hears
+# nothing. Chromium runs with popup blocking off, Firefox with it on.
+#   block_ads_browsers.sh <staged program folder> <work folder> <page server> <data folder> chromium|firefox
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+browser=$5
+case $browser in
+  chromium) needed=chromium ;;
+  firefox) needed=firefox-esr ;;
+  *) echo "unknown browser $browser"; exit 2 ;;
+esac
+command -v "$needed" >/dev/null || { echo "needs $needed"; exit 77; }
+command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
+source "$here/work.sh"
+prepare_work "$1" "$2"
+cp "$(realpath "$3")" "$work/page_server"
+exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
+  set -euo pipefail
+  here=$1 out=$2 data=$3 browser=$4
+  program=$out/program probe=$here/where.py
+  source "$here/desktop.sh"
+  source "$here/windows_lib.sh"
+  # No name server answers in the sandbox: a lookup fails at once instead of timing out.
+  echo "nameserver 127.0.0.1" > /etc/resolv.conf
+  start_desktop
+  start_accessibility
+  site=$out/site; mkdir -p "$site"
+  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
+  server=$!
+  # The loopback service no list names.
+  /usr/bin/python3 -m http.server 9999 --bind 127.0.0.1 --directory "$site" 2>"$out/service.txt" &
+  service=$!
+  opened=""
+  trap '"'"'kill $opened $server $service $desktop_pids 2>/dev/null || true'"'"' EXIT
+  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
+  requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
+  wait_request() {
+    for _ in $(seq 1 $((${2:-20} * 10))); do requested "$1" && return 0; sleep 0.1; done
+    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
+  }
+
+  mapfile -t hosts < <(sed -n "2,7p" "$data/adservers-default.txt")
+  cat > "$site/ads.html" <<PAGE
+<html><head><title>public page</title></head><body><h1>A public page with ads</h1>
+<script>
+const ends = {}; let left = 6;
+function end(what, loaded) {
+  ends[what] = (loaded ? "loaded" : "failed") + ":" + Math.round(performance.now());
+  if (--left) return;
+  const arrived = Math.round(performance.getEntriesByType("navigation")[0].responseEnd);
+  fetch("/report?arrived=" + arrived + "&" + Object.entries(ends).map(([k, v]) => k + "=" + v).join("&"));
+}
+</script>
+<img src="http://${hosts[0]}/banners/ad.gif" onload="end(\x27image\x27, 1)" onerror="end(\x27image\x27, 0)">
+<script src="http://${hosts[1]}/track.js" onload="end(\x27script\x27, 1)" onerror="end(\x27script\x27, 0)"></script>
+<img src="https://${hosts[3]}/banners/ad.gif" onload="end(\x27https-image\x27, 1)" onerror="end(\x27https-image\x27, 0)">
+<script src="https://${hosts[4]}/track.js" onload="end(\x27https-script\x27, 1)" onerror="end(\x27https-script\x27, 0)"></script>
+<script>
+fetch("http://${hosts[2]}/pixel?id=1").then(() => end("fetch", 1), () => end("fetch", 0));
+fetch("https://${hosts[5]}/pixel?id=2").then(() => end("https-fetch", 1), () => end("https-fetch", 0));
+</script>
+</body></html>
+PAGE
+  sed -i "s/\\\\x27/\x27/g" "$site/ads.html"
+  printf "<html><body><h1>A public page asking a local service</h1><img src=\"http://127.0.0.1:9999/service.gif\"></body></html>\n" > "$site/guard.html"
+  # Each browser starts here and goes on once Quorlen has joined it: wait.html?<next>.
+  printf "<html><body><h1>waiting</h1><script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = location.search.slice(1))), 200)</script></body></html>\n" > "$site/wait.html"
+
+  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
+  popups=False; [ "$browser" = firefox ] && popups=True
+  printf "[Settings]\r\nbBlockAdServers=True\r\nbBlockIEPopups=$popups\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
+  QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
+  pid=$!
+  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts && break; sleep 0.1; done
+  grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || { echo "the hosts file was not built"; exit 1; }
+  start_probe
+
+  if [ "$browser" = chromium ]; then
+    "$program/quorlen-browser" --ip-address-space-overrides="127.0.0.1:$port=public" \
+      --disable-background-networking --disable-component-update --disable-sync --no-first-run \
+      --no-default-browser-check --disable-gpu --password-store=basic --window-position=0,0 \
+      --window-size=1000,720 "$base/wait.html?/ads.html" >"$out/browser.txt" 2>&1 &
+    profile=browser
+  else
+    # The page server stands for a public site, as the browser is told before it starts.
+    mkdir -p "$XDG_CONFIG_HOME/quorlen/firefox"
+    printf "user_pref(\"network.lna.address_space.public.override\", \"127.0.0.1:%s\");\n" "$port" \
+      > "$XDG_CONFIG_HOME/quorlen/firefox/prefs.js"
+    "$program/quorlen-browser" --firefox "$base/wait.html?/ads.html" >"$out/browser.txt" 2>&1 &
+    profile=firefox
+  fi
+  opened=$!
+  wait_request /wait.html 60
+  # Chromium is joined to answer the ad servers; Firefox, which needs no joining for them,
+  # to follow its windows.
+  for _ in $(seq 1 600); do
+    grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
+      "$out/stderr.txt" && break
+    sleep 0.1
+  done
+  echo go > "$site/go.txt"
+  wait_request /report 30
+  shot "ads-$browser"
+  report=$(grep "^/report" "$out/requests.txt" | head -1)
+  echo "$browser: $report"
+  arrived=$(sed "s/.*arrived=\([0-9]*\).*/\1/" <<<"$report")
+  fail=0
+  for what in image script fetch https-image https-script https-fetch; do
+    at=$(tr "&?" "\n\n" <<<"$report" | grep "^$what=" | cut -d: -f2)
+    [ -n "$at" ] || { echo "$what did not end"; fail=1; continue; }
+    [ $((at - arrived)) -le 2000 ] || { echo "$what ended $((at - arrived)) ms after the page arrived"; fail=1; }
+  done
+
+  # The recently blocked window lists each server answered.
+  settings=$(show_settings)
+  click "check box" "Logging"
+  click "push button" "Logging"
+  window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
+  # Port 443 is answered once the web server listens there; until then HTTPS requests
+  # that reach this machine fail, and nothing counts them.
+  answered=6
+  if [ "$browser" = firefox ] && ! ss -Hltn "sport = :443" | grep -q .; then answered=3; fi
+  now=$(shown)
+  for i in 0 1 2 3 4 5; do
+    [ "$answered" = 3 ] && [ $i -ge 3 ] && continue
+    grep "^list item|" <<<"$now" | grep -qF "'"'"'${hosts[$i]}'"'"'" ||
+      { echo "${hosts[$i]} is not in the recently blocked window"; fail=1; }
+  done
+  shot "recent-$browser"
+  close_window "^Quorlen - Recent Ads Blocked$"
+
+  # A service on this machine that no list names stays behind the guard of the browser.
+  if [ "$browser" = chromium ]; then
+    "$program/quorlen-browser" "$base/guard.html" >>"$out/browser.txt" 2>&1 &
+  else
+    "$program/quorlen-browser" --firefox "$base/guard.html" >>"$out/browser.txt" 2>&1 &
+  fi
+  wait_request /guard.html 30
+  sleep 2  # the request that must never come has had its time
+  shot "guard-$browser"
+  if grep -q "service.gif" "$out/service.txt"; then echo "the local service was reached"; fail=1; fi
+
+  kill $opened 2>/dev/null || true
+  end_program $pid
+  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  [ "$total" = "$answered" ] || { echo "nTotBlocked is $total, not $answered"; fail=1; }
+  [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
+  echo "e2e ad-server blocking in $browser from a public page: ok ($total requests counted)"
+' e2e "$here" "$work" "$4" "$browser"
