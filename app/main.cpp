@@ -219,7 +219,8 @@ int main(int argc, char** argv) {
          if (updates) updates->AfterBlockedAd();
        },
        [&main](const std::string& reason) { main.WebServerFailed(reason); },
-       [&main](const std::string& reason) { main.HttpsPortFailed(reason); }},
+       [&main](const std::string& reason) { main.HttpsPortFailed(reason); },
+       [&loop] { return loop.NowMs(); }},
       main.Paths().sAppPath);
   const auto machineNames = [] {
     char name[256] = {};

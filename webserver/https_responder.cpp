@@ -67,6 +67,20 @@ void HttpsResponder::ConnectionRequest(std::int32_t requestId) {
   place->socket->Accept(requestId);
 }
 
+bool HttpsResponder::TriedAgain(const std::string& serverName) {
+  if (!hooks_.nowMs) return false;
+  const std::int64_t now = hooks_.nowMs();
+  std::erase_if(lastTold_, [now](const auto& told) { return now - told.second >= kRetryMs; });
+  auto told = std::find_if(lastTold_.begin(), lastTold_.end(),
+                           [&](const auto& entry) { return entry.first == serverName; });
+  if (told != lastTold_.end()) {
+    Log("# Web Server HTTPS request for " + serverName + " tried again: not counted");
+    return true;
+  }
+  lastTold_.emplace_back(serverName, now);
+  return false;
+}
+
 void HttpsResponder::DataArrival(Connection& connection) {
   const std::string bytes = connection.socket->GetData();
   // After its hello a client waits for the answer; whatever else it sends is not read.
@@ -79,7 +93,7 @@ void HttpsResponder::DataArrival(Connection& connection) {
       const std::string name = connection.reader.ServerName();
       Log("# Web Server HTTPS request for " + name);
       const Send refuse = [&socket](const std::string&) { socket.SendData(kRefusal); };
-      if (hooks_.blocked) {
+      if (hooks_.blocked && !TriedAgain(name)) {
         hooks_.blocked(name, refuse);
       } else {
         refuse({});

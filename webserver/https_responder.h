@@ -33,15 +33,22 @@ ParsedRequest HttpsRequest(const std::string& serverName);
 // kConnections wait for their hello at once; when all are taken, the one that has waited
 // longest makes room, so a client that connects and stays silent holds a place only until
 // others need it.
+//
+// A browser whose handshake is refused tries the same server again within a moment (Firefox
+// after a failed preload, for one), so a hello for the server told less than kRetryMs ago
+// is the same request tried again: it is refused and not told a second time.
 class HttpsResponder {
  public:
   static constexpr int kConnections = 64;
+  static constexpr std::int64_t kRetryMs = 500;
 
   using Send = std::function<void(const std::string& body)>;
   struct Hooks {
     // A hello named this server; `send` refuses its handshake.
     std::function<void(const std::string& serverName, const Send& send)> blocked;
     std::function<void(const std::string&)> debugLog;
+    // The time in milliseconds, for the retry window; without it every hello is told.
+    std::function<std::int64_t()> nowMs = nullptr;
   };
 
   HttpsResponder(SocketFactory& sockets, Hooks hooks, int port);
@@ -62,6 +69,8 @@ class HttpsResponder {
   void ConnectionRequest(std::int32_t requestId);
   void DataArrival(Connection& connection);
   void Log(const std::string& line) const;
+  // Whether the server was told so lately that this hello is its request tried again.
+  bool TriedAgain(const std::string& serverName);
 
   SocketFactory& sockets_;
   Hooks hooks_;
@@ -69,6 +78,8 @@ class HttpsResponder {
   std::unique_ptr<ListenSocket> listener_;
   std::vector<std::unique_ptr<Connection>> connections_;  // grows to kConnections, then reused
   std::uint64_t arrivals_ = 0;
+  // The servers told within the retry window, with the time each was told.
+  std::vector<std::pair<std::string, std::int64_t>> lastTold_;
 };
 
 }  // namespace quorlen

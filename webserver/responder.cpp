@@ -30,7 +30,7 @@ Responder::Responder(SocketFactory& sockets, Sound& sound, ResponderControls con
              {[this](const std::string& name, const HttpsResponder::Send& send) {
                 AnswerBlocked(HttpsRequest(name), send);
               },
-              hooks_.debugLog},
+              hooks_.debugLog, hooks_.nowMs},
              httpsPort) {
   Pimp_ = sockets_.CreateListener();
   Pimp_->onConnectionRequest = [this](std::int32_t id) { Pimp_ConnectionRequest(id); };

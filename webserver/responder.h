@@ -35,6 +35,8 @@ struct ResponderHooks {
   std::function<void(const std::string&)> listenFailed = nullptr;
   // The HTTPS port could not be had, and why: those requests still fail, uncounted.
   std::function<void(const std::string&)> httpsListenFailed = nullptr;
+  // The time in milliseconds: an HTTPS request tried again at once counts once.
+  std::function<std::int64_t()> nowMs = nullptr;
 };
 
 // The local web server the hosts file sends every blocked ad server to. It answers each

@@ -130,12 +130,15 @@ PAGE
   # that reach this machine fail, and nothing counts them.
   answered=6
   if [ "$browser" = firefox ] && ! ss -Hltn "sport = :443" | grep -q .; then answered=3; fi
+  # Each one once; what else is listed are reports the browser itself sends to listed servers
+  # (Firefox sends telemetry as it starts), counted like any other request.
   now=$(shown)
   for i in 0 1 2 3 4 5; do
     [ "$answered" = 3 ] && [ $i -ge 3 ] && continue
-    grep "^list item|" <<<"$now" | grep -qF "'"'"'${hosts[$i]}'"'"'" ||
-      { echo "${hosts[$i]} is not in the recently blocked window"; fail=1; }
+    n=$(grep "^list item|" <<<"$now" | grep -cF "'"'"'${hosts[$i]}'"'"'" || true)
+    [ "$n" = 1 ] || { echo "${hosts[$i]} is listed $n times in the recently blocked window"; fail=1; }
   done
+  listed=$(grep -c "^list item|" <<<"$now" || true)
   shot "recent-$browser"
   close_window "^Quorlen - Recent Ads Blocked$"
 
@@ -153,7 +156,7 @@ PAGE
   kill $opened 2>/dev/null || true
   end_program $pid
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" = "$answered" ] || { echo "nTotBlocked is $total, not $answered"; fail=1; }
+  [ "$total" = "$listed" ] || { echo "nTotBlocked is $total, but $listed were listed"; fail=1; }
   [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
   echo "e2e ad-server blocking in $browser from a public page: ok ($total requests counted)"
 ' e2e "$here" "$work" "$4" "$browser"

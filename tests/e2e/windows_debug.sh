@@ -34,11 +34,9 @@ run_windows_test debug "$1" "$2" "$3" '
   hints "$settings"
   [ $(( functions & 0x10 )) -eq 0 ] || { echo "the fixed window offers to maximise: $functions"; exit 1; }
   [ -n "$min" ] && [ "$min" = "$max" ] || { echo "the fixed window may be $min to $max"; exit 1; }
-  geometry "$settings"
-  read -r dx dy < <(where "push button" "Debug")
+  # Hidden, the debug area is out of the accessibility tree as well as out of sight.
   shot settings-closed
-  [ "$dy" -gt $((Y + HEIGHT)) ] ||
-    { echo "the debug area is in sight before it is opened: Debug at $dy, window $Y+$HEIGHT"; exit 1; }
+  where "push button" "Debug" >/dev/null 2>&1 && { echo "the debug area is reachable before it is opened"; exit 1; }
   xdotool windowsize "$settings" 700 760; sleep 0.5
   geometry "$settings"
   [ "$HEIGHT" -lt 700 ] || { echo "the closed window could be resized"; exit 1; }

@@ -26,7 +26,8 @@ class ResponderTest : public testing::Test {
                     [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
                     [this] { ++afterBlock_; },
                     [this](const std::string& reason) { listenFailures_.push_back(reason); },
-                    [this](const std::string& reason) { httpsFailures_.push_back(reason); }},
+                    [this](const std::string& reason) { httpsFailures_.push_back(reason); },
+                    [this] { return nowMs_; }},
                    folder_.Path(), 8080, 8443) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
@@ -54,6 +55,7 @@ class ResponderTest : public testing::Test {
   TextBox txtBannerWav_;
   std::vector<std::string> log_, records_, listenFailures_, httpsFailures_;
   int blocked_ = 0, afterBlock_ = 0;
+  std::int64_t nowMs_ = 0;
   Responder responder_;
 };
 
@@ -215,6 +217,29 @@ TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
   EXPECT_EQ(sound_.played.size(), 1u);
   EXPECT_EQ(blocked_, 1);
   EXPECT_EQ(afterBlock_, 1);
+}
+
+// Firefox tries a refused server again at once after a failed preload: one request.
+TEST_F(ResponderTest, HttpsServerTriedAgainAtOnceCountsOnce) {
+  using namespace testing_support;
+  auto hello = [](const std::string& name) {
+    return InRecords(HelloMessage(ServerNameExtension(name)));
+  };
+  struct Step {
+    std::int64_t at;
+    const char* name;
+    int counted;  // blocked ads so far
+  };
+  for (const Step& step : std::vector<Step>{{0, "a.example", 1},
+                                            {499, "a.example", 1},
+                                            {499, "b.example", 2},
+                                            {500, "a.example", 3},
+                                            {998, "b.example", 3},
+                                            {999, "b.example", 4}}) {
+    nowMs_ = step.at;
+    EXPECT_EQ(Ask(hello(step.name), 8443), kRefusal) << step.at << " " << step.name;
+    EXPECT_EQ(blocked_, step.counted) << step.at << " " << step.name;
+  }
 }
 
 TEST_F(ResponderTest, HttpsConnectionsThatNameNoServerAreNotCounted) {
