@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/input.h"
+
 namespace quorlen {
 
 // What a browser tells of one of its windows when the popup blocker joins it; a property
@@ -38,6 +40,9 @@ class BrowserWindowEvents {
   virtual bool NewWindow2() = 0;
   // The window is closing.
   virtual void OnQuit() = 0;
+  // The user pressed a button or key in a page of this window (or in one of its frames).
+  // A press that makes a page ask for a window is told before that window's NewWindow2.
+  virtual void InputSeen(const PageInput& input) = 0;
 };
 
 // One browser window (a tab), shared by the browser service and whoever follows it. It
