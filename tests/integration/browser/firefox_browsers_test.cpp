@@ -117,7 +117,7 @@ TEST_F(FirefoxBrowsersTest, PressesAreToldBeforeTheirWindowsAndALinksOwnTabIsNoP
   constexpr int kRuns = 12;
   for (int run = 0; run < kRuns; ++run) {
     size_t from = tracker.events.size();
-    ASSERT_TRUE(Xdotool("mousemove --sync 300 250 click 1"));
+    ASSERT_TRUE(Xdotool("mousemove 300 250 click 1"));
     // The next click must find the page again, not the cancelled window.
     ASSERT_TRUE(WaitUntil([&] { return web.Count("/gone") == run + 1; }, 30000)) << tracker.Dump();
     size_t window = static_cast<size_t>(
@@ -127,7 +127,7 @@ TEST_F(FirefoxBrowsersTest, PressesAreToldBeforeTheirWindowsAndALinksOwnTabIsNoP
     EXPECT_TRUE(tracker.HasBetween("input down 1", from, window)) << "run " << run << "\n"
                                                                   << tracker.Dump();
   }
-  ASSERT_TRUE(Xdotool("mousemove --sync 40 520 click 2"));  // the link, below the browser's bars
+  ASSERT_TRUE(Xdotool("mousemove 40 520 click 2"));  // the link, below the browser's bars
   ASSERT_TRUE(
       WaitUntil([&] { return web.Asked("/own-tab.html") && tracker.Windows() == 2; }, 20000))
       << tracker.Dump() << Requests();
