@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/host_name_set.h"
+#include "platform/input.h"
 
 namespace quorlen {
 
@@ -41,6 +42,9 @@ class BrowserWindowEvents {
   virtual bool NewWindow2() = 0;
   // The window is closing.
   virtual void OnQuit() = 0;
+  // The user pressed a button or key in a page of this window (or in one of its frames).
+  // A press that makes a page ask for a window is told before that window's NewWindow2.
+  virtual void InputSeen(const PageInput& input) = 0;
 };
 
 // One browser window (a tab), shared by the browser service and whoever follows it. It

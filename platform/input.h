@@ -38,6 +38,21 @@ class InputState {
   virtual std::int16_t GetAsyncKeyState(int virtualKey) = 0;
 };
 
+// What a page of a joined browser saw the user do, as the browser tells it: a mouse button
+// going down or making a double click, with the modifier keys held at that moment, or
+// Shift, Ctrl or Alt going down. A key's repeats while it is held, and events a page's own
+// script makes, are never told.
+struct PageInput {
+  enum class Kind { kButtonDown, kDoubleClick, kKeyDown };
+  Kind kind = Kind::kButtonDown;
+  // A button (kLeftButton, kRightButton, kMiddleButton) or, for kKeyDown, the key
+  // (kShift, kControl, kAlt).
+  int virtualKey = 0;
+  bool shift = false;
+  bool control = false;
+  bool alt = false;
+};
+
 // Turns "down now" readings into the answers of GetAsyncKeyState: a key that is down
 // and was not down at its previous query has been pressed since then. A press that
 // starts and ends between two queries is not seen.

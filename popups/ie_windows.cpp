@@ -91,6 +91,9 @@ bool IE_Class::NewWindow2() {
 
 void IE_Class::OnQuit() { tracking_.activity.TimerNoNewWindow.SetEnabled(true); }
 
+// The window's pages see presses on Wayland, where the input monitor's poll sees none.
+void IE_Class::InputSeen(const PageInput& input) { tracking_.input.PageInputSeen(input); }
+
 cIEWindows::cIEWindows(BrowserShell& shell, EventLoop& loop, BrowserTracking& tracking)
     : shell_(shell), loop_(loop), tracking_(tracking) {
   RefreshCol();

@@ -47,6 +47,7 @@ class IE_Class : public BrowserWindowEvents {
   void DownloadComplete() override;
   bool NewWindow2() override;
   void OnQuit() override;
+  void InputSeen(const PageInput& input) override;
 
  private:
   void Log(const std::string& message) {

@@ -54,33 +54,67 @@ void InputMonitor::CheckKeys() {
   std::string name;
   input_.Refresh();
   for (int key = 1; key <= virtual_key::kAlt; ++key) {
-    std::int16_t state = input_.GetAsyncKeyState(key);
-    if (state != InputState::kDownAndPressed) continue;
-    if (controls_.A.CurrentPage() == kStartupTab) continue;
-    controls_.LblVKeycode.SetCaption(std::to_string(key));
-    switch (key) {
-      case virtual_key::kLeftButton:
-        name = "[LBUTTON]";
-        RegisterClick(bLeftClicked_, TimerLDClick, nLClickCount_);
-        break;
-      case virtual_key::kRightButton:
-        name = "[RBUTTON]";
-        RegisterClick(bRightClicked_, TimerRDClick, nRClickCount_);
-        break;
-      case virtual_key::kShift:
-      case virtual_key::kControl:
-      case virtual_key::kAlt:
-        bHotKeyDown_ = true;
-        timerClickReset.SetEnabled(true);
-        name = key == virtual_key::kShift     ? "[SHIFT]"
-               : key == virtual_key::kControl ? "[CONTROL]"
-                                              : "[ALT]";
-        break;
-      default:
-        break;
-    }
-    controls_.LblKeyName.SetCaption(name);
+    if (input_.GetAsyncKeyState(key) != InputState::kDownAndPressed) continue;
+    Press(key, kPolled, name);
   }
+}
+
+void InputMonitor::PageInputSeen(const PageInput& input) {
+  std::string name;
+  if (input.kind == PageInput::Kind::kDoubleClick) {
+    bool button = input.virtualKey == virtual_key::kLeftButton ||
+                  input.virtualKey == virtual_key::kRightButton;
+    if (button && controls_.A.CurrentPage() != kStartupTab && !TimerDClickOK.Enabled()) {
+      TimerDClickOK.SetEnabled(true);
+      TimerDClickOK.SetInterval(kDoubleClickOkMs);
+    }
+  } else {
+    Press(input.virtualKey, kFromPage, name);
+  }
+  if (input.shift) Press(virtual_key::kShift, kFromPage, name);
+  if (input.control) Press(virtual_key::kControl, kFromPage, name);
+  if (input.alt) Press(virtual_key::kAlt, kFromPage, name);
+}
+
+bool InputMonitor::SeenByTheOtherSource(int key, Source source) {
+  auto& sightings = sightings_[static_cast<size_t>(key)];
+  Sighting& other = sightings[source == kPolled ? kFromPage : kPolled];
+  std::int64_t now = loop_.NowMs();
+  if (!other.matched && now - other.at <= kSamePressMs) {
+    other.matched = true;
+    return true;
+  }
+  sightings[source] = {now, false};
+  return false;
+}
+
+void InputMonitor::Press(int key, Source source, std::string& name) {
+  if (key < 1 || key > virtual_key::kAlt) return;
+  if (controls_.A.CurrentPage() == kStartupTab) return;
+  if (SeenByTheOtherSource(key, source)) return;
+  controls_.LblVKeycode.SetCaption(std::to_string(key));
+  switch (key) {
+    case virtual_key::kLeftButton:
+      name = "[LBUTTON]";
+      RegisterClick(bLeftClicked_, TimerLDClick, nLClickCount_);
+      break;
+    case virtual_key::kRightButton:
+      name = "[RBUTTON]";
+      RegisterClick(bRightClicked_, TimerRDClick, nRClickCount_);
+      break;
+    case virtual_key::kShift:
+    case virtual_key::kControl:
+    case virtual_key::kAlt:
+      bHotKeyDown_ = true;
+      timerClickReset.SetEnabled(true);
+      name = key == virtual_key::kShift     ? "[SHIFT]"
+             : key == virtual_key::kControl ? "[CONTROL]"
+                                            : "[ALT]";
+      break;
+    default:
+      break;
+  }
+  controls_.LblKeyName.SetCaption(name);
 }
 
 void InputMonitor::ResetClicks(bool value, const std::string& reason) {

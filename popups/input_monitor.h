@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,9 @@ struct InputMonitorControls {
 // window the user asked for (a click, a double click, a held modifier) is told apart from
 // one a page opens by itself. The signals are short-lived flags and the running state of
 // one-shot timers; browser navigation clears the click flags through ResetClicks.
+// Joined browsers tell of presses in their pages too, which is all there is to see on
+// Wayland, where no program sees input aimed at another's window; on X11 both see most
+// presses, and each counts once.
 class InputMonitor {
  public:
   static constexpr int kPollMs = 50;
@@ -28,6 +32,10 @@ class InputMonitor {
   static constexpr int kDoubleClickWindowMs = 650;
   static constexpr int kDoubleClickOkMs = 2500;
   static constexpr int kStartupTab = 1;
+  // The poll sees a press up to one poll late and a browser tells of it a few
+  // milliseconds after it, more on a busy page: sightings of one button or key by the two
+  // this close together are one press.
+  static constexpr int kSamePressMs = 100;
 
   InputMonitor(EventLoop& loop, InputState& input, InputMonitorControls controls);
 
@@ -39,6 +47,10 @@ class InputMonitor {
   // Sets both click flags to `value`, shows `reason` and stops TimerDClickOK and
   // timerClickReset. A held modifier's flag stays.
   void ResetClicks(bool value, const std::string& reason);
+  // What a browser's page saw the user press: the button or key and each modifier held
+  // count as presses of the poll would, and a double click starts TimerDClickOK as a
+  // second press does.
+  void PageInputSeen(const PageInput& input);
 
   bool getMouseClicked() const { return bLeftClicked_ || bRightClicked_; }
   bool getHotKeyDown() const { return bHotKeyDown_; }
@@ -60,7 +72,18 @@ class InputMonitor {
   Timer TimerDClickOK;
 
  private:
+  enum Source { kPolled, kFromPage };
+  // When one source last saw a key go down, and whether the other has seen that press too.
+  struct Sighting {
+    std::int64_t at = 0;
+    bool matched = true;
+  };
+
   void RegisterClick(bool& clicked, Timer& window, std::int16_t& count);
+  // One press of `key` (1 to 18) seen by `source`: shown, and registered unless it is the
+  // other source's sighting of a press already registered. `name` is the poll's key name.
+  void Press(int key, Source source, std::string& name);
+  bool SeenByTheOtherSource(int key, Source source);
 
   EventLoop& loop_;
   InputState& input_;
@@ -70,6 +93,7 @@ class InputMonitor {
   bool bHotKeyDown_ = false;
   std::int16_t nLClickCount_ = 0;
   std::int16_t nRClickCount_ = 0;
+  std::array<std::array<Sighting, 2>, virtual_key::kAlt + 1> sightings_{};
 };
 
 }  // namespace quorlen

@@ -25,6 +25,10 @@ class FakeBrowserWindow : public BrowserWindow {
   void NavigateFrame(const std::string& url);
   // The page asks for a window; true when it was cancelled. Without a sink it opens.
   bool AskForWindow();
+  // The user presses a button or key in the page.
+  void Press(const PageInput& input) {
+    if (sink_) sink_->InputSeen(input);
+  }
 
   BrowserWindowEvents* Sink() const { return sink_; }
   bool gone = false;  // the window has closed: reads fail

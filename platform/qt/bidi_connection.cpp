@@ -1,9 +1,12 @@
 #include "platform/qt/bidi_connection.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimer>
 #include <algorithm>
+
+#include "platform/qt/page_input_listener.h"
 
 namespace quorlen {
 
@@ -27,12 +30,18 @@ const QString kLinkWatcher = QStringLiteral(
     " if (/^\\s*javascript:/i.test(href)) report(href);"
     " }, true); }");
 
+// The channel on which the pages' input listener reports, in the same sandbox.
+const QString kInputChannel = QStringLiteral("quorlen-input");
+// A page's word that the user opens a link in a tab of its own holds this long: the
+// browser announces the tab up to seconds later on a busy machine.
+constexpr qint64 kUserTabMs = 5000;
+
 std::string Str(const QJsonObject& object, const char* key) {
   return object.value(QLatin1String(key)).toString().toStdString();
 }
 
-QJsonArray Channel() {
-  return QJsonArray{QJsonObject{{"type", "channel"}, {"value", QJsonObject{{"channel", kChannel}}}}};
+QJsonArray Channel(const QString& channel = kChannel) {
+  return QJsonArray{QJsonObject{{"type", "channel"}, {"value", QJsonObject{{"channel", channel}}}}};
 }
 
 }  // namespace
@@ -136,6 +145,9 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
                                    {"arguments", Channel()},
                                    {"sandbox", kChannel}});
+  Send("script.addPreloadScript", {{"functionDeclaration", kPageInputListener},
+                                   {"arguments", Channel(kInputChannel)},
+                                   {"sandbox", kChannel}});
   Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
     OnTree(tree.value("contexts").toArray(), {});
   });
@@ -152,6 +164,11 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
       Send("script.callFunction",
            {{"functionDeclaration", kLinkWatcher},
             {"arguments", Channel()},
+            {"awaitPromise", false},
+            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+      Send("script.callFunction",
+           {{"functionDeclaration", kPageInputListener},
+            {"arguments", Channel(kInputChannel)},
             {"awaitPromise", false},
             {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
     }
@@ -202,7 +219,8 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
   }
   // A tab the user opened from a link (a middle or modified click) begins to load before
   // the browser announces it: it is nobody's popup, and its request has left anyway.
-  bool userTab = startedUnannounced_.erase(context) > 0;
+  bool told = TakeUserTab(opener);
+  bool userTab = startedUnannounced_.erase(context) > 0 || told;
   if (!opener.empty() && !userTab) {
     auto openerWindow = WindowOf(opener);
     if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
@@ -337,6 +355,7 @@ void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& para
 }
 
 void BiDiConnection::OnScriptMessage(const QJsonObject& params) {
+  if (params.value("channel").toString() == kInputChannel) return OnInputReport(params);
   if (params.value("channel").toString() != kChannel) return;
   QJsonObject data = params.value("data").toObject();
   QString href = data.value("value").toString();
@@ -349,6 +368,38 @@ void BiDiConnection::OnScriptMessage(const QJsonObject& params) {
   auto window = WindowOf(context);
   if (!window || !window->Sink()) return;
   window->Sink()->BeforeNavigate2(href.toStdString(), window->Context() == context);
+}
+
+}  // namespace quorlen
+
+namespace quorlen {
+
+void BiDiConnection::OnInputReport(const QJsonObject& params) {
+  QJsonObject data = params.value("data").toObject();
+  if (data.value("type").toString() != "string") return;
+  std::string context = Str(params.value("source").toObject(), "context");
+  if (contexts_.count(context) == 0) return;
+  auto window = WindowOf(context);
+  if (!window) return;
+  PageReport report = ParsePageReport(data.value("value").toString());
+  if (report.userTab) {
+    userTabs_.emplace_back(window->Context(), QDateTime::currentMSecsSinceEpoch());
+  } else if (report.input && window->Sink()) {
+    window->Sink()->InputSeen(*report.input);
+  }
+}
+
+bool BiDiConnection::TakeUserTab(const std::string& opener) {
+  if (opener.empty()) return false;
+  qint64 now = QDateTime::currentMSecsSinceEpoch();
+  while (!userTabs_.empty() && now - userTabs_.front().second > kUserTabMs) userTabs_.pop_front();
+  auto window = WindowOf(opener);
+  if (!window) return false;
+  auto tab = std::find_if(userTabs_.begin(), userTabs_.end(),
+                          [&](const auto& told) { return told.first == window->Context(); });
+  if (tab == userTabs_.end()) return false;
+  userTabs_.erase(tab);
+  return true;
 }
 
 }  // namespace quorlen

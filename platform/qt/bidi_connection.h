@@ -4,6 +4,7 @@
 #include <QString>
 #include <QUrl>
 #include <QWebSocket>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,6 +60,10 @@ class BiDiConnection : public BrowserConnection {
   void OnContextDestroyed(const std::string& context);
   void OnNavigation(const QString& method, const QJsonObject& params);
   void OnScriptMessage(const QJsonObject& params);
+  void OnInputReport(const QJsonObject& params);
+  // Whether the user opened a link of `opener`'s window in a tab of its own just now; such
+  // a tab is announced with its opener, but nobody's popup.
+  bool TakeUserTab(const std::string& opener);
   void OnRequest(const QJsonObject& params);
   void Cancel(const std::string& context);
   void Release(const Cancelled& cancelled);
@@ -87,6 +92,8 @@ class BiDiConnection : public BrowserConnection {
   std::set<std::string> startedUnannounced_;
   // The navigation each context last reported as committed.
   std::map<std::string, std::string> committed_;
+  // Windows whose page told that the user opened a link in a tab of its own, with the time.
+  std::deque<std::pair<std::string, qint64>> userTabs_;
 };
 
 // A top-level browsing context seen as a browser window.

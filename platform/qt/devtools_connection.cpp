@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/qt/page_input_listener.h"
+
 namespace quorlen {
 
 namespace {
@@ -15,6 +17,13 @@ namespace {
 constexpr int kCancelledCloseMs = 1500;
 // A page's request for a window and the window's arrival belong together this long.
 constexpr qint64 kOpenPairingMs = 2000;
+// A window that came before its opener's request is decided after this at the latest.
+constexpr int kHeldBackMs = 300;
+
+// The world the input listener runs in and the function it reports through, seen by
+// nothing else.
+const QString kInputWorld = QStringLiteral("quorlen");
+const QString kInputBinding = QStringLiteral("quorlenInput");
 
 std::string Str(const QJsonObject& object, const char* key) {
   return object.value(QLatin1String(key)).toString().toStdString();
@@ -89,6 +98,13 @@ void DevToolsConnection::OnMessage(const QString& text) {
   if (!parsed) return;
   const QJsonObject& message = *parsed;
   if (message.contains("id")) {
+    if (auto answer = commandAnswers_.find(message.value("id").toInt());
+        answer != commandAnswers_.end()) {
+      std::function<void()> answered = std::move(answer->second);
+      commandAnswers_.erase(answer);
+      answered();
+      return;
+    }
     if (message.value("id").toInt() == versionRequest_) {
       product_ = Str(message.value("result").toObject(), "product");
       for (auto& window : windows_) window->SetProduct(product_);
@@ -156,27 +172,55 @@ void DevToolsConnection::OnAttached(const QJsonObject& params, const std::string
     Resume(sessionId);
     return;
   }
+  sessions_[sessionId] = {targetId, "held", ""};
+  std::string opener = waiting ? PageOfTarget(Str(info, "openerId")) : std::string();
+  bool asked = std::any_of(pendingOpens_.begin(), pendingOpens_.end(),
+                           [&](const PendingOpen& open) { return open.page == opener; });
+  if (!opener.empty() && !asked) {
+    heldBack_.emplace(opener, std::make_pair(sessionId, info));
+    QTimer::singleShot(kHeldBackMs, &socket_, [this, opener] { DecideHeldBack(opener); });
+    return;
+  }
+  AttachPage(sessionId, info, waiting);
+}
+
+void DevToolsConnection::DecideHeldBack(const std::string& opener) {
+  auto [first, last] = heldBack_.equal_range(opener);
+  std::vector<std::pair<std::string, QJsonObject>> held;
+  for (auto it = first; it != last; ++it) held.push_back(it->second);
+  heldBack_.erase(first, last);
+  for (auto& [sessionId, info] : held) {
+    if (sessions_.count(sessionId) != 0) AttachPage(sessionId, info, true);
+  }
+}
+
+void DevToolsConnection::AttachPage(const std::string& sessionId, const QJsonObject& info,
+                                    bool waiting) {
+  std::string targetId = Str(info, "targetId");
   if (waiting) {
     std::string opener = PageOfTarget(Str(info, "openerId"));
     qint64 now = QDateTime::currentMSecsSinceEpoch();
-    while (!pendingOpens_.empty() && now - pendingOpens_.front().second > kOpenPairingMs) {
+    while (!pendingOpens_.empty() && now - pendingOpens_.front().at > kOpenPairingMs) {
       pendingOpens_.pop_front();
     }
     auto pending = std::find_if(pendingOpens_.begin(), pendingOpens_.end(), [&](const auto& open) {
-      return opener.empty() || open.first == opener;
+      return opener.empty() || open.page == opener;
     });
+    bool asksNothing = false;
     if (pending != pendingOpens_.end()) {
-      if (opener.empty()) opener = pending->first;
+      if (opener.empty()) opener = pending->page;
+      asksNothing = pending->url.empty() ||
+                    QString::fromStdString(pending->url).startsWith("about:blank", Qt::CaseInsensitive);
       pendingOpens_.erase(pending);
     }
     auto openerWindow = opener.empty() ? nullptr : WindowOf(opener);
     if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
       sessions_[sessionId] = {targetId, "cancelled", ""};
-      CancelPopup(sessionId, targetId);
+      CancelPopup(sessionId, targetId, asksNothing);
       return;
     }
   }
-  sessions_[sessionId] = {targetId, type, targetId};
+  sessions_[sessionId] = {targetId, "page", targetId};
   auto window = std::make_shared<DevToolsWindow>(targetId, Str(info, "url"), Str(info, "title"),
                                                  product_, profileFolder_);
   windows_.push_back(window);
@@ -185,6 +229,7 @@ void DevToolsConnection::OnAttached(const QJsonObject& params, const std::string
 }
 
 void DevToolsConnection::FollowSession(const std::string& sessionId) {
+  ListenForInput(sessionId);
   Send("Page.enable", {}, sessionId);
   Send("Target.setAutoAttach",
        {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, sessionId);
@@ -195,18 +240,52 @@ void DevToolsConnection::Resume(const std::string& sessionId) {
   Send("Runtime.runIfWaitingForDebugger", {}, sessionId);
 }
 
-void DevToolsConnection::CancelPopup(const std::string& sessionId, const std::string& targetId) {
-  // Closing it while it is still paused would stall its opener: it runs on with every
-  // request failed, and closes at its first one.
+void DevToolsConnection::CancelPopup(const std::string& sessionId, const std::string& targetId,
+                                     bool asksNothing) {
+  // Closing it while it is still paused would stall its opener, and closing it while its
+  // request is held lets that request go: it runs on with every request failed, and closes
+  // at its first one, or as soon as it runs when it will ask for none.
   cancelled_[sessionId] = {targetId};
   cancelledTargets_.insert(targetId);
   Send("Fetch.enable", {{"patterns", QJsonArray{QJsonObject{{"urlPattern", "*"}}}}}, sessionId);
-  Resume(sessionId);
-  QTimer::singleShot(kCancelledCloseMs, &socket_, [this, targetId] {
-    if (cancelledTargets_.erase(targetId) > 0) {
-      Send("Target.closeTarget", {{"targetId", QString::fromStdString(targetId)}});
-    }
-  });
+  if (asksNothing) {
+    SendThen("Runtime.runIfWaitingForDebugger", {}, sessionId,
+             [this, targetId] { CloseCancelled(targetId); });
+  } else {
+    Resume(sessionId);
+  }
+  QTimer::singleShot(kCancelledCloseMs, &socket_, [this, targetId] { CloseCancelled(targetId); });
+}
+
+void DevToolsConnection::CloseCancelled(const std::string& targetId) {
+  if (cancelledTargets_.erase(targetId) > 0) {
+    Send("Target.closeTarget", {{"targetId", QString::fromStdString(targetId)}});
+  }
+}
+
+void DevToolsConnection::SendThen(const QString& method, const QJsonObject& params,
+                                  const std::string& sessionId, std::function<void()> answered) {
+  commandAnswers_[nextId_] = std::move(answered);
+  Send(method, params, sessionId);
+}
+
+void DevToolsConnection::ListenForInput(const std::string& sessionId) {
+  Send("Runtime.enable", {}, sessionId);
+  Send("Runtime.addBinding", {{"name", kInputBinding}, {"executionContextName", kInputWorld}},
+       sessionId);
+  Send("Page.addScriptToEvaluateOnNewDocument",
+       {{"source",
+         "(" + kPageInputListener + ")((report) => globalThis." + kInputBinding + "(report))"},
+        {"worldName", kInputWorld},
+        {"runImmediately", true}},
+       sessionId);
+}
+
+void DevToolsConnection::OnInputReport(const DevToolsWindow& window, const QJsonObject& params) {
+  if (params.value("name").toString() != kInputBinding) return;
+  PageReport report = ParsePageReport(params.value("payload").toString());
+  // A tab the user opens from a link arrives without an opener: nothing to tell.
+  if (report.input && window.Sink()) window.Sink()->InputSeen(*report.input);
 }
 
 void DevToolsConnection::AnswerAdServers(const AdServerAnswers* answers) {
@@ -333,7 +412,11 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
     std::string url = window->LocationURL().value_or("");
     if (auto* sink = window->Sink()) sink->DocumentComplete(url, pageSession);
   } else if (method == "Page.windowOpen") {
-    pendingOpens_.emplace_back(session.pageTargetId, QDateTime::currentMSecsSinceEpoch());
+    pendingOpens_.push_back(
+        {session.pageTargetId, QDateTime::currentMSecsSinceEpoch(), Str(params, "url")});
+    DecideHeldBack(session.pageTargetId);
+  } else if (method == "Runtime.bindingCalled") {
+    OnInputReport(*window, params);
   }
 }
 

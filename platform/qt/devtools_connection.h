@@ -47,6 +47,12 @@ class DevToolsConnection : public BrowserConnection {
   struct CancelledPopup {
     std::string targetId;
   };
+  // A page's request for a window, until the window arrives.
+  struct PendingOpen {
+    std::string page;
+    qint64 at = 0;
+    std::string url;  // the address asked for; empty or "about:blank" for none
+  };
 
   void OnConnected();
   void ReportLost();
@@ -58,7 +64,20 @@ class DevToolsConnection : public BrowserConnection {
   void OnPageEvent(const QString& method, const QJsonObject& params, const Session& session,
                    const std::string& sessionId);
   void FollowSession(const std::string& sessionId);
-  void CancelPopup(const std::string& sessionId, const std::string& targetId);
+  // `asksNothing`: the window was asked for without an address, so no request of its own
+  // will come to close it at.
+  void CancelPopup(const std::string& sessionId, const std::string& targetId, bool asksNothing);
+  // Decides a paused page a page asked for, or lets it open when nobody asked for it.
+  void AttachPage(const std::string& sessionId, const QJsonObject& info, bool waiting);
+  // Decides the windows `opener` asked for that came before its request did.
+  void DecideHeldBack(const std::string& opener);
+  void CloseCancelled(const std::string& targetId);
+  // The page's input listener, in a world of its own, ahead of the page's first script.
+  void ListenForInput(const std::string& sessionId);
+  void OnInputReport(const DevToolsWindow& window, const QJsonObject& params);
+  // Sends a command and runs `answered` once the browser has answered it.
+  void SendThen(const QString& method, const QJsonObject& params, const std::string& sessionId,
+                std::function<void()> answered);
   void Resume(const std::string& sessionId);
   // Holds the browser's requests while ad servers are answered, and only then.
   void HoldRequests();
@@ -86,8 +105,11 @@ class DevToolsConnection : public BrowserConnection {
   std::vector<std::shared_ptr<DevToolsWindow>> windows_;
   std::map<std::string, CancelledPopup> cancelled_;  // by session id
   std::set<std::string> cancelledTargets_;
-  // Pages that asked for a window, with the time, until the window arrives.
-  std::deque<std::pair<std::string, qint64>> pendingOpens_;
+  std::deque<PendingOpen> pendingOpens_;
+  // Windows that arrived before their opener's request, by opener: the page tells of the
+  // presses that led to a request before the request, so they wait for it.
+  std::multimap<std::string, std::pair<std::string, QJsonObject>> heldBack_;
+  std::map<int, std::function<void()>> commandAnswers_;
 };
 
 // A page target seen as a browser window.

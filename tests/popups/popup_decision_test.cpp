@@ -25,8 +25,10 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
   ListBox recent;
   program->ListIEPopupBuffer(recent);
   ASSERT_EQ(recent.Count(), 1);
-  EXPECT_EQ(recent.Item(0), program->TimeStamp() + " - Blocked Popup on Page 'www.example.com/page.html'");
-  EXPECT_EQ(Controls().lblLastIEPop.Caption(), "Allow all Popups on page www.example.com/page.html");
+  EXPECT_EQ(recent.Item(0),
+            program->TimeStamp() + " - Blocked Popup on Page 'www.example.com/page.html'");
+  EXPECT_EQ(Controls().lblLastIEPop.Caption(),
+            "Allow all Popups on page www.example.com/page.html");
   EXPECT_EQ(Controls().lblLastIEPop1.Caption(),
             "The last popup ad was from the page above.  You may allow popups based on a site "
             "URL or site name.");
@@ -62,8 +64,12 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
          Tap(vk::kLeftButton);
        },
        false, "*** ALLOWED: User Double Clicked"},
-      {"click 3 s before", [&] { Tap(vk::kLeftButton); clock.Advance(3000); }, true,
-       "**** BLOCKED '"},
+      {"click 3 s before",
+       [&] {
+         Tap(vk::kLeftButton);
+         clock.Advance(3000);
+       },
+       true, "**** BLOCKED '"},
       {"middle button", [&] { Tap(vk::kMiddleButton); }, true, "**** BLOCKED '"},
       {"script link", [&] { page->NavigateFrame("JavaScript:window.open('x')"); }, false,
        "*** ALLOWED: Java Open"},
@@ -82,6 +88,114 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
       EXPECT_FALSE(Popups().Input().getDoubleClickOK());
       EXPECT_TRUE(Popups().Activity().TimerIEActive.Enabled());
     }
+  }
+}
+
+// The browser tells of presses in its pages as well as the poll sees them. Each row: what
+// the two saw before the page asked for a window, what they saw after it, and the outcome
+// of that window and of another the page asks for a second later.
+TEST_F(PopupDecisionTest, PressesToldByTheBrowserCountOnceBesideThePoll) {
+  using Kind = PageInput::Kind;
+  const PageInput click{Kind::kButtonDown, vk::kLeftButton};
+  struct Row {
+    const char* name;
+    std::function<void()> before;
+    std::function<void()> after;
+    const char* logLine;  // of the first window; empty when it is cancelled
+    bool secondCancelled;
+  };
+  auto nothing = [] {};
+  const Row rows[] = {
+      {"page click only", [&] { page->Press(click); }, nothing, "*** ALLOWED: MouseClicked once",
+       true},
+      {"polled click only", [&] { Tap(vk::kLeftButton); }, nothing,
+       "*** ALLOWED: MouseClicked once", true},
+      {"one click seen by both",
+       [&] {
+         input.Press(vk::kLeftButton);
+         page->Press(click);
+         clock.Advance(100);
+         input.Release(vk::kLeftButton);
+         clock.Advance(50);
+       },
+       nothing, "*** ALLOWED: MouseClicked once", true},
+      {"the page tells after the window",
+       [&] {
+         input.Press(vk::kLeftButton);
+         clock.Advance(50);
+       },
+       [&] {
+         page->Press(click);
+         input.Release(vk::kLeftButton);
+       },
+       "*** ALLOWED: MouseClicked once", true},
+      {"the poll sees it after the window",
+       [&] {
+         input.Press(vk::kLeftButton);
+         page->Press(click);
+       },
+       [&] {
+         clock.Advance(50);
+         input.Release(vk::kLeftButton);
+       },
+       "*** ALLOWED: MouseClicked once", true},
+      {"two presses, one seen by each",
+       [&] {
+         input.Press(vk::kLeftButton);
+         clock.Advance(50);
+         input.Release(vk::kLeftButton);
+         clock.Advance(150);
+         page->Press(click);
+       },
+       nothing, "*** ALLOWED: User Double Clicked", true},
+      {"page double click",
+       [&] {
+         page->Press(click);
+         clock.Advance(150);
+         page->Press(click);
+       },
+       nothing, "*** ALLOWED: User Double Clicked", true},
+      {"the browser's double click alone",
+       [&] {
+         page->Press({Kind::kDoubleClick, vk::kLeftButton});
+       },
+       nothing, "*** ALLOWED: User Double Clicked", true},
+      {"shift held for a page click",
+       [&] {
+         page->Press({Kind::kButtonDown, vk::kLeftButton, true});
+       },
+       nothing, "*** ALLOWED: Allow Hot Key Down ", false},
+      {"ctrl in the page",
+       [&] {
+         page->Press({Kind::kKeyDown, vk::kControl});
+       },
+       nothing, "*** ALLOWED: Allow Hot Key Down ", false},
+      {"middle button in the page",
+       [&] {
+         page->Press({Kind::kButtonDown, vk::kMiddleButton});
+       },
+       nothing, "", true},
+      {"page click 3 s before",
+       [&] {
+         page->Press(click);
+         clock.Advance(3000);
+       },
+       nothing, "", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    clock.Advance(5000);
+    page->Navigate("http://www.example.com/page.html");
+    ClearLog();
+    row.before();
+    bool cancelled = browsers.OpenFrom(page);
+    row.after();
+    EXPECT_EQ(cancelled, *row.logLine == 0) << Log();
+    if (*row.logLine) {
+      EXPECT_TRUE(Logged(row.logLine)) << Log();
+    }
+    clock.Advance(1000);
+    EXPECT_EQ(browsers.OpenFrom(page), row.secondCancelled) << Log();
   }
 }
 

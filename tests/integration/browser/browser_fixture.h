@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -40,6 +40,23 @@ inline void RunFor(int ms) {
   WaitUntil([] { return false; }, ms);
 }
 
+// Real input on the test's X display, as the user's own.
+inline bool Xdotool(const std::string& arguments) {
+  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A page with a button that asks for a window when clicked and a link below it; on load
+// its script makes a click, a double click and a Shift press of its own, which are never
+// the user's.
+inline constexpr const char* kPressPage =
+    "<html><body style='margin:0'><button id=b style='width:600px;height:300px' "
+    "onclick=\"const w = window.open('/pressed.html?' + Date.now()); const gone = setInterval(() "
+    "=> w.closed \x26\x26 (clearInterval(gone), fetch('/gone')), 50)\">press</button>"
+    "<a id=l href='/own-tab.html' style='position:absolute;left:0;top:400px;font-size:60px'>"
+    "tab</a><script>onload = () => { for (const type of ['mousedown', 'dblclick']) "
+    "b.dispatchEvent(new MouseEvent(type, {bubbles: true})); "
+    "dispatchEvent(new KeyboardEvent('keydown', {key: 'Shift'})) }</script></body></html>";
+
 // A web server on loopback that serves given pages and writes down every path asked for.
 class LoggingWebServer {
  public:
@@ -47,7 +64,8 @@ class LoggingWebServer {
     server_.listen(QHostAddress::LocalHost, 0);
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
       while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                         [this, socket] { Answer(socket); });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
       }
     });
@@ -59,11 +77,9 @@ class LoggingWebServer {
     return "http://" + host + ":" + std::to_string(Port()) + path;
   }
   void Page(const std::string& path, std::string html) { pages_[path] = std::move(html); }
-  bool Asked(const std::string& path) const {
-    for (const auto& asked : requests) {
-      if (asked == path) return true;
-    }
-    return false;
+  bool Asked(const std::string& path) const { return Count(path) > 0; }
+  int Count(const std::string& path) const {
+    return static_cast<int>(std::count(requests.begin(), requests.end(), path));
   }
 
   std::vector<std::string> requests;
@@ -79,9 +95,10 @@ class LoggingWebServer {
     requests.push_back(path);
     auto page = pages_.find(path.substr(0, path.find('?')));
     std::string body = page == pages_.end() ? "<html><body>plain page</body></html>" : page->second;
-    std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
-                        "Connection: close\r\nContent-Length: " +
-                        std::to_string(body.size()) + "\r\n\r\n" + body;
+    std::string reply =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
+        "Connection: close\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
     socket->write(reply.data(), static_cast<qint64>(reply.size()));
     socket->disconnectFromHost();
   }
@@ -99,10 +116,17 @@ class ChromiumProcess {
 
   void Start(const std::vector<std::string>& urls) {
     QStringList arguments{QString::fromStdString("--user-data-dir=" + profile_),
-                          "--remote-debugging-port=0", "--disable-popup-blocking",
-                          "--disable-background-networking", "--disable-component-update",
-                          "--disable-sync", "--no-first-run", "--no-default-browser-check",
-                          "--disable-gpu", "--password-store=basic", "--window-size=900,700"};
+                          "--remote-debugging-port=0",
+                          "--disable-popup-blocking",
+                          "--disable-background-networking",
+                          "--disable-component-update",
+                          "--disable-sync",
+                          "--no-first-run",
+                          "--no-default-browser-check",
+                          "--disable-gpu",
+                          "--password-store=basic",
+                          "--window-size=900,700",
+                          "--window-position=0,0"};
     if (getuid() == 0) arguments << "--no-sandbox";
     for (const auto& url : urls) arguments << QString::fromStdString(url);
     process_.setStandardOutputFile(QProcess::nullDevice());
@@ -195,6 +219,13 @@ class RecordingTracker : public BrowserShellEvents {
   int Count(const std::string& event) const {
     return static_cast<int>(std::count(events.begin(), events.end(), event));
   }
+  // Whether an event that begins with `prefix` occurs from `from` on, before `to`.
+  bool HasBetween(const std::string& prefix, size_t from, size_t to) const {
+    for (size_t at = from; at < std::min(to, events.size()); ++at) {
+      if (events[at].compare(0, prefix.size(), prefix) == 0) return true;
+    }
+    return false;
+  }
   std::string Dump() const {
     std::string all;
     for (const auto& event : events) all += event + "\n";
@@ -230,6 +261,12 @@ class RecordingTracker : public BrowserShellEvents {
       return tracker_.cancelNewWindows;
     }
     void OnQuit() override { Add("quit " + window_->LocationURL().value_or("?")); }
+    void InputSeen(const PageInput& input) override {
+      const char* kinds[] = {"down ", "double ", "key "};
+      Add(std::string("input ") + kinds[static_cast<int>(input.kind)] +
+          std::to_string(input.virtualKey) + (input.shift ? " shift" : "") +
+          (input.control ? " ctrl" : "") + (input.alt ? " alt" : ""));
+    }
 
    private:
     static std::string Where(bool top) { return top ? "top " : "frame "; }

@@ -1,0 +1,76 @@
+#include "platform/qt/page_input_listener.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace quorlen {
+
+const QString kPageInputListener = QStringLiteral(
+    "(report) => {"
+    " const tell = (type, e) => report(JSON.stringify({type, button: e.button, key: e.key,"
+    " shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey}));"
+    " const onLink = (e) => { const link = e.target && e.target.closest ?"
+    " e.target.closest('a[href], area[href]') : null;"
+    " return !!link && !/^\\s*javascript:/i.test(link.getAttribute('href') || ''); };"
+    " const ownTab = (e) => { if (e.isTrusted && (e.button === 1 || (e.button === 0 &&"
+    " (e.ctrlKey || e.shiftKey || e.metaKey))) && onLink(e)) tell('tab', e); };"
+    " window.addEventListener('mousedown', (e) => { if (e.isTrusted) tell('mousedown', e); }, "
+    "true);"
+    " window.addEventListener('dblclick', (e) => { if (e.isTrusted) tell('dblclick', e); }, true);"
+    " window.addEventListener('keydown', (e) => { if (e.isTrusted && !e.repeat &&"
+    " /^(Shift|Control|Alt)$/.test(e.key)) tell('keydown', e); }, true);"
+    " window.addEventListener('click', ownTab, true);"
+    " window.addEventListener('auxclick', ownTab, true); }");
+
+namespace {
+
+// The page's button numbers: 0 the main button, 1 the middle one, 2 the secondary one.
+std::optional<int> Button(int button) {
+  switch (button) {
+    case 0:
+      return virtual_key::kLeftButton;
+    case 1:
+      return virtual_key::kMiddleButton;
+    case 2:
+      return virtual_key::kRightButton;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<int> Modifier(const QString& key) {
+  if (key == "Shift") return virtual_key::kShift;
+  if (key == "Control") return virtual_key::kControl;
+  if (key == "Alt") return virtual_key::kAlt;
+  return std::nullopt;
+}
+
+}  // namespace
+
+PageReport ParsePageReport(const QString& text) {
+  PageReport report;
+  const QJsonObject event = QJsonDocument::fromJson(text.toUtf8()).object();
+  const QString type = event.value("type").toString();
+  if (type == "tab") {
+    report.userTab = true;
+    return report;
+  }
+  PageInput input;
+  std::optional<int> code;
+  if (type == "mousedown" || type == "dblclick") {
+    input.kind = type == "dblclick" ? PageInput::Kind::kDoubleClick : PageInput::Kind::kButtonDown;
+    code = Button(event.value("button").toInt(-1));
+  } else if (type == "keydown") {
+    input.kind = PageInput::Kind::kKeyDown;
+    code = Modifier(event.value("key").toString());
+  }
+  if (!code) return report;
+  input.virtualKey = *code;
+  input.shift = event.value("shift").toBool();
+  input.control = event.value("ctrl").toBool();
+  input.alt = event.value("alt").toBool();
+  report.input = input;
+  return report;
+}
+
+}  // namespace quorlen

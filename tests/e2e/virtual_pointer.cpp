@@ -1,0 +1,95 @@
+// A mouse for a Wayland session without input devices: a virtual pointer of the
+// compositor (wlroots' virtual-pointer protocol, which sway offers) that stays for the
+// whole session, so every client holds a pointer before the first click, and takes its
+// moves and presses as lines from a pipe:
+//   move <x> <y>      (on a screen of the given size)
+//   press <button>    release <button>    (1 left, 2 middle, 3 right)
+//   virtual_pointer <width> <height> <pipe>
+#include <linux/input-event-codes.h>
+#include <wayland-client.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
+
+namespace {
+
+struct Globals {
+  wl_seat* seat = nullptr;
+  zwlr_virtual_pointer_manager_v1* manager = nullptr;
+};
+
+void Global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+  auto* globals = static_cast<Globals*>(data);
+  if (std::strcmp(interface, wl_seat_interface.name) == 0 && !globals->seat) {
+    globals->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+  } else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
+    globals->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
+        wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+  }
+}
+
+void GlobalRemoved(void*, wl_registry*, uint32_t) {}
+
+uint32_t Button(int number) {
+  return number == 2 ? BTN_MIDDLE : number == 3 ? BTN_RIGHT : BTN_LEFT;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: virtual_pointer <width> <height> <pipe>\n");
+    return 2;
+  }
+  const uint32_t width = static_cast<uint32_t>(std::atoi(argv[1]));
+  const uint32_t height = static_cast<uint32_t>(std::atoi(argv[2]));
+  wl_display* display = wl_display_connect(nullptr);
+  if (!display) {
+    std::fprintf(stderr, "virtual_pointer: no Wayland display\n");
+    return 1;
+  }
+  Globals globals;
+  static const wl_registry_listener listener{Global, GlobalRemoved};
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &globals);
+  wl_display_roundtrip(display);
+  if (!globals.manager) {
+    std::fprintf(stderr, "virtual_pointer: the compositor offers no virtual pointer\n");
+    return 1;
+  }
+  zwlr_virtual_pointer_v1* pointer =
+      zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
+  wl_display_roundtrip(display);
+  uint32_t time = 0;
+  // Reopened at each writer's end, so that any number of commands can follow.
+  for (;;) {
+    std::ifstream pipe(argv[3]);
+    if (!pipe) return 1;
+    std::string line;
+    while (std::getline(pipe, line)) {
+      std::istringstream words(line);
+      std::string command;
+      uint32_t x = 0, y = 0;
+      int button = 1;
+      words >> command;
+      time += 10;
+      if (command == "move" && words >> x >> y) {
+        zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
+      } else if ((command == "press" || command == "release") && words >> button) {
+        zwlr_virtual_pointer_v1_button(pointer, time, Button(button),
+                                       command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED
+                                                          : WL_POINTER_BUTTON_STATE_RELEASED);
+      } else {
+        continue;
+      }
+      zwlr_virtual_pointer_v1_frame(pointer);
+      wl_display_roundtrip(display);
+    }
+  }
+}
