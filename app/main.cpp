@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     privileged = std::make_unique<quorlen::DirectPrivileges>(system.HostsFile(true, "/etc"));
   } else {
     privileged = std::make_unique<quorlen::HelperPrivileges>(
-        std::string(quorlen::helper::kSocketPath));
+        std::string(quorlen::helper::kSocketPath), loop);
   }
 
   quorlen::LinuxDesktop desktop;

@@ -12,7 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorlen::helper;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  ParseResult whole = ParseRequest(bytes, true);
+  // The limit of a small hosts file, so that bodies over and under it both come up.
+  const std::size_t limit = 1000;
+  ParseResult whole = ParseRequest(bytes, true, limit);
   if (whole.status == ParseStatus::kIncomplete) std::abort();
   if (whole.status == ParseStatus::kComplete) {
     if (EncodeRequest(whole.request.verb, whole.request.body) != bytes) std::abort();
@@ -20,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!JudgeBlockingChange(whole.request.body, whole.request.body).accepted) std::abort();
   }
   // A refusal decided early stands; a request complete early may still get bytes after it.
-  ParseResult early = ParseRequest(std::string_view(bytes).substr(0, size / 2), false);
+  ParseResult early = ParseRequest(std::string_view(bytes).substr(0, size / 2), false, limit);
   if ((early.status == ParseStatus::kMalformed || early.status == ParseStatus::kTooLarge) &&
       early.status != whole.status) {
     std::abort();

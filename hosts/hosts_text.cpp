@@ -71,6 +71,11 @@ void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpE
     const std::string& entry = entries[i];
     if (entry.empty() || !Usable(entry, input.protectedNames, input.log)) continue;
     if (present.Contains(entry)) continue;
+    if (input.protectedNames && input.protectedNames->MappedByOwnLine(entry)) {
+      if (input.log)
+        input.log("Skipped a listed server the hosts file maps itself: '" + entry + "'");
+      continue;
+    }
     result.added.append(kAddress).append(entry).append(input.eol);
     ++result.addedCount;
   }

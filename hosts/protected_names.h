@@ -23,6 +23,11 @@ class ProtectedNames {
   // Letter case does not matter, as for the resolver.
   bool Contains(std::string_view name) const;
 
+  // Whether one of the user's own lines of the hosts text (any line but a blocking line
+  // "127.0.0.1 <name>") maps the name, as "10.0.0.5 intranet.example" does. Such a name
+  // is never newly blocked: the user's own address for it stays the one that counts.
+  bool MappedByOwnLine(std::string_view name) const;
+
  private:
   // ASCII letter case is ignored in hashing and comparing, so a lookup copies nothing.
   struct FoldedHash {
@@ -33,8 +38,10 @@ class ProtectedNames {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const;
   };
-  void Add(std::string_view name);
-  std::unordered_set<std::string, FoldedHash, FoldedEqual> names_;
+  using NameSet = std::unordered_set<std::string, FoldedHash, FoldedEqual>;
+  static void Add(NameSet& set, std::string_view name);
+  NameSet names_;
+  NameSet mappedByOwnLines_;
 };
 
 }  // namespace quorlen::hosts

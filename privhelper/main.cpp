@@ -1,7 +1,8 @@
 // quorlen-helper: the privileged part of Quorlen. It writes the hosts file and its two
 // copies when the change only blocks or unblocks names, and hands the program listening
-// sockets on port 80 of the loopback addresses. Started by systemd on its socket, or
-// standalone with --socket.
+// sockets on port 80 of the loopback addresses, for the user of the active local session
+// alone. Started by systemd on its socket, or standalone with --socket.
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -16,6 +17,7 @@
 
 #include "platform/atomic_write.h"
 #include "privhelper/helper_server.h"
+#include "privhelper/login_sessions.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ int ListenOn(const std::string& path) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   ::unlink(path.c_str());  // a socket file left by an earlier run
-  // Every local user may ask: the rule makes the requests harmless.
+  // Every local user may connect; the helper itself decides whom it serves.
   mode_t mask = ::umask(0111);
   bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   ::umask(mask);
@@ -52,12 +54,15 @@ int ListenOn(const std::string& path) {
 }
 
 int Usage() {
-  std::cerr << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
-               "[--idle-exit SECONDS]\n"
-               "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
-               "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
-               "  --hosts and --port choose another file and port, for tests.\n"
-               "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
+  std::cerr
+      << "usage: quorlen-helper [--socket PATH] [--user NAME] [--hosts FILE] [--port N] "
+         "[--idle-exit SECONDS]\n"
+         "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
+         "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
+         "  It serves the user of the active local session, as systemd-logind tells it;\n"
+         "  --user serves that user alone instead (a machine without logind).\n"
+         "  --hosts and --port choose another file and port, for tests.\n"
+         "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
   return 2;
 }
 
@@ -65,6 +70,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   quorlen::helper::HelperScope scope;
+  quorlen::helper::AccessRule access{::geteuid(), {}, {}};
   std::string socketPath;
   int idleSeconds = -1;
   bool putBack = false;
@@ -78,6 +84,14 @@ int main(int argc, char** argv) {
     std::string value = argv[++i];
     if (option == "--socket") {
       socketPath = value;
+    } else if (option == "--user") {
+      const passwd* user = ::getpwnam(value.c_str());
+      if (user == nullptr) {
+        std::cerr << "quorlen-helper: no user " << value << "\n";
+        return 2;
+      }
+      access.namedUser = user->pw_uid;
+      access.namedUserName = value;
     } else if (option == "--hosts") {
       scope.hostsFile = value;
     } else if (option == "--port") {
@@ -118,7 +132,8 @@ int main(int argc, char** argv) {
     if (idleSeconds < 0) idleSeconds = 60;
   }
 
-  std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and port " << scope.port
+  std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and port " << scope.port << " to "
+            << (access.namedUser ? access.namedUserName : "the user of the active local session")
             << std::endl;
   // The helper is the only writer of these files: a write a crash cut short is finished
   // before any request is served.
@@ -127,7 +142,8 @@ int main(int argc, char** argv) {
       std::cerr << "quorlen-helper: finished an interrupted write of " << path << std::endl;
     }
   }
-  quorlen::helper::HelperServer server(scope, std::cerr);
+  quorlen::helper::HelperServer server(scope, access, quorlen::helper::ReadLocalSessions, std::cerr,
+                                       {});
   server.Serve(listener, idleSeconds, stopping);
   if (!socketPath.empty()) ::unlink(socketPath.c_str());
   return 0;

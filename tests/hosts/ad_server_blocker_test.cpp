@@ -162,6 +162,20 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   EXPECT_EQ(dir.Read("etc/hostsqlf"), blocking);
   EXPECT_FALSE(bHostsFullySet);
   EXPECT_GE(clock.TotalSleptMs(), 400);
+
+  // A line added since is the user's too: the helper refuses to roll it back, and the
+  // listed servers are taken out instead.
+  bHostsFullySet = true;
+  dir.Write("etc/hosts", blocking + "10.9.9.9 new.home\n");
+  privileged.refuse = [](std::string_view text) {
+    return text == kOwnHosts ? "line 6 of the hosts file would be lost" : "";
+  };
+  blocker->RestoreHostsAtExit();
+  EXPECT_EQ(Hosts().find("ads.example"), std::string::npos) << Hosts();
+  EXPECT_NE(Hosts().find("192.168.1.9 printer\n"), std::string::npos) << Hosts();
+  EXPECT_NE(Hosts().find("10.9.9.9 new.home\n"), std::string::npos) << Hosts();
+  EXPECT_FALSE(bHostsFullySet);
+  EXPECT_TRUE(troubles.empty());
 }
 
 TEST_F(HostsBlocking, ExitWithoutBackupRemovesTheLines) {
@@ -271,8 +285,22 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
        {"127.0.0.1 devbox"}, {"ads.example"}, {"devbox", "DevBox"}},
       {"names the file gives 127.0.1.1 and ::1",
        "127.0.1.1 box.lan box # this machine\n::1 v6box\n127.0.0.1 box\n127.0.0.1 v6box\n",
-       {"box", "box.lan"}, {"v6box"}, {"box"}, {},
-       {"127.0.0.1 box", "127.0.0.1 v6box"}, {}, {"box", "box.lan", "v6box"}},
+       {"box", "box.lan"},
+       {"v6box"},
+       {"box"},
+       {},
+       {"127.0.0.1 box", "127.0.0.1 v6box"},
+       {},
+       {"box", "box.lan", "v6box"}},
+      {"names the user's own lines map elsewhere",
+       "10.0.0.5 intranet.example\n0.0.0.0 Tracker.Example # mine\n",
+       {"intranet.example", "tracker.example", "ads.example"},
+       {},
+       {},
+       {},
+       {"10.0.0.5 intranet.example", "0.0.0.0 Tracker.Example # mine"},
+       {"ads.example"},
+       {"intranet.example", "tracker.example"}},
       {"names that only resemble them",
        "127.0.0.1 localhost\n",
        {"localhost2", "localhost.example", "my-devbox"}, {}, {}, {"devbox"},
@@ -312,10 +340,12 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
         EXPECT_EQ(count(removed, "127.0.0.1 " + name), 0) << how << ": removed, " << name;
       }
       for (const std::string& name : c.skipped) {
+        EXPECT_EQ(count(built, "127.0.0.1 " + name), count(c.hosts, "127.0.0.1 " + name))
+            << how << ": written, " << name;
         EXPECT_NE(std::find_if(log.begin(), log.end(),
                                [&](const std::string& m) {
-                                 return m.find("this machine itself needs: '" + name + "'") !=
-                                        std::string::npos;
+                                 return m.rfind("Skipped a", 0) == 0 &&
+                                        m.find(": '" + name + "'") != std::string::npos;
                                }),
                   log.end())
             << how << ": not logged, " << name;

@@ -1,14 +1,22 @@
 // The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, the sockets it hands over and its log.
+// writes, what it refuses, the sockets it hands over, whom it serves, its deadline and its
+// log.
+#include "privhelper/helper_server.h"
+
+#include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
+#include <thread>
 
 #include "privhelper/helper_client.h"
 #include "privhelper/loopback_port.h"
@@ -35,7 +43,9 @@ const std::string kBlocking = "127.0.0.1 ads.example\n127.0.0.1 track.example\n"
 class HelperUnderTest : public testing_support::RunningHelper {
  public:
   using RunningHelper::RunningHelper;
-  Answer Ask(Verb verb, std::string_view body = {}) { return AskHelper(Socket(), verb, body, 10); }
+  Answer Ask(Verb verb, std::string_view body = {}) {
+    return AskHelper(Socket(), verb, body, std::chrono::seconds(10));
+  }
 };
 
 TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
@@ -88,19 +98,19 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
                      " bytes: refused: not a blocking change"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find("(the saved copy of the user's own file)"), std::string::npos) << log;
 }
 
-TEST(Helper, PutsTheBackupBackEvenWhenTheUserChangedTheFileSince) {
+TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
   TempFolder folder;
   const std::string edited = kBlocking + "10.9.9.9 new.home\n";
   folder.Write("hosts", edited);
-  HelperUnderTest helper(folder);
-  // Without a backup the user's older file is no blocking change of the current one.
-  EXPECT_EQ(helper.Ask(Verb::kWriteHosts, kUserHosts).reply.code, "refused");
   folder.Write("hostsqlb", kUserHosts);
-  EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kUserHosts).reply.ok);
-  EXPECT_EQ(folder.Read("hosts"), kUserHosts);
+  HelperUnderTest helper(folder);
+  Answer answer = helper.Ask(Verb::kWriteHosts, kUserHosts);
+  EXPECT_EQ(answer.reply.code, "refused");
+  EXPECT_NE(answer.reply.message.find("would be lost: \"10.9.9.9 new.home\""), std::string::npos)
+      << answer.reply.message;
+  EXPECT_EQ(folder.Read("hosts"), edited);
 }
 
 TEST(Helper, HandsOverListeningLoopbackSockets) {
@@ -125,30 +135,44 @@ TEST(Helper, HandsOverListeningLoopbackSockets) {
   ::close(accepted);
   ::close(client);
 
-  // While this process holds the port, the helper says so and names it.
+  // While this process holds the port, the helper says so.
   Answer taken = helper.Ask(Verb::kListenPort80);
   EXPECT_TRUE(taken.reached);
   EXPECT_EQ(taken.reply.code, "port-in-use");
   EXPECT_TRUE(taken.descriptors.empty());
-  EXPECT_NE(taken.reply.message.find("(pid " + std::to_string(::getpid()) + ")"),
-            std::string::npos)
+  EXPECT_EQ(taken.reply.message.rfind(
+                "port " + std::to_string(helper.Port()) + " is in use by another program", 0),
+            0u)
       << taken.reply.message;
   for (int fd : answer.descriptors) ::close(fd);
 }
 
-// Sends raw bytes as a client would, half-closes and reads the reply line.
-std::string RawExchange(const std::string& socketPath, const std::string& bytes,
-                        bool halfClose = true) {
-  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+int Connect(const std::string& socketPath) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return "no helper";
-  [[maybe_unused]] auto sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  if (halfClose) ::shutdown(fd, SHUT_WR);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::string ReplyOn(int fd) {
   std::string reply;
   char c;
   while (::recv(fd, &c, 1, 0) == 1 && c != '\n') reply += c;
+  return reply;
+}
+
+// Sends raw bytes as a client would, half-closes and reads the reply line.
+std::string RawExchange(const std::string& socketPath, const std::string& bytes) {
+  int fd = Connect(socketPath);
+  if (fd < 0) return "no helper";
+  [[maybe_unused]] auto sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  ::shutdown(fd, SHUT_WR);
+  std::string reply = ReplyOn(fd);
   ::close(fd);
   return reply;
 }
@@ -176,12 +200,107 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok) << "still serving";
 }
 
-TEST(Helper, ClientTellsWhenNoHelperAnswers) {
+// Another user of the machine is answered with a refusal before a byte of the request is
+// read, whatever the request; the helper's own user is served.
+TEST(Helper, ServesOnlyWhomItMayAndSaysWhyNot) {
+  if (!testing_support::RunningAsRoot()) GTEST_SKIP() << "needs root to ask as another user";
   TempFolder folder;
-  Answer answer = AskHelper(folder.File("nobody.sock"), Verb::kListenPort80, {}, 2);
-  EXPECT_FALSE(answer.reached);
-  EXPECT_NE(answer.failure.find("quorlen-helper does not answer on"), std::string::npos)
-      << answer.failure;
+  ::chmod(folder.Path().c_str(), 0755);  // the other user reaches the socket
+  folder.Write("hosts", kUserHosts);
+  HelperUnderTest helper(folder);
+  for (Verb verb : {Verb::kWriteHosts, Verb::kListenPort80}) {
+    pid_t child = ::fork();
+    if (child == 0) {
+      if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+        ::_exit(3);
+      Answer answer = AskHelper(helper.Socket(), verb, verb == Verb::kWriteHosts ? kBlocking : "",
+                                std::chrono::seconds(5));
+      const bool refused = answer.reached && answer.reply.code == "not-allowed" &&
+                           answer.descriptors.empty() &&
+                           answer.reply.message.find("uid 65534") != std::string::npos;
+      ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << VerbName(verb);
+  }
+  EXPECT_EQ(folder.Read("hosts"), kUserHosts);
+  EXPECT_NE(folder.Read("helper.log").find("uid 65534 gid 65534"), std::string::npos);
+  EXPECT_NE(folder.Read("helper.log").find("connection refused before its request: not-allowed"),
+            std::string::npos);
+  EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok);
+}
+
+// A client that stalls, or sends a byte now and then, is cut off at one deadline for the
+// whole request while the others are served; each user holds only a few connections.
+TEST(Helper, NoConnectionKeepsAnotherWaiting) {
+  TempFolder folder;
+  folder.Write("hosts", kUserHosts);
+  const std::string socketPath = folder.File("helper.sock");
+  int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 16), 0);
+  std::ostringstream log;
+  HelperServer server({folder.File("hosts"), testing_support::FreeLoopbackPort()},
+                      {::geteuid(), {}, {}}, [] { return LocalSessions{}; }, log,
+                      {std::chrono::milliseconds(1500), 2, 64});
+  std::atomic<bool> stop{false};
+  std::thread serving([&] { server.Serve(listener, 0, stop); });
+
+  int dripping = Connect(socketPath);
+  ASSERT_GE(dripping, 0);
+  ASSERT_EQ(::send(dripping, "QLH1 ", 5, MSG_NOSIGNAL), 5);
+  // The user's second connection is served while the first one waits ...
+  Answer served = AskHelper(socketPath, Verb::kWriteHosts, kBlocking, std::chrono::seconds(5));
+  EXPECT_TRUE(served.reached && served.reply.ok) << served.failure << served.reply.message;
+  EXPECT_EQ(folder.Read("hosts"), kBlocking);
+  pollfd waiting{dripping, POLLIN, 0};
+  EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the stalled connection is still open";
+  // ... a third one at once is one too many ...
+  int second = Connect(socketPath);
+  Answer busy = AskHelper(socketPath, Verb::kListenPort80, {}, std::chrono::seconds(5));
+  EXPECT_EQ(busy.reply.code, "busy");
+  // ... and a byte now and then does not keep the first one alive.
+  const char* more = "write-hosts";
+  while (::poll(&waiting, 1, 100) == 0 && *more != '\0') {
+    ASSERT_EQ(::send(dripping, more++, 1, MSG_NOSIGNAL), 1);
+  }
+  EXPECT_EQ(ReplyOn(dripping), "error timeout no complete request within 1500 ms");
+  EXPECT_EQ(ReplyOn(second), "error timeout no complete request within 1500 ms");
+  stop = true;
+  serving.join();
+  for (int fd : {dripping, second, listener}) ::close(fd);
+}
+
+TEST(Helper, ClientTellsWhyThereIsNoAnswer) {
+  TempFolder folder;
+  Answer none =
+      AskHelper(folder.File("nobody.sock"), Verb::kListenPort80, {}, std::chrono::seconds(2));
+  EXPECT_FALSE(none.reached || none.listening);
+  EXPECT_NE(none.failure.find("quorlen-helper does not answer on"), std::string::npos)
+      << none.failure;
+
+  // A helper that takes the connection and never answers, and one that closes it at once.
+  const std::string path = folder.File("silent.sock");
+  int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  Answer silent = AskHelper(path, Verb::kWriteHosts, kBlocking, std::chrono::milliseconds(300));
+  EXPECT_TRUE(silent.listening && !silent.reached);
+  EXPECT_EQ(silent.failure, "quorlen-helper did not answer within 300 ms");
+  ::close(::accept(listener, nullptr, nullptr));  // the silent one
+  std::thread closing([listener] { ::close(::accept(listener, nullptr, nullptr)); });
+  Answer closed = AskHelper(path, Verb::kWriteHosts, kBlocking, std::chrono::seconds(2));
+  EXPECT_EQ(closed.failure.rfind("quorlen-helper ended the connection without an answer", 0), 0u)
+      << closed.failure;
+  closing.join();
+  ::close(listener);
 }
 
 }  // namespace
