@@ -230,6 +230,15 @@ void HelperServer::Read(Connection& connection) {
       if (parsed.request.verb != Verb::kListenPort80) {
         what += " " + std::to_string(parsed.request.body.size()) + " bytes";
       }
+      // A client that has closed its end (not just its sending half) gave up waiting and
+      // told its user that nothing happened: so nothing does.
+      pollfd client{connection.fd, POLLOUT, 0};
+      if (::poll(&client, 1, 0) == 1 && (client.revents & POLLHUP) != 0) {
+        Log(connection.peer, what + ": not done, the client no longer waits for it");
+        ::close(connection.fd);
+        connection.done = true;
+        return;
+      }
       Finish(connection, what, Handle(parsed.request));
     } else {
       Finish(connection, "request",

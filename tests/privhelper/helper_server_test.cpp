@@ -12,8 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <sstream>
 #include <thread>
@@ -32,7 +30,8 @@ int LocalPort(int fd) {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
+  if (address.ss_family == AF_INET6)
+    return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
   return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
 }
 
@@ -90,8 +89,8 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
   EXPECT_EQ(written.st_mode & 07777, 0640u) << "the hosts file keeps its mode";
 
   const std::string log = folder.Read("helper.log");
-  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " +
-                     std::to_string(::getgid()) + " pid " + std::to_string(::getpid())),
+  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " + std::to_string(::getgid()) +
+                     " pid " + std::to_string(::getpid())),
             std::string::npos)
       << log;
   EXPECT_NE(log.find("write-hosts " + std::to_string(kBlocking.size() + 22) +
@@ -189,8 +188,7 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   const std::vector<Row> rows = {
       {"garbage", "GET / HTTP/1.0\r\n\r\n", "error malformed "},
       {"truncated body", "QLH1 write-hosts 100\nabc", "error malformed truncated request"},
-      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n",
-       "error too-large "},
+      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},
   };
   for (const Row& row : rows) {
@@ -270,8 +268,22 @@ TEST(Helper, NoConnectionKeepsAnotherWaiting) {
   }
   EXPECT_EQ(ReplyOn(dripping), "error timeout no complete request within 1500 ms");
   EXPECT_EQ(ReplyOn(second), "error timeout no complete request within 1500 ms");
+
+  // A request whose client gave up before the helper came to it is not carried out: it is
+  // read before the next one is answered.
+  int gone = Connect(socketPath);
+  const std::string request =
+      EncodeRequest(Verb::kWriteHosts, "127.0.0.1 gone.example\n" + kBlocking);
+  ASSERT_EQ(::send(gone, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  ::close(gone);
+  EXPECT_TRUE(
+      AskHelper(socketPath, Verb::kWriteFullCopy, kBlocking, std::chrono::seconds(5)).reached);
   stop = true;
   serving.join();
+  EXPECT_EQ(folder.Read("hosts"), kBlocking);
+  EXPECT_NE(log.str().find("not done, the client no longer waits for it"), std::string::npos)
+      << log.str();
   for (int fd : {dripping, second, listener}) ::close(fd);
 }
 
