@@ -108,8 +108,9 @@ std::string WithoutAddedBlockingLines(std::string_view hosts, std::string_view s
 }
 
 std::size_t LargestAcceptedText(std::size_t currentSize) {
-  // A blocking line with its CR LF, and a blank line's CR LF.
-  return currentSize + kMaxBlockingLines * (hosts::kAddress.size() + kLongestHostName + 2) +
+  // The user's lines may come back with CR LF for LF; then the blocking lines with their
+  // CR LF, and the blank lines'.
+  return 2 * currentSize + kMaxBlockingLines * (hosts::kAddress.size() + kLongestHostName + 2) +
          kMaxBlockingLines * 2;
 }
 
