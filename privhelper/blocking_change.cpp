@@ -139,8 +139,8 @@ ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view pro
     bool moreWritten = after.Next(written, writtenAt);
     if (!more && !moreWritten) break;
     if (!moreWritten) {
-      return {false, "line " + std::to_string(keptAt) + " of the hosts file would be lost: " +
-                         Shown(kept)};
+      return {false, "line " + std::to_string(keptAt) +
+                         " of the hosts file would be lost: " + Shown(kept)};
     }
     if (!more || kept != written) return {false, NotInTheFile(writtenAt, written)};
   }

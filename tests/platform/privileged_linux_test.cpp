@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "platform/fake/virtual_clock.h"
 #include "tests/support/running_helper.h"
@@ -113,6 +114,13 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   PrivilegedOperations::Outcome late = stalled.WriteHostsFile(kBlocking);
   EXPECT_EQ(late.error, "quorlen-helper did not answer within 500 ms");
   EXPECT_TRUE(ranMeanwhile);
+  // And one that closes the connection without a word.
+  ::close(::accept(silent, nullptr, nullptr));
+  std::thread closing([silent] { ::close(::accept(silent, nullptr, nullptr)); });
+  EXPECT_EQ(stalled.ListenOnPort80().error.rfind(
+                "quorlen-helper ended the connection without an answer", 0),
+            0u);
+  closing.join();
   ::close(silent);
 
   DirectPrivileges nowhere(folder.File("missing-folder/hosts"));

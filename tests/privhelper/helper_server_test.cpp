@@ -1,10 +1,8 @@
 // The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, the sockets it hands over, whom it serves, its deadline and its
-// log.
+// writes, what it refuses, whom it serves, its deadline and its log. The sockets it hands
+// over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
 #include "privhelper/helper_server.h"
 
-#include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,12 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <sstream>
 #include <thread>
 
 #include "privhelper/helper_client.h"
-#include "privhelper/loopback_port.h"
 #include "tests/support/running_helper.h"
 #include "tests/support/temp_folder.h"
 
@@ -25,15 +24,6 @@ namespace quorlen::helper {
 namespace {
 
 using testing_support::TempFolder;
-
-int LocalPort(int fd) {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  if (address.ss_family == AF_INET6)
-    return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
-  return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
-}
 
 const std::string kUserHosts = "127.0.0.1\tlocalhost\n# mine\n10.1.2.3 nas\n";
 const std::string kBlocking = "127.0.0.1 ads.example\n127.0.0.1 track.example\n" + kUserHosts;
@@ -110,40 +100,6 @@ TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
   EXPECT_NE(answer.reply.message.find("would be lost: \"10.9.9.9 new.home\""), std::string::npos)
       << answer.reply.message;
   EXPECT_EQ(folder.Read("hosts"), edited);
-}
-
-TEST(Helper, HandsOverListeningLoopbackSockets) {
-  TempFolder folder;
-  folder.Write("hosts", kUserHosts);
-  HelperUnderTest helper(folder);
-  Answer answer = helper.Ask(Verb::kListenPort80);
-  ASSERT_TRUE(answer.reached && answer.reply.ok) << answer.failure << answer.reply.message;
-  ASSERT_GE(answer.descriptors.size(), 1u);
-  ASSERT_EQ(answer.reply.descriptors, static_cast<int>(answer.descriptors.size()));
-  for (int fd : answer.descriptors) EXPECT_EQ(LocalPort(fd), helper.Port());
-
-  // The handed-over socket takes a connection to 127.0.0.1 in this process.
-  int client = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(helper.Port()));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  int accepted = ::accept(answer.descriptors.front(), nullptr, nullptr);
-  EXPECT_GE(accepted, 0);
-  ::close(accepted);
-  ::close(client);
-
-  // While this process holds the port, the helper says so.
-  Answer taken = helper.Ask(Verb::kListenPort80);
-  EXPECT_TRUE(taken.reached);
-  EXPECT_EQ(taken.reply.code, "port-in-use");
-  EXPECT_TRUE(taken.descriptors.empty());
-  EXPECT_EQ(taken.reply.message.rfind(
-                "port " + std::to_string(helper.Port()) + " is in use by another program", 0),
-            0u)
-      << taken.reply.message;
-  for (int fd : answer.descriptors) ::close(fd);
 }
 
 int Connect(const std::string& socketPath) {
@@ -285,34 +241,6 @@ TEST(Helper, NoConnectionKeepsAnotherWaiting) {
   EXPECT_NE(log.str().find("not done, the client no longer waits for it"), std::string::npos)
       << log.str();
   for (int fd : {dripping, second, listener}) ::close(fd);
-}
-
-TEST(Helper, ClientTellsWhyThereIsNoAnswer) {
-  TempFolder folder;
-  Answer none =
-      AskHelper(folder.File("nobody.sock"), Verb::kListenPort80, {}, std::chrono::seconds(2));
-  EXPECT_FALSE(none.reached || none.listening);
-  EXPECT_NE(none.failure.find("quorlen-helper does not answer on"), std::string::npos)
-      << none.failure;
-
-  // A helper that takes the connection and never answers, and one that closes it at once.
-  const std::string path = folder.File("silent.sock");
-  int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.data(), path.size());
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 4), 0);
-  Answer silent = AskHelper(path, Verb::kWriteHosts, kBlocking, std::chrono::milliseconds(300));
-  EXPECT_TRUE(silent.listening && !silent.reached);
-  EXPECT_EQ(silent.failure, "quorlen-helper did not answer within 300 ms");
-  ::close(::accept(listener, nullptr, nullptr));  // the silent one
-  std::thread closing([listener] { ::close(::accept(listener, nullptr, nullptr)); });
-  Answer closed = AskHelper(path, Verb::kWriteHosts, kBlocking, std::chrono::seconds(2));
-  EXPECT_EQ(closed.failure.rfind("quorlen-helper ended the connection without an answer", 0), 0u)
-      << closed.failure;
-  closing.join();
-  ::close(listener);
 }
 
 }  // namespace
