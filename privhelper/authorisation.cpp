@@ -22,8 +22,8 @@ AccessVerdict Authorise(uid_t peer, const AccessRule& rule, const LocalSessions&
   if (peer == rule.helperUser) return {true, "the helper's own user"};
   if (rule.namedUser) {
     if (peer == *rule.namedUser) return {true, "the user the helper was started for"};
-    return {false, "quorlen-helper serves only " + rule.namedUserName + " (" +
-                       Uid(*rule.namedUser) + "), not " + Uid(peer)};
+    return {false, "serves only " + rule.namedUserName + " (" + Uid(*rule.namedUser) + "), not " +
+                       Uid(peer)};
   }
   if (!sessions.loginManager) {
     return {false, "no login manager (systemd-logind) tells whether " + Uid(peer) +
@@ -35,8 +35,8 @@ AccessVerdict Authorise(uid_t peer, const AccessRule& rule, const LocalSessions&
       return {true, "the active session " + seat.session + " on " + seat.seat};
     }
   }
-  return {false, "quorlen-helper serves only the user of the active local session; " + Uid(peer) +
-                     " is not (" + WhoIsActive(sessions) + ")"};
+  return {false, "serves only the user of the active local session; " + Uid(peer) + " is not (" +
+                     WhoIsActive(sessions) + ")"};
 }
 
 }  // namespace quorlen::helper

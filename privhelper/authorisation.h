@@ -35,7 +35,8 @@ struct AccessRule {
 
 struct AccessVerdict {
   bool allowed = false;
-  std::string reason;  // why, in words for the log; why not, also for the user
+  std::string reason;  // why, in words for the log; why not, also for the user after
+                       // "quorlen-helper: "
 };
 
 // The one decision every request of a connection passes before a byte of it is read:

@@ -195,8 +195,8 @@ void HelperServer::Admit(int fd, Clock::time_point now) {
   if (open >= limits_.connectionsPerUser) {
     Finish(
         connection, "connection refused before its request",
-        Refusal(error_code::kBusy, "quorlen-helper is already serving " + std::to_string(open) +
-                                       " requests of uid " + std::to_string(connection.peer.uid)));
+        Refusal(error_code::kBusy, "already serving " + std::to_string(open) + " requests of uid " +
+                                       std::to_string(connection.peer.uid)));
     return;
   }
   struct stat hosts {};

@@ -148,7 +148,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
       "write-hosts grown" "write-backup shadow" "write-full-copy shadow" "listen-port-80"; do
     set -- $attempt
     reply=$(as_other "$request" "$sock" "$1" ${2:+"$out/$2"}) || true
-    case "$reply" in "error not-allowed quorlen-helper serves only the user of the active local session; uid 65534 is not"*) ;;
+    case "$reply" in "error not-allowed serves only the user of the active local session; uid 65534 is not"*) ;;
       *) fail "$attempt as uid 65534: $reply";; esac
   done
   cmp -s /etc/hosts "$out/hosts-blocking" || fail "a refused request changed the hosts file"
