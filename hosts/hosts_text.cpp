@@ -64,16 +64,18 @@ class PresenceIndex {
 };
 
 void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpEvery,
-                 const PresenceIndex& present, const BuildInput& input, BuildResult& result) {
+                 const PresenceIndex& present, const FoldedNames& own, const BuildInput& input,
+                 BuildResult& result) {
   if (input.pump) input.pump(stage, kStageBegins);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (input.pump && i % static_cast<size_t>(pumpEvery) == 0) input.pump(stage, static_cast<int>(i));
     const std::string& entry = entries[i];
     if (entry.empty() || !Usable(entry, input.protectedNames, input.log)) continue;
     if (present.Contains(entry)) continue;
-    if (input.protectedNames && input.protectedNames->MappedByOwnLine(entry)) {
-      if (input.log)
+    if (!own.empty() && own.contains(entry)) {
+      if (input.log) {
         input.log("Skipped a listed server the hosts file maps itself: '" + entry + "'");
+      }
       continue;
     }
     result.added.append(kAddress).append(entry).append(input.eol);
@@ -135,8 +137,11 @@ BuildResult BuildHostsText(const BuildInput& input) {
     }
     result.added.reserve(room);
     const PresenceIndex present(input.old);
-    AddNewLines(input.defaults, Stage::kDefaultList, 50, present, input, result);
-    AddNewLines(input.user, Stage::kUserList, 1, present, input, result);
+    // A listed name that one of the user's own lines gives an address is never newly
+    // blocked.
+    const FoldedNames own = input.protectedNames ? NamesOfOwnLines(input.old) : FoldedNames();
+    AddNewLines(input.defaults, Stage::kDefaultList, 50, present, own, input, result);
+    AddNewLines(input.user, Stage::kUserList, 1, present, own, input, result);
   }
 
   std::vector<std::string> allowedLines;

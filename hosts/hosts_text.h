@@ -38,8 +38,8 @@ struct BuildInput {
   const std::vector<std::string>& exclusions;
   Pump pump;  // the default list every 50 entries, every other entry and blank-line pass
   Log log;    // told of every entry that cannot be a host name or is protected
-  // Names never blocked, counted as present or allowed, and the names the user's own
-  // lines map, never newly blocked; none when null.
+  // Names never blocked, counted as present or allowed; with them, the names the user's
+  // own lines map (NamesOfOwnLines) are never newly blocked either. None when null.
   const ProtectedNames* protectedNames = nullptr;
 };
 

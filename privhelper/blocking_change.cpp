@@ -124,11 +124,12 @@ ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view pro
                      [&](std::string_view line, int) { currentBlocking.insert(line); });
        scan.Next(kept, keptAt);) {
   }
+  const hosts::FoldedNames own = hosts::NamesOfOwnLines(current);
   std::string shadowing;  // the first new blocking line for a name of the user's own lines
   OwnLines before(current, keep);
   OwnLines after(proposed, keep, [&](std::string_view line, int number) {
     std::string_view name = line.substr(hosts::kAddress.size());
-    if (shadowing.empty() && keep.MappedByOwnLine(name) && !currentBlocking.contains(line)) {
+    if (shadowing.empty() && own.contains(name) && !currentBlocking.contains(line)) {
       shadowing = "line " + std::to_string(number) + " of the new text would send " + Shown(name) +
                   " to 127.0.0.1, and a line of the user's own in the hosts file gives it an "
                   "address";
