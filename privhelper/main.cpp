@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <systemd/sd-daemon.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,13 +26,12 @@ std::atomic<bool> stopping{false};
 
 void OnStop(int) { stopping = true; }
 
-// The listening socket systemd passed (LISTEN_FDS, first descriptor 3), or -1.
+// The listening Unix socket systemd passed, or -1.
 int ActivatedSocket() {
-  const char* pid = std::getenv("LISTEN_PID");
-  const char* fds = std::getenv("LISTEN_FDS");
-  if (pid == nullptr || fds == nullptr) return -1;
-  if (std::strtol(pid, nullptr, 10) != ::getpid() || std::strtol(fds, nullptr, 10) < 1) return -1;
-  return 3;
+  if (sd_listen_fds(1) < 1) return -1;
+  return sd_is_socket_unix(SD_LISTEN_FDS_START, SOCK_STREAM, 1, nullptr, 0) > 0
+             ? SD_LISTEN_FDS_START
+             : -1;
 }
 
 int ListenOn(const std::string& path) {
