@@ -20,7 +20,7 @@ struct ActiveSeat {
 
 // What the helper knows of who sits at the machine.
 struct LocalSessions {
-  bool loginManager = false;  // logind runs; without it nothing is known
+  bool loginManager = false;  // logind records a seat; without one nothing is known
   std::vector<ActiveSeat> active;
 };
 

@@ -1,6 +1,5 @@
 #include "privhelper/login_sessions.h"
 
-#include <sys/stat.h>
 #include <systemd/sd-login.h>
 
 #include <cstdlib>
@@ -19,13 +18,10 @@ using Text = std::unique_ptr<char, Freed>;
 
 LocalSessions ReadLocalSessions() {
   LocalSessions sessions;
-  // logind makes this folder when it starts; an elogind machine has it as well.
-  struct stat seatsFolder {};
-  sessions.loginManager =
-      ::stat("/run/systemd/seats", &seatsFolder) == 0 && S_ISDIR(seatsFolder.st_mode);
-  if (!sessions.loginManager) return sessions;
   char** seats = nullptr;
   const int count = sd_get_seats(&seats);
+  // A running logind (or elogind) records seat0 at least; a folder left empty tells nothing.
+  sessions.loginManager = count > 0;
   for (int i = 0; i < count; ++i) {
     Text seat(seats[i]);
     char* activeSession = nullptr;
