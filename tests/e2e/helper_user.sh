@@ -236,16 +236,22 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
     grep -qxF "$line" /etc/hosts || fail "exit lost \"$line\""
   done
 
-  # Port 443 taken by another program: said, and blocking stays, as those requests fail.
-  cp /etc/hostsqlb /etc/hosts
-  "$request" --hold-port 443 > "$out/holder443.txt" 2>&1 &
-  holder=$!
-  for _ in $(seq 1 50); do grep -q holding "$out/holder443.txt" && break; sleep 0.1; done
-  as_desk "$program/quorlen" 2>"$out/stderr-443-taken.txt" &
-  pid=$!
-  for _ in $(seq 1 100); do grep -q "port 443" "$out/stderr-443-taken.txt" && break; sleep 0.1; done
-  grep -qF "Quorlen cannot answer the blocked ad servers over HTTPS: quorlen-helper: port 443 is in use by another program" \
-    "$out/stderr-443-taken.txt" || fail "port 443 in use not told: $(cat "$out/stderr-443-taken.txt")"
+  # With a port taken by another program, the program starts and says so.
+  start_with_port_taken() {
+    local port=$1 told=$2
+    cp /etc/hostsqlb /etc/hosts
+    "$request" --hold-port "$port" > "$out/holder-$port.txt" 2>&1 &
+    holder=$!
+    for _ in $(seq 1 50); do grep -q holding "$out/holder-$port.txt" && break; sleep 0.1; done
+    as_desk "$program/quorlen" 2>"$out/stderr-$port-taken.txt" &
+    pid=$!
+    for _ in $(seq 1 100); do grep -q "port $port" "$out/stderr-$port-taken.txt" && break; sleep 0.1; done
+    grep -qF "$told: quorlen-helper: port $port is in use by another program" \
+      "$out/stderr-$port-taken.txt" || fail "port $port in use not told: $(cat "$out/stderr-$port-taken.txt")"
+  }
+
+  # Port 443 taken: blocking stays, as those requests fail all the same.
+  start_with_port_taken 443 "Quorlen cannot answer the blocked ad servers over HTTPS"
   for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
   grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
   for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
@@ -254,16 +260,8 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   end_program $pid
   kill $holder
 
-  # Port 80 taken by another program: the program says so, and nothing claims blocking.
-  cp /etc/hostsqlb /etc/hosts
-  "$request" --hold-port 80 > "$out/holder.txt" 2>&1 &
-  holder=$!
-  for _ in $(seq 1 50); do grep -q holding "$out/holder.txt" && break; sleep 0.1; done
-  as_desk "$program/quorlen" 2>"$out/stderr-taken.txt" &
-  pid=$!
-  for _ in $(seq 1 100); do grep -q "port 80" "$out/stderr-taken.txt" && break; sleep 0.1; done
-  grep -qF "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by another program" \
-    "$out/stderr-taken.txt" || fail "port 80 in use not told: $(cat "$out/stderr-taken.txt")"
+  # Port 80 taken: nothing claims blocking.
+  start_with_port_taken 80 "Quorlen cannot answer the blocked ad servers"
   end_program $pid
   kill $holder
   grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
