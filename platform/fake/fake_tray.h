@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/tray.h"
@@ -36,6 +37,9 @@ class FakeTrayIcon : public TrayIcon {
     return was;
   }
   bool Available() override { return available; }
+  void ShowMessage(const std::string& title, const std::string& text) override {
+    messages.push_back({title, text});
+  }
 
   void Send(int message) {
     if (onMessage) onMessage(message);
@@ -47,6 +51,10 @@ class FakeTrayIcon : public TrayIcon {
     if (onAvailabilityChanged) onAvailabilityChanged();
   }
 
+  struct Message {
+    std::string title, text;
+  };
+  std::vector<Message> messages;
   std::vector<Call> calls;
   TrayRecord shown;
   bool present = false;
