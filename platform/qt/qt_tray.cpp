@@ -129,7 +129,7 @@ void QtTrayIcon::ShowMessage(const std::string& title, const std::string& text) 
       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
   notify << QStringLiteral("Quorlen") << 0u << QStringLiteral("dialog-warning") << summary << body
          << QStringList() << QVariantMap() << -1;
-  QDBusConnection::sessionBus().asyncCall(notify);
+  QDBusConnection::sessionBus().send(notify);
 }
 
 bool QtTrayIcon::Delete() {
