@@ -371,7 +371,7 @@ void frmMain::CannotBlock(const std::string& what) {
   DebugLog(text);
   if (onTrouble) onTrouble(text);
   // The settings window is hidden to the tray at start: the user learns it there.
-  platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text);
+  platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text, true);
 }
 
 void frmMain::AdBlockingResumed() {
@@ -379,7 +379,7 @@ void frmMain::AdBlockingResumed() {
   controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + text);
   DebugLog(text);
   if (onTrouble) onTrouble(text);
-  platform_.tray.ShowMessage(std::string(kBlockingBackTitle), text);
+  platform_.tray.ShowMessage(std::string(kBlockingBackTitle), text, false);
 }
 
 void frmMain::mnuFileExit_Click() {

@@ -37,8 +37,9 @@ class TrayIcon {
   // started, a desktop extension switched on) and go again.
   virtual bool Available() = 0;
   // A short message the user sees without opening a window: a balloon at the icon, or a
-  // desktop notification where there is no tray. Line ends may be "\r\n".
-  virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+  // desktop notification where there is no tray. Line ends may be "\r\n". A warning says
+  // that something the user asked for does not happen; otherwise it is news.
+  virtual void ShowMessage(const std::string& title, const std::string& text, bool warning) = 0;
 
   // The icon's callback: one of the tray_message numbers.
   std::function<void(int message)> onMessage;

@@ -37,8 +37,8 @@ class FakeTrayIcon : public TrayIcon {
     return was;
   }
   bool Available() override { return available; }
-  void ShowMessage(const std::string& title, const std::string& text) override {
-    messages.push_back({title, text});
+  void ShowMessage(const std::string& title, const std::string& text, bool warning) override {
+    messages.push_back({title, text, warning});
   }
 
   void Send(int message) {
@@ -53,6 +53,7 @@ class FakeTrayIcon : public TrayIcon {
 
   struct Message {
     std::string title, text;
+    bool warning;
   };
   std::vector<Message> messages;
   std::vector<Call> calls;

@@ -115,11 +115,12 @@ bool QtTrayIcon::Modify(const TrayRecord& record) {
   return true;
 }
 
-void QtTrayIcon::ShowMessage(const std::string& title, const std::string& text) {
+void QtTrayIcon::ShowMessage(const std::string& title, const std::string& text, bool warning) {
   const QString summary = FromSingleByte(title);
   const QString body = FromSingleByte(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (icon_ && icon_->isVisible() && Available() && QSystemTrayIcon::supportsMessages()) {
-    icon_->showMessage(summary, body, QSystemTrayIcon::Warning);
+    icon_->showMessage(summary, body,
+                       warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
     return;
   }
   // No tray to hold a balloon: the desktop's notification service shows it instead.
@@ -127,8 +128,9 @@ void QtTrayIcon::ShowMessage(const std::string& title, const std::string& text) 
       QStringLiteral("org.freedesktop.Notifications"),
       QStringLiteral("/org/freedesktop/Notifications"),
       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-  notify << QStringLiteral("Quorlen") << 0u << QStringLiteral("dialog-warning") << summary << body
-         << QStringList() << QVariantMap() << -1;
+  notify << QStringLiteral("Quorlen") << 0u
+         << (warning ? QStringLiteral("dialog-warning") : QStringLiteral("dialog-information"))
+         << summary << body << QStringList() << QVariantMap() << -1;
   QDBusConnection::sessionBus().send(notify);
 }
 

@@ -129,6 +129,7 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   ASSERT_EQ(tray.messages.size(), 1u);
   EXPECT_EQ(tray.messages[0].title, kNotBlockedTitle);
   EXPECT_EQ(tray.messages[0].text, what);
+  EXPECT_TRUE(tray.messages[0].warning);
   EXPECT_EQ(told, std::vector<std::string>{what});
   ExpectWaiting(main);
   // No line was written that nothing would answer.
@@ -143,6 +144,7 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   ExpectBlocking(main);
   ASSERT_EQ(tray.messages.size(), 2u);
   EXPECT_EQ(tray.messages[1].title, kBlockingBackTitle);
+  EXPECT_FALSE(tray.messages[1].warning);
   EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), std::string(kBlockingBack)));
   if (GetParam() == Fault::kPortTaken) return;  // the port, once had, is kept
 
