@@ -324,7 +324,11 @@ void frmMain::Timer2_Timer() {
     }
   }
   // Nothing of the delayed step spoke: start-up is over all the same.
-  if (controls_.lblStatus.Caption() == kInitializing) controls_.lblStatus.SetCaption(kStarted);
+  if (EndStartupText()) {
+    const std::string before = controls_.lblStatus.Caption();
+    controls_.lblStatus.SetCaption(before.empty() ? std::string(kStarted)
+                                                  : before + std::string(kCrLf) + kStarted);
+  }
   TellDesktopLimits();
 }
 
@@ -364,14 +368,24 @@ void frmMain::CannotBlock(const std::string& what) {
   }
   const std::string text = what + std::string(kCrLf) + std::string(kBlockingWaits);
   // The cause comes first, in place of the start-up's waiting text or above a long one.
+  EndStartupText();
   const std::string before = controls_.lblStatus.Caption();
   const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
-  controls_.lblStatus.SetCaption(
-      before.empty() || before == kInitializing ? text : text + twoLines + before);
+  controls_.lblStatus.SetCaption(before.empty() ? text : text + twoLines + before);
   DebugLog(text);
   if (onTrouble) onTrouble(text);
   // The settings window is hidden to the tray at start: the user learns it there.
   platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text, true);
+}
+
+bool frmMain::EndStartupText() {
+  std::string status = controls_.lblStatus.Caption();
+  const std::string_view text = kInitializing;
+  if (!status.ends_with(text)) return false;
+  status.resize(status.size() - text.size());
+  if (status.ends_with(kCrLf)) status.resize(status.size() - kCrLf.size());
+  controls_.lblStatus.SetCaption(status);
+  return true;
 }
 
 void frmMain::AdBlockingResumed() {

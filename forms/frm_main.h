@@ -187,6 +187,9 @@ class frmMain {
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();
   void CannotBlock(const std::string& what);
+  // Takes the start-up's waiting text off the end of the status area; false when it is not
+  // there (something has replaced it).
+  bool EndStartupText();
   // What this desktop does not offer, told once when start-up is done.
   void TellDesktopLimits();
   std::string WindowCaption();

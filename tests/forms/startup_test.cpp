@@ -92,6 +92,10 @@ TEST_F(StartUp, LoadingShowsTheWindowAndStartsTheDelayedStep) {
   EXPECT_TRUE(main.Timer3().Enabled());
   EXPECT_FALSE(dialogs.WaitCursor());
   EXPECT_TRUE(dialogs.Boxes().empty());
+  // The delayed step, with nothing to build, does not leave the start-up text standing.
+  clock.Advance(2500);
+  EXPECT_EQ(main.Controls().lblStatus.Caption(),
+            std::string("Settings Saved\r\n") + frmMain::kStarted);
 }
 
 TEST_F(StartUp, CaptionNamesTheSystemAndVersion) {
