@@ -402,10 +402,6 @@ void AdServerBlocker::RestoreHostsAtExit() {
   RemoveBlockedServers();
 }
 
-}  // namespace quorlen
-
-namespace quorlen {
-
 void AdServerBlocker::ClaimNoServers() {
   state_.nTotHosts = 0;
   state_.nDefaultCount = 0;
@@ -446,8 +442,10 @@ void AdServerBlocker::Retry() {
   // As a start does: the web server first, so no line is written that nothing answers.
   failedAgain_ = false;
   StartWebServers();
-  if (!failedAgain_) Build(true);
-  if (!failedAgain_) ReleaseMemory();
+  if (!failedAgain_) {
+    Build(true);
+    ReleaseMemory();
+  }
   if (failedAgain_) {
     // The helper answers but refuses, or the port is taken: each try waits longer.
     retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
