@@ -254,7 +254,8 @@ int main(int argc, char** argv) {
                                          request, [&body](const std::string& b) { body = b; });
                                      return body;
                                    }});
-       }});
+       },
+       [&privileged] { return privileged->Reachable(); }, [&main] { main.AdBlockingResumed(); }});
   main.SetAdServerBlocking(&adServers);
 
   quorlen::CurlFetch http(loop);

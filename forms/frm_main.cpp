@@ -93,7 +93,7 @@ frmMain::~frmMain() = default;
 void frmMain::WireHandlers() {
   auto& c = controls_;
   c.chkAdServers.onClick = [this] {
-    if (adServers_ && !clearingAdServersBox_) adServers_->chkAdServers_Click();
+    if (adServers_) adServers_->chkAdServers_Click();
   };
   c.chkIEPops.onClick = [this] { popups_.chkIEPops_Click(); };
   c.cmdAllowIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
@@ -226,7 +226,7 @@ bool frmMain::Form_Load() {
   }
 
   // L15 to L19.
-  controls_.lblStatus.SetCaption("Please wait while Quorlen Initializes...");
+  controls_.lblStatus.SetCaption(kInitializing);
   LoadPopupTitles();
   popups_.LoadIEWhiteList();
   tray_.SetMenuIcons();
@@ -323,6 +323,12 @@ void frmMain::Timer2_Timer() {
       adServers_->ReadLocalBanListAndUpdateHostsFile(true);
     }
   }
+  // Nothing of the delayed step spoke: start-up is over all the same.
+  if (EndStartupText()) {
+    const std::string before = controls_.lblStatus.Caption();
+    controls_.lblStatus.SetCaption(before.empty() ? std::string(kStarted)
+                                                  : before + std::string(kCrLf) + kStarted);
+  }
   TellDesktopLimits();
 }
 
@@ -338,26 +344,9 @@ void frmMain::TellTrouble(const std::string& what) {
   if (onTrouble) onTrouble(what);
 }
 
-void frmMain::ClaimNoServers() {
-  options_.nTotHosts = 0;
-  options_.nDefaultCount = 0;
-  options_.nUserCount = 0;
-  controls_.lblTotHosts.SetCaption("0");
-  stats_.setServers(0);
-}
-
 void frmMain::WebServerFailed(const std::string& reason) {
-  // Switched off the ordinary way, so no listed server is left pointing at this machine.
-  if (options_.bBlockAdServers && !unloaded_ && !bLoading_) controls_.chkAdServers.SetTicked(false);
-  const std::string what = "Quorlen cannot answer the blocked ad servers: " + reason +
-                           std::string(kCrLf) + "Ad servers are not blocked.";
-  // The reason comes first: the switch's own text below it is long.
-  const std::string before = controls_.lblStatus.Caption();
-  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
-  controls_.lblStatus.SetCaption(before.empty() ? what : what + twoLines + before);
-  DebugLog(what);
-  if (onTrouble) onTrouble(what);
-  ClaimNoServers();
+  CannotBlock("Quorlen cannot answer the blocked ad servers: " + reason + std::string(kCrLf) +
+              "Ad servers are not blocked.");
 }
 
 void frmMain::HttpsPortFailed(const std::string& reason) {
@@ -365,16 +354,46 @@ void frmMain::HttpsPortFailed(const std::string& reason) {
               std::string(kCrLf) + "Their HTTPS requests still fail, but are not counted.");
 }
 
-void frmMain::AdBlockingFailed(const std::string& what) {
-  TellTrouble(what);
-  // At exit the box and the setting stay as the user left them.
-  if (unloaded_) return;
-  ClaimNoServers();
-  options_.bBlockAdServers = false;
-  if (adServers_) adServers_->StopWebServer();
-  clearingAdServersBox_ = true;
-  controls_.chkAdServers.SetTicked(false);
-  clearingAdServersBox_ = false;
+void frmMain::AdBlockingFailed(const std::string& what) { CannotBlock(what); }
+
+void frmMain::CannotBlock(const std::string& what) {
+  // At exit, or with blocking switched off, there is nothing to wait for.
+  if (unloaded_ || !options_.bBlockAdServers || !adServers_) {
+    TellTrouble(what);
+    return;
+  }
+  if (!adServers_->Suspend()) {
+    DebugLog(what);  // told when blocking began to wait
+    return;
+  }
+  const std::string text = what + std::string(kCrLf) + std::string(kBlockingWaits);
+  // The cause comes first, in place of the start-up's waiting text or above a long one.
+  EndStartupText();
+  const std::string before = controls_.lblStatus.Caption();
+  const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
+  controls_.lblStatus.SetCaption(before.empty() ? text : text + twoLines + before);
+  DebugLog(text);
+  if (onTrouble) onTrouble(text);
+  // The settings window is hidden to the tray at start: the user learns it there.
+  platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text, true);
+}
+
+bool frmMain::EndStartupText() {
+  std::string status = controls_.lblStatus.Caption();
+  const std::string_view text = kInitializing;
+  if (!status.ends_with(text)) return false;
+  status.resize(status.size() - text.size());
+  if (status.ends_with(kCrLf)) status.resize(status.size() - kCrLf.size());
+  controls_.lblStatus.SetCaption(status);
+  return true;
+}
+
+void frmMain::AdBlockingResumed() {
+  const std::string text = std::string(kBlockingBack);
+  controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + text);
+  DebugLog(text);
+  if (onTrouble) onTrouble(text);
+  platform_.tray.ShowMessage(std::string(kBlockingBackTitle), text, false);
 }
 
 void frmMain::mnuFileExit_Click() {

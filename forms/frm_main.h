@@ -70,6 +70,9 @@ inline constexpr int kSessionEnd = 2;  // the desktop session ends, or a signal 
 class frmMain {
  public:
   static constexpr const char* kProgramName = "Quorlen";
+  static constexpr const char* kInitializing = "Please wait while Quorlen Initializes...";
+  // The status once the delayed start-up step is done, when nothing of it said more.
+  static constexpr const char* kStarted = "Quorlen has started.";
 
   explicit frmMain(Platform platform, SiteAddresses sites = {});
   ~frmMain();
@@ -114,13 +117,15 @@ class frmMain {
 
   // A failure the user must know of, added to the status area and the debug log.
   void TellTrouble(const std::string& what);
-  // Ad-server blocking cannot work: the hosts file or port 80 could not be had. Told as
-  // above, and the "Block Banner Ads" box is cleared without its handler running, so
-  // nothing claims blocking that does not happen.
+  // Ad-server blocking cannot work: the hosts file or port 80 could not be had. With
+  // blocking switched on it waits, claiming nothing, and starts by itself once it can; the
+  // box stays ticked. The cause is told in the status area, the debug log and a tray
+  // message (a desktop notification without a tray), once until blocking works again.
   void AdBlockingFailed(const std::string& what);
-  // The web server could not have its port: blocking is switched off as by the user, and
-  // the reason told as above.
+  // The web server could not have its port: as above.
   void WebServerFailed(const std::string& reason);
+  // Blocking that waited works again: told as the failure was.
+  void AdBlockingResumed();
   // The web server could not have the HTTPS port. Blocking stays on: those requests still
   // fail, as nothing of Quorlen's answers them, but they are not counted; told as above.
   void HttpsPortFailed(const std::string& reason);
@@ -181,7 +186,10 @@ class frmMain {
   void FirstStart();
   void WarnNothingBlocked();
   void RestoreHostsFromFullCopy();
-  void ClaimNoServers();
+  void CannotBlock(const std::string& what);
+  // Takes the start-up's waiting text off the end of the status area; false when it is not
+  // there (something has replaced it).
+  bool EndStartupText();
   // What this desktop does not offer, told once when start-up is done.
   void TellDesktopLimits();
   std::string WindowCaption();
@@ -212,7 +220,6 @@ class frmMain {
   TitleWatcher watcher_;
   frmPopupTitles popupTitlesEditor_;
   HostsFiles hosts_;
-  bool clearingAdServersBox_ = false;
   AdServerBlocking* adServers_ = nullptr;
 };
 

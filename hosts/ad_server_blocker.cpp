@@ -1,5 +1,6 @@
 #include "hosts/ad_server_blocker.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -73,7 +74,10 @@ AdServerBlocker::AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore
       c_(controls),
       files_(files),
       state_(state),
-      hooks_(std::move(hooks)) {}
+      hooks_(std::move(hooks)),
+      retry_(loop, kProbeMs) {
+  retry_.onTick = [this] { Retry(); };
+}
 
 void AdServerBlocker::SetStatus(const std::string& text) { c_.lblStatus.SetCaption(text); }
 
@@ -158,6 +162,11 @@ bool AdServerBlocker::IsHostsFullySet() {
 }
 
 void AdServerBlocker::ReadLocalBanListAndUpdateHostsFile(bool report) {
+  // Nothing could answer the lines: the build waits for the try that starts blocking.
+  if (pending_ == Pending::kBlock) {
+    DebugLog("The hosts file is built once ad-server blocking can start.");
+    return;
+  }
   Build(report);
   ReleaseMemory();
 }
@@ -306,6 +315,11 @@ void AdServerBlocker::Remove() {
               kTwoLineEnds + kRestart);
   } else {
     Trouble(HostsStayBlocked());
+    // Taken out once the helper answers, so no listed server stays sent to this machine.
+    if (!state_.bBlockAdServers && pending_ == Pending::kNone) {
+      pending_ = Pending::kRemove;
+      RetryLater(kProbeMs);
+    }
   }
   state_.nDefaultCount = 0;
   state_.nUserCount = 0;
@@ -331,11 +345,14 @@ void AdServerBlocker::chkAdServers_Click() {
   if (Loading()) return;
   auto& box = c_.chkAdServers;
   state_.bBlockAdServers = box.Ticked();
+  // The user's new choice replaces what waited.
+  pending_ = Pending::kNone;
+  retry_.SetEnabled(false);
   const std::string restart =
       "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. " + kTwoLineEnds;
   if (box.Ticked()) {
     BlockAdServersNow();
-    if (!hostsWritten_) return;  // told in the status area; the box is clear again
+    if (!hostsWritten_) return;  // told; blocking starts once the hosts file can be written
     SetStatus(restart +
               "Quorlen will now block the known active ad servers from loading ads in your "
               "browser.  This stops banner ads as well as the x10 ads etc." +
@@ -383,6 +400,61 @@ void AdServerBlocker::RestoreHostsAtExit() {
   // kept: lines added since stay, and the listed servers' lines go instead.
   DebugLog("The saved hosts file was not put back: " + hosts_.LastFailure());
   RemoveBlockedServers();
+}
+
+void AdServerBlocker::ClaimNoServers() {
+  state_.nTotHosts = 0;
+  state_.nDefaultCount = 0;
+  state_.nUserCount = 0;
+  c_.lblTotHosts.SetCaption("0");
+  if (hooks_.setServers) hooks_.setServers(0);
+}
+
+bool AdServerBlocker::Suspend() {
+  StopWebServer();
+  ClaimNoServers();
+  if (pending_ == Pending::kBlock) {
+    failedAgain_ = true;
+    return false;
+  }
+  pending_ = Pending::kBlock;
+  retryMs_ = kProbeMs;
+  RetryLater(kProbeMs);
+  return true;
+}
+
+void AdServerBlocker::RetryLater(int intervalMs) {
+  retry_.SetEnabled(false);
+  retry_.SetInterval(intervalMs);
+  retry_.SetEnabled(true);
+}
+
+void AdServerBlocker::Retry() {
+  // Asking costs one connection attempt; the work below, a whole build.
+  if (hooks_.reachable && !hooks_.reachable()) return;
+  retry_.SetEnabled(false);
+  if (pending_ == Pending::kRemove) {
+    pending_ = Pending::kNone;
+    RemoveBlockedServers();  // waits again if it fails
+    return;
+  }
+  if (pending_ != Pending::kBlock) return;
+  // As a start does: the web server first, so no line is written that nothing answers.
+  failedAgain_ = false;
+  StartWebServers();
+  if (!failedAgain_) {
+    Build(true);
+    ReleaseMemory();
+  }
+  if (failedAgain_) {
+    // The helper answers but refuses, or the port is taken: each try waits longer.
+    retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
+    RetryLater(retryMs_);
+    return;
+  }
+  pending_ = Pending::kNone;
+  SetAllowControls(true);
+  if (hooks_.resumed) hooks_.resumed();
 }
 
 }  // namespace quorlen

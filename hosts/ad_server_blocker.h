@@ -10,6 +10,7 @@
 #include "core/controls.h"
 #include "core/host_name_set.h"
 #include "core/private_profile.h"
+#include "core/timer.h"
 #include "hosts/ad_server_blocking.h"
 #include "hosts/hosts_files.h"
 #include "platform/dialogs.h"
@@ -87,6 +88,10 @@ struct AdServerHooks {
   // that answer them themselves: told when the web server starts and after every build
   // while it runs; empty once the lines are out; null when the web server stops.
   std::function<void(std::shared_ptr<const HostNameSet>)> blockedServers = nullptr;
+  // Whether the privileged operations answer now; asked while blocking waits for them.
+  std::function<bool()> reachable = nullptr;
+  // Blocking that waited works again: the hosts file is built and port 80 answered.
+  std::function<void()> resumed = nullptr;
 };
 
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
@@ -107,6 +112,11 @@ class AdServerBlocker : public AdServerBlocking {
   void ReadLocalBanListAndUpdateHostsFile(bool report) override;
   void RestoreHostsAtExit() override;
   void chkAdServers_Click() override;
+  bool Suspend() override;
+
+  // Blocking waits to be built (switched on) or taken out (switched off) once the
+  // privileged operations answer again.
+  bool Waiting() const { return pending_ != Pending::kNone; }
 
   void RemoveBlockedServers();
   void UnblockAdServers();
@@ -118,6 +128,10 @@ class AdServerBlocker : public AdServerBlocking {
 
   // A hosts file at least this long can hold a completed build.
   static constexpr std::uintmax_t kMinimumCompleteSize = 14001;
+  // How often a waiting blocker asks whether the helper answers (a connection attempt on
+  // its socket), and the longest wait between tries the helper answered but refused.
+  static constexpr int kProbeMs = 2000;
+  static constexpr int kLongestRetryMs = 60000;
 
  private:
   // The work of a build and of a removal; their texts are gone when these return.
@@ -134,6 +148,9 @@ class AdServerBlocker : public AdServerBlocking {
   void Trouble(const std::string& what);
   std::string HostsStayBlocked() const;
   void TellBlockedServers(std::shared_ptr<const HostNameSet> names);
+  void ClaimNoServers();
+  void Retry();
+  void RetryLater(int intervalMs);
 
   EventLoop& loop_;
   Dialogs& dialogs_;
@@ -146,6 +163,11 @@ class AdServerBlocker : public AdServerBlocking {
   AdServerState state_;
   AdServerHooks hooks_;
   std::vector<std::string> aExclusions_;  // slots 0 to N; slot N stays empty
+  enum class Pending { kNone, kBlock, kRemove };
+  Pending pending_ = Pending::kNone;
+  bool failedAgain_ = false;  // a try of a waiting blocker failed once more
+  int retryMs_ = kProbeMs;
+  Timer retry_;
 };
 
 }  // namespace quorlen

@@ -34,6 +34,11 @@ class PrivilegedOperations {
   };
   virtual Listeners ListenOnPort80() = 0;
   virtual Listeners ListenOnPort443() = 0;
+
+  // Whether something takes connections where the requests go now, asked without waiting:
+  // a program that could not block asks again and again until it does. One that makes the
+  // changes itself is always reachable.
+  virtual bool Reachable() { return true; }
 };
 
 }  // namespace quorlen

@@ -10,10 +10,10 @@ namespace quorlen {
 struct TrayRecord {
   int cbSize = 88;
   int uID = 1;
-  int uFlags = 7;             // message, icon and tip
-  int uCallbackMessage = 512; // the window's mouse-move message
-  std::string icon;           // "picOn" or "frmMain": which picture the icon shows
-  std::string szTip;          // 64 characters at most
+  int uFlags = 7;              // message, icon and tip
+  int uCallbackMessage = 512;  // the window's mouse-move message
+  std::string icon;            // "picOn" or "frmMain": which picture the icon shows
+  std::string szTip;           // 64 characters at most
 };
 
 // Mouse messages the tray icon reports through its callback.
@@ -36,6 +36,10 @@ class TrayIcon {
   // Whether the desktop has a notification area now. One can come later (a panel
   // started, a desktop extension switched on) and go again.
   virtual bool Available() = 0;
+  // A short message the user sees without opening a window: a balloon at the icon, or a
+  // desktop notification where there is no tray. Line ends may be "\r\n". A warning says
+  // that something the user asked for does not happen; otherwise it is news.
+  virtual void ShowMessage(const std::string& title, const std::string& text, bool warning) = 0;
 
   // The icon's callback: one of the tray_message numbers.
   std::function<void(int message)> onMessage;

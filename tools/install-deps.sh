@@ -10,7 +10,7 @@ packages=(
   chromium firefox-esr
   python3 tinyproxy
   lintian desktop-file-utils
-  xterm zenity at-spi2-core dbus-daemon
+  xterm zenity at-spi2-core dbus-daemon dbus-bin
   xdg-utils file python3-pyatspi gir1.2-atspi-2.0
   libwayland-dev plasma-wayland-protocols qt6-wayland sway wtype grim waybar libglib2.0-bin
   kwin-wayland

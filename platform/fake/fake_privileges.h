@@ -15,18 +15,28 @@ class FakePrivileges : public PrivilegedOperations {
  public:
   explicit FakePrivileges(const std::string& hostsFile) : hostsFile_(hostsFile) {}
 
+  static constexpr const char* kUnreachable =
+      "quorlen-helper does not answer on /run/quorlen-helper.sock: No such file or directory";
+
   Outcome WriteHostsFile(std::string_view text) override { return Write("", text); }
   Outcome WriteHostsBackup(std::string_view text) override { return Write("qlb", text); }
   Outcome WriteHostsFullCopy(std::string_view text) override { return Write("qlf", text); }
   Listeners ListenOnPort80() override {
     ++portRequests;
-    return {{}, portFailure};
+    return {{}, reachable ? portFailure : kUnreachable};
   }
   Listeners ListenOnPort443() override {
     ++portRequests;
-    return {{}, portFailure};
+    return {{}, reachable ? portFailure : kUnreachable};
   }
 
+  bool Reachable() override {
+    ++probes;
+    return reachable;
+  }
+
+  bool reachable = true;  // false: as if the helper were not running
+  int probes = 0;
   std::string writeFailure;  // when set, every write fails with this reason
   // When set, a write of a text it gives a reason for fails with that reason.
   std::function<std::string(std::string_view text)> refuse;
@@ -36,6 +46,7 @@ class FakePrivileges : public PrivilegedOperations {
 
  private:
   Outcome Write(const std::string& suffix, std::string_view text) {
+    if (!reachable) return {false, kUnreachable};
     if (!writeFailure.empty()) return {false, writeFailure};
     if (std::string reason = refuse ? refuse(text) : ""; !reason.empty()) return {false, reason};
     written.push_back(suffix.empty() ? "hosts" : suffix);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/tray.h"
@@ -36,6 +37,9 @@ class FakeTrayIcon : public TrayIcon {
     return was;
   }
   bool Available() override { return available; }
+  void ShowMessage(const std::string& title, const std::string& text, bool warning) override {
+    messages.push_back({title, text, warning});
+  }
 
   void Send(int message) {
     if (onMessage) onMessage(message);
@@ -47,6 +51,11 @@ class FakeTrayIcon : public TrayIcon {
     if (onAvailabilityChanged) onAvailabilityChanged();
   }
 
+  struct Message {
+    std::string title, text;
+    bool warning;
+  };
+  std::vector<Message> messages;
   std::vector<Call> calls;
   TrayRecord shown;
   bool present = false;

@@ -1,5 +1,7 @@
 #include "platform/linux/privileged_linux.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -144,6 +146,20 @@ PrivilegedOperations::Listeners HelperPrivileges::ListenOnPort80() {
 
 PrivilegedOperations::Listeners HelperPrivileges::ListenOnPort443() {
   return Listen(helper::Verb::kListenPort443);
+}
+
+bool HelperPrivileges::Reachable() {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath_.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, socketPath_.data(), socketPath_.size());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return false;
+  // A full backlog (EAGAIN) is a helper that runs and is busy.
+  const bool taken = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ||
+                     errno == EAGAIN || errno == EINPROGRESS;
+  ::close(fd);
+  return taken;
 }
 
 PrivilegedOperations::Listeners HelperPrivileges::Listen(helper::Verb verb) {

@@ -52,6 +52,9 @@ class HelperPrivileges : public PrivilegedOperations {
   Outcome WriteHostsFullCopy(std::string_view text) override;
   Listeners ListenOnPort80() override;
   Listeners ListenOnPort443() override;
+  // A connection the helper's socket takes at once (or queues): the helper runs, or
+  // systemd starts it for the connection.
+  bool Reachable() override;
 
  private:
   struct Call;

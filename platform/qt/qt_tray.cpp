@@ -115,6 +115,25 @@ bool QtTrayIcon::Modify(const TrayRecord& record) {
   return true;
 }
 
+void QtTrayIcon::ShowMessage(const std::string& title, const std::string& text, bool warning) {
+  const QString summary = FromSingleByte(title);
+  const QString body = FromSingleByte(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (icon_ && icon_->isVisible() && Available() && QSystemTrayIcon::supportsMessages()) {
+    icon_->showMessage(summary, body,
+                       warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
+    return;
+  }
+  // No tray to hold a balloon: the desktop's notification service shows it instead.
+  QDBusMessage notify = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.Notifications"),
+      QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  notify << QStringLiteral("Quorlen") << 0u
+         << (warning ? QStringLiteral("dialog-warning") : QStringLiteral("dialog-information"))
+         << summary << body << QStringList() << QVariantMap() << -1;
+  QDBusConnection::sessionBus().send(notify);
+}
+
 bool QtTrayIcon::Delete() {
   const bool was = icon_ && icon_->isVisible() && Available();
   if (icon_) icon_->hide();

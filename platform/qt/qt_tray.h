@@ -28,6 +28,7 @@ class QtTrayIcon : public QObject, public TrayIcon {
   bool Modify(const TrayRecord& record) override;
   bool Delete() override;
   bool Available() override;
+  void ShowMessage(const std::string& title, const std::string& text, bool warning) override;
 
   // The tip as the shell shows it: up to the zero character, at most 63 characters.
   static QString ShownTip(const std::string& szTip);

@@ -9,7 +9,9 @@
 # the same rule; a stopped helper leaves the program answering and tells the cause. The
 # listed names of desk are answered on port 80 and refused on port 443 from the handed
 # sockets; with port 443 taken the program says so and still blocks; with port 80 taken it
-# blocks nothing.
+# blocks nothing. With the helper not running at start the program waits, the box ticked,
+# tells it in a tray message and claims no server, and blocks by itself once the helper
+# is started.
 #   helper_user.sh <staged program folder> <work folder> <helper> <helper_request>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -260,12 +262,54 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   end_program $pid
   kill $holder
 
-  # Port 80 taken: nothing claims blocking.
+  # Port 80 taken: the program says so, nothing claims blocking, and the box keeps the
+  # choice as the user made it.
   start_with_port_taken 80 "Quorlen cannot answer the blocked ad servers"
   end_program $pid
   kill $holder
   grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
-  grep -qxF "bBlockAdServers=False"$'"'"'\r'"'"' "$data/quorlen.ini" ||
-    fail "the Block Banner Ads box still claims blocking"
+  grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
+    fail "a taken port unticked the Block Banner Ads box"
+
+  # The helper not running at start, the blocking lines left in the hosts file (a reboot
+  # without systemd): told where the user looks, nothing answered is claimed, and the
+  # helper'"'"'s start brings blocking back by itself.
+  kill $helper; wait $helper 2>/dev/null || true; rm -f "$sock"
+  cp "$out/hosts-blocking" /etc/hosts
+  count=$(tr -d "\r" < "$data/quorlenhosts.ini" | sed -n "s/^N=//p" | head -1)
+  as_desk "$program/quorlen" 2>"$out/stderr-no-helper.txt" &
+  pid=$!
+  for _ in $(seq 1 100); do grep -q "stays switched on" "$out/stderr-no-helper.txt" && break; sleep 0.1; done
+  grep -qF "Quorlen cannot answer the blocked ad servers: quorlen-helper does not answer on $sock" \
+    "$out/stderr-no-helper.txt" || fail "the missing helper was not told: $(cat "$out/stderr-no-helper.txt")"
+  sleep 1  # the tray message is drawn
+  shot helper-missing-tray-message
+  curl -s --http0.9 -m 2 -o /dev/null "http://$first/" && fail "port 80 answered without the helper"
+  kill "${PROBE_PID:-}" 2>/dev/null || true; wait "${PROBE_PID:-}" 2>/dev/null || true
+  start_probe
+  # The first click on the icon may only close the tray message.
+  for _ in 1 2 3; do click_tray_icon 1; wait_for_window "^Quorlen \(on " 3 >/dev/null && break; done
+  window_of "^Quorlen \(on " >/dev/null
+  click "check box" "Status"
+  shows label "Blocked Servers:" || fail "no server count on the Status page"
+  shows label "0" || fail "the waiting program shows no 0 servers"
+  shows label "$count" && fail "the waiting program claims $count blocked servers"
+  shown | grep -q "^label|Please wait while Quorlen Initializes" && fail "start-up still says it initializes"
+  shot helper-missing-status
+  "$out/quorlen-helper" --socket "$sock" >/dev/null 2>>"$out/helper.log" &
+  helper=$!
+  for _ in $(seq 1 100); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  curl -s --http0.9 -o "$out/banner-back.gif" "http://$first/ads/back.gif"
+  cmp -s "$out/banner-back.gif" "$program/1by1.jpg" || fail "blocking did not come back with the helper"
+  # The hosts file is built once port 80 is had.
+  for _ in $(seq 1 100); do grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" && break; sleep 0.1; done
+  grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" || fail "the return was not told"
+  for _ in $(seq 1 20); do shows label "$count" && break; sleep 0.2; done
+  shows label "$count" || fail "the Status page does not show the $count blocked servers"
+  sleep 1
+  shot helper-back
+  end_program $pid
+  grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
+    fail "the missing helper unticked the Block Banner Ads box"
   echo "e2e helper against another user: every attempt of uid 65534 failed, desk kept blocking"
 ' e2e "$here" "$work"

@@ -5,7 +5,8 @@
 # the tray menu, whose Exit ends the program from the keyboard. In a second run a tray
 # (waybar) comes later: the icon is registered at once, its menu is the tray menu, the
 # close box then hides the window, a click on the icon brings it back and the tray
-# menu's Exit ends the program.
+# menu's Exit ends the program. Without a helper to block through, the first run tells it
+# in a desktop notification, there being no tray to show a message at.
 #   without_tray.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -27,10 +28,15 @@ if [ "${1:-}" = --as-user ]; then
     pid=$!
     wait_until 20 grep -q "shows no system tray" "$work/stderr.txt" || fail "no word of the tray"
   }
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\n" >"$program/quorlen.ini"
+  printf "[Settings]\r\nbBlockAdServers=True\r\nbBlockIEPopups=True\r\n" >"$program/quorlen.ini"
 
   # 1. No tray: the window stays after the start-up step, and Exit is in its menu bar.
+  dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$work/notify.txt" 2>&1 &
+  monitor=$!
   start_program
+  wait_until 20 grep -qF "Quorlen: ad servers are not blocked" "$work/notify.txt" ||
+    fail "blocking that cannot start was not told in a desktop notification"
+  kill $monitor
   settings_window || fail "the settings window went away with no tray to come back from"
   grim "$work/no-tray.png"
   swaymsg '[title="^Quorlen \(on "] focus' >/dev/null

@@ -1,5 +1,7 @@
-// When ad-server blocking cannot work, the program says why where the user looks and
-// nothing claims blocking: not the box, the server count, the tray tip nor the web server.
+// When ad-server blocking cannot work, the program says why where the user looks, keeps
+// the user's choice, claims nothing (not the server count, the tray tip nor the web server)
+// and blocks again by itself once it can.
+#include "core/text.h"
 #include "hosts/ad_server_blocker.h"
 #include "tests/forms/program_fixture.h"
 
@@ -10,7 +12,8 @@ using testing_support::ProgramTest;
 
 std::string ListFile(const std::vector<std::string>& names) {
   std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  for (size_t i = 0; i < names.size(); ++i)
+    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
   return text;
 }
 
@@ -18,73 +21,164 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The program with the real hosts-file blocking wired as the program wires it.
+// The program with the real hosts-file blocking wired as the program wires it; the web
+// server listens unless the helper is gone or the port is taken.
 class BlockingFailures : public ProgramTest {
  protected:
   BlockingFailures() {
     StartedBefore();
     dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "track.example"}));
-    dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\nnTotHosts=2\r\n");
+    dir.Write("program/quorlen.ini",
+              "[Settings]\r\nbBlockAdServers=True\r\nbHostsFullySet=True\r\nnTotHosts=2\r\n");
     dir.Write("etc/hosts", kOwn);
     wire = [this](frmMain& main) {
       AdServerHooks hooks;
-      hooks.startWebServers = [this] { ++webStarts; };
-      hooks.stopWebServer = [this] { ++webStops; };
+      hooks.startWebServers = [this, &main] {
+        if (!privileged.reachable) return main.WebServerFailed(FakePrivileges::kUnreachable);
+        if (!portHolder.empty()) return main.WebServerFailed("quorlen-helper: " + portHolder);
+        listening = true;
+      };
+      hooks.stopWebServer = [this] { listening = false; };
       hooks.blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); };
       hooks.trouble = [&main](const std::string& what) { main.TellTrouble(what); };
+      hooks.reachable = [this] { return privileged.Reachable(); };
+      hooks.resumed = [&main] { main.AdBlockingResumed(); };
       blocker = ProgramBlocker(main, std::move(hooks));
       main.SetAdServerBlocking(blocker.get());
       main.onTrouble = [this](const std::string& what) { told.push_back(what); };
     };
   }
 
-  // Nothing of the program says that servers are blocked.
-  void ExpectNothingClaimsBlocking(frmMain& main) {
-    EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
-    EXPECT_FALSE(main.Options().bBlockAdServers);
+  // Blocking waits: the user's choice is kept and nothing claims servers blocked.
+  void ExpectWaiting(frmMain& main) {
+    EXPECT_TRUE(blocker->Waiting());
+    EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
     EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "0");
     main.Tray().RefreshTrayTip();
     EXPECT_EQ(tray.shown.szTip.substr(0, 9), "Quorlen. ");
-    EXPECT_LE(webStarts, webStops) << "the web server is left running";
-    EXPECT_EQ(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
+    EXPECT_FALSE(listening) << "the web server is left running";
     main.Save();
-    EXPECT_EQ(SettingsValue("bBlockAdServers"), "False");
+    EXPECT_EQ(SettingsValue("bBlockAdServers"), "True");
+  }
+
+  // Blocking works: the lines are in, the web server listens, the count is the lists'.
+  void ExpectBlocking(frmMain& main) {
+    EXPECT_FALSE(blocker->Waiting());
+    EXPECT_TRUE(listening);
+    EXPECT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example\n"), std::string::npos);
+    EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "2");
+    EXPECT_TRUE(main.Controls().cmdAllow.Enabled());
   }
 
   const std::string kOwn = "127.0.0.1 localhost\n# printer\n192.168.1.9 printer\n";
   std::unique_ptr<AdServerBlocker> blocker;
   std::vector<std::string> told;
-  int webStarts = 0, webStops = 0;
+  bool listening = false;
+  std::string portHolder;  // who holds port 80, when another program does
 };
 
-TEST_F(BlockingFailures, HostsFileThatCannotBeWrittenAtTheDelayedStep) {
-  privileged.writeFailure = "quorlen-helper does not answer on /run/quorlen-helper.sock";
+enum class Fault { kHelperGone, kPortTaken, kHostsRefused };
+
+class BlockingFaults : public BlockingFailures, public ::testing::WithParamInterface<Fault> {
+ protected:
+  void SetFault(bool on) {
+    switch (GetParam()) {
+      case Fault::kHelperGone:
+        privileged.reachable = !on;
+        break;
+      case Fault::kPortTaken:
+        portHolder = on ? "port 80 is in use by nginx (pid 7)" : "";
+        break;
+      case Fault::kHostsRefused:
+        privileged.writeFailure = on ? "quorlen-helper: refused" : "";
+        break;
+    }
+  }
+  std::string Told() const {
+    switch (GetParam()) {
+      case Fault::kHelperGone:
+        return "Quorlen cannot answer the blocked ad servers: quorlen-helper does not answer on "
+               "/run/quorlen-helper.sock: No such file or directory\r\nAd servers are not blocked.";
+      case Fault::kPortTaken:
+        return "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by "
+               "nginx (pid 7)\r\nAd servers are not blocked.";
+      case Fault::kHostsRefused:
+        break;
+    }
+    return "Quorlen could not change the hosts file: quorlen-helper: refused\r\nAd servers are "
+           "not blocked.";
+  }
+  // Long enough for the next try however often the helper refused before.
+  static constexpr int kLongestWait = AdServerBlocker::kLongestRetryMs + AdServerBlocker::kProbeMs;
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, BlockingFaults,
+                         ::testing::Values(Fault::kHelperGone, Fault::kPortTaken,
+                                           Fault::kHostsRefused));
+
+// Whatever keeps blocking from working at start, the user is told where they look (the
+// window is hidden to the tray), and blocking comes back by itself once it can.
+TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
+  const std::string what = Told() + std::string(kCrLf) + std::string(kBlockingWaits);
+  SetFault(true);
   frmMain& main = Start();
   clock.Advance(2500);
-  const std::string what =
-      "Quorlen could not change the hosts file: quorlen-helper does not answer on "
-      "/run/quorlen-helper.sock\r\nAd servers are not blocked.";
-  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(what, 0), 0u)
       << main.Controls().lblStatus.Caption();
+  EXPECT_EQ(main.Controls().lblStatus.Caption().find(frmMain::kInitializing), std::string::npos);
+  ASSERT_EQ(tray.messages.size(), 1u);
+  EXPECT_EQ(tray.messages[0].title, kNotBlockedTitle);
+  EXPECT_EQ(tray.messages[0].text, what);
+  EXPECT_TRUE(tray.messages[0].warning);
   EXPECT_EQ(told, std::vector<std::string>{what});
-  ExpectNothingClaimsBlocking(main);
-  // The box was cleared without its handler: nothing more was written or said.
-  EXPECT_TRUE(privileged.written.empty());
+  ExpectWaiting(main);
+  // No line was written that nothing would answer.
+  EXPECT_EQ(dir.Read("etc/hosts"), kOwn);
+  // The tries go on unseen: the cause was told once.
+  clock.Advance(30000);
+  EXPECT_EQ(tray.messages.size(), 1u);
+  ExpectWaiting(main);
+
+  SetFault(false);
+  clock.Advance(kLongestWait);
+  ExpectBlocking(main);
+  ASSERT_EQ(tray.messages.size(), 2u);
+  EXPECT_EQ(tray.messages[1].title, kBlockingBackTitle);
+  EXPECT_FALSE(tray.messages[1].warning);
+  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), std::string(kBlockingBack)));
+  if (GetParam() == Fault::kPortTaken) return;  // the port, once had, is kept
+
+  // It goes again, and the next build (after the list editor's OK) waits as well.
+  SetFault(true);
+  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  ExpectWaiting(main);
+  EXPECT_EQ(tray.messages.size(), 3u);
+  SetFault(false);
+  clock.Advance(kLongestWait);
+  ExpectBlocking(main);
+  EXPECT_EQ(tray.messages.size(), 4u);
 }
 
-TEST_F(BlockingFailures, PortThatCannotBeHadSwitchesBlockingOff) {
+// Switched off while the helper is gone: the choice is saved as made, and the lines go
+// once the helper answers, so no listed server stays sent to a machine that does not
+// answer it.
+TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItReturns) {
   frmMain& main = Start();
   clock.Advance(2500);
-  ASSERT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example"), std::string::npos);
-  main.WebServerFailed("quorlen-helper: port 80 is in use by nginx (pid 7)");
-  const std::string what =
-      "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by nginx "
-      "(pid 7)\r\nAd servers are not blocked.";
-  // First, above the long text of the switched-off box.
-  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(what + "\r\n\r\nPLEASE RESTART", 0), 0u)
-      << main.Controls().lblStatus.Caption();
-  EXPECT_EQ(told, std::vector<std::string>{what});
-  ExpectNothingClaimsBlocking(main);
+  ExpectBlocking(main);
+  privileged.reachable = false;
+  main.Controls().chkAdServers.SetTicked(false);
+  main.Save();
+  EXPECT_EQ(SettingsValue("bBlockAdServers"), "False");
+  EXPECT_NE(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
+  clock.Advance(10000);
+  EXPECT_NE(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
+  privileged.reachable = true;
+  clock.Advance(AdServerBlocker::kLongestRetryMs);
+  EXPECT_EQ(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
+  EXPECT_NE(dir.Read("etc/hosts").find("192.168.1.9 printer"), std::string::npos);
+  EXPECT_FALSE(blocker->Waiting());
+  EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
 }
 
 // Without the HTTPS port the blocked names' HTTPS requests still fail, only uncounted:
@@ -101,7 +195,7 @@ TEST_F(BlockingFailures, HttpsPortThatCannotBeHadIsToldAndBlockingStays) {
   EXPECT_EQ(told, std::vector<std::string>{what});
   EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
   EXPECT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example"), std::string::npos);
-  EXPECT_EQ(webStops, 0);
+  EXPECT_TRUE(listening);
 }
 
 TEST_F(BlockingFailures, UsersOwnFileThatCannotBeKeptIsTold) {

@@ -36,6 +36,10 @@ class RecordingAdServers : public AdServerBlocking {
   void ReadLocalBanListAndUpdateHostsFile(bool) override { calls.push_back("Build"); }
   void RestoreHostsAtExit() override { calls.push_back("RestoreHostsAtExit"); }
   void chkAdServers_Click() override { calls.push_back("chkAdServers_Click"); }
+  bool Suspend() override {
+    calls.push_back("Suspend");
+    return true;
+  }
 
   int Count(const std::string& call) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
@@ -60,9 +64,9 @@ class ProgramTest : public ::testing::Test {
   }
 
   frmMain& Start() {
-    program = std::make_unique<frmMain>(
-        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
-                 browsers, desk, privileged, desktop});
+    program = std::make_unique<frmMain>(Platform{clock, dialogs, system, firstStart, singleInstance,
+                                                 tray, sound, shell, input, browsers, desk,
+                                                 privileged, desktop});
     program->SetAdServerBlocking(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };

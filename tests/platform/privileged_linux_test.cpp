@@ -5,12 +5,11 @@
 #include "platform/linux/privileged_linux.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
@@ -61,8 +60,7 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
     EXPECT_TRUE(operations->WriteHostsBackup(kUserHosts).ok);
     PrivilegedOperations::Outcome again = operations->WriteHostsBackup(kBlocking);
     EXPECT_FALSE(again.ok);
-    EXPECT_NE(again.error.find(folder.File("hostsqlb") + " exists and is kept"),
-              std::string::npos)
+    EXPECT_NE(again.error.find(folder.File("hostsqlb") + " exists and is kept"), std::string::npos)
         << again.error;
     EXPECT_EQ(folder.Read("hostsqlb"), kUserHosts);
     EXPECT_TRUE(operations->WriteHostsFile(kBlocking).ok);
@@ -79,8 +77,9 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
       for (int fd : listeners.descriptors) EXPECT_EQ(PortOf(fd), wanted);
       PrivilegedOperations::Listeners taken = (operations.get()->*listen)();
       EXPECT_TRUE(taken.descriptors.empty());
-      EXPECT_NE(taken.error.find("port " + std::to_string(wanted) + " is in use by another program"),
-                std::string::npos)
+      EXPECT_NE(
+          taken.error.find("port " + std::to_string(wanted) + " is in use by another program"),
+          std::string::npos)
           << taken.error;
       for (int fd : listeners.descriptors) ::close(fd);
     }
@@ -99,8 +98,10 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   EXPECT_EQ(refused.error.rfind("quorlen-helper: not a blocking change of ", 0), 0u)
       << refused.error;
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
+  EXPECT_TRUE(throughHelper.Reachable());
 
   HelperPrivileges noHelper(folder.File("no-helper.sock"), clock);
+  EXPECT_FALSE(noHelper.Reachable());
   PrivilegedOperations::Outcome unreachable = noHelper.WriteHostsFile(kBlocking);
   EXPECT_FALSE(unreachable.ok);
   EXPECT_NE(unreachable.error.find("is the quorlen package installed"), std::string::npos)
@@ -130,13 +131,16 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
                 "quorlen-helper ended the connection without an answer", 0),
             0u);
   closing.join();
+  EXPECT_TRUE(stalled.Reachable());  // however it answers, it takes connections
   ::close(silent);
+  // The socket file a killed helper leaves behind takes no connection.
+  EXPECT_FALSE(stalled.Reachable());
 
   DirectPrivileges nowhere(folder.File("missing-folder/hosts"));
   PrivilegedOperations::Outcome failed = nowhere.WriteHostsFile(kBlocking);
   EXPECT_FALSE(failed.ok);
-  EXPECT_EQ(failed.error,
-            folder.File("missing-folder/hosts") + " could not be written: No such file or directory");
+  EXPECT_EQ(failed.error, folder.File("missing-folder/hosts") +
+                              " could not be written: No such file or directory");
 }
 
 }  // namespace
