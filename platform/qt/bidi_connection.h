@@ -2,8 +2,6 @@
 
 #include <QJsonObject>
 #include <QString>
-#include <QUrl>
-#include <QWebSocket>
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/message_socket.h"
 #include "platform/browser.h"
 #include "platform/qt/watched_browsers.h"
 
@@ -27,7 +26,7 @@ class BiDiWindow;
 // whenever the program lets go.
 class BiDiConnection : public BrowserConnection {
  public:
-  BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
+  BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner);
   ~BiDiConnection() override;
   BiDiConnection(const BiDiConnection&) = delete;
   BiDiConnection& operator=(const BiDiConnection&) = delete;
@@ -77,7 +76,7 @@ class BiDiConnection : public BrowserConnection {
 
   std::string profileFolder_;
   Owner owner_;
-  QWebSocket socket_;
+  MessageSocket socket_;  // to the browser's launcher
   bool connected_ = false;
   bool session_ = false;
   bool lostReported_ = false;
