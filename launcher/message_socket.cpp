@@ -43,7 +43,11 @@ void MessageSocket::Attach() {
   });
 }
 
-void MessageSocket::open(const QString& path) { socket_->connectToServer(path); }
+void MessageSocket::open(const QString& path) {
+  // A refusal comes from inside connectToServer: it is told once the caller has returned.
+  QMetaObject::invokeMethod(this, [this, path] { socket_->connectToServer(path); },
+                            Qt::QueuedConnection);
+}
 
 void MessageSocket::send(const QByteArray& message) {
   if (socket_->state() != QLocalSocket::ConnectedState) return;

@@ -194,6 +194,10 @@ void WatchedBrowsers::Lost(const std::string& folder) {
   BrowserConnection* gone = connection->second.release();
   QTimer::singleShot(0, [gone] { delete gone; });
   connections_.erase(connection);
+  // A launcher that started while a dead one's socket was being tried is joined at once.
+  QTimer::singleShot(0, &scan_, [this] {
+    if (scan_.isActive()) Scan();
+  });
 }
 
 }  // namespace quorlen
