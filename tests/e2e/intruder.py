@@ -30,8 +30,8 @@ def http(port, request):
 
 
 def bidi_session(port):
-    """Whether the port grants a BiDi session to whoever asks."""
-    with socket.create_connection(("127.0.0.1", port), timeout=3) as connection:
+    """Whether the port grants a BiDi session to whoever asks (a first one takes seconds)."""
+    with socket.create_connection(("127.0.0.1", port), timeout=20) as connection:
         key = base64.b64encode(os.urandom(16)).decode()
         connection.sendall(("GET /session HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\n"
                             "Connection: Upgrade\r\nSec-WebSocket-Key: %s\r\nSec-WebSocket-Version: 13\r\n\r\n"
@@ -46,16 +46,28 @@ def bidi_session(port):
             return "no websocket"
         text = json.dumps({"id": 1, "method": "session.new", "params": {"capabilities": {}}}).encode()
         mask = os.urandom(4)
-        connection.sendall(struct.pack("!BBH", 0x81, 0xFE, len(text)) + mask +
+        length = struct.pack("!B", 0x80 | len(text)) if len(text) < 126 else struct.pack("!BH", 0xFE, len(text))
+        connection.sendall(b"\x81" + length + mask +
                            bytes(b ^ mask[i % 4] for i, b in enumerate(text)))
-        frame = connection.recv(2)
+        def exactly(count):
+            data = b""
+            while len(data) < count:
+                chunk = connection.recv(count - len(data))
+                if not chunk:
+                    raise ConnectionError("closed")
+                data += chunk
+            return data
+        frame = exactly(2)
         size = frame[1] & 0x7F
         if size == 126:
-            size = struct.unpack("!H", connection.recv(2))[0]
-        answer = b""
-        while len(answer) < size:
-            answer += connection.recv(size - len(answer))
-        return json.loads(answer).get("type") == "success" and "granted" or "refused: " + json.loads(answer).get("message", "")
+            size = struct.unpack("!H", exactly(2))[0]
+        elif size == 127:
+            size = struct.unpack("!Q", exactly(8))[0]
+        answer = exactly(size)
+        if frame[0] & 0x0F == 8:
+            return "closed by the browser"
+        answer = json.loads(answer)
+        return "granted" if answer.get("type") == "success" else "refused: " + answer.get("message", "")
 
 
 def launcher(path):
