@@ -38,10 +38,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
       done
       line=$(grep "joined the browser of" "$out/stderr.txt" | tail -1)
       times+=($(( $(ms "${line:0:23}") - start )))
+      # The launcher (or, started by an older one, the browser itself) ends with the browser.
       kill $launcher; wait $launcher 2>/dev/null || true
-      # The next start waits until the browser has gone.
-      for _ in $(seq 1 300); do pgrep -x -f ".*(chromium|firefox-esr).*" >/dev/null || break; sleep 0.1; done
-      sleep 1
     done
     echo "$browser join ms: ${times[*]}"
   done

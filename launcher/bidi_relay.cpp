@@ -24,7 +24,8 @@ void BiDiProgramState::Sent(const QJsonObject& command) {
       method == "script.addPreloadScript") {
     pending_[command.value("id").toDouble()] = method;
   } else if (method == "session.unsubscribe") {
-    for (const auto& id : params.value("subscriptions").toArray()) subscriptions_.erase(id.toString());
+    for (const auto& id : params.value("subscriptions").toArray())
+      subscriptions_.erase(id.toString());
   } else if (method == "network.removeIntercept") {
     intercepts_.erase(Str(params, "intercept"));
   } else if (method == "script.removePreloadScript") {
@@ -52,13 +53,16 @@ std::vector<QJsonObject> BiDiProgramState::TakeBack() {
   if (!subscriptions_.empty()) {
     QJsonArray ids;
     for (const QString& id : subscriptions_) ids.append(id);
-    commands.push_back({{"method", "session.unsubscribe"}, {"params", QJsonObject{{"subscriptions", ids}}}});
+    commands.push_back(
+        {{"method", "session.unsubscribe"}, {"params", QJsonObject{{"subscriptions", ids}}}});
   }
   for (const QString& id : intercepts_) {
-    commands.push_back({{"method", "network.removeIntercept"}, {"params", QJsonObject{{"intercept", id}}}});
+    commands.push_back(
+        {{"method", "network.removeIntercept"}, {"params", QJsonObject{{"intercept", id}}}});
   }
   for (const QString& id : scripts_) {
-    commands.push_back({{"method", "script.removePreloadScript"}, {"params", QJsonObject{{"script", id}}}});
+    commands.push_back(
+        {{"method", "script.removePreloadScript"}, {"params", QJsonObject{{"script", id}}}});
   }
   subscriptions_.clear();
   intercepts_.clear();
@@ -71,7 +75,9 @@ BiDiRelay::BiDiRelay(LauncherServer& server) : server_(server) {
   connect(&socket_, &QWebSocket::connected, this, [this] {
     Command("session.new", {{"capabilities", QJsonObject{}}}, [this](const QJsonObject& answer) {
       if (Str(answer, "type") != "success") {
-        if (failed) failed("another program took Firefox's remote session first (" + Str(answer, "message") + ")");
+        if (failed)
+          failed("another program took Firefox's remote session first (" + Str(answer, "message") +
+                 ")");
         return;
       }
       held_ = true;
@@ -80,7 +86,8 @@ BiDiRelay::BiDiRelay(LauncherServer& server) : server_(server) {
     });
   });
   connect(&socket_, &QWebSocket::disconnected, this, [this] {
-    if (failed) failed(held_ ? "Firefox's remote session was lost" : "Firefox refused its remote session");
+    if (failed)
+      failed(held_ ? "Firefox's remote session was lost" : "Firefox refused its remote session");
   });
   connect(&socket_, &QWebSocket::textMessageReceived, this,
           [this](const QString& text) { OnBrowserMessage(text); });
@@ -97,28 +104,32 @@ void BiDiRelay::Open(const QUrl& url) { socket_.open(url); }
 void BiDiRelay::Command(const QString& method, const QJsonObject& params, Answer answer) {
   double id = nextId_++;
   if (answer) answers_[id] = std::move(answer);
-  socket_.sendTextMessage(QString::fromUtf8(Compact({{"id", id}, {"method", method}, {"params", params}})));
+  socket_.sendTextMessage(
+      QString::fromUtf8(Compact({{"id", id}, {"method", method}, {"params", params}})));
 }
 
 void BiDiRelay::OpenPages(const QStringList& addresses) {
   if (addresses.isEmpty()) return;
-  Command("browsingContext.getTree", {{"maxDepth", 0}}, [this, addresses](const QJsonObject& answer) {
-    QJsonArray contexts = answer.value("result").toObject().value("contexts").toArray();
-    QString first = Str(contexts.first().toObject(), "context");
-    auto navigate = [this](const QString& context, const QString& url) {
-      Command("browsingContext.navigate", {{"context", context}, {"url", url}, {"wait", "none"}});
-    };
-    for (qsizetype i = 0; i < addresses.size(); ++i) {
-      const QString url = addresses[i];
-      if (i == 0 && !first.isEmpty()) {
-        navigate(first, url);
-        continue;
-      }
-      Command("browsingContext.create", {{"type", "tab"}}, [navigate, url](const QJsonObject& created) {
-        navigate(Str(created.value("result").toObject(), "context"), url);
-      });
-    }
-  });
+  Command("browsingContext.getTree", {{"maxDepth", 0}},
+          [this, addresses](const QJsonObject& answer) {
+            QJsonArray contexts = answer.value("result").toObject().value("contexts").toArray();
+            QString first = Str(contexts.first().toObject(), "context");
+            auto navigate = [this](const QString& context, const QString& url) {
+              Command("browsingContext.navigate",
+                      {{"context", context}, {"url", url}, {"wait", "none"}});
+            };
+            for (qsizetype i = 0; i < addresses.size(); ++i) {
+              const QString url = addresses[i];
+              if (i == 0 && !first.isEmpty()) {
+                navigate(first, url);
+                continue;
+              }
+              Command("browsingContext.create", {{"type", "tab"}},
+                      [navigate, url](const QJsonObject& created) {
+                        navigate(Str(created.value("result").toObject(), "context"), url);
+                      });
+            }
+          });
 }
 
 void BiDiRelay::OnBrowserMessage(const QString& text) {

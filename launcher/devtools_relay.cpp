@@ -54,7 +54,8 @@ DevToolsRelay::DevToolsRelay(int toBrowser, int fromBrowser, LauncherServer& ser
   writable_.setEnabled(false);
   connect(&readable_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
   connect(&writable_, &QSocketNotifier::activated, this, [this] { OnWritable(); });
-  connect(&server_, &LauncherServer::joined, this, [this](MessageSocket* client) { OnJoined(client); });
+  connect(&server_, &LauncherServer::joined, this,
+          [this](MessageSocket* client) { OnJoined(client); });
   connect(&server_, &LauncherServer::left, this, [this] { OnLeft(); });
   Command("Browser.getVersion", {}, [this](const QJsonObject&) {
     if (ready) ready();

@@ -64,7 +64,7 @@ class DevToolsRelay : public QObject {
   int nextId_ = 1;
   std::map<int, std::function<void(const QJsonObject&)>> answers_;
   MessageSocket* client_ = nullptr;
-  QString session_;  // the joined program's session with the browser
+  QString session_;                 // the joined program's session with the browser
   std::deque<QByteArray> waiting_;  // the program's messages before its session is there
 };
 

@@ -88,10 +88,11 @@ void Supervise(QCoreApplication& app, QProcess& browser, LauncherServer& server)
     });
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, OnStop);
   }
-  QObject::connect(&browser, &QProcess::finished, &app, [&app, &server](int code, QProcess::ExitStatus status) {
-    server.Stop();
-    app.exit(status == QProcess::NormalExit ? code : 1);
-  });
+  QObject::connect(&browser, &QProcess::finished, &app,
+                   [&app, &server](int code, QProcess::ExitStatus status) {
+                     server.Stop();
+                     app.exit(status == QProcess::NormalExit ? code : 1);
+                   });
 }
 
 void DieWithLauncher() {
@@ -159,7 +160,8 @@ int RunFirefox(QCoreApplication& app, QStringList args) {
     Say("XDG_RUNTIME_DIR is not set, so Quorlen cannot follow this browser.");
     RunUnfollowed(browser, QStringList{"--profile", profile} + args);
   }
-  if (LauncherServer::Serving(socket)) RunUnfollowed(browser, QStringList{"--profile", profile} + args);
+  if (LauncherServer::Serving(socket))
+    RunUnfollowed(browser, QStringList{"--profile", profile} + args);
 
   // The pages wait until the session is held: the browser starts on a blank page.
   QStringList options, addresses;

@@ -1,9 +1,9 @@
 #include "launcher/message_socket.h"
 
-#include <QPointer>
-
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <QPointer>
 
 namespace quorlen {
 
@@ -45,8 +45,8 @@ void MessageSocket::Attach() {
 
 void MessageSocket::open(const QString& path) {
   // A refusal comes from inside connectToServer: it is told once the caller has returned.
-  QMetaObject::invokeMethod(this, [this, path] { socket_->connectToServer(path); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, path] { socket_->connectToServer(path); }, Qt::QueuedConnection);
 }
 
 void MessageSocket::send(const QByteArray& message) {

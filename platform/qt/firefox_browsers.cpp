@@ -19,8 +19,7 @@ std::vector<WatchedBrowsers::Place> FirefoxBrowsers::DefaultPlaces() {
 std::unique_ptr<BrowserConnection> FirefoxBrowsers::Join(const std::string& folder,
                                                          const std::string& socket,
                                                          BrowserConnection::Owner owner) {
-  return std::make_unique<BiDiConnection>(QString::fromStdString(socket), folder,
-                                          std::move(owner));
+  return std::make_unique<BiDiConnection>(QString::fromStdString(socket), folder, std::move(owner));
 }
 
 void FirefoxBrowsers::BlockedServersChanged(const std::shared_ptr<const HostNameSet>& names) {

@@ -1,5 +1,7 @@
 #include "platform/qt/watched_browsers.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -7,8 +9,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 
