@@ -46,15 +46,14 @@ QJsonArray Channel(const QString& channel = kChannel) {
 
 }  // namespace
 
-BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder,
-                               Owner owner)
+BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
   QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
   QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
                    [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
   QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
-    if (!connected_) ReportLost();  // never joined: nobody will say disconnected
-  });
+                     if (!connected_) ReportLost();  // never joined: nobody will say disconnected
+                   });
   QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
     connected_ = false;
     session_ = false;
@@ -138,14 +137,17 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Log("joined the browser of " + profileFolder_);
   // The whole module, so that a browser without one of its newer events still subscribes.
   // Subscribing also announces every context open now.
-  Send("session.subscribe", {{"events", QJsonArray{"browsingContext", "script.message"}}});
-  Send("script.addPreloadScript",
-       {{"functionDeclaration", kLinkWatcher}, {"arguments", Channel()}, {"sandbox", kChannel}});
+  Send("session.subscribe",
+       {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
+                                   {"arguments", Channel()},
+                                   {"sandbox", kChannel}});
   Send("script.addPreloadScript", {{"functionDeclaration", kPageInputListener},
                                    {"arguments", Channel(kInputChannel)},
                                    {"sandbox", kChannel}});
-  Send("browsingContext.getTree", {},
-       [this](const QJsonObject& tree) { OnTree(tree.value("contexts").toArray(), {}); });
+  Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
+    OnTree(tree.value("contexts").toArray(), {});
+  });
 }
 
 void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& parent) {
@@ -156,16 +158,16 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
     if (!known) OnContextCreated(id, parent, {}, Str(context, "url"));
     // Documents loaded before the program joined get the link watcher now.
     if (!known || parent.empty()) {
-      Send("script.callFunction", {{"functionDeclaration", kLinkWatcher},
-                                   {"arguments", Channel()},
-                                   {"awaitPromise", false},
-                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
-                                                          {"sandbox", kChannel}}}});
-      Send("script.callFunction", {{"functionDeclaration", kPageInputListener},
-                                   {"arguments", Channel(kInputChannel)},
-                                   {"awaitPromise", false},
-                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
-                                                          {"sandbox", kChannel}}}});
+      Send("script.callFunction",
+           {{"functionDeclaration", kLinkWatcher},
+            {"arguments", Channel()},
+            {"awaitPromise", false},
+            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+      Send("script.callFunction",
+           {{"functionDeclaration", kPageInputListener},
+            {"arguments", Channel(kInputChannel)},
+            {"awaitPromise", false},
+            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
     }
     OnTree(context.value("children").toArray(), id);
   }
@@ -238,8 +240,7 @@ void BiDiConnection::Cancel(const std::string& context) {
   // window, then close it. A request that comes all the same is failed.
   cancelled_[context] = {};
   QJsonArray contexts{QString::fromStdString(context)};
-  Send("session.subscribe",
-       {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
+  Send("session.subscribe", {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
        [this, context](const QJsonObject& result) {
          Cancelled answer{{}, result.value("subscription").toString().toStdString()};
          auto cancelled = cancelled_.find(context);
@@ -254,8 +255,7 @@ void BiDiConnection::Cancel(const std::string& context) {
          if (cancelled == cancelled_.end()) return Release(answer);
          cancelled->second.intercept = answer.intercept;
        });
-  Send("browsingContext.close",
-       {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  Send("browsingContext.close", {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
 }
 
 void BiDiConnection::Release(const Cancelled& cancelled) {
