@@ -163,7 +163,8 @@ int RunFirefox(QCoreApplication& app, QStringList args) {
   if (LauncherServer::Serving(socket))
     RunUnfollowed(browser, QStringList{"--profile", profile} + args);
 
-  // The pages wait until the session is held: the browser starts on a blank page.
+  // The pages asked for wait until the session is held: the browser starts on a blank
+  // page then, or on its own home page when none is asked for.
   QStringList options, addresses;
   for (const QString& arg : args) (arg.startsWith('-') ? options : addresses) << arg;
   QString portFile = profile + "/WebDriverBiDiServer.json";
@@ -174,7 +175,7 @@ int RunFirefox(QCoreApplication& app, QStringList args) {
   process.setChildProcessModifier([] { DieWithLauncher(); });
   // Port 0: the browser takes a free loopback port and writes it into the profile.
   process.start(browser, QStringList{"--profile", profile, "--remote-debugging-port=0"} + options +
-                             QStringList{"about:blank"});
+                             (addresses.isEmpty() ? QStringList{} : QStringList{"about:blank"}));
   if (!process.waitForStarted()) {
     Say("cannot start " + browser);
     return 127;
