@@ -21,9 +21,9 @@ class BiDiWindow;
 // One Firefox joined over WebDriver BiDi. Each top-level browsing context is a window;
 // frames report for the window they are in. A window a page asks for is announced before
 // it requests its address: it is decided at once, and a cancelled one is closed with its
-// requests held and failed, so its address never reaches its server. A browser grants
-// one remote session and keeps it when the socket drops, so the session is ended
-// whenever the program lets go.
+// requests held and failed, so its address never reaches its server. The browser's one
+// remote session is held by its launcher, which serves it to the program; the program
+// ends its part whenever it lets go, so the launcher takes back what it set up.
 class BiDiConnection : public BrowserConnection {
  public:
   BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner);

@@ -18,7 +18,7 @@ namespace quorlen {
 
 class DevToolsWindow;
 
-// One Chromium browser joined over its DevTools socket, at browser level. Each page
+// One Chromium browser joined through its launcher's socket, at browser level. Each page
 // target is a window; cross-site frames report on their own sessions and count for the
 // page they are in. A window a page asks for arrives paused, with its opener's id: it
 // is decided at once and either resumed, or resumed with every request failed and
