@@ -181,8 +181,8 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0) {
     privileged = std::make_unique<quorlen::DirectPrivileges>(system.HostsFile(true, "/etc"));
   } else {
-    privileged =
-        std::make_unique<quorlen::HelperPrivileges>(std::string(quorlen::helper::kSocketPath));
+    privileged = std::make_unique<quorlen::HelperPrivileges>(
+        std::string(quorlen::helper::kSocketPath), loop);
   }
 
   quorlen::LinuxDesktop desktop;

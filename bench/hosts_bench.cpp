@@ -1,6 +1,8 @@
 // Building and taking out the hosts-file lines at real list sizes over a 3 MB hosts file:
 // the program's engine, the literal step-by-step algorithm it reproduces (at the sizes that
-// finish), and as the floor a plain awk pass that only prefixes every listed name.
+// finish), and as the floor a plain awk pass that only prefixes every listed name. Then the
+// helper's judgement of the largest build, against a floor that only splits both texts
+// into lines.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -9,6 +11,7 @@
 
 #include "hosts/hosts_text.h"
 #include "hosts/hosts_text_literal.h"
+#include "privhelper/blocking_change.h"
 
 namespace {
 
@@ -82,6 +85,21 @@ void BM_BuildAgain(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildAgain)->Arg(65534)->Unit(benchmark::kMillisecond);
 
+// As the program builds: with the names the machine and the user's own lines keep, which
+// are gathered from the hosts text at every build.
+void BM_BuildKeepingOwnNames(benchmark::State& state) {
+  std::vector<std::string> defaults, user;
+  Split(static_cast<size_t>(state.range(0)), defaults, user);
+  const std::string& old = ThreeMegabyteHosts();
+  for (auto _ : state) {
+    const hosts::ProtectedNames keep(old, {"devbox"});
+    auto result = hosts::BuildHostsText({old, "\n", defaults, user, {}, nullptr, nullptr, &keep});
+    benchmark::DoNotOptimize(result.text.data());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_BuildKeepingOwnNames)->Arg(65534)->Unit(benchmark::kMillisecond);
+
 void BM_BuildLiteral(benchmark::State& state) {
   std::vector<std::string> defaults, user;
   Split(static_cast<size_t>(state.range(0)), defaults, user);
@@ -126,6 +144,43 @@ void BM_AwkFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_AwkFloor)->Arg(65534)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Both full lists built over the 3 MB file: what the helper judges at every start.
+const std::string& LargestBuild() {
+  static const std::string text = [] {
+    std::vector<std::string> defaults, user;
+    Split(65534, defaults, user);
+    const hosts::ProtectedNames keep(ThreeMegabyteHosts(), {"devbox"});
+    return hosts::BuildHostsText(
+               {ThreeMegabyteHosts(), "\n", defaults, user, {}, nullptr, nullptr, &keep})
+               .text +
+           "\n";
+  }();
+  return text;
+}
+
+void BM_Judge(benchmark::State& state) {
+  for (auto _ : state) {
+    auto verdict = helper::JudgeBlockingChange(ThreeMegabyteHosts(), LargestBuild(), {"devbox"});
+    if (!verdict.accepted) state.SkipWithError(verdict.reason.c_str());
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<long>(ThreeMegabyteHosts().size() + LargestBuild().size()));
+}
+BENCHMARK(BM_Judge)->Unit(benchmark::kMillisecond);
+
+void BM_JudgeLineFloor(benchmark::State& state) {
+  for (auto _ : state) {
+    std::size_t lines = 0;
+    for (const std::string* text : {&ThreeMegabyteHosts(), &LargestBuild()}) {
+      for (std::size_t at = 0; (at = text->find('\n', at)) != std::string::npos; ++at) ++lines;
+    }
+    benchmark::DoNotOptimize(lines);
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<long>(ThreeMegabyteHosts().size() + LargestBuild().size()));
+}
+BENCHMARK(BM_JudgeLineFloor)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

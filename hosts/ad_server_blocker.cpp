@@ -377,9 +377,12 @@ void AdServerBlocker::RestoreHostsAtExit() {
   loop_.Sleep(200);
   if (hosts_.PutBack(HostsBackup())) {
     state_.bHostsFullySet = false;
-  } else {
-    Trouble(HostsStayBlocked());
+    return;
   }
+  // The saved copy goes back only while the user's own lines are as they were when it was
+  // kept: lines added since stay, and the listed servers' lines go instead.
+  DebugLog("The saved hosts file was not put back: " + hosts_.LastFailure());
+  RemoveBlockedServers();
 }
 
 }  // namespace quorlen

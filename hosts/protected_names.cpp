@@ -71,13 +71,13 @@ void AddHost(std::string_view address, std::vector<std::string>& hosts) {
 
 }  // namespace
 
-size_t NameSet::FoldedHash::operator()(std::string_view name) const {
+size_t FoldedHash::operator()(std::string_view name) const {
   size_t hash = 14695981039346656037u;  // FNV-1a
   for (char c : name) hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 1099511628211u;
   return hash;
 }
 
-bool NameSet::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+bool FoldedEqual::operator()(std::string_view a, std::string_view b) const {
   return SameWord(a, b);
 }
 
@@ -96,11 +96,19 @@ ProtectedNames::ProtectedNames(std::string_view hostsText,
   });
 }
 
+FoldedNames NamesOfOwnLines(std::string_view hostsText) {
+  FoldedNames names;
+  ForEachLine(hostsText, [&](std::string_view line) {
+    if (IsBlockingLine(line)) return;
+    const std::vector<std::string_view> fields = Fields(line);
+    names.insert(fields.begin() + std::min<size_t>(1, fields.size()), fields.end());
+  });
+  return names;
+}
+
 NameSet OwnMappedNames(std::string_view hostsText, std::string_view savedText) {
   NameSet names;
-  ForEachLine(hostsText, [&](std::string_view line) {
-    if (!IsBlockingLine(line)) AddNames(line, names);
-  });
+  for (std::string_view name : NamesOfOwnLines(hostsText)) names.Add(name);
   ForEachLine(savedText, [&](std::string_view line) { AddNames(line, names); });
   return names;
 }

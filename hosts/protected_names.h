@@ -7,22 +7,25 @@
 
 namespace quorlen::hosts {
 
-// Host names in which ASCII letter case does not matter, as for the resolver.
+// Host names compared as the resolver does, ignoring ASCII letter case, without copies.
+struct FoldedHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const;
+};
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+// Views into a hosts text, for a judgement over that text alone.
+using FoldedNames = std::unordered_set<std::string_view, FoldedHash, FoldedEqual>;
+
+// Host names that outlive the text they came from.
 class NameSet {
  public:
   void Add(std::string_view name);
   bool Contains(std::string_view name) const { return names_.find(name) != names_.end(); }
 
  private:
-  // Letter case is ignored in hashing and comparing, so a lookup copies nothing.
-  struct FoldedHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const;
-  };
-  struct FoldedEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
   std::unordered_set<std::string, FoldedHash, FoldedEqual> names_;
 };
 
@@ -57,6 +60,9 @@ class ProtectedNames {
 // list adds a blocking line for one. OwnBlockedNames gives the names of the saved file's
 // blocking-form lines: no removal takes one out.
 NameSet OwnMappedNames(std::string_view hostsText, std::string_view savedText);
+// The names the user's own lines of the hosts text map, as views into it: the helper
+// refuses a new blocking line for one of them.
+FoldedNames NamesOfOwnLines(std::string_view hostsText);
 NameSet OwnBlockedNames(std::string_view savedText);
 
 // The hosts of the system's package sources, which the vendor's list never blocks, so that

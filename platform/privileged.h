@@ -8,7 +8,9 @@ namespace quorlen {
 
 // The changes to the machine that ad-server blocking needs and only the administrator may
 // make: the hosts file, its two copies beside it, and listening on ports 80 and 443. The
-// program makes them itself when it runs as root, and asks the privileged helper otherwise.
+// program makes them itself when it runs as root, and asks the privileged helper otherwise;
+// while the helper works, the program's events run (as in DoEvents), so a caller may be
+// entered again meanwhile.
 class PrivilegedOperations {
  public:
   virtual ~PrivilegedOperations() = default;

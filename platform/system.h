@@ -32,7 +32,7 @@ class SystemInfo {
   virtual std::string OsRelease() = 0;
 
   // The folder for the program's short-lived files (pages and lists handed to other
-  // programs), without a trailing separator.
+  // programs), one that only this user can enter, without a trailing separator.
   virtual std::string TempFolder() = 0;
 };
 

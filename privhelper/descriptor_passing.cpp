@@ -1,5 +1,6 @@
 #include "privhelper/descriptor_passing.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,6 +28,18 @@ bool SendAll(int socket, const char* data, std::size_t size) {
 
 }  // namespace
 
+bool WaitUntilReady(int socket, short events, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd waiting{socket, events, 0};
+    int ready = ::poll(&waiting, 1, static_cast<int>(left.count()));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
 bool SendWithDescriptors(int socket, std::string_view bytes, const std::vector<int>& descriptors) {
   if (bytes.empty() || descriptors.size() > kMaxDescriptors) return false;
   if (descriptors.empty()) return SendAll(socket, bytes.data(), bytes.size());
@@ -51,7 +64,8 @@ bool SendWithDescriptors(int socket, std::string_view bytes, const std::vector<i
   return SendAll(socket, bytes.data() + 1, bytes.size() - 1);
 }
 
-Received ReceiveLineWithDescriptors(int socket, std::size_t limit) {
+Received ReceiveLineWithDescriptors(int socket, std::size_t limit,
+                                    std::chrono::steady_clock::time_point deadline) {
   Received received;
   while (received.line.size() < limit) {
     char byte;
@@ -62,8 +76,13 @@ Received ReceiveLineWithDescriptors(int socket, std::size_t limit) {
     message.msg_iovlen = 1;
     message.msg_control = control;
     message.msg_controllen = sizeof control;
-    ssize_t got = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
+    ssize_t got = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      if (WaitUntilReady(socket, POLLIN, deadline)) continue;
+      received.timedOut = true;
+      return received;
+    }
     for (cmsghdr* header = got > 0 ? CMSG_FIRSTHDR(&message) : nullptr; header != nullptr;
          header = CMSG_NXTHDR(&message, header)) {
       if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;

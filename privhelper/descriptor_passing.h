@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,12 +12,19 @@ namespace quorlen::helper {
 bool SendWithDescriptors(int socket, std::string_view bytes, const std::vector<int>& descriptors);
 
 // Reads one reply line (up to LF, at most `limit` bytes) and every descriptor that came
-// with it, each close-on-exec. Descriptors are kept even when the line is cut short.
+// with it, each close-on-exec, waiting until `deadline` at most. Descriptors are kept even
+// when the line is cut short.
 struct Received {
-  bool ok = false;  // a whole line arrived
-  std::string line; // without its LF
+  bool ok = false;        // a whole line arrived
+  bool timedOut = false;  // the deadline passed first
+  std::string line;       // without its LF
   std::vector<int> descriptors;
 };
-Received ReceiveLineWithDescriptors(int socket, std::size_t limit);
+Received ReceiveLineWithDescriptors(int socket, std::size_t limit,
+                                    std::chrono::steady_clock::time_point deadline);
+
+// Waits until the socket is ready for `events` (poll's POLLIN, POLLOUT) or `deadline`
+// passes; false then.
+bool WaitUntilReady(int socket, short events, std::chrono::steady_clock::time_point deadline);
 
 }  // namespace quorlen::helper

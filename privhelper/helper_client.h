@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,11 +16,13 @@ struct Answer {
   bool reached = false;  // the helper answered with a reply line
   Reply reply;
   std::vector<int> descriptors;  // the caller owns them
-  std::string failure;           // why the helper was not reached or its reply unreadable
+  bool listening = false;        // something took the connection on the socket
+  std::string failure;           // why there is no reply, in words for the user
 };
 
-// Sends one request to the helper and waits up to `seconds` for its reply.
+// Sends one request to the helper and waits for its reply: all of it, from the connection
+// to the reply's line end, within `deadline`.
 Answer AskHelper(const std::string& socketPath, Verb verb, std::string_view body,
-                 int seconds = 30);
+                 std::chrono::milliseconds deadline);
 
 }  // namespace quorlen::helper

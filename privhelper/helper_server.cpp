@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <fstream>
 
 #include "platform/atomic_write.h"
@@ -31,7 +31,7 @@ bool ReadFile(const std::string& path, std::string& bytes, bool& exists) {
   ssize_t got;
   while ((got = ::read(fd, chunk, sizeof chunk)) != 0) {
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 || bytes.size() > kMaxBody) {
+    if (got < 0) {
       ::close(fd);
       return false;
     }
@@ -93,8 +93,13 @@ std::string PutBackUserHosts(const HelperScope& scope) {
   return scope.hostsFile + ": " + what;
 }
 
-HelperServer::HelperServer(HelperScope scope, std::ostream& log)
-    : scope_(std::move(scope)), log_(log) {}
+HelperServer::HelperServer(HelperScope scope, AccessRule access, Sessions sessions,
+                           std::ostream& log, Limits limits)
+    : scope_(std::move(scope)),
+      access_(std::move(access)),
+      sessions_(std::move(sessions)),
+      log_(log),
+      limits_(limits) {}
 
 void HelperServer::Log(const Peer& peer, const std::string& what) {
   log_ << "uid " << peer.uid << " gid " << peer.gid << " pid " << peer.pid << " ("
@@ -108,22 +113,18 @@ HelperServer::Outcome HelperServer::WriteFile(const Request& request,
   if (!ReadFile(scope_.hostsFile, current, hostsExist)) {
     return Refusal(error_code::kWriteFailed, scope_.hostsFile + " cannot be read");
   }
-  std::string backup;
-  bool backupExists = false;
-  if (!ReadFile(scope_.Backup(), backup, backupExists)) {
-    return Refusal(error_code::kWriteFailed, scope_.Backup() + " cannot be read");
-  }
-  if (request.verb == Verb::kWriteBackup && backupExists) {
-    return Refusal(error_code::kExists, scope_.Backup() + " exists and is kept");
-  }
-  // Putting the user's own file back is always allowed, whatever blocking left behind.
-  bool restoresBackup = request.verb == Verb::kWriteHosts && backupExists && request.body == backup;
-  if (!restoresBackup) {
-    ChangeVerdict verdict = JudgeBlockingChange(current, request.body, MachineNames());
-    if (!verdict.accepted) {
-      return Refusal(error_code::kRefused, "not a blocking change of " + scope_.hostsFile +
-                                               ": " + verdict.reason);
+  if (request.verb == Verb::kWriteBackup) {
+    struct stat backup {};
+    if (::lstat(scope_.Backup().c_str(), &backup) == 0) {
+      return Refusal(error_code::kExists, scope_.Backup() + " exists and is kept");
     }
+  }
+  // Putting the user's saved file back is a change like any other: the user's own lines
+  // must stay as they are now, so nobody rolls back what the administrator added since.
+  ChangeVerdict verdict = JudgeBlockingChange(current, request.body, MachineNames());
+  if (!verdict.accepted) {
+    return Refusal(error_code::kRefused,
+                   "not a blocking change of " + scope_.hostsFile + ": " + verdict.reason);
   }
   errno = 0;
   AtomicWriteResult written = WriteFileAtomically(target, request.body);
@@ -134,7 +135,6 @@ HelperServer::Outcome HelperServer::WriteFile(const Request& request,
                        (error != 0 ? ": " + std::string(std::strerror(error)) : std::string()));
   }
   std::string logged = "ok, " + std::to_string(request.body.size()) + " bytes to " + target;
-  if (restoresBackup) logged += " (the saved copy of the user's own file)";
   if (written.rewroteInPlace) logged += " (rewritten in place: it cannot be renamed over)";
   return {EncodeOk(), {}, logged};
 }
@@ -166,67 +166,133 @@ HelperServer::Outcome HelperServer::Handle(const Request& request) {
   return Refusal(error_code::kMalformed, "unknown request");
 }
 
-void HelperServer::HandleConnection(int connection) {
-  Peer peer = PeerOf(connection);
-  timeval limit{kClientSeconds, 0};
-  ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-
-  std::string bytes;
-  ParseResult parsed = ParseRequest(bytes, false);
-  std::vector<char> chunk(1 << 16);
-  while (parsed.status == ParseStatus::kIncomplete) {
-    ssize_t got = ::recv(connection, chunk.data(), chunk.size(), 0);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      Log(peer, "no complete request in " + std::to_string(kClientSeconds) + " s");
-      ::close(connection);
-      return;
-    }
-    bytes.append(chunk.data(), static_cast<std::size_t>(got));
-    parsed = ParseRequest(bytes, got == 0);
-    // The whole body is here: wait for the half-close that says nothing more follows.
-    if (parsed.status == ParseStatus::kComplete && got != 0) parsed.status = ParseStatus::kIncomplete;
-  }
-
-  Outcome outcome;
-  std::string what;
-  if (parsed.status == ParseStatus::kComplete) {
-    what = std::string(VerbName(parsed.request.verb));
-    if (!IsListenVerb(parsed.request.verb)) {
-      what += " " + std::to_string(parsed.request.body.size()) + " bytes";
-    }
-    outcome = Handle(parsed.request);
-  } else {
-    what = "request";
-    outcome = Refusal(parsed.status == ParseStatus::kTooLarge ? error_code::kTooLarge
-                                                              : error_code::kMalformed,
-                      parsed.reason);
-  }
+void HelperServer::Finish(Connection& connection, const std::string& what, const Outcome& outcome) {
   // Logged before the reply goes out, so whoever reads the reply finds the line written.
-  Log(peer, what + ": " + outcome.logged);
-  if (!SendWithDescriptors(connection, outcome.reply, outcome.descriptors)) {
-    Log(peer, "the reply did not reach the client");
+  Log(connection.peer, what + ": " + outcome.logged);
+  if (!SendWithDescriptors(connection.fd, outcome.reply, outcome.descriptors)) {
+    Log(connection.peer, "the reply did not reach the client");
   }
   for (int descriptor : outcome.descriptors) ::close(descriptor);
-  ::close(connection);
+  ::close(connection.fd);
+  connection.done = true;
+}
+
+void HelperServer::Admit(int fd, Clock::time_point now) {
+  Connection connection;
+  connection.fd = fd;
+  connection.peer = PeerOf(fd);
+  connection.deadline = now + limits_.request;
+  // Who may ask is settled before a byte is read: nobody else can make the helper hold
+  // or parse anything.
+  AccessVerdict access = Authorise(connection.peer.uid, access_, sessions_());
+  if (!access.allowed) {
+    Finish(connection, "connection refused before its request",
+           Refusal(error_code::kNotAllowed, access.reason));
+    return;
+  }
+  const auto open = std::count_if(connections_.begin(), connections_.end(), [&](const auto& other) {
+    return other.peer.uid == connection.peer.uid;
+  });
+  if (open >= limits_.connectionsPerUser) {
+    Finish(
+        connection, "connection refused before its request",
+        Refusal(error_code::kBusy, "already serving " + std::to_string(open) + " requests of uid " +
+                                       std::to_string(connection.peer.uid)));
+    return;
+  }
+  struct stat hosts {};
+  connection.maxBody =
+      LargestAcceptedText(::stat(scope_.hostsFile.c_str(), &hosts) == 0 ? hosts.st_size : 0);
+  connections_.push_back(std::move(connection));
+}
+
+void HelperServer::Read(Connection& connection) {
+  char chunk[1 << 16];
+  // A few reads a turn: a large request does not keep the others from their turn.
+  for (int reads = 0; reads < 16; ++reads) {
+    ssize_t got = ::recv(connection.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (got < 0) {
+      Log(connection.peer, std::string("the connection failed: ") + std::strerror(errno));
+      ::close(connection.fd);
+      connection.done = true;
+      return;
+    }
+    connection.bytes.append(chunk, static_cast<std::size_t>(got));
+    ParseResult parsed = ParseRequest(connection.bytes, got == 0, connection.maxBody);
+    // The whole body is here: the half-close says that nothing more follows.
+    if (parsed.status == ParseStatus::kIncomplete ||
+        (parsed.status == ParseStatus::kComplete && got != 0)) {
+      continue;
+    }
+    if (parsed.status == ParseStatus::kComplete) {
+      std::string what(VerbName(parsed.request.verb));
+      if (!IsListenVerb(parsed.request.verb)) {
+        what += " " + std::to_string(parsed.request.body.size()) + " bytes";
+      }
+      // A client that has closed its end (not just its sending half) gave up waiting and
+      // told its user that nothing happened: so nothing does.
+      pollfd client{connection.fd, POLLOUT, 0};
+      if (::poll(&client, 1, 0) == 1 && (client.revents & POLLHUP) != 0) {
+        Log(connection.peer, what + ": not done, the client no longer waits for it");
+        ::close(connection.fd);
+        connection.done = true;
+        return;
+      }
+      Finish(connection, what, Handle(parsed.request));
+    } else {
+      Finish(connection, "request",
+             Refusal(parsed.status == ParseStatus::kTooLarge ? error_code::kTooLarge
+                                                             : error_code::kMalformed,
+                     parsed.reason));
+    }
+    return;
+  }
 }
 
 void HelperServer::Serve(int listener, int idleSeconds, const std::atomic<bool>& stop) {
-  std::time_t lastActivity = std::time(nullptr);
+  // Accepting goes on until nobody waits, and must not block then.
+  ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
+  Clock::time_point lastActivity = Clock::now();
+  std::vector<pollfd> waiting;
   while (!stop) {
-    pollfd waiting{listener, POLLIN, 0};
-    int ready = ::poll(&waiting, 1, 1000);
-    if (ready < 0 && errno != EINTR) return;
-    if (ready <= 0) {
-      if (idleSeconds > 0 && std::time(nullptr) - lastActivity >= idleSeconds) return;
-      continue;
+    Clock::time_point now = Clock::now();
+    auto wait = std::chrono::milliseconds(1000);
+    waiting.clear();
+    const bool room = static_cast<int>(connections_.size()) < limits_.connections;
+    waiting.push_back({room ? listener : -1, POLLIN, 0});
+    for (const Connection& connection : connections_) {
+      waiting.push_back({connection.fd, POLLIN, 0});
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                                std::max(connection.deadline - now, Clock::duration::zero())));
     }
-    int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (connection < 0) continue;
-    HandleConnection(connection);
-    lastActivity = std::time(nullptr);
+    int ready = ::poll(waiting.data(), waiting.size(), static_cast<int>(wait.count()));
+    if (ready < 0 && errno != EINTR) return;
+    now = Clock::now();
+    auto connection = connections_.begin();
+    for (std::size_t i = 1; i < waiting.size(); ++i, ++connection) {
+      if (ready > 0 && waiting[i].revents != 0) Read(*connection);
+      if (!connection->done && now >= connection->deadline) {
+        Finish(*connection, "request",
+               Refusal(error_code::kTimeout, "no complete request within " +
+                                                 std::to_string(limits_.request.count()) + " ms"));
+      }
+    }
+    connections_.remove_if([](const Connection& c) { return c.done; });
+    if (ready > 0 && (waiting[0].revents & POLLIN) != 0) {
+      for (int accepted = 0; accepted < 16; ++accepted) {
+        int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) break;
+        Admit(fd, now);
+        if (static_cast<int>(connections_.size()) >= limits_.connections) break;
+      }
+    }
+    if (!connections_.empty() || ready > 0) lastActivity = now;
+    if (idleSeconds > 0 && now - lastActivity >= std::chrono::seconds(idleSeconds)) return;
   }
+  for (Connection& connection : connections_) ::close(connection.fd);
+  connections_.clear();
 }
 
 }  // namespace quorlen::helper

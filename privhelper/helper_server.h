@@ -3,10 +3,14 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <list>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "privhelper/authorisation.h"
 #include "privhelper/protocol.h"
 
 namespace quorlen::helper {
@@ -36,37 +40,61 @@ struct Peer {
   std::string command;  // the process's name, for the log
 };
 
-// The privileged helper: takes one request per connection, does it when the rule allows,
-// answers and logs one line per request.
+// The privileged helper: serves many connections at once on one thread, one request per
+// connection. Who may ask is decided once per connection, before anything is read
+// (Authorise); each request must arrive whole within one deadline, and each user holds
+// at most a few connections, so no client can keep another waiting. It does what the
+// rule allows, answers and logs one line per connection.
 class HelperServer {
  public:
-  HelperServer(HelperScope scope, std::ostream& log);
+  using Sessions = std::function<LocalSessions()>;
+  struct Limits {
+    std::chrono::milliseconds request{2000};  // from the connection to the whole request
+    int connectionsPerUser = 4;
+    int connections = 64;  // beyond, new connections wait in the socket's backlog
+  };
 
-  // Accepts connections on the listening Unix socket until `stop` turns true or, with
-  // `idleSeconds` > 0, that long passes without one. One connection at a time; a client
-  // gets kClientSeconds to send its request.
+  HelperServer(HelperScope scope, AccessRule access, Sessions sessions, std::ostream& log,
+               Limits limits);
+
+  // Serves connections on the listening Unix socket until `stop` turns true or, with
+  // `idleSeconds` > 0, that long passes without a connection.
   void Serve(int listener, int idleSeconds, const std::atomic<bool>& stop);
-
-  // Reads one request from the connection, answers it and closes the connection.
-  void HandleConnection(int connection);
 
   struct Outcome {
     std::string reply;             // the reply line with its LF
     std::vector<int> descriptors;  // sent with the reply, then closed
     std::string logged;            // what the log line says of the result
   };
-  // The work of one complete request.
+  // The work of one complete request of a peer Authorise allowed. Every verb is done
+  // here, and only here.
   Outcome Handle(const Request& request);
 
-  static constexpr int kClientSeconds = 10;
-
  private:
+  using Clock = std::chrono::steady_clock;
+  struct Connection {
+    int fd = -1;
+    Peer peer;
+    Clock::time_point deadline;
+    std::size_t maxBody = 0;
+    std::string bytes;
+    bool done = false;
+  };
+
+  void Admit(int fd, Clock::time_point now);
+  // Reads what has arrived; answers once the request is whole or cannot become one.
+  void Read(Connection& connection);
+  void Finish(Connection& connection, const std::string& what, const Outcome& outcome);
   Outcome WriteFile(const Request& request, const std::string& target);
   Outcome ListenPort(int port);
   void Log(const Peer& peer, const std::string& what);
 
   HelperScope scope_;
+  AccessRule access_;
+  Sessions sessions_;
   std::ostream& log_;
+  Limits limits_;
+  std::list<Connection> connections_;
 };
 
 }  // namespace quorlen::helper

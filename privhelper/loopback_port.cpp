@@ -5,19 +5,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace quorlen::helper {
 
 namespace {
 
 constexpr int kBacklog = 64;
-constexpr std::string_view kListenState = "0A";
 
 int Listener(int family, const sockaddr* address, socklen_t length, int& error) {
   int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -36,18 +31,13 @@ int Listener(int family, const sockaddr* address, socklen_t length, int& error) 
   return fd;
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 std::string Describe(int port, int error) {
   std::string reason = "port " + std::to_string(port) + " ";
+  // The holder is not looked for: that would need the right to read every process.
   if (error == EADDRINUSE) {
-    std::string holder = PortHolder(port);
-    return reason + "is in use by " + (holder.empty() ? "another program" : holder);
+    return reason +
+           "is in use by another program (sudo ss -ltnp 'sport = :" + std::to_string(port) +
+           "' names it)";
   }
   if (error == EACCES || error == EPERM) return reason + "needs privileges to listen on";
   return reason + "cannot be listened on: " + std::strerror(error);
@@ -84,52 +74,6 @@ LoopbackListeners ListenOnLoopback(int port) {
     result.reason = Describe(port, error) + " (::1)";
   }
   return result;
-}
-
-std::vector<unsigned long> ListeningInodes(std::string_view table, int port) {
-  std::vector<unsigned long> inodes;
-  std::istringstream lines{std::string(table)};
-  std::string line;
-  std::getline(lines, line);  // column titles
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout;
-    unsigned long inode = 0;
-    if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
-          timeout >> inode)) {
-      continue;
-    }
-    auto colon = local.rfind(':');
-    if (colon == std::string::npos || state != kListenState) continue;
-    unsigned long localPort = std::strtoul(local.c_str() + colon + 1, nullptr, 16);
-    if (localPort == static_cast<unsigned long>(port) && inode != 0) inodes.push_back(inode);
-  }
-  return inodes;
-}
-
-std::string PortHolder(int port) {
-  std::vector<unsigned long> inodes = ListeningInodes(ReadWhole("/proc/net/tcp"), port);
-  for (unsigned long inode : ListeningInodes(ReadWhole("/proc/net/tcp6"), port)) {
-    inodes.push_back(inode);
-  }
-  if (inodes.empty()) return {};
-  std::error_code error;
-  for (const auto& process : std::filesystem::directory_iterator("/proc", error)) {
-    const std::string pid = process.path().filename().string();
-    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::error_code fdError;
-    for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd", fdError)) {
-      std::error_code linkError;
-      std::string target = std::filesystem::read_symlink(fd.path(), linkError).string();
-      if (linkError || target.rfind("socket:[", 0) != 0) continue;
-      unsigned long inode = std::strtoul(target.c_str() + 8, nullptr, 10);
-      if (std::find(inodes.begin(), inodes.end(), inode) == inodes.end()) continue;
-      std::string name = ReadWhole(process.path() / "comm");
-      while (!name.empty() && name.back() == '\n') name.pop_back();
-      return (name.empty() ? "process" : name) + " (pid " + pid + ")";
-    }
-  }
-  return {};
 }
 
 }  // namespace quorlen::helper

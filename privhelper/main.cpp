@@ -1,10 +1,12 @@
 // quorlen-helper: the privileged part of Quorlen. It writes the hosts file and its two
 // copies when the change only blocks or unblocks names, and hands the program listening
-// sockets on ports 80 and 443 of the loopback addresses. Started by systemd on its socket,
-// or standalone with --socket.
+// sockets on ports 80 and 443 of the loopback addresses, for the user of the active local
+// session alone. Started by systemd on its socket, or standalone with --socket.
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <systemd/sd-daemon.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +18,7 @@
 
 #include "platform/atomic_write.h"
 #include "privhelper/helper_server.h"
+#include "privhelper/login_sessions.h"
 
 namespace {
 
@@ -23,13 +26,12 @@ std::atomic<bool> stopping{false};
 
 void OnStop(int) { stopping = true; }
 
-// The listening socket systemd passed (LISTEN_FDS, first descriptor 3), or -1.
+// The listening Unix socket systemd passed, or -1.
 int ActivatedSocket() {
-  const char* pid = std::getenv("LISTEN_PID");
-  const char* fds = std::getenv("LISTEN_FDS");
-  if (pid == nullptr || fds == nullptr) return -1;
-  if (std::strtol(pid, nullptr, 10) != ::getpid() || std::strtol(fds, nullptr, 10) < 1) return -1;
-  return 3;
+  if (sd_listen_fds(1) < 1) return -1;
+  return sd_is_socket_unix(SD_LISTEN_FDS_START, SOCK_STREAM, 1, nullptr, 0) > 0
+             ? SD_LISTEN_FDS_START
+             : -1;
 }
 
 int ListenOn(const std::string& path) {
@@ -40,7 +42,7 @@ int ListenOn(const std::string& path) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   ::unlink(path.c_str());  // a socket file left by an earlier run
-  // Every local user may ask: the rule makes the requests harmless.
+  // Every local user may connect; the helper itself decides whom it serves.
   mode_t mask = ::umask(0111);
   bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   ::umask(mask);
@@ -52,12 +54,15 @@ int ListenOn(const std::string& path) {
 }
 
 int Usage() {
-  std::cerr << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
-               "[--https-port N] [--idle-exit SECONDS]\n"
-               "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
-               "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
-               "  --hosts, --port and --https-port choose another file and ports, for tests.\n"
-               "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
+  std::cerr
+      << "usage: quorlen-helper [--socket PATH] [--user NAME] [--hosts FILE] [--port N] "
+         "[--https-port N] [--idle-exit SECONDS]\n"
+         "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
+         "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
+         "  It serves the user of the active local session, as systemd-logind tells it;\n"
+         "  --user serves that user alone instead (a machine without logind).\n"
+         "  --hosts, --port and --https-port choose another file and ports, for tests.\n"
+         "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
   return 2;
 }
 
@@ -65,6 +70,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   quorlen::helper::HelperScope scope;
+  quorlen::helper::AccessRule access{::geteuid(), {}, {}};
   std::string socketPath;
   int idleSeconds = -1;
   bool putBack = false;
@@ -78,6 +84,14 @@ int main(int argc, char** argv) {
     std::string value = argv[++i];
     if (option == "--socket") {
       socketPath = value;
+    } else if (option == "--user") {
+      const passwd* user = ::getpwnam(value.c_str());
+      if (user == nullptr) {
+        std::cerr << "quorlen-helper: no user " << value << "\n";
+        return 2;
+      }
+      access.namedUser = user->pw_uid;
+      access.namedUserName = value;
     } else if (option == "--hosts") {
       scope.hostsFile = value;
     } else if (option == "--port" || option == "--https-port") {
@@ -120,7 +134,9 @@ int main(int argc, char** argv) {
   }
 
   std::cerr << "quorlen-helper: serving " << scope.hostsFile << " and ports " << scope.port
-            << " and " << scope.httpsPort << std::endl;
+            << " and " << scope.httpsPort << " to "
+            << (access.namedUser ? access.namedUserName : "the user of the active local session")
+            << std::endl;
   // The helper is the only writer of these files: a write a crash cut short is finished
   // before any request is served.
   for (const std::string& path : {scope.hostsFile, scope.Backup(), scope.FullCopy()}) {
@@ -128,7 +144,8 @@ int main(int argc, char** argv) {
       std::cerr << "quorlen-helper: finished an interrupted write of " << path << std::endl;
     }
   }
-  quorlen::helper::HelperServer server(scope, std::cerr);
+  quorlen::helper::HelperServer server(scope, access, quorlen::helper::ReadLocalSessions, std::cerr,
+                                       {});
   server.Serve(listener, idleSeconds, stopping);
   if (!socketPath.empty()) ::unlink(socketPath.c_str());
   return 0;

@@ -67,7 +67,7 @@ std::string_view VerbName(Verb verb) {
 
 bool IsListenVerb(Verb verb) { return verb == Verb::kListenPort80 || verb == Verb::kListenPort443; }
 
-ParseResult ParseRequest(std::string_view bytes, bool ended) {
+ParseResult ParseRequest(std::string_view bytes, bool ended, std::size_t maxBody) {
   auto lineEnd = bytes.find('\n');
   if (lineEnd == std::string_view::npos) {
     if (bytes.size() >= kMaxHeader) return Failed(ParseStatus::kMalformed, "header too long");
@@ -96,7 +96,11 @@ ParseResult ParseRequest(std::string_view bytes, bool ended) {
   if (digits.size() > 9) return Failed(ParseStatus::kTooLarge, "request too large");
   std::size_t length = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), length);
-  if (length > kMaxBody) return Failed(ParseStatus::kTooLarge, "request too large");
+  if (length > maxBody) {
+    return Failed(ParseStatus::kTooLarge, "request of " + std::to_string(length) +
+                                              " bytes, more than the " + std::to_string(maxBody) +
+                                              " a blocking change of the hosts file can need");
+  }
   if (IsListenVerb(*verb) && length != 0) {
     return Failed(ParseStatus::kMalformed, std::string(VerbName(*verb)) + " carries no body");
   }

@@ -13,7 +13,8 @@ namespace quorlen::helper {
 //   request := "QLH1 " verb " " length LF body
 //   verb    := "write-hosts" | "write-backup" | "write-full-copy" | "listen-port-80"
 //            | "listen-port-443"
-//   length  := decimal byte count of body, no sign, no leading zero, at most kMaxBody
+//   length  := decimal byte count of body, no sign, no leading zero, at most the limit
+//              the helper sets (what its hosts-file rule can accept over the current file)
 //   body    := exactly `length` bytes: the complete new text of the file;
 //              the listen verbs carry none (length 0)
 //
@@ -22,11 +23,11 @@ namespace quorlen::helper {
 //
 // The header line, LF included, is at most kMaxHeader bytes. The listening descriptors
 // travel as SCM_RIGHTS on the first byte of the reply. Nothing after the body is allowed.
+// The helper answers only the user of the active local session; anyone else gets
+// "error not-allowed" before a byte of the request is read.
 
 inline constexpr std::string_view kMagic = "QLH1";
 inline constexpr std::size_t kMaxHeader = 64;
-// A hosts file of every ad server there is, with the user's own lines, stays far below.
-inline constexpr std::size_t kMaxBody = 32u << 20;
 
 enum class Verb { kWriteHosts, kWriteBackup, kWriteFullCopy, kListenPort80, kListenPort443 };
 
@@ -43,7 +44,7 @@ enum class ParseStatus {
   kComplete,    // one whole request, nothing more
   kIncomplete,  // a valid beginning; more bytes can complete it
   kMalformed,
-  kTooLarge,    // the declared body is longer than kMaxBody
+  kTooLarge,  // the declared body is longer than the limit
 };
 
 struct ParseResult {
@@ -55,8 +56,9 @@ struct ParseResult {
 
 // Reads the bytes received so far. With `ended` the peer has sent everything: a request
 // still incomplete then is malformed (truncated). Decides as early as it can, so an
-// oversized or malformed header is refused before its body is read.
-ParseResult ParseRequest(std::string_view bytes, bool ended);
+// oversized or malformed header is refused before its body is read; a body may have at
+// most `maxBody` bytes.
+ParseResult ParseRequest(std::string_view bytes, bool ended, std::size_t maxBody);
 
 std::string EncodeRequest(Verb verb, std::string_view body);
 
@@ -64,6 +66,9 @@ std::string EncodeRequest(Verb verb, std::string_view body);
 namespace error_code {
 inline constexpr std::string_view kMalformed = "malformed";
 inline constexpr std::string_view kTooLarge = "too-large";
+inline constexpr std::string_view kNotAllowed = "not-allowed";
+inline constexpr std::string_view kBusy = "busy";
+inline constexpr std::string_view kTimeout = "timeout";
 inline constexpr std::string_view kRefused = "refused";
 inline constexpr std::string_view kExists = "exists";
 inline constexpr std::string_view kWriteFailed = "write-failed";

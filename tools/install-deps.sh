@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libssl-dev openssl ca-certificates libx11-dev libxi-dev qt6-websockets-dev libwayland-bin
+  libcurl4-openssl-dev libssl-dev openssl ca-certificates libx11-dev libxi-dev qt6-websockets-dev
+  libwayland-bin libsystemd-dev
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium firefox-esr
   python3 tinyproxy

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class FakePrivileges : public PrivilegedOperations {
   }
 
   std::string writeFailure;  // when set, every write fails with this reason
+  // When set, a write of a text it gives a reason for fails with that reason.
+  std::function<std::string(std::string_view text)> refuse;
   std::string portFailure = "the test machine has no port 80";
   std::vector<std::string> written;  // "hosts", "qlb", "qlf" in order
   int portRequests = 0;
@@ -34,6 +37,7 @@ class FakePrivileges : public PrivilegedOperations {
  private:
   Outcome Write(const std::string& suffix, std::string_view text) {
     if (!writeFailure.empty()) return {false, writeFailure};
+    if (std::string reason = refuse ? refuse(text) : ""; !reason.empty()) return {false, reason};
     written.push_back(suffix.empty() ? "hosts" : suffix);
     bool ok = WriteFileAtomically(hostsFile_ + suffix, text).ok;
     return {ok, ok ? std::string() : "cannot write " + hostsFile_ + suffix};

@@ -1,12 +1,13 @@
 #include "platform/linux/linux_system.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -43,11 +44,53 @@ std::string LinuxSystemInfo::OsRelease() {
   return ::uname(&name) == 0 ? std::string(name.release) : std::string();
 }
 
-std::string LinuxSystemInfo::TempFolder() {
-  std::string folder;
-  if (const char* tmp = std::getenv("TMPDIR"); tmp && *tmp) folder = tmp;
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder.empty() ? "/tmp" : folder;
+std::string LinuxSystemInfo::TempFolder() { return PrivateFolder(); }
+
+namespace {
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  std::string text = value != nullptr && value[0] == '/' ? value : "";
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+// A folder of this user's own that nobody else may write to.
+bool OwnFolder(const std::string& path, mode_t forbidden) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & forbidden) == 0;
+}
+
+// `folder` inside `base`, made 0700 when missing (`base` too, with `makeBase`); false when
+// either is not the user's own.
+bool MakePrivate(const std::string& base, const std::string& folder, bool makeBase) {
+  if (base.empty()) return false;
+  if (makeBase) ::mkdir(base.c_str(), 0700);
+  if (!OwnFolder(base, S_IWGRP | S_IWOTH)) return false;
+  ::mkdir(folder.c_str(), 0700);
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+    return false;
+  }
+  return (info.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
+}
+
+}  // namespace
+
+std::string PrivateFolder() {
+  const std::string runtime = Variable("XDG_RUNTIME_DIR");
+  // The session's own folder is the system's to make.
+  if (MakePrivate(runtime, runtime + "/quorlen", false)) return runtime + "/quorlen";
+  std::string cache = Variable("XDG_CACHE_HOME");
+  if (cache.empty() && !Variable("HOME").empty()) cache = Variable("HOME") + "/.cache";
+  if (MakePrivate(cache, cache + "/quorlen", true)) return cache + "/quorlen";
+  static const std::string fresh = [] {
+    std::string tmp = Variable("TMPDIR");
+    std::string pattern = (tmp.empty() ? std::string("/tmp") : tmp) + "/quorlen-XXXXXX";
+    return ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+  }();
+  return fresh;
 }
 
 namespace {
@@ -95,17 +138,16 @@ LinuxSingleInstance::~LinuxSingleInstance() {
 
 bool LinuxSingleInstance::Acquire() {
   if (fd_ >= 0) return true;
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return true;  // no socket at all: better to run than to refuse to start
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::string name = "quorlen.single-instance." + std::to_string(::getuid());
-  // A leading NUL puts the name in the abstract namespace: no file is created.
-  std::memcpy(address.sun_path + 1, name.data(), name.size());
-  auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+  const std::string folder = PrivateFolder();
+  // Nowhere to keep a lock: better to run than to refuse to start.
+  if (folder.empty()) return true;
+  int fd = ::open((folder + "/single-instance.lock").c_str(),
+                  O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return true;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool held = errno == EWOULDBLOCK;
     ::close(fd);
-    return false;
+    return !held;
   }
   fd_ = fd;
   return true;

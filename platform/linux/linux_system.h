@@ -21,9 +21,17 @@ class LinuxSystemInfo : public SystemInfo {
  private:
   std::string dataFolder_;
   std::string OsRelease() override;
-  // $TMPDIR, else /tmp.
+  // PrivateFolder(): a page or list handed to another program is read by nobody else, and
+  // no other user can have put a file or a link under its name first.
   std::string TempFolder() override;
 };
+
+// A folder only this user can enter, for the program's short-lived files and its
+// single-instance lock: "$XDG_RUNTIME_DIR/quorlen", else "$XDG_CACHE_HOME/quorlen" (or
+// "~/.cache/quorlen"), made with mode 0700 when missing. A place that is not the user's
+// own, or that others may write to, is passed over; failing all, a fresh folder of the
+// user's own in $TMPDIR or /tmp for this run.
+std::string PrivateFolder();
 
 // The first start on this computer is recorded as a file in /var/lib/quorlen, or in the
 // user's state folder when the program cannot write there.
@@ -38,8 +46,10 @@ class LinuxFirstStartRecord : public FirstStartRecord {
   std::string userRecord_;
 };
 
-// One copy per user: an abstract UNIX socket bound to a name made from the user id. The
-// kernel drops the name when the process ends, however it ends.
+// One copy per user: a lock (flock) on "single-instance.lock" in the user's PrivateFolder,
+// which no other user can enter, so nobody else can hold it first. The kernel drops the
+// lock when the process ends, however it ends; programs the program starts do not inherit
+// it.
 class LinuxSingleInstance : public SingleInstance {
  public:
   ~LinuxSingleInstance() override;

@@ -52,19 +52,76 @@ PrivilegedOperations::Listeners DirectPrivileges::ListenOnPort443() {
 
 namespace {
 
-// What the user reads when the helper cannot be reached.
-std::string Unreachable(const std::string& failure) {
-  return failure + " (is the quorlen package installed and quorlen-helper.socket started?)";
+// What the user reads when nothing listens on the helper's socket.
+std::string Unreachable(const helper::Answer& answer) {
+  if (answer.listening) return answer.failure;
+  return answer.failure + " (is the quorlen package installed and quorlen-helper.socket started?)";
 }
 
 }  // namespace
 
-HelperPrivileges::HelperPrivileges(std::string socketPath) : socketPath_(std::move(socketPath)) {}
+struct HelperPrivileges::Call {
+  helper::Verb verb;
+  std::string_view text;
+  bool done = false;
+  helper::Answer answer;
+};
+
+HelperPrivileges::HelperPrivileges(std::string socketPath, EventLoop& loop,
+                                   std::chrono::milliseconds deadline)
+    : socketPath_(std::move(socketPath)),
+      loop_(loop),
+      deadline_(deadline),
+      worker_([this] { Work(); }) {}
+
+HelperPrivileges::~HelperPrivileges() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  worker_.join();
+}
+
+void HelperPrivileges::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+    if (waiting_.empty()) return;
+    Call* call = waiting_.front();
+    waiting_.pop_front();
+    lock.unlock();
+    helper::Answer answer = helper::AskHelper(socketPath_, call->verb, call->text, deadline_);
+    lock.lock();
+    call->answer = std::move(answer);
+    call->done = true;
+    changed_.notify_all();
+  }
+}
+
+helper::Answer HelperPrivileges::Ask(helper::Verb verb, std::string_view text) {
+  Call call{verb, text, false, {}};
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    waiting_.push_back(&call);
+  }
+  changed_.notify_all();
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (changed_.wait_for(lock, std::chrono::milliseconds(10), [&] { return call.done; })) {
+        break;
+      }
+    }
+    loop_.DoEvents();
+  }
+  return std::move(call.answer);
+}
 
 PrivilegedOperations::Outcome HelperPrivileges::Write(helper::Verb verb, std::string_view text) {
-  helper::Answer answer = helper::AskHelper(socketPath_, verb, text);
-  if (!answer.reached) return {false, Unreachable(answer.failure)};
+  helper::Answer answer = Ask(verb, text);
   for (int fd : answer.descriptors) ::close(fd);
+  if (!answer.reached) return {false, Unreachable(answer)};
   if (answer.reply.ok) return {true, {}};
   return {false, "quorlen-helper: " + answer.reply.message};
 }
@@ -90,11 +147,10 @@ PrivilegedOperations::Listeners HelperPrivileges::ListenOnPort443() {
 }
 
 PrivilegedOperations::Listeners HelperPrivileges::Listen(helper::Verb verb) {
-  helper::Answer answer = helper::AskHelper(socketPath_, verb, {});
-  if (!answer.reached) return {{}, Unreachable(answer.failure)};
-  if (!answer.reply.ok) {
+  helper::Answer answer = Ask(verb, {});
+  if (!answer.reached || !answer.reply.ok) {
     for (int fd : answer.descriptors) ::close(fd);
-    return {{}, "quorlen-helper: " + answer.reply.message};
+    return {{}, answer.reached ? "quorlen-helper: " + answer.reply.message : Unreachable(answer)};
   }
   return {answer.descriptors, {}};
 }

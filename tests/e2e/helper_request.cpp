@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     bytes << in.rdbuf();
     body = bytes.str();
   }
-  Answer answer = AskHelper(argv[1], verb, body, 10);
+  Answer answer = AskHelper(argv[1], verb, body, std::chrono::seconds(10));
   for (int fd : answer.descriptors) ::close(fd);
   if (!answer.reached) {
     std::printf("unreachable %s\n", answer.failure.c_str());

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Runs a command as the program would run on a machine of its own: in private mount and
 # network namespaces, with a private copy of /etc over /etc (so the hosts file and its
-# copies live in the copy), an empty /var/lib, its own home and runtime folders and
-# loopback up.
+# copies live in the copy), an empty /var/lib, its own home and runtime folders (so the
+# single-instance lock is this sandbox's own) and loopback up.
 # The machine's real /etc, /var/lib and network are never touched.
 #   sandbox.sh <work-folder> <command> [args...]
 set -euo pipefail
 work=$(realpath "$1"); shift
-mkdir -p "$work/etc" "$work/home" "$work/varlib" "$work/runtime"
-chmod 700 "$work/runtime"
+mkdir -p "$work/etc" "$work/home" "$work/varlib" "$work/run"
+chmod 0700 "$work/run"
 exec unshare --mount --net --fork -- bash -c '
   set -euo pipefail
   work=$1; shift
@@ -18,6 +18,6 @@ exec unshare --mount --net --fork -- bash -c '
   mount --bind "$work/varlib" /var/lib
   ip link set lo up 2>/dev/null || true
   export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_STATE_HOME="$work/home/.local/state" \
-    XDG_RUNTIME_DIR="$work/runtime"
+    XDG_RUNTIME_DIR="$work/run"
   exec "$@"
 ' sandbox "$work" "$@"

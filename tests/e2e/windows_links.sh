@@ -53,9 +53,10 @@ run_windows_test links "$1" "$2" "$3" '
   mode_shows "Window Titles" "No Ads Blocked by Window Title yet during this Quorlen session." recent-titles
   click "push button" "Blocked Hosts (Ad Servers)"
   click "push button" "Copy"
-  expect_opened "editor $out/tmp/tempQL.txt"
-  [ "$(cat "$out/tmp/tempQL.txt")" = "$(printf "%s\r\n\r" "$record")" ] ||
-    { echo "Copy wrote: $(od -c "$out/tmp/tempQL.txt" | head -3)"; exit 1; }
+  copy=$XDG_RUNTIME_DIR/quorlen/tempQL.txt
+  expect_opened "editor $copy"
+  [ "$(cat "$copy")" = "$(printf "%s\r\n\r" "$record")" ] ||
+    { echo "Copy wrote: $(od -c "$copy" | head -3)"; exit 1; }
   double_click "list item" "$record"
   window_of "^Block or Allow all content from ad server domains\.$" >/dev/null
   shot ad-server-editor-from-recent

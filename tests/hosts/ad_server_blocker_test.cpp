@@ -207,6 +207,20 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   EXPECT_EQ(dir.Read("etc/hostsqlf"), blocking);
   EXPECT_FALSE(bHostsFullySet);
   EXPECT_GE(clock.TotalSleptMs(), 400);
+
+  // A line added since is the user's too: the helper refuses to roll it back, and the
+  // listed servers are taken out instead.
+  bHostsFullySet = true;
+  dir.Write("etc/hosts", blocking + "10.9.9.9 new.home\n");
+  privileged.refuse = [](std::string_view text) {
+    return text == kOwnHosts ? "line 6 of the hosts file would be lost" : "";
+  };
+  blocker->RestoreHostsAtExit();
+  EXPECT_EQ(Hosts().find("ads.example"), std::string::npos) << Hosts();
+  EXPECT_NE(Hosts().find("192.168.1.9 printer\n"), std::string::npos) << Hosts();
+  EXPECT_NE(Hosts().find("10.9.9.9 new.home\n"), std::string::npos) << Hosts();
+  EXPECT_FALSE(bHostsFullySet);
+  EXPECT_TRUE(troubles.empty());
 }
 
 TEST_F(HostsBlocking, CompleteOnlyWhenLongEnough) {
@@ -337,6 +351,15 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
        {"127.0.0.1 box", "127.0.0.1 v6box"},
        {},
        {"box", "box.lan", "v6box"}},
+      {"names the user's own lines map elsewhere",
+       "10.0.0.5 intranet.example\n0.0.0.0 Tracker.Example # mine\n",
+       {"intranet.example", "tracker.example", "ads.example"},
+       {},
+       {},
+       {},
+       {"10.0.0.5 intranet.example", "0.0.0.0 Tracker.Example # mine"},
+       {"ads.example"},
+       {"intranet.example", "tracker.example"}},
       {"names that only resemble them",
        "127.0.0.1 localhost\n",
        {"localhost2", "localhost.example", "my-devbox"},

@@ -157,9 +157,10 @@ TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNo
   ASSERT_GE(commands.size(), 5u);
   EXPECT_EQ(commands[0], "session.new {\"capabilities\":{}}");
   EXPECT_EQ(commands[1], "session.subscribe {\"events\":[\"browsingContext\",\"script.message\"]}");
-  // The link watcher and the input listener.
+  // The link watcher, then the listener for the user's presses, before any page is followed.
   EXPECT_EQ(commands[2].rfind("script.addPreloadScript ", 0), 0u);
   EXPECT_EQ(commands[3].rfind("script.addPreloadScript ", 0), 0u);
+  EXPECT_NE(commands[3].find("\"channel\":\"quorlen-input\""), std::string::npos);
   EXPECT_EQ(commands[4], "browsingContext.getTree {}");
   // Pages loaded before the program joined get the link watcher too.
   for (const char* context : {"T1", "T1F", "T2"}) {

@@ -102,11 +102,47 @@ TEST(BlockingChange, JudgesRealHostsTexts) {
       {"the machine's own name added as if blocked", kDebianHosts,
        "127.0.0.1 debian\n" + kDebianHosts, false},
       {"the whole file emptied", built, "", false},
+      {"a name the user's own line maps elsewhere", kUserHosts, "127.0.0.1 NAS.home\n" + kUserHosts,
+       false},
+      {"such a line from before may go", "127.0.0.1 nas\n" + kUserHosts, kUserHosts, true},
+      {"a name longer than the name system allows", kUserHosts,
+       "127.0.0.1 " + std::string(254, 'a') + "\n" + kUserHosts, false},
   };
   for (const Row& row : rows) {
     ChangeVerdict verdict = JudgeBlockingChange(row.current, row.proposed);
     EXPECT_EQ(verdict.accepted, row.accepted) << row.name << ": " << verdict.reason;
     EXPECT_EQ(verdict.reason.empty(), row.accepted) << row.name;
+  }
+}
+
+TEST(BlockingChange, HoldsNoMoreThanBlockingNeeds) {
+  auto lines = [](std::size_t count, const std::string& line) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += line + std::to_string(i) + ".example\n";
+    return text;
+  };
+  const std::string own = "# mine\n10.1.2.3 nas\n";
+  const std::string full = lines(kMaxBlockingLines, "127.0.0.1 ads") + own;
+  const std::string grown = lines(kMaxBlockingLines + 10, "127.0.0.1 ads") + own;
+  const std::string blanks = std::string(kMaxBlockingLines + 1, '\n');
+  struct Row {
+    const char* name;
+    std::string current, proposed;
+    bool accepted;
+  };
+  const std::vector<Row> rows = {
+      {"both lists full", own, full, true},
+      {"one line more", own, "127.0.0.1 one.more\n" + full, false},
+      {"a file that holds more already keeps them", grown, grown, true},
+      {"and may lose some", grown, full, true},
+      {"but not grow", grown, "127.0.0.1 one.more\n" + grown, false},
+      {"blank lines beyond the bound", own, blanks + own, false},
+      {"blank lines a file had already", blanks + own, own + blanks, true},
+  };
+  for (const Row& row : rows) {
+    ChangeVerdict verdict = JudgeBlockingChange(row.current, row.proposed);
+    EXPECT_EQ(verdict.accepted, row.accepted) << row.name << ": " << verdict.reason;
+    EXPECT_LE(row.proposed.size(), LargestAcceptedText(row.current.size())) << row.name;
   }
 }
 
@@ -124,9 +160,14 @@ TEST(BlockingChange, ReasonNamesTheFirstLineThatDiffers) {
       {"# mine\n127.0.0.1 a\rb\n10.1.2.3 nas\n",
        "line 2 of the new text is not a blocking line \"127.0.0.1 <name>\" and not in the "
        "hosts file: \"127.0.0.1 a?b\""},
+      {"127.0.0.1 a.example\n127.0.0.1 nas\n# mine\n10.1.2.3 nas\n",
+       "line 2 of the new text would send \"nas\" to 127.0.0.1, and a line of the user's own "
+       "in the hosts file gives it an address"},
+      {std::string(kMaxBlockingLines + 1, '\n') + "# mine\n10.1.2.3 nas\n",
+       "the new text holds 65535 blank lines, more than the 65534 taken"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(JudgeBlockingChange(current, row.proposed).reason, row.reason) << row.proposed;
+    EXPECT_EQ(JudgeBlockingChange(current, row.proposed).reason, row.reason) << row.reason;
   }
 }
 

@@ -1,17 +1,22 @@
 // The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, the sockets it hands over and its log.
-#include <netinet/in.h>
+// writes, what it refuses, whom it serves, its deadline and its log. The sockets it hands
+// over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
+#include "privhelper/helper_server.h"
+
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
+#include <thread>
 
 #include "privhelper/helper_client.h"
-#include "privhelper/loopback_port.h"
 #include "tests/support/running_helper.h"
 #include "tests/support/temp_folder.h"
 
@@ -20,14 +25,6 @@ namespace {
 
 using testing_support::TempFolder;
 
-int LocalPort(int fd) {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
-  return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
-}
-
 const std::string kUserHosts = "127.0.0.1\tlocalhost\n# mine\n10.1.2.3 nas\n";
 const std::string kBlocking = "127.0.0.1 ads.example\n127.0.0.1 track.example\n" + kUserHosts;
 
@@ -35,7 +32,9 @@ const std::string kBlocking = "127.0.0.1 ads.example\n127.0.0.1 track.example\n"
 class HelperUnderTest : public testing_support::RunningHelper {
  public:
   using RunningHelper::RunningHelper;
-  Answer Ask(Verb verb, std::string_view body = {}) { return AskHelper(Socket(), verb, body, 10); }
+  Answer Ask(Verb verb, std::string_view body = {}) {
+    return AskHelper(Socket(), verb, body, std::chrono::seconds(10));
+  }
 };
 
 TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
@@ -80,82 +79,55 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
   EXPECT_EQ(written.st_mode & 07777, 0640u) << "the hosts file keeps its mode";
 
   const std::string log = folder.Read("helper.log");
-  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " +
-                     std::to_string(::getgid()) + " pid " + std::to_string(::getpid())),
+  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " + std::to_string(::getgid()) +
+                     " pid " + std::to_string(::getpid())),
             std::string::npos)
       << log;
   EXPECT_NE(log.find("write-hosts " + std::to_string(kBlocking.size() + 22) +
                      " bytes: refused: not a blocking change"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find("(the saved copy of the user's own file)"), std::string::npos) << log;
 }
 
-TEST(Helper, PutsTheBackupBackEvenWhenTheUserChangedTheFileSince) {
+TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
   TempFolder folder;
   const std::string edited = kBlocking + "10.9.9.9 new.home\n";
   folder.Write("hosts", edited);
-  HelperUnderTest helper(folder);
-  // Without a backup the user's older file is no blocking change of the current one.
-  EXPECT_EQ(helper.Ask(Verb::kWriteHosts, kUserHosts).reply.code, "refused");
   folder.Write("hostsqlb", kUserHosts);
-  EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kUserHosts).reply.ok);
-  EXPECT_EQ(folder.Read("hosts"), kUserHosts);
-}
-
-TEST(Helper, HandsOverListeningLoopbackSocketsOnBothPorts) {
-  TempFolder folder;
-  folder.Write("hosts", kUserHosts);
   HelperUnderTest helper(folder);
-  for (const auto& [verb, port] : {std::pair{Verb::kListenPort80, helper.Port()},
-                                   std::pair{Verb::kListenPort443, helper.HttpsPort()}}) {
-    SCOPED_TRACE(VerbName(verb));
-    Answer answer = helper.Ask(verb);
-    ASSERT_TRUE(answer.reached && answer.reply.ok) << answer.failure << answer.reply.message;
-    ASSERT_GE(answer.descriptors.size(), 1u);
-    ASSERT_EQ(answer.reply.descriptors, static_cast<int>(answer.descriptors.size()));
-    for (int fd : answer.descriptors) EXPECT_EQ(LocalPort(fd), port);
-
-    // The handed-over socket takes a connection to 127.0.0.1 in this process.
-    int client = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    int accepted = ::accept(answer.descriptors.front(), nullptr, nullptr);
-    EXPECT_GE(accepted, 0);
-    ::close(accepted);
-    ::close(client);
-
-    // While this process holds the port, the helper says so and names it.
-    Answer taken = helper.Ask(verb);
-    EXPECT_TRUE(taken.reached);
-    EXPECT_EQ(taken.reply.code, "port-in-use");
-    EXPECT_TRUE(taken.descriptors.empty());
-    EXPECT_NE(taken.reply.message.find("port " + std::to_string(port) + " is in use by "),
-              std::string::npos)
-        << taken.reply.message;
-    EXPECT_NE(taken.reply.message.find("(pid " + std::to_string(::getpid()) + ")"),
-              std::string::npos)
-        << taken.reply.message;
-    for (int fd : answer.descriptors) ::close(fd);
-  }
+  Answer answer = helper.Ask(Verb::kWriteHosts, kUserHosts);
+  EXPECT_EQ(answer.reply.code, "refused");
+  EXPECT_NE(answer.reply.message.find("would be lost: \"10.9.9.9 new.home\""), std::string::npos)
+      << answer.reply.message;
+  EXPECT_EQ(folder.Read("hosts"), edited);
 }
 
-// Sends raw bytes as a client would, half-closes and reads the reply line.
-std::string RawExchange(const std::string& socketPath, const std::string& bytes,
-                        bool halfClose = true) {
-  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+int Connect(const std::string& socketPath) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return "no helper";
-  [[maybe_unused]] auto sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  if (halfClose) ::shutdown(fd, SHUT_WR);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::string ReplyOn(int fd) {
   std::string reply;
   char c;
   while (::recv(fd, &c, 1, 0) == 1 && c != '\n') reply += c;
+  return reply;
+}
+
+// Sends raw bytes as a client would, half-closes and reads the reply line.
+std::string RawExchange(const std::string& socketPath, const std::string& bytes) {
+  int fd = Connect(socketPath);
+  if (fd < 0) return "no helper";
+  [[maybe_unused]] auto sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  ::shutdown(fd, SHUT_WR);
+  std::string reply = ReplyOn(fd);
   ::close(fd);
   return reply;
 }
@@ -172,8 +144,7 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   const std::vector<Row> rows = {
       {"garbage", "GET / HTTP/1.0\r\n\r\n", "error malformed "},
       {"truncated body", "QLH1 write-hosts 100\nabc", "error malformed truncated request"},
-      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n",
-       "error too-large "},
+      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},
   };
   for (const Row& row : rows) {
@@ -183,12 +154,93 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok) << "still serving";
 }
 
-TEST(Helper, ClientTellsWhenNoHelperAnswers) {
+// Another user of the machine is answered with a refusal before a byte of the request is
+// read, whatever the request; the helper's own user is served.
+TEST(Helper, ServesOnlyWhomItMayAndSaysWhyNot) {
+  if (!testing_support::RunningAsRoot()) GTEST_SKIP() << "needs root to ask as another user";
   TempFolder folder;
-  Answer answer = AskHelper(folder.File("nobody.sock"), Verb::kListenPort80, {}, 2);
-  EXPECT_FALSE(answer.reached);
-  EXPECT_NE(answer.failure.find("quorlen-helper does not answer on"), std::string::npos)
-      << answer.failure;
+  ::chmod(folder.Path().c_str(), 0755);  // the other user reaches the socket
+  folder.Write("hosts", kUserHosts);
+  HelperUnderTest helper(folder);
+  for (Verb verb : {Verb::kWriteHosts, Verb::kListenPort80}) {
+    pid_t child = ::fork();
+    if (child == 0) {
+      if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+        ::_exit(3);
+      Answer answer = AskHelper(helper.Socket(), verb, verb == Verb::kWriteHosts ? kBlocking : "",
+                                std::chrono::seconds(5));
+      const bool refused = answer.reached && answer.reply.code == "not-allowed" &&
+                           answer.descriptors.empty() &&
+                           answer.reply.message.find("uid 65534") != std::string::npos;
+      ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << VerbName(verb);
+  }
+  EXPECT_EQ(folder.Read("hosts"), kUserHosts);
+  EXPECT_NE(folder.Read("helper.log").find("uid 65534 gid 65534"), std::string::npos);
+  EXPECT_NE(folder.Read("helper.log").find("connection refused before its request: not-allowed"),
+            std::string::npos);
+  EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok);
+}
+
+// A client that stalls, or sends a byte now and then, is cut off at one deadline for the
+// whole request while the others are served; each user holds only a few connections.
+TEST(Helper, NoConnectionKeepsAnotherWaiting) {
+  TempFolder folder;
+  folder.Write("hosts", kUserHosts);
+  const std::string socketPath = folder.File("helper.sock");
+  int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 16), 0);
+  std::ostringstream log;
+  HelperServer server({folder.File("hosts"), testing_support::FreeLoopbackPort()},
+                      {::geteuid(), {}, {}}, [] { return LocalSessions{}; }, log,
+                      {std::chrono::milliseconds(1500), 2, 64});
+  std::atomic<bool> stop{false};
+  std::thread serving([&] { server.Serve(listener, 0, stop); });
+
+  int dripping = Connect(socketPath);
+  ASSERT_GE(dripping, 0);
+  ASSERT_EQ(::send(dripping, "QLH1 ", 5, MSG_NOSIGNAL), 5);
+  // The user's second connection is served while the first one waits ...
+  Answer served = AskHelper(socketPath, Verb::kWriteHosts, kBlocking, std::chrono::seconds(5));
+  EXPECT_TRUE(served.reached && served.reply.ok) << served.failure << served.reply.message;
+  EXPECT_EQ(folder.Read("hosts"), kBlocking);
+  pollfd waiting{dripping, POLLIN, 0};
+  EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the stalled connection is still open";
+  // ... a third one at once is one too many ...
+  int second = Connect(socketPath);
+  Answer busy = AskHelper(socketPath, Verb::kListenPort80, {}, std::chrono::seconds(5));
+  EXPECT_EQ(busy.reply.code, "busy");
+  // ... and a byte now and then does not keep the first one alive.
+  const char* more = "write-hosts";
+  while (::poll(&waiting, 1, 100) == 0 && *more != '\0') {
+    ASSERT_EQ(::send(dripping, more++, 1, MSG_NOSIGNAL), 1);
+  }
+  EXPECT_EQ(ReplyOn(dripping), "error timeout no complete request within 1500 ms");
+  EXPECT_EQ(ReplyOn(second), "error timeout no complete request within 1500 ms");
+
+  // A request whose client gave up before the helper came to it is not carried out: it is
+  // read before the next one is answered.
+  int gone = Connect(socketPath);
+  const std::string request =
+      EncodeRequest(Verb::kWriteHosts, "127.0.0.1 gone.example\n" + kBlocking);
+  ASSERT_EQ(::send(gone, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  ::close(gone);
+  EXPECT_TRUE(
+      AskHelper(socketPath, Verb::kWriteFullCopy, kBlocking, std::chrono::seconds(5)).reached);
+  stop = true;
+  serving.join();
+  EXPECT_EQ(folder.Read("hosts"), kBlocking);
+  EXPECT_NE(log.str().find("not done, the client no longer waits for it"), std::string::npos)
+      << log.str();
+  for (int fd : {dripping, second, listener}) ::close(fd);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 namespace quorlen::helper {
 namespace {
 
+constexpr std::size_t kLimit = 1000;
+
 TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
   const std::string text = "127.0.0.1 ads.example\r\n# mine\r\n";
   struct Row {
@@ -17,15 +19,15 @@ TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
                                          {Verb::kListenPort80, ""},
                                          {Verb::kListenPort443, ""}}) {
     const std::string bytes = EncodeRequest(row.verb, row.body);
-    ParseResult parsed = ParseRequest(bytes, true);
+    ParseResult parsed = ParseRequest(bytes, true, kLimit);
     ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
     EXPECT_EQ(parsed.request.verb, row.verb);
     EXPECT_EQ(parsed.request.body, row.body);
     EXPECT_EQ(parsed.expected, bytes.size());
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
       const std::string prefix = bytes.substr(0, cut);
-      EXPECT_EQ(ParseRequest(prefix, false).status, ParseStatus::kIncomplete) << prefix;
-      EXPECT_EQ(ParseRequest(prefix, true).status, ParseStatus::kMalformed) << prefix;
+      EXPECT_EQ(ParseRequest(prefix, false, kLimit).status, ParseStatus::kIncomplete) << prefix;
+      EXPECT_EQ(ParseRequest(prefix, true, kLimit).status, ParseStatus::kMalformed) << prefix;
     }
   }
 }
@@ -37,9 +39,9 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
     bool ended;
     ParseStatus status;
   };
-  const std::string big = std::to_string(kMaxBody + 1);
+  const std::string big = std::to_string(kLimit + 1);
   const std::vector<Row> rows = {
-      {"exact size limit", "QLH1 write-hosts " + std::to_string(kMaxBody) + "\n", false,
+      {"exact size limit", "QLH1 write-hosts " + std::to_string(kLimit) + "\n", false,
        ParseStatus::kIncomplete},
       {"one byte over the limit", "QLH1 write-hosts " + big + "\n", false,
        ParseStatus::kTooLarge},
@@ -77,7 +79,7 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
        ParseStatus::kComplete},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(ParseRequest(row.bytes, row.ended).status, row.status) << row.name;
+    EXPECT_EQ(ParseRequest(row.bytes, row.ended, kLimit).status, row.status) << row.name;
   }
 }
 
