@@ -161,8 +161,8 @@ int main(int argc, char** argv) {
   quorlen::QtSound sound;
   quorlen::LinuxShell shell;
   quorlen::X11InputState input;
-  quorlen::ChromiumBrowsers chromium(quorlen::ChromiumBrowsers::DefaultProfileFolders());
-  quorlen::FirefoxBrowsers firefox(quorlen::FirefoxBrowsers::DefaultProfileFolders());
+  quorlen::ChromiumBrowsers chromium(quorlen::ChromiumBrowsers::DefaultPlaces());
+  quorlen::FirefoxBrowsers firefox(quorlen::FirefoxBrowsers::DefaultPlaces());
   quorlen::BrowserSet browsers({&chromium, &firefox});
   quorlen::AtSpiButtons buttons;
   std::unique_ptr<quorlen::SessionWindowSystem> windows =

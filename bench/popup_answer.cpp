@@ -12,8 +12,6 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QWebSocket>
-#include <QWebSocketServer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -32,6 +30,7 @@
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/linux/browser_set.h"
+#include "launcher/launcher_server.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/firefox_browsers.h"
 #include "platform/qt/qt_event_loop.h"
@@ -66,6 +65,8 @@ const char* kMiddlePress =
 QString OnOpener(const QString& method, const QJsonObject& params) {
   return Compact({{"method", method}, {"sessionId", "opener"}, {"params", params}});
 }
+
+void SendText(quorlen::MessageSocket* socket, const QString& text) { socket->send(text.toUtf8()); }
 
 QString Compact(const QJsonObject& object) {
   return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -106,44 +107,34 @@ int main(int argc, char** argv) {
   if (image) std::fclose(image);
 
   // The fake browser: every message it gets for a session is an answer to that session.
-  QWebSocketServer server("bench browser", QWebSocketServer::NonSecureMode);
-  server.listen(QHostAddress::LocalHost, 0);
-  {
-    std::FILE* port = std::fopen((folder / "profile/DevToolsActivePort").c_str(), "w");
-    std::fprintf(port, "%d\n/devtools/browser/bench\n", server.serverPort());
-    std::fclose(port);
-  }
-  QWebSocket* client = nullptr;
+  QString error;
+  quorlen::LauncherServer server;
+  server.Listen(QString::fromStdString((folder / "run/chromium.sock").string()), &error);
+  quorlen::MessageSocket* client = nullptr;
   QElapsedTimer clock;
   clock.start();
   std::map<QString, qint64> sent, answered;
-  QObject::connect(&server, &QWebSocketServer::newConnection, &server, [&] {
-    client = server.nextPendingConnection();
-    QObject::connect(client, &QWebSocket::textMessageReceived, client, [&](const QString& text) {
+  QObject::connect(&server, &quorlen::LauncherServer::joined, &server, [&](quorlen::MessageSocket* joined) {
+    client = joined;
+    QObject::connect(client, &quorlen::MessageSocket::messageReceived, client, [&](const QByteArray& text) {
       QString session =
-          QJsonDocument::fromJson(text.toUtf8()).object().value("sessionId").toString();
+          QJsonDocument::fromJson(text).object().value("sessionId").toString();
       if (!session.isEmpty() && answered.count(session) == 0)
         answered[session] = clock.nsecsElapsed();
     });
-    client->sendTextMessage(Attach("opener", "P", "", false));
+    client->send(QString(Attach("opener", "P", "", false)).toUtf8());
   });
 
   // The fake Firefox: it grants the session, answers every command, and notes when the
   // answer about each of its windows and requests arrives.
-  QWebSocketServer firefoxServer("bench firefox", QWebSocketServer::NonSecureMode);
-  firefoxServer.listen(QHostAddress::LocalHost, 0);
-  {
-    std::FILE* port = std::fopen((folder / "firefox/WebDriverBiDiServer.json").c_str(), "w");
-    std::fprintf(port, "{\"ws_host\": \"127.0.0.1\", \"ws_port\": %d}\n",
-                 firefoxServer.serverPort());
-    std::fclose(port);
-  }
-  QWebSocket* firefox = nullptr;
+  quorlen::LauncherServer firefoxServer;
+  firefoxServer.Listen(QString::fromStdString((folder / "run/firefox.sock").string()), &error);
+  quorlen::MessageSocket* firefox = nullptr;
   std::map<QString, qint64> firefoxAnswered;
-  QObject::connect(&firefoxServer, &QWebSocketServer::newConnection, &firefoxServer, [&] {
-    firefox = firefoxServer.nextPendingConnection();
-    QObject::connect(firefox, &QWebSocket::textMessageReceived, firefox, [&](const QString& text) {
-      QJsonObject command = QJsonDocument::fromJson(text.toUtf8()).object();
+  QObject::connect(&firefoxServer, &quorlen::LauncherServer::joined, &firefoxServer, [&](quorlen::MessageSocket* joined) {
+    firefox = joined;
+    QObject::connect(firefox, &quorlen::MessageSocket::messageReceived, firefox, [&](const QByteArray& text) {
+      QJsonObject command = QJsonDocument::fromJson(text).object();
       QString method = command.value("method").toString();
       QJsonObject params = command.value("params").toObject();
       if (method == "network.continueRequest")
@@ -156,9 +147,9 @@ int main(int argc, char** argv) {
             {"sessionId", "bench"},
             {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
       }
-      firefox->sendTextMessage(
+      SendText(firefox, 
           Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
-      if (method == "browsingContext.getTree") firefox->sendTextMessage(Created("FP", ""));
+      if (method == "browsingContext.getTree") SendText(firefox, Created("FP", ""));
     });
   });
 
@@ -175,8 +166,8 @@ int main(int argc, char** argv) {
   quorlen::FakeShell shell;
   quorlen::FakeInput input;
   quorlen::FakeDesktop desktop;
-  quorlen::ChromiumBrowsers chromium({(folder / "profile").string()}, 100);
-  quorlen::FirefoxBrowsers firefoxes({(folder / "firefox").string()}, 100);
+  quorlen::ChromiumBrowsers chromium({{(folder / "profile").string(), (folder / "run/chromium.sock").string()}}, 100);
+  quorlen::FirefoxBrowsers firefoxes({{(folder / "firefox").string(), (folder / "run/firefox.sock").string()}}, 100);
   quorlen::BrowserSet browsers({&chromium, &firefoxes});
   quorlen::FakePrivileges privileged(system.hostsFile);
   quorlen::FakeWindowSystem desk;
@@ -195,11 +186,11 @@ int main(int argc, char** argv) {
       QString session = prefix + QString::number(i);
       sent[session] = clock.nsecsElapsed();
       if (popups) {
-        client->sendTextMessage(OnOpener("Runtime.bindingCalled",
+        SendText(client, OnOpener("Runtime.bindingCalled",
                                          {{"name", "quorlenInput"}, {"payload", kMiddlePress}}));
-        client->sendTextMessage(OnOpener("Page.windowOpen", {{"url", ""}, {"userGesture", false}}));
+        SendText(client, OnOpener("Page.windowOpen", {{"url", ""}, {"userGesture", false}}));
       }
-      client->sendTextMessage(Attach(session, prefix + "T" + QString::number(i), popups ? "P" : "",
+      SendText(client, Attach(session, prefix + "T" + QString::number(i), popups ? "P" : "",
                                      true, popups ? "page" : "worker"));
     }
     RunUntil(
@@ -230,13 +221,13 @@ int main(int argc, char** argv) {
       QString id = prefix + QString::number(i);
       firefoxSent[id] = clock.nsecsElapsed();
       if (windows) {
-        firefox->sendTextMessage(Event(
+        SendText(firefox, Event(
             "script.message", {{"channel", "quorlen-input"},
                                {"data", QJsonObject{{"type", "string"}, {"value", kMiddlePress}}},
                                {"source", QJsonObject{{"context", "FP"}}}}));
-        firefox->sendTextMessage(Created(id, "FP"));
+        SendText(firefox, Created(id, "FP"));
       } else {
-        firefox->sendTextMessage(Event(
+        SendText(firefox, Event(
             "network.beforeRequestSent",
             {{"context", "FP"},
              {"isBlocked", true},

@@ -46,24 +46,21 @@ QJsonArray Channel(const QString& channel = kChannel) {
 
 }  // namespace
 
-BiDiConnection::BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner)
+BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
-  // Large pages and long addresses: no message of the protocol is refused for its size.
-  socket_.setMaxAllowedIncomingMessageSize(64 * 1024 * 1024);
-  QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
-  QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
-                   [this](const QString& text) { OnMessage(text); });
-  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
-                   &socket_, [this] {
+  QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
+  QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
+                   [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
+  QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
                      if (!connected_) ReportLost();  // never joined: nobody will say disconnected
                    });
-  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
+  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
     connected_ = false;
     session_ = false;
     LetWindowsGo(windows_, owner_);
     ReportLost();
   });
-  socket_.open(socketUrl);
+  socket_.open(launcherSocket);
 }
 
 BiDiConnection::~BiDiConnection() {
@@ -88,7 +85,7 @@ bool BiDiConnection::Leave(std::function<void()> done) {
     done();
   });
   Send("session.end", {}, [finish](const QJsonObject&) { (*finish)(); });
-  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [finish] { (*finish)(); });
+  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [finish] { (*finish)(); });
   QTimer::singleShot(kLeaveMs, &socket_, [finish] { (*finish)(); });
   return true;
 }
@@ -116,7 +113,7 @@ void BiDiConnection::Send(const QString& method, const QJsonObject& params, Answ
   int id = nextId_++;
   if (answer) answers_[id] = std::move(answer);
   QJsonObject message{{"id", id}, {"method", method}, {"params", params}};
-  socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+  socket_.send(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
 void BiDiConnection::OnConnected() {

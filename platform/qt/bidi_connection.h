@@ -2,8 +2,6 @@
 
 #include <QJsonObject>
 #include <QString>
-#include <QUrl>
-#include <QWebSocket>
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/message_socket.h"
 #include "platform/browser.h"
 #include "platform/qt/watched_browsers.h"
 
@@ -22,12 +21,12 @@ class BiDiWindow;
 // One Firefox joined over WebDriver BiDi. Each top-level browsing context is a window;
 // frames report for the window they are in. A window a page asks for is announced before
 // it requests its address: it is decided at once, and a cancelled one is closed with its
-// requests held and failed, so its address never reaches its server. A browser grants
-// one remote session and keeps it when the socket drops, so the session is ended
-// whenever the program lets go.
+// requests held and failed, so its address never reaches its server. The browser's one
+// remote session is held by its launcher, which serves it to the program; the program
+// ends its part whenever it lets go, so the launcher takes back what it set up.
 class BiDiConnection : public BrowserConnection {
  public:
-  BiDiConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
+  BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner);
   ~BiDiConnection() override;
   BiDiConnection(const BiDiConnection&) = delete;
   BiDiConnection& operator=(const BiDiConnection&) = delete;
@@ -77,7 +76,7 @@ class BiDiConnection : public BrowserConnection {
 
   std::string profileFolder_;
   Owner owner_;
-  QWebSocket socket_;
+  MessageSocket socket_;  // to the browser's launcher
   bool connected_ = false;
   bool session_ = false;
   bool lostReported_ = false;

@@ -7,17 +7,17 @@
 
 namespace quorlen {
 
-// Every Chromium-family browser the program can join: one that listens for DevTools
-// clients writes its port and socket path into "DevToolsActivePort" in its profile folder.
+// Every Chromium the program can join: one started by quorlen-browser, whose launcher
+// keeps its remote-debugging pipe and passes the DevTools messages on over its socket.
 class ChromiumBrowsers : public WatchedBrowsers {
  public:
-  explicit ChromiumBrowsers(std::vector<std::string> profileFolders, int scanMs = 1000);
+  explicit ChromiumBrowsers(std::vector<Place> places, int scanMs = 1000);
 
-  // The program's own browser profile (the one its launcher uses) and Chromium's default.
-  static std::vector<std::string> DefaultProfileFolders();
+  // The program's own browser profile, run by the launcher.
+  static std::vector<Place> DefaultPlaces();
 
  protected:
-  std::unique_ptr<BrowserConnection> Join(const std::string& folder, const std::string& portFile,
+  std::unique_ptr<BrowserConnection> Join(const std::string& folder, const std::string& socket,
                                           BrowserConnection::Owner owner) override;
 };
 

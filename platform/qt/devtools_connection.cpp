@@ -31,24 +31,21 @@ std::string Str(const QJsonObject& object, const char* key) {
 
 }  // namespace
 
-DevToolsConnection::DevToolsConnection(const QUrl& socketUrl, std::string profileFolder,
+DevToolsConnection::DevToolsConnection(const QString& launcherSocket, std::string profileFolder,
                                        Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
-  // Large pages and long addresses: no message of the protocol is refused for its size.
-  socket_.setMaxAllowedIncomingMessageSize(64 * 1024 * 1024);
-  QObject::connect(&socket_, &QWebSocket::connected, &socket_, [this] { OnConnected(); });
-  QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_,
-                   [this](const QString& text) { OnMessage(text); });
-  QObject::connect(&socket_, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
-                   &socket_, [this] {
+  QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
+  QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
+                   [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
+  QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
                      if (!open_) ReportLost();  // never joined: nobody will say disconnected
                    });
-  QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
+  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
     open_ = false;
     LetWindowsGo(windows_, owner_);
     ReportLost();
   });
-  socket_.open(socketUrl);
+  socket_.open(launcherSocket);
 }
 
 void DevToolsConnection::ReportLost() {
@@ -78,7 +75,7 @@ void DevToolsConnection::Send(const QString& method, const QJsonObject& params,
                               const std::string& sessionId) {
   QJsonObject message{{"id", nextId_++}, {"method", method}, {"params", params}};
   if (!sessionId.empty()) message.insert("sessionId", QString::fromStdString(sessionId));
-  socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+  socket_.send(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
 void DevToolsConnection::OnConnected() {

@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 #include <QString>
-#include <QWebSocket>
 #include <deque>
 #include <functional>
 #include <map>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/message_socket.h"
 #include "platform/browser.h"
 #include "platform/qt/watched_browsers.h"
 
@@ -18,7 +18,7 @@ namespace quorlen {
 
 class DevToolsWindow;
 
-// One Chromium browser joined over its DevTools socket, at browser level. Each page
+// One Chromium browser joined through its launcher's socket, at browser level. Each page
 // target is a window; cross-site frames report on their own sessions and count for the
 // page they are in. A window a page asks for arrives paused, with its opener's id: it
 // is decided at once and either resumed, or resumed with every request failed and
@@ -28,7 +28,7 @@ class DevToolsWindow;
 // any other goes on untouched.
 class DevToolsConnection : public BrowserConnection {
  public:
-  DevToolsConnection(const QUrl& socketUrl, std::string profileFolder, Owner owner);
+  DevToolsConnection(const QString& launcherSocket, std::string profileFolder, Owner owner);
   ~DevToolsConnection() override;
   DevToolsConnection(const DevToolsConnection&) = delete;
   DevToolsConnection& operator=(const DevToolsConnection&) = delete;
@@ -93,7 +93,7 @@ class DevToolsConnection : public BrowserConnection {
 
   std::string profileFolder_;
   Owner owner_;
-  QWebSocket socket_;
+  MessageSocket socket_;  // to the browser's launcher
   bool open_ = false;
   bool lostReported_ = false;
   int nextId_ = 1;

@@ -1,39 +1,25 @@
 #include "platform/qt/firefox_browsers.h"
 
-#include <QHostAddress>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 
+#include "launcher/paths.h"
 #include "platform/atomic_write.h"
 #include "platform/qt/bidi_connection.h"
 
 namespace quorlen {
 
-FirefoxBrowsers::FirefoxBrowsers(std::vector<std::string> profileFolders, int scanMs)
-    : WatchedBrowsers(std::move(profileFolders), "WebDriverBiDiServer.json", scanMs) {}
+FirefoxBrowsers::FirefoxBrowsers(std::vector<Place> places, int scanMs)
+    : WatchedBrowsers(std::move(places), scanMs) {}
 
-std::vector<std::string> FirefoxBrowsers::DefaultProfileFolders() {
-  return {ConfigFolder() + "/quorlen/firefox"};
+std::vector<WatchedBrowsers::Place> FirefoxBrowsers::DefaultPlaces() {
+  return {{LauncherProfileFolder("firefox"), LauncherSocketPath("firefox")}};
 }
 
 std::unique_ptr<BrowserConnection> FirefoxBrowsers::Join(const std::string& folder,
-                                                         const std::string& portFile,
+                                                         const std::string& socket,
                                                          BrowserConnection::Owner owner) {
-  QJsonObject server = QJsonDocument::fromJson(QByteArray::fromStdString(portFile)).object();
-  QString host = server.value("ws_host").toString();
-  int port = server.value("ws_port").toInt(0);
-  // Only a browser on this machine is joined.
-  bool local = host == "localhost" || QHostAddress(host).isLoopback();
-  if (!local || port <= 0 || port > 65535) return nullptr;
-  QUrl url;
-  url.setScheme("ws");
-  url.setHost(host);
-  url.setPort(port);
-  url.setPath("/session");
-  return std::make_unique<BiDiConnection>(url, folder, std::move(owner));
+  return std::make_unique<BiDiConnection>(QString::fromStdString(socket), folder, std::move(owner));
 }
 
 void FirefoxBrowsers::BlockedServersChanged(const std::shared_ptr<const HostNameSet>& names) {

@@ -7,8 +7,8 @@
 
 namespace quorlen {
 
-// Every Firefox the program can join: one started with a remote-debugging port writes
-// "WebDriverBiDiServer.json" (its host and port) into its profile folder.
+// Every Firefox the program can join: one started by quorlen-browser, whose launcher holds
+// the browser's one WebDriver BiDi session and serves it over its socket.
 //
 // Firefox answers the blocked ad servers without being joined: a provided response does
 // not pass its guard of the local network, but a server named in the profile's
@@ -17,15 +17,14 @@ namespace quorlen {
 // preference from it at every start.
 class FirefoxBrowsers : public WatchedBrowsers {
  public:
-  explicit FirefoxBrowsers(std::vector<std::string> profileFolders, int scanMs = 1000);
+  explicit FirefoxBrowsers(std::vector<Place> places, int scanMs = 1000);
 
-  // The program's own Firefox profile, the one its launcher uses. A browser grants a
-  // single remote session, so profiles that other remote tools may drive are left alone.
-  static std::vector<std::string> DefaultProfileFolders();
+  // The program's own Firefox profile, run by the launcher.
+  static std::vector<Place> DefaultPlaces();
   static constexpr const char* kBlockedServersFile = "blocked-servers.txt";
 
  protected:
-  std::unique_ptr<BrowserConnection> Join(const std::string& folder, const std::string& portFile,
+  std::unique_ptr<BrowserConnection> Join(const std::string& folder, const std::string& socket,
                                           BrowserConnection::Owner owner) override;
   bool JoinsToAnswer() const override { return false; }
   void BlockedServersChanged(const std::shared_ptr<const HostNameSet>& names) override;

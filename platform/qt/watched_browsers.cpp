@@ -1,5 +1,7 @@
 #include "platform/qt/watched_browsers.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -24,7 +26,7 @@ std::optional<QJsonObject> BrowserConnection::ParseMessage(const QString& text) 
 
 namespace {
 
-// A port file that could not be joined is tried again when it changes, or after this.
+// A socket that could not be joined is tried again when it changes, or after this.
 constexpr qint64 kRetryMs = 5000;
 
 }  // namespace
@@ -45,22 +47,25 @@ BrowserWindowProperties JoinedWindow::Properties() {
   return properties;
 }
 
-std::string ConfigFolder() {
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) return config;
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.config";
+// The socket at `path` as "<inode> <change time>": a launcher's new start makes a new one.
+std::optional<std::string> SocketIdentity(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode)) {
+    return std::nullopt;
+  }
+  return std::to_string(info.st_ino) + " " + std::to_string(info.st_ctim.tv_sec) + "." +
+         std::to_string(info.st_ctim.tv_nsec);
 }
 
-WatchedBrowsers::WatchedBrowsers(std::vector<std::string> profileFolders, std::string portFileName,
-                                 int scanMs)
-    : folders_(std::move(profileFolders)), portFileName_(std::move(portFileName)) {
+WatchedBrowsers::WatchedBrowsers(std::vector<Place> places, int scanMs)
+    : places_(std::move(places)) {
+  for (const auto& place : places_) folders_.push_back(place.profileFolder);
   scan_.setInterval(scanMs);
   QObject::connect(&scan_, &QTimer::timeout, &scan_, [this] { Scan(); });
   auto changed = [this] {
     if (sink_) Scan();
   };
   QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &scan_, changed);
-  QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, &scan_, changed);
 }
 
 WatchedBrowsers::~WatchedBrowsers() {
@@ -141,12 +146,12 @@ void WatchedBrowsers::LeaveAll() {
 }
 
 void WatchedBrowsers::Scan() {
-  for (const auto& folder : folders_) {
+  for (const auto& [folder, socket] : places_) {
     if (connections_.count(folder) != 0) continue;
-    Watch(folder);
-    QFile file(QString::fromStdString(folder + "/" + portFileName_));
-    if (!file.open(QIODevice::ReadOnly)) continue;
-    std::string content = file.read(4096).toStdString();
+    Watch(socket);
+    std::optional<std::string> identity = SocketIdentity(socket);
+    if (!identity) continue;
+    const std::string& content = *identity;
     auto attempt = attempts_.find(folder);
     qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (attempt != attempts_.end() && attempt->second.file == content &&
@@ -161,24 +166,25 @@ void WatchedBrowsers::Scan() {
     owner.windowClosed = [this](const std::shared_ptr<BrowserWindow>&) {
       if (sink_) sink_->WindowRevoked(nextCookie_++);
     };
-    owner.lost = [this, folder] { Lost(folder); };
+    owner.lost = [this, folder = folder] { Lost(folder); };
     owner.log = [this](const std::string& message) {
       if (log) log(message);
     };
-    if (auto connection = Join(folder, content, std::move(owner))) {
+    if (auto connection = Join(folder, socket, std::move(owner))) {
       connection->AnswerAdServers(Answering() ? &answers_ : nullptr);
       connections_[folder] = std::move(connection);
     }
   }
 }
 
-void WatchedBrowsers::Watch(const std::string& folder) {
-  // A browser may write its port file in place, which only a watch on the file hears.
-  for (const QString& path :
-       {QString::fromStdString(folder), QString::fromStdString(folder + "/" + portFileName_)}) {
-    bool watched = watcher_.directories().contains(path) || watcher_.files().contains(path);
-    if (!watched && QFileInfo::exists(path)) watcher_.addPath(path);
-  }
+void WatchedBrowsers::Watch(const std::string& socket) {
+  if (socket.empty()) return;
+  // The folder is made here when no launcher has made it yet, so that the first one to
+  // start is heard of at once; it is the user's alone, as the launchers make it.
+  QString folder = QFileInfo(QString::fromStdString(socket)).path();
+  if (watcher_.directories().contains(folder)) return;
+  ::mkdir(QFile::encodeName(folder).constData(), 0700);
+  if (QFileInfo::exists(folder)) watcher_.addPath(folder);
 }
 
 void WatchedBrowsers::Lost(const std::string& folder) {
@@ -188,6 +194,10 @@ void WatchedBrowsers::Lost(const std::string& folder) {
   BrowserConnection* gone = connection->second.release();
   QTimer::singleShot(0, [gone] { delete gone; });
   connections_.erase(connection);
+  // A launcher that started while a dead one's socket was being tried is joined at once.
+  QTimer::singleShot(0, &scan_, [this] {
+    if (scan_.isActive()) Scan();
+  });
 }
 
 }  // namespace quorlen

@@ -96,11 +96,11 @@ class BrowserConnection {
   int malformed_ = 0;
 };
 
-// The browsers that listen for the program on a port they write into a file of their
-// profile folder. The watched folders are looked at every second while the service is
-// connected, and at once when a port file appears or changes in one, so browsers started
-// later are joined before their first page can open a window unseen, and browsers that
-// end are let go. The file outlives its browser, so only a successful connection counts.
+// The browsers whose launcher serves the program over a socket in the user's runtime
+// folder. The socket folder is looked at every second while the service is connected, and
+// at once when a socket appears in it, so browsers started later are joined before their
+// first page can open a window unseen, and browsers that end are let go. A socket file
+// may outlive its launcher, so only a successful connection counts.
 class WatchedBrowsers : public BrowserShell {
  public:
   ~WatchedBrowsers() override;
@@ -117,11 +117,15 @@ class WatchedBrowsers : public BrowserShell {
   void FinishLeaving(int ms);
 
  protected:
-  WatchedBrowsers(std::vector<std::string> profileFolders, std::string portFileName, int scanMs);
-  // Joins the browser whose port file reads `portFile`; null when the file names no
-  // port on this machine.
+  // A browser profile and the socket of the launcher that runs it.
+  struct Place {
+    std::string profileFolder;
+    std::string socket;  // empty without a runtime folder: nothing is joined there
+  };
+  WatchedBrowsers(std::vector<Place> places, int scanMs);
+  // Joins the browser of `folder` through its launcher's socket.
   virtual std::unique_ptr<BrowserConnection> Join(const std::string& folder,
-                                                  const std::string& portFile,
+                                                  const std::string& socket,
                                                   BrowserConnection::Owner owner) = 0;
   // Whether these browsers are joined to answer ad servers, or answer them by other means.
   virtual bool JoinsToAnswer() const { return true; }
@@ -133,7 +137,7 @@ class WatchedBrowsers : public BrowserShell {
 
  private:
   struct Attempt {
-    std::string file;  // the port file's content that was tried
+    std::string file;  // the socket file that was tried, by its inode and change time
     qint64 at = 0;
   };
 
@@ -143,12 +147,12 @@ class WatchedBrowsers : public BrowserShell {
   void JoinOrLeave();
   void LeaveAll();
   void Scan();
-  // Asks to hear of changes to the folder and its port file, once each exists.
-  void Watch(const std::string& folder);
+  // Asks to hear of sockets that appear in the folder of `socket`.
+  void Watch(const std::string& socket);
   void Lost(const std::string& folder);
 
+  std::vector<Place> places_;
   std::vector<std::string> folders_;
-  std::string portFileName_;
   QTimer scan_;
   QFileSystemWatcher watcher_;
   std::map<std::string, std::unique_ptr<BrowserConnection>> connections_;
@@ -164,8 +168,5 @@ class WatchedBrowsers : public BrowserShell {
 // header's value by its name in any letter case, or nothing).
 std::string HttpRequestText(const std::string& method, const QUrl& url,
                             const std::function<std::optional<std::string>(const char*)>& header);
-
-// The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config).
-std::string ConfigFolder();
 
 }  // namespace quorlen

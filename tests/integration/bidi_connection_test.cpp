@@ -4,8 +4,14 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonDocument>
-#include <QWebSocket>
-#include <QWebSocketServer>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "launcher/launcher_server.h"
 
 #include "platform/qt/firefox_browsers.h"
 #include "tests/integration/browser/browser_fixture.h"
@@ -22,21 +28,20 @@ using testing_support::WaitUntil;
 // subscriptions with ids of their own) and sends the events a test gives it.
 class ScriptedFirefox {
  public:
-  explicit ScriptedFirefox(const TempFolder& folder) : server_("scripted firefox", QWebSocketServer::NonSecureMode) {
-    server_.listen(QHostAddress::LocalHost, 0);
-    std::filesystem::create_directories(folder.File("profile"));
-    folder.Write("profile/WebDriverBiDiServer.json",
-                 "{\"ws_host\": \"127.0.0.1\", \"ws_port\": " + std::to_string(server_.serverPort()) + "}");
-    QObject::connect(&server_, &QWebSocketServer::newConnection, &server_, [this] {
-      client_ = server_.nextPendingConnection();
-      client_->setParent(&server_);  // the scripted browser's end goes with it
+  // Listens where the program looks for the launcher of the browser of folder/profile.
+  explicit ScriptedFirefox(const TempFolder& folder) {
+    QString error;
+    EXPECT_TRUE(server_.Listen(QString::fromStdString(folder.File("run/firefox.sock")), &error))
+        << error.toStdString();
+    QObject::connect(&server_, &LauncherServer::joined, &server_, [this](MessageSocket* client) {
+      client_ = client;
       ++connections;
-      QObject::connect(client_, &QWebSocket::textMessageReceived, client_,
-                       [this](const QString& text) { Answer(text); });
+      QObject::connect(client_, &MessageSocket::messageReceived, client_,
+                       [this](const QByteArray& text) { Answer(QString::fromUtf8(text)); });
     });
   }
 
-  void Send(const QString& text) { client_->sendTextMessage(text); }
+  void Send(const QString& text) { client_->send(text.toUtf8()); }
   void Event(const QString& method, const QJsonObject& params) {
     QJsonObject event{{"type", "event"}, {"method", method}, {"params", params}};
     Send(QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact)));
@@ -98,15 +103,17 @@ class ScriptedFirefox {
     Send(QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)));
   }
 
-  QWebSocketServer server_;
-  QWebSocket* client_ = nullptr;
+  LauncherServer server_;
+  MessageSocket* client_ = nullptr;
   bool joined_ = false;
   int ids_ = 0;
 };
 
 class BiDiConnectionTest : public ::testing::Test {
  protected:
-  BiDiConnectionTest() : browser(folder), shell({folder.File("profile")}, 50), tracker(shell) {
+  BiDiConnectionTest()
+      : browser(folder), shell({{folder.File("profile"), folder.File("run/firefox.sock")}}, 50),
+        tracker(shell) {
     shell.log = [this](const std::string& message) { log.push_back(message); };
   }
 
@@ -175,16 +182,24 @@ TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNo
   EXPECT_EQ(log.front(), "joined the browser of " + folder.File("profile"));
 }
 
-// A browser started while the program runs is joined when it writes its port file, not
-// at the next scan (a minute away here): the port file newly written, and rewritten in
-// place over a half-written one.
-TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItWritesItsPortFile) {
-  for (bool halfWrittenFirst : {false, true}) {
-    SCOPED_TRACE(halfWrittenFirst ? "rewritten in place" : "newly written");
+// A browser started while the program runs is joined when its launcher listens, not at
+// the next scan (a minute away here): with no socket folder yet, and with the socket of a
+// launcher that was killed left in it.
+TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItsLauncherListens) {
+  for (bool staleSocket : {false, true}) {
+    SCOPED_TRACE(staleSocket ? "a killed launcher's socket left" : "no socket folder yet");
     TempFolder folder;
-    std::filesystem::create_directories(folder.File("profile"));
-    if (halfWrittenFirst) folder.Write("profile/WebDriverBiDiServer.json", "{\"ws_host\": \"127.0");
-    FirefoxBrowsers shell({folder.File("profile")}, 60000);
+    std::string socket = folder.File("run/firefox.sock");
+    if (staleSocket) {
+      ASSERT_EQ(::mkdir(folder.File("run").c_str(), 0700), 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+      int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+      ::close(fd);
+    }
+    FirefoxBrowsers shell({{folder.File("profile"), socket}}, 60000);
     RecordingTracker tracker(shell);
     tracker.Start();
     RunFor(100);

@@ -108,17 +108,23 @@ class LoggingWebServer {
   std::map<QTcpSocket*, QByteArray> buffers_;
 };
 
-// A headful Chromium with its own profile folder, listening for DevTools clients.
+// A headful Chromium started by the program's launcher, with the launcher's profile and
+// socket in a configuration and a runtime folder of their own.
 class ChromiumProcess {
  public:
-  explicit ChromiumProcess(const std::string& profile) : profile_(profile) {}
+  explicit ChromiumProcess(const std::string& config) : config_(config) {}
   ~ChromiumProcess() { Kill(); }
 
+  std::string Profile() const { return config_ + "/quorlen/browser"; }
+  std::string Socket() const { return config_ + "/run/quorlen/chromium.sock"; }
   void Start(const std::vector<std::string>& urls) {
-    QStringList arguments{QString::fromStdString("--user-data-dir=" + profile_),
-                          "--remote-debugging-port=0",
-                          "--disable-popup-blocking",
-                          "--disable-background-networking",
+    std::filesystem::create_directories(config_ + "/run");
+    std::filesystem::permissions(config_ + "/run", std::filesystem::perms::owner_all);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(config_ + "/run"));
+    process_.setProcessEnvironment(environment);
+    QStringList arguments{"--disable-background-networking",
                           "--disable-component-update",
                           "--disable-sync",
                           "--no-first-run",
@@ -127,27 +133,30 @@ class ChromiumProcess {
                           "--password-store=basic",
                           "--window-size=900,700",
                           "--window-position=0,0"};
-    if (getuid() == 0) arguments << "--no-sandbox";
     for (const auto& url : urls) arguments << QString::fromStdString(url);
     process_.setStandardOutputFile(QProcess::nullDevice());
-    process_.setStandardErrorFile(QString::fromStdString(profile_ + "/../chromium-stderr.txt"));
-    process_.start("chromium", arguments);
+    process_.setStandardErrorFile(QString::fromStdString(config_ + "/chromium-stderr.txt"));
+    process_.start(QUORLEN_LAUNCHER, arguments);
     process_.waitForStarted(10000);
   }
+  // Kills the launcher; the browser goes with it, and is waited for, so that a browser
+  // started next on the profile is not handed to the one still ending.
   void Kill() {
     if (process_.state() == QProcess::NotRunning) return;
     ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
     process_.waitForFinished(10000);
+    std::string running = "pgrep -f -- '--user-data-dir=" + Profile() + "' >/dev/null";
+    WaitUntil([&] { return std::system(running.c_str()) != 0; }, 10000);
   }
   bool Running() const { return process_.state() != QProcess::NotRunning; }
 
  private:
-  std::string profile_;
+  std::string config_;
   QProcess process_;
 };
 
 // A headful Firefox started by the program's launcher, with the launcher's profile in a
-// configuration folder of its own, listening for WebDriver BiDi clients.
+// configuration folder and its socket in a runtime folder of their own.
 class FirefoxProcess {
  public:
   explicit FirefoxProcess(const std::string& config) : config_(config) {}
@@ -155,10 +164,14 @@ class FirefoxProcess {
 
   static bool Installed() { return std::system("command -v firefox-esr >/dev/null 2>&1") == 0; }
   std::string Profile() const { return config_ + "/quorlen/firefox"; }
+  std::string Socket() const { return config_ + "/run/quorlen/firefox.sock"; }
   void Start(const std::vector<std::string>& urls) {
     std::filesystem::create_directories(config_ + "/home");
+    std::filesystem::create_directories(config_ + "/run");
+    std::filesystem::permissions(config_ + "/run", std::filesystem::perms::owner_all);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(config_ + "/run"));
     environment.insert("HOME", QString::fromStdString(config_ + "/home"));
     environment.insert("MOZ_CRASHREPORTER_DISABLE", "1");
     process_.setProcessEnvironment(environment);

@@ -1,9 +1,8 @@
+#include "launcher/launcher_server.h"
 #include "platform/qt/chromium_browsers.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QWebSocket>
-#include <QWebSocketServer>
 #include <algorithm>
 
 #include "tests/integration/browser/browser_fixture.h"
@@ -23,9 +22,9 @@ using testing_support::Xdotool;
 class ChromiumBrowsersTest : public ::testing::Test {
  protected:
   ChromiumBrowsersTest()
-      : profile(folder.File("profile")), shell({profile}, 100), tracker(shell), chromium(profile) {
-    std::filesystem::create_directories(profile);
-  }
+      : chromium(folder.File("config")),
+        shell({{chromium.Profile(), chromium.Socket()}}, 100),
+        tracker(shell) {}
 
   // The program runs first; the browser starts later with the given page.
   void StartWith(const std::string& path) {
@@ -43,11 +42,10 @@ class ChromiumBrowsersTest : public ::testing::Test {
   }
 
   TempFolder folder;
-  std::string profile;
   LoggingWebServer web;
+  ChromiumProcess chromium;
   ChromiumBrowsers shell;
   RecordingTracker tracker;
-  ChromiumProcess chromium;
 };
 
 TEST_F(ChromiumBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
@@ -162,7 +160,7 @@ TEST_F(ChromiumBrowsersTest, AWindowWithoutItsOpenerIsDecidedAsWell) {
 TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   chromium.Start({web.Url("/first.html"), web.Url("/second.html")});
   ASSERT_TRUE(WaitUntil(
-      [&] { return QFile::exists(QString::fromStdString(profile + "/DevToolsActivePort")); }));
+      [&] { return QFile::exists(QString::fromStdString(chromium.Socket())); }, 30000));
   RunFor(1000);
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 2; })) << tracker.Dump();
@@ -172,7 +170,8 @@ TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsL
   EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
   RunFor(300);
   EXPECT_EQ(shell.JoinedBrowsers(), 0);
-  // The port file stays behind; a new browser with the same profile is joined again.
+  // The killed launcher's socket stays behind; a new browser with the same profile is
+  // joined again.
   chromium.Start({web.Url("/third.html")});
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 30000)) << tracker.Dump();
 }
@@ -203,12 +202,11 @@ TEST_F(ChromiumBrowsersTest, PressesAreToldBeforeTheWindowsTheyAskFor) {
 // A browser that answers nonsense, then nothing at all.
 TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) {
   TempFolder folder;
-  QWebSocketServer server("fake browser", QWebSocketServer::NonSecureMode);
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-  std::vector<QWebSocket*> clients;
-  QObject::connect(&server, &QWebSocketServer::newConnection, &server, [&] {
-    QWebSocket* client = server.nextPendingConnection();
-    client->setParent(&server);  // the fake browser's end goes with it
+  LauncherServer server;
+  QString error;
+  ASSERT_TRUE(server.Listen(QString::fromStdString(folder.File("run/chromium.sock")), &error));
+  std::vector<MessageSocket*> clients;
+  QObject::connect(&server, &LauncherServer::joined, &server, [&](MessageSocket* client) {
     clients.push_back(client);
     for (const char* message :
          {"not json at all", "[1, 2, 3]", "{\"method\": \"Target.attachedToTarget\"}",
@@ -217,13 +215,10 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
           "\"http://page.example/\", \"title\": \"Page\"}, \"waitingForDebugger\": false}}",
           "{\"method\": \"Page.frameNavigated\", \"sessionId\": \"S\", \"params\": {\"frame\": 7}}",
           "{\"method\": \"Target.targetDestroyed\", \"params\": {}}", "{\"id\": \"x\"}"}) {
-      client->sendTextMessage(QString::fromUtf8(message));
+      client->send(message);
     }
   });
-  std::filesystem::create_directories(folder.File("profile"));
-  folder.Write("profile/DevToolsActivePort",
-               std::to_string(server.serverPort()) + "\n/devtools/browser/fake\n");
-  ChromiumBrowsers shell({folder.File("profile")}, 100);
+  ChromiumBrowsers shell({{folder.File("profile"), folder.File("run/chromium.sock")}}, 100);
   RecordingTracker tracker(shell);
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 5000)) << tracker.Dump();
@@ -233,7 +228,7 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
   timer.start();
   RunFor(300);
   EXPECT_LT(timer.elapsed(), 2000);
-  for (QWebSocket* client : clients) client->close();
+  for (MessageSocket* client : clients) client->close();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
   EXPECT_EQ(shell.JoinedBrowsers(), 0);
 }

@@ -22,7 +22,7 @@ constexpr int kStartMs = 60000;
 class FirefoxBrowsersTest : public ::testing::Test {
  protected:
   FirefoxBrowsersTest()
-      : firefox(folder.File("config")), shell({firefox.Profile()}, 100), tracker(shell) {}
+      : firefox(folder.File("config")), shell({{firefox.Profile(), firefox.Socket()}}, 100), tracker(shell) {}
 
   // The program runs first; the browser starts later and goes to the given page once the
   // program has joined it, so that no event of the page comes before.
@@ -262,13 +262,16 @@ TEST_F(FirefoxBrowsersTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
 
 TEST_F(FirefoxBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   firefox.Start({web.Url("/first.html")});
-  std::string portFile = firefox.Profile() + "/WebDriverBiDiServer.json";
-  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(portFile)); }, kStartMs));
+  std::string socket = firefox.Socket();
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(socket)); }, kStartMs));
   ASSERT_TRUE(WaitUntil([&] { return web.Asked("/first.html"); }, kStartMs));
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; })) << tracker.Dump();
   EXPECT_EQ(shell.JoinedBrowsers(), 1);
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/first.html"));
+  // The launcher opens the page once it holds the session, so it may still be arriving.
+  EXPECT_TRUE(WaitUntil([&] {
+    return shell.Windows().front()->LocationURL().value_or("") == web.Url("/first.html");
+  })) << tracker.Dump();
   auto properties = shell.Windows().front()->Properties();
   EXPECT_EQ(properties.application.value_or("").rfind("firefox ", 0), 0u);
   EXPECT_EQ(properties.path.value_or(""), firefox.Profile());
@@ -277,8 +280,9 @@ TEST_F(FirefoxBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLe
   EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
   RunFor(300);
   EXPECT_EQ(shell.JoinedBrowsers(), 0);
-  // The port file stays behind; a new browser with the same profile is joined again.
-  ASSERT_TRUE(QFile::exists(QString::fromStdString(portFile)));
+  // The killed launcher's socket stays behind; a new browser with the same profile is
+  // joined again.
+  ASSERT_TRUE(QFile::exists(QString::fromStdString(socket)));
   StartHeld("/second.html");
   ASSERT_TRUE(WaitUntil([&] { return tracker.Has("document top " + web.Url("/second.html")); }))
       << tracker.Dump();
@@ -295,7 +299,7 @@ TEST_F(FirefoxBrowsersTest, LettingGoEndsTheSessionSoTheBrowserCanBeJoinedAgain)
   tracker.Stop();
   shell.FinishLeaving(3000);
   for (int join = 0; join < 2; ++join) {
-    FirefoxBrowsers next({firefox.Profile()}, 100);
+    FirefoxBrowsers next({{firefox.Profile(), firefox.Socket()}}, 100);
     std::string log;
     next.log = [&](const std::string& message) { log += message + "\n"; };
     RecordingTracker again(next);

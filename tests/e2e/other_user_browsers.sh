@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Another local user (uid 65534) against the browsers Quorlen follows, in a sandbox under a
+# virtual desktop: Chromium and Firefox started through quorlen-browser, with the program
+# joined, after it has ended, and once it has joined them again. Every listening loopback
+# port is tried as a DevTools endpoint and a BiDi server, and the launchers' sockets are
+# tried as they are and with their folder opened to everyone: nothing takes a command,
+# while the desktop user's program joins again and cancels the windows that pages open.
+#   other_user_browsers.sh <staged program folder> <work folder> <page server>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+for browser in chromium firefox-esr setpriv; do command -v $browser >/dev/null || { echo "needs $browser"; exit 77; }; done
+source "$here/work.sh"
+prepare_work "$1" "$2"
+cp "$(realpath "$3")" "$work/page_server"
+exec "$here/sandbox.sh" "$work" bash -c '
+  set -euo pipefail
+  source "$1/desktop.sh"
+  out=$2 program=$2/program site=$2/site
+  mkdir -p "$site"
+  start_desktop
+  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
+  server=$!; chromium=""; firefox=""
+  trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
+  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  base="http://127.0.0.1:$(cat "$out/port.txt")"
+  # Each browser waits on a page until told to go on to one that opens a window on load.
+  echo "<script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = \"/load.html\")), 250)</script>" >"$site/wait.html"
+  # It tells, a moment later, whether its window was closed.
+  echo "<script>onload = () => { const w = window.open(\"/pop-load.html\"); setTimeout(() => fetch(\"/closed-\" + (!w || w.closed)), 2000) }</script>" >"$site/load.html"
+  echo "popup" >"$site/pop-load.html"
+  # The intruder runs from a folder it may read.
+  attacker=$(mktemp -d); cp "$1/intruder.py" "$attacker/"; chmod -R a+rX "$attacker"
+  sockets="$XDG_RUNTIME_DIR/quorlen/chromium.sock $XDG_RUNTIME_DIR/quorlen/firefox.sock"
+  intrude() {
+    echo "-- $1"
+    setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 "$attacker/intruder.py" $sockets ||
+      { echo "another user reached a browser $1"; exit 1; }
+  }
+  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
+  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" >"$program/quorlen.ini"
+  start_program() {
+    QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>>"$out/stderr.txt" &
+    pid=$!
+  }
+  wait_joined() {  # wait_joined <count of joins so far>
+    for _ in $(seq 1 900); do
+      [ "$(grep -c "^quorlen.browsers: joined the browser of" "$out/stderr.txt")" -ge "$1" ] && return 0
+      sleep 0.1
+    done
+    echo "Quorlen joined $(grep -c joined "$out/stderr.txt") browsers, not $1"; exit 1
+  }
+  start_program
+  "$program/quorlen-browser" --no-first-run --disable-gpu --password-store=basic "$base/wait.html" >"$out/chromium.txt" 2>&1 &
+  chromium=$!
+  "$program/quorlen-browser" --firefox "$base/wait.html" >"$out/firefox.txt" 2>&1 &
+  firefox=$!
+  wait_joined 2
+  intrude "while the program is joined"
+  # A runtime folder left open to everyone: the launchers still serve only their user.
+  chmod 755 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/quorlen"; chmod 777 $sockets
+  intrude "through launcher sockets open to everyone"
+  chmod 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/quorlen"
+  for log in chromium firefox; do
+    grep -q "^quorlen-browser: refused a connection from user 65534$" "$out/$log.txt" ||
+      { echo "the $log launcher did not tell of the refused user"; exit 1; }
+  done
+  end_program $pid
+  intrude "after the program has ended"
+  start_program
+  wait_joined 4
+  echo go >"$site/go.txt"
+  for _ in $(seq 1 300); do [ "$(grep -c "^/closed-" "$out/requests.txt")" -ge 2 ] && break; sleep 0.1; done
+  end_program $pid
+  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  if grep -q "^/pop-load.html" "$out/requests.txt" || [ "$(grep -c "^/closed-true" "$out/requests.txt")" != 2 ] ||
+      [ "$total" != 2 ]; then
+    echo "the popups were not cancelled in both browsers (nTotBlocked=$total)"; cat "$out/requests.txt"; exit 1
+  fi
+  echo "e2e other user against the browsers: ok"
+' e2e "$here" "$work"
