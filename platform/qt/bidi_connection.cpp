@@ -140,17 +140,14 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Log("joined the browser of " + profileFolder_);
   // The whole module, so that a browser without one of its newer events still subscribes.
   // Subscribing also announces every context open now.
-  Send("session.subscribe",
-       {{"events", QJsonArray{"browsingContext", "script.message"}}});
-  Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
-                                   {"arguments", Channel()},
-                                   {"sandbox", kChannel}});
+  Send("session.subscribe", {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("script.addPreloadScript",
+       {{"functionDeclaration", kLinkWatcher}, {"arguments", Channel()}, {"sandbox", kChannel}});
   Send("script.addPreloadScript", {{"functionDeclaration", kPageInputListener},
                                    {"arguments", Channel(kInputChannel)},
                                    {"sandbox", kChannel}});
-  Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
-    OnTree(tree.value("contexts").toArray(), {});
-  });
+  Send("browsingContext.getTree", {},
+       [this](const QJsonObject& tree) { OnTree(tree.value("contexts").toArray(), {}); });
 }
 
 void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& parent) {
@@ -161,16 +158,16 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
     if (!known) OnContextCreated(id, parent, {}, Str(context, "url"));
     // Documents loaded before the program joined get the link watcher now.
     if (!known || parent.empty()) {
-      Send("script.callFunction",
-           {{"functionDeclaration", kLinkWatcher},
-            {"arguments", Channel()},
-            {"awaitPromise", false},
-            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
-      Send("script.callFunction",
-           {{"functionDeclaration", kPageInputListener},
-            {"arguments", Channel(kInputChannel)},
-            {"awaitPromise", false},
-            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+      Send("script.callFunction", {{"functionDeclaration", kLinkWatcher},
+                                   {"arguments", Channel()},
+                                   {"awaitPromise", false},
+                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
+                                                          {"sandbox", kChannel}}}});
+      Send("script.callFunction", {{"functionDeclaration", kPageInputListener},
+                                   {"arguments", Channel(kInputChannel)},
+                                   {"awaitPromise", false},
+                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
+                                                          {"sandbox", kChannel}}}});
     }
     OnTree(context.value("children").toArray(), id);
   }
@@ -217,6 +214,7 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
     contexts_[context] = {known == contexts_.end() ? parent : known->second.top};
     return;
   }
+  if (!opener.empty()) Log("a page opens a window: " + url);
   // A tab the user opened from a link (a middle or modified click) begins to load before
   // the browser announces it: it is nobody's popup, and its request has left anyway.
   bool told = TakeUserTab(opener);
@@ -243,7 +241,8 @@ void BiDiConnection::Cancel(const std::string& context) {
   // window, then close it. A request that comes all the same is failed.
   cancelled_[context] = {};
   QJsonArray contexts{QString::fromStdString(context)};
-  Send("session.subscribe", {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
+  Send("session.subscribe",
+       {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
        [this, context](const QJsonObject& result) {
          Cancelled answer{{}, result.value("subscription").toString().toStdString()};
          auto cancelled = cancelled_.find(context);
@@ -258,7 +257,8 @@ void BiDiConnection::Cancel(const std::string& context) {
          if (cancelled == cancelled_.end()) return Release(answer);
          cancelled->second.intercept = answer.intercept;
        });
-  Send("browsingContext.close", {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  Send("browsingContext.close",
+       {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
 }
 
 void BiDiConnection::Release(const Cancelled& cancelled) {
@@ -381,6 +381,7 @@ void BiDiConnection::OnInputReport(const QJsonObject& params) {
   if (contexts_.count(context) == 0) return;
   auto window = WindowOf(context);
   if (!window) return;
+  Log("a page tells of the user's " + data.value("value").toString().toStdString());
   PageReport report = ParsePageReport(data.value("value").toString());
   if (report.userTab) {
     userTabs_.emplace_back(window->Context(), QDateTime::currentMSecsSinceEpoch());

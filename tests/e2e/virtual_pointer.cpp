@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -35,6 +36,14 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
 }
 
 void GlobalRemoved(void*, wl_registry*, uint32_t) {}
+
+// Events carry the time they happen, as a real device's do: toolkits tell a double click
+// from two clicks by it.
+uint32_t NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
 
 uint32_t Button(int number) {
   return number == 2 ? BTN_MIDDLE : number == 3 ? BTN_RIGHT : BTN_LEFT;
@@ -66,7 +75,6 @@ int main(int argc, char** argv) {
   zwlr_virtual_pointer_v1* pointer =
       zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
   wl_display_roundtrip(display);
-  uint32_t time = 0;
   // Reopened at each writer's end, so that any number of commands can follow.
   for (;;) {
     std::ifstream pipe(argv[3]);
@@ -78,7 +86,7 @@ int main(int argc, char** argv) {
       uint32_t x = 0, y = 0;
       int button = 1;
       words >> command;
-      time += 10;
+      const uint32_t time = NowMs();
       if (command == "move" && words >> x >> y) {
         zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
       } else if ((command == "press" || command == "release") && words >> button) {
