@@ -30,6 +30,11 @@ const QString kLinkWatcher = QStringLiteral(
     " if (/^\\s*javascript:/i.test(href)) report(href);"
     " }, true); }");
 
+// A cancelled window still there this long after it was asked to close is asked again,
+// for at most this many times.
+constexpr int kCloseAgainMs = 100;
+constexpr int kCloseTries = 50;
+
 // The channel on which the pages' input listener reports, in the same sandbox.
 const QString kInputChannel = QStringLiteral("quorlen-input");
 // A page's word that the user opens a link in a tab of its own holds this long: the
@@ -257,8 +262,18 @@ void BiDiConnection::Cancel(const std::string& context) {
          if (cancelled == cancelled_.end()) return Release(answer);
          cancelled->second.intercept = answer.intercept;
        });
+  CloseCancelled(context, kCloseTries);
+}
+
+void BiDiConnection::CloseCancelled(const std::string& context, int tries) {
+  if (cancelled_.count(context) == 0 || tries <= 0) return;
+  // Firefox refuses to close a window it has not finished setting up (its session store
+  // has not taken it in yet), which a window opened on a busy desktop often is: left
+  // alone it would stay on screen, empty, on about:blank.
   Send("browsingContext.close",
        {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  QTimer::singleShot(kCloseAgainMs, &socket_,
+                     [this, context, tries] { CloseCancelled(context, tries - 1); });
 }
 
 void BiDiConnection::Release(const Cancelled& cancelled) {
@@ -288,6 +303,7 @@ void BiDiConnection::OnContextDestroyed(const std::string& context) {
   if (auto cancelled = cancelled_.find(context); cancelled != cancelled_.end()) {
     Release(cancelled->second);
     cancelled_.erase(cancelled);
+    Log("a cancelled window has closed");
     return;
   }
   auto known = contexts_.find(context);

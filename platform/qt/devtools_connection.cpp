@@ -347,7 +347,7 @@ void DevToolsConnection::OnDetached(const QJsonObject& params) {
   if (session == sessions_.end()) return;
   std::string targetId = session->second.targetId;
   bool page = session->second.type == "page";
-  cancelled_.erase(sessionId);
+  if (cancelled_.erase(sessionId) > 0) Log("a cancelled window has closed");
   sessions_.erase(session);
   if (page) OnDestroyed(targetId);
 }

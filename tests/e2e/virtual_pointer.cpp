@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -75,29 +74,29 @@ int main(int argc, char** argv) {
   zwlr_virtual_pointer_v1* pointer =
       zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
   wl_display_roundtrip(display);
-  // Reopened at each writer's end, so that any number of commands can follow.
-  for (;;) {
-    std::ifstream pipe(argv[3]);
-    if (!pipe) return 1;
-    std::string line;
-    while (std::getline(pipe, line)) {
-      std::istringstream words(line);
-      std::string command;
-      uint32_t x = 0, y = 0;
-      int button = 1;
-      words >> command;
-      const uint32_t time = NowMs();
-      if (command == "move" && words >> x >> y) {
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
-      } else if ((command == "press" || command == "release") && words >> button) {
-        zwlr_virtual_pointer_v1_button(pointer, time, Button(button),
-                                       command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED
-                                                          : WL_POINTER_BUTTON_STATE_RELEASED);
-      } else {
-        continue;
-      }
-      zwlr_virtual_pointer_v1_frame(pointer);
-      wl_display_roundtrip(display);
+  // Open for writing too, so that it never meets the end of a writer: the commands of one
+  // writer after another are all read, and none written as one writer leaves is lost.
+  std::FILE* pipe = std::fopen(argv[3], "r+");
+  if (!pipe) return 1;
+  char line[256];
+  while (std::fgets(line, sizeof line, pipe)) {
+    std::istringstream words(line);
+    std::string command;
+    uint32_t x = 0, y = 0;
+    int button = 1;
+    words >> command;
+    const uint32_t time = NowMs();
+    if (command == "move" && words >> x >> y) {
+      zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
+    } else if ((command == "press" || command == "release") && words >> button) {
+      zwlr_virtual_pointer_v1_button(
+          pointer, time, Button(button),
+          command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    } else {
+      continue;
     }
+    zwlr_virtual_pointer_v1_frame(pointer);
+    wl_display_roundtrip(display);
   }
+  return 0;
 }

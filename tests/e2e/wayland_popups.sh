@@ -44,9 +44,11 @@ if [ "${1:-}" = --as-user ]; then
   mkfifo "$work/pointer"
   "$work/virtual_pointer" 1024 768 "$work/pointer" &
   pointer=$!
-  # Presses held as a person holds them, on the page's button.
-  click() { printf 'move 250 250\npress 1\n' >"$work/pointer"; sleep 0.1; echo "release 1" >"$work/pointer"; }
-  double_click() { click; sleep 0.08; click; }
+  # Presses held as a person holds them, on the page's button, which the pointer enters
+  # afresh: the windows have moved since the last click.
+  press() { printf 'press 1\n' >"$work/pointer"; sleep 0.1; echo "release 1" >"$work/pointer"; }
+  click() { printf 'move 200 200\nmove 250 250\n' >"$work/pointer"; sleep 0.1; press; }
+  double_click() { click; sleep 0.08; press; }
   shift_click() {
     wtype -P Shift_L -s 300 -p Shift_L &
     local held=$!
@@ -95,7 +97,9 @@ if [ "${1:-}" = --as-user ]; then
 <button id=b style="position:absolute;left:0;top:0;width:500px;height:300px;font-size:40px">${names[i]}</button>
 <a id=j style="position:absolute;top:320px" href="javascript:void(window.open('pop-js.html', 'js', 'width=320,height=240'))">script link</a>
 <script>
-setInterval(() => fetch("go-${names[i]}").then(r => r.ok && (location = "${names[i + 1]}.html")), 150);
+let go = setInterval(() => fetch("go-${names[i]}").then(r => {
+  if (r.ok && go) { clearInterval(go); go = 0; location = "${names[i + 1]}.html" }
+}), 150);
 onload = () => { ${scripts[i]} };
 </script></body></html>
 PAGE
@@ -109,18 +113,24 @@ PAGE
     grep -qF "quorlen.debug: download Complete (reset click) to $1" "$log" &&
       grep -qF "quorlen.debug: -doc complete (reset click) to $1" "$log"
   }
-  # Sway's workspace $1 holds a window whose title begins with $2.
-  on_workspace() {
+  # The titles of the windows on sway's workspace $1, one a line.
+  windows_on() {
     swaymsg -t get_tree | python3 -c '
 import json, sys
 def windows(node):
-    if node.get("type") in ("con", "floating_con") and not node.get("nodes"): yield node.get("name") or ""
-    for child in node.get("nodes", []) + node.get("floating_nodes", []): yield from windows(child)
+    if node.get("type") in ("con", "floating_con") and not node.get("nodes"): print(node.get("name") or "")
+    for child in node.get("nodes", []) + node.get("floating_nodes", []): windows(child)
 def find(node):
-    if node.get("type") == "workspace" and node.get("name") == sys.argv[1]:
-        return any(name.startswith(sys.argv[2]) for name in windows(node))
-    return any(find(child) for child in node.get("nodes", []))
-sys.exit(0 if find(json.load(sys.stdin)) else 1)' "$1" "$2"
+    if node.get("type") == "workspace" and node.get("name") == sys.argv[1]: windows(node)
+    for child in node.get("nodes", []): find(child)
+find(json.load(sys.stdin))' "$1"
+  }
+  on_workspace() { windows_on "$1" | grep -q "^$2"; }
+  # Every window cancelled so far has closed, and the page under test is alone on its
+  # workspace: nothing of a cancelled window stays on screen.
+  cancelled_closed() {
+    [ "$(grep -c "quorlen.browsers: a cancelled window has closed" "$log")" -ge \
+      "$(grep -c "quorlen.debug: \*\*\*\* BLOCKED" "$log")" ] && [ "$(windows_on "$1" | wc -l)" = 1 ]
   }
   focused_page() { [[ "$(focused_title)" == "$1"* ]]; }
 
@@ -143,6 +153,8 @@ sys.exit(0 if find(json.load(sys.stdin)) else 1)' "$1" "$2"
       [[ "$line" == *"$expected"* ]] || fail "$browser: $name.html: \"$line\", not $expected"
       if [ "$expected" = BLOCKED ]; then
         [[ "$line" == *"'$at/$name.html"* ]] || fail "$browser: $name.html: \"$line\" names another page"
+        wait_until 10 cancelled_closed "$browser" ||
+          fail "$browser: the cancelled $name window did not close: $(windows_on "$browser" | tr '\n' ,)"
       else
         wait_until 10 requested "/$browser/pop-$name.html" || fail "$browser: the $name popup never asked"
         wait_until 10 on_workspace popups "popup $name" || fail "$browser: the $name popup did not show"
