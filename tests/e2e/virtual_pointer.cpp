@@ -4,8 +4,10 @@
 // moves and presses as lines from a pipe:
 //   move <x> <y>      (on a screen of the given size)
 //   press <button>    release <button>    (1 left, 2 middle, 3 right)
+//   wait <ms>         (a pause between two, timed here rather than by the writer)
 //   virtual_pointer <width> <height> <pipe>
 #include <linux/input-event-codes.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <cstdio>
@@ -92,6 +94,9 @@ int main(int argc, char** argv) {
       zwlr_virtual_pointer_v1_button(
           pointer, time, Button(button),
           command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    } else if (command == "wait" && words >> x) {
+      usleep(x * 1000);
+      continue;
     } else {
       continue;
     }

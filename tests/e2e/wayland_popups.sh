@@ -44,13 +44,12 @@ if [ "${1:-}" = --as-user ]; then
   mkfifo "$work/pointer"
   "$work/virtual_pointer" 1024 768 "$work/pointer" &
   pointer=$!
-  # Presses held as a person holds them, on the page's button, which the pointer enters
-  # afresh: the windows have moved since the last click.
-  press() { printf 'press 1\n' >"$work/pointer"; sleep 0.1; echo "release 1" >"$work/pointer"; }
-  click() { printf 'move 200 200\nmove 250 250\n' >"$work/pointer"; sleep 0.1; press; }
-  double_click() { click; sleep 0.08; press; }
+  # Presses held and spaced as a person's, on the page's button, which the pointer enters
+  # afresh (the windows have moved since the last click), timed by the pointer itself.
+  click() { printf 'move 200 200\nmove 250 250\nwait 100\npress 1\nwait 100\nrelease 1\n' >"$work/pointer"; }
+  double_click() { click; printf 'wait 80\npress 1\nwait 100\nrelease 1\n' >"$work/pointer"; }
   shift_click() {
-    wtype -P Shift_L -s 300 -p Shift_L &
+    wtype -P Shift_L -s 600 -p Shift_L &
     local held=$!
     sleep 0.15
     click
