@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
     int button = 1;
     words >> command;
     const uint32_t time = NowMs();
+    std::fprintf(stderr, "%u %s", time, line);  // what was done when, for the test's record
     if (command == "move" && words >> x >> y) {
       zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
     } else if ((command == "press" || command == "release") && words >> button) {

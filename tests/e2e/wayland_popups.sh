@@ -32,6 +32,7 @@ if [ "${1:-}" = --as-user ]; then
   swaymsg 'for_window [title="^popup "] move container to workspace popups' >/dev/null
   swaymsg 'for_window [title="^Quorlen "] move container to workspace quorlen' >/dev/null
 
+  watch_windows "$work/window-events.txt"
   site=$work/site
   mkdir -p "$site"
   "$work/page_server" "$site" "$work/requests.txt" "$work/port.txt" >"$work/page_server.txt" 2>&1 &
@@ -42,7 +43,7 @@ if [ "${1:-}" = --as-user ]; then
   requested() { grep -qxF "$1" "$work/requests.txt"; }
 
   mkfifo "$work/pointer"
-  "$work/virtual_pointer" 1024 768 "$work/pointer" &
+  "$work/virtual_pointer" 1024 768 "$work/pointer" 2>"$work/pointer.txt" &
   pointer=$!
   # Presses held and spaced as a person's, on the page's button, which the pointer enters
   # afresh (the windows have moved since the last click), timed by the pointer itself.
