@@ -68,6 +68,9 @@ static_assert(kListKey.has_value(), "QUORLEN_LIST_KEY must be 64 hexadecimal dig
 // What happens with the browsers the program follows, as the debug area shows it; off
 // unless asked for with QT_LOGGING_RULES="quorlen.browsers.info=true".
 Q_LOGGING_CATEGORY(lcBrowsers, "quorlen.browsers", QtWarningMsg)
+// The whole debug log, detail lines included, as the debug area would show it with
+// "Extra Debug" ticked; off unless asked for with QT_LOGGING_RULES="quorlen.debug.info=true".
+Q_LOGGING_CATEGORY(lcDebug, "quorlen.debug", QtWarningMsg)
 
 int signalPipe[2] = {-1, -1};
 
@@ -191,6 +194,11 @@ int main(int argc, char** argv) {
                          input, browsers, *windows, *privileged, desktop},
                         {QUORLEN_VENDOR_URL, QUORLEN_MAKER_URL});
   main.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); };
+  if (lcDebug().isInfoEnabled()) {
+    main.onDebugLog = [](const std::string& message) {
+      qCInfo(lcDebug).noquote() << QString::fromStdString(message);
+    };
+  }
   chromium.log = [&main](const std::string& message) {
     main.DebugLog("# " + message);
     qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);

@@ -111,7 +111,10 @@ class frmMain {
   // The program's version as major.minor.revision.
   static std::string ProgramVersion();
 
-  void DebugLog(const std::string& message) { debugLog_.DebugLog(message); }
+  void DebugLog(const std::string& message) {
+    if (onDebugLog) onDebugLog(message);
+    debugLog_.DebugLog(message);
+  }
   void Save() { settings_.Save(); }
   bool IsWinNT();
 
@@ -133,6 +136,9 @@ class frmMain {
   HostsFiles& Hosts() { return hosts_; }
   // Also told of such a failure, for the terminal or the session's log.
   std::function<void(const std::string&)> onTrouble;
+  // Also told of every line of the debug log, the detail lines included, whether or not
+  // the debug area shows them: for the session's log, when asked for there.
+  std::function<void(const std::string&)> onDebugLog;
 
   // Called once the program has unloaded and the process should end.
   std::function<void()> onQuit;

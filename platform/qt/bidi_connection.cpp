@@ -30,6 +30,11 @@ const QString kLinkWatcher = QStringLiteral(
     " if (/^\\s*javascript:/i.test(href)) report(href);"
     " }, true); }");
 
+// A cancelled window still there this long after it was asked to close is asked again,
+// for at most this many times.
+constexpr int kCloseAgainMs = 100;
+constexpr int kCloseTries = 50;
+
 // The channel on which the pages' input listener reports, in the same sandbox.
 const QString kInputChannel = QStringLiteral("quorlen-input");
 // A page's word that the user opens a link in a tab of its own holds this long: the
@@ -137,17 +142,14 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Log("joined the browser of " + profileFolder_);
   // The whole module, so that a browser without one of its newer events still subscribes.
   // Subscribing also announces every context open now.
-  Send("session.subscribe",
-       {{"events", QJsonArray{"browsingContext", "script.message"}}});
-  Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
-                                   {"arguments", Channel()},
-                                   {"sandbox", kChannel}});
+  Send("session.subscribe", {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("script.addPreloadScript",
+       {{"functionDeclaration", kLinkWatcher}, {"arguments", Channel()}, {"sandbox", kChannel}});
   Send("script.addPreloadScript", {{"functionDeclaration", kPageInputListener},
                                    {"arguments", Channel(kInputChannel)},
                                    {"sandbox", kChannel}});
-  Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
-    OnTree(tree.value("contexts").toArray(), {});
-  });
+  Send("browsingContext.getTree", {},
+       [this](const QJsonObject& tree) { OnTree(tree.value("contexts").toArray(), {}); });
 }
 
 void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& parent) {
@@ -158,16 +160,16 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
     if (!known) OnContextCreated(id, parent, {}, Str(context, "url"));
     // Documents loaded before the program joined get the link watcher now.
     if (!known || parent.empty()) {
-      Send("script.callFunction",
-           {{"functionDeclaration", kLinkWatcher},
-            {"arguments", Channel()},
-            {"awaitPromise", false},
-            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
-      Send("script.callFunction",
-           {{"functionDeclaration", kPageInputListener},
-            {"arguments", Channel(kInputChannel)},
-            {"awaitPromise", false},
-            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+      Send("script.callFunction", {{"functionDeclaration", kLinkWatcher},
+                                   {"arguments", Channel()},
+                                   {"awaitPromise", false},
+                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
+                                                          {"sandbox", kChannel}}}});
+      Send("script.callFunction", {{"functionDeclaration", kPageInputListener},
+                                   {"arguments", Channel(kInputChannel)},
+                                   {"awaitPromise", false},
+                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
+                                                          {"sandbox", kChannel}}}});
     }
     OnTree(context.value("children").toArray(), id);
   }
@@ -214,6 +216,7 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
     contexts_[context] = {known == contexts_.end() ? parent : known->second.top};
     return;
   }
+  if (!opener.empty()) Log("a page opens a window: " + url);
   // A tab the user opened from a link (a middle or modified click) begins to load before
   // the browser announces it: it is nobody's popup, and its request has left anyway.
   bool told = TakeUserTab(opener);
@@ -240,7 +243,8 @@ void BiDiConnection::Cancel(const std::string& context) {
   // window, then close it. A request that comes all the same is failed.
   cancelled_[context] = {};
   QJsonArray contexts{QString::fromStdString(context)};
-  Send("session.subscribe", {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
+  Send("session.subscribe",
+       {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
        [this, context](const QJsonObject& result) {
          Cancelled answer{{}, result.value("subscription").toString().toStdString()};
          auto cancelled = cancelled_.find(context);
@@ -255,7 +259,18 @@ void BiDiConnection::Cancel(const std::string& context) {
          if (cancelled == cancelled_.end()) return Release(answer);
          cancelled->second.intercept = answer.intercept;
        });
-  Send("browsingContext.close", {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  CloseCancelled(context, kCloseTries);
+}
+
+void BiDiConnection::CloseCancelled(const std::string& context, int tries) {
+  if (cancelled_.count(context) == 0 || tries <= 0) return;
+  // Firefox refuses to close a window it has not finished setting up (its session store
+  // has not taken it in yet), which a window opened on a busy desktop often is: left
+  // alone it would stay on screen, empty, on about:blank.
+  Send("browsingContext.close",
+       {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  QTimer::singleShot(kCloseAgainMs, &socket_,
+                     [this, context, tries] { CloseCancelled(context, tries - 1); });
 }
 
 void BiDiConnection::Release(const Cancelled& cancelled) {
@@ -285,6 +300,7 @@ void BiDiConnection::OnContextDestroyed(const std::string& context) {
   if (auto cancelled = cancelled_.find(context); cancelled != cancelled_.end()) {
     Release(cancelled->second);
     cancelled_.erase(cancelled);
+    Log("a cancelled window has closed");
     return;
   }
   auto known = contexts_.find(context);
@@ -378,6 +394,7 @@ void BiDiConnection::OnInputReport(const QJsonObject& params) {
   if (contexts_.count(context) == 0) return;
   auto window = WindowOf(context);
   if (!window) return;
+  Log("a page tells of the user's " + data.value("value").toString().toStdString());
   PageReport report = ParsePageReport(data.value("value").toString());
   if (report.userTab) {
     userTabs_.emplace_back(window->Context(), QDateTime::currentMSecsSinceEpoch());

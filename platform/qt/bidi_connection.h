@@ -65,6 +65,9 @@ class BiDiConnection : public BrowserConnection {
   bool TakeUserTab(const std::string& opener);
   void OnRequest(const QJsonObject& params);
   void Cancel(const std::string& context);
+  // Asks the browser to close a cancelled window, again and again up to `tries` times
+  // until it is gone: a window still being set up refuses to close.
+  void CloseCancelled(const std::string& context, int tries);
   void Release(const Cancelled& cancelled);
   void AddWindow(const std::string& context, const std::string& url);
   void Send(const QString& method, const QJsonObject& params, Answer answer = {});

@@ -206,8 +206,9 @@ void DevToolsConnection::AttachPage(const std::string& sessionId, const QJsonObj
     bool asksNothing = false;
     if (pending != pendingOpens_.end()) {
       if (opener.empty()) opener = pending->page;
-      asksNothing = pending->url.empty() ||
-                    QString::fromStdString(pending->url).startsWith("about:blank", Qt::CaseInsensitive);
+      asksNothing =
+          pending->url.empty() ||
+          QString::fromStdString(pending->url).startsWith("about:blank", Qt::CaseInsensitive);
       pendingOpens_.erase(pending);
     }
     auto openerWindow = opener.empty() ? nullptr : WindowOf(opener);
@@ -280,7 +281,9 @@ void DevToolsConnection::ListenForInput(const std::string& sessionId) {
 
 void DevToolsConnection::OnInputReport(const DevToolsWindow& window, const QJsonObject& params) {
   if (params.value("name").toString() != kInputBinding) return;
-  PageReport report = ParsePageReport(params.value("payload").toString());
+  const QString payload = params.value("payload").toString();
+  Log("a page tells of the user's " + payload.toStdString());
+  PageReport report = ParsePageReport(payload);
   // A tab the user opens from a link arrives without an opener: nothing to tell.
   if (report.input && window.Sink()) window.Sink()->InputSeen(*report.input);
 }
@@ -341,7 +344,7 @@ void DevToolsConnection::OnDetached(const QJsonObject& params) {
   if (session == sessions_.end()) return;
   std::string targetId = session->second.targetId;
   bool page = session->second.type == "page";
-  cancelled_.erase(sessionId);
+  if (cancelled_.erase(sessionId) > 0) Log("a cancelled window has closed");
   sessions_.erase(session);
   if (page) OnDestroyed(targetId);
 }
@@ -409,6 +412,7 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
     std::string url = window->LocationURL().value_or("");
     if (auto* sink = window->Sink()) sink->DocumentComplete(url, pageSession);
   } else if (method == "Page.windowOpen") {
+    Log("a page asks for a window: " + Str(params, "url"));
     pendingOpens_.push_back(
         {session.pageTargetId, QDateTime::currentMSecsSinceEpoch(), Str(params, "url")});
     DecideHeldBack(session.pageTargetId);

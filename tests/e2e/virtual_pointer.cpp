@@ -4,14 +4,16 @@
 // moves and presses as lines from a pipe:
 //   move <x> <y>      (on a screen of the given size)
 //   press <button>    release <button>    (1 left, 2 middle, 3 right)
+//   wait <ms>         (a pause between two, timed here rather than by the writer)
 //   virtual_pointer <width> <height> <pipe>
 #include <linux/input-event-codes.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <ctime>
 #include <sstream>
 #include <string>
 
@@ -35,6 +37,14 @@ void Global(void* data, wl_registry* registry, uint32_t name, const char* interf
 }
 
 void GlobalRemoved(void*, wl_registry*, uint32_t) {}
+
+// Events carry the time they happen, as a real device's do: toolkits tell a double click
+// from two clicks by it.
+uint32_t NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
 
 uint32_t Button(int number) {
   return number == 2 ? BTN_MIDDLE : number == 3 ? BTN_RIGHT : BTN_LEFT;
@@ -66,30 +76,33 @@ int main(int argc, char** argv) {
   zwlr_virtual_pointer_v1* pointer =
       zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
   wl_display_roundtrip(display);
-  uint32_t time = 0;
-  // Reopened at each writer's end, so that any number of commands can follow.
-  for (;;) {
-    std::ifstream pipe(argv[3]);
-    if (!pipe) return 1;
-    std::string line;
-    while (std::getline(pipe, line)) {
-      std::istringstream words(line);
-      std::string command;
-      uint32_t x = 0, y = 0;
-      int button = 1;
-      words >> command;
-      time += 10;
-      if (command == "move" && words >> x >> y) {
-        zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
-      } else if ((command == "press" || command == "release") && words >> button) {
-        zwlr_virtual_pointer_v1_button(pointer, time, Button(button),
-                                       command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED
-                                                          : WL_POINTER_BUTTON_STATE_RELEASED);
-      } else {
-        continue;
-      }
-      zwlr_virtual_pointer_v1_frame(pointer);
-      wl_display_roundtrip(display);
+  // Open for writing too, so that it never meets the end of a writer: the commands of one
+  // writer after another are all read, and none written as one writer leaves is lost.
+  std::FILE* pipe = std::fopen(argv[3], "r+");
+  if (!pipe) return 1;
+  char line[256];
+  while (std::fgets(line, sizeof line, pipe)) {
+    std::istringstream words(line);
+    std::string command;
+    uint32_t x = 0, y = 0;
+    int button = 1;
+    words >> command;
+    const uint32_t time = NowMs();
+    std::fprintf(stderr, "%u %s", time, line);  // what was done when, for the test's record
+    if (command == "move" && words >> x >> y) {
+      zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
+    } else if ((command == "press" || command == "release") && words >> button) {
+      zwlr_virtual_pointer_v1_button(
+          pointer, time, Button(button),
+          command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    } else if (command == "wait" && words >> x) {
+      usleep(x * 1000);
+      continue;
+    } else {
+      continue;
     }
+    zwlr_virtual_pointer_v1_frame(pointer);
+    wl_display_roundtrip(display);
   }
+  return 0;
 }
