@@ -9,7 +9,7 @@
 #include <fstream>
 #include <memory>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "platform/fake/fake_window_system.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"

@@ -1,6 +1,6 @@
 #include "forms/frm_last_blocked.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {

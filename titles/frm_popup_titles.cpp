@@ -1,6 +1,6 @@
 #include "titles/frm_popup_titles.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "titles/title_watcher.h"
 
 namespace quorlen {

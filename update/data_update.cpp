@@ -3,7 +3,7 @@
 #include <limits>
 #include <vector>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "hosts/hosts_text.h"
 #include "hosts/protected_names.h"

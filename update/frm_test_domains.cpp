@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "update/download_format.h"
 

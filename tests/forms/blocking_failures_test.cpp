@@ -33,7 +33,7 @@ class BlockingFailures : public ProgramTest {
       hooks.blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); };
       hooks.trouble = [&main](const std::string& what) { main.TellTrouble(what); };
       blocker = ProgramBlocker(main, std::move(hooks));
-      main.SetAdServerBlocking(blocker.get());
+      main.SetAdServerService(blocker.get());
       main.onTrouble = [this](const std::string& what) { told.push_back(what); };
     };
   }

@@ -1,4 +1,4 @@
-#include "popups/ie_windows.h"
+#include "popups/browser_window_tracker.h"
 
 #include <utility>
 
