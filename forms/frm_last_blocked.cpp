@@ -31,12 +31,10 @@ frmLastBlocked::frmLastBlocked(EventLoop& loop, std::string copyFile, Links link
 }
 
 void frmLastBlocked::Show() {
-  if (!window.Visible()) {
+  window.Show([this] {
     Timer1.SetEnabled(true);
     cmdByAdServer_Click();
-    window.SetVisible(true);
-  }
-  window.BringToFront();
+  });
 }
 
 void frmLastBlocked::Unload() {

@@ -73,13 +73,7 @@ frmExclude::frmExclude(ProfileStore& profiles, Dialogs& dialogs, EventLoop& loop
 }
 
 void frmExclude::Show() {
-  if (window.Visible()) {
-    window.BringToFront();
-    return;
-  }
-  Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] { Form_Load(); });
 }
 
 void frmExclude::Close() {

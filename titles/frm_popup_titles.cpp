@@ -66,9 +66,9 @@ frmPopupTitles::frmPopupTitles(EventLoop& loop, Dialogs& dialogs, WindowSystem& 
 }
 
 void frmPopupTitles::Show() {
-  if (!loaded_) Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] {
+    if (!loaded_) Form_Load();
+  });
 }
 
 void frmPopupTitles::Form_Load() {

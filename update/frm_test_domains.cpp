@@ -62,13 +62,7 @@ frmTestDomains::frmTestDomains(Fetcher& fetcher, EventLoop& loop, Dialogs& dialo
 }
 
 void frmTestDomains::Show() {
-  if (window.Visible()) {
-    window.BringToFront();
-    return;
-  }
-  Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] { Form_Load(); });
 }
 
 void frmTestDomains::Form_Load() {

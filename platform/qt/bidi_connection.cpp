@@ -301,15 +301,7 @@ void BiDiConnection::OnContextDestroyed(const std::string& context) {
   for (auto it = contexts_.begin(); it != contexts_.end();) {
     it = it->second.top == context ? contexts_.erase(it) : std::next(it);
   }
-  auto it = std::find_if(windows_.begin(), windows_.end(),
-                         [&](const auto& window) { return window->Context() == context; });
-  if (it == windows_.end()) return;
-  auto window = *it;
-  // The window quits first, then it leaves the set.
-  if (auto* sink = window->Sink()) sink->OnQuit();
-  window->MarkClosed();
-  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
-  if (owner_.windowClosed) owner_.windowClosed(window);
+  LetWindowGo(windows_, context, owner_);
 }
 
 void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& params) {

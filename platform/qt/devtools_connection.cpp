@@ -351,15 +351,7 @@ void DevToolsConnection::OnDetached(const QJsonObject& params) {
 
 void DevToolsConnection::OnDestroyed(const std::string& targetId) {
   cancelledTargets_.erase(targetId);
-  auto it = std::find_if(windows_.begin(), windows_.end(),
-                         [&](const auto& window) { return window->TargetId() == targetId; });
-  if (it == windows_.end()) return;
-  auto window = *it;
-  // The window quits first, then it leaves the set.
-  if (auto* sink = window->Sink()) sink->OnQuit();
-  window->MarkClosed();
-  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
-  if (owner_.windowClosed) owner_.windowClosed(window);
+  LetWindowGo(windows_, targetId, owner_);
 }
 
 void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& params,
