@@ -114,10 +114,10 @@ void frmPopupTitles::ListOpenWindows() {
   lstCurrent.Clear();
   for (WindowId id : windows_.TopLevelWindows()) {
     if (!windows_.IsVisible(id)) continue;
-    std::string name = windows_.WindowText(id);
+    std::string name = windows_.WindowTitle(id);
     if (auto zero = name.find('\0'); zero != std::string::npos) name.resize(zero);
     if (name.empty()) {
-      name = windows_.ClassName(id);
+      name = windows_.AppId(id);
       if (name.size() > kClassNameChars) name.resize(kClassNameChars);
     }
     if (!SkippedWindow(name)) lstCurrent.AddItem(std::move(name));

@@ -223,7 +223,7 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
   bool userTab = startedUnannounced_.erase(context) > 0 || told;
   if (!opener.empty() && !userTab) {
     auto openerWindow = WindowOf(opener);
-    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested()) {
       Cancel(context);
       return;
     }
@@ -318,13 +318,13 @@ void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& para
   bool top = window && window->Context() == context;
   auto complete = [&] {
     if (top) window->SetLocation(url);
-    if (sink) sink->NavigateComplete2(url, top);
+    if (sink) sink->NavigationCommitted(url, top);
   };
   if (method == "browsingContext.navigationStarted") {
-    if (sink) sink->BeforeNavigate2(url, top);
+    if (sink) sink->NavigationStarting(url, top);
     // No event of its own marks the start of a page's download: the navigation's start
     // stands for it, before the window's address changes.
-    if (sink && top) sink->DownloadBegin();
+    if (sink && top) sink->LoadingStarted();
   } else if (method == "browsingContext.navigationCommitted") {
     committed_[context] = Str(params, "navigation");
     complete();
@@ -338,11 +338,11 @@ void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& para
              method == "browsingContext.historyUpdated") {
     complete();
   } else if (method == "browsingContext.load") {
-    if (sink) sink->DocumentComplete(url, top);
-    if (sink && top) sink->DownloadComplete();
+    if (sink) sink->DocumentLoaded(url, top);
+    if (sink && top) sink->LoadingStopped();
   } else if (method == "browsingContext.navigationFailed" ||
              method == "browsingContext.navigationAborted") {
-    if (sink && top) sink->DownloadComplete();
+    if (sink && top) sink->LoadingStopped();
   }
 }
 
@@ -359,7 +359,7 @@ void BiDiConnection::OnScriptMessage(const QJsonObject& params) {
   if (contexts_.count(context) == 0) return;
   auto window = WindowOf(context);
   if (!window || !window->Sink()) return;
-  window->Sink()->BeforeNavigate2(href.toStdString(), window->Context() == context);
+  window->Sink()->NavigationStarting(href.toStdString(), window->Context() == context);
 }
 
 }  // namespace quorlen

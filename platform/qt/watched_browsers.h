@@ -27,7 +27,7 @@ class JoinedWindow : public BrowserWindow {
         product_(std::move(product)),
         profileFolder_(std::move(profileFolder)) {}
 
-  std::optional<std::string> LocationURL() override;
+  std::optional<std::string> PageAddress() override;
   BrowserWindowProperties Properties() override;
   void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
 
@@ -90,7 +90,7 @@ class BrowserConnection {
                            [&](const auto& window) { return window->Id() == id; });
     if (it == windows.end()) return;
     std::shared_ptr<Window> window = *it;
-    if (auto* sink = window->Sink()) sink->OnQuit();
+    if (auto* sink = window->Sink()) sink->WindowClosing();
     window->MarkClosed();
     windows.erase(std::find(windows.begin(), windows.end(), window));
     if (owner.windowClosed) owner.windowClosed(window);

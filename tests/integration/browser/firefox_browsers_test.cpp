@@ -84,7 +84,7 @@ TEST_F(FirefoxBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
     ASSERT_NE(at, tracker.events.end()) << event << " out of order:\n" << tracker.Dump();
   }
   EXPECT_EQ(tracker.Count("before top " + next), 1) << tracker.Dump();
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), next + "#part");
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), next + "#part");
   EXPECT_EQ(tracker.newWindows, 0);
 }
 
@@ -103,7 +103,7 @@ TEST_F(FirefoxBrowsersTest, FramesReportAsFramesOfTheirPage) {
     EXPECT_FALSE(tracker.Has("document top " + frame));
   }
   EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/frames.html"));
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), web.Url("/frames.html"));
 }
 
 // The user's clicks, each told before the window it asks for, over many runs, while the
@@ -268,7 +268,7 @@ TEST_F(FirefoxBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLe
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; })) << tracker.Dump();
   EXPECT_EQ(shell.JoinedBrowsers(), 1);
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/first.html"));
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), web.Url("/first.html"));
   auto properties = shell.Windows().front()->Properties();
   EXPECT_EQ(properties.application.value_or("").rfind("firefox ", 0), 0u);
   EXPECT_EQ(properties.path.value_or(""), firefox.Profile());
