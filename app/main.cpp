@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "forms/frm_main.h"
 #include "hosts/ad_server_blocker.h"
 #include "hosts/frm_exclude.h"
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
                                    }});
        },
        [&privileged] { return privileged->Reachable(); }, [&main] { main.AdBlockingResumed(); }});
-  main.SetAdServerBlocking(&adServers);
+  main.SetAdServerService(&adServers);
 
   quorlen::CurlFetch http(loop);
   main.onQuit = [&http] {
@@ -295,7 +295,7 @@ int main(int argc, char** argv) {
        [&main](const std::string& m) { main.DebugLog(m); },
        [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); },
        [](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); },
-       [&paths] { return quorlen::ReadTextFile(paths.sHostsFile + "qlb"); }, machineNames},
+       [&paths] { return quorlen::ReadTextFile(paths.HostsBackup()); }, machineNames},
       QUORLEN_VENDOR_URL, *kListKey);
   updates = &updater;
   quorlen::VersionCheck versionCheck(

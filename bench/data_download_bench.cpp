@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "platform/atomic_write.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "platform/dialogs.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/linux/x11_input.h"
 #include "platform/linux/x11_window_system.h"

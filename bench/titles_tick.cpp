@@ -9,7 +9,7 @@
 #include <fstream>
 #include <memory>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "platform/fake/fake_window_system.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
@@ -71,13 +71,13 @@ X11WindowSystem& Desktop() {
 
 void TickOnX11(benchmark::State& state) {
   X11WindowSystem& windows = Desktop();
-  if (!windows.Connected() || windows.ForegroundWindow() == 0) {
+  if (!windows.Connected() || windows.ActiveWindow() == 0) {
     state.SkipWithError("needs an X display with an active window");
     return;
   }
   Watcher watcher(windows, static_cast<size_t>(state.range(0)));
   for (auto _ : state) watcher.watcher->Timer4_Timer();
-  state.SetLabel(windows.WindowText(windows.ForegroundWindow()));
+  state.SetLabel(windows.WindowTitle(windows.ActiveWindow()));
 }
 BENCHMARK(TickOnX11)->Arg(1000)->Arg(0)->Unit(benchmark::kMicrosecond);
 

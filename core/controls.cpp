@@ -149,5 +149,12 @@ void Window::SetTopMost(bool topMost) {
 void Window::SetMinimized(bool minimized) {
   if (Assign(minimized_, minimized)) changed();
 }
+void Window::Show(const std::function<void()>& prepare) {
+  if (!visible_) {
+    if (prepare) prepare();
+    SetVisible(true);
+  }
+  BringToFront();
+}
 
 }  // namespace quorlen

@@ -200,6 +200,9 @@ class Window {
   void SetMinimized(bool minimized);
   // Asks the view to put the window in front of other applications.
   void BringToFront() { raiseRequested(); }
+  // Shows the window in front. A hidden window is made ready by `prepare` first; an open
+  // one is only brought forward, keeping what the user has in it.
+  void Show(const std::function<void()>& prepare = {});
 
   Signal<> changed;
   Signal<> raiseRequested;

@@ -1,6 +1,6 @@
 #include "forms/frm_last_blocked.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {
@@ -31,12 +31,10 @@ frmLastBlocked::frmLastBlocked(EventLoop& loop, std::string copyFile, Links link
 }
 
 void frmLastBlocked::Show() {
-  if (!window.Visible()) {
+  window.Show([this] {
     Timer1.SetEnabled(true);
     cmdByAdServer_Click();
-    window.SetVisible(true);
-  }
-  window.BringToFront();
+  });
 }
 
 void frmLastBlocked::Unload() {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "platform/atomic_write.h"
 #include "webserver/recent_blocked.h"
@@ -43,8 +43,8 @@ frmMain::frmMain(Platform platform, SiteAddresses sites)
               {controls_.chkPopSound, controls_.txtPopWav, controls_.cmdBrowsePop,
                controls_.cmdTestPop},
               options_, bLoading_),
-      debugArea_(controls_.window, controls_.Label4, SettingsWindow::kFixedWidth,
-                 SettingsWindow::kFixedHeight),
+      windowSize_(controls_.window, controls_.Label4, SettingsWindow::kFixedWidth,
+                  SettingsWindow::kFixedHeight),
       timer2_(platform.loop, 2500),
       timer3_(platform.loop, 60000),
       popups_(

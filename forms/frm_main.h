@@ -8,19 +8,19 @@
 #include "core/debug_log.h"
 #include "core/frm_msg.h"
 #include "core/frm_stats.h"
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "forms/debug_area.h"
 #include "forms/frm_last_blocked.h"
 #include "forms/program_state.h"
 #include "forms/settings_file.h"
 #include "forms/settings_window.h"
+#include "forms/settings_window_size.h"
 #include "forms/sound_options.h"
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
 #include "help/help_windows.h"
-#include "hosts/ad_server_blocking.h"
+#include "hosts/ad_server_service.h"
 #include "hosts/hosts_files.h"
 #include "platform/browser.h"
 #include "platform/desktop.h"
@@ -151,7 +151,7 @@ class frmMain {
   void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
 
   // The parts of the program that come with their own components.
-  void SetAdServerBlocking(AdServerBlocking* blocking) { adServers_ = blocking; }
+  void SetAdServerService(AdServerService* blocking) { adServers_ = blocking; }
 
   // Popup blocking: the input monitor's flags, the browser activity timers, the decision,
   // the white list and its editor (see PopupBlocker).
@@ -171,7 +171,7 @@ class frmMain {
   SettingsWindow& Controls() { return controls_; }
   HelpWindows& Help() { return help_; }
   frmLastBlocked& LastBlocked() { return lastBlocked_; }
-  DebugArea& Debug() { return debugArea_; }
+  SettingsWindowSize& WindowSize() { return windowSize_; }
   StartupShortcut& Shortcut() { return shortcut_; }
   frmStats& Stats() { return stats_; }
   frmMSG& Message() { return message_; }
@@ -218,7 +218,7 @@ class frmMain {
   HelpWindows help_;
   frmLastBlocked lastBlocked_;
   SoundOptions sounds_;
-  DebugArea debugArea_;
+  SettingsWindowSize windowSize_;
   Timer timer2_;
   Timer timer3_;
   PopupBlocker popups_;
@@ -226,7 +226,7 @@ class frmMain {
   TitleWatcher watcher_;
   frmPopupTitles popupTitlesEditor_;
   HostsFiles hosts_;
-  AdServerBlocking* adServers_ = nullptr;
+  AdServerService* adServers_ = nullptr;
 };
 
 }  // namespace quorlen

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/hosts_copies.h"
+
 namespace quorlen {
 
 // The program's file paths, fixed at start-up: the program folder and the data files
@@ -21,8 +23,8 @@ struct ProgramPaths {
 
   // The program folder followed by the separator and `name`.
   std::string DataFile(const std::string& name) const { return sAppPath + "/" + name; }
-  std::string HostsBackup() const { return sHostsFile + "qlb"; }
-  std::string HostsFullCopy() const { return sHostsFile + "qlf"; }
+  std::string HostsBackup() const { return HostsBackupOf(sHostsFile); }
+  std::string HostsFullCopy() const { return HostsFullCopyOf(sHostsFile); }
 
   // Derives every path from the program folder.
   void SetProgramFolder(std::string folder);

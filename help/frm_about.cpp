@@ -40,8 +40,7 @@ void frmAbout::Show() {
   lblVersion.SetCaption("Quorlen Version " + facts_.ownVersion);
   lblExtra.SetCaption(
       SystemText({system_.OsPlatform() == 2, system_.OsName(), system_.OsRelease()}));
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show();
 }
 
 }  // namespace quorlen

@@ -36,10 +36,7 @@ frmFeedback::frmFeedback(WebPageOpener& opener, Dialogs& dialogs, Facts facts,
   cmdCancel.onClick = [this] { cmdCancel_Click(); };
 }
 
-void frmFeedback::Show() {
-  window.SetVisible(true);
-  window.BringToFront();
-}
+void frmFeedback::Show() { window.Show(); }
 
 void frmFeedback::cmdCancel_Click() {
   window.SetVisible(false);

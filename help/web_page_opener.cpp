@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/profile_file.h"
 #include "core/text.h"
 #include "hosts/blocked_names.h"

@@ -9,9 +9,10 @@
 
 #include "core/controls.h"
 #include "core/host_name_set.h"
+#include "core/hosts_copies.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "hosts/ad_server_blocking.h"
+#include "hosts/ad_server_service.h"
 #include "hosts/hosts_files.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -97,7 +98,7 @@ struct AdServerHooks {
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
 // files, keeps the allowed servers out, takes the lines out again, puts the user's own
 // file back at exit, and switches the local web server with the "block ad servers" box.
-class AdServerBlocker : public AdServerBlocking {
+class AdServerBlocker : public AdServerService {
  public:
   // `hosts` writes the hosts file and its copies (through the privileged operations).
   AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles, HostsFiles& hosts,
@@ -123,8 +124,8 @@ class AdServerBlocker : public AdServerBlocking {
   void BlockAdServersNow();
   const std::vector<std::string>& aExclusions() const { return aExclusions_; }
 
-  std::string HostsBackup() const { return files_.hostsFile + "qlb"; }
-  std::string HostsFullCopy() const { return files_.hostsFile + "qlf"; }
+  std::string HostsBackup() const { return HostsBackupOf(files_.hostsFile); }
+  std::string HostsFullCopy() const { return HostsFullCopyOf(files_.hostsFile); }
 
   // A hosts file at least this long can hold a completed build.
   static constexpr std::uintmax_t kMinimumCompleteSize = 14001;

@@ -1,6 +1,6 @@
 #include "hosts/frm_exclude.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {
@@ -73,13 +73,7 @@ frmExclude::frmExclude(ProfileStore& profiles, Dialogs& dialogs, EventLoop& loop
 }
 
 void frmExclude::Show() {
-  if (window.Visible()) {
-    window.BringToFront();
-    return;
-  }
-  Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] { Form_Load(); });
 }
 
 void frmExclude::Close() {

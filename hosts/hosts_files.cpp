@@ -1,6 +1,6 @@
 #include "hosts/hosts_files.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 
 namespace quorlen {
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/hosts_copies.h"
 #include "platform/privileged.h"
 
 namespace quorlen {
@@ -27,8 +28,8 @@ class HostsFiles {
   // Puts a kept copy back as the hosts file; false, and nothing said, when there is none.
   bool PutBack(const std::string& copy);
 
-  std::string Backup() const { return hostsFile_ + "qlb"; }
-  std::string FullCopy() const { return hostsFile_ + "qlf"; }
+  std::string Backup() const { return HostsBackupOf(hostsFile_); }
+  std::string FullCopy() const { return HostsFullCopyOf(hostsFile_); }
   // Why the last write failed.
   const std::string& LastFailure() const { return lastFailure_; }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "hosts/hosts_text.h"
 
 namespace quorlen::hosts {

@@ -30,20 +30,20 @@ class BrowserWindowEvents {
  public:
   virtual ~BrowserWindowEvents() = default;
   // A navigation starts in the window's top page or in one of its frames.
-  virtual void BeforeNavigate2(const std::string& url, bool topFrame) = 0;
-  virtual void DownloadBegin() = 0;
-  virtual void NavigateComplete2(const std::string& url, bool topFrame) = 0;
+  virtual void NavigationStarting(const std::string& url, bool topFrame) = 0;
+  virtual void LoadingStarted() = 0;
+  virtual void NavigationCommitted(const std::string& url, bool topFrame) = 0;
   // A document has loaded, the top page's or a frame's.
-  virtual void DocumentComplete(const std::string& url, bool topFrame) = 0;
-  virtual void DownloadComplete() = 0;
+  virtual void DocumentLoaded(const std::string& url, bool topFrame) = 0;
+  virtual void LoadingStopped() = 0;
   // A page of this window (or one of its frames) asks for a new window. True cancels it:
   // the new window never loads its address. The browser holds the page until the answer,
   // so it must come at once.
-  virtual bool NewWindow2() = 0;
+  virtual bool WindowRequested() = 0;
   // The window is closing.
-  virtual void OnQuit() = 0;
+  virtual void WindowClosing() = 0;
   // The user pressed a button or key in a page of this window (or in one of its frames).
-  // A press that makes a page ask for a window is told before that window's NewWindow2.
+  // A press that makes a page ask for a window is told before that window's WindowRequested.
   virtual void InputSeen(const PageInput& input) = 0;
 };
 
@@ -53,18 +53,19 @@ class BrowserWindow {
  public:
   virtual ~BrowserWindow() = default;
   // The address of the window's top page; nothing when it cannot be read.
-  virtual std::optional<std::string> LocationURL() = 0;
+  virtual std::optional<std::string> PageAddress() = 0;
   virtual BrowserWindowProperties Properties() = 0;
   // Sends the window's events to `sink` from now on; null stops them. A new window that
   // nobody is asked about opens.
   virtual void Connect(BrowserWindowEvents* sink) = 0;
 };
 
+// A window opened or closed in a joined browser; `cookie` numbers the change.
 class BrowserShellEvents {
  public:
   virtual ~BrowserShellEvents() = default;
-  virtual void WindowRegistered(std::int32_t cookie) = 0;
-  virtual void WindowRevoked(std::int32_t cookie) = 0;
+  virtual void WindowOpened(std::int32_t cookie) = 0;
+  virtual void WindowClosed(std::int32_t cookie) = 0;
 };
 
 // The ad servers the hosts file sends to the web server, and the web server's answer. A

@@ -20,20 +20,21 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
 
   // The window the user is working in.
-  virtual WindowId ForegroundWindow() = 0;
+  virtual WindowId ActiveWindow() = 0;
   // The window's first child: the top-most of its dialogs (windows it owns), else the
   // top one of its children's stacking order.
-  virtual WindowId FirstChild(WindowId parent) = 0;
+  virtual WindowId TopDialog(WindowId parent) = 0;
   // The window's title, whole; callers cut it to what they read.
-  virtual std::string WindowText(WindowId window) = 0;
-  virtual std::string ClassName(WindowId window) = 0;
+  virtual std::string WindowTitle(WindowId window) = 0;
+  // The application the window belongs to: its WM_CLASS on X11, its app_id on Wayland.
+  virtual std::string AppId(WindowId window) = 0;
   // Shown on the screen or minimised; not a window its application has hidden.
   virtual bool IsVisible(WindowId window) = 0;
   // Asks the window to close, as its close box would; does not wait for it.
-  virtual void PostClose(WindowId window) = 0;
+  virtual void RequestClose(WindowId window) = 0;
 
   // A top-level window whose title is exactly `title`.
-  virtual WindowId FindTopLevel(const std::string& title) = 0;
+  virtual WindowId FindByTitle(const std::string& title) = 0;
   // Every top-level window, the top-most first.
   virtual std::vector<WindowId> TopLevelWindows() = 0;
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {
@@ -36,22 +36,18 @@ frmIEWhiteList::frmIEWhiteList(ProfileStore& profiles, Dialogs& dialogs, Links l
 }
 
 void frmIEWhiteList::Show() {
-  // An open editor is only brought forward: its edits wait for OK.
-  if (window.Visible()) {
-    window.BringToFront();
-    return;
-  }
-  // Every other opening starts like a new window: empty box, list from the file.
-  txtTitle.SetText("");
-  lstAdd.Clear();
-  changed_ = false;
-  cmdDel.SetEnabled(false);
-  cmdAdd.SetEnabled(false);
-  LoadListFromIni(lstAdd, "DomainCount", "Domains", links_.whiteListFile(), profiles_, dialogs_);
-  std::string page = links_.lastBlockedPopupPage();
-  if (!page.empty()) txtTitle.SetText(page);
-  window.SetVisible(true);
-  window.BringToFront();
+  // An open editor is only brought forward: its edits wait for OK. Every other opening
+  // starts like a new window: empty box, list from the file.
+  window.Show([this] {
+    txtTitle.SetText("");
+    lstAdd.Clear();
+    changed_ = false;
+    cmdDel.SetEnabled(false);
+    cmdAdd.SetEnabled(false);
+    LoadListFromIni(lstAdd, "DomainCount", "Domains", links_.whiteListFile(), profiles_, dialogs_);
+    std::string page = links_.lastBlockedPopupPage();
+    if (!page.empty()) txtTitle.SetText(page);
+  });
 }
 
 void frmIEWhiteList::cmdAdd_Click() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hosts_copies.h"
 #include "privhelper/authorisation.h"
 #include "privhelper/protocol.h"
 
@@ -23,8 +24,8 @@ struct HelperScope {
   std::string hostsFile = "/etc/hosts";
   int port = 80;
   int httpsPort = 443;
-  std::string Backup() const { return hostsFile + "qlb"; }
-  std::string FullCopy() const { return hostsFile + "qlf"; }
+  std::string Backup() const { return HostsBackupOf(hostsFile); }
+  std::string FullCopy() const { return HostsFullCopyOf(hostsFile); }
 };
 
 // What removing the program does to the hosts file: the user's saved file goes back while

@@ -1,6 +1,6 @@
 #include "titles/frm_popup_titles.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "titles/title_watcher.h"
 
 namespace quorlen {
@@ -66,9 +66,9 @@ frmPopupTitles::frmPopupTitles(EventLoop& loop, Dialogs& dialogs, WindowSystem& 
 }
 
 void frmPopupTitles::Show() {
-  if (!loaded_) Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] {
+    if (!loaded_) Form_Load();
+  });
 }
 
 void frmPopupTitles::Form_Load() {
@@ -114,10 +114,10 @@ void frmPopupTitles::ListOpenWindows() {
   lstCurrent.Clear();
   for (WindowId id : windows_.TopLevelWindows()) {
     if (!windows_.IsVisible(id)) continue;
-    std::string name = windows_.WindowText(id);
+    std::string name = windows_.WindowTitle(id);
     if (auto zero = name.find('\0'); zero != std::string::npos) name.resize(zero);
     if (name.empty()) {
-      name = windows_.ClassName(id);
+      name = windows_.AppId(id);
       if (name.size() > kClassNameChars) name.resize(kClassNameChars);
     }
     if (!SkippedWindow(name)) lstCurrent.AddItem(std::move(name));

@@ -1,6 +1,6 @@
 #include "titles/popup_titles.h"
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 
 namespace quorlen {

@@ -37,18 +37,18 @@ void TitleWatcher::Timer4_Timer() {
   if (controls_.chkIEPops.Value() == 0 || popups_.bPopsTempAllowed() || popups_.bHotKeyDown()) {
     return;
   }
-  WindowId foreground = windows_.ForegroundWindow();
+  WindowId foreground = windows_.ActiveWindow();
   if (windows_.IsVisible(foreground)) {
     // The child is looked at whether it is shown or not.
-    if (WindowId child = windows_.FirstChild(foreground)) CheckWindow(child, kSubWindowLabel);
+    if (WindowId child = windows_.TopDialog(foreground)) CheckWindow(child, kSubWindowLabel);
     CheckWindow(foreground, kWindowLabel);
   }
   if (popups_.browserActive()) mySimulateButtonClick("Error", "&No");
 }
 
 void TitleWatcher::CheckWindow(WindowId window, const char* label) {
-  std::string className = Cut(windows_.ClassName(window), kClassChars);
-  std::string text = Cut(windows_.WindowText(window), kTitleChars);
+  std::string className = Cut(windows_.AppId(window), kClassChars);
+  std::string text = Cut(windows_.WindowTitle(window), kTitleChars);
   PopupTitles::Match match = titles_.MatchPopupTitle(text);
   if (!match.matched) return;
   if (match.fragment != sLastTitleFragment_ || !timerClosed_.Enabled()) {
@@ -73,12 +73,12 @@ void TitleWatcher::CloseWindow(WindowId window, const std::string& text,
                                      "' in the Window Title.");
   sLastTitleFragment_ = fragment;
   // Asked, not forced: the application may still ask the user to save work.
-  windows_.PostClose(window);
+  windows_.RequestClose(window);
 }
 
 void TitleWatcher::mySimulateButtonClick(const std::string& windowTitle,
                                          const std::string& caption) {
-  WindowId box = windows_.FindTopLevel(windowTitle);
+  WindowId box = windows_.FindByTitle(windowTitle);
   if (box == 0) return;
   ButtonId button = windows_.FindButton(box, caption);
   if (button == 0) {

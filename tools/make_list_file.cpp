@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/controls.h"
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/private_profile.h"
 
 int main(int argc, char** argv) {

@@ -1,19 +1,12 @@
 #include "ui/bindings.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QLayout>
-#include <QMainWindow>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QShortcut>
-#include <QTextCursor>
 #include <QTimer>
-#include <algorithm>
-#include <memory>
 
 #include "platform/qt/text_codec.h"
 #include "ui/menu_images.h"
+#include "ui/text_area.h"
 
 namespace quorlen {
 
@@ -36,9 +29,6 @@ QString ShownText(const std::string& caption) {
 
 // One screen frame: a progress bar moved more often than this shows nothing more.
 constexpr int kFrameMs = 16;
-
-// Time the window manager takes to frame a window that was just shown.
-constexpr int kFramedMs = 100;
 
 }  // namespace
 
@@ -97,78 +87,6 @@ void Bind(QLineEdit* widget, TextBox& model) {
 
 namespace {
 
-// The program's line ends are CR LF; Qt's text areas keep lines apart by LF alone.
-QString AreaText(const std::string& text) {
-  return FromSingleByte(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-void ReadOnlyTextArea(QPlainTextEdit* widget) {
-  widget->setReadOnly(true);
-  widget->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  // Tab leaves the area instead of being typed into it.
-  widget->setTabChangesFocus(true);
-  widget->setUndoRedoEnabled(false);  // nothing typed there to undo, and no history to keep
-}
-
-// The status area can hold tens of thousands of lines (the report of a build), and
-// laying out a document that long anew is a pause the user feels. So the text is put in
-// only while the area can be seen, catching up when it is shown, and a text that only
-// grew at its start or end ("Settings Saved" above a report) is grown there.
-class StatusArea : public QObject {
- public:
-  StatusArea(QPlainTextEdit* widget, Label& model)
-      : QObject(widget), widget_(widget), model_(model) {
-    widget->installEventFilter(this);
-    Show();
-    model.changed.Connect([this] { Show(); });
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == widget_ && event->type() == QEvent::Show && stale_) ShowText();
-    return false;
-  }
-
- private:
-  void Show() {
-    widget_->setEnabled(model_.Enabled());
-    widget_->setVisible(model_.Visible());
-    stale_ = true;
-    if (widget_->isVisible()) ShowText();
-  }
-
-  void ShowText() {
-    stale_ = false;
-    QString text = AreaText(model_.Caption());
-    if (text == shown_) return;
-    const bool grownAtStart = !shown_.isEmpty() && text.endsWith(shown_);
-    const bool grownAtEnd = !shown_.isEmpty() && text.startsWith(shown_);
-    if (grownAtStart || grownAtEnd) {
-      QTextCursor cursor(widget_->document());
-      if (grownAtStart) {
-        cursor.insertText(text.first(text.size() - shown_.size()));
-      } else {
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(text.sliced(shown_.size()));
-      }
-      // Where a new text would show: from its top.
-      widget_->moveCursor(QTextCursor::Start);
-    } else {
-      widget_->setPlainText(text);
-    }
-    shown_ = std::move(text);
-  }
-
-  QPlainTextEdit* widget_;
-  Label& model_;
-  QString shown_;
-  bool stale_ = false;
-};
-
-}  // namespace
-
-namespace {
-
 // Shows the text box's text and enabled state in the area, now and at every change.
 void ShowTextBox(QPlainTextEdit* widget, TextBox& model) {
   auto show = [widget, &model] {
@@ -195,11 +113,6 @@ void BindTyped(QPlainTextEdit* widget, TextBox& model) {
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     model.SetText(ToSingleByte(text));
   });
-}
-
-void Bind(QPlainTextEdit* widget, Label& model) {
-  ReadOnlyTextArea(widget);
-  new StatusArea(widget, model);
 }
 
 void Bind(QListWidget* widget, ListBox& model) {
@@ -309,171 +222,11 @@ PictureLink::PictureLink(Label& model, int size, const QString& tip, const QStri
 void PictureLink::mouseReleaseEvent(QMouseEvent* event) {
   if (rect().contains(event->pos()) && model_.onClick) model_.onClick();
 }
-namespace {
-
-// Moves a window that was placed partly off the screen (a tall window opened low down)
-// back into sight, so that none of its buttons is out of reach.
-void KeepOnScreen(QWidget* window) {
-  if (!window->isVisible() || window->isMinimized() || !window->screen()) return;
-  const QRect free = window->screen()->availableGeometry();
-  const QRect frame = window->frameGeometry();
-  int dx = std::min(0, free.right() - frame.right());
-  int dy = std::min(0, free.bottom() - frame.bottom());
-  dx = std::max(dx, free.left() - frame.left());
-  dy = std::max(dy, free.top() - frame.top());
-  if (dx != 0 || dy != 0) window->move(window->pos() + QPoint(dx, dy));
-}
-
-// Where a window opens that the program gives no place: centred over the settings
-// window, the program's one main window, while it is shown, else over the screen.
-void PlaceFirstShown(QWidget* window) {
-  // The layout's own needs first, so that the size centred is the size shown.
-  if (window->layout()) window->layout()->activate();
-  QRect over;
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top != window && qobject_cast<QMainWindow*>(top) && top->isVisible() &&
-        !top->isMinimized()) {
-      over = top->frameGeometry();
-    }
-  }
-  if (over.isNull()) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    over = screen->availableGeometry();
-  }
-  window->move(over.center() - QPoint(window->width() / 2, window->height() / 2));
-}
-
-// Tells the window model what the user did to the window: resized, moved or minimised it.
-class WindowWatcher : public QObject {
- public:
-  WindowWatcher(QWidget* window, Window& model, std::shared_ptr<Geometry> applied)
-      : QObject(window), window_(window), model_(model), applied_(std::move(applied)) {
-    window->installEventFilter(this);
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != window_) return false;
-    switch (event->type()) {
-      case QEvent::Resize:
-      case QEvent::Move: {
-        if (!window_->isVisible() || window_->isMinimized()) break;
-        Geometry now{window_->x(), window_->y(), window_->width(), window_->height()};
-        if (now == model_.Bounds()) break;
-        *applied_ = now;
-        model_.SetBounds(now);
-        break;
-      }
-      case QEvent::Show:
-        // The window manager's frame is known only once it has framed the window.
-        QTimer::singleShot(kFramedMs, window_, [window = window_] { KeepOnScreen(window); });
-        break;
-      case QEvent::WindowStateChange:
-        if (model_.Visible() && window_->isMinimized() != model_.Minimized()) {
-          model_.SetMinimized(window_->isMinimized());
-        }
-        break;
-      default:
-        break;
-    }
-    return false;
-  }
-
- private:
-  QWidget* window_;
-  Window& model_;
-  std::shared_ptr<Geometry> applied_;
-};
-
-class TextKeeper : public QObject {
- public:
-  explicit TextKeeper(QWidget* window) : QObject(window), window_(window) {
-    window->installEventFilter(this);
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto type = event->type();
-    if (watched == window_ &&
-        (type == QEvent::Resize || type == QEvent::Show || type == QEvent::LayoutRequest)) {
-      Fit();
-    }
-    return false;
-  }
-
- private:
-  void Fit() {
-    QLayout* layout = window_->layout();
-    if (!layout || !layout->hasHeightForWidth()) return;
-    int needed = layout->totalHeightForWidth(window_->width());
-    if (window_->minimumHeight() != needed) window_->setMinimumHeight(needed);
-    if (window_->height() < needed) window_->resize(window_->width(), needed);
-  }
-
-  QWidget* window_;
-};
-
-}  // namespace
-
-void KeepTextsWhole(QWidget* window) { new TextKeeper(window); }
 
 void CloseOnEscape(QWidget* window) {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
   escape->setContext(Qt::WindowShortcut);
   QObject::connect(escape, &QShortcut::activated, window, [window] { window->close(); });
-}
-
-void Bind(QWidget* window, Window& model) {
-  auto showAsTold = [window, &model] {
-    window->setWindowTitle(FromSingleByte(model.Caption()));
-    bool onTop = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (onTop != model.TopMost()) {
-      window->setWindowFlag(Qt::WindowStaysOnTopHint, model.TopMost());
-    }
-    if (!model.Visible()) {
-      window->hide();
-    } else if (model.Minimized()) {
-      if (!window->isMinimized()) window->showMinimized();
-    } else if (window->isMinimized() || !window->isVisible()) {
-      // Back from the task bar or the tray: restored and in front.
-      window->showNormal();
-      window->raise();
-      window->activateWindow();
-    }
-  };
-  // The bounds last given by the program or taken from the user: only a different value
-  // from the program moves or resizes the window.
-  auto applied = std::make_shared<Geometry>(model.Bounds());
-  window->resize(applied->width, applied->height);
-  // Placed once: later openings find the window where it was last.
-  auto placed = std::make_shared<bool>(applied->left != 0 || applied->top != 0);
-  if (*placed) window->move(applied->left, applied->top);
-  auto show = [window, &model, placed, raw = showAsTold] {
-    if (model.Visible() && !*placed) {
-      *placed = true;
-      PlaceFirstShown(window);
-    }
-    raw();
-  };
-  show();
-  model.changed.Connect([window, &model, show, applied, placed] {
-    const Geometry& b = model.Bounds();
-    if (b != *applied) {
-      *applied = b;
-      if (window->size() != QSize(b.width, b.height)) window->resize(b.width, b.height);
-      if (b.left != 0 || b.top != 0) {
-        *placed = true;  // the program's own place, as the message window's corner
-        if (window->pos() != QPoint(b.left, b.top)) window->move(b.left, b.top);
-      }
-    }
-    show();
-  });
-  model.raiseRequested.Connect([window] {
-    window->raise();
-    window->activateWindow();
-  });
-  new WindowWatcher(window, model, applied);
 }
 
 }  // namespace quorlen

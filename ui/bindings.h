@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "core/controls.h"
+#include "ui/window_geometry.h"
 
 namespace quorlen {
 
@@ -35,12 +36,6 @@ void Bind(QListWidget* widget, ListBox& model);
 void Bind(QProgressBar* widget, ProgressBar& model);
 void Bind(QTabWidget* widget, TabStrip& model);
 void Bind(QAction* action, MenuItem& model);
-// The window's caption, visibility, size, z-order and minimised state. A size or place
-// the program gives is applied once; the user's own resizing, moving and minimising go
-// back to the model, so a later change of caption or z-order keeps them. A window the
-// program gives no place opens centred over the settings window (over the screen while
-// that is hidden) and later where the user left it.
-void Bind(QWidget* window, Window& model);
 // Esc closes the window as its close box does (Cancel or Close, as the window says).
 void CloseOnEscape(QWidget* window);
 
@@ -67,9 +62,6 @@ class PictureLink : public QLabel {
  private:
   Label& model_;
 };
-// Keeps a window at least as tall as its wrapped texts need at its current width, so a
-// larger font or a narrower window never cuts a text at the bottom.
-void KeepTextsWhole(QWidget* window);
 
 // A new widget of the given kind bound to `model`.
 template <typename Widget, typename Model>

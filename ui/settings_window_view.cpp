@@ -113,7 +113,7 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
   FitFixedSize();
   Bind(static_cast<QWidget*>(this), c_.window);
   ApplySizeRule();
-  main_.Debug().changed.Connect([this] {
+  main_.WindowSize().changed.Connect([this] {
     ApplySizeRule();
     PlaceDebugLog();
   });
@@ -272,7 +272,7 @@ void SettingsWindowView::FitFixedSize() {
   pagesArea_->setGeometry(0, 0, width, areaHeight);
   const int buttonsHeight = debugButtons_->sizeHint().height();
   debugButtons_->setGeometry(0, areaHeight + kDebugGap, width, buttonsHeight);
-  DebugArea& area = main_.Debug();
+  SettingsWindowSize& area = main_.WindowSize();
   area.SetFixedSize(width, height);
   area.SetLogTop(menuHeight + areaHeight + kDebugGap + buttonsHeight + 4);
   Geometry bounds = c_.window.Bounds();
@@ -281,7 +281,7 @@ void SettingsWindowView::FitFixedSize() {
 }
 
 void SettingsWindowView::ApplySizeRule() {
-  DebugArea& area = main_.Debug();
+  SettingsWindowSize& area = main_.WindowSize();
   if (!area.Open()) {
     setFixedSize(area.FixedWidth(), area.FixedHeight());
     return;
@@ -297,10 +297,10 @@ void SettingsWindowView::ApplySizeRule() {
 
 void SettingsWindowView::PlaceDebugLog() {
   const int menuHeight = menuBar()->sizeHint().height();
-  const Geometry& log = main_.Debug().LogBounds();
+  const Geometry& log = main_.WindowSize().LogBounds();
   if (log.width <= 0) {
     // Until the area is opened and resized, the log waits out of sight below the buttons.
-    debugLog_->setGeometry(4, main_.Debug().FixedHeight(), SettingsWindow::kFixedWidth, 200);
+    debugLog_->setGeometry(4, main_.WindowSize().FixedHeight(), SettingsWindow::kFixedWidth, 200);
     return;
   }
   debugLog_->setGeometry(log.left, log.top - menuHeight, log.width, log.height);
@@ -310,7 +310,7 @@ void SettingsWindowView::PlaceDebugLog() {
 void SettingsWindowView::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // The window model took the new size first; its Resize handler decides what follows.
-  main_.Debug().Form_Resize();
+  main_.WindowSize().Form_Resize();
   HideWhatLiesOutOfSight();
 }
 

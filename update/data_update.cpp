@@ -1,9 +1,10 @@
 #include "update/data_update.h"
 
+#include <functional>
 #include <limits>
 #include <vector>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "hosts/hosts_text.h"
 #include "hosts/protected_names.h"
@@ -126,92 +127,125 @@ void DataUpdater::HideProgress() {
   controls_.ProgressBar1.SetValue(0);
 }
 
-std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& errorText) {
-  std::string text =
-      fetcher_.DownloadURL(baseUrl_ + "zshared/domains.txt", kListTimeout, errorText);
-  if (text.empty()) {
-    if (showMessages) {
-      SetStatus(
-          "Failed to connect to the Quorlen Server.  Make sure you have a valid internet "
-          "connection. " +
+// The two lists of the site: what a failure to get each tells the user, and how its
+// entries are told in the debug log.
+struct DataUpdater::SiteList {
+  const char* path;
+  bool popupMarks;
+  std::string noConnection;  // shown only when the update shows its messages
+  const char* connectFailed;
+  const char* incomplete;
+  const char* incompleteReason;
+  const char* skipped;  // the log's word for an entry that is no host name
+  const char* full;     // logged when the list holds more than a list file can; may be empty
+};
+
+const DataUpdater::SiteList& DataUpdater::AdServerList() {
+  static const SiteList list{
+      "zshared/domains.txt",
+      true,
+      "Failed to connect to the Quorlen Server.  Make sure you have a valid internet "
+      "connection. " +
           kTwoLines + "If your company uses a proxy server, make sure you type it in below." +
           kTwoLines +
           "If you're connected and the proxy settings are correct, and it still doesn't "
-          "work, please try again later.");
-    }
-    SetStatus("config connect failed.");
-    return {};
-  }
-  if (!SignedBySite("zshared/domains.txt", text, kListTimeout, errorText)) {
-    SetStatus(errorText);
-    return {};
-  }
-  std::optional<update::ServerList> list = update::ParseServerList(text, true);
-  if (!list) {
-    SetStatus(
-        "Internet download of the Quorlen Active Ad blocking Serve configuration data "
-        "failed or didn't complete.  Please try again later.");
-    errorText = "The downloaded list of ad servers was incomplete.";
-    return {};
-  }
-
-  ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
-  ProfileEdits edits;
-  int count = 0;
-  for (const update::ListEntry& entry : list->entries) {
-    Pace(entry.piece);
-    if (!entry.hostName) {
-      Log("Skipped a downloaded ad server that is no host name: '" + entry.line + "'");
-      continue;
-    }
-    if (count == std::numeric_limits<std::int16_t>::max()) {
-      Log("The downloaded list holds more ad servers than a list file can: the rest is left out.");
-      break;
-    }
-    SetStatus(
-        std::string(entry.popup ? "Configure Popup Ad Server '" : "Configure Banner Ad Server '") +
-        entry.line + "'");
-    edits.Set("Domains", "D" + std::to_string(count), entry.name);
-    ++count;
-  }
-  edits.Set("DomainCount", "N", std::to_string(count));
-  if (!profiles_.Apply(files_.defaultList, edits)) {
-    Log("Could not write " + files_.defaultList);
-  }
-  HideProgress();
-  return text;
+          "work, please try again later.",
+      "config connect failed.",
+      "Internet download of the Quorlen Active Ad blocking Serve configuration data "
+      "failed or didn't complete.  Please try again later.",
+      "The downloaded list of ad servers was incomplete.",
+      "ad server",
+      "The downloaded list holds more ad servers than a list file can: the rest is left out."};
+  return list;
 }
 
-void DataUpdater::DownloadRemovals(bool showMessages) {
-  std::string errorText;
-  std::string text =
-      fetcher_.DownloadURL(baseUrl_ + "zshared/removals.txt", kListTimeout, errorText);
-  if (text.empty()) {
-    if (showMessages) {
-      SetStatus(
-          "Failed to connect to the Quorlen Server to process inactive ad servers "
-          "(removals).Make sure you have a valid internet connection. " +
+const DataUpdater::SiteList& DataUpdater::RemovalList() {
+  static const SiteList list{
+      "zshared/removals.txt",
+      false,
+      "Failed to connect to the Quorlen Server to process inactive ad servers "
+      "(removals).Make sure you have a valid internet connection. " +
           kTwoLines +
           "If your company uses a proxy server, make sure you see the 'Other' tab and fill "
           "in that information." +
           kTwoLines +
           "If you're connected and the proxy settings are correct, and it still doesn't "
-          "work, please try again later.");
-    }
-    SetStatus("removal config connect failed.");
-    return;
+          "work, please try again later.",
+      "removal config connect failed.",
+      "Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
+      "didn't complete.  Please try again later.",
+      "The downloaded list of inactive ad servers was incomplete.",
+      "inactive server",
+      ""};
+  return list;
+}
+
+std::optional<update::ServerList> DataUpdater::FetchList(const SiteList& list, bool showMessages,
+                                                         std::string& text,
+                                                         std::string& errorText) {
+  text = fetcher_.DownloadURL(baseUrl_ + list.path, kListTimeout, errorText);
+  if (text.empty()) {
+    if (showMessages) SetStatus(list.noConnection);
+    SetStatus(list.connectFailed);
+    return std::nullopt;
   }
-  if (!SignedBySite("zshared/removals.txt", text, kListTimeout, errorText)) {
+  if (!SignedBySite(list.path, text, kListTimeout, errorText)) {
     SetStatus(errorText);
-    return;
+    return std::nullopt;
   }
-  std::optional<update::ServerList> list = update::ParseServerList(text, false);
-  if (!list) {
-    SetStatus(
-        "Internet download of the Quorlen Inactive Ad Servers configuration data failed or "
-        "didn't complete.  Please try again later.");
-    return;
+  std::optional<update::ServerList> parsed = update::ParseServerList(text, list.popupMarks);
+  if (!parsed) {
+    SetStatus(list.incomplete);
+    errorText = list.incompleteReason;
   }
+  return parsed;
+}
+
+std::size_t DataUpdater::RecordList(
+    const SiteList& site, const update::ServerList& list, const std::string& file,
+    const std::function<std::string(const update::ListEntry&)>& status,
+    const std::function<void(const update::ListEntry&)>& recorded) {
+  ShowProgress(static_cast<int>(std::min<std::size_t>(list.lastPiece, INT16_MAX)));
+  ProfileEdits edits;
+  std::size_t count = 0;
+  for (const update::ListEntry& entry : list.entries) {
+    Pace(entry.piece);
+    if (!entry.hostName) {
+      Log(std::string("Skipped a downloaded ") + site.skipped + " that is no host name: '" +
+          entry.line + "'");
+      continue;
+    }
+    if (count == static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
+      if (*site.full) Log(site.full);
+      break;
+    }
+    SetStatus(status(entry));
+    edits.Set("Domains", "D" + std::to_string(count++), entry.name);
+    if (recorded) recorded(entry);
+  }
+  edits.Set("DomainCount", "N", std::to_string(count));
+  if (!profiles_.Apply(file, edits)) Log("Could not write " + file);
+  return count;
+}
+
+std::string DataUpdater::DownloadAdServers(bool showMessages, std::string& errorText) {
+  std::string text;
+  std::optional<update::ServerList> list = FetchList(AdServerList(), showMessages, text, errorText);
+  if (!list) return {};
+  RecordList(AdServerList(), *list, files_.defaultList, [](const update::ListEntry& entry) {
+    return std::string(entry.popup ? "Configure Popup Ad Server '"
+                                   : "Configure Banner Ad Server '") +
+           entry.line + "'";
+  });
+  HideProgress();
+  return text;
+}
+
+void DataUpdater::DownloadRemovals(bool showMessages) {
+  std::string text;
+  std::string errorText;
+  std::optional<update::ServerList> list = FetchList(RemovalList(), showMessages, text, errorText);
+  if (!list) return;
 
   const std::string hostsText = hooks_.readHosts ? hooks_.readHosts() : std::string();
   if (hostsText.empty()) {
@@ -226,27 +260,19 @@ void DataUpdater::DownloadRemovals(bool showMessages) {
       hosts::OwnBlockedNames(hooks_.readOwnHosts ? hooks_.readOwnHosts() : std::string());
   const hosts::ProtectedNames machine(
       hostsText, hooks_.machineNames ? hooks_.machineNames() : std::vector<std::string>{});
-  ShowProgress(static_cast<int>(std::min<std::size_t>(list->lastPiece, INT16_MAX)));
-  ProfileEdits edits;
-  std::size_t recorded = 0;
   std::vector<std::string> names;
-  for (const update::ListEntry& entry : list->entries) {
-    Pace(entry.piece);
-    if (!entry.hostName) {
-      Log("Skipped a downloaded inactive server that is no host name: '" + entry.line + "'");
-      continue;
-    }
-    if (recorded == static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) break;
-    SetStatus("Removing Inactive Server '" + entry.line + "'");
-    edits.Set("Domains", "D" + std::to_string(recorded++), entry.name);
-    if (own.Contains(entry.name)) {
-      Log("Kept the user's own hosts line of the inactive server '" + entry.name + "'");
-      continue;
-    }
-    names.push_back(entry.name);
-  }
-  edits.Set("DomainCount", "N", std::to_string(recorded));
-  if (!profiles_.Apply(files_.removalsList, edits)) Log("Could not write " + files_.removalsList);
+  RecordList(
+      RemovalList(), *list, files_.removalsList,
+      [](const update::ListEntry& entry) {
+        return "Removing Inactive Server '" + entry.line + "'";
+      },
+      [&](const update::ListEntry& entry) {
+        if (own.Contains(entry.name)) {
+          Log("Kept the user's own hosts line of the inactive server '" + entry.name + "'");
+        } else {
+          names.push_back(entry.name);
+        }
+      });
 
   // Every line in exactly the form the program writes, with the file's own line end.
   const std::string_view eol = hosts::DetectLineEnd(hostsText);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "core/controls.h"
 #include "core/private_profile.h"
 #include "platform/event_loop.h"
+#include "update/download_format.h"
 #include "update/fetcher.h"
 #include "update/site_signature.h"
 
@@ -115,6 +117,19 @@ class DataUpdater {
   // not, `errorText` says so and the refusal is told.
   bool SignedBySite(const std::string& path, std::string_view text, std::int16_t timeout,
                     std::string& errorText);
+  struct SiteList;
+  static const SiteList& AdServerList();
+  static const SiteList& RemovalList();
+  // One list of the site, fetched, its signature checked and read; nothing, with the
+  // status area told why, when any of that fails.
+  std::optional<update::ServerList> FetchList(const SiteList& list, bool showMessages,
+                                              std::string& text, std::string& errorText);
+  // Writes the list's host names to `file` as a list file, each told in the status area
+  // as `status` words it and then handed to `recorded`, the progress bar moving along.
+  std::size_t RecordList(const SiteList& site, const update::ServerList& list,
+                         const std::string& file,
+                         const std::function<std::string(const update::ListEntry&)>& status,
+                         const std::function<void(const update::ListEntry&)>& recorded = {});
 
   Fetcher& fetcher_;
   EventLoop& loop_;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "update/download_format.h"
 
@@ -62,13 +62,7 @@ frmTestDomains::frmTestDomains(Fetcher& fetcher, EventLoop& loop, Dialogs& dialo
 }
 
 void frmTestDomains::Show() {
-  if (window.Visible()) {
-    window.BringToFront();
-    return;
-  }
-  Form_Load();
-  window.SetVisible(true);
-  window.BringToFront();
+  window.Show([this] { Form_Load(); });
 }
 
 void frmTestDomains::Form_Load() {

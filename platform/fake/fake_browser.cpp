@@ -4,7 +4,7 @@
 
 namespace quorlen {
 
-std::optional<std::string> FakeBrowserWindow::LocationURL() {
+std::optional<std::string> FakeBrowserWindow::PageAddress() {
   if (gone) return std::nullopt;
   return url_;
 }
@@ -21,21 +21,21 @@ BrowserWindowProperties FakeBrowserWindow::Properties() {
 }
 
 void FakeBrowserWindow::Navigate(const std::string& url) {
-  if (sink_) sink_->BeforeNavigate2(url, true);
-  if (sink_) sink_->DownloadBegin();
+  if (sink_) sink_->NavigationStarting(url, true);
+  if (sink_) sink_->LoadingStarted();
   url_ = url;
-  if (sink_) sink_->NavigateComplete2(url, true);
-  if (sink_) sink_->DocumentComplete(url, true);
-  if (sink_) sink_->DownloadComplete();
+  if (sink_) sink_->NavigationCommitted(url, true);
+  if (sink_) sink_->DocumentLoaded(url, true);
+  if (sink_) sink_->LoadingStopped();
 }
 
 void FakeBrowserWindow::NavigateFrame(const std::string& url) {
-  if (sink_) sink_->BeforeNavigate2(url, false);
-  if (sink_) sink_->NavigateComplete2(url, false);
-  if (sink_) sink_->DocumentComplete(url, false);
+  if (sink_) sink_->NavigationStarting(url, false);
+  if (sink_) sink_->NavigationCommitted(url, false);
+  if (sink_) sink_->DocumentLoaded(url, false);
 }
 
-bool FakeBrowserWindow::AskForWindow() { return sink_ != nullptr && sink_->NewWindow2(); }
+bool FakeBrowserWindow::AskForWindow() { return sink_ != nullptr && sink_->WindowRequested(); }
 
 std::vector<std::shared_ptr<BrowserWindow>> FakeBrowserShell::Windows() {
   return {windows_.begin(), windows_.end()};
@@ -53,15 +53,15 @@ void FakeBrowserShell::Connect(BrowserShellEvents* sink) {
 std::shared_ptr<FakeBrowserWindow> FakeBrowserShell::Open(const std::string& url) {
   auto window = std::make_shared<FakeBrowserWindow>(url);
   windows_.push_back(window);
-  if (sink_) sink_->WindowRegistered(nextCookie_++);
+  if (sink_) sink_->WindowOpened(nextCookie_++);
   return window;
 }
 
 void FakeBrowserShell::Close(const std::shared_ptr<FakeBrowserWindow>& window) {
-  if (window->sink_) window->sink_->OnQuit();
+  if (window->sink_) window->sink_->WindowClosing();
   window->gone = true;
   windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
-  if (sink_) sink_->WindowRevoked(nextCookie_++);
+  if (sink_) sink_->WindowClosed(nextCookie_++);
 }
 
 bool FakeBrowserShell::OpenFrom(const std::shared_ptr<FakeBrowserWindow>& opener,

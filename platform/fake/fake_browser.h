@@ -14,7 +14,7 @@ class FakeBrowserWindow : public BrowserWindow {
  public:
   explicit FakeBrowserWindow(std::string url) : url_(std::move(url)) {}
 
-  std::optional<std::string> LocationURL() override;
+  std::optional<std::string> PageAddress() override;
   BrowserWindowProperties Properties() override;
   void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hosts_copies.h"
 #include "platform/atomic_write.h"
 #include "platform/privileged.h"
 
@@ -19,8 +20,12 @@ class FakePrivileges : public PrivilegedOperations {
       "quorlen-helper does not answer on /run/quorlen-helper.sock: No such file or directory";
 
   Outcome WriteHostsFile(std::string_view text) override { return Write("", text); }
-  Outcome WriteHostsBackup(std::string_view text) override { return Write("qlb", text); }
-  Outcome WriteHostsFullCopy(std::string_view text) override { return Write("qlf", text); }
+  Outcome WriteHostsBackup(std::string_view text) override {
+    return Write(std::string(kHostsBackupSuffix), text);
+  }
+  Outcome WriteHostsFullCopy(std::string_view text) override {
+    return Write(std::string(kHostsFullCopySuffix), text);
+  }
   Listeners ListenOnPort80() override {
     ++portRequests;
     return {{}, reachable ? portFailure : kUnreachable};

@@ -37,18 +37,18 @@ int FakeWindowSystem::CloseRequests(WindowId window) const {
   return static_cast<int>(std::count(closeRequests_.begin(), closeRequests_.end(), window));
 }
 
-WindowId FakeWindowSystem::FirstChild(WindowId parent) {
+WindowId FakeWindowSystem::TopDialog(WindowId parent) {
   if (!Exists(parent)) return 0;
   auto children = ChildrenOf(parent);
   return children.empty() ? 0 : children.back();
 }
 
-std::string FakeWindowSystem::WindowText(WindowId window) {
+std::string FakeWindowSystem::WindowTitle(WindowId window) {
   ++textReads_;
   return Exists(window) ? windows_[window].text : std::string();
 }
 
-std::string FakeWindowSystem::ClassName(WindowId window) {
+std::string FakeWindowSystem::AppId(WindowId window) {
   return Exists(window) ? windows_[window].className : std::string();
 }
 
@@ -56,13 +56,13 @@ bool FakeWindowSystem::IsVisible(WindowId window) {
   return Exists(window) && windows_[window].visible;
 }
 
-void FakeWindowSystem::PostClose(WindowId window) {
+void FakeWindowSystem::RequestClose(WindowId window) {
   if (!Exists(window)) return;
   closeRequests_.push_back(window);
   if (windows_[window].closesOnRequest) Remove(window);
 }
 
-WindowId FakeWindowSystem::FindTopLevel(const std::string& title) {
+WindowId FakeWindowSystem::FindByTitle(const std::string& title) {
   for (WindowId id : TopLevelWindows()) {
     if (windows_[id].text == title) return id;
   }

@@ -36,13 +36,13 @@ class FakeWindowSystem : public WindowSystem {
   // How many windows the last calls asked about by title; the tick's cost in round trips.
   int TextReads() const { return textReads_; }
 
-  WindowId ForegroundWindow() override { return foreground_; }
-  WindowId FirstChild(WindowId parent) override;
-  std::string WindowText(WindowId window) override;
-  std::string ClassName(WindowId window) override;
+  WindowId ActiveWindow() override { return foreground_; }
+  WindowId TopDialog(WindowId parent) override;
+  std::string WindowTitle(WindowId window) override;
+  std::string AppId(WindowId window) override;
   bool IsVisible(WindowId window) override;
-  void PostClose(WindowId window) override;
-  WindowId FindTopLevel(const std::string& title) override;
+  void RequestClose(WindowId window) override;
+  WindowId FindByTitle(const std::string& title) override;
   std::vector<WindowId> TopLevelWindows() override;
   ButtonId FindButton(WindowId window, const std::string& caption) override;
   void Activate(WindowId window) override;

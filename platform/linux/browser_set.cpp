@@ -23,12 +23,12 @@ void BrowserSet::AnswerAdServers(AdServerAnswers answers) {
   for (auto* shell : shells_) shell->AnswerAdServers(answers);
 }
 
-void BrowserSet::WindowRegistered(std::int32_t) {
-  if (sink_) sink_->WindowRegistered(nextCookie_++);
+void BrowserSet::WindowOpened(std::int32_t) {
+  if (sink_) sink_->WindowOpened(nextCookie_++);
 }
 
-void BrowserSet::WindowRevoked(std::int32_t) {
-  if (sink_) sink_->WindowRevoked(nextCookie_++);
+void BrowserSet::WindowClosed(std::int32_t) {
+  if (sink_) sink_->WindowClosed(nextCookie_++);
 }
 
 }  // namespace quorlen

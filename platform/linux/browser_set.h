@@ -24,8 +24,8 @@ class BrowserSet : public BrowserShell, private BrowserShellEvents {
   void AnswerAdServers(AdServerAnswers answers) override;
 
  private:
-  void WindowRegistered(std::int32_t cookie) override;
-  void WindowRevoked(std::int32_t cookie) override;
+  void WindowOpened(std::int32_t cookie) override;
+  void WindowClosed(std::int32_t cookie) override;
 
   std::vector<BrowserShell*> shells_;
   BrowserShellEvents* sink_ = nullptr;

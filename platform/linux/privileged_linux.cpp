@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/hosts_copies.h"
 #include "platform/atomic_write.h"
 #include "privhelper/helper_client.h"
 #include "privhelper/loopback_port.h"
@@ -32,14 +33,13 @@ PrivilegedOperations::Outcome DirectPrivileges::WriteHostsFile(std::string_view 
 
 PrivilegedOperations::Outcome DirectPrivileges::WriteHostsBackup(std::string_view text) {
   std::error_code error;
-  if (std::filesystem::exists(hostsFile_ + "qlb", error)) {
-    return {false, hostsFile_ + "qlb exists and is kept"};
-  }
-  return Write(hostsFile_ + "qlb", text);
+  const std::string backup = HostsBackupOf(hostsFile_);
+  if (std::filesystem::exists(backup, error)) return {false, backup + " exists and is kept"};
+  return Write(backup, text);
 }
 
 PrivilegedOperations::Outcome DirectPrivileges::WriteHostsFullCopy(std::string_view text) {
-  return Write(hostsFile_ + "qlf", text);
+  return Write(HostsFullCopyOf(hostsFile_), text);
 }
 
 PrivilegedOperations::Listeners DirectPrivileges::ListenOnPort80() {

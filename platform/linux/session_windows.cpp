@@ -15,13 +15,13 @@ class NoWindowSystem : public SessionWindowSystem {
   int ConnectionFd() const override { return -1; }
   bool ReadEvents() override { return false; }
   bool SeesWindows() override { return false; }
-  WindowId ForegroundWindow() override { return 0; }
-  WindowId FirstChild(WindowId) override { return 0; }
-  std::string WindowText(WindowId) override { return {}; }
-  std::string ClassName(WindowId) override { return {}; }
+  WindowId ActiveWindow() override { return 0; }
+  WindowId TopDialog(WindowId) override { return 0; }
+  std::string WindowTitle(WindowId) override { return {}; }
+  std::string AppId(WindowId) override { return {}; }
   bool IsVisible(WindowId) override { return false; }
-  void PostClose(WindowId) override {}
-  WindowId FindTopLevel(const std::string&) override { return 0; }
+  void RequestClose(WindowId) override {}
+  WindowId FindByTitle(const std::string&) override { return 0; }
   std::vector<WindowId> TopLevelWindows() override { return {}; }
   ButtonId FindButton(WindowId, const std::string&) override { return 0; }
   void Activate(WindowId) override {}

@@ -162,7 +162,7 @@ void WaylandWindowSystem::SetStacking(const std::vector<std::string>& uuidsBotto
   }
 }
 
-WindowId WaylandWindowSystem::ForegroundWindow() {
+WindowId WaylandWindowSystem::ActiveWindow() {
   // While one window hands the activation to another, both may say they are active for a
   // moment: the one activated last is the user's.
   for (WindowId id : recent_) {
@@ -171,7 +171,7 @@ WindowId WaylandWindowSystem::ForegroundWindow() {
   return 0;
 }
 
-WindowId WaylandWindowSystem::FirstChild(WindowId parent) {
+WindowId WaylandWindowSystem::TopDialog(WindowId parent) {
   if (parent == 0) return 0;
   WindowId newest = 0;
   for (const auto& [id, window] : windows_) {
@@ -180,19 +180,19 @@ WindowId WaylandWindowSystem::FirstChild(WindowId parent) {
   return newest;
 }
 
-std::string WaylandWindowSystem::WindowText(WindowId window) {
+std::string WaylandWindowSystem::WindowTitle(WindowId window) {
   const Toplevel* known = Find(window);
   return known ? Utf8ToSingleByte(known->title) : std::string();
 }
 
-std::string WaylandWindowSystem::ClassName(WindowId window) {
+std::string WaylandWindowSystem::AppId(WindowId window) {
   const Toplevel* known = Find(window);
   return known ? Utf8ToSingleByte(known->appId) : std::string();
 }
 
 bool WaylandWindowSystem::IsVisible(WindowId window) { return Find(window) != nullptr; }
 
-void WaylandWindowSystem::PostClose(WindowId window) {
+void WaylandWindowSystem::RequestClose(WindowId window) {
   const Toplevel* known = Find(window);
   if (!known) return;
   if (protocol_ == Protocol::kWlrForeignToplevel) {
@@ -204,9 +204,9 @@ void WaylandWindowSystem::PostClose(WindowId window) {
   Flush();
 }
 
-WindowId WaylandWindowSystem::FindTopLevel(const std::string& title) {
+WindowId WaylandWindowSystem::FindByTitle(const std::string& title) {
   for (WindowId window : TopLevelWindows()) {
-    if (WindowText(window) == title) return window;
+    if (WindowTitle(window) == title) return window;
   }
   return 0;
 }
@@ -223,7 +223,7 @@ ButtonId WaylandWindowSystem::FindButton(WindowId window, const std::string& cap
   const Toplevel* known = Find(window);
   if (!buttons_ || !known) return 0;
   // The "&" marks the access key; the caption shown has none.
-  return buttons_->Find(known->pid, WindowText(window), ReplaceAll(caption, "&", ""));
+  return buttons_->Find(known->pid, WindowTitle(window), ReplaceAll(caption, "&", ""));
 }
 
 void WaylandWindowSystem::Activate(WindowId window) {

@@ -42,15 +42,15 @@ class WaylandWindowSystem : public SessionWindowSystem {
   bool ReadEvents() override;
   bool SeesWindows() override { return protocol_ != Protocol::kNone; }
 
-  WindowId ForegroundWindow() override;
+  WindowId ActiveWindow() override;
   // The newest window that names this one its parent (a dialog of it).
-  WindowId FirstChild(WindowId parent) override;
-  std::string WindowText(WindowId window) override;
+  WindowId TopDialog(WindowId parent) override;
+  std::string WindowTitle(WindowId window) override;
   // The application's id ("org.gnome.Zenity", "firefox"): what stands for a class here.
-  std::string ClassName(WindowId window) override;
+  std::string AppId(WindowId window) override;
   bool IsVisible(WindowId window) override;
-  void PostClose(WindowId window) override;
-  WindowId FindTopLevel(const std::string& title) override;
+  void RequestClose(WindowId window) override;
+  WindowId FindByTitle(const std::string& title) override;
   // The compositor's stacking order where it tells one (KDE Plasma); else the windows in
   // the order they were last activated or opened, the latest first.
   std::vector<WindowId> TopLevelWindows() override;

@@ -108,12 +108,12 @@ bool X11WindowSystem::HasAtom(WindowId window, unsigned long property, unsigned 
   return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
 }
 
-WindowId X11WindowSystem::ForegroundWindow() {
+WindowId X11WindowSystem::ActiveWindow() {
   auto active = Longs(root_, atoms_.activeWindow, XA_WINDOW);
   return active.empty() ? 0 : active.front();
 }
 
-WindowId X11WindowSystem::FirstChild(WindowId parent) {
+WindowId X11WindowSystem::TopDialog(WindowId parent) {
   if (!display_ || parent == 0) return 0;
   // A window's titled sub-windows on X11 are its dialogs: top-level windows that name it
   // in WM_TRANSIENT_FOR. The top-most of them stands first. Its X children carry no title.
@@ -137,7 +137,7 @@ WindowId X11WindowSystem::FirstChild(WindowId parent) {
   return first;
 }
 
-std::string X11WindowSystem::WindowText(WindowId window) {
+std::string X11WindowSystem::WindowTitle(WindowId window) {
   if (!display_ || window == 0) return {};
   std::string utf8 = Bytes(window, atoms_.wmName, atoms_.utf8String);
   if (!utf8.empty()) return Utf8ToSingleByte(utf8);
@@ -162,7 +162,7 @@ std::string X11WindowSystem::WindowText(WindowId window) {
   return text;
 }
 
-std::string X11WindowSystem::ClassName(WindowId window) {
+std::string X11WindowSystem::AppId(WindowId window) {
   if (!display_ || window == 0) return {};
   XClassHint hint{};
   std::string name;
@@ -197,7 +197,7 @@ void X11WindowSystem::SendToRoot(WindowId window, unsigned long messageType, lon
   XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
-void X11WindowSystem::PostClose(WindowId window) {
+void X11WindowSystem::RequestClose(WindowId window) {
   if (!display_ || window == 0) return;
   auto clients = Longs(root_, atoms_.clientList, XA_WINDOW);
   bool managed = std::find(clients.begin(), clients.end(), window) != clients.end();
@@ -237,9 +237,9 @@ std::vector<WindowId> X11WindowSystem::TopLevelWindows() {
   return windows;
 }
 
-WindowId X11WindowSystem::FindTopLevel(const std::string& title) {
+WindowId X11WindowSystem::FindByTitle(const std::string& title) {
   for (WindowId window : TopLevelWindows()) {
-    if (WindowText(window) == title) return window;
+    if (WindowTitle(window) == title) return window;
   }
   return 0;
 }
@@ -249,7 +249,7 @@ ButtonId X11WindowSystem::FindButton(WindowId window, const std::string& caption
   auto pid = Longs(window, atoms_.pid, XA_CARDINAL);
   // The "&" marks the access key; the caption shown has none.
   std::string name = ReplaceAll(caption, "&", "");
-  return buttons_->Find(pid.empty() ? 0 : static_cast<int>(pid.front()), WindowText(window), name);
+  return buttons_->Find(pid.empty() ? 0 : static_cast<int>(pid.front()), WindowTitle(window), name);
 }
 
 void X11WindowSystem::Activate(WindowId window) {

@@ -34,13 +34,13 @@ class X11WindowSystem : public SessionWindowSystem {
   // X errors seen on this connection so far.
   int ErrorCount() const;
 
-  WindowId ForegroundWindow() override;
-  WindowId FirstChild(WindowId parent) override;
-  std::string WindowText(WindowId window) override;
-  std::string ClassName(WindowId window) override;
+  WindowId ActiveWindow() override;
+  WindowId TopDialog(WindowId parent) override;
+  std::string WindowTitle(WindowId window) override;
+  std::string AppId(WindowId window) override;
   bool IsVisible(WindowId window) override;
-  void PostClose(WindowId window) override;
-  WindowId FindTopLevel(const std::string& title) override;
+  void RequestClose(WindowId window) override;
+  WindowId FindByTitle(const std::string& title) override;
   std::vector<WindowId> TopLevelWindows() override;
   ButtonId FindButton(WindowId window, const std::string& caption) override;
   void Activate(WindowId window) override;

@@ -223,7 +223,7 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
   bool userTab = startedUnannounced_.erase(context) > 0 || told;
   if (!opener.empty() && !userTab) {
     auto openerWindow = WindowOf(opener);
-    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested()) {
       Cancel(context);
       return;
     }
@@ -314,15 +314,7 @@ void BiDiConnection::OnContextDestroyed(const std::string& context) {
   for (auto it = contexts_.begin(); it != contexts_.end();) {
     it = it->second.top == context ? contexts_.erase(it) : std::next(it);
   }
-  auto it = std::find_if(windows_.begin(), windows_.end(),
-                         [&](const auto& window) { return window->Context() == context; });
-  if (it == windows_.end()) return;
-  auto window = *it;
-  // The window quits first, then it leaves the set.
-  if (auto* sink = window->Sink()) sink->OnQuit();
-  window->MarkClosed();
-  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
-  if (owner_.windowClosed) owner_.windowClosed(window);
+  LetWindowGo(windows_, context, owner_);
 }
 
 void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& params) {
@@ -339,13 +331,13 @@ void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& para
   bool top = window && window->Context() == context;
   auto complete = [&] {
     if (top) window->SetLocation(url);
-    if (sink) sink->NavigateComplete2(url, top);
+    if (sink) sink->NavigationCommitted(url, top);
   };
   if (method == "browsingContext.navigationStarted") {
-    if (sink) sink->BeforeNavigate2(url, top);
+    if (sink) sink->NavigationStarting(url, top);
     // No event of its own marks the start of a page's download: the navigation's start
     // stands for it, before the window's address changes.
-    if (sink && top) sink->DownloadBegin();
+    if (sink && top) sink->LoadingStarted();
   } else if (method == "browsingContext.navigationCommitted") {
     committed_[context] = Str(params, "navigation");
     complete();
@@ -359,11 +351,11 @@ void BiDiConnection::OnNavigation(const QString& method, const QJsonObject& para
              method == "browsingContext.historyUpdated") {
     complete();
   } else if (method == "browsingContext.load") {
-    if (sink) sink->DocumentComplete(url, top);
-    if (sink && top) sink->DownloadComplete();
+    if (sink) sink->DocumentLoaded(url, top);
+    if (sink && top) sink->LoadingStopped();
   } else if (method == "browsingContext.navigationFailed" ||
              method == "browsingContext.navigationAborted") {
-    if (sink && top) sink->DownloadComplete();
+    if (sink && top) sink->LoadingStopped();
   }
 }
 
@@ -380,7 +372,7 @@ void BiDiConnection::OnScriptMessage(const QJsonObject& params) {
   if (contexts_.count(context) == 0) return;
   auto window = WindowOf(context);
   if (!window || !window->Sink()) return;
-  window->Sink()->BeforeNavigate2(href.toStdString(), window->Context() == context);
+  window->Sink()->NavigationStarting(href.toStdString(), window->Context() == context);
 }
 
 }  // namespace quorlen

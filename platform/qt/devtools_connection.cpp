@@ -212,7 +212,7 @@ void DevToolsConnection::AttachPage(const std::string& sessionId, const QJsonObj
       pendingOpens_.erase(pending);
     }
     auto openerWindow = opener.empty() ? nullptr : WindowOf(opener);
-    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->NewWindow2()) {
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested()) {
       sessions_[sessionId] = {targetId, "cancelled", ""};
       CancelPopup(sessionId, targetId, asksNothing);
       return;
@@ -351,15 +351,7 @@ void DevToolsConnection::OnDetached(const QJsonObject& params) {
 
 void DevToolsConnection::OnDestroyed(const std::string& targetId) {
   cancelledTargets_.erase(targetId);
-  auto it = std::find_if(windows_.begin(), windows_.end(),
-                         [&](const auto& window) { return window->TargetId() == targetId; });
-  if (it == windows_.end()) return;
-  auto window = *it;
-  // The window quits first, then it leaves the set.
-  if (auto* sink = window->Sink()) sink->OnQuit();
-  window->MarkClosed();
-  windows_.erase(std::find(windows_.begin(), windows_.end(), window));
-  if (owner_.windowClosed) owner_.windowClosed(window);
+  LetWindowGo(windows_, targetId, owner_);
 }
 
 void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& params,
@@ -376,7 +368,7 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
     std::string key = frameId + " " + url;
     if (window->lastStart == key) return;
     window->lastStart = key;
-    if (auto* sink = window->Sink()) sink->BeforeNavigate2(url, isTop(frameId));
+    if (auto* sink = window->Sink()) sink->NavigationStarting(url, isTop(frameId));
   };
   if (method == "Page.frameRequestedNavigation") {
     // A link into a new window: that navigation is the new window's, not this page's.
@@ -387,14 +379,14 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
   } else if (method == "Page.frameScheduledNavigation") {
     std::string url = Str(params, "url");
     if (QString::fromStdString(url).startsWith("javascript:", Qt::CaseInsensitive)) {
-      if (auto* sink = window->Sink()) sink->BeforeNavigate2(url, isTop(Str(params, "frameId")));
+      if (auto* sink = window->Sink()) sink->NavigationStarting(url, isTop(Str(params, "frameId")));
     }
   } else if (method == "Page.frameStartedLoading") {
     if (!isTop(Str(params, "frameId"))) return;
-    if (auto* sink = window->Sink()) sink->DownloadBegin();
+    if (auto* sink = window->Sink()) sink->LoadingStarted();
   } else if (method == "Page.frameStoppedLoading") {
     if (!isTop(Str(params, "frameId"))) return;
-    if (auto* sink = window->Sink()) sink->DownloadComplete();
+    if (auto* sink = window->Sink()) sink->LoadingStopped();
   } else if (method == "Page.frameNavigated") {
     QJsonObject frame = params.value("frame").toObject();
     std::string frameId = Str(frame, "id");
@@ -402,15 +394,15 @@ void DevToolsConnection::OnPageEvent(const QString& method, const QJsonObject& p
     bool top = isTop(frameId) && !frame.contains("parentId");
     if (top) window->SetLocation(url);
     window->lastStart.clear();
-    if (auto* sink = window->Sink()) sink->NavigateComplete2(url, top);
+    if (auto* sink = window->Sink()) sink->NavigationCommitted(url, top);
   } else if (method == "Page.navigatedWithinDocument") {
     std::string frameId = Str(params, "frameId");
     std::string url = Str(params, "url");
     if (isTop(frameId)) window->SetLocation(url);
-    if (auto* sink = window->Sink()) sink->NavigateComplete2(url, isTop(frameId));
+    if (auto* sink = window->Sink()) sink->NavigationCommitted(url, isTop(frameId));
   } else if (method == "Page.loadEventFired") {
-    std::string url = window->LocationURL().value_or("");
-    if (auto* sink = window->Sink()) sink->DocumentComplete(url, pageSession);
+    std::string url = window->PageAddress().value_or("");
+    if (auto* sink = window->Sink()) sink->DocumentLoaded(url, pageSession);
   } else if (method == "Page.windowOpen") {
     Log("a page asks for a window: " + Str(params, "url"));
     pendingOpens_.push_back(

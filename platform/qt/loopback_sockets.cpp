@@ -7,15 +7,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
-#include <limits>
 #include <string>
-#include <unordered_map>
 #include <utility>
+
+#include "platform/qt/socket_poller.h"
 
 namespace quorlen {
 
@@ -36,185 +34,9 @@ int ListeningSocket(int family, const sockaddr* address, socklen_t length) {
   return fd;
 }
 
-}  // namespace
-
-// One epoll set for every socket of a factory, watched by one QSocketNotifier. Events are
-// told to the socket registered for the descriptor; a registration carries a generation,
-// so an event of a closed socket never reaches the one that reuses its descriptor. Send
-// completions wait in a queue until the handler that sent has returned.
-class LoopbackSocketFactory::Poller {
+class LoopbackListener : public ListenSocket, SocketPoller::Watcher {
  public:
-  class Watcher {
-   public:
-    virtual ~Watcher() = default;
-    virtual void OnEvents(int fd, std::uint32_t events) = 0;
-    virtual void OnSendComplete() {}
-  };
-
-  Poller() : epoll_(::epoll_create1(EPOLL_CLOEXEC)), notifier_(epoll_, QSocketNotifier::Read) {
-    QObject::connect(&notifier_, &QSocketNotifier::activated, &notifier_, [this] { Dispatch(); });
-  }
-  ~Poller() {
-    for (auto& [id, fd] : parked_) ::close(fd);
-    ::close(epoll_);
-  }
-
-  // Tells `watcher` the events of `fd`. A descriptor watched unarmed joins the epoll set
-  // only once it has to wait for something: most connections are answered and closed at
-  // their first read, and each one kept out saves a call to the system and the set's
-  // bookkeeping at its close.
-  std::uint32_t Watch(int fd, std::uint32_t events, Watcher* watcher, bool armed = true) {
-    const std::uint32_t generation = ++generations_;
-    registered_[fd] = {watcher, generation, events, false};
-    if (armed) Arm(registered_[fd], fd);
-    return generation;
-  }
-  void Change(int fd, std::uint32_t events) {
-    auto it = registered_.find(fd);
-    if (it == registered_.end()) return;
-    it->second.events = events;
-    Arm(it->second, fd);
-  }
-  // Stops telling events of `fd`; `closing` when the descriptor is closed right after,
-  // which takes it out of the epoll set by itself.
-  void Forget(int fd, bool closing = false) {
-    auto it = registered_.find(fd);
-    if (it == registered_.end()) return;
-    if (it->second.armed && !closing) ::epoll_ctl(epoll_, EPOLL_CTL_DEL, fd, nullptr);
-    registered_.erase(it);
-  }
-
-  // A new connection waits under a request number until a socket takes it.
-  std::int32_t Park(int fd) {
-    const std::int32_t id = next_;
-    next_ = id == std::numeric_limits<std::int32_t>::max() ? 1 : id + 1;
-    parked_.emplace(id, fd);
-    return id;
-  }
-  int Take(std::int32_t id) {
-    auto it = parked_.find(id);
-    if (it == parked_.end()) return -1;
-    int fd = it->second;
-    parked_.erase(it);
-    return fd;
-  }
-  // Refuses a connection that no socket took.
-  void Drop(std::int32_t id) {
-    int fd = Take(id);
-    if (fd >= 0) ::close(fd);
-  }
-
-  // A connection just accepted often has its request waiting already: it is read once
-  // the handler that accepted it has returned, without another turn of the event loop.
-  void QueueFirstRead(int fd, std::uint32_t generation) {
-    deferred_.push_back({fd, generation, Step::kFirstRead});
-    PostDrain();
-  }
-  // Told before the connections still waiting for their first read: the handler usually
-  // closes the connection then, and the browser gets the reply's end with its bytes.
-  void QueueSendComplete(int fd, std::uint32_t generation) {
-    completions_.push_back({fd, generation, Step::kSendComplete});
-    PostDrain();
-  }
-
- private:
-  void PostDrain() {
-    if (dispatching_ || drainPosted_) return;
-    drainPosted_ = true;
-    QMetaObject::invokeMethod(
-        &notifier_,
-        [this] {
-          drainPosted_ = false;
-          DrainDeferred();
-        },
-        Qt::QueuedConnection);
-  }
-
-  struct Registration {
-    Watcher* watcher;
-    std::uint32_t generation;
-    std::uint32_t events;
-    bool armed;  // in the epoll set
-  };
-  enum class Step { kFirstRead, kSendComplete, kArm };
-  struct Deferred {
-    int fd;
-    std::uint32_t generation;
-    Step step;
-  };
-
-  void Arm(Registration& registration, int fd) {
-    epoll_event event{};
-    event.events = registration.events;
-    event.data.u64 = (std::uint64_t{registration.generation} << 32) | static_cast<std::uint32_t>(fd);
-    ::epoll_ctl(epoll_, registration.armed ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
-    registration.armed = true;
-  }
-
-  // The registration of `fd` while it is the one that generation names.
-  Registration* Current(int fd, std::uint32_t generation) {
-    auto it = registered_.find(fd);
-    return it != registered_.end() && it->second.generation == generation ? &it->second : nullptr;
-  }
-
-  void Dispatch() {
-    epoll_event events[64];
-    const int n = ::epoll_wait(epoll_, events, 64, 0);
-    dispatching_ = true;
-    for (int i = 0; i < n; ++i) {
-      const int fd = static_cast<int>(events[i].data.u64 & 0xffffffffu);
-      const auto generation = static_cast<std::uint32_t>(events[i].data.u64 >> 32);
-      if (Registration* current = Current(fd, generation)) {
-        current->watcher->OnEvents(fd, events[i].events);
-      }
-      DrainDeferred();
-    }
-    dispatching_ = false;
-  }
-
-  void DrainDeferred() {
-    while (!completions_.empty() || !deferred_.empty()) {
-      auto& queue = completions_.empty() ? deferred_ : completions_;
-      const Deferred next = queue.front();
-      queue.pop_front();
-      Registration* current = Current(next.fd, next.generation);
-      if (!current) continue;
-      switch (next.step) {
-        case Step::kFirstRead:
-          current->watcher->OnEvents(next.fd, EPOLLIN);
-          // Behind whatever the read queued: a connection answered and closed by then
-          // never joins the epoll set.
-          deferred_.push_back({next.fd, next.generation, Step::kArm});
-          break;
-        case Step::kSendComplete:
-          current->watcher->OnSendComplete();
-          break;
-        case Step::kArm:
-          if (!current->armed) Arm(*current, next.fd);
-          break;
-      }
-    }
-  }
-
-  int epoll_;
-  QSocketNotifier notifier_;
-  std::unordered_map<int, Registration> registered_;
-  std::uint32_t generations_ = 0;
-  std::unordered_map<std::int32_t, int> parked_;
-  std::int32_t next_ = 1;
-  std::deque<Deferred> deferred_;
-  std::deque<Deferred> completions_;
-  bool dispatching_ = false;
-  bool drainPosted_ = false;
-};
-
-namespace {
-
-using Poller = LoopbackSocketFactory::Poller;
-
-class LoopbackListener : public ListenSocket, Poller::Watcher {
- public:
-  LoopbackListener(std::shared_ptr<Poller> poller, LoopbackSocketFactory::OpenListeners open)
+  LoopbackListener(std::shared_ptr<SocketPoller> poller, LoopbackSocketFactory::OpenListeners open)
       : poller_(std::move(poller)), open_(std::move(open)) {}
   ~LoopbackListener() override { Close(); }
 
@@ -263,16 +85,16 @@ class LoopbackListener : public ListenSocket, Poller::Watcher {
   }
 
  private:
-  std::shared_ptr<Poller> poller_;
+  std::shared_ptr<SocketPoller> poller_;
   LoopbackSocketFactory::OpenListeners open_;
   std::vector<int> fds_;
   std::string failure_;
   int port_ = 0;
 };
 
-class LoopbackConnection : public ConnectionSocket, Poller::Watcher {
+class LoopbackConnection : public ConnectionSocket, SocketPoller::Watcher {
  public:
-  explicit LoopbackConnection(std::shared_ptr<Poller> poller) : poller_(std::move(poller)) {}
+  explicit LoopbackConnection(std::shared_ptr<SocketPoller> poller) : poller_(std::move(poller)) {}
   ~LoopbackConnection() override { Close(); }
 
   int State() const override { return state_; }
@@ -381,7 +203,7 @@ class LoopbackConnection : public ConnectionSocket, Poller::Watcher {
     poller_->Forget(fd_);
   }
 
-  std::shared_ptr<Poller> poller_;
+  std::shared_ptr<SocketPoller> poller_;
   int fd_ = -1;
   std::uint32_t generation_ = 0;
   int state_ = socket_state::kClosed;
@@ -393,7 +215,7 @@ class LoopbackConnection : public ConnectionSocket, Poller::Watcher {
 }  // namespace
 
 LoopbackSocketFactory::LoopbackSocketFactory(OpenListeners open)
-    : open_(std::move(open)), poller_(std::make_shared<Poller>()) {}
+    : open_(std::move(open)), poller_(std::make_shared<SocketPoller>()) {}
 LoopbackSocketFactory::~LoopbackSocketFactory() = default;
 
 std::unique_ptr<ListenSocket> LoopbackSocketFactory::CreateListener() {

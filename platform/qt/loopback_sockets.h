@@ -9,6 +9,8 @@
 
 namespace quorlen {
 
+class SocketPoller;
+
 // The web server's sockets, lean: non-blocking sockets in one epoll set, whose descriptor
 // a single QSocketNotifier watches on the user-interface thread's event loop. A
 // connection costs its few system calls and no toolkit object, and every event still
@@ -33,11 +35,9 @@ class LoopbackSocketFactory : public SocketFactory {
   // out the address it concerns, and says why when neither could be had.
   static Listeners BindLoopback(int port);
 
-  class Poller;
-
  private:
   OpenListeners open_;
-  std::shared_ptr<Poller> poller_;
+  std::shared_ptr<SocketPoller> poller_;
 };
 
 }  // namespace quorlen

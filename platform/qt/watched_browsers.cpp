@@ -31,7 +31,7 @@ constexpr qint64 kRetryMs = 5000;
 
 }  // namespace
 
-std::optional<std::string> JoinedWindow::LocationURL() {
+std::optional<std::string> JoinedWindow::PageAddress() {
   if (closed_) return std::nullopt;
   return url_;
 }
@@ -161,10 +161,10 @@ void WatchedBrowsers::Scan() {
     attempts_[folder] = {content, now};
     BrowserConnection::Owner owner;
     owner.windowOpened = [this](const std::shared_ptr<BrowserWindow>&) {
-      if (sink_) sink_->WindowRegistered(nextCookie_++);
+      if (sink_) sink_->WindowOpened(nextCookie_++);
     };
     owner.windowClosed = [this](const std::shared_ptr<BrowserWindow>&) {
-      if (sink_) sink_->WindowRevoked(nextCookie_++);
+      if (sink_) sink_->WindowClosed(nextCookie_++);
     };
     owner.lost = [this, folder = folder] { Lost(folder); };
     owner.log = [this](const std::string& message) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,7 +27,7 @@ class JoinedWindow : public BrowserWindow {
         product_(std::move(product)),
         profileFolder_(std::move(profileFolder)) {}
 
-  std::optional<std::string> LocationURL() override;
+  std::optional<std::string> PageAddress() override;
   BrowserWindowProperties Properties() override;
   void Connect(BrowserWindowEvents* sink) override { sink_ = sink; }
 
@@ -80,6 +81,20 @@ class BrowserConnection {
  protected:
   // A message of the browser as the JSON object it must be; nothing, counted, otherwise.
   std::optional<QJsonObject> ParseMessage(const QString& text);
+
+  // The browser closed the window of `id`: it quits first, then it leaves the set.
+  template <typename Window>
+  static void LetWindowGo(std::vector<std::shared_ptr<Window>>& windows, const std::string& id,
+                          const Owner& owner) {
+    auto it = std::find_if(windows.begin(), windows.end(),
+                           [&](const auto& window) { return window->Id() == id; });
+    if (it == windows.end()) return;
+    std::shared_ptr<Window> window = *it;
+    if (auto* sink = window->Sink()) sink->WindowClosing();
+    window->MarkClosed();
+    windows.erase(std::find(windows.begin(), windows.end(), window));
+    if (owner.windowClosed) owner.windowClosed(window);
+  }
 
   // The browser went away: its windows go with it, without quitting one by one.
   template <typename Window>

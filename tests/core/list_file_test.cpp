@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "tests/support/temp_folder.h"

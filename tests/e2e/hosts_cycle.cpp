@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "hosts/hosts_text.h"
 #include "platform/atomic_write.h"
 

@@ -44,7 +44,7 @@ class BlockingFailures : public ProgramTest {
       hooks.reachable = [this] { return privileged.Reachable(); };
       hooks.resumed = [&main] { main.AdBlockingResumed(); };
       blocker = ProgramBlocker(main, std::move(hooks));
-      main.SetAdServerBlocking(blocker.get());
+      main.SetAdServerService(blocker.get());
       main.onTrouble = [this](const std::string& what) { told.push_back(what); };
     };
   }

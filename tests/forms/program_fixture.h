@@ -24,7 +24,7 @@
 namespace quorlen::testing_support {
 
 // Ad-server blocking that only records what the program asks of it.
-class RecordingAdServers : public AdServerBlocking {
+class RecordingAdServers : public AdServerService {
  public:
   void LoadExclusions() override { calls.push_back("LoadExclusions"); }
   void StartWebServers() override { calls.push_back("StartWebServers"); }
@@ -64,10 +64,10 @@ class ProgramTest : public ::testing::Test {
   }
 
   frmMain& Start() {
-    program = std::make_unique<frmMain>(Platform{clock, dialogs, system, firstStart, singleInstance,
-                                                 tray, sound, shell, input, browsers, desk,
-                                                 privileged, desktop});
-    program->SetAdServerBlocking(adServers);
+    program = std::make_unique<frmMain>(
+        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
+                 browsers, desk, privileged, desktop});
+    program->SetAdServerService(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };
     started = program->Form_Load();
@@ -117,7 +117,7 @@ class ProgramTest : public ::testing::Test {
   FakeWindowSystem desk;
   FakeDesktop desktop;
   RecordingAdServers recording;
-  AdServerBlocking* adServers = &recording;
+  AdServerService* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.
   std::function<void(frmMain&)> wire;
   std::unique_ptr<frmMain> program;

@@ -99,7 +99,7 @@ TEST_F(SettingsWindowTest, TestSoundPlaysWhatTheBoxNamesAtOnce) {
 TEST_F(SettingsWindowTest, Label4OpensTheDebugAreaAtTheFifthClick) {
   frmMain& main = Running();
   auto& window = main.Controls().window;
-  DebugArea& area = main.Debug();
+  SettingsWindowSize& area = main.WindowSize();
   const Geometry fixed = window.Bounds();
   auto resizeTo = [&](int width, int height) {
     window.SetBounds({fixed.left, fixed.top, width, height});

@@ -9,7 +9,7 @@ using testing_support::ProgramTest;
 class StartUp : public ProgramTest {};
 
 // The real hosts-file blocking, counting the builds the start asks of it.
-class CountingBlocker : public AdServerBlocking {
+class CountingBlocker : public AdServerService {
  public:
   void LoadExclusions() override { real->LoadExclusions(); }
   void StartWebServers() override {}

@@ -25,7 +25,7 @@ class Uninstall : public ProgramTest {
     StartedBefore();
     wire = [this](frmMain& main) {
       blocker = ProgramBlocker(main);
-      main.SetAdServerBlocking(blocker.get());
+      main.SetAdServerService(blocker.get());
     };
     frmMain& main = Start();
     clock.Advance(2500);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <thread>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/profile_file.h"
 #include "core/text.h"
 #include "platform/fake/fake_privileges.h"

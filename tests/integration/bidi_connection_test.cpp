@@ -171,8 +171,8 @@ TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNo
     EXPECT_TRUE(called) << context;
   }
   auto windows = shell.Windows();
-  EXPECT_EQ(windows[0]->LocationURL().value_or(""), "http://one.example/");
-  EXPECT_EQ(windows[1]->LocationURL().value_or(""), "http://two.example/");
+  EXPECT_EQ(windows[0]->PageAddress().value_or(""), "http://one.example/");
+  EXPECT_EQ(windows[1]->PageAddress().value_or(""), "http://two.example/");
   EXPECT_EQ(windows[0]->Properties().application.value_or(""), "firefox 153.0");
   // Subscribing announces the open contexts again: they stay two windows.
   browser.Created("T2", "http://two.example/");
@@ -306,11 +306,11 @@ TEST_F(BiDiConnectionTest, AWindowThatClosesQuitsThenLeavesTheSetWithItsFrames) 
   browser.Navigation("navigationCommitted", "W", kB);
   ASSERT_TRUE(WaitUntil([&] { return tracker.Has(std::string("complete top ") + kB); }, 5000));
   auto window = shell.Windows().front();
-  EXPECT_EQ(window->LocationURL().value_or(""), kB);
+  EXPECT_EQ(window->PageAddress().value_or(""), kB);
   browser.Event("browsingContext.contextDestroyed", {{"context", "W"}});
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
   EXPECT_LT(tracker.At(std::string("quit ") + kB), tracker.At("revoked")) << tracker.Dump();
-  EXPECT_FALSE(window->LocationURL().has_value());
+  EXPECT_FALSE(window->PageAddress().has_value());
   // Its frame is gone with it: a late event of the frame reaches nobody.
   size_t from = tracker.events.size();
   browser.Navigation("load", "F", kB);

@@ -12,14 +12,18 @@ namespace {
 
 class ShellEvents : public BrowserShellEvents {
  public:
-  void WindowRegistered(std::int32_t cookie) override { heard.push_back("registered " + std::to_string(cookie)); }
-  void WindowRevoked(std::int32_t cookie) override { heard.push_back("revoked " + std::to_string(cookie)); }
+  void WindowOpened(std::int32_t cookie) override {
+    heard.push_back("registered " + std::to_string(cookie));
+  }
+  void WindowClosed(std::int32_t cookie) override {
+    heard.push_back("revoked " + std::to_string(cookie));
+  }
   std::vector<std::string> heard;
 };
 
 std::vector<std::string> Urls(BrowserShell& shell) {
   std::vector<std::string> urls;
-  for (auto& window : shell.Windows()) urls.push_back(window->LocationURL().value_or("?"));
+  for (auto& window : shell.Windows()) urls.push_back(window->PageAddress().value_or("?"));
   return urls;
 }
 

@@ -47,7 +47,7 @@ TEST_F(BrowserTrackingTest, ScriptNavigationsSetTheWindowsJavaFlag) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.url);
-    page->Sink()->BeforeNavigate2(row.url, row.topFrame);
+    page->Sink()->NavigationStarting(row.url, row.topFrame);
     EXPECT_EQ(Listener(0).bNavJava(), row.bNavJava);
     EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + row.url + "."));
   }
@@ -55,7 +55,7 @@ TEST_F(BrowserTrackingTest, ScriptNavigationsSetTheWindowsJavaFlag) {
 
 TEST_F(BrowserTrackingTest, NavigationsClearClicksAndFollowThePages) {
   Tap(vk::kLeftButton);
-  page->Sink()->BeforeNavigate2("http://www.example.com/b", true);
+  page->Sink()->NavigationStarting("http://www.example.com/b", true);
   EXPECT_FALSE(Popups().Input().getMouseClicked());
   EXPECT_TRUE(Listener(0).bDownloading());
   EXPECT_TRUE(Popups().Activity().TimerIEActive.Enabled());
@@ -73,10 +73,10 @@ TEST_F(BrowserTrackingTest, NavigationsClearClicksAndFollowThePages) {
 }
 
 TEST_F(BrowserTrackingTest, AFramesDocumentChangesNothing) {
-  page->Sink()->BeforeNavigate2("http://frame.example/", false);
+  page->Sink()->NavigationStarting("http://frame.example/", false);
   ASSERT_TRUE(Listener(0).bDownloading());
   Tap(vk::kLeftButton);
-  page->Sink()->DocumentComplete("http://frame.example/", false);
+  page->Sink()->DocumentLoaded("http://frame.example/", false);
   EXPECT_TRUE(Listener(0).bDownloading());
   EXPECT_TRUE(Popups().Input().getMouseClicked());
   EXPECT_FALSE(Logged("-doc complete"));
@@ -84,17 +84,17 @@ TEST_F(BrowserTrackingTest, AFramesDocumentChangesNothing) {
 
 TEST_F(BrowserTrackingTest, DownloadBeginOnTheLastCompletedPageForgetsThePreviousPage) {
   page->Navigate("http://www.example.com/one");
-  page->Sink()->DownloadBegin();  // a reload of the page that completed last
+  page->Sink()->LoadingStarted();  // a reload of the page that completed last
   EXPECT_EQ(Popups().Activity().getLastURL(), "");
   EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/one");
   auto other = browsers.Open("http://other.example/");
-  other->Sink()->DownloadBegin();  // this listener has no completed page yet
+  other->Sink()->LoadingStarted();  // this listener has no completed page yet
   EXPECT_EQ(Popups().Activity().getLastURL(), "http://www.example.com/one");
   EXPECT_EQ(Popups().Activity().getCurURL(), "http://other.example/");
 }
 
 TEST_F(BrowserTrackingTest, RebuildsStartEveryListenerAfresh) {
-  page->Sink()->BeforeNavigate2("javascript:x()", true);
+  page->Sink()->NavigationStarting("javascript:x()", true);
   ASSERT_TRUE(Listener(0).bNavJava());
   browsers.Open("http://second.example/");
   EXPECT_FALSE(Listener(0).bNavJava());
@@ -105,8 +105,8 @@ TEST_F(BrowserTrackingTest, RebuildsStartEveryListenerAfresh) {
 TEST_F(BrowserTrackingTest, AClosedWindowsReadsFailWithoutHarm) {
   page->Navigate("http://www.example.com/x");
   page->gone = true;
-  page->Sink()->DownloadBegin();
-  page->Sink()->DownloadComplete();
+  page->Sink()->LoadingStarted();
+  page->Sink()->LoadingStopped();
   EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/x");
   EXPECT_TRUE(browsers.OpenFrom(page));  // the opener reads as empty
   EXPECT_TRUE(Logged("**** BLOCKED ''"));

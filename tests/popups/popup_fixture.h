@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen::testing_support {

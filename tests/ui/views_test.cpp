@@ -188,7 +188,7 @@ TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
     if (area->accessibleName() == "Debug log") log = area;
   }
   ASSERT_NE(log, nullptr);
-  EXPECT_EQ(log->width(), window.width() - DebugArea::kLogMargin);
+  EXPECT_EQ(log->width(), window.width() - SettingsWindowSize::kLogMargin);
   QPoint bottom = log->mapTo(&window, QPoint(0, log->height()));
   EXPECT_EQ(bottom.y(), window.height());
   EXPECT_GT(log->height(), 100);
@@ -229,9 +229,9 @@ TEST_F(Views, EachClickAndEachDoubleClickOnTheHintCountsOnce) {
   // press, a release, the double click and a second release.
   const QPoint at = hint->mapTo(&window, hint->rect().center());
   QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, at);
-  EXPECT_EQ(program->Debug().Clicks(), 2) << "a click and a double click";
+  EXPECT_EQ(program->WindowSize().Clicks(), 2) << "a click and a double click";
   QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
-  EXPECT_EQ(program->Debug().Clicks(), 3);
+  EXPECT_EQ(program->WindowSize().Clicks(), 3);
 }
 
 // Whether the widget looks different with the keyboard's focus on it.

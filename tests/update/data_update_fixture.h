@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 #include "core/text.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"

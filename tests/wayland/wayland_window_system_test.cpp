@@ -54,7 +54,7 @@ class WaylandWindowSystemTest : public ::testing::Test {
   }
   WindowId Open(Child& child, const std::string& title) {
     WindowId window = 0;
-    EXPECT_TRUE(WaitFor([&] { return (window = windows.FindTopLevel(title)) != 0; }))
+    EXPECT_TRUE(WaitFor([&] { return (window = windows.FindByTitle(title)) != 0; }))
         << "no window titled " << title << " (pid " << child.Pid() << ")";
     return window;
   }
@@ -77,16 +77,16 @@ TEST_F(WaylandWindowSystemTest, ToolkitWindowsAreSeenActiveAndClosedOnRequest) {
     WindowId window = Open(child, seen);
     ASSERT_NE(window, 0u);
     // The compositor gives a new window the focus.
-    EXPECT_TRUE(WaitFor([&] { return windows.ForegroundWindow() == window; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return windows.ActiveWindow() == window; }, 5000));
     EXPECT_TRUE(windows.IsVisible(window));
     EXPECT_EQ(Position(window), 0);
-    EXPECT_NE(windows.ClassName(window), "");
+    EXPECT_NE(windows.AppId(window), "");
     std::printf("[ toolkit ] %s: app id '%s', first child %s\n", toolkit.name,
-                windows.ClassName(window).c_str(), windows.FirstChild(window) ? "found" : "none");
-    windows.PostClose(window);
+                windows.AppId(window).c_str(), windows.TopDialog(window) ? "found" : "none");
+    windows.RequestClose(window);
     EXPECT_NE(child.ExitCode(5000), -1) << "the window did not close";
     EXPECT_TRUE(WaitFor([&] { return Position(window) == -1; }, 3000));
-    EXPECT_EQ(windows.WindowText(window), "");
+    EXPECT_EQ(windows.WindowTitle(window), "");
     EXPECT_FALSE(windows.IsVisible(window));
   }
 }
@@ -98,19 +98,19 @@ TEST_F(WaylandWindowSystemTest, ActivatingAWindowMakesItTheForegroundAndFirstLis
     children.push_back(std::make_unique<Child>(Command(Toolkits()[1], title)));
     opened.push_back(Open(*children.back(), title));
     ASSERT_NE(opened.back(), 0u);
-    ASSERT_TRUE(WaitFor([&] { return windows.ForegroundWindow() == opened.back(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return windows.ActiveWindow() == opened.back(); }, 5000));
   }
   EXPECT_LT(Position(opened[1]), Position(opened[0]));
   windows.Activate(opened[0]);
-  EXPECT_TRUE(WaitFor([&] { return windows.ForegroundWindow() == opened[0]; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return windows.ActiveWindow() == opened[0]; }, 5000));
   EXPECT_EQ(Position(opened[0]), 0);
   // A vanished window finds nothing, and asking about it harms nothing.
   children[1]->Kill();
   ASSERT_NE(children[1]->ExitCode(5000), -1);
   EXPECT_TRUE(WaitFor([&] { return Position(opened[1]) == -1; }, 5000));
-  windows.PostClose(opened[1]);
+  windows.RequestClose(opened[1]);
   windows.Activate(opened[1]);
-  EXPECT_EQ(windows.FindTopLevel("Second window"), 0u);
+  EXPECT_EQ(windows.FindByTitle("Second window"), 0u);
   EXPECT_TRUE(windows.ReadEvents());
 }
 

@@ -51,13 +51,13 @@ class X11WindowSystemTest : public ::testing::Test {
   // Starts the program and waits for its window; 0 when it did not come.
   WindowId Open(Child& child, const std::string& title) {
     WindowId window = 0;
-    EXPECT_TRUE(WaitFor([&] { return (window = windows.FindTopLevel(title)) != 0; }))
+    EXPECT_TRUE(WaitFor([&] { return (window = windows.FindByTitle(title)) != 0; }))
         << "no window titled " << title << " (pid " << child.Pid() << ")";
     return window;
   }
   void MakeForeground(WindowId window) {
     windows.Activate(window);
-    EXPECT_TRUE(WaitFor([&] { return windows.ForegroundWindow() == window; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return windows.ActiveWindow() == window; }, 5000));
   }
   int Position(WindowId window) {
     auto all = windows.TopLevelWindows();
@@ -79,17 +79,17 @@ TEST_F(X11WindowSystemTest, ToolkitWindowsAreFoundNamedAndClosedThroughTheWindow
     WindowId window = Open(child, seen);
     ASSERT_NE(window, 0u);
     MakeForeground(window);
-    EXPECT_EQ(windows.WindowText(window), seen);
-    EXPECT_EQ(windows.ClassName(window), toolkit.className);
+    EXPECT_EQ(windows.WindowTitle(window), seen);
+    EXPECT_EQ(windows.AppId(window), toolkit.className);
     EXPECT_TRUE(windows.IsVisible(window));
     EXPECT_EQ(Position(window), 0);
-    WindowId child1 = windows.FirstChild(window);
+    WindowId child1 = windows.TopDialog(window);
     std::printf("[ toolkit ] %s: first child %s, title '%s', class '%s', %s\n", toolkit.name,
-                child1 ? "found" : "none", windows.WindowText(child1).c_str(),
-                windows.ClassName(child1).c_str(),
+                child1 ? "found" : "none", windows.WindowTitle(child1).c_str(),
+                windows.AppId(child1).c_str(),
                 windows.IsVisible(child1) ? "visible" : "not visible");
 
-    windows.PostClose(window);
+    windows.RequestClose(window);
     EXPECT_NE(child.ExitCode(5000), -1) << "the window did not close";
     EXPECT_TRUE(WaitFor([&] { return Position(window) == -1; }, 3000));
   }
@@ -120,9 +120,9 @@ TEST_F(X11WindowSystemTest, TheFirstChildOfAWindowIsItsDialog) {
   ASSERT_NE(owner, 0u);
   ASSERT_NE(dialog, 0u);
   MakeForeground(owner);
-  EXPECT_EQ(windows.FirstChild(owner), dialog);
-  EXPECT_EQ(windows.WindowText(windows.FirstChild(owner)), "Casino offer dialog");
-  EXPECT_NE(windows.FirstChild(dialog), owner) << "a dialog does not own its owner";
+  EXPECT_EQ(windows.TopDialog(owner), dialog);
+  EXPECT_EQ(windows.WindowTitle(windows.TopDialog(owner)), "Casino offer dialog");
+  EXPECT_NE(windows.TopDialog(dialog), owner) << "a dialog does not own its owner";
 }
 
 // The titles editor lists a minimised window among the open ones, as it lists every
@@ -142,29 +142,29 @@ TEST_F(X11WindowSystemTest, MinimisedWindowCountsAsShownAndAWithdrawnOneDoesNot)
   EXPECT_TRUE(WaitFor([&] { return !windows.IsVisible(gone); }, 5000));
   EXPECT_TRUE(windows.IsVisible(small));
   EXPECT_GE(Position(small), 0);
-  EXPECT_EQ(windows.WindowText(small), "Minimised xterm");
+  EXPECT_EQ(windows.WindowTitle(small), "Minimised xterm");
 }
 
 TEST_F(X11WindowSystemTest, VanishedWindowFindsNothingAndDoesNotEndTheProgram) {
   Child child(Command(Toolkits()[0], "Vanishing xterm"));
   WindowId window = Open(child, "Vanishing xterm");
   ASSERT_NE(window, 0u);
-  WindowId inner = windows.FirstChild(window);
+  WindowId inner = windows.TopDialog(window);
   child.Kill();
   ASSERT_NE(child.ExitCode(5000), -1);
   ASSERT_TRUE(WaitFor([&] { return Position(window) == -1; }, 5000));
   int errors = windows.ErrorCount();
   for (WindowId gone : {window, inner}) {
-    EXPECT_EQ(windows.WindowText(gone), "");
-    EXPECT_EQ(windows.ClassName(gone), "");
+    EXPECT_EQ(windows.WindowTitle(gone), "");
+    EXPECT_EQ(windows.AppId(gone), "");
     EXPECT_FALSE(windows.IsVisible(gone));
-    EXPECT_EQ(windows.FirstChild(gone), 0u);
-    windows.PostClose(gone);
+    EXPECT_EQ(windows.TopDialog(gone), 0u);
+    windows.RequestClose(gone);
     windows.Activate(gone);
   }
   windows.ReadEvents();
   EXPECT_GT(windows.ErrorCount(), errors);
-  EXPECT_EQ(windows.FindTopLevel("Vanishing xterm"), 0u);
+  EXPECT_EQ(windows.FindByTitle("Vanishing xterm"), 0u);
 }
 
 TEST_F(X11WindowSystemTest, ErrorBoxIsAnsweredNoThroughTheAccessibilityBus) {

@@ -212,11 +212,11 @@ class RecordingTracker : public BrowserShellEvents {
     listeners_.clear();
     shell_.Connect(nullptr);
   }
-  void WindowRegistered(std::int32_t) override {
+  void WindowOpened(std::int32_t) override {
     events.push_back("registered");
     Rebuild();
   }
-  void WindowRevoked(std::int32_t) override {
+  void WindowClosed(std::int32_t) override {
     events.push_back("revoked");
     Rebuild();
   }
@@ -257,23 +257,23 @@ class RecordingTracker : public BrowserShellEvents {
       window_->Connect(this);
     }
     ~Listener() override { window_->Connect(nullptr); }
-    void BeforeNavigate2(const std::string& url, bool top) override {
+    void NavigationStarting(const std::string& url, bool top) override {
       Add("before " + Where(top) + url);
     }
-    void DownloadBegin() override { Add("download begin"); }
-    void NavigateComplete2(const std::string& url, bool top) override {
+    void LoadingStarted() override { Add("download begin"); }
+    void NavigationCommitted(const std::string& url, bool top) override {
       Add("complete " + Where(top) + url);
     }
-    void DocumentComplete(const std::string& url, bool top) override {
+    void DocumentLoaded(const std::string& url, bool top) override {
       Add("document " + Where(top) + url);
     }
-    void DownloadComplete() override { Add("download complete"); }
-    bool NewWindow2() override {
+    void LoadingStopped() override { Add("download complete"); }
+    bool WindowRequested() override {
       ++tracker_.newWindows;
-      Add("new window from " + window_->LocationURL().value_or("?"));
+      Add("new window from " + window_->PageAddress().value_or("?"));
       return tracker_.cancelNewWindows;
     }
-    void OnQuit() override { Add("quit " + window_->LocationURL().value_or("?")); }
+    void WindowClosing() override { Add("quit " + window_->PageAddress().value_or("?")); }
     void InputSeen(const PageInput& input) override {
       const char* kinds[] = {"down ", "double ", "key "};
       Add(std::string("input ") + kinds[static_cast<int>(input.kind)] +

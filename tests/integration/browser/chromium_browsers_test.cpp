@@ -222,7 +222,7 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
   RecordingTracker tracker(shell);
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 5000)) << tracker.Dump();
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), "http://page.example/");
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), "http://page.example/");
   // The fake never answers a command: the program goes on regardless.
   QElapsedTimer timer;
   timer.start();

@@ -84,7 +84,7 @@ TEST_F(FirefoxBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
     ASSERT_NE(at, tracker.events.end()) << event << " out of order:\n" << tracker.Dump();
   }
   EXPECT_EQ(tracker.Count("before top " + next), 1) << tracker.Dump();
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), next + "#part");
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), next + "#part");
   EXPECT_EQ(tracker.newWindows, 0);
 }
 
@@ -103,7 +103,7 @@ TEST_F(FirefoxBrowsersTest, FramesReportAsFramesOfTheirPage) {
     EXPECT_FALSE(tracker.Has("document top " + frame));
   }
   EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
-  EXPECT_EQ(shell.Windows().front()->LocationURL().value_or(""), web.Url("/frames.html"));
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), web.Url("/frames.html"));
 }
 
 // The user's clicks, each told before the window it asks for, over many runs, while the
@@ -270,7 +270,7 @@ TEST_F(FirefoxBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLe
   EXPECT_EQ(shell.JoinedBrowsers(), 1);
   // The launcher opens the page once it holds the session, so it may still be arriving.
   EXPECT_TRUE(WaitUntil([&] {
-    return shell.Windows().front()->LocationURL().value_or("") == web.Url("/first.html");
+    return shell.Windows().front()->PageAddress().value_or("") == web.Url("/first.html");
   })) << tracker.Dump();
   auto properties = shell.Windows().front()->Properties();
   EXPECT_EQ(properties.application.value_or("").rfind("firefox ", 0), 0u);

@@ -1,30 +1,31 @@
-#include "forms/debug_area.h"
+#include "forms/settings_window_size.h"
 
 #include <limits>
 
 namespace quorlen {
 
-DebugArea::DebugArea(Window& window, Label& Label4, int fixedWidth, int fixedHeight)
+SettingsWindowSize::SettingsWindowSize(Window& window, Label& Label4, int fixedWidth,
+                                       int fixedHeight)
     : window_(window), fixedWidth_(fixedWidth), fixedHeight_(fixedHeight), logTop_(fixedHeight) {
   Label4.onClick = [this] { Label4_Click(); };
   Label4.onDoubleClick = [this] { Label4_DblClick(); };
 }
 
-void DebugArea::Count() {
+void SettingsWindowSize::Count() {
   // A 16-bit count: once full it stays full, and the area stays open.
   if (clicks_ == std::numeric_limits<std::int16_t>::max()) return;
   ++clicks_;
   if (clicks_ == kClicksToOpen) changed();
 }
 
-void DebugArea::SetFixedSize(int width, int height) {
+void SettingsWindowSize::SetFixedSize(int width, int height) {
   fixedWidth_ = width;
   fixedHeight_ = height;
 }
 
-void DebugArea::SetLogTop(int top) { logTop_ = top; }
+void SettingsWindowSize::SetLogTop(int top) { logTop_ = top; }
 
-void DebugArea::Form_Resize() {
+void SettingsWindowSize::Form_Resize() {
   Geometry bounds = window_.Bounds();
   if (!Open()) {
     if (bounds.width != fixedWidth_ || bounds.height != fixedHeight_) {

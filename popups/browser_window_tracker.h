@@ -40,16 +40,31 @@ class IE_Class : public BrowserWindowEvents {
   bool bDownloading() const { return bDownloading_; }
   const std::string& sLastCompleteURL() const { return sLastCompleteURL_; }
 
-  void BeforeNavigate2(const std::string& url, bool topFrame) override;
-  void DownloadBegin() override;
-  void NavigateComplete2(const std::string& url, bool topFrame) override;
-  void DocumentComplete(const std::string& url, bool topFrame) override;
-  void DownloadComplete() override;
-  bool NewWindow2() override;
-  void OnQuit() override;
+  void BeforeNavigate2(const std::string& url, bool topFrame);
+  void DownloadBegin();
+  void NavigateComplete2(const std::string& url, bool topFrame);
+  void DocumentComplete(const std::string& url, bool topFrame);
+  void DownloadComplete();
+  bool NewWindow2();
+  void OnQuit();
   void InputSeen(const PageInput& input) override;
 
  private:
+  // The browser's events, each handed to the handler of the window's own event.
+  void NavigationStarting(const std::string& url, bool topFrame) override {
+    BeforeNavigate2(url, topFrame);
+  }
+  void LoadingStarted() override { DownloadBegin(); }
+  void NavigationCommitted(const std::string& url, bool topFrame) override {
+    NavigateComplete2(url, topFrame);
+  }
+  void DocumentLoaded(const std::string& url, bool topFrame) override {
+    DocumentComplete(url, topFrame);
+  }
+  void LoadingStopped() override { DownloadComplete(); }
+  bool WindowRequested() override { return NewWindow2(); }
+  void WindowClosing() override { OnQuit(); }
+
   void Log(const std::string& message) {
     if (tracking_.debugLog) tracking_.debugLog(message);
   }
@@ -77,13 +92,15 @@ class cIEWindows : public BrowserShellEvents {
   int Count() const { return static_cast<int>(colIE_.size()); }
   const std::vector<std::unique_ptr<IE_Class>>& NewEnum();
 
-  void WindowRegistered(std::int32_t cookie) override;
-  void WindowRevoked(std::int32_t cookie) override;
+  void WindowRegistered(std::int32_t cookie);
+  void WindowRevoked(std::int32_t cookie);
 
   bool bRefreshing() const { return bRefreshing_; }
   bool bHooked() const { return bHooked_; }
 
  private:
+  void WindowOpened(std::int32_t cookie) override { WindowRegistered(cookie); }
+  void WindowClosed(std::int32_t cookie) override { WindowRevoked(cookie); }
   void RefreshCol();
   void Add(std::shared_ptr<BrowserWindow> browser);
   void WaitForRefresh();

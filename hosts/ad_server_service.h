@@ -15,9 +15,9 @@ inline constexpr std::string_view kBlockingBack =
 
 // What start-up and shutdown ask of ad-server blocking: the hosts file and the local
 // responder. frmMain drives it; the implementation owns the work.
-class AdServerBlocking {
+class AdServerService {
  public:
-  virtual ~AdServerBlocking() = default;
+  virtual ~AdServerService() = default;
   virtual void LoadExclusions() = 0;
   virtual void StartWebServers() = 0;
   virtual void StopWebServer() = 0;

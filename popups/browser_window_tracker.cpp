@@ -1,4 +1,4 @@
-#include "popups/ie_windows.h"
+#include "popups/browser_window_tracker.h"
 
 #include <utility>
 
@@ -47,7 +47,7 @@ void IE_Class::DownloadBegin() {
   auto& activity = tracking_.activity;
   activity.TimerIEActive.SetEnabled(true);
   tracking_.input.ResetClicks(false, "reset: download begin");
-  if (auto location = IE_ ? IE_->LocationURL() : std::nullopt) {
+  if (auto location = IE_ ? IE_->PageAddress() : std::nullopt) {
     // Coming back to the page that last completed is no move: there is no previous page.
     activity.setLastURL(*location == sLastCompleteURL_ ? std::string() : activity.getCurURL());
     activity.setCurURL(*location);
@@ -72,7 +72,7 @@ void IE_Class::DocumentComplete(const std::string& url, bool topFrame) {
 
 void IE_Class::DownloadComplete() {
   tracking_.input.ResetClicks(false, "reset: download complete");
-  auto location = IE_ ? IE_->LocationURL() : std::nullopt;
+  auto location = IE_ ? IE_->PageAddress() : std::nullopt;
   Log("download Complete (reset click) to " + location.value_or(""));
   if (location) {
     tracking_.activity.MoveTo(*location);
@@ -83,7 +83,7 @@ void IE_Class::DownloadComplete() {
 
 bool IE_Class::NewWindow2() {
   OpenerWindow opener;
-  if (IE_) opener.url = IE_->LocationURL().value_or("");
+  if (IE_) opener.url = IE_->PageAddress().value_or("");
   opener.bNavJava = bNavJava_;
   opener.bDownloading = bDownloading_;
   return tracking_.decision.IE_NewWindow2(opener);

@@ -1,4 +1,4 @@
-#include "core/kestro_global_fn.h"
+#include "core/list_and_text_files.h"
 
 #include <filesystem>
 #include <fstream>

@@ -10,13 +10,13 @@ namespace quorlen {
 // The settings window's fixed size and the debug area beyond it. The window keeps its
 // size until `Label4` has been clicked or double-clicked five times in this run; from
 // then on the user may resize it and the debug log fills the room below the pages.
-class DebugArea {
+class SettingsWindowSize {
  public:
   static constexpr int kClicksToOpen = 5;
   // The debug log keeps 200 twips of the window's width free, half on each side.
   static constexpr int kLogMargin = 13;
 
-  DebugArea(Window& window, Label& Label4, int fixedWidth, int fixedHeight);
+  SettingsWindowSize(Window& window, Label& Label4, int fixedWidth, int fixedHeight);
 
   void Label4_Click() { Count(); }
   void Label4_DblClick() { Count(); }
