@@ -3,8 +3,9 @@
 # technology would, and tells where they are on the screen, so that a test can click them
 # with the real pointer.
 #   where.py <pid>                  every showing control: "<role>|<name>|<x> <y> <w> <h>"
-#   where.py <pid> <role> <name>    the centre "<x> <y>" of the first showing match; exit 1
-#                                   when there is none
+#   where.py <pid> <role> <name>    the centre "<x> <y>" of the first showing match and,
+#                                   after a tab, the title of its window; exit 1 when there
+#                                   is none
 #   where.py <pid> --serve          answers such questions, one a line ("<role>\t<name>",
 #                                   or "*" for every control, ended by an empty line), so
 #                                   that a test pays for starting the probe only once
@@ -20,18 +21,25 @@ def showing(node):
         return False
 
 
-def walk(node, depth=0):
+# A list of the whole ad-server list has tens of thousands of rows; asking for each would
+# take the program a minute of answering the bus. Only its first rows are looked at.
+MAX_CHILDREN = 100
+
+
+def walk(node, depth=0, window=None):
+    """Every showing object below `node`, each with the window it is in."""
     if depth > 40:
         return
-    for index in range(node.childCount):
+    for index in range(min(node.childCount, MAX_CHILDREN)):
         try:
             child = node.getChildAtIndex(index)
         except Exception:
             continue
         if child is None or not showing(child):
             continue
-        yield child
-        yield from walk(child, depth + 1)
+        top = window if window is not None else child
+        yield child, top
+        yield from walk(child, depth + 1, top)
 
 
 def extents(node):
@@ -58,19 +66,19 @@ def controls(pid, wanted=None):
     application = application_of(pid)
     if application is None:
         return
-    for node in walk(application):
+    for node, window in walk(application):
         role, name = node.getRoleName(), (node.name or "").replace("\n", " ")
         if wanted is not None and (role, name) != wanted:
             continue
         box = extents(node)
         if box is None or box[2] <= 0 or box[3] <= 0:
             continue
-        yield role, name, box
+        yield role, name, box, window.name or ""
 
 
 def centre(pid, role, name):
-    for _, _, box in controls(pid, (role, name)):
-        return "%d %d" % (box[0] + box[2] // 2, box[1] + box[3] // 2)
+    for _, _, box, window in controls(pid, (role, name)):
+        return "%d %d\t%s" % (box[0] + box[2] // 2, box[1] + box[3] // 2, window)
     return None
 
 
@@ -78,7 +86,7 @@ def serve(pid):
     for line in sys.stdin:
         question = line.rstrip("\n")
         if question == "*":
-            for role, name, box in controls(pid):
+            for role, name, box, _ in controls(pid):
                 print("%s|%s|%d %d %d %d" % ((role, name) + box))
             print("", flush=True)
             continue
@@ -97,7 +105,7 @@ def main():
             return 1
         print(at)
         return 0
-    for role, name, box in controls(pid):
+    for role, name, box, _ in controls(pid):
         print("%s|%s|%d %d %d %d" % ((role, name) + box))
     return 0
 
