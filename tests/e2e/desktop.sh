@@ -14,12 +14,20 @@ start_desktop() {
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
   rm -f "$display_file"
   wait_until 30 eval 'xdpyinfo >/dev/null 2>&1' || { echo "no X server on $DISPLAY" >&2; return 1; }
-  openbox >/dev/null 2>&1 &
-  desktop_pids="$desktop_pids $!"
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
   # The tray comes once the window manager runs: a panel mapped before it is never managed.
-  wait_until 30 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    { echo "no window manager" >&2; return 1; }
+  # On a busy machine openbox now and then hangs at its start with the server held; a
+  # second one, started after it is gone, does not.
+  local attempt manager
+  for attempt in 1 2; do
+    openbox >/dev/null 2>&1 &
+    manager=$!
+    wait_until 20 eval 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' && break
+    kill "$manager" 2>/dev/null || true
+    wait "$manager" 2>/dev/null || true
+    [ "$attempt" = 2 ] && { echo "no window manager" >&2; return 1; }
+  done
+  desktop_pids="$desktop_pids $manager"
   if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
   trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
   desktop_pids="$desktop_pids $!"

@@ -42,29 +42,25 @@ exec "$here/sandbox.sh" "$work" bash -c '
   python3 -m http.server "$port" --bind 127.0.0.2 --directory "$site" 2>"$out/site-log.txt" &
   site_pid=$!
   trap "kill $site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do curl -sf -o /dev/null "${base}zshared/updatedate.txt" && break; sleep 0.1; done
+  wait_until 30 curl -sf -o /dev/null "${base}zshared/updatedate.txt" || { echo "the site does not answer"; exit 1; }
   requests() { grep -c "GET /zshared/$1 " "$out/site-log.txt" || true; }
   before=$(requests updatedate.txt)
 
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
-  for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $gone" && break; sleep 0.1; done
-  has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
 
+  # Options > Download Latest Ad Blocking Data, from the keyboard.
   download() {
     click_tray_icon 1
-    window=$(wait_for_window "^Quorlen \(on " 10) || { echo "no settings window"; exit 1; }
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    sleep 0.5
-    xdotool key --window "$window" alt+o
-    sleep 0.5
+    window=$(wait_for_window "^Quorlen \(on ") || { echo "no settings window"; exit 1; }
+    xdotool windowactivate --sync "$window" key alt+o 2>/dev/null || xdotool key --window "$window" alt+o
+    wait_until 30 menu_shown || { echo "the Options menu did not open"; exit 1; }
     xdotool key d
   }
   download
-  for _ in $(seq 1 300); do has_line /etc/hosts "127.0.0.1 $new" && break; sleep 0.1; done
-  sleep 1
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
   import -window root "$out/after-download.png" 2>/dev/null || true
-  has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $gone" && { echo "the removed server is still blocked"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
   has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
@@ -80,34 +76,33 @@ exec "$here/sandbox.sh" "$work" bash -c '
   # The site now has todays date: the check finds the data current and downloads nothing.
   printf "%s" "$today" > "$site/zshared/updatedate.txt"
   download
-  for _ in $(seq 1 100); do [ "$(requests updatedate.txt)" -ge $((before + 2)) ] && break; sleep 0.1; done
-  sleep 1
+  checked_twice() { [ "$(requests updatedate.txt)" -ge $((before + 2)) ]; }
+  wait_until 30 checked_twice || { echo "no second date check"; exit 1; }
   import -window root "$out/data-current.png" 2>/dev/null || true
-  [ "$(requests updatedate.txt)" -ge $((before + 2)) ] || { echo "no second date check"; exit 1; }
-  [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
+  # Whether the current data was downloaded again is told at the end, once the program has
+  # long finished with the check.
 
   # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
   # the first default server is allowed ("=>"), a server of the users own is added.
   allowed=$(value_of D0 "$program/quorlenhosts.ini")
   has_line /etc/hosts "127.0.0.1 $allowed" || { echo "$allowed not blocked before"; exit 1; }
-  click_tray_icon 3
-  sleep 0.7
-  xdotool key b
-  editor=$(wait_for_window "^Block or Allow all content" 10) || { echo "no ad-server editor"; exit 1; }
+  # The window is shown once its lists are loaded; its keys then come in their order.
+  choose_in_tray_menu b || exit 1
+  editor=$(wait_for_window "^Block or Allow all content") || { echo "no ad-server editor"; exit 1; }
   xdotool windowactivate --sync "$editor" 2>/dev/null || true
-  sleep 0.5
-  xdotool key Down; sleep 0.2; xdotool key Tab space; sleep 0.3      # select, "=>"
+  xdotool key Down Tab space                                        # select, "=>"
   xdotool key Tab Tab Tab Tab; xdotool type --delay 20 e2e-own.example
-  xdotool key Tab space; sleep 0.5                                  # "Add to List"
+  xdotool key Tab space                                             # "Add to List"
   import -window root "$out/editor.png" 2>/dev/null || true
   xdotool key Tab Tab Tab space                                     # OK
-  for _ in $(seq 1 100); do has_line /etc/hosts "127.0.0.1 e2e-own.example" && break; sleep 0.1; done
-  sleep 0.5
+  wait_until 60 has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
+  notice=$(wait_for_window "^Quorlen$") || { echo "no notice after the editor saved"; exit 1; }
   import -window root "$out/editor-saved.png" 2>/dev/null || true
-  xdotool key Return                                                # the closing notice
-  has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
+  xdotool windowactivate --sync "$notice" key Return 2>/dev/null || xdotool key --window "$notice" Return
+  wait_until 30 window_gone "^Quorlen$" || { echo "the notice stayed"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $allowed" && { echo "the allowed server is still blocked"; exit 1; }
   grep -aq "=$allowed"$'"'"'\r'"'"' "$program/quorlenhostsexc.ini" || { echo "allowed list not saved"; exit 1; }
   end_program $pid
+  [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
   echo "e2e data update: ok"
 ' update "$here" "$work" "$base"

@@ -6,7 +6,7 @@
 #   not <command> [args...]                    true when the command fails
 #   window_shown <title regex>                 the id of a shown window of that title
 #   window_gone <title regex>                  true while no such window is shown
-#   tray_menu_shown                            true while the tray menu is open
+#   menu_shown                                 true while a menu of the program is open
 #   open_tray_menu                             right-clicks the tray icon until the menu is open
 #   choose_in_tray_menu <key>...               opens the menu, presses the keys, waits until
 #                                              the menu has closed
@@ -33,13 +33,14 @@ window_shown() {
 }
 window_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
-# The tray menu is the program's one override-redirect window that is taller than a line:
-# tooltips are one line high, and the tray icon is managed by the tray.
-tray_menu_shown() {
+# An open menu (the tray menu, or one of the menu bar's) is an override-redirect window of
+# the program's taller than a line: tooltips are one line high, and the tray icon is
+# managed by the tray.
+menu_shown() {
   local id
   for id in $(xdotool search --onlyvisible --classname '^quorlen$' 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null |
-      awk '/Override Redirect State: yes/ {o = 1} /Height:/ {h = $2} END {exit !(o && h >= 100)}' &&
+      awk '/Override Redirect State: yes/ {o = 1} /Height:/ {h = $2} END {exit !(o && h >= 50)}' &&
       return 0
   done
   return 1
@@ -50,7 +51,7 @@ open_tray_menu() {
   local attempt
   for attempt in 1 2 3; do
     click_tray_icon 3 || return 1
-    wait_until 10 tray_menu_shown && return 0
+    wait_until 10 menu_shown && return 0
   done
   echo "the tray menu did not open" >&2
   return 1
@@ -59,5 +60,5 @@ open_tray_menu() {
 choose_in_tray_menu() {
   open_tray_menu || return 1
   xdotool key --delay 60 "$@"
-  wait_until 20 not tray_menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
+  wait_until 20 not menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
 }
