@@ -4,16 +4,18 @@
 # active, counted and offered for allowing in the tray; the tray entry opens the editor on
 # that fragment, and deleting it lets the window stay. Ctrl just pressed and the tray's
 # allowance close nothing; once they end, the window is closed.
-#   title_blocking.sh <staged program folder> <work folder> <a11y_probe>
+#   title_blocking.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
 command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
-  program=$2/program; out=$2; probe=$3
+  source "$1/windows_lib.sh"
+  program=$2/program; out=$2; probe=$1/where.py
   # Starts an xterm titled $1 minimised, so that it cannot be the active window before
   # the test makes it so, and prints its window id.
   start_xterm() {
@@ -56,9 +58,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     local end=$(($(now_us) + $2 * 1000000))
     while (($(now_us) < end)); do exists "$1" || return 1; sleep 0.1; done
   }
-  has() { "$probe" list "$pid" | grep -xF "$1" >/dev/null; }
+  has() { grep -qxF "$1" <<<"$(every_control)"; }
   shows() { wait_until 30 has "$1"; }
-  shot() { import -window root "$out/$1.png" 2>/dev/null || true; }
   # Fails the test with what is needed to tell why: whether the program still runs, the
   # active window, and the input monitor'"'"'s last key or reset as the settings window shows it.
   fail() {
@@ -68,18 +69,19 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     active=$(xdotool getactivewindow 2>/dev/null || true)
     echo "active window: ${active:-none} \"$(xdotool getwindowname "$active" 2>/dev/null || true)\"" \
       "$(xwininfo -id "$active" 2>/dev/null | grep "Map State" || true)"
-    "$probe" list "$pid" 2>/dev/null | grep -E "^label: (\[|reset)" || true
+    every_control | grep -E "^label: (\[|reset)" || true
     shot failed
     exit 1
   }
 
   start_desktop
-  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  start_accessibility
   mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
   printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
     > "$program/quorlen.ini"
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
+  start_probe
   # A later start: the settings window shows, then hides to the tray.
   wait_for_window "^Quorlen \(on " >/dev/null || fail "no settings window"
   wait_until 30 window_gone "^Quorlen \(on " || fail "the settings window was not hidden"
@@ -108,18 +110,17 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   next=$(grep -a "^D1=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
   deleted() {
     local all
-    all=$("$probe" list "$pid")
+    all=$(every_control)
     grep -qxF "list item: $next" <<<"$all" && ! grep -qxF "list item: $fragment" <<<"$all"
   }
   press_delete() {
-    "$probe" enabled "$pid" "push button" "Delete from List" &&
-      "$probe" click "$pid" "push button" "Delete from List"
+    enabled "push button" "Delete from List" && press "push button" "Delete from List"
     deleted
   }
   shot editor
   wait_until 30 press_delete || fail "Delete did not remove the selected fragment"
   saved() { [ -f "$program/usertitles.ini" ] && ! grep -aqF "$fragment" "$program/usertitles.ini"; }
-  press_ok() { "$probe" click "$pid" "push button" "OK"; saved; }
+  press_ok() { press "push button" "OK"; saved; }
   wait_until 30 press_ok || fail "OK did not save the list without the fragment"
   wait_until 30 window_gone "^Popup Window Blocking Using  Window Titles$" || fail "OK left the editor open"
 
@@ -153,4 +154,4 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
   [ "$total" -eq 9 ] || { echo "nTotBlocked is $total, not 9"; exit 1; }
   echo "e2e title blocking: ok"
-' e2e "$here" "$work" "$3"
+' e2e "$here" "$work"

@@ -1,4 +1,4 @@
-# Sourced inside the sandbox after desktop.sh by the test that goes through the program's
+# Sourced inside the sandbox after desktop.sh by the tests that go through the program's
 # windows as a user would: the pointer clicks the controls where the accessibility bus
 # says they are, and stand-ins for the desktop's browser and text editor note what the
 # program asked them to open. Every step waits for what the user would wait for.
@@ -11,7 +11,9 @@
 #   window_of <title regex>        waits for a window and prints its id
 #   close_window <title regex>     closes a window from its title bar's close box
 #   answer_box <text> <button>     presses the button of the box that says the text
-#   shows <role> <name>            true while the program shows such a control
+#   every_control                  "<role>: <name>" of every control, shown or not
+#   press <role> <name>            runs the control's action through the bus
+#   enabled <role> <name>          true while the control is enabled
 #   shot <name>                    a screenshot into the work folder
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
@@ -22,7 +24,7 @@ tab=$'\t'
 start_accessibility() {
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
   # Asking once starts the bus, so the program finds it when it starts.
-  /usr/bin/python3 "$probe" 1 >/dev/null 2>&1 || true
+  /usr/bin/python3 "$probe" 1 </dev/null >/dev/null 2>&1 || true
 }
 
 set_up_stand_ins() {
@@ -62,7 +64,7 @@ shot() { import -window root "$out/$1.png" 2>/dev/null || true; }
 # The probe, started once the program ($pid) runs, answers on descriptors 8 (questions)
 # and 9 (answers), which subshells and pipelines share.
 start_probe() {
-  coproc PROBE { /usr/bin/python3 "$probe" "$pid" --serve; }
+  coproc PROBE { /usr/bin/python3 "$probe" "$pid"; }
   exec 8>&"${PROBE[1]}" 9<&"${PROBE[0]}"
 }
 
@@ -135,21 +137,31 @@ close_window() {
   return 1
 }
 
-# The texts the program shows right now, one "<role>|<name>" a line.
-shown() {
+# The lines of a list the probe answers, up to its empty line. Every answer is read before
+# anything is written, so a reader that stops early leaves no answer behind on the pipe.
+read_list() {
   local line all=""
-  ask_probe "*"
-  # Every answer is read before anything is written, so a reader that stops early
-  # leaves no answer behind on the pipe.
+  ask_probe "$1"
   while read -r -t 60 line <&9; do
     [ -z "$line" ] && break
-    all+="${line%|*}"$'\n'
+    all+="$line"$'\n'
   done
   printf "%s" "$all"
 }
 
-shows() { grep -qxF "$1|$2" <<<"$(shown)"; }
+# The texts the program shows right now, one "<role>|<name>" a line.
+shown() { sed 's/|[^|]*$//' <<<"$(read_list "*")"; }
+every_control() { read_list all; }
 box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
+
+ask_about() {
+  local reply
+  ask_probe "$1$tab$2$tab$3"
+  read -r -t 60 reply <&9 || reply=-
+  echo "$reply"
+}
+press() { [ "$(ask_about press "$1" "$2")" = ok ]; }
+enabled() { [ "$(ask_about enabled "$1" "$2")" = yes ]; }
 
 # Presses the button of the box that says the text, and waits until the box has gone.
 answer_box() {

@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QTest>
+#include <map>
+#include <set>
 
 #include "tests/forms/program_fixture.h"
 #include "ui/about_view.h"
@@ -117,7 +119,7 @@ class ClickThrough : public testing_support::ProgramTest {
     for (size_t i = boxes; i < dialogs.Boxes().size(); ++i) {
       const auto& box = dialogs.Boxes()[i];
       seen.push_back("box " + box.title + " (" + std::to_string(box.style) +
-                     "): " + box.text.substr(0, 40));
+                     "): " + box.text.substr(0, 30));
     }
     for (size_t i = fileDialogs; i < dialogs.FileRequests().size(); ++i) {
       seen.push_back("file dialog " + dialogs.FileRequests()[i].title);
@@ -144,6 +146,16 @@ class ClickThrough : public testing_support::ProgramTest {
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
   }
 
+  // The menu of the menu bar with this title ("Help menu" for Help), or the tray menu.
+  QMenu* Menu(const std::string& title) {
+    if (title == "tray") return settings->TrayMenu();
+    const QString name = QString::fromStdString(title == "Help menu" ? "Help" : title);
+    for (QAction* action : settings->menuBar()->actions()) {
+      if (action->text().remove('&') == name) return action->menu();
+    }
+    return nullptr;
+  }
+
   std::vector<std::unique_ptr<QWidget>> views;
   SettingsWindowView* settings = nullptr;
   LastBlockedView* recent = nullptr;
@@ -161,55 +173,108 @@ const std::string kFeedback = "shows Kestro, Inc. Software -- Feedback";
 const std::string kWhiteList =
     "shows Popup Ad site White List (Effects Internet Explorer users ONLY)";
 const std::string kTitles = "shows Popup Window Blocking Using  Window Titles";
+const std::string kSettings = "shows the settings window";
 
-TEST_F(ClickThrough, EveryControlOfThePagesDoesItsPart) {
+TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
+  frmMain& main = *program;
+  main.cbAdServers->PutItem(Variant("12:00:01 'ads.example'  from '' by ''"));
+  // Where a control is: a page of the settings window ("" below the pages, "debug area"
+  // once that is opened), a menu of its menu bar or the tray menu (chosen with the
+  // settings window hidden), or a small window.
+  const std::map<std::string, int> pages{{"Ad Blocking", settings_page::kAdBlocking},
+                                         {"Startup", settings_page::kStartup},
+                                         {"Help", settings_page::kHelp},
+                                         {"Sounds", settings_page::kSounds},
+                                         {"Other", settings_page::kOther},
+                                         {"Allow Ads", settings_page::kAllowAds},
+                                         {"Logging", settings_page::kLogging},
+                                         {"", -1},
+                                         {"debug area", -1}};
+  const std::set<std::string> menus{"tray", "File", "Options", "Uninstall Help!", "Help menu"};
+  const std::map<std::string, std::pair<QWidget*, std::function<void()>>> windows{
+      {"recent", {recent, [&] { main.LastBlocked().Show(); }}},
+      {"About", {about, [&] { main.Help().ShowAbout(); }}},
+      {"feedback", {feedback, [&] { main.Help().ShowFeedback(); }}},
+      {"titles editor", {titles, [&] { main.ShowPopupTitles(); }}},
+      {"white list editor", {whiteList, [&] { main.Popups().ShowWhiteListEditor(); }}}};
   struct Row {
-    int page;  // -1: below the pages, or the debug area once opened
+    std::string where;
     const char* control;
-    int nth;
     Seen noticed;
+    int nth = 0;     // of the controls of that name
+    int answer = 0;  // to the box it shows
   };
-  using namespace settings_page;
   const Row rows[] = {
-      {kAdBlocking,
+      {"Ad Blocking",
        "Block Banner Ads (blocks the list of known ad servers)",
-       0,
        {"blocking: chkAdServers_Click"}},
-      {kAdBlocking, "Block Ads by Ad Server Name", 0, {"ad-server editor"}},
-      {kAdBlocking, "Block Popups by Window Title", 0, {kTitles}},
-      {kStartup, "Start Quorlen when Windows Starts", 0, {"removes the autostart entry"}},
-      {kStartup, "Start Quorlen when Windows Starts", 0, {"makes the autostart entry"}},
-      {kHelp, "Help Online", 0, {"browses http://www.quorlen.example/help.asp"}},
-      {kHelp, "Feedback", 0, {kFeedback}},
-      {kHelp,
+      {"Ad Blocking", "Block Ads by Ad Server Name", {"ad-server editor"}},
+      {"Ad Blocking", "Block Popups by Window Title", {kTitles}},
+      {"Startup", "Start Quorlen when Windows Starts", {"removes the autostart entry"}},
+      {"Startup", "Start Quorlen when Windows Starts", {"makes the autostart entry"}},
+      {"Help", "Help Online", {"browses http://www.quorlen.example/help.asp"}},
+      {"Help", "Feedback", {kFeedback}},
+      {"Help",
        "Ad Blocking Help",
+       {"box Quorlen Blocking Ads Help (64): FOR ALL BROWSERS:  Selecting t"}},
+      {"Sounds", "Browse", {"file dialog Choose Sound File"}},
+      {"Sounds", "Test Sound", {"plays ~/program/pop.wav"}},
+      {"Sounds", "Browse...", {"file dialog Choose Sound File"}},
+      {"Sounds", "Test Sound", {"plays ~/program/ad.wav"}, 1},
+      {"Other", "Reset", {"box Quorlen (0): The total number of ads blocke", "saves the settings"}},
+      {"Allow Ads", "Allow Ads by Ad Server Name", {"ad-server editor"}},
+      {"Allow Ads", "Allow IE Popups by URL", {kWhiteList}},
+      {"Allow Ads", "Allow Popups by Window Title", {kTitles}},
+      {"Allow Ads", "No Ads have been blocked by 'Ad Server Name' yet.", {"ad-server editor"}},
+      {"Allow Ads", "No Internet Explorer Popups have been blocked yet.", {kWhiteList}},
+      {"Allow Ads", "No Popup Windows have been closed by Window Title yet.", {kTitles}},
+      {"Logging", "Logging", {"shows Quorlen - Recent Ads Blocked"}, 1},  // the first is its tab
+      {"", "Quorlen is blocking ads", {kFeedback}},
+      {"debug area", "QLH", {"opens ~/program/quorlenhosts.ini"}},
+      {"debug area", "HF", {"opens ~/etc/hosts"}},
+      {"debug area", "HB", {"opens ~/etc/hostsqlb"}},
+      {"tray", "Display Program Settings...", {kSettings}},
+      {"tray", "Send Feedback or Ask us a Question...", {kFeedback}},
+      {"tray", "Show Small Statistics Window", {"shows Ads 0 : 1"}},  // a reset keeps one
+      {"tray", "Allow specific ad servers...", {kSettings, "ad-server editor"}},
+      {"tray", "Block Specific ad servers...", {kSettings, "ad-server editor"}},
+      {"tray", "Block Specific Popup Windows by Title...", {kTitles}},
+      {"tray", "CLOSE THIS MENU", {}},
+      {"File", "Open blocked Hosts List", {"opens ~/program/quorlenhosts.ini"}},
+      {"File", "Save Program Settings", {"saves the settings"}},
+      {"Options",
+       "Reset Number of Ads Blocked Statistics",
+       {"box Quorlen (0): The total number of ads blocke", "saves the settings"}},
+      {"Uninstall Help!", "Please Tell us why first.  Thank you...", {kFeedback}},
+      {"Uninstall Help!",
+       "Uninstall Instructions...",
+       {"box Quorlen (4): To Un-Install Quorlen: \r\n--1) "},
        0,
-       {"box Quorlen Blocking Ads Help (64): FOR ALL BROWSERS:  Selecting the 'Block "}},
-      {kSounds, "Browse", 0, {"file dialog Choose Sound File"}},
-      {kSounds, "Test Sound", 0, {"plays ~/program/pop.wav"}},
-      {kSounds, "Browse...", 0, {"file dialog Choose Sound File"}},
-      {kSounds, "Test Sound", 1, {"plays ~/program/ad.wav"}},
-      {kOther,
-       "Reset",
-       0,
-       {"box Quorlen (0): The total number of ads blocked has been", "saves the settings"}},
-      {kAllowAds, "Allow Ads by Ad Server Name", 0, {"ad-server editor"}},
-      {kAllowAds, "Allow IE Popups by URL", 0, {kWhiteList}},
-      {kAllowAds, "Allow Popups by Window Title", 0, {kTitles}},
-      {kAllowAds, "No Ads have been blocked by 'Ad Server Name' yet.", 0, {"ad-server editor"}},
-      {kAllowAds, "No Internet Explorer Popups have been blocked yet.", 0, {kWhiteList}},
-      {kAllowAds, "No Popup Windows have been closed by Window Title yet.", 0, {kTitles}},
-      {kLogging, "Logging", 1, {"shows Quorlen - Recent Ads Blocked"}},  // after its tab
-      {-1, "Quorlen is blocking ads", 0, {kFeedback}},
-      {-1, "QLH", 0, {"opens ~/program/quorlenhosts.ini"}},
-      {-1, "HF", 0, {"opens ~/etc/hosts"}},
-      {-1, "HB", 0, {"opens ~/etc/hostsqlb"}},
+       msgbox::kAnswerNo},
+      {"Help menu", "Send Feedback or Ask Question...", {kFeedback}},
+      {"Help menu", "Online Tutorial", {"browses http://www.quorlen.example/helptut.asp"}},
+      {"Help menu", "Help Online...", {"browses http://www.quorlen.example/help.asp"}},
+      {"Help menu", "Readme.txt", {"opens ~/program/readme.txt"}},
+      {"Help menu", "About", {"shows About Quorlen"}},
+      {"recent", "Copy", {"opens ~/tmp/tempQL.txt"}},
+      {"recent", "Close", {"hides Quorlen - Recent Ads Blocked"}},
+      {"About", "http://www.quorlen.example/", {"browses http://www.quorlen.example/"}},
+      {"About", "http://www.kestro.example/", {"browses http://www.kestro.example/"}},
+      {"About", "Send us your feedback", {kFeedback}},
+      {"About", "OK", {"hides About Quorlen"}},
+      {"feedback", "Close", {"hides Kestro, Inc. Software -- Feedback"}},
+      {"titles editor",
+       "Click Here to Block or Allow Ads based on domain name not window Title",
+       {"hides Popup Window Blocking Using  Window Titles", "ad-server editor"}},
+      {"white list editor",
+       "Cancel",
+       {"hides Popup Ad site White List (Effects Internet Explorer users ONLY)"}},
   };
-  bool debugAreaOpen = false;
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.control);
-    OnPage(row.page);
-    if (row.page < 0 && !debugAreaOpen) {
+    SCOPED_TRACE(row.where + ": " + row.control);
+    const bool onPage = pages.count(row.where) != 0, inMenu = menus.count(row.where) != 0;
+    OnPage(onPage ? pages.at(row.where) : -1);
+    if (row.where == "debug area" && !main.Debug().Open()) {
       QWidget* debug = Find(settings, "Debug");
       ASSERT_NE(debug, nullptr);
       EXPECT_GE(debug->mapTo(settings, QPoint(0, 0)).y(), settings->height())
@@ -220,153 +285,19 @@ TEST_F(ClickThrough, EveryControlOfThePagesDoesItsPart) {
                    "to temporarily allow popup windows to open."));
       }
       settings->resize(settings->width(), settings->height() + 200);
-      debugAreaOpen = true;
-      OnPage(row.page);
     }
-    Click(Find(settings, row.control, row.nth));
-    EXPECT_EQ(Noticed(), row.noticed);
-  }
-}
-
-TEST_F(ClickThrough, EveryEntryOfTheMenuBarAndTheTrayMenuDoesItsPart) {
-  struct Row {
-    const char* menu;  // "" for the tray menu, chosen while the settings window is hidden
-    const char* entry;
-    Seen noticed;
-    int answer = 0;
-  };
-  const std::string settingsShown = "shows the settings window";
-  const Row rows[] = {
-      {"", "Display Program Settings...", {settingsShown}},
-      {"", "Send Feedback or Ask us a Question...", {kFeedback}},
-      {"", "Show Small Statistics Window", {"shows Ads 0 : 0"}},
-      {"", "Allow specific ad servers...", {settingsShown, "ad-server editor"}},
-      {"", "Block Specific ad servers...", {settingsShown, "ad-server editor"}},
-      {"", "Block Specific Popup Windows by Title...", {kTitles}},
-      {"", "CLOSE THIS MENU", {}},
-      {"File", "Open blocked Hosts List", {"opens ~/program/quorlenhosts.ini"}},
-      {"File", "Save Program Settings", {"saves the settings"}},
-      {"Options",
-       "Reset Number of Ads Blocked Statistics",
-       {"box Quorlen (0): The total number of ads blocked has been", "saves the settings"}},
-      {"Uninstall Help!", "Please Tell us why first.  Thank you...", {kFeedback}},
-      {"Uninstall Help!",
-       "Uninstall Instructions...",
-       {"box Quorlen (4): To Un-Install Quorlen: \r\n--1) Click YES "},
-       msgbox::kAnswerNo},
-      {"Help", "Send Feedback or Ask Question...", {kFeedback}},
-      {"Help", "Online Tutorial", {"browses http://www.quorlen.example/helptut.asp"}},
-      {"Help", "Help Online...", {"browses http://www.quorlen.example/help.asp"}},
-      {"Help", "Readme.txt", {"opens ~/program/readme.txt"}},
-      {"Help", "About", {"shows About Quorlen"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.entry);
-    OnPage(-1);
-    QMenu* menu = settings->TrayMenu();
-    if (*row.menu == '\0') {
-      program->Controls().window.SetVisible(false);
-      Forget();
-    } else {
-      for (QAction* title : settings->menuBar()->actions()) {
-        if (title->text().remove('&') == row.menu) menu = title->menu();
-      }
-    }
-    QAction* entry = Entry(menu, row.entry);
-    ASSERT_NE(entry, nullptr);
-    if (row.answer != 0) dialogs.AnswerNext(row.answer);
-    entry->trigger();
-    EXPECT_EQ(Noticed(), row.noticed);
-  }
-}
-
-TEST_F(ClickThrough, TheWaysOutEndTheProgramOrOnlyHideTheWindow) {
-  struct Row {
-    const char* way;
-    std::function<void()> take;
-    Seen noticed;
-  };
-  const Row rows[] = {
-      {"the close box", [this] { settings->close(); }, {"hides the settings window"}},
-      {"File > Exit",
-       [this] {
-         QMenu* file = settings->menuBar()->actions().front()->menu();
-         Entry(file, "Exit Quorlen AND stop blocking Ads")->trigger();
-       },
-       {"blocking: StopWebServer", "blocking: StopWebServer", "saves the settings", "ends"}},
-      {"the tray menu's Exit",
-       [this] { Entry(settings->TrayMenu(), "Exit Quorlen AND stop blocking ads")->trigger(); },
-       {"blocking: StopWebServer", "blocking: StopWebServer", "saves the settings", "ends"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.way);
-    Launch();
-    OnPage(settings_page::kStatus);
-    row.take();
-    EXPECT_EQ(Noticed(), row.noticed);
-  }
-}
-
-TEST_F(ClickThrough, TheSmallWindowsControlsDoTheirParts) {
-  frmMain& main = *program;
-  main.cbAdServers->PutItem(Variant("12:00:01 'ads.example'  from '' by ''"));
-  struct Row {
-    const char* name;
-    std::function<void()> open;
-    QWidget* window;
-    const char* control;
-    Seen noticed;
-  };
-  const Row rows[] = {
-      {"recent: Copy",
-       [&] { main.LastBlocked().Show(); },
-       recent,
-       "Copy",
-       {"opens ~/tmp/tempQL.txt"}},
-      {"recent: Close",
-       [&] { main.LastBlocked().Show(); },
-       recent,
-       "Close",
-       {"hides Quorlen - Recent Ads Blocked"}},
-      {"About: the vendor",
-       [&] { main.Help().ShowAbout(); },
-       about,
-       "http://www.quorlen.example/",
-       {"browses http://www.quorlen.example/"}},
-      {"About: the maker",
-       [&] { main.Help().ShowAbout(); },
-       about,
-       "http://www.kestro.example/",
-       {"browses http://www.kestro.example/"}},
-      {"About: the picture",
-       [&] { main.Help().ShowAbout(); },
-       about,
-       "Send us your feedback",
-       {kFeedback}},
-      {"About: OK", [&] { main.Help().ShowAbout(); }, about, "OK", {"hides About Quorlen"}},
-      {"feedback: Close",
-       [&] { main.Help().ShowFeedback(); },
-       feedback,
-       "Close",
-       {"hides Kestro, Inc. Software -- Feedback"}},
-      {"titles editor: the link on",
-       [&] { main.ShowPopupTitles(); },
-       titles,
-       "Click Here to Block or Allow Ads based on domain name not window Title",
-       {"hides Popup Window Blocking Using  Window Titles", "ad-server editor"}},
-      {"white list editor: Cancel",
-       [&] { main.Popups().ShowWhiteListEditor(); },
-       whiteList,
-       "Cancel",
-       {"hides Popup Ad site White List (Effects Internet Explorer users ONLY)"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    OnPage(-1);
-    row.open();
+    if (row.where == "tray") main.Controls().window.SetVisible(false);
+    if (!onPage && !inMenu) windows.at(row.where).second();
     QApplication::processEvents();
     Forget();
-    Click(Find(row.window, row.control));
+    if (row.answer != 0) dialogs.AnswerNext(row.answer);
+    if (inMenu) {
+      QAction* entry = Entry(Menu(row.where), row.control);
+      ASSERT_NE(entry, nullptr);
+      entry->trigger();
+    } else {
+      Click(Find(onPage ? settings : windows.at(row.where).first, row.control, row.nth));
+    }
     EXPECT_EQ(Noticed(), row.noticed);
   }
 
@@ -382,7 +313,6 @@ TEST_F(ClickThrough, TheSmallWindowsControlsDoTheirParts) {
            {"Window Titles", "No Ads Blocked by Window Title yet during this Quorlen session."},
            {"Blocked Hosts (Ad Servers)", "12:00:01 'ads.example'  from '' by ''"}}) {
     Click(Find(recent, mode));
-    QApplication::processEvents();
     ASSERT_GT(list->count(), 0) << mode.toStdString();
     EXPECT_EQ(list->item(0)->text(), first);
   }
@@ -391,6 +321,27 @@ TEST_F(ClickThrough, TheSmallWindowsControlsDoTheirParts) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
   EXPECT_EQ(Noticed(), (Seen{"hides Quorlen - Recent Ads Blocked", "ad-server editor"}));
+}
+
+TEST_F(ClickThrough, TheWaysOutEndTheProgramOrOnlyHideTheWindow) {
+  const Seen ends{"blocking: StopWebServer", "blocking: StopWebServer", "saves the settings",
+                  "ends"};
+  for (const auto& [way, noticed] : std::vector<std::pair<std::string, Seen>>{
+           {"the close box", {"hides the settings window"}}, {"File", ends}, {"tray", ends}}) {
+    SCOPED_TRACE(way);
+    Launch();
+    OnPage(settings_page::kStatus);
+    if (way == "the close box") {
+      settings->close();
+    } else {
+      for (QAction* action : Menu(way)->actions()) {
+        if (action->text().remove('&').startsWith("Exit Quorlen AND stop blocking")) {
+          action->trigger();
+        }
+      }
+    }
+    EXPECT_EQ(Noticed(), noticed);
+  }
 }
 
 }  // namespace
