@@ -26,7 +26,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$out/quorlen-helper" --socket /run/quorlen-helper.sock >/dev/null 2>"$out/helper.log" &
   helper=$!
   trap "kill $helper 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do [ -S /run/quorlen-helper.sock ] && break; sleep 0.1; done
+  wait_until 30 test -S /run/quorlen-helper.sock || fail "the helper did not listen"
 
   # The desktop user: nobody, with a home of its own; an earlier start kept the backup.
   user_home=$out/user; mkdir -p "$user_home/.local/state/quorlen" "$user_home/run"
@@ -43,13 +43,12 @@ exec "$here/sandbox.sh" "$work" bash -c '
   as_user "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   first=$(awk "NR==1" "$list")
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || { cat "$out/stderr.txt"; fail "hosts file not built"; }
+  wait_until 60 grep -qxF "127.0.0.1 $first" /etc/hosts || { cat "$out/stderr.txt"; fail "hosts file not built"; }
   grep -q "^uid 65534 .*write-hosts .*: ok" "$out/helper.log" || fail "no write by the helper for uid 65534"
   [ "$(stat -c %U:%a /etc/hosts)" = root:644 ] || fail "the hosts file lost its owner or mode"
   [ -f "$data/1by1.jpg" ] || fail "the user data folder was not seeded"
 
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  wait_until 30 curl -s --http0.9 -o /dev/null "http://$first/" || fail "port 80 does not answer"
   curl -s --http0.9 -o "$out/banner.gif" "http://$first/ads/banner.gif"
   cmp "$out/banner.gif" "$program/1by1.jpg" || fail "the placeholder did not come from port 80"
   grep -q "^uid 65534 .*listen-port-80: ok" "$out/helper.log" || fail "port 80 was not handed over"
@@ -100,18 +99,18 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$out/helper_request" --hold-port 80 > "$out/holder.txt" 2>&1 &
   holder=$!
   trap "kill $helper $holder 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do grep -q holding "$out/holder.txt" && break; sleep 0.1; done
+  wait_until 30 grep -q holding "$out/holder.txt" || fail "nothing holds port 80"
   as_user "$program/quorlen" 2>"$out/stderr-taken.txt" &
   pid=$!
-  for _ in $(seq 1 100); do grep -q "port 80" "$out/stderr-taken.txt" && break; sleep 0.1; done
+  wait_until 30 grep -q "port 80" "$out/stderr-taken.txt" || true
   grep -q "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by helper_request (pid $holder)" \
     "$out/stderr-taken.txt" || { cat "$out/stderr-taken.txt"; fail "port 80 in use not told"; }
-  sleep 3
-  grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   click_tray_icon 1 || true
-  sleep 1
+  wait_for_window "^Quorlen \(on " >/dev/null || fail "no settings window"
   import -window root "$out/port-taken.png" 2>/dev/null || true
   end_program $pid
+  # Ended with its autostart entry in place, it would have kept a build it made.
+  grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   kill $holder
   grep -qxF "bBlockAdServers=False"$'"'"'\r'"'"' "$data/quorlen.ini" ||
     fail "the Block Banner Ads box still claims blocking"
