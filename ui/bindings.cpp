@@ -40,7 +40,21 @@ constexpr int kFrameMs = 16;
 // Time the window manager takes to frame a window that was just shown.
 constexpr int kFramedMs = 100;
 
+// Holds a connection for as long as its parent object lives.
+class ConnectionKeeper : public QObject {
+ public:
+  ConnectionKeeper(QObject* owner, Connection connection)
+      : QObject(owner), connection_(std::move(connection)) {}
+
+ private:
+  Connection connection_;
+};
+
 }  // namespace
+
+void Watch(QObject* owner, Signal<>& signal, std::function<void()> slot) {
+  new ConnectionKeeper(owner, signal.Connect(std::move(slot)));
+}
 
 void Bind(QLabel* widget, Label& model) {
   auto show = [widget, &model] {
@@ -49,7 +63,7 @@ void Bind(QLabel* widget, Label& model) {
     widget->setVisible(model.Visible());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   widget->setWordWrap(true);
   widget->setTextFormat(Qt::PlainText);
 }
@@ -62,7 +76,7 @@ void Bind(QCheckBox* widget, CheckBox& model) {
     widget->setChecked(model.Ticked());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QCheckBox::clicked, widget,
                    [&model](bool ticked) { model.SetTicked(ticked); });
 }
@@ -74,7 +88,7 @@ void Bind(QPushButton* widget, Button& model) {
     widget->setDefault(model.Default());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QPushButton::clicked, widget, [&model] { model.Click(); });
 }
 
@@ -90,7 +104,7 @@ void Bind(QLineEdit* widget, TextBox& model) {
     widget->setEnabled(model.Enabled());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QLineEdit::textEdited, widget,
                    [&model](const QString& text) { model.SetText(ToSingleByte(text)); });
 }
@@ -120,7 +134,7 @@ class StatusArea : public QObject {
       : QObject(widget), widget_(widget), model_(model) {
     widget->installEventFilter(this);
     Show();
-    model.changed.Connect([this] { Show(); });
+    Watch(this, model.changed, [this] { Show(); });
   }
 
  protected:
@@ -177,7 +191,7 @@ void ShowTextBox(QPlainTextEdit* widget, TextBox& model) {
     widget->setEnabled(model.Enabled());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
 }
 
 }  // namespace
@@ -217,7 +231,7 @@ void Bind(QListWidget* widget, ListBox& model) {
     if (model.ListIndex() < 0) widget->clearSelection();
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QListWidget::itemClicked, widget,
                    [widget, &model](QListWidgetItem* item) {
                      int row = widget->row(item);
@@ -246,7 +260,7 @@ void Bind(QProgressBar* widget, ProgressBar& model) {
   };
   QObject::connect(frame, &QTimer::timeout, widget, show);
   show();
-  model.changed.Connect([widget, &model, frame, show] {
+  Watch(widget, model.changed, [widget, &model, frame, show] {
     if (widget->isHidden() == model.Visible()) {
       frame->stop();
       show();
@@ -262,7 +276,7 @@ void Bind(QTabWidget* widget, TabStrip& model) {
     widget->setCurrentIndex(model.CurrentPage());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QTabWidget::currentChanged, widget,
                    [&model](int page) { model.SetCurrentPage(page); });
 }
@@ -277,7 +291,7 @@ void Bind(QAction* action, MenuItem& model) {
   };
   action->setCheckable(model.Checked());
   show();
-  model.changed.Connect([action, &model, show] {
+  Watch(action, model.changed, [action, &model, show] {
     if (model.Checked()) action->setCheckable(true);
     show();
   });
@@ -457,7 +471,7 @@ void Bind(QWidget* window, Window& model) {
     raw();
   };
   show();
-  model.changed.Connect([window, &model, show, applied, placed] {
+  Watch(window, model.changed, [window, &model, show, applied, placed] {
     const Geometry& b = model.Bounds();
     if (b != *applied) {
       *applied = b;
@@ -469,7 +483,7 @@ void Bind(QWidget* window, Window& model) {
     }
     show();
   });
-  model.raiseRequested.Connect([window] {
+  Watch(window, model.raiseRequested, [window] {
     window->raise();
     window->activateWindow();
   });

@@ -119,7 +119,7 @@ TEST_F(SettingsWindowTest, Label4OpensTheDebugAreaAtTheFifthClick) {
   EXPECT_FALSE(area.Open());
 
   int opened = 0;
-  area.changed.Connect([&] { ++opened; });
+  Connection told = area.changed.Connect([&] { ++opened; });
   main.Controls().Label4.onClick();
   EXPECT_TRUE(area.Open());
   area.SetLogTop(fixed.height + 40);
