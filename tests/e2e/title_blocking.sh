@@ -54,10 +54,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   }
   closes() { wait_until 30 not exists "$1"; }
   # What the watcher must leave alone is watched for $2 seconds: no wait, an observation.
-  stays() {
-    local end=$(($(now_us) + $2 * 1000000))
-    while (($(now_us) < end)); do exists "$1" || return 1; sleep 0.1; done
-  }
+  stays() { holds_for "$2" exists "$1"; }
   has() { grep -qxF "$1" <<<"$(every_control)"; }
   shows() { wait_until 30 has "$1"; }
   # Fails the test with what is needed to tell why: whether the program still runs, the

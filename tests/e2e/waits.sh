@@ -2,8 +2,10 @@
 # window shown or gone, a file changed, a port answering), up to a deadline generous
 # enough for a machine busy with other builds. Nothing waits a fixed time.
 #   wait_until <seconds> <command> [args...]   true as soon as the command succeeds; false
-#                                               when it has not within <seconds>
+#                                               when it has not within <seconds> (a decimal)
 #   not <command> [args...]                    true when the command fails
+#   holds_for <seconds> <command> [args...]    true when the command succeeds throughout:
+#                                               an observation of what must not happen
 #   window_shown <title regex>                 the id of a shown window of that title
 #   window_gone <title regex>                  true while no such window is shown
 #   menu_shown                                 true while a menu of the program is open
@@ -15,9 +17,11 @@
 now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
 
 wait_until() {
-  local seconds=$1 end
+  local whole=${1%.*} fraction=0 end
+  [[ $1 == *.* ]] && fraction=${1#*.}
+  fraction=${fraction}000000
+  end=$(($(now_us) + ${whole:-0} * 1000000 + 10#${fraction:0:6}))
   shift
-  end=$(($(now_us) + seconds * 1000000))
   until "$@"; do
     (($(now_us) < end)) || return 1
     sleep 0.05
@@ -25,6 +29,8 @@ wait_until() {
 }
 
 not() { ! "$@"; }
+
+holds_for() { ! wait_until "$1" not "${@:2}"; }
 
 window_shown() {
   local ids
