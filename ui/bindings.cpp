@@ -30,7 +30,21 @@ QString ShownText(const std::string& caption) {
 // One screen frame: a progress bar moved more often than this shows nothing more.
 constexpr int kFrameMs = 16;
 
+// Holds a connection for as long as its parent object lives.
+class ConnectionKeeper : public QObject {
+ public:
+  ConnectionKeeper(QObject* owner, Connection connection)
+      : QObject(owner), connection_(std::move(connection)) {}
+
+ private:
+  Connection connection_;
+};
+
 }  // namespace
+
+void Watch(QObject* owner, Signal<>& signal, std::function<void()> slot) {
+  new ConnectionKeeper(owner, signal.Connect(std::move(slot)));
+}
 
 void Bind(QLabel* widget, Label& model) {
   auto show = [widget, &model] {
@@ -39,7 +53,7 @@ void Bind(QLabel* widget, Label& model) {
     widget->setVisible(model.Visible());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   widget->setWordWrap(true);
   widget->setTextFormat(Qt::PlainText);
 }
@@ -52,7 +66,7 @@ void Bind(QCheckBox* widget, CheckBox& model) {
     widget->setChecked(model.Ticked());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QCheckBox::clicked, widget,
                    [&model](bool ticked) { model.SetTicked(ticked); });
 }
@@ -64,7 +78,7 @@ void Bind(QPushButton* widget, Button& model) {
     widget->setDefault(model.Default());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QPushButton::clicked, widget, [&model] { model.Click(); });
 }
 
@@ -80,7 +94,7 @@ void Bind(QLineEdit* widget, TextBox& model) {
     widget->setEnabled(model.Enabled());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QLineEdit::textEdited, widget,
                    [&model](const QString& text) { model.SetText(ToSingleByte(text)); });
 }
@@ -95,7 +109,7 @@ void ShowTextBox(QPlainTextEdit* widget, TextBox& model) {
     widget->setEnabled(model.Enabled());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
 }
 
 }  // namespace
@@ -130,7 +144,7 @@ void Bind(QListWidget* widget, ListBox& model) {
     if (model.ListIndex() < 0) widget->clearSelection();
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QListWidget::itemClicked, widget,
                    [widget, &model](QListWidgetItem* item) {
                      int row = widget->row(item);
@@ -159,7 +173,7 @@ void Bind(QProgressBar* widget, ProgressBar& model) {
   };
   QObject::connect(frame, &QTimer::timeout, widget, show);
   show();
-  model.changed.Connect([widget, &model, frame, show] {
+  Watch(widget, model.changed, [widget, &model, frame, show] {
     if (widget->isHidden() == model.Visible()) {
       frame->stop();
       show();
@@ -175,7 +189,7 @@ void Bind(QTabWidget* widget, TabStrip& model) {
     widget->setCurrentIndex(model.CurrentPage());
   };
   show();
-  model.changed.Connect(show);
+  Watch(widget, model.changed, show);
   QObject::connect(widget, &QTabWidget::currentChanged, widget,
                    [&model](int page) { model.SetCurrentPage(page); });
 }
@@ -190,7 +204,7 @@ void Bind(QAction* action, MenuItem& model) {
   };
   action->setCheckable(model.Checked());
   show();
-  model.changed.Connect([action, &model, show] {
+  Watch(action, model.changed, [action, &model, show] {
     if (model.Checked()) action->setCheckable(true);
     show();
   });

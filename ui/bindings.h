@@ -10,11 +10,16 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWidget>
+#include <functional>
 
 #include "core/controls.h"
 #include "ui/window_geometry.h"
 
 namespace quorlen {
+
+// Runs `slot` at every change the signal tells while `owner` lives: a view's listeners go
+// with the view, however long its model lasts.
+void Watch(QObject* owner, Signal<>& signal, std::function<void()> slot);
 
 // Keeps a widget in step with its control model: the widget shows the model's state,
 // and the user's actions go to the model's handlers. Menu captions keep their "&"

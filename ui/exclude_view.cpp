@@ -70,7 +70,7 @@ ExcludeView::ExcludeView(frmExclude& model) : QWidget(nullptr, Qt::Window), mode
   auto* own = new QGroupBox;
   auto showFrame = [own, &model] { own->setTitle(FromSingleByte(model.fraAdd.Caption())); };
   showFrame();
-  model.fraAdd.changed.Connect(showFrame);
+  Watch(own, model.fraAdd.changed, showFrame);
   auto* ownLayout = new QGridLayout(own);
   ownLayout->addWidget(Make<QLabel>(model.lblAdd), 0, 0, 1, 3);
   ownLayout->addWidget(Make<QLabel>(model.lblServer), 1, 0);

@@ -12,7 +12,8 @@
 
 namespace quorlen {
 
-LastBlockedView::LastBlockedView(frmLastBlocked& model) : QWidget(nullptr, Qt::Window), model_(model) {
+LastBlockedView::LastBlockedView(frmLastBlocked& model)
+    : QWidget(nullptr, Qt::Window), model_(model) {
   setWindowIcon(ProgramIcon());
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Make<QLabel>(model.Label1));
@@ -26,7 +27,7 @@ LastBlockedView::LastBlockedView(frmLastBlocked& model) : QWidget(nullptr, Qt::W
       button->setFont(font);
     };
     bold();
-    mode->changed.Connect(bold);
+    Watch(button, mode->changed, bold);
     modes->addWidget(button);
   }
   layout->addLayout(modes);

@@ -5,12 +5,13 @@
 #include <algorithm>
 
 #include "platform/qt/text_codec.h"
+#include "ui/bindings.h"
 
 namespace quorlen {
 
 ListBoxModel::ListBoxModel(ListBox& model, QListView* view)
     : QAbstractListModel(view), model_(model), view_(view) {
-  model_.changed.Connect([this] { Schedule(); });
+  Watch(this, model_.changed, [this] { Schedule(); });
 }
 
 int ListBoxModel::rowCount(const QModelIndex& parent) const {

@@ -23,7 +23,7 @@ QGroupBox* Frame(Label& caption) {
   auto* box = new QGroupBox;
   auto show = [box, &caption] { box->setTitle(FromSingleByte(caption.Caption())); };
   show();
-  caption.changed.Connect(show);
+  Watch(box, caption.changed, show);
   return box;
 }
 
@@ -78,7 +78,7 @@ Tick::Tick(CheckBox& model) : model_(model) {
     caption_->setEnabled(model_.Enabled());
   };
   show();
-  model.changed.Connect(show);
+  Watch(this, model.changed, show);
 }
 
 void Tick::mouseReleaseEvent(QMouseEvent* event) {
@@ -90,8 +90,9 @@ LinkText::LinkText(Label& model) : model_(model) {
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::StrongFocus);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-  setStyleSheet("QLabel { color: #1a4fb5; text-decoration: underline; border: 1px solid transparent; }"
-                "QLabel:focus { border: 1px dotted #1a4fb5; }");
+  setStyleSheet(
+      "QLabel { color: #1a4fb5; text-decoration: underline; border: 1px solid transparent; }"
+      "QLabel:focus { border: 1px dotted #1a4fb5; }");
 }
 
 void LinkText::mouseReleaseEvent(QMouseEvent* event) {
@@ -154,8 +155,7 @@ QWidget* BuildSoundsPage(SettingsWindow& c) {
     return box;
   };
   return Page({soundFrame(c.Frame5, c.chkPopSound, c.txtPopWav, c.cmdBrowsePop, c.cmdTestPop),
-               soundFrame(c.Frame4, c.chkBannerSound, c.txtBannerWav, c.cmdBrowseAd,
-                          c.cmdTestAd)});
+               soundFrame(c.Frame4, c.chkBannerSound, c.txtBannerWav, c.cmdBrowseAd, c.cmdTestAd)});
 }
 
 QWidget* BuildOtherPage(SettingsWindow& c) {

@@ -80,7 +80,7 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
     if (auto* tab = tabs_->button(c_.A.CurrentPage())) tab->setChecked(true);
   };
   showPage();
-  c_.A.changed.Connect(showPage);
+  Watch(this, c_.A.changed, showPage);
   column->addWidget(pages_, 1);
 
   column->addSpacing(4);
@@ -113,7 +113,7 @@ SettingsWindowView::SettingsWindowView(frmMain& main) : main_(main), c_(main.Con
   FitFixedSize();
   Bind(static_cast<QWidget*>(this), c_.window);
   ApplySizeRule();
-  main_.WindowSize().changed.Connect([this] {
+  Watch(this, main_.WindowSize().changed, [this] {
     ApplySizeRule();
     PlaceDebugLog();
   });

@@ -19,7 +19,7 @@ class StatusArea : public QObject {
       : QObject(widget), widget_(widget), model_(model) {
     widget->installEventFilter(this);
     Show();
-    model.changed.Connect([this] { Show(); });
+    Watch(this, model.changed, [this] { Show(); });
   }
 
  protected:

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/qt/text_codec.h"
+#include "ui/bindings.h"
 
 namespace quorlen {
 
@@ -158,7 +159,7 @@ void Bind(QWidget* window, Window& model) {
     raw();
   };
   show();
-  model.changed.Connect([window, &model, show, applied, placed] {
+  Watch(window, model.changed, [window, &model, show, applied, placed] {
     const Geometry& b = model.Bounds();
     if (b != *applied) {
       *applied = b;
@@ -170,7 +171,7 @@ void Bind(QWidget* window, Window& model) {
     }
     show();
   });
-  model.raiseRequested.Connect([window] {
+  Watch(window, model.raiseRequested, [window] {
     window->raise();
     window->activateWindow();
   });

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "core/controls.h"
 #include "core/debug_log.h"
 #include "core/timer.h"
@@ -29,6 +31,29 @@ TEST(CheckBox, ClickHandlerRunsOnlyOnARealChange) {
   box.Click();
   EXPECT_EQ(box.Value(), 0);
   EXPECT_EQ(clicks, 2);
+}
+
+// A listener is told until its connection ends: when the connection is destroyed or
+// disconnected, also from inside a change, and a signal destroyed first leaves it inert.
+TEST(Signal, AListenerIsToldWhileItsConnectionLives) {
+  std::vector<std::string> told;
+  auto label = std::make_unique<Label>();
+  Connection first = label->changed.Connect([&] { told.push_back("first"); });
+  Connection once;
+  once = label->changed.Connect([&] {
+    told.push_back("once");
+    once.Disconnect();
+  });
+  {
+    Connection scoped = label->changed.Connect([&] { told.push_back("scoped"); });
+    label->SetCaption("a");
+  }
+  label->SetCaption("b");
+  Connection moved = std::move(first);
+  label->SetCaption("c");
+  EXPECT_EQ(told, (std::vector<std::string>{"first", "once", "scoped", "first", "first"}));
+  label.reset();
+  moved.Disconnect();
 }
 
 TEST(ListBox, SortedBoxSortsCaseInsensitively) {

@@ -30,8 +30,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   first=$(awk "NR==1" "$1/../../data/adservers-default.txt")
-  for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $first" && break; sleep 0.1; done
-  has_line /etc/hosts "127.0.0.1 $first" || { echo "hosts file not built"; exit 1; }
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || { echo "hosts file not built"; exit 1; }
   [ "$(stat -c %a /etc/hosts)" = 644 ] || { echo "hosts file lost its mode"; exit 1; }
   if [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts; then
     echo "carriage return in an LF hosts file"; exit 1
@@ -47,7 +46,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   done
 
   # curl: the bytes of the placeholder image and of the script kind, nothing else.
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  wait_until 30 curl -s --http0.9 -o /dev/null "http://$first/" || { echo "the web server does not answer"; exit 1; }
   curl -s --http0.9 -o "$out/banner.gif" "http://$first/ads/banner.gif"
   cmp "$out/banner.gif" "$program/1by1.jpg" || { echo "image bytes differ"; exit 1; }
   [ "$(curl -s --http0.9 "http://$first/ads/show.js?x=1")" = "<!-- Java Ad -->" ] ||
@@ -85,11 +84,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   # Show the settings window from the tray, untick "start with the computer".
   click_tray_icon 1
-  window=$(wait_for_window "^Quorlen \(on " 10) || { echo "tray click did not show the settings window"; exit 1; }
-  sleep 1
+  window=$(wait_for_window "^Quorlen \(on ") || { echo "tray click did not show the settings window"; exit 1; }
   import -window root "$out/settings-after-blocking.png" 2>/dev/null || true
   "$1/click-startup-box.sh" "$window"
-  sleep 0.5
   import -window root "$out/startup-unticked.png" 2>/dev/null || true
   end_program $pid
 

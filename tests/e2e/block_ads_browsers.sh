@@ -41,11 +41,11 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   service=$!
   opened=""
   trap '"'"'kill $opened $server $service $desktop_pids 2>/dev/null || true'"'"' EXIT
-  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  wait_until 30 test -s "$out/port.txt" || { echo "the page server did not start"; exit 1; }
   port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
   requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
   wait_request() {
-    for _ in $(seq 1 $((${2:-20} * 10))); do requested "$1" && return 0; sleep 0.1; done
+    wait_until "${2:-20}" requested "$1" && return 0
     echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
   }
 
@@ -81,8 +81,7 @@ PAGE
   printf "[Settings]\r\nbBlockAdServers=True\r\nbBlockIEPopups=$popups\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
   QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || { echo "the hosts file was not built"; exit 1; }
+  wait_until 60 grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || { echo "the hosts file was not built"; exit 1; }
   start_probe
 
   if [ "$browser" = chromium ]; then
@@ -103,11 +102,8 @@ PAGE
   wait_request /wait.html 60
   # Chromium is joined to answer the ad servers; Firefox, which needs no joining for them,
   # to follow its windows.
-  for _ in $(seq 1 600); do
-    grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
-      "$out/stderr.txt" && break
-    sleep 0.1
-  done
+  wait_until 60 grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
+    "$out/stderr.txt" || { echo "Quorlen did not join $browser"; exit 1; }
   echo go > "$site/go.txt"
   wait_request /report 30
   shot "ads-$browser"
@@ -149,9 +145,10 @@ PAGE
     "$program/quorlen-browser" --firefox "$base/guard.html" >>"$out/browser.txt" 2>&1 &
   fi
   wait_request /guard.html 30
-  sleep 2  # the request that must never come has had its time
+  # The browser holds the request for its user to allow, so no event tells that it is
+  # over: the service is watched for what must never come.
+  holds_for 2 not grep -q "service.gif" "$out/service.txt" || { echo "the local service was reached"; fail=1; }
   shot "guard-$browser"
-  if grep -q "service.gif" "$out/service.txt"; then echo "the local service was reached"; fail=1; fi
 
   kill $opened 2>/dev/null || true
   end_program $pid

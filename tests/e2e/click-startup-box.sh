@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Unticks "Start Quorlen when Windows Starts" in the settings window: the window has a
-# fixed size and layout, so the page tab and the box are at fixed places in it.
+# Unticks "Start Quorlen when Windows Starts" in the settings window and waits until its
+# autostart entry has gone: the window has a fixed size and layout, so the page tab and
+# the box are at fixed places in it. A click that comes before the window takes it is
+# lost, so the clicks are made again while the entry is there.
 #   click-startup-box.sh <window id>
 set -euo pipefail
-window=$1
-xdotool mousemove --window "$window" 159 34 click 1   # the " Startup" page
-sleep 0.3
-xdotool mousemove --window "$window" 31 112 click 1   # its first check box
+source "$(dirname "$(realpath "$0")")/waits.sh"
+window=$1 entry=$HOME/.config/autostart/Quorlen.desktop
+for _ in 1 2 3; do
+  xdotool mousemove --window "$window" 159 34 click 1   # the " Startup" page
+  xdotool mousemove --window "$window" 31 112 click 1   # its first check box
+  wait_until 10 not test -e "$entry" && exit 0
+done
+echo "the autostart entry stayed" >&2
+exit 1

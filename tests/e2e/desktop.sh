@@ -2,43 +2,49 @@
 # tray, torn down when the calling script exits.
 #   start_desktop   sets DISPLAY
 #   wait_for_window <name> [seconds]   prints the window id once mapped
+source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
+
 start_desktop() {
   # Xvfb picks a free display itself, so test runs side by side never race for one.
   local display_file
   display_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   desktop_pids=$!
-  for _ in $(seq 1 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  wait_until 30 test -s "$display_file" || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
   rm -f "$display_file"
-  for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  openbox >/dev/null 2>&1 &
-  desktop_pids="$desktop_pids $!"
-  if [ -z "${NO_TRAY:-}" ] && command -v trayer >/dev/null; then
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-    desktop_pids="$desktop_pids $!"
-  fi
+  wait_until 30 eval 'xdpyinfo >/dev/null 2>&1' || { echo "no X server on $DISPLAY" >&2; return 1; }
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
-  sleep 1
+  # The tray comes once the window manager runs: a panel mapped before it is never managed.
+  # On a busy machine openbox now and then hangs at its start with the server held; a
+  # second one, started after it is gone, does not.
+  local attempt manager
+  for attempt in 1 2; do
+    openbox >/dev/null 2>&1 &
+    manager=$!
+    wait_until 20 eval 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' && break
+    kill "$manager" 2>/dev/null || true
+    wait "$manager" 2>/dev/null || true
+    [ "$attempt" = 2 ] && { echo "no window manager" >&2; return 1; }
+  done
+  desktop_pids="$desktop_pids $manager"
+  if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+  desktop_pids="$desktop_pids $!"
+  wait_until 30 eval 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' ||
+    { echo "no tray" >&2; return 1; }
 }
 
 wait_for_window() {
-  local name=$1 seconds=${2:-20} id
-  for _ in $(seq 1 $((seconds * 10))); do
-    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  return 1
+  wait_until "${2:-30}" window_shown "$1"
 }
 
 # Ends the program with SIGTERM and waits for it; fails when it does not end in time.
 end_program() {
   local pid=$1
   kill -TERM "$pid"
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; return 0; }; sleep 0.1; done
-  echo "the program did not end on SIGTERM" >&2
-  return 1
+  wait_until 30 not kill -0 "$pid" 2>/dev/null || { echo "the program did not end on SIGTERM" >&2; return 1; }
+  wait "$pid" || true
 }
 
 # Clicks the program's icon in the tray with the given mouse button.
@@ -48,8 +54,6 @@ click_tray_icon() {
   icon=$(xwininfo -root -tree | grep -E '"Quorlen": \("quorlen"' | grep -v ' 1x1+' |
     awk '{print $1}' | head -1)
   [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
-  # The icon only takes a click once the pointer has entered it.
-  xdotool mousemove --window "$icon" 11 11
-  sleep 0.3
-  xdotool mousedown "$button"; sleep 0.1; xdotool mouseup "$button"
+  # The server moves the pointer before it presses, so the icon sees it enter first.
+  xdotool mousemove --window "$icon" 11 11 mousedown "$button" mouseup "$button"
 }

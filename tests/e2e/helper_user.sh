@@ -266,6 +266,8 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   # choice as the user made it.
   start_with_port_taken 80 "Quorlen cannot answer the blocked ad servers"
   end_program $pid
+  # Ended with its autostart entry in place, it would have kept a build it made.
+  grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   kill $holder
   grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||

@@ -1,5 +1,5 @@
-# Sourced inside the sandbox: the vendor site over HTTPS on loopback under the build's base
-# URL, with a certificate authority made for this run that only the sandbox's own copy of
+# Sourced inside the sandbox, after desktop.sh: the vendor site over HTTPS on loopback
+# under the build's base URL, with a certificate authority made for this run that only the sandbox's own copy of
 # the system's CA store (/etc/ssl/certs/ca-certificates.crt) trusts. The private hosts
 # file must already send the URL's host to <address>.
 #   serve_site <site folder> <base URL> <address> <work folder>   sets site_pid; its
@@ -14,10 +14,6 @@ serve_site() {
   python3 "$support/https_site.py" --port "$port" --bind "$address" --cert "$out/tls/site.pem" \
     --key "$out/tls/site.key" --directory "$folder" 2>>"$out/site-log.txt" &
   site_pid=$!
-  for _ in $(seq 1 100); do
-    curl -sf -o /dev/null "${base}zshared/updatedate.txt" && return 0
-    sleep 0.1
-  done
-  echo "the vendor site does not answer on $base" >&2
-  return 1
+  wait_until 30 curl -sf -o /dev/null "${base}zshared/updatedate.txt" ||
+    { echo "the vendor site does not answer on $base" >&2; return 1; }
 }

@@ -34,7 +34,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   wait_for_window "^Quorlen \(on " >/dev/null || { echo "no settings window"; exit 1; }
   # 2.5 s after start the first start asks about banner ads when the default browser is
   # one the program follows, then shows its restart notice; either waits for the user.
-  wait_for_window "^(Quorlen|Block banner ads\?)$" 10 >/dev/null || { echo "no first-start box"; exit 1; }
+  wait_for_window "^(Quorlen|Block banner ads\?)$" >/dev/null || { echo "no first-start box"; exit 1; }
   import -window root "$2/first-start.png" 2>/dev/null || true
   end_program $pid
 
@@ -49,42 +49,33 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   "$program/quorlen" 2>"$2/stderr-2.txt" &
   pid=$!
-  box=$(wait_for_window "^(Quorlen|Block banner ads\?)$" 10) || { echo "no first-start box again"; exit 1; }
+  box=$(wait_for_window "^(Quorlen|Block banner ads\?)$") || { echo "no first-start box again"; exit 1; }
   if [ "$(xdotool getwindowname "$box")" = "Block banner ads?" ]; then
     xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
       xdotool key --window "$box" Return
-    sleep 0.5
+    wait_until 30 window_gone "^Block banner ads\?$" || { echo "the banner question stayed"; exit 1; }
   fi
-  notice=$(wait_for_window "^Quorlen$" 10) || { echo "no first-start notice"; exit 1; }
+  notice=$(wait_for_window "^Quorlen$") || { echo "no first-start notice"; exit 1; }
   xdotool windowactivate --sync "$notice" key --clearmodifiers Return 2>/dev/null ||
     xdotool key --window "$notice" Return
-  for _ in $(seq 1 50); do [ -f /var/lib/quorlen/first-start ] && break; sleep 0.1; done
-  [ -f /var/lib/quorlen/first-start ] || { echo "first start not recorded"; exit 1; }
+  wait_until 30 test -f /var/lib/quorlen/first-start || { echo "first start not recorded"; exit 1; }
   cmp -s /etc/hostsqlb /tmp/hosts-before || { echo "no backup of the users hosts file"; exit 1; }
   end_program $pid
 
   "$program/quorlen" 2>"$2/stderr-3.txt" &
   pid=$!
   wait_for_window "^Quorlen \(on " >/dev/null || { echo "no settings window on a later start"; exit 1; }
-  sleep 4
-  if xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1; then
-    echo "the settings window was not hidden on a later start"; exit 1
-  fi
+  wait_until 30 window_gone "^Quorlen \(on " || { echo "the settings window was not hidden on a later start"; exit 1; }
   # A third copy brings back the settings window, ends at once, writes nothing.
   before=$(sha256sum "$ini")
   timeout 10 "$program/quorlen" 2>/dev/null || { echo "the second copy did not end by itself"; exit 1; }
   [ "$before" = "$(sha256sum "$ini")" ] || { echo "the second copy touched quorlen.ini"; exit 1; }
-  shown=$(wait_for_window "^Quorlen \(on " 10) ||
+  shown=$(wait_for_window "^Quorlen \(on ") ||
     { echo "a second start did not bring the settings window back"; exit 1; }
   # Esc hides it to the tray again, as its close box does.
   xdotool windowactivate --sync "$shown" key --clearmodifiers Escape 2>/dev/null ||
     xdotool key --window "$shown" Escape
-  for _ in $(seq 1 50); do
-    xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1 || break
-    sleep 0.1
-  done
-  ! xdotool search --onlyvisible --name "^Quorlen \(on " >/dev/null 2>&1 ||
-    { echo "Esc did not hide the settings window"; exit 1; }
+  wait_until 30 window_gone "^Quorlen \(on " || { echo "Esc did not hide the settings window"; exit 1; }
   timeout 10 "$program/quorlen" --version | grep -q "^Quorlen " ||
     { echo "--version while running said nothing"; exit 1; }
   end_program $pid
@@ -97,7 +88,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$2/readonly/quorlen" 2>"$2/stderr-ro.txt" &
   pid=$!
   wait_for_window "^Quorlen \(on " >/dev/null || { echo "no window from a read-only folder"; exit 1; }
-  sleep 3
+  # Through the delayed start-up step, which hides the window, it keeps running.
+  wait_until 30 window_gone "^Quorlen \(on " || { echo "no delayed step in a read-only folder"; exit 1; }
   kill -0 $pid || { echo "the program died in a read-only folder"; exit 1; }
   end_program $pid
   [ ! -e "$2/readonly/quorlen.ini" ] || { echo "wrote into a read-only folder"; exit 1; }

@@ -1,6 +1,7 @@
 # Sourced by the Wayland tests, which run as a user other than root (sway refuses root):
 # a headless sway with no input devices on a runtime folder of its own, torn down when the
 # calling script exits. Keys come through wtype, pictures through grim.
+source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 #   start_sway   sets XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK, and unsets DISPLAY
 start_sway() {
   XDG_RUNTIME_DIR=$(mktemp -d)
@@ -14,12 +15,11 @@ start_sway() {
   sway_pid=$!
   trap 'kill $sway_pid 2>/dev/null || true' EXIT
   local socket=""
-  for _ in $(seq 1 100); do
+  sway_ready() {
     socket=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -name 'sway-ipc.*.sock' | head -1)
-    [ -n "$socket" ] && [ -S "$XDG_RUNTIME_DIR/wayland-1" ] && break
-    sleep 0.1
-  done
-  [ -n "$socket" ] || { echo "sway did not start:"; cat "$XDG_RUNTIME_DIR/sway.log"; return 1; }
+    [ -n "$socket" ] && [ -S "$XDG_RUNTIME_DIR/wayland-1" ]
+  }
+  wait_until 10 sway_ready || { echo "sway did not start:"; cat "$XDG_RUNTIME_DIR/sway.log"; return 1; }
   export WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket XDG_SESSION_TYPE=wayland
   export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland
   # The seat has no devices. A virtual keyboard that stays for the whole session gives it
@@ -89,14 +89,3 @@ become_desktop_user() {
     dbus-run-session -- "$script" --as-user "$work" "$@"
 }
 
-# Waits up to $1 seconds (a decimal) for the command after it to succeed.
-wait_until() {
-  local until=$(($(ms) + $(awk -v s="$1" 'BEGIN { print int(s * 1000) }')))
-  shift
-  until "$@"; do
-    [ "$(ms)" -lt "$until" ] || return 1
-    sleep 0.05
-  done
-}
-
-ms() { echo $(($(date +%s%N) / 1000000)); }

@@ -48,26 +48,18 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
-  for _ in $(seq 1 150); do has_line /etc/hosts "127.0.0.1 $gone" && break; sleep 0.1; done
-  has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
 
-  settings_window() {
-    click_tray_icon 1
-    window=$(wait_for_window "^Quorlen \(on " 10) || { echo "no settings window"; exit 1; }
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    sleep 0.5
-  }
   options() {  # chooses an entry of the Options menu by its access key
-    settings_window
-    xdotool key --window "$window" alt+o
-    sleep 0.5
+    click_tray_icon 1
+    window=$(wait_for_window "^Quorlen \(on ") || { echo "no settings window"; exit 1; }
+    xdotool windowactivate --sync "$window" key alt+o 2>/dev/null || xdotool key --window "$window" alt+o
+    wait_until 30 menu_shown || { echo "the Options menu did not open"; exit 1; }
     xdotool key "$1"
   }
   options d
-  for _ in $(seq 1 300); do has_line /etc/hosts "127.0.0.1 $new" && break; sleep 0.1; done
-  sleep 1
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
   import -window root "$out/after-download.png" 2>/dev/null || true
-  has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $gone" && { echo "the removed server is still blocked"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
   has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
@@ -84,24 +76,22 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   # Signed on a day before today, the site'"'"'s data is current: nothing is downloaded.
   options d
-  for _ in $(seq 1 100); do [ "$(requests updatedate.txt)" -ge $((before + 2)) ] && break; sleep 0.1; done
-  sleep 1
+  checked_twice() { [ "$(requests updatedate.txt)" -ge $((before + 2)) ]; }
+  wait_until 30 checked_twice || { echo "no second date check"; exit 1; }
   import -window root "$out/data-current.png" 2>/dev/null || true
-  [ "$(requests updatedate.txt)" -ge $((before + 2)) ] || { echo "no second date check"; exit 1; }
-  [ "$(requests domains.txt)" = 1 ] || { echo "current data downloaded again"; exit 1; }
+  # Whether the current data was downloaded again is told below, once the program has long
+  # finished with the check.
 
   # A newer date that the site did not sign is refused, and nothing changes.
   cp "$program/quorlenhosts.ini" "$out/list-before.ini"; cp /etc/hosts "$out/hosts-before"
   printf "12/31/2099" > "$site/zshared/updatedate.txt"
   options d
   refusal="Quorlen refused zshared/updatedate.txt: it does not carry the Quorlen site'"'"'s signature"
-  for _ in $(seq 1 100); do grep -qF "$refusal" "$out/stderr.txt" && break; sleep 0.1; done
-  grep -qF "$refusal" "$out/stderr.txt" || { echo "the unsigned date was not refused"; exit 1; }
-  sleep 0.5
+  wait_until 30 grep -qF "$refusal" "$out/stderr.txt" || { echo "the unsigned date was not refused"; exit 1; }
   import -window root "$out/unsigned-date.png" 2>/dev/null || true
   cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || { echo "the list changed"; exit 1; }
   cmp -s /etc/hosts "$out/hosts-before" || { echo "the hosts file changed"; exit 1; }
-  [ "$(requests domains.txt)" = 1 ] || { echo "a list was downloaded after an unsigned date"; exit 1; }
+  [ "$(requests domains.txt)" = 1 ] || { echo "a list was downloaded after a current or unsigned date"; exit 1; }
 
   # 20 MB of what a new version has: the box fits on the screen, the program stays small.
   { printf "Version:9.9.9 "
@@ -109,8 +99,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
     > "$site/zshared/version.txt"
   rss=$(rss_kb $pid)
   options c
-  box=$(wait_for_window "^A New Version is Available$" 20) || { echo "no offer of the new version"; exit 1; }
-  sleep 0.5
+  box=$(wait_for_window "^A New Version is Available$") || { echo "no offer of the new version"; exit 1; }
   import -window root "$out/version-20mb.png" 2>/dev/null || true
   height=$(xdotool getwindowgeometry "$box" | sed -nE "s/.*Geometry: [0-9]+x([0-9]+).*/\1/p")
   [ "$height" -lt 768 ] || { echo "the box is $height pixels tall, the screen 768"; exit 1; }
@@ -118,7 +107,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   [ "$grown" -lt 20000 ] || { echo "the program grew by $grown kB over the version text"; exit 1; }
   xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key Escape
-  for _ in $(seq 1 50); do xdotool search --onlyvisible --name "^A New Version" >/dev/null 2>&1 || break; sleep 0.1; done
+  wait_until 30 window_gone "^A New Version" || { echo "Esc left the new-version box"; exit 1; }
   kill -0 $pid || { echo "No ended the program"; exit 1; }
 
   # Plain HTTP in the site'"'"'s place, with every file the site signed: never spoken to.
@@ -127,11 +116,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   python3 -m http.server "${port:-443}" --bind 127.0.0.2 --directory "$site" >/dev/null \
     2>"$out/plain-log.txt" &
   site_pid=$!
-  for _ in $(seq 1 50); do curl -sf -o /dev/null "http://$host:${port:-443}/" && break; sleep 0.1; done
+  wait_until 30 curl -sf -o /dev/null "http://$host:${port:-443}/" || { echo "no plain site"; exit 1; }
   options d
   attempts() { grep -c "code 400" "$out/plain-log.txt" || true; }
-  for _ in $(seq 1 100); do [ "$(attempts)" -ge 11 ] && break; sleep 0.1; done
-  [ "$(attempts)" -ge 11 ] || { echo "the program did not try the site: $(attempts) attempts"; exit 1; }
+  tried() { [ "$(attempts)" -ge 11 ]; }
+  wait_until 30 tried || { echo "the program did not try the site: $(attempts) attempts"; exit 1; }
   grep -q "GET /zshared/" "$out/plain-log.txt" && { echo "the program spoke plain HTTP"; exit 1; }
   cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || { echo "the list changed"; exit 1; }
 
@@ -139,22 +128,20 @@ exec "$here/sandbox.sh" "$work" bash -c '
   # the first default server is allowed ("=>"), a server of the users own is added.
   allowed=$(value_of D0 "$program/quorlenhosts.ini")
   has_line /etc/hosts "127.0.0.1 $allowed" || { echo "$allowed not blocked before"; exit 1; }
-  click_tray_icon 3
-  sleep 0.7
-  xdotool key b
-  editor=$(wait_for_window "^Block or Allow all content" 10) || { echo "no ad-server editor"; exit 1; }
+  # The window is shown once its lists are loaded; its keys then come in their order.
+  choose_in_tray_menu b || exit 1
+  editor=$(wait_for_window "^Block or Allow all content") || { echo "no ad-server editor"; exit 1; }
   xdotool windowactivate --sync "$editor" 2>/dev/null || true
-  sleep 0.5
-  xdotool key Down; sleep 0.2; xdotool key Tab space; sleep 0.3      # select, "=>"
+  xdotool key Down Tab space                                        # select, "=>"
   xdotool key Tab Tab Tab Tab; xdotool type --delay 20 e2e-own.example
-  xdotool key Tab space; sleep 0.5                                  # "Add to List"
+  xdotool key Tab space                                             # "Add to List"
   import -window root "$out/editor.png" 2>/dev/null || true
   xdotool key Tab Tab Tab space                                     # OK
-  for _ in $(seq 1 100); do has_line /etc/hosts "127.0.0.1 e2e-own.example" && break; sleep 0.1; done
-  sleep 0.5
+  wait_until 60 has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
+  notice=$(wait_for_window "^Quorlen$") || { echo "no notice after the editor saved"; exit 1; }
   import -window root "$out/editor-saved.png" 2>/dev/null || true
-  xdotool key Return                                                # the closing notice
-  has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
+  xdotool windowactivate --sync "$notice" key Return 2>/dev/null || xdotool key --window "$notice" Return
+  wait_until 30 window_gone "^Quorlen$" || { echo "the notice stayed"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $allowed" && { echo "the allowed server is still blocked"; exit 1; }
   grep -aq "=$allowed"$'"'"'\r'"'"' "$program/quorlenhostsexc.ini" || { echo "allowed list not saved"; exit 1; }
   end_program $pid

@@ -1,16 +1,23 @@
 #!/usr/bin/python3
 # Finds the controls of a running program on the desktop's accessibility bus, as assistive
 # technology would, and tells where they are on the screen, so that a test can click them
-# with the real pointer.
-#   where.py <pid>                  every showing control: "<role>|<name>|<x> <y> <w> <h>"
-#   where.py <pid> <role> <name>    the centre "<x> <y>" of the first showing match; exit 1
-#                                   when there is none
-#   where.py <pid> --serve          answers such questions, one a line ("<role>\t<name>",
-#                                   or "*" for every control, ended by an empty line), so
-#                                   that a test pays for starting the probe only once
+# with the real pointer. Started once, it answers questions one a line:
+#   where.py <pid>
+#     <role>\t<name>           the centre "<x> <y>" of the first showing match and, after a
+#                              tab, the title of its window; "-" when there is none
+#     *                        every showing control, "<role>|<name>|<x> <y> <w> <h>"
+#     all                      every control, shown or not, "<role>: <name>"
+#     press\t<role>\t<name>    runs the first match's action, as a screen reader's user
+#                              would; "ok", or "-" when there is none
+#     enabled\t<role>\t<name>  "yes" or "no" for the first match; "-" when there is none
+# A list ends with an empty line. With no program (<pid> 1), asking starts the bus.
 import sys
 
 import pyatspi
+
+# A list of the whole ad-server list has tens of thousands of rows; asking for each would
+# take the program a minute of answering the bus. Only its first rows are looked at.
+MAX_CHILDREN = 100
 
 
 def showing(node):
@@ -20,18 +27,20 @@ def showing(node):
         return False
 
 
-def walk(node, depth=0):
+def walk(node, shown_only=True, depth=0, window=None):
+    """The objects below `node`, each with the window it is in."""
     if depth > 40:
         return
-    for index in range(node.childCount):
+    for index in range(min(node.childCount, MAX_CHILDREN)):
         try:
             child = node.getChildAtIndex(index)
         except Exception:
             continue
-        if child is None or not showing(child):
+        if child is None or (shown_only and not showing(child)):
             continue
-        yield child
-        yield from walk(child, depth + 1)
+        top = window if window is not None else child
+        yield child, top
+        yield from walk(child, shown_only, depth + 1, top)
 
 
 def extents(node):
@@ -52,53 +61,65 @@ def application_of(pid):
     return None
 
 
+def named(node):
+    return node.getRoleName(), (node.name or "").replace("\n", " ")
+
+
+def objects(pid, shown_only=True):
+    application = application_of(pid)
+    if application is not None:
+        yield from walk(application, shown_only)
+
+
 def controls(pid, wanted=None):
     """The showing controls of the program, or only those whose (role, name) is `wanted`:
     asking a control where it is costs a round trip on the bus, so only those are asked."""
-    application = application_of(pid)
-    if application is None:
-        return
-    for node in walk(application):
-        role, name = node.getRoleName(), (node.name or "").replace("\n", " ")
-        if wanted is not None and (role, name) != wanted:
+    for node, window in objects(pid):
+        if wanted is not None and named(node) != wanted:
             continue
         box = extents(node)
         if box is None or box[2] <= 0 or box[3] <= 0:
             continue
-        yield role, name, box
+        yield named(node), box, window.name or ""
 
 
-def centre(pid, role, name):
-    for _, _, box in controls(pid, (role, name)):
-        return "%d %d" % (box[0] + box[2] // 2, box[1] + box[3] // 2)
+def first(pid, role, name):
+    for node, _ in objects(pid, shown_only=False):
+        if named(node) == (role, name):
+            return node
     return None
 
 
-def serve(pid):
-    for line in sys.stdin:
-        question = line.rstrip("\n")
-        if question == "*":
-            for role, name, box in controls(pid):
-                print("%s|%s|%d %d %d %d" % ((role, name) + box))
-            print("", flush=True)
-            continue
-        role, _, name = question.partition("\t")
-        print(centre(pid, role, name) or "-", flush=True)
-    return 0
+def answer(pid, question):
+    if question == "*":
+        return [
+            "%s|%s|%d %d %d %d" % ((role, name) + box) for (role, name), box, _ in controls(pid)
+        ] + [""]
+    if question == "all":
+        return ["%s: %s" % named(node) for node, _ in objects(pid, shown_only=False)] + [""]
+    command, _, rest = question.partition("\t")
+    if command in ("press", "enabled"):
+        node = first(pid, *rest.partition("\t")[::2])
+        if node is None:
+            return ["-"]
+        if command == "enabled":
+            return ["yes" if node.getState().contains(pyatspi.STATE_ENABLED) else "no"]
+        node.queryAction().doAction(0)
+        return ["ok"]
+    for (_, _), box, window in controls(pid, (command, rest)):
+        return ["%d %d\t%s" % (box[0] + box[2] // 2, box[1] + box[3] // 2, window)]
+    return ["-"]
 
 
 def main():
     pid = int(sys.argv[1])
-    if sys.argv[2:3] == ["--serve"]:
-        return serve(pid)
-    if len(sys.argv) >= 4:
-        at = centre(pid, sys.argv[2], sys.argv[3])
-        if at is None:
-            return 1
-        print(at)
-        return 0
-    for role, name, box in controls(pid):
-        print("%s|%s|%d %d %d %d" % ((role, name) + box))
+    application_of(pid)
+    for line in sys.stdin:
+        try:
+            lines = answer(pid, line.rstrip("\n"))
+        except Exception:  # the program went, or an object vanished while it was asked
+            lines = ["-"] if line.strip() not in ("*", "all") else [""]
+        print("\n".join(lines), flush=True)
     return 0
 
 

@@ -1,27 +1,30 @@
 # Sourced inside the sandbox after desktop.sh by the tests that go through the program's
 # windows as a user would: the pointer clicks the controls where the accessibility bus
 # says they are, and stand-ins for the desktop's browser and text editor note what the
-# program asked them to open.
+# program asked them to open. Every step waits for what the user would wait for.
 #   start_accessibility            the accessibility bus, before the program starts
 #   start_probe                    the probe of the program ($pid), once it runs
 #   set_up_stand_ins <folder>      the recording browser and editor as the desktop's defaults
 #   expect_opened <line>           waits until the stand-ins noted exactly this line last
 #   click <role> <name>            clicks the program's ($pid) showing control of that name
 #   menu <menu> <entry>            chooses an entry of the settings window's menu bar
-#   tray_keys <key>...             opens the tray menu and chooses with the keyboard (the
-#                                  tray menu, a pop-up of its own, is not on the bus)
 #   window_of <title regex>        waits for a window and prints its id
 #   close_window <title regex>     closes a window from its title bar's close box
+#   answer_box <text> <button>     presses the button of the box that says the text
+#   every_control                  "<role>: <name>" of every control, shown or not
+#   press <role> <name>            runs the control's action through the bus
+#   enabled <role> <name>          true while the control is enabled
 #   shot <name>                    a screenshot into the work folder
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
 #   show_settings                  the settings window from the tray; prints its id
 probe=${probe:-}
+tab=$'\t'
 
 start_accessibility() {
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
   # Asking once starts the bus, so the program finds it when it starts.
-  /usr/bin/python3 "$probe" 1 >/dev/null 2>&1 || true
+  /usr/bin/python3 "$probe" 1 </dev/null >/dev/null 2>&1 || true
 }
 
 set_up_stand_ins() {
@@ -47,11 +50,10 @@ SCRIPT
   opened_file=$folder/opened.txt
 }
 
+last_opened_is() { [ "$(tail -1 "$opened_file" 2>/dev/null)" = "$1" ]; }
+
 expect_opened() {
-  for _ in $(seq 1 50); do
-    [ "$(tail -1 "$opened_file" 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
+  wait_until 30 last_opened_is "$1" && return 0
   echo "expected the stand-ins to open \"$1\"; they have: $(tail -1 "$opened_file")" >&2
   shot failed-open
   return 1
@@ -62,113 +64,118 @@ shot() { import -window root "$out/$1.png" 2>/dev/null || true; }
 # The probe, started once the program ($pid) runs, answers on descriptors 8 (questions)
 # and 9 (answers), which subshells and pipelines share.
 start_probe() {
-  coproc PROBE { /usr/bin/python3 "$probe" "$pid" --serve; }
+  coproc PROBE { /usr/bin/python3 "$probe" "$pid"; }
   exec 8>&"${PROBE[1]}" 9<&"${PROBE[0]}"
 }
 
 ask_probe() { printf "%s\n" "$1" >&8; }
 
-# Waits up to 4 s for the control to show and prints its centre.
-where() {
+# The centre of the control and, after a tab, the title of its window; "-" when it does
+# not show.
+locate() {
   local at
-  for _ in $(seq 1 20); do
-    ask_probe "$1	$2"
-    read -r -t 20 at <&9
-    [ "$at" != "-" ] && [ -n "$at" ] && { echo "$at"; return 0; }
-    sleep 0.2
+  ask_probe "$1$tab$2"
+  read -r -t 60 at <&9 || at=-
+  echo "$at"
+}
+
+# Moves the pointer to "<x> <y>" and tells whether it is then over the window titled $2
+# or, for a menu item ($1), over an open menu (a pop-up of its own, above every window).
+# The server moves the pointer before it answers where it is, and the window manager's
+# frame is what stands under it for a managed window: the title is its window's.
+point_over() {
+  local X Y SCREEN WINDOW about title
+  # shellcheck disable=SC2086
+  eval "$(xdotool mousemove $3 getmouselocation --shell)"
+  about=$(xwininfo -id "$WINDOW" -tree -stats 2>/dev/null) || return 1
+  if grep -q "Override Redirect State: yes" <<<"$about"; then
+    [ "$1" = "menu item" ]
+    return
+  fi
+  title=$(sed -nE '1,3s/^xwininfo: Window id: 0x[0-9a-f]+ "(.*)"$/\1/p' <<<"$about")
+  [ -n "$title" ] || title=$(sed -nE 's/^ +0x[0-9a-f]+ "(.*)": \(.*/\1/p' <<<"$about" | head -1)
+  [ "$title" = "$2" ]
+}
+
+# Points at the control once it shows, in a window that nothing covers (a window that has
+# just been closed may still be on the screen) and that stands still (a window that has
+# just opened may still grow to its texts).
+aim() {
+  local role=$1 name=$2 at end
+  end=$(($(now_us) + 30000000))
+  while (($(now_us) < end)); do
+    at=$(locate "$role" "$name")
+    if [ "$at" != - ] && point_over "$role" "${at#*$tab}" "${at%%$tab*}" &&
+        [ "$(locate "$role" "$name")" = "$at" ]; then
+      return 0
+    fi
+    sleep 0.1
   done
-  echo "no $1 \"$2\" on the screen" >&2
-  shot "missing-$(echo "$2" | tr -c 'A-Za-z0-9' _ | cut -c1-30)"
+  echo "no $role \"$name\" to click on the screen" >&2
+  shot "missing-$(echo "$name" | tr -c 'A-Za-z0-9' _ | cut -c1-30)"
   return 1
 }
 
-# Moves the pointer to "<x> <y>"; xdotool would wait for a move that never comes when
-# the pointer is there already.
-point_at() {
-  local X Y SCREEN WINDOW
-  eval "$(xdotool getmouselocation --shell)"
-  # shellcheck disable=SC2086
-  [ "$X $Y" = "$1" ] || xdotool mousemove --sync $1
-}
-
-click() {
-  local at
-  at=$(where "$1" "$2") || return 1
-  point_at "$at"
-  xdotool click 1
-  sleep 0.2
-}
-
-double_click() {
-  local at
-  at=$(where "$1" "$2") || return 1
-  point_at "$at"
-  xdotool click --repeat 2 --delay 80 1
-  sleep 0.2
-}
+click() { aim "$1" "$2" && xdotool click 1; }
+double_click() { aim "$1" "$2" && xdotool click --repeat 2 --delay 80 1; }
 
 menu() {
   click "menu item" "$1"
   click "menu item" "$2"
 }
 
-tray_keys() {
-  click_tray_icon 3
-  sleep 1
-  xdotool key --delay 60 "$@"
-  sleep 0.3
-}
-
 window_of() {
-  wait_for_window "$1" 20 || { echo "no window \"$1\"" >&2; shot "no-window"; return 1; }
+  wait_for_window "$1" 30 || { echo "no window \"$1\"" >&2; shot "no-window"; return 1; }
 }
 
 close_window() {
   local id
   id=$(window_of "$1") || return 1
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
-  xdotool key alt+F4
-  for _ in $(seq 1 50); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
+  xdotool windowactivate --sync "$id" key alt+F4 2>/dev/null || xdotool key alt+F4
+  wait_until 30 window_gone "$1" && return 0
   echo "window \"$1\" did not close" >&2
   return 1
 }
 
-# The texts the program shows right now, one "<role>|<name>" a line.
-shown() {
+# The lines of a list the probe answers, up to its empty line. Every answer is read before
+# anything is written, so a reader that stops early leaves no answer behind on the pipe.
+read_list() {
   local line all=""
-  ask_probe "*"
-  # Every answer is read before anything is written, so a reader that stops early
-  # leaves no answer behind on the pipe.
-  while read -r -t 20 line <&9; do
+  ask_probe "$1"
+  while read -r -t 60 line <&9; do
     [ -z "$line" ] && break
-    all+="${line%|*}"$'\n'
+    all+="$line"$'\n'
   done
   printf "%s" "$all"
 }
 
-# True when the program shows a control of this role and name right now.
-shows() {
-  local now
-  now=$(shown)
-  grep -qxF "$1|$2" <<<"$now"
-}
+# The texts the program shows right now, one "<role>|<name>" a line.
+shown() { sed 's/|[^|]*$//' <<<"$(read_list "*")"; }
+every_control() { read_list all; }
+box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
 
-# Waits for a message box showing a text that holds $1, then presses its button $2.
+ask_about() {
+  local reply
+  ask_probe "$1$tab$2$tab$3"
+  read -r -t 60 reply <&9 || reply=-
+  echo "$reply"
+}
+press() { [ "$(ask_about press "$1" "$2")" = ok ]; }
+enabled() { [ "$(ask_about enabled "$1" "$2")" = yes ]; }
+
+# Presses the button of the box that says the text, and waits until the box has gone.
 answer_box() {
   local text=$1 button=$2
-  local now
-  for _ in $(seq 1 50); do
-    now=$(shown)
-    grep "^label|" <<<"$now" | grep -qF "$text" && { click "push button" "$button"; return 0; }
-    sleep 0.2
-  done
-  echo "no box saying \"$text\"" >&2
-  shot "no-box"
-  return 1
+  if ! wait_until 30 box_says "$text"; then
+    echo "no box saying \"$text\"" >&2
+    shot "no-box"
+    return 1
+  fi
+  click "push button" "$button" || return 1
+  wait_until 30 not box_says "$text" || { echo "the box saying \"$text\" stayed" >&2; return 1; }
 }
+
+answers_placeholder() { curl -s --http0.9 --max-time 5 -o /dev/null "http://$first/ads/1.gif"; }
 
 start_blocking() {
   local data=$1
@@ -177,14 +184,18 @@ start_blocking() {
   TMPDIR=$out/tmp "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   first=$(awk "NR==1" "$data/adservers-default.txt")
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || { echo "the hosts file was not built"; return 1; }
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/ads/1.gif" && break; sleep 0.1; done
-  sleep 0.5
+  wait_until 60 grep -qxF "127.0.0.1 $first" /etc/hosts || { echo "the hosts file was not built"; return 1; }
+  wait_until 30 answers_placeholder || { echo "the blocked server is not answered"; return 1; }
   start_probe
 }
 
+# A click on the icon before the program has made it is lost: the click is tried again.
 show_settings() {
-  click_tray_icon 1
-  window_of "^Quorlen \(on "
+  local attempt
+  for attempt in 1 2 3; do
+    click_tray_icon 1 >&2 || return 1
+    wait_for_window "^Quorlen \(on " 10 && return 0
+  done
+  echo "the tray icon did not show the settings window" >&2
+  return 1
 }

@@ -60,31 +60,6 @@ TEST_F(TitleBlocking, ClosedPopupIsCountedRecordedAndCanBeAllowedFromTheTray) {
   EXPECT_TRUE(desk.Exists(popup));
 }
 
-TEST_F(TitleBlocking, EveryWayToTheEditorOpensIt) {
-  frmMain& main = Start();
-  auto& c = main.Controls();
-  std::vector<std::pair<const char*, std::function<void()>>> ways = {
-      {"cmdPopupTitles", [&] { c.cmdPopupTitles.Click(); }},
-      {"cmdAllowTitle", [&] { c.cmdAllowTitle.Click(); }},
-      {"lblLastTitle", [&] { c.lblLastTitle.onClick(); }},
-      {"mnuTrayBlockTitle", [&] { c.mnuTrayBlockTitle.Click(); }},
-      {"mnuTrayLastPop", [&] { c.mnuTrayLastPop.Click(); }},
-  };
-  for (auto& [name, open] : ways) {
-    SCOPED_TRACE(name);
-    open();
-    EXPECT_TRUE(main.PopupTitlesEditor().window.Visible());
-    main.PopupTitlesEditor().cmdCancel.Click();
-  }
-  // Its link leads on to the ad-server list editor.
-  int adServerEditor = 0;
-  main.openAdServerEditor = [&adServerEditor] { ++adServerEditor; };
-  c.cmdPopupTitles.Click();
-  main.PopupTitlesEditor().lblPopupTitles.onClick();
-  EXPECT_FALSE(main.PopupTitlesEditor().window.Visible());
-  EXPECT_EQ(adServerEditor, 1);
-}
-
 TEST_F(TitleBlocking, NothingClosesWhilePopupsAreAllowedOrBlockingIsOff) {
   struct Case {
     const char* name;

@@ -107,25 +107,3 @@ TEST_F(Tray, StatisticsItemShowsTheCountsOnTop) {
 
 }  // namespace
 }  // namespace quorlen
-
-namespace quorlen {
-namespace {
-
-TEST_F(Tray, TheAdServerEditorOpensFromFiveControlsTheTrayOnesOverTheSettings) {
-  frmMain& main = Start();
-  clock.Advance(2500);
-  auto& c = main.Controls();
-  std::vector<bool> settingsShownWhenOpened;
-  main.openAdServerEditor = [&] { settingsShownWhenOpened.push_back(c.window.Visible()); };
-  for (MenuItem* item : {&c.mnuTrayAllow, &c.mnuTrayBlock}) {
-    c.window.SetVisible(false);
-    item->Click();
-  }
-  c.cmdAddSites.Click();
-  c.cmdAllow.Click();
-  c.lblAllowServer.onClick();
-  EXPECT_EQ(settingsShownWhenOpened, (std::vector<bool>{true, true, true, true, true}));
-}
-
-}  // namespace
-}  // namespace quorlen

@@ -148,22 +148,13 @@ TEST_F(HelpWindowsTest, TheFeedbackWindowNamesTheMakersContactAddress) {
   EXPECT_NE(windows->Feedback().Label2.Caption().find("feedback@maker.example"), std::string::npos);
 }
 
-TEST_F(HelpWindowsTest, AboutNamesTheVersionAndTheSystemAndLeadsOn) {
+// Its links, picture and OK are clicked on the view (tests/ui/click_through_test.cpp).
+TEST_F(HelpWindowsTest, AboutNamesTheVersionAndTheSystem) {
   windows->ShowAbout();
   frmAbout& about = windows->About();
-  EXPECT_TRUE(about.window.Visible());
-  EXPECT_EQ(about.window.Caption(), "About Quorlen");
   EXPECT_EQ(about.lblVersion.Caption(), "Quorlen Version 2.0.5");
   EXPECT_EQ(about.lblExtra.Caption(),
             "You're running Linux\r\n\r\nLinux Version 6.1.0, Linux Build 28-amd64");
-  about.lblURL.onClick();
-  about.lblURL2.onClick();
-  EXPECT_EQ(Addresses(),
-            (std::vector<std::string>{"http://vendor.example/q/", "http://www.maker.example/"}));
-  about.Picture2.onClick();
-  EXPECT_TRUE(windows->Feedback().window.Visible());
-  about.cmdOK.Click();
-  EXPECT_FALSE(about.window.Visible());
 }
 
 TEST(AboutSystemText, InTheShapeOfTheWindowsText) {

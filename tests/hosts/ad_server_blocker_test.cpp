@@ -223,19 +223,6 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
   EXPECT_TRUE(troubles.empty());
 }
 
-TEST_F(HostsBlocking, CompleteOnlyWhenLongEnough) {
-  Run(std::string(14000, '#'));
-  bHostsFullySet = true;
-  EXPECT_FALSE(blocker->IsHostsFullySet());
-  dir.Write("etc/hosts", std::string(14001, '#'));
-  EXPECT_TRUE(blocker->IsHostsFullySet());
-  bHostsFullySet = false;
-  EXPECT_FALSE(blocker->IsHostsFullySet());
-  std::filesystem::remove(dir.File("etc/hosts"));
-  bHostsFullySet = true;
-  EXPECT_FALSE(blocker->IsHostsFullySet());
-}
-
 TEST_F(HostsBlocking, ExclusionsKeepTheirSlots) {
   dir.Write("program/quorlenhostsexc.ini",
             "[DomainCount]\r\nN=3\r\n[Domains]\r\nD0= a \r\nD2=c\r\nD3=stale\r\n");

@@ -100,10 +100,5 @@ TEST(AtomicWrite, StartFinishesAnInterruptedRewriteAndRemovesLeftovers) {
   }
 }
 
-TEST(AtomicWrite, PendingCopyLivesBesideTheTarget) {
-  EXPECT_EQ(PendingCopyOf("/etc/hosts"), "/etc/.hosts.qlpending");
-  EXPECT_EQ(PendingCopyOf("quorlen.ini"), "./.quorlen.ini.qlpending");
-}
-
 }  // namespace
 }  // namespace quorlen

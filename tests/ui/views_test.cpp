@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -173,6 +174,25 @@ TEST_F(Views, TheStatusAreaShowsEveryChangeOfItsText) {
   EXPECT_EQ(status->toPlainText(), "Ad Servers are no longer blocked.");
 }
 
+// The settings window closed for good while the program runs on: what changes later is
+// shown nowhere, and nothing is drawn into the widgets that are gone.
+TEST_F(Views, AViewDestroyedBeforeItsModelsIsToldNothingMore) {
+  Settings();
+  LastBlockedView recent(program->LastBlocked());
+  view.reset();
+  auto& c = program->Controls();
+  c.lblStatus.SetCaption("Settings Saved");
+  c.A.SetCurrentPage(settings_page::kStatus);
+  c.cmdClear.SetEnabled(false);
+  c.window.SetVisible(false);
+  for (int click = 0; click < 5; ++click) c.Label4.onClick();
+  c.mnuTrayPopups.Click();
+  EXPECT_TRUE(program->WindowSize().Open());
+  program->LastBlocked().lstBlocked.AddItem("still shown");
+  QApplication::processEvents();
+  EXPECT_EQ(recent.findChild<QListWidget*>()->count(), 1);
+}
+
 TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
   SettingsWindowView& window = Settings();
   EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -278,9 +298,9 @@ TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
   FeedbackView feedback(main.Help().Feedback());
   AboutView about(main.Help().About());
   frmExclude adServerEditor(main.Profiles(), dialogs, clock,
-                       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
-                       {[] { return std::string(); }, [] { return std::string(); },
-                        [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
+                            {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
+                            {[] { return std::string(); }, [] { return std::string(); },
+                             [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
   ExcludeView adServersView(adServerEditor);
   ScriptedFetch http(clock);
   Fetcher fetcher(http, clock, dialogs, main.Controls().txtProxyName, main.Options().sProxyName);

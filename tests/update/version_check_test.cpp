@@ -59,8 +59,8 @@ TEST_F(VersionCheckTest, ReadsTheSiteVersionByCharacterPositions) {
             "what changed"},
            {"newer on the site", "2.0.5", "Version:2.1.0 New popup rules", false, "2.1.0",
             "New popup rules"},
-           {"a longer own version never matches five characters", "2.0.15",
-            "Version:2.0.15 x", false, "2.0.1", " x"},
+           {"a longer own version never matches five characters", "2.0.15", "Version:2.0.15 x",
+            false, "2.0.1", " x"},
            {"shorter than nine characters", "2.0.5", "Version:", false, "", ""},
            {"exactly thirteen characters", "2.0.5", "Version:2.0.6", false, "2.0.6", ""},
            {"no connection counts as current", "2.0.5", std::nullopt, true, "2.0.5",
@@ -188,16 +188,18 @@ TEST_F(VersionCheckTest, ConnectionTestWithoutAProxy) {
     Fetcher direct{web, clock, boxes, txtProxyName, sProxyName};
     Label status;
     std::vector<std::string> statuses;
-    status.changed.Connect([&] { statuses.push_back(status.Caption()); });
+    Connection told = status.changed.Connect([&] { statuses.push_back(status.Caption()); });
     VersionCheck test(direct, boxes,
                       {A, status, txtProxyName, mnuVersion, cmdNew, mnuTest, cmdTestConn},
                       {[] { return false; }, nullptr, nullptr}, {kVendor, "2.0.5"});
     test.mnuTest_Click();
     ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
     EXPECT_EQ(boxes.Boxes()[0].text.substr(0, c.text.size()), c.text) << c.name;
-    EXPECT_TRUE(boxes.Boxes()[0].text.ends_with(
-        "If you do type in a proxy server name, you MUST RESTART Quorlen for those changes to "
-        "take effect.") || c.served)
+    EXPECT_TRUE(
+        boxes.Boxes()[0].text.ends_with(
+            "If you do type in a proxy server name, you MUST RESTART Quorlen for those changes to "
+            "take effect.") ||
+        c.served)
         << c.name;
     ASSERT_GE(statuses.size(), 3u) << c.name;
     EXPECT_EQ(statuses[statuses.size() - 3], "Testing Connection to Quorlen. Please wait...");
@@ -216,7 +218,7 @@ TEST_F(VersionCheckTest, ConnectionTestWithAProxyShowsTheOneTheFetchHolds) {
   txtProxyName.SetText("http://typed.test:8080");
   web.Serve(kDomains, "ads.example\r\n[END]\r\n");
   std::vector<std::string> statuses;
-  lblStatus.changed.Connect([&] { statuses.push_back(lblStatus.Caption()); });
+  Connection told = lblStatus.changed.Connect([&] { statuses.push_back(lblStatus.Caption()); });
   Check().mnuTest_Click();
   // Before the first fetch the transfer holds no proxy yet.
   EXPECT_EQ(statuses[1], "Testing Connection to Quorlen. Please wait...\r\nUsing Proxy Server ''");

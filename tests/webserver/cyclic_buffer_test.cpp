@@ -16,9 +16,9 @@ struct Counts {
 class RingBuffer : public testing::Test {
  protected:
   RingBuffer() {
-    buffer_.BufFull.Connect([this] { ++events_.full; });
-    buffer_.BufEmpty.Connect([this] { ++events_.empty; });
-    buffer_.OnBuf.Connect([this] { ++events_.onBuf; });
+    told_.push_back(buffer_.BufFull.Connect([this] { ++events_.full; }));
+    told_.push_back(buffer_.BufEmpty.Connect([this] { ++events_.empty; }));
+    told_.push_back(buffer_.OnBuf.Connect([this] { ++events_.onBuf; }));
   }
   void Fill(int from, int to) {
     for (int i = from; i <= to; ++i) buffer_.PutItem("item " + std::to_string(i));
@@ -42,6 +42,7 @@ class RingBuffer : public testing::Test {
   ScriptedDialogs dialogs_;
   cCyclicBuffer buffer_{&dialogs_};
   Counts events_;
+  std::vector<Connection> told_;
 };
 
 TEST_F(RingBuffer, OverwriteKeepsTheMostRecentFifty) {
@@ -142,7 +143,8 @@ TEST(Records, FormatsOfTheThreeKinds) {
   EXPECT_EQ(AdServerRecord("09:05:07", "h", " p", " U"), "09:05:07 'h'  from ' p' by ' U'");
   EXPECT_EQ(PopupRecord("09:05:07", "http://a.example/x://y"),
             "09:05:07 - Blocked Popup on Page 'a.example/x://y'");
-  EXPECT_EQ(PopupRecord("09:05:07", "about:blank"), "09:05:07 - Blocked Popup on Page 'about:blank'");
+  EXPECT_EQ(PopupRecord("09:05:07", "about:blank"),
+            "09:05:07 - Blocked Popup on Page 'about:blank'");
   EXPECT_EQ(TitleRecord("09:05:07", "Casino", "Online Casino - Browser"),
             "09:05:07 found 'Casino' within Window Title 'Online Casino - Browser'");
 }

@@ -1,0 +1,70 @@
+# Sourced by the end-to-end tests: every wait is for a condition that a user could see (a
+# window shown or gone, a file changed, a port answering), up to a deadline generous
+# enough for a machine busy with other builds. Nothing waits a fixed time.
+#   wait_until <seconds> <command> [args...]   true as soon as the command succeeds; false
+#                                               when it has not within <seconds> (a decimal)
+#   not <command> [args...]                    true when the command fails
+#   holds_for <seconds> <command> [args...]    true when the command succeeds throughout:
+#                                               an observation of what must not happen
+#   window_shown <title regex>                 the id of a shown window of that title
+#   window_gone <title regex>                  true while no such window is shown
+#   menu_shown                                 true while a menu of the program is open
+#   open_tray_menu                             right-clicks the tray icon until the menu is open
+#   choose_in_tray_menu <key>...               opens the menu, presses the keys, waits until
+#                                              the menu has closed
+
+# Microseconds since the epoch, without starting a process.
+now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
+
+wait_until() {
+  local whole=${1%.*} fraction=0 end
+  [[ $1 == *.* ]] && fraction=${1#*.}
+  fraction=${fraction}000000
+  end=$(($(now_us) + ${whole:-0} * 1000000 + 10#${fraction:0:6}))
+  shift
+  until "$@"; do
+    (($(now_us) < end)) || return 1
+    sleep 0.05
+  done
+}
+
+not() { ! "$@"; }
+
+holds_for() { ! wait_until "$1" not "${@:2}"; }
+
+window_shown() {
+  local ids
+  ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null) || return 1
+  echo "${ids%%$'\n'*}"
+}
+window_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
+# An open menu (the tray menu, or one of the menu bar's) is an override-redirect window of
+# the program's taller than a line: tooltips are one line high, and the tray icon is
+# managed by the tray.
+menu_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname '^quorlen$' 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null |
+      awk '/Override Redirect State: yes/ {o = 1} /Height:/ {h = $2} END {exit !(o && h >= 50)}' &&
+      return 0
+  done
+  return 1
+}
+
+# A right-click that comes before the icon is ready is lost: it is tried again.
+open_tray_menu() {
+  local attempt
+  for attempt in 1 2 3; do
+    click_tray_icon 3 || return 1
+    wait_until 10 menu_shown && return 0
+  done
+  echo "the tray menu did not open" >&2
+  return 1
+}
+
+choose_in_tray_menu() {
+  open_tray_menu || return 1
+  xdotool key --delay 60 "$@"
+  wait_until 20 not menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
+}

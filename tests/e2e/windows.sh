@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# The program's windows clicked through with the pointer, one way into each kind of window,
+# in a sandbox under a virtual desktop with a tray and the accessibility bus, blocking ad
+# servers with one ad blocked, the vendor site served on a loopback address of its own,
+# and recording stand-ins for the desktop's browser and text editor: the settings window's
+# pages, menu bar and message boxes, the tray menu, the small windows, the ad-server
+# editor, the recently blocked window, the feedback window, the domain tester, the debug
+# area, the window manager's minimise and, at the end, the offer of a newer version
+# answered Yes. What each control does is told by the views' own tests in
+# tests/ui; here the real desktop does its part: pointer, keyboard, window manager,
+# default applications, files, the web server's port and the site over HTTPS.
+#   windows.sh <staged program folder> <work folder> <data folder> <site folder>
+#              <vendor URL> <maker URL>
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+source "$here/work.sh"
+command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
+prepare_work "$1" "$2"
+cp -a "$4" "$work/site"
+exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
+  set -euo pipefail
+  [ -n "${E2E_TRACE:-}" ] && { PS4='"'"'+ $EPOCHREALTIME '"'"'; set -x; }
+  here=$1 out=$2 data=$3 vendor=$4 maker=$5
+  program=$out/program probe=$here/where.py
+  source "$here/desktop.sh"
+  source "$here/windows_lib.sh"
+  source "$here/site.sh"
+  fail() { echo "$1"; shot failed; exit 1; }
+  autostart=$HOME/.config/autostart/Quorlen.desktop
+  editor="^Block or Allow all content from ad server domains\.$"
+  feedback="^Kestro, Inc. Software -- Feedback$"
+  has_entry() { grep -qxF "Exec=\"$program/quorlen\"" "$autostart" 2>/dev/null; }
+  ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+  # The vendor site on 127.0.0.2: 127.0.0.1 is the program'"'"'s own web server.
+  host=$(sed -E "s#^[a-z]+://([^/:]+).*#\1#" <<<"$vendor")
+  printf "127.0.0.1 localhost\n127.0.0.2 %s\n" "$host" > /etc/hosts
+  start_desktop
+  serve_site "$out/site" "$vendor" 127.0.0.2 "$out" || fail "the site does not answer"
+  trap "kill \$site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  start_accessibility
+  set_up_stand_ins "$out"
+  start_blocking "$data"
+  settings=$(show_settings)
+
+  # The pages: a tab, a check box that changes a file, a button that opens a page in the
+  # default browser, one that opens a dialog of the desktop, two that ask the site.
+  click "check box" "Startup"
+  shot page-startup
+  click "check box" "Start Quorlen when Windows Starts"
+  wait_until 30 not test -e "$autostart" || fail "unticking left the autostart entry"
+  click "check box" "Start Quorlen when Windows Starts"
+  wait_until 30 has_entry || fail "ticking made no autostart entry"
+  click "check box" "Help / Feedback"
+  click "push button" "Help Online"
+  expect_opened "browser ${vendor}help.asp"
+  click "check box" "Sounds"
+  click "push button" "Browse..."
+  dialog=$(window_of "^Choose Sound File$")
+  shot sound-file-dialog
+  xdotool windowactivate --sync "$dialog" key Escape 2>/dev/null || xdotool key Escape
+  wait_until 30 window_gone "^Choose Sound File$" || fail "the file dialog stayed"
+  click "check box" "Other"
+  click "push button" "Connect"
+  answer_box "The test was a success. Quorlen was able to connect to the internet (no proxy server used)." OK
+  click "check box" "Other"
+  click "push button" "New?"
+  answer_box "You have the latest version (1.0.0).  It has these features" OK
+
+  # The tray menu, by its access key, and the statistics window it opens.
+  choose_in_tray_menu s
+  window_of "^Ads [0-9]+ : [0-9]+$" >/dev/null
+  shot statistics
+  close_window "^Ads "
+
+  # The menu bar, and a message box answered with the pointer.
+  menu File "Open blocked Hosts List"
+  expect_opened "editor $program/quorlenhosts.ini"
+  menu Options "Reset Number of Ads Blocked Statistics"
+  answer_box "The total number of ads blocked has been reset to zero." OK
+
+  # The ad-server editor from the link that names the blocked server.
+  click "check box" "Allow Ads"
+  click "label" "Un-Block '"'"'$first'"'"'"
+  window_of "$editor" >/dev/null
+  shot ad-server-editor
+  click "push button" "Cancel"
+  wait_until 30 window_gone "$editor" || fail "Cancel left the ad-server editor open"
+
+  # Recently blocked: the blocked ad listed, Copy into the text editor, and a double click
+  # that hands the server to the ad-server editor.
+  click "check box" "Logging"
+  click "push button" "Logging"
+  window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
+  listed() { grep "^list item|" <<<"$(shown)" | grep -F "'"'"'$first'"'"'" | head -1 | cut -d"|" -f2 | grep .; }
+  record=$(wait_until 30 listed) || fail "the blocked ad is not listed"
+  shot recent-ad-servers
+  click "push button" "Copy"
+  expect_opened "editor $out/tmp/tempQL.txt"
+  [ "$(cat "$out/tmp/tempQL.txt")" = "$(printf "%s\r\n\r" "$record")" ] ||
+    fail "Copy wrote: $(od -c "$out/tmp/tempQL.txt" | head -3)"
+  double_click "list item" "$record"
+  window_of "$editor" >/dev/null
+  wait_until 30 window_gone "^Quorlen - Recent Ads Blocked$" || fail "the recently blocked window stayed open"
+  click "push button" "Cancel"
+
+  # The feedback window from the picture that shows blocking is on, typed into.
+  click "image" "Quorlen is blocking ads"
+  window_of "$feedback" >/dev/null
+  click "text" "Comment"
+  xdotool type --delay 20 "Works/fine? yes"
+  xdotool key Return
+  xdotool type --delay 20 "line two"
+  click "text" "Email"
+  xdotool type --delay 20 "jo.ann@example.org"
+  shot feedback-typed
+  click "push button" "Send Comment"
+  expect_opened "browser ${maker}zshared/feedback.asp?prod=Quorlen&email=jo.ann@example.org&body=V1.0.0DAWorks%2Ffine? yesDAline two"
+  click "push button" "Close"
+  wait_until 30 window_gone "$feedback" || fail "Close left the feedback window open"
+
+  # The debug area: a window of fixed size without a maximise button until the hint has
+  # been clicked five times, then one the user may resize. Its buttons switch the web
+  # server on the real port and open the domain tester.
+  # The window manager reads $functions of the Motif hints (0x10: maximise) and the
+  # smallest and largest sizes, $min and $max.
+  hints() {
+    local all
+    all=$(xprop -id "$settings" _MOTIF_WM_HINTS WM_NORMAL_HINTS)
+    functions=$(sed -nE "s/^_MOTIF_WM_HINTS.* = 0x[0-9a-f]+, (0x[0-9a-f]+),.*/\1/p" <<<"$all")
+    min=$(sed -nE "s/.*minimum size: (.*)/\1/p" <<<"$all")
+    max=$(sed -nE "s/.*maximum size: (.*)/\1/p" <<<"$all")
+  }
+  resizable() { hints; [ $((functions & 0x10)) -ne 0 ] && [ "$min" != "$max" ]; }
+  height() { xwininfo -id "$settings" | awk "/Height:/ {print \$2}"; }
+  hints
+  # Hidden, the debug area shows nowhere, not even to the accessibility bus.
+  [ "$(locate "push button" "Debug")" = - ] || fail "the debug area shows before it is opened"
+  [ $((functions & 0x10)) -eq 0 ] || fail "the fixed window offers to maximise: $functions"
+  [ -n "$min" ] && [ "$min" = "$max" ] || fail "the fixed window may be $min to $max"
+  for _ in 1 2 3 4 5; do
+    click "label" "* Hold down the ALT, SHIFT, or CTRL (control) key while clicking to temporarily allow popup windows to open."
+  done
+  wait_until 30 resizable || fail "the opened window cannot be resized or maximised: $functions, $min to $max"
+  xdotool windowsize "$settings" 700 740
+  wait_until 30 eval "[ \$(height) -ge 700 ]" || fail "the opened window did not grow: $(height) high"
+  shot debug-area
+  [ "$(locate "push button" "Debug")" != - ] || fail "the opened debug area does not show"
+  click "push button" "WSVR Off"
+  wait_until 30 not answers_placeholder || fail "WSVR Off left the web server answering"
+  click "push button" "WSVR ON"
+  wait_until 30 answers_placeholder || fail "WSVR ON did not answer"
+  click "push button" "TestDomains"
+  window_of "^Ad Blocking Servers Update$" >/dev/null
+  shot domain-tester
+  close_window "^Ad Blocking Servers Update$"
+
+  # Minimised by the window manager, it comes back from the tray.
+  xdotool windowminimize --sync "$settings"
+  wait_until 30 window_gone "^Quorlen \(on " || fail "not minimised"
+  show_settings >/dev/null
+  xprop -id "$settings" WM_STATE | grep -q "Normal" || fail "still minimised"
+
+  # A newer version on the site, and Yes to the offer: the download page opens, the program
+  # ends.
+  printf "Version:9.9.9 Everything is new." > "$out/site/zshared/version.txt"
+  menu Options "Check for newer version of Quorlen"
+  answer_box "The newer version (9.9.9) of Quorlen is available. You have version (1.0.0)" Yes
+  expect_opened "browser ${vendor}download.asp"
+  wait_until 30 ended || fail "the program still runs after Yes"
+  wait "$pid" || true
+  echo "every kind of window did its part; what was opened:"
+  cat "$out/opened.txt"
+' windows "$here" "$work" "$3" "$5" "$6"
