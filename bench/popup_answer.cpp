@@ -48,10 +48,10 @@ QString Attach(const QString& session, const QString& target, const QString& ope
                const QString& type = "page") {
   QJsonObject info{{"targetId", target}, {"type", type}, {"url", ""}, {"title", ""}};
   if (!opener.isEmpty()) info.insert("openerId", opener);
-  QJsonObject message{{"method", "Target.attachedToTarget"},
-                      {"params", QJsonObject{{"sessionId", session},
-                                             {"targetInfo", info},
-                                             {"waitingForDebugger", waiting}}}};
+  QJsonObject message{
+      {"method", "Target.attachedToTarget"},
+      {"params",
+       QJsonObject{{"sessionId", session}, {"targetInfo", info}, {"waitingForDebugger", waiting}}}};
   return QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
 }
 
@@ -64,9 +64,12 @@ QString Event(const QString& method, const QJsonObject& params) {
 }
 
 QString Created(const QString& context, const QString& opener) {
-  return Event("browsingContext.contextCreated",
-               {{"context", context}, {"url", "about:blank"}, {"parent", QJsonValue::Null},
-                {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
+  return Event(
+      "browsingContext.contextCreated",
+      {{"context", context},
+       {"url", "about:blank"},
+       {"parent", QJsonValue::Null},
+       {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
 }
 
 void Report(const char* what, std::vector<double> micros) {
@@ -105,8 +108,10 @@ int main(int argc, char** argv) {
   QObject::connect(&server, &QWebSocketServer::newConnection, &server, [&] {
     client = server.nextPendingConnection();
     QObject::connect(client, &QWebSocket::textMessageReceived, client, [&](const QString& text) {
-      QString session = QJsonDocument::fromJson(text.toUtf8()).object().value("sessionId").toString();
-      if (!session.isEmpty() && answered.count(session) == 0) answered[session] = clock.nsecsElapsed();
+      QString session =
+          QJsonDocument::fromJson(text.toUtf8()).object().value("sessionId").toString();
+      if (!session.isEmpty() && answered.count(session) == 0)
+        answered[session] = clock.nsecsElapsed();
     });
     client->sendTextMessage(Attach("opener", "P", "", false));
   });
@@ -117,7 +122,8 @@ int main(int argc, char** argv) {
   firefoxServer.listen(QHostAddress::LocalHost, 0);
   {
     std::FILE* port = std::fopen((folder / "firefox/WebDriverBiDiServer.json").c_str(), "w");
-    std::fprintf(port, "{\"ws_host\": \"127.0.0.1\", \"ws_port\": %d}\n", firefoxServer.serverPort());
+    std::fprintf(port, "{\"ws_host\": \"127.0.0.1\", \"ws_port\": %d}\n",
+                 firefoxServer.serverPort());
     std::fclose(port);
   }
   QWebSocket* firefox = nullptr;
@@ -128,14 +134,18 @@ int main(int argc, char** argv) {
       QJsonObject command = QJsonDocument::fromJson(text.toUtf8()).object();
       QString method = command.value("method").toString();
       QJsonObject params = command.value("params").toObject();
-      if (method == "network.continueRequest") firefoxAnswered.emplace(params.value("request").toString(), clock.nsecsElapsed());
-      if (method == "browsingContext.close") firefoxAnswered.emplace(params.value("context").toString(), clock.nsecsElapsed());
+      if (method == "network.continueRequest")
+        firefoxAnswered.emplace(params.value("request").toString(), clock.nsecsElapsed());
+      if (method == "browsingContext.close")
+        firefoxAnswered.emplace(params.value("context").toString(), clock.nsecsElapsed());
       QJsonObject result;
       if (method == "session.new") {
-        result = {{"sessionId", "bench"},
-                  {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
+        result = {
+            {"sessionId", "bench"},
+            {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
       }
-      firefox->sendTextMessage(Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
+      firefox->sendTextMessage(
+          Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
       if (method == "browsingContext.getTree") firefox->sendTextMessage(Created("FP", ""));
     });
   });
@@ -172,15 +182,17 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kBurst; ++i) {
       QString session = prefix + QString::number(i);
       sent[session] = clock.nsecsElapsed();
-      client->sendTextMessage(Attach(session, prefix + "T" + QString::number(i),
-                                     popups ? "P" : "", true, popups ? "page" : "worker"));
+      client->sendTextMessage(Attach(session, prefix + "T" + QString::number(i), popups ? "P" : "",
+                                     true, popups ? "page" : "worker"));
     }
-    RunUntil([&] {
-      for (int i = 0; i < kBurst; ++i) {
-        if (answered.count(prefix + QString::number(i)) == 0) return false;
-      }
-      return true;
-    }, 20000);
+    RunUntil(
+        [&] {
+          for (int i = 0; i < kBurst; ++i) {
+            if (answered.count(prefix + QString::number(i)) == 0) return false;
+          }
+          return true;
+        },
+        20000);
     std::vector<double> micros;
     for (int i = 0; i < kBurst; ++i) {
       QString session = prefix + QString::number(i);
@@ -203,21 +215,26 @@ int main(int argc, char** argv) {
       if (windows) {
         firefox->sendTextMessage(Created(id, "FP"));
       } else {
-        firefox->sendTextMessage(Event("network.beforeRequestSent",
-                                       {{"context", "FP"}, {"isBlocked", true},
-                                        {"request", QJsonObject{{"request", id}, {"url", "http://page.example/" + id}}}}));
+        firefox->sendTextMessage(Event(
+            "network.beforeRequestSent",
+            {{"context", "FP"},
+             {"isBlocked", true},
+             {"request", QJsonObject{{"request", id}, {"url", "http://page.example/" + id}}}}));
       }
     }
-    RunUntil([&] {
-      for (int i = 0; i < kBurst; ++i) {
-        if (firefoxAnswered.count(prefix + QString::number(i)) == 0) return false;
-      }
-      return true;
-    }, 20000);
+    RunUntil(
+        [&] {
+          for (int i = 0; i < kBurst; ++i) {
+            if (firefoxAnswered.count(prefix + QString::number(i)) == 0) return false;
+          }
+          return true;
+        },
+        20000);
     std::vector<double> micros;
     for (int i = 0; i < kBurst; ++i) {
       QString id = prefix + QString::number(i);
-      if (firefoxAnswered.count(id)) micros.push_back((firefoxAnswered[id] - firefoxSent[id]) / 1000.0);
+      if (firefoxAnswered.count(id))
+        micros.push_back((firefoxAnswered[id] - firefoxSent[id]) / 1000.0);
     }
     return micros;
   };

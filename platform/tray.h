@@ -10,10 +10,10 @@ namespace quorlen {
 struct TrayRecord {
   int cbSize = 88;
   int uID = 1;
-  int uFlags = 7;             // message, icon and tip
-  int uCallbackMessage = 512; // the window's mouse-move message
-  std::string icon;           // "picOn" or "frmMain": which picture the icon shows
-  std::string szTip;          // 64 characters at most
+  int uFlags = 7;              // message, icon and tip
+  int uCallbackMessage = 512;  // the window's mouse-move message
+  std::string icon;            // "picOn" or "frmMain": which picture the icon shows
+  std::string szTip;           // 64 characters at most
 };
 
 // Mouse messages the tray icon reports through its callback.

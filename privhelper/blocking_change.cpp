@@ -87,8 +87,8 @@ ChangeVerdict JudgeBlockingChange(std::string_view current, std::string_view pro
     bool moreWritten = after.Next(written, writtenAt);
     if (!more && !moreWritten) return {true, {}};
     if (!moreWritten) {
-      return {false, "line " + std::to_string(keptAt) + " of the hosts file would be lost: " +
-                         Shown(kept)};
+      return {false, "line " + std::to_string(keptAt) +
+                         " of the hosts file would be lost: " + Shown(kept)};
     }
     if (!more || kept != written) {
       return {false, "line " + std::to_string(writtenAt) +

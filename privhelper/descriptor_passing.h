@@ -13,8 +13,8 @@ bool SendWithDescriptors(int socket, std::string_view bytes, const std::vector<i
 // Reads one reply line (up to LF, at most `limit` bytes) and every descriptor that came
 // with it, each close-on-exec. Descriptors are kept even when the line is cut short.
 struct Received {
-  bool ok = false;  // a whole line arrived
-  std::string line; // without its LF
+  bool ok = false;   // a whole line arrived
+  std::string line;  // without its LF
   std::vector<int> descriptors;
 };
 Received ReceiveLineWithDescriptors(int socket, std::size_t limit);

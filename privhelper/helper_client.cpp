@@ -46,8 +46,8 @@ Answer AskHelper(const std::string& socketPath, Verb verb, std::string_view body
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     int error = errno;
-    answer.failure = "quorlen-helper does not answer on " + socketPath + ": " +
-                     std::strerror(error);
+    answer.failure =
+        "quorlen-helper does not answer on " + socketPath + ": " + std::strerror(error);
     ::close(fd);
     return answer;
   }

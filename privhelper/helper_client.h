@@ -19,7 +19,6 @@ struct Answer {
 };
 
 // Sends one request to the helper and waits up to `seconds` for its reply.
-Answer AskHelper(const std::string& socketPath, Verb verb, std::string_view body,
-                 int seconds = 30);
+Answer AskHelper(const std::string& socketPath, Verb verb, std::string_view body, int seconds = 30);
 
 }  // namespace quorlen::helper

@@ -97,12 +97,11 @@ HelperServer::HelperServer(HelperScope scope, std::ostream& log)
     : scope_(std::move(scope)), log_(log) {}
 
 void HelperServer::Log(const Peer& peer, const std::string& what) {
-  log_ << "uid " << peer.uid << " gid " << peer.gid << " pid " << peer.pid << " ("
-       << peer.command << "): " << what << std::endl;
+  log_ << "uid " << peer.uid << " gid " << peer.gid << " pid " << peer.pid << " (" << peer.command
+       << "): " << what << std::endl;
 }
 
-HelperServer::Outcome HelperServer::WriteFile(const Request& request,
-                                              const std::string& target) {
+HelperServer::Outcome HelperServer::WriteFile(const Request& request, const std::string& target) {
   std::string current;
   bool hostsExist = false;
   if (!ReadFile(scope_.hostsFile, current, hostsExist)) {
@@ -121,8 +120,8 @@ HelperServer::Outcome HelperServer::WriteFile(const Request& request,
   if (!restoresBackup) {
     ChangeVerdict verdict = JudgeBlockingChange(current, request.body, MachineNames());
     if (!verdict.accepted) {
-      return Refusal(error_code::kRefused, "not a blocking change of " + scope_.hostsFile +
-                                               ": " + verdict.reason);
+      return Refusal(error_code::kRefused,
+                     "not a blocking change of " + scope_.hostsFile + ": " + verdict.reason);
     }
   }
   errno = 0;
@@ -186,7 +185,8 @@ void HelperServer::HandleConnection(int connection) {
     bytes.append(chunk.data(), static_cast<std::size_t>(got));
     parsed = ParseRequest(bytes, got == 0);
     // The whole body is here: wait for the half-close that says nothing more follows.
-    if (parsed.status == ParseStatus::kComplete && got != 0) parsed.status = ParseStatus::kIncomplete;
+    if (parsed.status == ParseStatus::kComplete && got != 0)
+      parsed.status = ParseStatus::kIncomplete;
   }
 
   Outcome outcome;
@@ -199,9 +199,9 @@ void HelperServer::HandleConnection(int connection) {
     outcome = Handle(parsed.request);
   } else {
     what = "request";
-    outcome = Refusal(parsed.status == ParseStatus::kTooLarge ? error_code::kTooLarge
-                                                              : error_code::kMalformed,
-                      parsed.reason);
+    outcome = Refusal(
+        parsed.status == ParseStatus::kTooLarge ? error_code::kTooLarge : error_code::kMalformed,
+        parsed.reason);
   }
   // Logged before the reply goes out, so whoever reads the reply finds the line written.
   Log(peer, what + ": " + outcome.logged);

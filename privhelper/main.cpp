@@ -52,12 +52,13 @@ int ListenOn(const std::string& path) {
 }
 
 int Usage() {
-  std::cerr << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
-               "[--https-port N] [--idle-exit SECONDS]\n"
-               "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
-               "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
-               "  --hosts, --port and --https-port choose another file and ports, for tests.\n"
-               "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
+  std::cerr
+      << "usage: quorlen-helper [--socket PATH] [--hosts FILE] [--port N] "
+         "[--https-port N] [--idle-exit SECONDS]\n"
+         "       quorlen-helper --put-back-user-hosts [--hosts FILE]\n"
+         "  Started by systemd on quorlen-helper.socket, or standalone with --socket.\n"
+         "  --hosts, --port and --https-port choose another file and ports, for tests.\n"
+         "  --put-back-user-hosts takes the blocking out of the hosts file (package removal).\n";
   return 2;
 }
 
@@ -107,8 +108,8 @@ int main(int argc, char** argv) {
   if (!socketPath.empty()) {
     listener = ListenOn(socketPath);
     if (listener < 0) {
-      std::cerr << "quorlen-helper: cannot listen on " << socketPath << ": "
-                << std::strerror(errno) << "\n";
+      std::cerr << "quorlen-helper: cannot listen on " << socketPath << ": " << std::strerror(errno)
+                << "\n";
       return 1;
     }
     if (idleSeconds < 0) idleSeconds = 0;  // standalone: serve until stopped

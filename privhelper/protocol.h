@@ -43,14 +43,14 @@ enum class ParseStatus {
   kComplete,    // one whole request, nothing more
   kIncomplete,  // a valid beginning; more bytes can complete it
   kMalformed,
-  kTooLarge,    // the declared body is longer than kMaxBody
+  kTooLarge,  // the declared body is longer than kMaxBody
 };
 
 struct ParseResult {
   ParseStatus status = ParseStatus::kIncomplete;
-  Request request;          // set when complete
-  std::size_t expected = 0; // header plus declared body, once the header is known
-  std::string reason;       // why it is malformed or too large
+  Request request;           // set when complete
+  std::size_t expected = 0;  // header plus declared body, once the header is known
+  std::string reason;        // why it is malformed or too large
 };
 
 // Reads the bytes received so far. With `ended` the peer has sent everything: a request

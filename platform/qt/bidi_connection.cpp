@@ -32,7 +32,8 @@ std::string Str(const QJsonObject& object, const char* key) {
 }
 
 QJsonArray Channel() {
-  return QJsonArray{QJsonObject{{"type", "channel"}, {"value", QJsonObject{{"channel", kChannel}}}}};
+  return QJsonArray{
+      QJsonObject{{"type", "channel"}, {"value", QJsonObject{{"channel", kChannel}}}}};
 }
 
 }  // namespace
@@ -131,14 +132,11 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Log("joined the browser of " + profileFolder_);
   // The whole module, so that a browser without one of its newer events still subscribes.
   // Subscribing also announces every context open now.
-  Send("session.subscribe",
-       {{"events", QJsonArray{"browsingContext", "script.message"}}});
-  Send("script.addPreloadScript", {{"functionDeclaration", kLinkWatcher},
-                                   {"arguments", Channel()},
-                                   {"sandbox", kChannel}});
-  Send("browsingContext.getTree", {}, [this](const QJsonObject& tree) {
-    OnTree(tree.value("contexts").toArray(), {});
-  });
+  Send("session.subscribe", {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("script.addPreloadScript",
+       {{"functionDeclaration", kLinkWatcher}, {"arguments", Channel()}, {"sandbox", kChannel}});
+  Send("browsingContext.getTree", {},
+       [this](const QJsonObject& tree) { OnTree(tree.value("contexts").toArray(), {}); });
 }
 
 void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& parent) {
@@ -149,11 +147,11 @@ void BiDiConnection::OnTree(const QJsonArray& contexts, const std::string& paren
     if (!known) OnContextCreated(id, parent, {}, Str(context, "url"));
     // Documents loaded before the program joined get the link watcher now.
     if (!known || parent.empty()) {
-      Send("script.callFunction",
-           {{"functionDeclaration", kLinkWatcher},
-            {"arguments", Channel()},
-            {"awaitPromise", false},
-            {"target", QJsonObject{{"context", QString::fromStdString(id)}, {"sandbox", kChannel}}}});
+      Send("script.callFunction", {{"functionDeclaration", kLinkWatcher},
+                                   {"arguments", Channel()},
+                                   {"awaitPromise", false},
+                                   {"target", QJsonObject{{"context", QString::fromStdString(id)},
+                                                          {"sandbox", kChannel}}}});
     }
     OnTree(context.value("children").toArray(), id);
   }
@@ -225,7 +223,8 @@ void BiDiConnection::Cancel(const std::string& context) {
   // window, then close it. A request that comes all the same is failed.
   cancelled_[context] = {};
   QJsonArray contexts{QString::fromStdString(context)};
-  Send("session.subscribe", {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
+  Send("session.subscribe",
+       {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
        [this, context](const QJsonObject& result) {
          Cancelled answer{{}, result.value("subscription").toString().toStdString()};
          auto cancelled = cancelled_.find(context);
@@ -240,7 +239,8 @@ void BiDiConnection::Cancel(const std::string& context) {
          if (cancelled == cancelled_.end()) return Release(answer);
          cancelled->second.intercept = answer.intercept;
        });
-  Send("browsingContext.close", {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
+  Send("browsingContext.close",
+       {{"context", QString::fromStdString(context)}, {"promptUnload", false}});
 }
 
 void BiDiConnection::Release(const Cancelled& cancelled) {

@@ -146,7 +146,8 @@ class LoopbackSocketFactory::Poller {
   void Arm(Registration& registration, int fd) {
     epoll_event event{};
     event.events = registration.events;
-    event.data.u64 = (std::uint64_t{registration.generation} << 32) | static_cast<std::uint32_t>(fd);
+    event.data.u64 =
+        (std::uint64_t{registration.generation} << 32) | static_cast<std::uint32_t>(fd);
     ::epoll_ctl(epoll_, registration.armed ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
     registration.armed = true;
   }
@@ -340,7 +341,8 @@ class LoopbackConnection : public ConnectionSocket, Poller::Watcher {
       break;
     }
     const int fd = fd_;
-    if (!received_.empty() && onDataArrival) onDataArrival(static_cast<std::int32_t>(received_.size()));
+    if (!received_.empty() && onDataArrival)
+      onDataArrival(static_cast<std::int32_t>(received_.size()));
     if (ended && fd_ == fd && state_ == socket_state::kConnected) {
       state_ = socket_state::kClosing;
       if (unsent_.empty()) poller_->Forget(fd_);

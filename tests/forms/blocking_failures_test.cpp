@@ -10,7 +10,8 @@ using testing_support::ProgramTest;
 
 std::string ListFile(const std::vector<std::string>& names) {
   std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
+  for (size_t i = 0; i < names.size(); ++i)
+    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
   return text;
 }
 

@@ -172,8 +172,7 @@ TEST_F(StartUp, LaterStartHidesTheWindowAfterTwoAndAHalfSeconds) {
 
 TEST_F(StartUp, NothingBlockedIsWarnedThroughTheMessageWindow) {
   StartedBefore();
-  dir.Write("program/quorlen.ini",
-            "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=0\r\n");
+  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=0\r\n");
   frmMain& main = Start();
   clock.Advance(2500);
   EXPECT_TRUE(main.Message().window.Visible());
@@ -208,13 +207,13 @@ TEST_F(StartUp, DelayedStepBringsTheBlockingHostsFileBack) {
 TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
   struct Case {
     bool savedComplete;
-    int hostsBytes;  // -1: no hosts file
+    int hostsBytes;     // -1: no hosts file
     int fullCopyBytes;  // 0: no "qlf" copy
     int builds;
   } cases[] = {
-      {true, 14001, 0, 0},   {true, 14000, 0, 1},  {true, 9999, 0, 1},    {true, 5000, 0, 2},
-      {true, -1, 0, 2},      {false, 20000, 0, 1}, {false, 20000, 9999, 1},
-      {false, 500, 10000, 0}, {false, 500, 14001, 0},
+      {true, 14001, 0, 0},     {true, 14000, 0, 1},    {true, 9999, 0, 1},
+      {true, 5000, 0, 2},      {true, -1, 0, 2},       {false, 20000, 0, 1},
+      {false, 20000, 9999, 1}, {false, 500, 10000, 0}, {false, 500, 14001, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "saved " << c.savedComplete << ", hosts " << c.hostsBytes
@@ -222,8 +221,10 @@ TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
     program.reset();
     std::filesystem::remove(dir.File("etc/hosts"));
     std::filesystem::remove(dir.File("etc/hostsqlf"));
-    if (c.hostsBytes >= 0) dir.Write("etc/hosts", std::string(static_cast<size_t>(c.hostsBytes), '#'));
-    if (c.fullCopyBytes > 0) dir.Write("etc/hostsqlf", std::string(static_cast<size_t>(c.fullCopyBytes), '#'));
+    if (c.hostsBytes >= 0)
+      dir.Write("etc/hosts", std::string(static_cast<size_t>(c.hostsBytes), '#'));
+    if (c.fullCopyBytes > 0)
+      dir.Write("etc/hostsqlf", std::string(static_cast<size_t>(c.fullCopyBytes), '#'));
     dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=0\r\n");
     dir.Write("program/quorlen.ini", std::string("[Settings]\r\nbHostsFullySet=") +
                                          (c.savedComplete ? "True" : "False") + "\r\n");

@@ -26,13 +26,27 @@ TEST(ProtectedNames, FixedMachineAndLoopbackMappedNames) {
     const char* name;
     bool kept;
   } cases[] = {
-      {"localhost", true},     {"LOCALHOST", true},     {"localhost.localdomain", true},
-      {"local", true},         {"broadcasthost", true}, {"ip6-localhost", true},
-      {"ip6-loopback", true},  {"devbox", true},        {"box.lan", true},
-      {"box", true},           {"v6name", true},        {"indented", true},
-      {"commented", false},    {"neighbour", false},    {"nas", false},
-      {"localhost2", false},   {"loc", false},          {"#", false},
-      {"this", false},         {"", false},             {"127.0.1.1", false},
+      {"localhost", true},
+      {"LOCALHOST", true},
+      {"localhost.localdomain", true},
+      {"local", true},
+      {"broadcasthost", true},
+      {"ip6-localhost", true},
+      {"ip6-loopback", true},
+      {"devbox", true},
+      {"box.lan", true},
+      {"box", true},
+      {"v6name", true},
+      {"indented", true},
+      {"commented", false},
+      {"neighbour", false},
+      {"nas", false},
+      {"localhost2", false},
+      {"loc", false},
+      {"#", false},
+      {"this", false},
+      {"", false},
+      {"127.0.1.1", false},
   };
   for (const Case& c : cases) EXPECT_EQ(names.Contains(c.name), c.kept) << c.name;
 }

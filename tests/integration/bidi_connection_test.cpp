@@ -2,8 +2,8 @@
 // protocol becomes, how a window is decided and cancelled, and what a faulty browser
 // cannot do to the program.
 #include <QJsonArray>
-#include <QJsonObject>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -22,11 +22,13 @@ using testing_support::WaitUntil;
 // subscriptions with ids of their own) and sends the events a test gives it.
 class ScriptedFirefox {
  public:
-  explicit ScriptedFirefox(const TempFolder& folder) : server_("scripted firefox", QWebSocketServer::NonSecureMode) {
+  explicit ScriptedFirefox(const TempFolder& folder)
+      : server_("scripted firefox", QWebSocketServer::NonSecureMode) {
     server_.listen(QHostAddress::LocalHost, 0);
     std::filesystem::create_directories(folder.File("profile"));
-    folder.Write("profile/WebDriverBiDiServer.json",
-                 "{\"ws_host\": \"127.0.0.1\", \"ws_port\": " + std::to_string(server_.serverPort()) + "}");
+    folder.Write(
+        "profile/WebDriverBiDiServer.json",
+        "{\"ws_host\": \"127.0.0.1\", \"ws_port\": " + std::to_string(server_.serverPort()) + "}");
     QObject::connect(&server_, &QWebSocketServer::newConnection, &server_, [this] {
       client_ = server_.nextPendingConnection();
       client_->setParent(&server_);  // the scripted browser's end goes with it
@@ -43,24 +45,30 @@ class ScriptedFirefox {
   }
   void Created(const QString& context, const QString& url, const QString& parent = {},
                const QString& opener = {}) {
-    Event("browsingContext.contextCreated",
-          {{"context", context}, {"url", url}, {"children", QJsonValue::Null},
-           {"parent", parent.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(parent)},
-           {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
+    Event(
+        "browsingContext.contextCreated",
+        {{"context", context},
+         {"url", url},
+         {"children", QJsonValue::Null},
+         {"parent", parent.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(parent)},
+         {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
   }
   void Navigation(const QString& event, const QString& context, const QString& url,
                   const QString& navigation = "N1") {
-    Event("browsingContext." + event, {{"context", context}, {"url", url}, {"navigation", navigation}});
+    Event("browsingContext." + event,
+          {{"context", context}, {"url", url}, {"navigation", navigation}});
   }
   void Request(const QString& context, const QString& request, bool blocked) {
     Event("network.beforeRequestSent",
-          {{"context", context}, {"isBlocked", blocked},
+          {{"context", context},
+           {"isBlocked", blocked},
            {"request", QJsonObject{{"request", request}, {"url", "http://ad.example/"}}}});
   }
   bool Joined() const { return joined_; }
   // The commands received, from the `from`th on, as "method {params}".
   std::vector<std::string> Commands(size_t from = 0) const {
-    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())), commands.end()};
+    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())),
+            commands.end()};
   }
 
   std::vector<std::string> commands;
@@ -78,12 +86,14 @@ class ScriptedFirefox {
     QJsonObject result;
     if (method == "session.new") {
       if (refuse) {
-        return Reply(command, {{"type", "error"}, {"error", "session not created"},
+        return Reply(command, {{"type", "error"},
+                               {"error", "session not created"},
                                {"message", "Maximum number of active sessions"}});
       }
       joined_ = true;
-      result = {{"sessionId", "S"},
-                {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
+      result = {
+          {"sessionId", "S"},
+          {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
     } else if (method == "browsingContext.getTree") {
       result = {{"contexts", tree}};
     } else if (method == "network.addIntercept") {
@@ -215,16 +225,16 @@ const char* kB = "http://page.example/b";
 INSTANTIATE_TEST_SUITE_P(
     Events, BiDiNavigationTest,
     ::testing::Values(
-        NavigationCase{"TopPage",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("navigationStarted", "W", kB);
-                         b.Navigation("navigationCommitted", "W", kB);
-                         b.Navigation("domContentLoaded", "W", kB);
-                         b.Navigation("load", "W", kB);
-                       },
-                       {std::string("before top ") + kB, "download begin",
-                        std::string("complete top ") + kB, std::string("document top ") + kB,
-                        "download complete"}},
+        NavigationCase{
+            "TopPage",
+            [](ScriptedFirefox& b) {
+              b.Navigation("navigationStarted", "W", kB);
+              b.Navigation("navigationCommitted", "W", kB);
+              b.Navigation("domContentLoaded", "W", kB);
+              b.Navigation("load", "W", kB);
+            },
+            {std::string("before top ") + kB, "download begin", std::string("complete top ") + kB,
+             std::string("document top ") + kB, "download complete"}},
         NavigationCase{"Frame",
                        [](ScriptedFirefox& b) {
                          b.Navigation("navigationStarted", "F", kB);
@@ -233,22 +243,22 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        {std::string("before frame ") + kB, std::string("complete frame ") + kB,
                         std::string("document frame ") + kB}},
-        NavigationCase{"WithinTheDocument",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("fragmentNavigated", "W", "http://page.example/a#part");
-                         b.Navigation("historyUpdated", "F", "http://frame.example/g");
-                       },
-                       {"complete top http://page.example/a#part",
-                        "complete frame http://frame.example/g"}},
-        NavigationCase{"CommitNotReported",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("navigationStarted", "W", kB, "N7");
-                         b.Navigation("domContentLoaded", "W", kB, "N7");
-                         b.Navigation("load", "W", kB, "N7");
-                       },
-                       {std::string("before top ") + kB, "download begin",
-                        std::string("complete top ") + kB, std::string("document top ") + kB,
-                        "download complete"}},
+        NavigationCase{
+            "WithinTheDocument",
+            [](ScriptedFirefox& b) {
+              b.Navigation("fragmentNavigated", "W", "http://page.example/a#part");
+              b.Navigation("historyUpdated", "F", "http://frame.example/g");
+            },
+            {"complete top http://page.example/a#part", "complete frame http://frame.example/g"}},
+        NavigationCase{
+            "CommitNotReported",
+            [](ScriptedFirefox& b) {
+              b.Navigation("navigationStarted", "W", kB, "N7");
+              b.Navigation("domContentLoaded", "W", kB, "N7");
+              b.Navigation("load", "W", kB, "N7");
+            },
+            {std::string("before top ") + kB, "download begin", std::string("complete top ") + kB,
+             std::string("document top ") + kB, "download complete"}},
         NavigationCase{"FailedOrStopped",
                        [](ScriptedFirefox& b) {
                          b.Navigation("navigationFailed", "W", kB);
@@ -281,7 +291,9 @@ INSTANTIATE_TEST_SUITE_P(
                          b.Event("browsingContext.contextDestroyed", {});
                        },
                        {}}),
-    [](const ::testing::TestParamInfo<NavigationCase>& param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<NavigationCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST_F(BiDiConnectionTest, AWindowThatClosesQuitsThenLeavesTheSetWithItsFrames) {
   JoinWithWindow();
@@ -304,14 +316,18 @@ TEST_F(BiDiConnectionTest, ACancelledWindowIsClosedWithItsRequestsHeldAndFailed)
   JoinWithWindow();
   size_t sent = browser.commands.size();
   browser.Created("P", "about:blank", {}, "F");  // asked for by the page's frame
-  ASSERT_TRUE(WaitUntil([&] { return Sent(R"(browsingContext.close {"context":"P","promptUnload":false})", sent); }, 5000))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Sent(R"(browsingContext.close {"context":"P","promptUnload":false})", sent); },
+      5000))
       << tracker.Dump();
   EXPECT_EQ(tracker.newWindows, 1);
   EXPECT_TRUE(tracker.Has("new window from http://page.example/a")) << tracker.Dump();
   auto commands = browser.Commands(sent);
   ASSERT_EQ(commands.size(), 3u);
-  EXPECT_EQ(commands[0], R"(session.subscribe {"contexts":["P"],"events":["network.beforeRequestSent"]})");
-  EXPECT_EQ(commands[1], R"(network.addIntercept {"contexts":["P"],"phases":["beforeRequestSent"]})");
+  EXPECT_EQ(commands[0],
+            R"(session.subscribe {"contexts":["P"],"events":["network.beforeRequestSent"]})");
+  EXPECT_EQ(commands[1],
+            R"(network.addIntercept {"contexts":["P"],"phases":["beforeRequestSent"]})");
   browser.Request("P", "R1", true);
   browser.Request("W", "R2", true);  // nobody else's request is ever left waiting
   browser.Request("W", "R3", false);
@@ -359,7 +375,9 @@ TEST_F(BiDiConnectionTest, ABrowserThatRefusesTheSessionIsNotJoinedAndTriedAgain
 TEST_F(BiDiConnectionTest, LettingGoEndsTheSession) {
   JoinWithWindow();
   tracker.Stop();
-  ASSERT_TRUE(WaitUntil([&] { return !browser.commands.empty() && browser.commands.back() == "session.end {}"; }, 5000))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return !browser.commands.empty() && browser.commands.back() == "session.end {}"; },
+      5000))
       << browser.commands.back();
   EXPECT_TRUE(shell.Windows().empty());
 }

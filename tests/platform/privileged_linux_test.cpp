@@ -4,11 +4,10 @@
 #include "platform/linux/privileged_linux.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -55,8 +54,7 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
     EXPECT_TRUE(operations->WriteHostsBackup(kUserHosts).ok);
     PrivilegedOperations::Outcome again = operations->WriteHostsBackup(kBlocking);
     EXPECT_FALSE(again.ok);
-    EXPECT_NE(again.error.find(folder.File("hostsqlb") + " exists and is kept"),
-              std::string::npos)
+    EXPECT_NE(again.error.find(folder.File("hostsqlb") + " exists and is kept"), std::string::npos)
         << again.error;
     EXPECT_EQ(folder.Read("hostsqlb"), kUserHosts);
     EXPECT_TRUE(operations->WriteHostsFile(kBlocking).ok);
@@ -106,8 +104,8 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   DirectPrivileges nowhere(folder.File("missing-folder/hosts"));
   PrivilegedOperations::Outcome failed = nowhere.WriteHostsFile(kBlocking);
   EXPECT_FALSE(failed.ok);
-  EXPECT_EQ(failed.error,
-            folder.File("missing-folder/hosts") + " could not be written: No such file or directory");
+  EXPECT_EQ(failed.error, folder.File("missing-folder/hosts") +
+                              " could not be written: No such file or directory");
 }
 
 }  // namespace

@@ -25,8 +25,10 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
   ListBox recent;
   program->ListIEPopupBuffer(recent);
   ASSERT_EQ(recent.Count(), 1);
-  EXPECT_EQ(recent.Item(0), program->TimeStamp() + " - Blocked Popup on Page 'www.example.com/page.html'");
-  EXPECT_EQ(Controls().lblLastIEPop.Caption(), "Allow all Popups on page www.example.com/page.html");
+  EXPECT_EQ(recent.Item(0),
+            program->TimeStamp() + " - Blocked Popup on Page 'www.example.com/page.html'");
+  EXPECT_EQ(Controls().lblLastIEPop.Caption(),
+            "Allow all Popups on page www.example.com/page.html");
   EXPECT_EQ(Controls().lblLastIEPop1.Caption(),
             "The last popup ad was from the page above.  You may allow popups based on a site "
             "URL or site name.");
@@ -62,8 +64,12 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
          Tap(vk::kLeftButton);
        },
        false, "*** ALLOWED: User Double Clicked"},
-      {"click 3 s before", [&] { Tap(vk::kLeftButton); clock.Advance(3000); }, true,
-       "**** BLOCKED '"},
+      {"click 3 s before",
+       [&] {
+         Tap(vk::kLeftButton);
+         clock.Advance(3000);
+       },
+       true, "**** BLOCKED '"},
       {"middle button", [&] { Tap(vk::kMiddleButton); }, true, "**** BLOCKED '"},
       {"script link", [&] { page->NavigateFrame("JavaScript:window.open('x')"); }, false,
        "*** ALLOWED: Java Open"},

@@ -1,12 +1,11 @@
 // The helper program on a socket of its own, driven through the program's client: what it
 // writes, what it refuses, the sockets it hands over and its log.
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 
@@ -24,7 +23,8 @@ int LocalPort(int fd) {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
+  if (address.ss_family == AF_INET6)
+    return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
   return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
 }
 
@@ -80,8 +80,8 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
   EXPECT_EQ(written.st_mode & 07777, 0640u) << "the hosts file keeps its mode";
 
   const std::string log = folder.Read("helper.log");
-  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " +
-                     std::to_string(::getgid()) + " pid " + std::to_string(::getpid())),
+  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " + std::to_string(::getgid()) +
+                     " pid " + std::to_string(::getpid())),
             std::string::npos)
       << log;
   EXPECT_NE(log.find("write-hosts " + std::to_string(kBlocking.size() + 22) +
@@ -172,8 +172,7 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   const std::vector<Row> rows = {
       {"garbage", "GET / HTTP/1.0\r\n\r\n", "error malformed "},
       {"truncated body", "QLH1 write-hosts 100\nabc", "error malformed truncated request"},
-      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n",
-       "error too-large "},
+      {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},
   };
   for (const Row& row : rows) {

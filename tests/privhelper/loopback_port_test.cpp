@@ -1,8 +1,7 @@
 #include "privhelper/loopback_port.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace quorlen::helper {
 namespace {

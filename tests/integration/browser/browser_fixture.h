@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -47,7 +47,8 @@ class LoggingWebServer {
     server_.listen(QHostAddress::LocalHost, 0);
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] {
       while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Answer(socket); });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                         [this, socket] { Answer(socket); });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
       }
     });
@@ -79,9 +80,10 @@ class LoggingWebServer {
     requests.push_back(path);
     auto page = pages_.find(path.substr(0, path.find('?')));
     std::string body = page == pages_.end() ? "<html><body>plain page</body></html>" : page->second;
-    std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
-                        "Connection: close\r\nContent-Length: " +
-                        std::to_string(body.size()) + "\r\n\r\n" + body;
+    std::string reply =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
+        "Connection: close\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n" + body;
     socket->write(reply.data(), static_cast<qint64>(reply.size()));
     socket->disconnectFromHost();
   }
@@ -99,10 +101,16 @@ class ChromiumProcess {
 
   void Start(const std::vector<std::string>& urls) {
     QStringList arguments{QString::fromStdString("--user-data-dir=" + profile_),
-                          "--remote-debugging-port=0", "--disable-popup-blocking",
-                          "--disable-background-networking", "--disable-component-update",
-                          "--disable-sync", "--no-first-run", "--no-default-browser-check",
-                          "--disable-gpu", "--password-store=basic", "--window-size=900,700"};
+                          "--remote-debugging-port=0",
+                          "--disable-popup-blocking",
+                          "--disable-background-networking",
+                          "--disable-component-update",
+                          "--disable-sync",
+                          "--no-first-run",
+                          "--no-default-browser-check",
+                          "--disable-gpu",
+                          "--password-store=basic",
+                          "--window-size=900,700"};
     if (getuid() == 0) arguments << "--no-sandbox";
     for (const auto& url : urls) arguments << QString::fromStdString(url);
     process_.setStandardOutputFile(QProcess::nullDevice());

@@ -1,10 +1,11 @@
-#include <algorithm>
+#include "platform/qt/chromium_browsers.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QWebSocket>
 #include <QWebSocketServer>
+#include <algorithm>
 
-#include "platform/qt/chromium_browsers.h"
 #include "tests/integration/browser/browser_fixture.h"
 
 namespace quorlen {
@@ -20,10 +21,7 @@ using testing_support::WaitUntil;
 class ChromiumBrowsersTest : public ::testing::Test {
  protected:
   ChromiumBrowsersTest()
-      : profile(folder.File("profile")),
-        shell({profile}, 100),
-        tracker(shell),
-        chromium(profile) {
+      : profile(folder.File("profile")), shell({profile}, 100), tracker(shell), chromium(profile) {
     std::filesystem::create_directories(profile);
   }
 
@@ -31,8 +29,8 @@ class ChromiumBrowsersTest : public ::testing::Test {
   void StartWith(const std::string& path) {
     tracker.Start();
     chromium.Start({web.Url(path)});
-    ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1 && tracker.Has("download complete"); },
-                          30000))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return tracker.Windows() == 1 && tracker.Has("download complete"); }, 30000))
         << tracker.Dump();
   }
 
@@ -59,7 +57,8 @@ TEST_F(ChromiumBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
   ASSERT_TRUE(WaitUntil([&] { return tracker.Has("document top " + next); })) << tracker.Dump();
   ASSERT_TRUE(WaitUntil([&] {
     int document = tracker.At("document top " + next);
-    return std::count(tracker.events.begin() + document, tracker.events.end(), "download complete") > 0;
+    return std::count(tracker.events.begin() + document, tracker.events.end(),
+                      "download complete") > 0;
   })) << tracker.Dump();
   int before = tracker.At("before top " + next);
   int complete = tracker.At("complete top " + next);
@@ -108,8 +107,9 @@ TEST_F(ChromiumBrowsersTest, ACancelledWindowNeverAsksItsServerAndTheOpenerRunsO
 TEST_F(ChromiumBrowsersTest, AnAllowedWindowOpensAndItsCloseQuitsIt) {
   web.Page("/opener.html",
            "<html><body onload=\"window.open('/allowed.html', '_blank')\">opener</body></html>");
-  web.Page("/allowed.html",
-           "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
+  web.Page(
+      "/allowed.html",
+      "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
   tracker.cancelNewWindows = false;
   tracker.Start();
   chromium.Start({web.Url("/opener.html")});
@@ -117,7 +117,8 @@ TEST_F(ChromiumBrowsersTest, AnAllowedWindowOpensAndItsCloseQuitsIt) {
   EXPECT_TRUE(web.Asked("/allowed.html")) << Requests();
   EXPECT_EQ(std::count(tracker.events.begin(), tracker.events.end(), "registered"), 2)
       << tracker.Dump();
-  EXPECT_GT(tracker.At("before top " + web.Url("/allowed.html")), tracker.At("new window from " + web.Url("/opener.html")));
+  EXPECT_GT(tracker.At("before top " + web.Url("/allowed.html")),
+            tracker.At("new window from " + web.Url("/opener.html")));
   EXPECT_EQ(tracker.Windows(), 1);
   int quit = tracker.At("quit " + web.Url("/allowed.html"));
   EXPECT_GE(quit, 0) << tracker.Dump();
@@ -125,10 +126,10 @@ TEST_F(ChromiumBrowsersTest, AnAllowedWindowOpensAndItsCloseQuitsIt) {
 }
 
 TEST_F(ChromiumBrowsersTest, WindowsAskedForByFramesAreDecidedForTheirPage) {
-  web.Page("/frame-opener.html", "<html><body><iframe src='/inner-opener.html?same'></iframe>"
-                                 "<iframe src='" +
-                                     web.Url("/inner-opener.html?cross", "localhost") +
-                                     "'></iframe></body></html>");
+  web.Page("/frame-opener.html",
+           "<html><body><iframe src='/inner-opener.html?same'></iframe>"
+           "<iframe src='" +
+               web.Url("/inner-opener.html?cross", "localhost") + "'></iframe></body></html>");
   web.Page("/inner-opener.html",
            "<html><body><script>window.open('/from-frame.html?' + location.search.slice(1), "
            "'_blank')</script></body></html>");
@@ -158,7 +159,8 @@ TEST_F(ChromiumBrowsersTest, AWindowWithoutItsOpenerIsDecidedAsWell) {
 
 TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   chromium.Start({web.Url("/first.html"), web.Url("/second.html")});
-  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(profile + "/DevToolsActivePort")); }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return QFile::exists(QString::fromStdString(profile + "/DevToolsActivePort")); }));
   RunFor(1000);
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 2; })) << tracker.Dump();

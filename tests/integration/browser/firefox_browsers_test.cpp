@@ -1,6 +1,7 @@
+#include "platform/qt/firefox_browsers.h"
+
 #include <QFile>
 
-#include "platform/qt/firefox_browsers.h"
 #include "tests/integration/browser/browser_fixture.h"
 
 namespace quorlen {
@@ -19,17 +20,15 @@ constexpr int kStartMs = 60000;
 class FirefoxBrowsersTest : public ::testing::Test {
  protected:
   FirefoxBrowsersTest()
-      : firefox(folder.File("config")),
-        shell({firefox.Profile()}, 100),
-        tracker(shell) {}
+      : firefox(folder.File("config")), shell({firefox.Profile()}, 100), tracker(shell) {}
 
   // The program runs first; the browser starts later and goes to the given page once the
   // program has joined it, so that no event of the page comes before.
   void StartWith(const std::string& path) {
     tracker.Start();
     StartHeld(path);
-    ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1 && tracker.Has("download complete"); },
-                          kStartMs))
+    ASSERT_TRUE(WaitUntil(
+        [&] { return tracker.Windows() == 1 && tracker.Has("download complete"); }, kStartMs))
         << tracker.Dump();
   }
   // Starts the browser on a page that waits for the program to join, then goes to `path`.
@@ -37,11 +36,13 @@ class FirefoxBrowsersTest : public ::testing::Test {
     web.Page("/joined", "no");
     web.Page("/hold.html",
              "<html><body><script>const wait = () => fetch('/joined').then(r => r.text())"
-             ".then(t => t == 'yes' ? location = '" + path + "' : setTimeout(wait, 100)); wait()"
-             "</script></body></html>");
+             ".then(t => t == 'yes' ? location = '" +
+                 path +
+                 "' : setTimeout(wait, 100)); wait()"
+                 "</script></body></html>");
     firefox.Start({web.Url("/hold.html")});
-    ASSERT_TRUE(WaitUntil([&] { return shell.JoinedBrowsers() == 1 && tracker.Windows() >= 1; },
-                          kStartMs))
+    ASSERT_TRUE(
+        WaitUntil([&] { return shell.JoinedBrowsers() == 1 && tracker.Windows() >= 1; }, kStartMs))
         << tracker.Dump();
     web.Page("/joined", "yes");
   }
@@ -63,16 +64,18 @@ TEST_F(FirefoxBrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
   web.Page("/start.html",
            "<html><body>start<script>setTimeout(() => location = '/next.html', 300)</script>"
            "</body></html>");
-  web.Page("/next.html", "<html><body><a id=f href='#part'>part</a>"
-                         "<script>onload = () => setTimeout(() => f.click(), 300)</script></body></html>");
+  web.Page("/next.html",
+           "<html><body><a id=f href='#part'>part</a>"
+           "<script>onload = () => setTimeout(() => f.click(), 300)</script></body></html>");
   StartWith("/start.html");
   std::string next = web.Url("/next.html");
-  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("complete top " + next + "#part"); })) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("complete top " + next + "#part"); }))
+      << tracker.Dump();
   int before = tracker.At("before top " + next);
   ASSERT_GE(before, 0) << tracker.Dump();
-  std::vector<std::string> order{"before top " + next, "download begin", "complete top " + next,
-                                 "document top " + next, "download complete",
-                                 "complete top " + next + "#part"};
+  std::vector<std::string> order{"before top " + next,   "download begin",
+                                 "complete top " + next, "document top " + next,
+                                 "download complete",    "complete top " + next + "#part"};
   auto at = tracker.events.begin() + before;
   for (const auto& event : order) {
     at = std::find(at, tracker.events.end(), event);
@@ -124,12 +127,14 @@ TEST_P(FirefoxCancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn)
   }
   StartWith("/opener.html");
   ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after.html"); }, 30000)) << tracker.Dump();
-  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == test.windowsAskedFor; })) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == test.windowsAskedFor; }))
+      << tracker.Dump();
   RunFor(1000);
   EXPECT_EQ(tracker.newWindows, test.windowsAskedFor) << tracker.Dump();
   EXPECT_EQ(tracker.Count("new window from " + web.Url("/opener.html")), test.windowsAskedFor)
       << tracker.Dump();
-  for (const auto& path : test.neverAsked) EXPECT_FALSE(web.Asked(path)) << path << "\n" << Requests();
+  for (const auto& path : test.neverAsked)
+    EXPECT_FALSE(web.Asked(path)) << path << "\n" << Requests();
   EXPECT_EQ(tracker.Windows(), 1);
   EXPECT_EQ(tracker.Count("registered"), 1) << tracker.Dump();  // the opener's own window only
 }
@@ -157,29 +162,34 @@ INSTANTIATE_TEST_SUITE_P(
                                          "</body></html>"}},
                    {"/written.png"},
                    1},
-        CancelCase{"TenAtOnce",
-                   {{"/opener.html", "<html><body onload=\"" + kGoOn +
-                                         "; for (let i = 0; i < 10; i++) "
-                                         "window.open('/burst.html?' + i)\">opener</body></html>"}},
-                   {"/burst.html?0", "/burst.html?1", "/burst.html?2", "/burst.html?3",
-                    "/burst.html?4", "/burst.html?5", "/burst.html?6", "/burst.html?7",
-                    "/burst.html?8", "/burst.html?9"},
-                   10},
+        CancelCase{
+            "TenAtOnce",
+            {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                                  "; for (let i = 0; i < 10; i++) "
+                                  "window.open('/burst.html?' + i)\">opener</body></html>"}},
+            {"/burst.html?0", "/burst.html?1", "/burst.html?2", "/burst.html?3", "/burst.html?4",
+             "/burst.html?5", "/burst.html?6", "/burst.html?7", "/burst.html?8", "/burst.html?9"},
+            10},
         CancelCase{"FromFrames",
-                   {{"/opener.html", "<html><body><iframe src='/inner.html?same'></iframe>"
-                                     "<iframe src='CROSS/inner.html?cross'></iframe><script>" +
-                                         kGoOn + "</script></body></html>"},
-                    {"/inner.html", "<html><body><script>window.open('/from-frame.html?' + "
-                                    "location.search.slice(1), '_blank')</script></body></html>"}},
+                   {{"/opener.html",
+                     "<html><body><iframe src='/inner.html?same'></iframe>"
+                     "<iframe src='CROSS/inner.html?cross'></iframe><script>" +
+                         kGoOn + "</script></body></html>"},
+                    {"/inner.html",
+                     "<html><body><script>window.open('/from-frame.html?' + "
+                     "location.search.slice(1), '_blank')</script></body></html>"}},
                    {"/from-frame.html?same", "/from-frame.html?cross"},
                    2}),
-    [](const ::testing::TestParamInfo<CancelCase>& param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<CancelCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST_F(FirefoxBrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
   web.Page("/opener.html",
            "<html><body onload=\"window.open('/allowed.html', '_blank')\">opener</body></html>");
-  web.Page("/allowed.html",
-           "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
+  web.Page(
+      "/allowed.html",
+      "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
   tracker.cancelNewWindows = false;
   tracker.Start();
   StartHeld("/opener.html");
@@ -190,7 +200,8 @@ TEST_F(FirefoxBrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
   int asked = tracker.At("new window from " + web.Url("/opener.html"));
   ASSERT_GE(asked, 0) << tracker.Dump();
   EXPECT_GT(tracker.At("before top " + allowed), asked) << tracker.Dump();
-  EXPECT_GT(tracker.At("document top " + allowed), tracker.At("before top " + allowed)) << tracker.Dump();
+  EXPECT_GT(tracker.At("document top " + allowed), tracker.At("before top " + allowed))
+      << tracker.Dump();
   EXPECT_EQ(tracker.Windows(), 1);
   int quit = tracker.At("quit " + allowed);
   EXPECT_GE(quit, 0) << tracker.Dump();
@@ -202,7 +213,8 @@ TEST_F(FirefoxBrowsersTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
            "<html><body><a id=j href=\"javascript:void(window.open('/from-link.html'))\">j</a>"
            "<iframe src='/inner-link.html'></iframe><iframe src='" +
                web.Url("/inner-link.html", "localhost") +
-               "'></iframe><script>onload = () => setTimeout(() => j.click(), 500)</script></body></html>");
+               "'></iframe><script>onload = () => setTimeout(() => j.click(), "
+               "500)</script></body></html>");
   web.Page("/inner-link.html",
            "<html><body><a id=j href=' JavaScript:void(0)'>j</a>"
            "<script>onload = () => setTimeout(() => j.click(), 300)</script></body></html>");
