@@ -26,8 +26,8 @@ const std::string kUrl = "http://vendor.test/zshared/domains.txt";
 // 30,000 real names: the shipped list, then the public list's other names.
 std::string DomainsBody() {
   std::vector<std::string> names;
-  for (const char* file : {QUORLEN_DATA_DIR "/adservers-default.txt",
-                           QUORLEN_TEST_DATA "/blocklist-full.txt"}) {
+  for (const char* file :
+       {QUORLEN_DATA_DIR "/adservers-default.txt", QUORLEN_TEST_DATA "/blocklist-full.txt"}) {
     std::ifstream in(file);
     for (std::string line; names.size() < kServers && std::getline(in, line);) {
       if (!line.empty()) names.push_back(line);
@@ -91,7 +91,8 @@ void BM_Floor_SplitAndWriteOnce(benchmark::State& state) {
   for (auto _ : state) {
     if (!key.Public().Signed(body, signature)) state.SkipWithError("not signed");
     auto list = update::ParseServerList(body, true);
-    std::string text = "[DomainCount]\r\nN=" + std::to_string(list->entries.size()) + "\r\n[Domains]\r\n";
+    std::string text =
+        "[DomainCount]\r\nN=" + std::to_string(list->entries.size()) + "\r\n[Domains]\r\n";
     for (size_t i = 0; i < list->entries.size(); ++i) {
       text += "D" + std::to_string(i) + "=" + list->entries[i].name + "\r\n";
     }

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < n; ++i) {
       int fd = ready[i].data.fd;
       if (fd == listener) {
-        for (int c; (c = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+        for (int c;
+             (c = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
           epoll_event client{};
           client.events = EPOLLIN;
           client.data.fd = c;

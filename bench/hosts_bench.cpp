@@ -28,10 +28,12 @@ std::vector<std::string> ReadNames(const std::string& path) {
 // The shipped default list, then real names from the larger list, then made-up ones.
 const std::vector<std::string>& AllNames() {
   static const std::vector<std::string> names = [] {
-    std::vector<std::string> all = ReadNames(std::string(QUORLEN_DATA_DIR) + "/adservers-default.txt");
+    std::vector<std::string> all =
+        ReadNames(std::string(QUORLEN_DATA_DIR) + "/adservers-default.txt");
     for (auto& name : ReadNames(std::string(QUORLEN_TEST_DATA) + "/blocklist-full.txt"))
       all.push_back(name);
-    for (int i = 0; all.size() < 70000; ++i) all.push_back("ad" + std::to_string(i) + ".bench.example");
+    for (int i = 0; all.size() < 70000; ++i)
+      all.push_back("ad" + std::to_string(i) + ".bench.example");
     return all;
   }();
   return names;
@@ -76,7 +78,9 @@ void BM_BuildAgain(benchmark::State& state) {
   std::vector<std::string> defaults, user;
   Split(static_cast<size_t>(state.range(0)), defaults, user);
   const std::string built =
-      hosts::BuildHostsText({ThreeMegabyteHosts(), "\n", defaults, user, {}, nullptr, nullptr}).text + "\n";
+      hosts::BuildHostsText({ThreeMegabyteHosts(), "\n", defaults, user, {}, nullptr, nullptr})
+          .text +
+      "\n";
   for (auto _ : state) {
     auto result = hosts::BuildHostsText({built, "\n", defaults, user, {}, nullptr, nullptr});
     benchmark::DoNotOptimize(result.text.data());
@@ -118,7 +122,8 @@ void BM_Remove(benchmark::State& state) {
   std::vector<std::string> defaults, user;
   Split(static_cast<size_t>(state.range(0)), defaults, user);
   const std::string built =
-      hosts::BuildHostsText({ThreeMegabyteHosts(), "\n", defaults, user, {}, nullptr, nullptr}).text;
+      hosts::BuildHostsText({ThreeMegabyteHosts(), "\n", defaults, user, {}, nullptr, nullptr})
+          .text;
   for (auto _ : state) {
     auto kept = hosts::RemoveServerLines(built, "\n", defaults, user, nullptr, nullptr);
     benchmark::DoNotOptimize(kept.data());

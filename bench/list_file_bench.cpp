@@ -85,7 +85,8 @@ void BM_LoadListOneReadPerKey(benchmark::State& state) {
   const int keys = static_cast<int>(state.range(0));
   for (auto _ : state) {
     ListBox list;
-    for (int i = 0; i < keys; ++i) list.AddItem(ReadKeyUncached(ListPath(), "D" + std::to_string(i)));
+    for (int i = 0; i < keys; ++i)
+      list.AddItem(ReadKeyUncached(ListPath(), "D" + std::to_string(i)));
     benchmark::DoNotOptimize(list.Count());
   }
   state.SetItemsProcessed(state.iterations() * keys);

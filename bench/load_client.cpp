@@ -50,7 +50,8 @@ long OneRequest(int port, const std::string& request) {
     ::close(fd);
     return refused ? kRefused : -1;
   }
-  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+      static_cast<ssize_t>(request.size())) {
     ::close(fd);
     return -1;
   }

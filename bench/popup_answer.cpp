@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "forms/frm_main.h"
+#include "launcher/launcher_server.h"
 #include "platform/fake/fake_browser.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_input.h"
@@ -30,7 +31,6 @@
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/linux/browser_set.h"
-#include "launcher/launcher_server.h"
 #include "platform/qt/chromium_browsers.h"
 #include "platform/qt/firefox_browsers.h"
 #include "platform/qt/qt_event_loop.h"
@@ -114,16 +114,18 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   std::map<QString, qint64> sent, answered;
-  QObject::connect(&server, &quorlen::LauncherServer::joined, &server, [&](quorlen::MessageSocket* joined) {
-    client = joined;
-    QObject::connect(client, &quorlen::MessageSocket::messageReceived, client, [&](const QByteArray& text) {
-      QString session =
-          QJsonDocument::fromJson(text).object().value("sessionId").toString();
-      if (!session.isEmpty() && answered.count(session) == 0)
-        answered[session] = clock.nsecsElapsed();
-    });
-    client->send(QString(Attach("opener", "P", "", false)).toUtf8());
-  });
+  QObject::connect(
+      &server, &quorlen::LauncherServer::joined, &server, [&](quorlen::MessageSocket* joined) {
+        client = joined;
+        QObject::connect(client, &quorlen::MessageSocket::messageReceived, client,
+                         [&](const QByteArray& text) {
+                           QString session =
+                               QJsonDocument::fromJson(text).object().value("sessionId").toString();
+                           if (!session.isEmpty() && answered.count(session) == 0)
+                             answered[session] = clock.nsecsElapsed();
+                         });
+        client->send(QString(Attach("opener", "P", "", false)).toUtf8());
+      });
 
   // The fake Firefox: it grants the session, answers every command, and notes when the
   // answer about each of its windows and requests arrives.
@@ -131,27 +133,32 @@ int main(int argc, char** argv) {
   firefoxServer.Listen(QString::fromStdString((folder / "run/firefox.sock").string()), &error);
   quorlen::MessageSocket* firefox = nullptr;
   std::map<QString, qint64> firefoxAnswered;
-  QObject::connect(&firefoxServer, &quorlen::LauncherServer::joined, &firefoxServer, [&](quorlen::MessageSocket* joined) {
-    firefox = joined;
-    QObject::connect(firefox, &quorlen::MessageSocket::messageReceived, firefox, [&](const QByteArray& text) {
-      QJsonObject command = QJsonDocument::fromJson(text).object();
-      QString method = command.value("method").toString();
-      QJsonObject params = command.value("params").toObject();
-      if (method == "network.continueRequest")
-        firefoxAnswered.emplace(params.value("request").toString(), clock.nsecsElapsed());
-      if (method == "browsingContext.close")
-        firefoxAnswered.emplace(params.value("context").toString(), clock.nsecsElapsed());
-      QJsonObject result;
-      if (method == "session.new") {
-        result = {
-            {"sessionId", "bench"},
-            {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
-      }
-      SendText(firefox, 
-          Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
-      if (method == "browsingContext.getTree") SendText(firefox, Created("FP", ""));
-    });
-  });
+  QObject::connect(
+      &firefoxServer, &quorlen::LauncherServer::joined, &firefoxServer,
+      [&](quorlen::MessageSocket* joined) {
+        firefox = joined;
+        QObject::connect(
+            firefox, &quorlen::MessageSocket::messageReceived, firefox,
+            [&](const QByteArray& text) {
+              QJsonObject command = QJsonDocument::fromJson(text).object();
+              QString method = command.value("method").toString();
+              QJsonObject params = command.value("params").toObject();
+              if (method == "network.continueRequest")
+                firefoxAnswered.emplace(params.value("request").toString(), clock.nsecsElapsed());
+              if (method == "browsingContext.close")
+                firefoxAnswered.emplace(params.value("context").toString(), clock.nsecsElapsed());
+              QJsonObject result;
+              if (method == "session.new") {
+                result = {{"sessionId", "bench"},
+                          {"capabilities",
+                           QJsonObject{{"browserName", "firefox"}, {"browserVersion", "bench"}}}};
+              }
+              SendText(
+                  firefox,
+                  Compact({{"type", "success"}, {"id", command.value("id")}, {"result", result}}));
+              if (method == "browsingContext.getTree") SendText(firefox, Created("FP", ""));
+            });
+      });
 
   quorlen::QtEventLoop loop;
   quorlen::ScriptedDialogs dialogs;
@@ -166,8 +173,10 @@ int main(int argc, char** argv) {
   quorlen::FakeShell shell;
   quorlen::FakeInput input;
   quorlen::FakeDesktop desktop;
-  quorlen::ChromiumBrowsers chromium({{(folder / "profile").string(), (folder / "run/chromium.sock").string()}}, 100);
-  quorlen::FirefoxBrowsers firefoxes({{(folder / "firefox").string(), (folder / "run/firefox.sock").string()}}, 100);
+  quorlen::ChromiumBrowsers chromium(
+      {{(folder / "profile").string(), (folder / "run/chromium.sock").string()}}, 100);
+  quorlen::FirefoxBrowsers firefoxes(
+      {{(folder / "firefox").string(), (folder / "run/firefox.sock").string()}}, 100);
   quorlen::BrowserSet browsers({&chromium, &firefoxes});
   quorlen::FakePrivileges privileged(system.hostsFile);
   quorlen::FakeWindowSystem desk;
@@ -187,11 +196,11 @@ int main(int argc, char** argv) {
       sent[session] = clock.nsecsElapsed();
       if (popups) {
         SendText(client, OnOpener("Runtime.bindingCalled",
-                                         {{"name", "quorlenInput"}, {"payload", kMiddlePress}}));
+                                  {{"name", "quorlenInput"}, {"payload", kMiddlePress}}));
         SendText(client, OnOpener("Page.windowOpen", {{"url", ""}, {"userGesture", false}}));
       }
-      SendText(client, Attach(session, prefix + "T" + QString::number(i), popups ? "P" : "",
-                                     true, popups ? "page" : "worker"));
+      SendText(client, Attach(session, prefix + "T" + QString::number(i), popups ? "P" : "", true,
+                              popups ? "page" : "worker"));
     }
     RunUntil(
         [&] {
@@ -221,17 +230,17 @@ int main(int argc, char** argv) {
       QString id = prefix + QString::number(i);
       firefoxSent[id] = clock.nsecsElapsed();
       if (windows) {
-        SendText(firefox, Event(
-            "script.message", {{"channel", "quorlen-input"},
-                               {"data", QJsonObject{{"type", "string"}, {"value", kMiddlePress}}},
-                               {"source", QJsonObject{{"context", "FP"}}}}));
+        SendText(firefox, Event("script.message",
+                                {{"channel", "quorlen-input"},
+                                 {"data", QJsonObject{{"type", "string"}, {"value", kMiddlePress}}},
+                                 {"source", QJsonObject{{"context", "FP"}}}}));
         SendText(firefox, Created(id, "FP"));
       } else {
-        SendText(firefox, Event(
-            "network.beforeRequestSent",
-            {{"context", "FP"},
-             {"isBlocked", true},
-             {"request", QJsonObject{{"request", id}, {"url", "http://page.example/" + id}}}}));
+        SendText(firefox, Event("network.beforeRequestSent",
+                                {{"context", "FP"},
+                                 {"isBlocked", true},
+                                 {"request", QJsonObject{{"request", id},
+                                                         {"url", "http://page.example/" + id}}}}));
       }
     }
     RunUntil(

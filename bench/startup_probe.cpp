@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }
-    const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+    const auto ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
     std::printf("written %.1f cpu %.1f\n", ms.count(), CpuMs(pid));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));

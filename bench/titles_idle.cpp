@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
   ListBox list;
   std::ifstream shipped(QUORLEN_DATA_DIR "/qltitles.txt");
   std::ifstream names(QUORLEN_TEST_DATA "/blocklist-full.txt");
-  for (std::string line; list.Count() < 1000 && (std::getline(shipped, line) ||
-                                                 std::getline(names, line));) {
+  for (std::string line;
+       list.Count() < 1000 && (std::getline(shipped, line) || std::getline(names, line));) {
     if (!line.empty()) list.AddItem(line);
   }
   SaveListToIni(list, "DomainCount", "Domains", path, profiles);
@@ -69,11 +69,11 @@ int main(int argc, char** argv) {
   MenuItem mnuTrayLastPop;
   Label lblLastTitle, lblLastTitle1;
   int ticks = 0;
-  TitleWatcher watcher(
-      loop, windows, dialogs, titles, {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
-      {[] { return false; }, [] { return false; }, [] { return false; }},
-      {[](const std::string&) {}, [] { return std::string("00:00:00"); },
-       [](const std::string&) {}, [](const std::string&) {}, [] {}});
+  TitleWatcher watcher(loop, windows, dialogs, titles,
+                       {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
+                       {[] { return false; }, [] { return false; }, [] { return false; }},
+                       {[](const std::string&) {}, [] { return std::string("00:00:00"); },
+                        [](const std::string&) {}, [](const std::string&) {}, [] {}});
   auto tick = watcher.Timer4().onTick;
   watcher.Timer4().onTick = [&] {
     ++ticks;
@@ -100,8 +100,8 @@ int main(int argc, char** argv) {
   double off = Share(seconds);
   std::filesystem::remove(path);
   std::printf("fragments %zu, %d s per phase\n", titles.Fragments().size(), seconds);
-  std::printf("watcher and input poll on : %.3f %% of one core (%d ticks, %d polls)\n", on,
-              ticked, polled);
+  std::printf("watcher and input poll on : %.3f %% of one core (%d ticks, %d polls)\n", on, ticked,
+              polled);
   std::printf("both off                  : %.3f %% of one core\n", off);
   std::printf("cost of the two polls     : %.3f %% of one core\n", on - off);
   return 0;

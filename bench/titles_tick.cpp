@@ -24,8 +24,8 @@ using namespace quorlen;
 // lengths users type.
 std::vector<std::string> Fragments(size_t count) {
   std::vector<std::string> fragments;
-  for (const char* file : {QUORLEN_DATA_DIR "/qltitles.txt",
-                           QUORLEN_TEST_DATA "/blocklist-full.txt"}) {
+  for (const char* file :
+       {QUORLEN_DATA_DIR "/qltitles.txt", QUORLEN_TEST_DATA "/blocklist-full.txt"}) {
     std::ifstream in(file);
     for (std::string line; fragments.size() < count && std::getline(in, line);) {
       if (!line.empty()) fragments.push_back(line);

@@ -28,7 +28,9 @@ FileStamp StampOf(const std::string& path) {
   return stamp;
 }
 
-std::string ReadBytes(const std::string& path) { return ReadWholeFile(path).value_or(std::string()); }
+std::string ReadBytes(const std::string& path) {
+  return ReadWholeFile(path).value_or(std::string());
+}
 
 }  // namespace
 
@@ -46,8 +48,8 @@ ProfileStore::Cached& ProfileStore::Load(const std::string& path, bool forceChec
   cached.existed = stamp.exists;
   cached.size = stamp.size;
   cached.modified = stamp.modified;
-  cached.file = std::make_shared<const ProfileFile>(
-      stamp.exists ? std::string_view(ReadBytes(path)) : std::string_view());
+  cached.file = std::make_shared<const ProfileFile>(stamp.exists ? std::string_view(ReadBytes(path))
+                                                                 : std::string_view());
   return cached;
 }
 
@@ -76,9 +78,9 @@ bool ProfileStore::Apply(const std::string& path, const ProfileEdits& edits) {
   Cached& cached = Load(path, true);
   // Nobody else holds the cached form: edit it in place rather than copying a large list.
   // If a write fails the cache entry is dropped, so a half-edited form is never read.
-  std::shared_ptr<ProfileFile> owned =
-      cached.file.use_count() == 1 ? std::const_pointer_cast<ProfileFile>(cached.file)
-                                   : std::make_shared<ProfileFile>(*cached.file);
+  std::shared_ptr<ProfileFile> owned = cached.file.use_count() == 1
+                                           ? std::const_pointer_cast<ProfileFile>(cached.file)
+                                           : std::make_shared<ProfileFile>(*cached.file);
   cached.file.reset();
   ProfileFile& edited = *owned;
   for (const auto& edit : edits.edits_) {

@@ -49,8 +49,7 @@ class ProfileStore {
   // WritePrivateProfileString: a value writes the key, nothing deletes it. False when the
   // file cannot be written (a missing or read-only folder).
   bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                                 const std::optional<std::string>& value,
-                                 const std::string& path);
+                                 const std::optional<std::string>& value, const std::string& path);
   bool DeleteSection(const std::string& section, const std::string& path);
   // Applies every edit in order and writes the file once.
   bool Apply(const std::string& path, const ProfileEdits& edits);

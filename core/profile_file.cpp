@@ -119,8 +119,7 @@ ProfileFile::Section* ProfileFile::FindSection(std::string_view section) {
   return it == sectionIndex_.end() ? nullptr : it->second;
 }
 
-std::optional<std::string> ProfileFile::Find(std::string_view section,
-                                             std::string_view key) const {
+std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
   if (!s) return std::nullopt;
   auto it = s->keys.find(LowerName(key));
@@ -131,8 +130,8 @@ std::optional<std::string> ProfileFile::Find(std::string_view section,
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,
                                    std::string_view defaultValue, size_t bufferSize) const {
   const std::optional<std::string> value = Find(section, key);
-  return ThroughBuffer(value ? std::optional<std::string_view>(*value) : std::nullopt,
-                       defaultValue, bufferSize);
+  return ThroughBuffer(value ? std::optional<std::string_view>(*value) : std::nullopt, defaultValue,
+                       bufferSize);
 }
 
 std::vector<std::string> ProfileFile::SectionNames() const {
@@ -152,8 +151,7 @@ std::vector<std::string> ProfileFile::KeyNames(std::string_view section) const {
   return names;
 }
 
-void ProfileFile::SetValue(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void ProfileFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
   std::string lowerKey = LowerName(key);
   std::string parsed = Unquote(TrimBlanksAndTabs(value));
   Section* s = FindSection(section);
@@ -178,8 +176,8 @@ void ProfileFile::SetValue(std::string_view section, std::string_view key,
   Section fresh;
   fresh.name = std::string(TrimBlanksAndTabs(section));
   fresh.header = lines_.insert(lines_.end(), Line{"[" + std::string(section) + "]", "\r\n"});
-  fresh.lastKey = lines_.insert(lines_.end(),
-                                Line{std::string(key) + "=" + std::string(value), "\r\n"});
+  fresh.lastKey =
+      lines_.insert(lines_.end(), Line{std::string(key) + "=" + std::string(value), "\r\n"});
   fresh.keys.emplace(lowerKey, Key{std::move(parsed), fresh.lastKey});
   fresh.keyOrder.push_back(lowerKey);
   sections_.push_back(std::move(fresh));
@@ -224,8 +222,9 @@ std::string ProfileFile::Serialize() const {
   return out;
 }
 
-void ScanProfileSection(std::string_view bytes, std::string_view section,
-                        const std::function<void(std::string_view name, std::string_view value)>& visit) {
+void ScanProfileSection(
+    std::string_view bytes, std::string_view section,
+    const std::function<void(std::string_view name, std::string_view value)>& visit) {
   if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
   const std::string_view wanted = TrimBlanksAndTabs(section);
   bool inside = false;  // in the first section of the wanted name

@@ -52,7 +52,7 @@ class ProfileFile {
   struct Section {
     std::string name;  // as written, trimmed
     LineIt header;
-    LineIt lastKey;    // the header while the section has no key
+    LineIt lastKey;                             // the header while the section has no key
     std::unordered_map<std::string, Key> keys;  // by lower-case name, first one wins
     std::vector<std::string> keyOrder;          // lower-case names in file order
   };
@@ -74,8 +74,9 @@ class ProfileFile {
 // value as Find returns it. Names compare case-insensitively, and of two keys of the same
 // name the first is the one that counts. For list files of tens of thousands of entries
 // read once, where building the file would cost many times the reading.
-void ScanProfileSection(std::string_view bytes, std::string_view section,
-                        const std::function<void(std::string_view name, std::string_view value)>& visit);
+void ScanProfileSection(
+    std::string_view bytes, std::string_view section,
+    const std::function<void(std::string_view name, std::string_view value)>& visit);
 
 // GetString's answer for one key, from a single pass over the text.
 std::string ScanProfileString(std::string_view bytes, std::string_view section,

@@ -18,8 +18,7 @@ frmLastBlocked::frmLastBlocked(EventLoop& loop, std::string copyFile, Links link
   Label2.SetCaption(
       "Double click on an entry to allow that content from now on.  The list refreshes "
       "every 5 seconds.");
-  lstBlockedToolTip =
-      "Double click on an entry to allow it.  This list refreshes every 5 seconds.";
+  lstBlockedToolTip = "Double click on an entry to allow it.  This list refreshes every 5 seconds.";
   cmdCopyToolTip = "Copy List Box data to NotePad";
   cmdByAdServer.onClick = [this] { cmdByAdServer_Click(); };
   cmdIEPopups.onClick = [this] { cmdIEPopups_Click(); };
@@ -43,7 +42,7 @@ void frmLastBlocked::Unload() {
 }
 
 void frmLastBlocked::Fill() {
-  auto& list = nMode_ == 1 ? links_.ListAdServerBuffer
+  auto& list = nMode_ == 1   ? links_.ListAdServerBuffer
                : nMode_ == 2 ? links_.ListIEPopupBuffer
                              : links_.ListTitleBuffer;
   if (list) list(lstBlocked);

@@ -12,13 +12,13 @@ namespace quorlen {
 struct ProgramPaths {
   std::string sAppPath;  // the program folder, without a trailing separator
   std::string sSettingsFile;
-  std::string sDefaultHostsList;  // quorlenhosts.ini
-  std::string sUserHostsList;     // userhosts.ini
-  std::string sExclusionsList;    // quorlenhostsexc.ini
-  std::string sRemovalsList;      // removals.ini
-  std::string sUserTitlesList;    // usertitles.ini
-  std::string sDefaultTitlesList; // qltitles.ini
-  std::string sWhiteList;         // userwl.ini
+  std::string sDefaultHostsList;   // quorlenhosts.ini
+  std::string sUserHostsList;      // userhosts.ini
+  std::string sExclusionsList;     // quorlenhostsexc.ini
+  std::string sRemovalsList;       // removals.ini
+  std::string sUserTitlesList;     // usertitles.ini
+  std::string sDefaultTitlesList;  // qltitles.ini
+  std::string sWhiteList;          // userwl.ini
   std::string sHostsFile;
 
   // The program folder followed by the separator and `name`.

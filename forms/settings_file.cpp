@@ -41,10 +41,9 @@ void SettingsFile::ReadBoolean(const std::string& key, const std::string& defaul
 }
 
 void SettingsFile::LoadListCounts() {
-  auto defaultCount = profiles_.ReadOnce("DomainCount", "N", "",
-                                                        paths_.sDefaultHostsList, kValueBuffer);
-  auto userCount = profiles_.ReadOnce("DomainCount", "N", "0",
-                                                     paths_.sUserHostsList, kValueBuffer);
+  auto defaultCount =
+      profiles_.ReadOnce("DomainCount", "N", "", paths_.sDefaultHostsList, kValueBuffer);
+  auto userCount = profiles_.ReadOnce("DomainCount", "N", "0", paths_.sUserHostsList, kValueBuffer);
   auto a = ToInt32(defaultCount);
   auto b = ToInt32(userCount);
   if (a && b) options_.nTotHosts = *a + *b;
@@ -109,12 +108,12 @@ void SettingsFile::LoadSettings() {
   window_.lblDateUpdate.SetCaption("Last Updated " + options_.sDateUpdate);
   stats_.setLastUpdate("Last Updated " + options_.sDateUpdate);
 
-  if (auto n = ToInt16(profiles_.ReadOnce("DomainCount", "N", "",
-                                                         paths_.sDefaultHostsList, kValueBuffer))) {
+  if (auto n = ToInt16(
+          profiles_.ReadOnce("DomainCount", "N", "", paths_.sDefaultHostsList, kValueBuffer))) {
     options_.nDefaultCount = *n;
   }
-  if (auto n = ToInt16(profiles_.ReadOnce("DomainCount", "N", "",
-                                                         paths_.sUserHostsList, kValueBuffer))) {
+  if (auto n = ToInt16(
+          profiles_.ReadOnce("DomainCount", "N", "", paths_.sUserHostsList, kValueBuffer))) {
     options_.nUserCount = *n;
   }
 
@@ -150,8 +149,7 @@ void SettingsFile::Save() {
   // A folder the program cannot write to is not reported: the status says saved all the same.
   profiles_.Apply(paths_.sSettingsFile, edits);
 
-  window_.lblStatus.SetCaption("Settings Saved" + std::string(kCrLf) +
-                               window_.lblStatus.Caption());
+  window_.lblStatus.SetCaption("Settings Saved" + std::string(kCrLf) + window_.lblStatus.Caption());
 }
 
 }  // namespace quorlen

@@ -56,8 +56,7 @@ SettingsWindow::SettingsWindow() {
   Label14.SetCaption(
       "Add your own ad servers to block, or allow any listed one, in the ad server list.");
   cmdPopupTitles.SetCaption("Block Popups by Window Title");
-  Label15.SetCaption(
-      "Close any popup window automatically by adding a part of its window title.");
+  Label15.SetCaption("Close any popup window automatically by adding a part of its window title.");
 
   Frame8.SetCaption("Quorlen Startup Options:");
   chkStartup.SetCaption("Start Quorlen when Windows Starts");
@@ -65,8 +64,7 @@ SettingsWindow::SettingsWindow() {
   cmdData2.SetCaption("Download");
   Label10.SetCaption("Download Latest ad blocking data from the Quorlen server now!");
 
-  Frame9.SetCaption(
-      "Choose the \"Help\" menu above for more choices, or pick a topic below:");
+  Frame9.SetCaption("Choose the \"Help\" menu above for more choices, or pick a topic below:");
   cmdHelpOnline.SetCaption("Help Online");
   cmdFeedback.SetCaption("Feedback");
   cmdHelpBlock.SetCaption("Ad Blocking Help");

@@ -3,8 +3,7 @@
 namespace quorlen {
 
 SoundOptions::SoundOptions(Sound& sound, Dialogs& dialogs, SoundOptionControls banner,
-                           SoundOptionControls popup, ProgramOptions& options,
-                           const bool& bLoading)
+                           SoundOptionControls popup, ProgramOptions& options, const bool& bLoading)
     : sound_(sound),
       dialogs_(dialogs),
       banner_(banner),
@@ -38,8 +37,8 @@ void SoundOptions::Changed(SoundOptionControls& option, std::string& member) {
 void SoundOptions::Browse(SoundOptionControls& option, std::string& member) {
   if (bLoading_) return;
   // Cancel leaves the dialog's file name as it was set: nothing changes.
-  std::string chosen = dialogs_.ChooseFile({member, "wav", "Choose Sound File", "*.wav"})
-                           .value_or(member);
+  std::string chosen =
+      dialogs_.ChooseFile({member, "wav", "Choose Sound File", "*.wav"}).value_or(member);
   option.path.SetText(chosen);
   member = chosen;
 }

@@ -128,14 +128,14 @@ void TrayModel::SetMenuIcons() {
     const char* key;
   };
   Row rows[] = {
-      {window_.mnuFileSave, "save"},         {window_.mnuFileExit, "stop"},
-      {window_.mnuUpdate, "sendinfo"},       {window_.mnuVersion, "palette"},
-      {window_.mnuTest, "network"},          {window_.mnuHelpFeedback, "help"},
-      {window_.mnuHelpReadMe, "checklist"},  {window_.mnuHelpAbout, "quorlen"},
-      {window_.mnuTraySettings, "gear"},     {window_.mnuTrayFeedback, "help"},
-      {window_.mnuTrayStats, "graph"},       {window_.mnuTrayAllow, "palette"},
-      {window_.mnuTrayLastPop, "palette"},   {window_.mnuTrayLastIEPop, "palette"},
-      {window_.mnuTrayBlock, "block"},       {window_.mnuTrayBlockTitle, "block"},
+      {window_.mnuFileSave, "save"},        {window_.mnuFileExit, "stop"},
+      {window_.mnuUpdate, "sendinfo"},      {window_.mnuVersion, "palette"},
+      {window_.mnuTest, "network"},         {window_.mnuHelpFeedback, "help"},
+      {window_.mnuHelpReadMe, "checklist"}, {window_.mnuHelpAbout, "quorlen"},
+      {window_.mnuTraySettings, "gear"},    {window_.mnuTrayFeedback, "help"},
+      {window_.mnuTrayStats, "graph"},      {window_.mnuTrayAllow, "palette"},
+      {window_.mnuTrayLastPop, "palette"},  {window_.mnuTrayLastIEPop, "palette"},
+      {window_.mnuTrayBlock, "block"},      {window_.mnuTrayBlockTitle, "block"},
       {window_.mnuTrayExit, "stop"},
   };
   for (auto& row : rows) row.item.SetImageKey(row.key);

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   file.SetValue("Settings", name, bytes.substr(size / 2, 16));
   file.SetValue(name, "N", "1");
   if (file.GetString(name, "N", "", 250) != "1" && name.find_first_of("[]=;\r\n\0"
-                                                                      " \t", 0, 9) == std::string::npos) {
+                                                                      " \t",
+                                                                      0, 9) == std::string::npos) {
     std::abort();
   }
   file.DeleteKey("Settings", name);

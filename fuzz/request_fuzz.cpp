@@ -20,12 +20,13 @@ struct Server {
   quorlen::CheckBox chkBannerSound;
   quorlen::TextBox txtBannerWav;
   const std::string folder = "/nonexistent-quorlen-folder";
-  quorlen::Responder responder{network, sound,
-                               {lbltype, lblpage, lblAllowServer, lblAllow1, mnuTrayAllow,
-                                chkBannerSound, txtBannerWav},
-                               {nullptr, [] { return std::string("00:00:00"); }, nullptr,
-                                nullptr, nullptr},
-                               folder, 80};
+  quorlen::Responder responder{
+      network,
+      sound,
+      {lbltype, lblpage, lblAllowServer, lblAllow1, mnuTrayAllow, chkBannerSound, txtBannerWav},
+      {nullptr, [] { return std::string("00:00:00"); }, nullptr, nullptr, nullptr},
+      folder,
+      80};
   Server() { responder.StartWebServers(); }
 };
 

@@ -23,10 +23,11 @@ frmAbout::frmAbout(SystemInfo& system, AboutFacts facts, Links links)
 
 std::string frmAbout::SystemText(const SystemFacts& facts) {
   // "Linux 6.1.0" released as "6.1.0-28-amd64": version 6.1.0, build 28-amd64.
-  std::string name = facts.osName.empty() ? "Windows" : facts.osName.substr(0, facts.osName.find(' '));
+  std::string name =
+      facts.osName.empty() ? "Windows" : facts.osName.substr(0, facts.osName.find(' '));
   std::string running = !facts.osName.empty() ? name
-                        : facts.isNT           ? "Windows XP, 2000, or NT"
-                                               : "Windows 95, 98, or ME";
+                        : facts.isNT          ? "Windows XP, 2000, or NT"
+                                              : "Windows 95, 98, or ME";
   auto dash = facts.osRelease.find('-');
   std::string version = facts.osRelease.substr(0, dash);
   std::string build = dash == std::string::npos ? "" : facts.osRelease.substr(dash + 1);

@@ -14,16 +14,35 @@ std::string URLEncode(std::string_view text, const std::function<void()>& afterE
     const char* replacement = nullptr;
     if (!queryMet) {
       switch (c) {
-        case '%': replacement = "%25"; break;
-        case ',': replacement = "%2C"; break;
-        case ' ': replacement = "%20"; break;
-        case '/': replacement = "%2F"; break;
-        case '~': replacement = "%7E"; break;
-        case ':': replacement = "%3A"; break;
-        case '$': replacement = "%24"; break;
-        case '&': replacement = "%26"; break;
-        case '?': queryMet = true; break;
-        default: break;
+        case '%':
+          replacement = "%25";
+          break;
+        case ',':
+          replacement = "%2C";
+          break;
+        case ' ':
+          replacement = "%20";
+          break;
+        case '/':
+          replacement = "%2F";
+          break;
+        case '~':
+          replacement = "%7E";
+          break;
+        case ':':
+          replacement = "%3A";
+          break;
+        case '$':
+          replacement = "%24";
+          break;
+        case '&':
+          replacement = "%26";
+          break;
+        case '?':
+          queryMet = true;
+          break;
+        default:
+          break;
       }
     }
     if (replacement) {

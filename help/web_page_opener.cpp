@@ -16,8 +16,7 @@ bool WebPageOpener::Open(const std::string& address, Label* lblCommand) {
   std::string browser = Trim(desktop_.FindBrowser(page));
   bool opened = false;
   if (browser.empty()) {
-    dialogs_.MsgBox("Could not find associated Browser", msgbox::kExclamation,
-                    "Browser Not Found");
+    dialogs_.MsgBox("Could not find associated Browser", msgbox::kExclamation, "Browser Not Found");
   } else {
     if (lblCommand) lblCommand->SetCaption(browser);
     opened = desktop_.StartBrowser(browser, address);

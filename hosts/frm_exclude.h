@@ -24,9 +24,9 @@ struct ExcludeHooks {
   std::function<std::string()> lastBlockedServer;
   std::function<std::string()> getPickedRecord;
   std::function<void(const std::string&)> setPickedRecord;
-  std::function<void()> reloadAllowed;           // the hosts builder reads the allowed list
+  std::function<void()> reloadAllowed;            // the hosts builder reads the allowed list
   std::function<void(bool report)> rebuildHosts;  // and rebuilds the hosts file
-  std::function<void()> openPopupTitlesEditor;   // empty while there is no such editor
+  std::function<void()> openPopupTitlesEditor;    // empty while there is no such editor
 };
 
 // The ad-server list editor: the default list of known ad servers (read only), the servers

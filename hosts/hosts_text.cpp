@@ -67,7 +67,8 @@ void AddNewLines(const std::vector<std::string>& entries, Stage stage, int pumpE
                  const PresenceIndex& present, const BuildInput& input, BuildResult& result) {
   if (input.pump) input.pump(stage, kStageBegins);
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (input.pump && i % static_cast<size_t>(pumpEvery) == 0) input.pump(stage, static_cast<int>(i));
+    if (input.pump && i % static_cast<size_t>(pumpEvery) == 0)
+      input.pump(stage, static_cast<int>(i));
     const std::string& entry = entries[i];
     if (entry.empty() || !Usable(entry, input.protectedNames, input.log)) continue;
     if (present.Contains(entry)) continue;
@@ -126,7 +127,8 @@ BuildResult BuildHostsText(const BuildInput& input) {
   {
     size_t room = 0;  // every entry written: one allocation for the lines of both lists
     for (const auto* list : {&input.defaults, &input.user}) {
-      for (const std::string& entry : *list) room += kAddress.size() + entry.size() + input.eol.size();
+      for (const std::string& entry : *list)
+        room += kAddress.size() + entry.size() + input.eol.size();
     }
     result.added.reserve(room);
     const PresenceIndex present(input.old);

@@ -11,7 +11,7 @@ namespace quorlen::hosts {
 namespace {
 
 constexpr std::string_view kFixed[] = {"localhost",     "localhost.localdomain", "local",
-                                       "broadcasthost", "ip6-localhost",        "ip6-loopback"};
+                                       "broadcasthost", "ip6-localhost",         "ip6-loopback"};
 
 char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 

@@ -20,10 +20,10 @@ inline constexpr int kAnswerNo = 7;
 }  // namespace msgbox
 
 struct FileDialogRequest {
-  std::string fileName;       // proposed file, shown selected
+  std::string fileName;  // proposed file, shown selected
   std::string defaultExtension;
   std::string title;
-  std::string filter;         // e.g. "*.wav"
+  std::string filter;  // e.g. "*.wav"
 };
 
 // Modal message boxes, the common file dialog and the hourglass pointer. A modal call

@@ -16,15 +16,17 @@ IEWhiteList::IEWhiteList(ProfileStore& profiles, Dialogs& dialogs,
 
 void IEWhiteList::LoadIEWhiteList(const std::string& path) {
   dialogs_.SetWaitCursor(true);
-  auto count = ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "", path, kValueBuffer))
-                   .value_or(0);
+  auto count =
+      ToInt16(profiles_.GetPrivateProfileString("DomainCount", "N", "", path, kValueBuffer))
+          .value_or(0);
   // A negative count cannot size the list: the load stops there and the old list stays.
   if (count >= 0) {
     entries_.emplace(static_cast<size_t>(count));
     lowered_.assign(static_cast<size_t>(count), std::string());
     ProfileStore::Snapshot file = profiles_.Open(path);
     for (int i = 0; i < count; ++i) {
-      std::string value = Trim(file->GetString("Domains", "D" + std::to_string(i), "", kValueBuffer));
+      std::string value =
+          Trim(file->GetString("Domains", "D" + std::to_string(i), "", kValueBuffer));
       if (value.empty()) continue;
       if (debugLog_) debugLog_("User Defined IE WhiteList in Memory '" + value + "'");
       lowered_[static_cast<size_t>(i)] = LowerCase(value);

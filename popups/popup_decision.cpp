@@ -63,8 +63,8 @@ void PopupDecision::PopupAllowed(const OpenerWindow& opener) {
   activity.TimerIEActive.SetEnabled(true);
   parts_.input.TimerDClickOK.SetEnabled(false);
   Log(std::string("bNavJava ") + TrueFalse(opener.bNavJava) + " Same url? " +
-      TrueFalse(activity.getLastURL() == activity.getCurURL()) + " bDownloading False?=" +
-      TrueFalse(opener.bDownloading) + " nPopUPCount=");
+      TrueFalse(activity.getLastURL() == activity.getCurURL()) +
+      " bDownloading False?=" + TrueFalse(opener.bDownloading) + " nPopUPCount=");
   // The count is a 16-bit number: at its top the addition fails and the count stays.
   if (nPopUPCount_ < INT16_MAX) ++nPopUPCount_;
 }

@@ -102,12 +102,11 @@ HelperServer::HelperServer(HelperScope scope, AccessRule access, Sessions sessio
       limits_(limits) {}
 
 void HelperServer::Log(const Peer& peer, const std::string& what) {
-  log_ << "uid " << peer.uid << " gid " << peer.gid << " pid " << peer.pid << " ("
-       << peer.command << "): " << what << std::endl;
+  log_ << "uid " << peer.uid << " gid " << peer.gid << " pid " << peer.pid << " (" << peer.command
+       << "): " << what << std::endl;
 }
 
-HelperServer::Outcome HelperServer::WriteFile(const Request& request,
-                                              const std::string& target) {
+HelperServer::Outcome HelperServer::WriteFile(const Request& request, const std::string& target) {
   std::string current;
   bool hostsExist = false;
   if (!ReadFile(scope_.hostsFile, current, hostsExist)) {

@@ -121,8 +121,8 @@ int main(int argc, char** argv) {
   if (!socketPath.empty()) {
     listener = ListenOn(socketPath);
     if (listener < 0) {
-      std::cerr << "quorlen-helper: cannot listen on " << socketPath << ": "
-                << std::strerror(errno) << "\n";
+      std::cerr << "quorlen-helper: cannot listen on " << socketPath << ": " << std::strerror(errno)
+                << "\n";
       return 1;
     }
     if (idleSeconds < 0) idleSeconds = 0;  // standalone: serve until stopped

@@ -49,9 +49,9 @@ enum class ParseStatus {
 
 struct ParseResult {
   ParseStatus status = ParseStatus::kIncomplete;
-  Request request;          // set when complete
-  std::size_t expected = 0; // header plus declared body, once the header is known
-  std::string reason;       // why it is malformed or too large
+  Request request;           // set when complete
+  std::size_t expected = 0;  // header plus declared body, once the header is known
+  std::string reason;        // why it is malformed or too large
 };
 
 // Reads the bytes received so far. With `ended` the peer has sent everything: a request

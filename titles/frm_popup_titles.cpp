@@ -136,9 +136,9 @@ void frmPopupTitles::cmdAdd_Click() {
   std::int16_t index = -1;
   if (FindInList(text, lstAdd, index)) {
     lstAdd.SetListIndex(index);
-    dialogs_.MsgBox("'" + text + "' is already in your list of 'Additional Popup Windows " +
-                        "to Block'. ",
-                    msgbox::kInformation, "Duplicate Entry Found.");
+    dialogs_.MsgBox(
+        "'" + text + "' is already in your list of 'Additional Popup Windows " + "to Block'. ",
+        msgbox::kInformation, "Duplicate Entry Found.");
     return;
   }
   changed_ = true;

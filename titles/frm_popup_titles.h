@@ -28,9 +28,9 @@ class frmPopupTitles {
  public:
   static constexpr const char* kCaption = "Popup Window Blocking Using  Window Titles";
 
-  frmPopupTitles(EventLoop& loop, Dialogs& dialogs, WindowSystem& windows,
-                 ProfileStore& profiles, const std::string& userList,
-                 const std::string& defaultList, PopupTitlesLinks links);
+  frmPopupTitles(EventLoop& loop, Dialogs& dialogs, WindowSystem& windows, ProfileStore& profiles,
+                 const std::string& userList, const std::string& defaultList,
+                 PopupTitlesLinks links);
 
   // Loads the window unless it is already open, and brings it to the front.
   void Show();

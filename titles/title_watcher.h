@@ -54,9 +54,8 @@ class TitleWatcher {
       "This desktop does not let Quorlen see other programs' windows: no window is closed by "
       "its title.";
 
-  TitleWatcher(EventLoop& loop, WindowSystem& windows, Dialogs& dialogs,
-               const PopupTitles& titles, TitleWatcherControls controls, PopupStateReader popups,
-               TitleWatcherHooks hooks);
+  TitleWatcher(EventLoop& loop, WindowSystem& windows, Dialogs& dialogs, const PopupTitles& titles,
+               TitleWatcherControls controls, PopupStateReader popups, TitleWatcherHooks hooks);
 
   void Timer4_Timer();
   // Finds the top-level window titled `windowTitle` and presses its button `caption`.

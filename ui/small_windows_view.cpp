@@ -1,10 +1,10 @@
 #include "ui/small_windows_view.h"
 
 #include <QCloseEvent>
-#include <QScreen>
-#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/qt/text_codec.h"

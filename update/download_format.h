@@ -24,7 +24,7 @@ struct ListEntry {
 };
 
 struct ServerList {
-  std::size_t lastPiece = 0;  // index of the last line before "[END]"
+  std::size_t lastPiece = 0;       // index of the last line before "[END]"
   std::vector<ListEntry> entries;  // in file order; empty and "#" lines left out
 };
 

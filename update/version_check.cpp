@@ -94,11 +94,11 @@ void VersionCheck::mnuVersion_Click() {
         msgbox::kOkOnly, kTitle);
     return;
   }
-  int answer = dialogs_.MsgBox(
-      "The newer version (" + site + ") of Quorlen is available. " + "You have version (" +
-          own + ")" + crlf + changes + crlf + crlf + "Would you like to download this version now?" +
-          crlf + site_.vendorUrl + "download.asp",
-      msgbox::kYesNo, "A New Version is Available");
+  int answer = dialogs_.MsgBox("The newer version (" + site + ") of Quorlen is available. " +
+                                   "You have version (" + own + ")" + crlf + changes + crlf + crlf +
+                                   "Would you like to download this version now?" + crlf +
+                                   site_.vendorUrl + "download.asp",
+                               msgbox::kYesNo, "A New Version is Available");
   if (answer != msgbox::kAnswerYes) return;
   // The download page the offer names, where a Linux user finds the package, rather than
   // the Windows installer the original opened.

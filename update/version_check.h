@@ -23,9 +23,9 @@ struct VersionCheckControls {
 };
 
 struct VersionCheckHooks {
-  std::function<bool()> loading;                         // the main window still loads
+  std::function<bool()> loading;                        // the main window still loads
   std::function<void(const std::string&)> openAddress;  // SetHelpURL, then the help launcher
-  std::function<void()> exitProgram;                     // File > Exit
+  std::function<void()> exitProgram;                    // File > Exit
 };
 
 // Where the two commands look and what they compare with.

@@ -10,9 +10,9 @@ namespace quorlen {
 class Variant {
  public:
   Variant() = default;
-  Variant(std::string text) : value_(std::move(text)) {}  // NOLINT: converts like the language
+  Variant(std::string text) : value_(std::move(text)) {}    // NOLINT: converts like the language
   Variant(const char* text) : value_(std::string(text)) {}  // NOLINT
-  Variant(double number) : value_(number) {}               // NOLINT
+  Variant(double number) : value_(number) {}                // NOLINT
 
   bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
   // Compared with the empty value, an empty text and the number zero are equal to it.

@@ -63,7 +63,8 @@ std::vector<std::string> ReadNames(ProfileStore& profiles, const std::string& pa
   auto file = profiles.Open(path);
   int n = ToInt16(file->GetString("DomainCount", "N", "", 250)).value_or(0);
   std::vector<std::string> names;
-  for (int i = 0; i < n; ++i) names.push_back(Trim(file->GetString("Domains", "D" + std::to_string(i), "", 250)));
+  for (int i = 0; i < n; ++i)
+    names.push_back(Trim(file->GetString("Domains", "D" + std::to_string(i), "", 250)));
   return names;
 }
 
@@ -79,7 +80,8 @@ void BM_OpenEditorToPaintedWindow(benchmark::State& state) {
     QApplication::processEvents();
     QPixmap painted = view.grab();
     benchmark::DoNotOptimize(painted.cacheKey());
-    state.counters["names"] = editor.lstAll.Count() + editor.lstExclude.Count() + editor.lstAdd.Count();
+    state.counters["names"] =
+        editor.lstAll.Count() + editor.lstExclude.Count() + editor.lstAdd.Count();
   }
 }
 BENCHMARK(BM_OpenEditorToPaintedWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -89,7 +91,8 @@ void BM_Floor_ReadListsAndPaintEmptyWindow(benchmark::State& state) {
   for (auto _ : state) {
     ProfileStore profiles;
     size_t names = 0;
-    for (const std::string* path : {&f.defaults, &f.allowed, &f.own}) names += ReadNames(profiles, *path).size();
+    for (const std::string* path : {&f.defaults, &f.allowed, &f.own})
+      names += ReadNames(profiles, *path).size();
     QWidget window;
     window.resize(700, 540);
     window.show();
@@ -108,7 +111,8 @@ void BM_Peer_OneWidgetItemPerName(benchmark::State& state) {
     auto* row = new QHBoxLayout(&window);
     for (const std::string* path : {&f.defaults, &f.allowed, &f.own}) {
       auto* list = new QListWidget;
-      for (const std::string& name : ReadNames(profiles, *path)) list->addItem(QString::fromLatin1(name));
+      for (const std::string& name : ReadNames(profiles, *path))
+        list->addItem(QString::fromLatin1(name));
       row->addWidget(list);
     }
     window.resize(700, 540);

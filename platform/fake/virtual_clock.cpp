@@ -15,9 +15,11 @@ LocalTime VirtualClock::LocalNow() {
             milliseconds{nowMs_};
   auto date = year_month_day{floor<days>(at)};
   hh_mm_ss clock{floor<seconds>(at - floor<days>(at))};
-  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+  return {static_cast<int>(date.year()),
+          static_cast<int>(static_cast<unsigned>(date.month())),
           static_cast<int>(static_cast<unsigned>(date.day())),
-          static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+          static_cast<int>(clock.hours().count()),
+          static_cast<int>(clock.minutes().count()),
           static_cast<int>(clock.seconds().count())};
 }
 

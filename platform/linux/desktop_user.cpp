@@ -12,7 +12,8 @@ namespace quorlen {
 namespace {
 
 std::optional<uid_t> UserNumber(const std::string& text) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
   return static_cast<uid_t>(std::stoul(text));

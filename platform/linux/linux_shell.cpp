@@ -14,9 +14,7 @@
 
 namespace quorlen {
 
-std::string LinuxShell::StartupFolder() {
-  return FindDesktopUser().configFolder + "/autostart";
-}
+std::string LinuxShell::StartupFolder() { return FindDesktopUser().configFolder + "/autostart"; }
 
 bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
   namespace fs = std::filesystem;
@@ -38,8 +36,9 @@ bool LinuxShell::SaveShortcut(const ShortcutFile& shortcut) {
       << "Name=Quorlen\n"
       << "Exec=\"" << shortcut.targetPath << "\"\n"
       << "Path=" << shortcut.workingDirectory << "\n"
-      << "Icon=" << (std::filesystem::exists(shortcut.iconLocation, error) ? shortcut.iconLocation
-                                                                         : std::string("quorlen"))
+      << "Icon="
+      << (std::filesystem::exists(shortcut.iconLocation, error) ? shortcut.iconLocation
+                                                                : std::string("quorlen"))
       << "\n"
       // Once the program is uninstalled the desktop skips the entry instead of failing it.
       << "TryExec=" << shortcut.targetPath << "\n"

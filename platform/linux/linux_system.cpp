@@ -116,8 +116,7 @@ bool WriteRecord(const std::string& file) {
 
 }  // namespace
 
-LinuxFirstStartRecord::LinuxFirstStartRecord()
-    : systemRecord_("/var/lib/quorlen/first-start") {
+LinuxFirstStartRecord::LinuxFirstStartRecord() : systemRecord_("/var/lib/quorlen/first-start") {
   auto folder = UserStateFolder();
   if (!folder.empty()) userRecord_ = folder + "/first-start";
 }

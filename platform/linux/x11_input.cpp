@@ -15,12 +15,18 @@ struct KeyOfVirtualKey {
 
 // The keyboard keys among the codes the program polls; the buttons come from the pointer.
 constexpr KeyOfVirtualKey kKeys[] = {
-    {virtual_key::kCancel, XK_Break},      {virtual_key::kBack, XK_BackSpace},
-    {virtual_key::kTab, XK_Tab},           {virtual_key::kClear, XK_Clear},
-    {virtual_key::kReturn, XK_Return},     {virtual_key::kReturn, XK_KP_Enter},
-    {virtual_key::kShift, XK_Shift_L},     {virtual_key::kShift, XK_Shift_R},
-    {virtual_key::kControl, XK_Control_L}, {virtual_key::kControl, XK_Control_R},
-    {virtual_key::kAlt, XK_Alt_L},         {virtual_key::kAlt, XK_Alt_R},
+    {virtual_key::kCancel, XK_Break},
+    {virtual_key::kBack, XK_BackSpace},
+    {virtual_key::kTab, XK_Tab},
+    {virtual_key::kClear, XK_Clear},
+    {virtual_key::kReturn, XK_Return},
+    {virtual_key::kReturn, XK_KP_Enter},
+    {virtual_key::kShift, XK_Shift_L},
+    {virtual_key::kShift, XK_Shift_R},
+    {virtual_key::kControl, XK_Control_L},
+    {virtual_key::kControl, XK_Control_R},
+    {virtual_key::kAlt, XK_Alt_L},
+    {virtual_key::kAlt, XK_Alt_R},
     {virtual_key::kAlt, XK_ISO_Level3_Shift},
 };
 
@@ -105,8 +111,8 @@ void X11InputState::Refresh() {
 }
 
 std::int16_t X11InputState::GetAsyncKeyState(int virtualKey) {
-  bool down = virtualKey >= 0 && virtualKey < virtual_key::kCodes &&
-              down_[static_cast<size_t>(virtualKey)];
+  bool down =
+      virtualKey >= 0 && virtualKey < virtual_key::kCodes && down_[static_cast<size_t>(virtualKey)];
   return memory_.Answer(virtualKey, down);
 }
 

@@ -23,9 +23,9 @@ QVariant First(const QDBusMessage& reply) {
 // Objects whose children are content, not a window's buttons: a search does not go into
 // them, which keeps it short on large windows.
 bool HoldsContent(const QString& role) {
-  static const QStringList content = {"table", "tree table", "tree", "list", "list box",
-                                      "text", "document frame", "document web", "menu bar",
-                                      "menu", "terminal", "canvas", "drawing area"};
+  static const QStringList content = {
+      "table",        "tree table", "tree", "list",     "list box", "text",        "document frame",
+      "document web", "menu bar",   "menu", "terminal", "canvas",   "drawing area"};
   return content.contains(role);
 }
 
@@ -60,8 +60,7 @@ std::vector<AccessibleObject> AtSpiTree::Children(const AccessibleObject& object
 }
 
 QString AtSpiTree::Name(const AccessibleObject& object) {
-  QVariant value =
-      First(Call(object, kProperties, "Get", {QString(kAccessible), QString("Name")}));
+  QVariant value = First(Call(object, kProperties, "Get", {QString(kAccessible), QString("Name")}));
   return value.value<QDBusVariant>().variant().toString();
 }
 
@@ -97,8 +96,8 @@ void AtSpiTree::Click(const AccessibleObject& object) {
 std::optional<QDBusConnection> AtSpiTree::ConnectToBus() {
   QDBusConnection session = QDBusConnection::sessionBus();
   if (!session.isConnected()) return std::nullopt;
-  auto ask = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
-                                            "GetAddress");
+  auto ask =
+      QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
   QString address = First(session.call(ask, QDBus::Block, 2000)).toString();
   if (address.isEmpty()) return std::nullopt;
   auto bus = QDBusConnection::connectToBus(address, "quorlen-accessibility");
@@ -116,8 +115,7 @@ bool AtSpiButtons::Connect() {
 
 std::optional<AccessibleObject> AtSpiButtons::Button(AtSpiTree& tree,
                                                      const AccessibleObject& object,
-                                                     const QString& name, int depth,
-                                                     int& visited) {
+                                                     const QString& name, int depth, int& visited) {
   if (depth > kMaxDepth) return std::nullopt;
   for (const auto& child : tree.Children(object)) {
     if (++visited > kMaxNodes) return std::nullopt;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QString>
 #include <QDBusMessage>
+#include <QString>
 #include <QVariant>
 #include <map>
 #include <optional>

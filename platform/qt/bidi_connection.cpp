@@ -51,14 +51,15 @@ QJsonArray Channel(const QString& channel = kChannel) {
 
 }  // namespace
 
-BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder, Owner owner)
+BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder,
+                               Owner owner)
     : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
   QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
   QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
                    [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
   QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
-                     if (!connected_) ReportLost();  // never joined: nobody will say disconnected
-                   });
+    if (!connected_) ReportLost();  // never joined: nobody will say disconnected
+  });
   QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
     connected_ = false;
     session_ = false;

@@ -38,8 +38,8 @@ DevToolsConnection::DevToolsConnection(const QString& launcherSocket, std::strin
   QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
                    [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
   QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
-                     if (!open_) ReportLost();  // never joined: nobody will say disconnected
-                   });
+    if (!open_) ReportLost();  // never joined: nobody will say disconnected
+  });
   QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
     open_ = false;
     LetWindowsGo(windows_, owner_);

@@ -162,7 +162,8 @@ class LoopbackConnection : public ConnectionSocket, SocketPoller::Watcher {
       break;
     }
     const int fd = fd_;
-    if (!received_.empty() && onDataArrival) onDataArrival(static_cast<std::int32_t>(received_.size()));
+    if (!received_.empty() && onDataArrival)
+      onDataArrival(static_cast<std::int32_t>(received_.size()));
     if (ended && fd_ == fd && state_ == socket_state::kConnected) {
       state_ = socket_state::kClosing;
       if (unsent_.empty()) poller_->Forget(fd_);

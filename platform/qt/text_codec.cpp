@@ -8,7 +8,8 @@ QString FromSingleByte(const std::string& text) {
   // Written in place: status texts can run to megabytes.
   QString out(static_cast<qsizetype>(text.size()), Qt::Uninitialized);
   char16_t* to = reinterpret_cast<char16_t*>(out.data());
-  for (char c : text) *to++ = static_cast<char16_t>(SingleByteToUnicode(static_cast<unsigned char>(c)));
+  for (char c : text)
+    *to++ = static_cast<char16_t>(SingleByteToUnicode(static_cast<unsigned char>(c)));
   return out;
 }
 

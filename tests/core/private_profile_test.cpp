@@ -24,7 +24,8 @@ TEST(ProfileStore, MissingFileGivesDefaultAndIsCreatedOnWrite) {
 TEST(ProfileStore, MissingFolderMakesTheWriteFail) {
   TempFolder dir;
   ProfileStore store;
-  EXPECT_FALSE(store.WritePrivateProfileString("S", "k", std::string("v"), dir.File("no/such.ini")));
+  EXPECT_FALSE(
+      store.WritePrivateProfileString("S", "k", std::string("v"), dir.File("no/such.ini")));
 }
 
 TEST(ProfileStore, NothingDeletesTheKey) {
@@ -68,8 +69,8 @@ TEST(ProfileStore, ReadOnlyFolderFailsQuietlyAndKeepsTheFile) {
   if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes through permissions";
   TempFolder dir;
   dir.Write("a.ini", "[S]\r\nk=1\r\n");
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   ProfileStore store;
   EXPECT_FALSE(store.WritePrivateProfileString("S", "k", std::string("2"), dir.File("a.ini")));
   EXPECT_EQ(store.GetPrivateProfileString("S", "k", "", dir.File("a.ini")), "1");

@@ -107,8 +107,9 @@ TEST_P(ProfileWrite, EditsTheTextInPlace) {
 INSTANTIATE_TEST_SUITE_P(
     Facts, ProfileWrite,
     testing::Values(
-        WriteCase{"ReplaceKeepsPlaceAndSpelling", "[Settings]\r\nFirst=1\r\nmyKey = old\r\nLast=3\r\n",
-                  "settings", "MYKEY", "new", "[Settings]\r\nFirst=1\r\nmyKey=new\r\nLast=3\r\n"},
+        WriteCase{"ReplaceKeepsPlaceAndSpelling",
+                  "[Settings]\r\nFirst=1\r\nmyKey = old\r\nLast=3\r\n", "settings", "MYKEY", "new",
+                  "[Settings]\r\nFirst=1\r\nmyKey=new\r\nLast=3\r\n"},
         WriteCase{"NewKeyAfterLastKeyOfSection", "[A]\r\na=1\r\n\r\n; note\r\n[B]\r\nb=2\r\n", "A",
                   "z", "9", "[A]\r\na=1\r\nz=9\r\n\r\n; note\r\n[B]\r\nb=2\r\n"},
         WriteCase{"NewSectionAfterMissingLineEnd", "[A]\r\na=1", "B", "b", "new",
@@ -117,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"EmptyFile", "", "S", "k", "v", "[S]\r\nk=v\r\n"},
         WriteCase{"LfLinesKeptAsTheyAre", "[S]\nk=1\n# odd line\n", "S", "k", "2",
                   "[S]\nk=2\n# odd line\n"},
-        WriteCase{"QuotesWrittenAsGiven", "[S]\r\n", "S", "q", "\"quoted\"", "[S]\r\nq=\"quoted\"\r\n"},
+        WriteCase{"QuotesWrittenAsGiven", "[S]\r\n", "S", "q", "\"quoted\"",
+                  "[S]\r\nq=\"quoted\"\r\n"},
         WriteCase{"DeleteKeyLine", "[S]\r\na=1\r\nb=2\r\n", "s", "A", nullptr, "[S]\r\nb=2\r\n"},
         WriteCase{"DeleteMissingKeyChangesNothing", "[S]\r\na=1\r\n", "S", "x", nullptr,
                   "[S]\r\na=1\r\n"},
@@ -141,7 +143,8 @@ TEST(ProfileWrite, DeleteSectionTakesHeaderAndKeys) {
 TEST(ProfileWrite, ManyEditsKeepIndexConsistent) {
   // A list rewrite: thousands of keys appended to one section, then read back.
   ProfileFile file;
-  for (int i = 0; i < 5000; ++i) file.SetValue("Domains", "D" + std::to_string(i), std::to_string(i));
+  for (int i = 0; i < 5000; ++i)
+    file.SetValue("Domains", "D" + std::to_string(i), std::to_string(i));
   file.SetValue("DomainCount", "N", "5000");
   ProfileFile reread(file.Serialize());
   EXPECT_EQ(reread.GetString("domains", "d4999", "", kBuffer), "4999");

@@ -46,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"-2.5", -2, -2}, NumberCase{"1e3", 1000, 1000},
                     NumberCase{"&H7FFF", 32767, 32767}, NumberCase{"&HFFFF", -1, -1},
                     NumberCase{"&O17", 15, 15}, NumberCase{"32767", 32767, 32767},
-                    NumberCase{"32768", std::nullopt, 32768},
-                    NumberCase{"-32768", -32768, -32768},
+                    NumberCase{"32768", std::nullopt, 32768}, NumberCase{"-32768", -32768, -32768},
                     NumberCase{"2147483647", std::nullopt, 2147483647},
                     NumberCase{"2147483648", std::nullopt, std::nullopt},
                     NumberCase{"", std::nullopt, std::nullopt},
@@ -80,13 +79,23 @@ TEST(Utf8ToSingleByte, KeepsWhatTheCodePageHasAndMarksTheRest) {
   };
   const Case cases[] = {
       {"ASCII", "Terminal - bash", "Terminal - bash"},
-      {"Latin-1 letters", "Caf\xC3\xA9 \xC3\x9C" "ber", "Caf\xE9 \xDC" "ber"},
+      {"Latin-1 letters",
+       "Caf\xC3\xA9 \xC3\x9C"
+       "ber",
+       "Caf\xE9 \xDC"
+       "ber"},
       {"the code page's own 0x80 range", "\xE2\x82\xAC 5 \xE2\x80\x94 \xE2\x80\x9Cok\xE2\x80\x9D",
        "\x80 5 \x97 \x93ok\x94"},
       {"characters it lacks", "\xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80", "?? ?"},
       {"a cut sequence at the end", "ab\xC3", "ab?"},
-      {"a stray continuation byte", "a\x80" "b", "a?b"},
-      {"an invalid lead byte", "a\xFF" "b", "a?b"},
+      {"a stray continuation byte",
+       "a\x80"
+       "b",
+       "a?b"},
+      {"an invalid lead byte",
+       "a\xFF"
+       "b",
+       "a?b"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -32,8 +32,8 @@ void KillAtStep(quorlen::WriteStep step, const std::string&) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--start") {
     auto done = quorlen::RecoverInterruptedWrite(argv[2]);
-    std::cout << (done.finished ? "finished an interrupted write; " : "")
-              << done.removedTemporaries << " temporary files removed\n";
+    std::cout << (done.finished ? "finished an interrupted write; " : "") << done.removedTemporaries
+              << " temporary files removed\n";
     return 0;
   }
   if (argc != 3 && argc != 5) {

@@ -39,8 +39,8 @@ TEST_F(RecentlyBlocked, EachModeShowsItsPlaceholderUntilTheFirstRefresh) {
     EXPECT_EQ(window.nMode(), m.mode);
     EXPECT_EQ(window.lstBlocked.Items(), std::vector<std::string>{m.placeholder});
     EXPECT_TRUE(m.button.Default());
-    int current = (window.cmdByAdServer.Default() ? 1 : 0) + (window.cmdIEPopups.Default() ? 1 : 0) +
-                  (window.cmdTitles.Default() ? 1 : 0);
+    int current = (window.cmdByAdServer.Default() ? 1 : 0) +
+                  (window.cmdIEPopups.Default() ? 1 : 0) + (window.cmdTitles.Default() ? 1 : 0);
     EXPECT_EQ(current, 1);
     clock.Advance(frmLastBlocked::kRefreshMs);
     EXPECT_EQ(window.lstBlocked.Count(), 0) << m.placeholder;

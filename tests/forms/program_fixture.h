@@ -64,9 +64,9 @@ class ProgramTest : public ::testing::Test {
   }
 
   frmMain& Start() {
-    program = std::make_unique<frmMain>(
-        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
-                 browsers, desk, privileged, desktop});
+    program = std::make_unique<frmMain>(Platform{clock, dialogs, system, firstStart, singleInstance,
+                                                 tray, sound, shell, input, browsers, desk,
+                                                 privileged, desktop});
     program->SetAdServerService(adServers);
     if (wire) wire(*program);
     program->onQuit = [this] { ++quits; };

@@ -14,8 +14,9 @@ class TitleBlocking : public ProgramTest {
     StartedBefore();
     dir.Write("program/qltitles.ini",
               "[DomainCount]\r\nN=2\r\n[Domains]\r\nD0=Claim your prize\r\nD1=Lucky Visitor\r\n");
-    dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\n"
-                                     "bBlockIEPopups=True\r\nnTotBlocked=7\r\n");
+    dir.Write("program/quorlen.ini",
+              "[Settings]\r\nbBlockAdServers=False\r\n"
+              "bBlockIEPopups=True\r\nnTotBlocked=7\r\n");
   }
   WindowId Popup(const std::string& title = "Claim your prize now - Chromium") {
     WindowId window = desk.Add(title, "Chromium-browser");

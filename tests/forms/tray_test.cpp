@@ -21,8 +21,7 @@ TEST_F(Tray, TipCountsBlockedAdsAndServersAndIsCutAt64) {
   dir.Write("program/userhosts.ini", "[DomainCount]\r\nN=3\r\n");
   dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=5\r\nDateUpdate=1/2/2026\r\n");
   frmMain& main = Start();
-  EXPECT_EQ(ShownTip(),
-            "Quorlen blocked 5 ads.  As of 1/2/2026, 123 ACTIVE ad servers bl");
+  EXPECT_EQ(ShownTip(), "Quorlen blocked 5 ads.  As of 1/2/2026, 123 ACTIVE ad servers bl");
   main.Options().nTotBlocked = 2147483647;
   main.Options().sDateUpdate = "Wednesday, December 30, 2026";
   clock.Advance(60000);

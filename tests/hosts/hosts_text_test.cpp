@@ -14,10 +14,10 @@ using Names = std::vector<std::string>;
 
 BuildResult Build(std::string_view old, const Names& defaults, const Names& user = {},
                   const Names& exclusions = {}, std::vector<std::string>* log = nullptr) {
-  return BuildHostsText({old, DetectLineEnd(old), defaults, user, exclusions, nullptr,
-                         [log](const std::string& m) {
-                           if (log) log->push_back(m);
-                         }});
+  return BuildHostsText(
+      {old, DetectLineEnd(old), defaults, user, exclusions, nullptr, [log](const std::string& m) {
+         if (log) log->push_back(m);
+       }});
 }
 
 TEST(LineEnd, TakenFromTheFirstLine) {
@@ -93,8 +93,13 @@ TEST(Build, LfFileGetsNoCarriageReturn) {
 
 TEST(Build, NoEntryCanAddAnyOtherLine) {
   std::vector<std::string> log;
-  const Names hostile = {"a.example\r\n10.9.9.9 bank.example", "tab\tname", std::string("nul\0name", 8),
-                         "blank name", "bell\x07", "del\x7F", "ok.example"};
+  const Names hostile = {"a.example\r\n10.9.9.9 bank.example",
+                         "tab\tname",
+                         std::string("nul\0name", 8),
+                         "blank name",
+                         "bell\x07",
+                         "del\x7F",
+                         "ok.example"};
   BuildResult r = Build("", hostile, {}, {}, &log);
   EXPECT_EQ(r.text, "127.0.0.1 ok.example\n");
   EXPECT_EQ(log.size(), 6u);
@@ -151,8 +156,15 @@ class Differential : public testing::TestWithParam<unsigned> {};
 
 TEST_P(Differential, FastEqualsLiteral) {
   std::mt19937 random(GetParam());
-  const Names pool = {"ads.example", "ads.example.com", "track.example", "x", "ADS.example",
-                      "cdn.ads.example", "a b", "p\tq", ""};
+  const Names pool = {"ads.example",
+                      "ads.example.com",
+                      "track.example",
+                      "x",
+                      "ADS.example",
+                      "cdn.ads.example",
+                      "a b",
+                      "p\tq",
+                      ""};
   auto pick = [&](const Names& from) { return from[random() % from.size()]; };
   for (int round = 0; round < 200; ++round) {
     const std::string eol = random() % 2 ? "\r\n" : "\n";
@@ -160,12 +172,23 @@ TEST_P(Differential, FastEqualsLiteral) {
     const int lines = static_cast<int>(random() % 12);
     for (int i = 0; i < lines; ++i) {
       switch (random() % 7) {
-        case 0: old += "127.0.0.1 " + pick(pool); break;
-        case 1: old += "#127.0.0.1 " + pick(pool); break;
-        case 2: old += "10.0.0.1 " + pick(pool); break;
-        case 3: old += std::string(random() % 4, eol == "\n" ? '\n' : '\r'); break;
-        case 4: old += "127.0.0.1 127.0.0.1 " + pick(pool); break;
-        default: break;
+        case 0:
+          old += "127.0.0.1 " + pick(pool);
+          break;
+        case 1:
+          old += "#127.0.0.1 " + pick(pool);
+          break;
+        case 2:
+          old += "10.0.0.1 " + pick(pool);
+          break;
+        case 3:
+          old += std::string(random() % 4, eol == "\n" ? '\n' : '\r');
+          break;
+        case 4:
+          old += "127.0.0.1 127.0.0.1 " + pick(pool);
+          break;
+        default:
+          break;
       }
       old += random() % 9 == 0 ? std::string("\n") : eol;
       if (random() % 5 == 0) old += eol;
@@ -196,7 +219,8 @@ TEST(RealList, BuildAndRemoveGiveTheUsersFileBack) {
   for (std::string line; std::getline(in, line);)
     if (!line.empty()) names.push_back(line);
   ASSERT_GT(names.size(), 500u);
-  const std::string own = "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# router\n192.168.1.1 gw\n";
+  const std::string own =
+      "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# router\n192.168.1.1 gw\n";
   BuildResult built = Build(own, names);
   const std::string file = built.text + "\n";
   auto slow = literal::BuildHostsText(own, "\n", names, {}, {});

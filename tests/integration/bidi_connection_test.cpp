@@ -1,18 +1,16 @@
 // The WebDriver BiDi client against a scripted browser on loopback: what each event of the
 // protocol becomes, how a window is decided and cancelled, and what a faulty browser
 // cannot do to the program.
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QJsonDocument>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <cstring>
 
 #include "launcher/launcher_server.h"
-
 #include "platform/qt/firefox_browsers.h"
 #include "tests/integration/browser/browser_fixture.h"
 
@@ -48,24 +46,30 @@ class ScriptedFirefox {
   }
   void Created(const QString& context, const QString& url, const QString& parent = {},
                const QString& opener = {}) {
-    Event("browsingContext.contextCreated",
-          {{"context", context}, {"url", url}, {"children", QJsonValue::Null},
-           {"parent", parent.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(parent)},
-           {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
+    Event(
+        "browsingContext.contextCreated",
+        {{"context", context},
+         {"url", url},
+         {"children", QJsonValue::Null},
+         {"parent", parent.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(parent)},
+         {"originalOpener", opener.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(opener)}});
   }
   void Navigation(const QString& event, const QString& context, const QString& url,
                   const QString& navigation = "N1") {
-    Event("browsingContext." + event, {{"context", context}, {"url", url}, {"navigation", navigation}});
+    Event("browsingContext." + event,
+          {{"context", context}, {"url", url}, {"navigation", navigation}});
   }
   void Request(const QString& context, const QString& request, bool blocked) {
     Event("network.beforeRequestSent",
-          {{"context", context}, {"isBlocked", blocked},
+          {{"context", context},
+           {"isBlocked", blocked},
            {"request", QJsonObject{{"request", request}, {"url", "http://ad.example/"}}}});
   }
   bool Joined() const { return joined_; }
   // The commands received, from the `from`th on, as "method {params}".
   std::vector<std::string> Commands(size_t from = 0) const {
-    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())), commands.end()};
+    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())),
+            commands.end()};
   }
 
   std::vector<std::string> commands;
@@ -83,12 +87,14 @@ class ScriptedFirefox {
     QJsonObject result;
     if (method == "session.new") {
       if (refuse) {
-        return Reply(command, {{"type", "error"}, {"error", "session not created"},
+        return Reply(command, {{"type", "error"},
+                               {"error", "session not created"},
                                {"message", "Maximum number of active sessions"}});
       }
       joined_ = true;
-      result = {{"sessionId", "S"},
-                {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
+      result = {
+          {"sessionId", "S"},
+          {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
     } else if (method == "browsingContext.getTree") {
       result = {{"contexts", tree}};
     } else if (method == "network.addIntercept") {
@@ -112,7 +118,8 @@ class ScriptedFirefox {
 class BiDiConnectionTest : public ::testing::Test {
  protected:
   BiDiConnectionTest()
-      : browser(folder), shell({{folder.File("profile"), folder.File("run/firefox.sock")}}, 50),
+      : browser(folder),
+        shell({{folder.File("profile"), folder.File("run/firefox.sock")}}, 50),
         tracker(shell) {
     shell.log = [this](const std::string& message) { log.push_back(message); };
   }
@@ -233,16 +240,16 @@ const char* kB = "http://page.example/b";
 INSTANTIATE_TEST_SUITE_P(
     Events, BiDiNavigationTest,
     ::testing::Values(
-        NavigationCase{"TopPage",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("navigationStarted", "W", kB);
-                         b.Navigation("navigationCommitted", "W", kB);
-                         b.Navigation("domContentLoaded", "W", kB);
-                         b.Navigation("load", "W", kB);
-                       },
-                       {std::string("before top ") + kB, "download begin",
-                        std::string("complete top ") + kB, std::string("document top ") + kB,
-                        "download complete"}},
+        NavigationCase{
+            "TopPage",
+            [](ScriptedFirefox& b) {
+              b.Navigation("navigationStarted", "W", kB);
+              b.Navigation("navigationCommitted", "W", kB);
+              b.Navigation("domContentLoaded", "W", kB);
+              b.Navigation("load", "W", kB);
+            },
+            {std::string("before top ") + kB, "download begin", std::string("complete top ") + kB,
+             std::string("document top ") + kB, "download complete"}},
         NavigationCase{"Frame",
                        [](ScriptedFirefox& b) {
                          b.Navigation("navigationStarted", "F", kB);
@@ -251,22 +258,22 @@ INSTANTIATE_TEST_SUITE_P(
                        },
                        {std::string("before frame ") + kB, std::string("complete frame ") + kB,
                         std::string("document frame ") + kB}},
-        NavigationCase{"WithinTheDocument",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("fragmentNavigated", "W", "http://page.example/a#part");
-                         b.Navigation("historyUpdated", "F", "http://frame.example/g");
-                       },
-                       {"complete top http://page.example/a#part",
-                        "complete frame http://frame.example/g"}},
-        NavigationCase{"CommitNotReported",
-                       [](ScriptedFirefox& b) {
-                         b.Navigation("navigationStarted", "W", kB, "N7");
-                         b.Navigation("domContentLoaded", "W", kB, "N7");
-                         b.Navigation("load", "W", kB, "N7");
-                       },
-                       {std::string("before top ") + kB, "download begin",
-                        std::string("complete top ") + kB, std::string("document top ") + kB,
-                        "download complete"}},
+        NavigationCase{
+            "WithinTheDocument",
+            [](ScriptedFirefox& b) {
+              b.Navigation("fragmentNavigated", "W", "http://page.example/a#part");
+              b.Navigation("historyUpdated", "F", "http://frame.example/g");
+            },
+            {"complete top http://page.example/a#part", "complete frame http://frame.example/g"}},
+        NavigationCase{
+            "CommitNotReported",
+            [](ScriptedFirefox& b) {
+              b.Navigation("navigationStarted", "W", kB, "N7");
+              b.Navigation("domContentLoaded", "W", kB, "N7");
+              b.Navigation("load", "W", kB, "N7");
+            },
+            {std::string("before top ") + kB, "download begin", std::string("complete top ") + kB,
+             std::string("document top ") + kB, "download complete"}},
         NavigationCase{"FailedOrStopped",
                        [](ScriptedFirefox& b) {
                          b.Navigation("navigationFailed", "W", kB);
@@ -299,7 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
                          b.Event("browsingContext.contextDestroyed", {});
                        },
                        {}}),
-    [](const ::testing::TestParamInfo<NavigationCase>& param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<NavigationCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST_F(BiDiConnectionTest, AWindowThatClosesQuitsThenLeavesTheSetWithItsFrames) {
   JoinWithWindow();
@@ -322,14 +331,18 @@ TEST_F(BiDiConnectionTest, ACancelledWindowIsClosedWithItsRequestsHeldAndFailed)
   JoinWithWindow();
   size_t sent = browser.commands.size();
   browser.Created("P", "about:blank", {}, "F");  // asked for by the page's frame
-  ASSERT_TRUE(WaitUntil([&] { return Sent(R"(browsingContext.close {"context":"P","promptUnload":false})", sent); }, 5000))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Sent(R"(browsingContext.close {"context":"P","promptUnload":false})", sent); },
+      5000))
       << tracker.Dump();
   EXPECT_EQ(tracker.newWindows, 1);
   EXPECT_TRUE(tracker.Has("new window from http://page.example/a")) << tracker.Dump();
   auto commands = browser.Commands(sent);
   ASSERT_EQ(commands.size(), 3u);
-  EXPECT_EQ(commands[0], R"(session.subscribe {"contexts":["P"],"events":["network.beforeRequestSent"]})");
-  EXPECT_EQ(commands[1], R"(network.addIntercept {"contexts":["P"],"phases":["beforeRequestSent"]})");
+  EXPECT_EQ(commands[0],
+            R"(session.subscribe {"contexts":["P"],"events":["network.beforeRequestSent"]})");
+  EXPECT_EQ(commands[1],
+            R"(network.addIntercept {"contexts":["P"],"phases":["beforeRequestSent"]})");
   browser.Request("P", "R1", true);
   browser.Request("W", "R2", true);  // nobody else's request is ever left waiting
   browser.Request("W", "R3", false);
@@ -377,7 +390,9 @@ TEST_F(BiDiConnectionTest, ABrowserThatRefusesTheSessionIsNotJoinedAndTriedAgain
 TEST_F(BiDiConnectionTest, LettingGoEndsTheSession) {
   JoinWithWindow();
   tracker.Stop();
-  ASSERT_TRUE(WaitUntil([&] { return !browser.commands.empty() && browser.commands.back() == "session.end {}"; }, 5000))
+  ASSERT_TRUE(WaitUntil(
+      [&] { return !browser.commands.empty() && browser.commands.back() == "session.end {}"; },
+      5000))
       << browser.commands.back();
   EXPECT_TRUE(shell.Windows().empty());
 }

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,9 +15,6 @@
 #include <map>
 #include <memory>
 #include <vector>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include "platform/fake/recording_sound.h"
 #include "platform/qt/loopback_sockets.h"
@@ -175,7 +174,8 @@ TEST_F(Loopback, PlaceholderLargerThanTheSendBufferArrivesWhole) {
   pause.exec();
   client.write("GET /late.js HTTP/1.0\r\n\r\n");
   std::string received;
-  QObject::connect(&client, &QTcpSocket::readyRead, [&] { received += client.readAll().toStdString(); });
+  QObject::connect(&client, &QTcpSocket::readyRead,
+                   [&] { received += client.readAll().toStdString(); });
   EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_EQ(received, "<!-- Java Ad -->");
   EXPECT_EQ(blocked_, 2);
@@ -231,7 +231,8 @@ TEST_F(Loopback, StoppedServerRefusesConnections) {
 // nothing on the network needs it.
 TEST_F(Loopback, AnswersOnLoopbackOnly) {
   const std::string request = "GET /a.js HTTP/1.0\r\n\r\n";
-  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request), "<!-- Java Ad -->");
+  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request),
+            "<!-- Java Ad -->");
   int answered = 1;
   QTcpServer probe;
   if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {  // where the machine has IPv6
@@ -245,7 +246,8 @@ TEST_F(Loopback, AnswersOnLoopbackOnly) {
     QTcpSocket client;
     client.connectToHost(address, static_cast<quint16>(port_));
     EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError) << address.toString().toStdString();
+    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError)
+        << address.toString().toStdString();
   }
   EXPECT_EQ(blocked_, answered);
 }

@@ -28,12 +28,12 @@ TEST(AtomicWrite, TemporaryNamesAreOnlyThoseOfTheTarget) {
   } cases[] = {
       {".hosts.Ab12Cd", "hosts", true},
       {".quorlen.ini.zzzzzz", "quorlen.ini", true},
-      {".hosts.Ab12C", "hosts", false},     // five characters
-      {".hosts.Ab12Cde", "hosts", false},   // seven
-      {".hosts.Ab-2Cd", "hosts", false},    // not a letter or digit
-      {".hostsqlb.Ab12Cd", "hosts", false}, // another file's
+      {".hosts.Ab12C", "hosts", false},      // five characters
+      {".hosts.Ab12Cde", "hosts", false},    // seven
+      {".hosts.Ab-2Cd", "hosts", false},     // not a letter or digit
+      {".hostsqlb.Ab12Cd", "hosts", false},  // another file's
       {"hosts.Ab12Cd.", "hosts", false},
-      {".hosts.qlpending", "hosts", false}, // the pending copy is no leftover
+      {".hosts.qlpending", "hosts", false},  // the pending copy is no leftover
       {".hosts", "hosts", false},
   };
   for (const Case& c : cases) {
@@ -75,19 +75,34 @@ TEST(AtomicWrite, StartFinishesAnInterruptedRewriteAndRemovesLeftovers) {
   } cases[] = {
       {"killed right after the target was truncated",
        {{"hosts", ""}, {".hosts.qlpending", "new\n"}},
-       true, 0, "new\n", {"hosts"}},
+       true,
+       0,
+       "new\n",
+       {"hosts"}},
       {"killed after the target was written",
        {{"hosts", "new\n"}, {".hosts.qlpending", "new\n"}},
-       true, 0, "new\n", {"hosts"}},
+       true,
+       0,
+       "new\n",
+       {"hosts"}},
       {"killed before any rename, twice",
        {{"hosts", "old\n"}, {".hosts.Ab12Cd", "new\n"}, {".hosts.XYZ789", "newer\n"}},
-       false, 2, "old\n", {"hosts"}},
+       false,
+       2,
+       "old\n",
+       {"hosts"}},
       {"other programs' files stay",
        {{"hosts", "old\n"}, {".hosts.swp", "x"}, {".hostsqlf.Ab12Cd", "x"}, {"hosts.Ab12Cd", "x"}},
-       false, 0, "old\n", {"hosts", ".hosts.swp", ".hostsqlf.Ab12Cd", "hosts.Ab12Cd"}},
+       false,
+       0,
+       "old\n",
+       {"hosts", ".hosts.swp", ".hostsqlf.Ab12Cd", "hosts.Ab12Cd"}},
       {"a pending copy without a target",
        {{".hosts.qlpending", "new\n"}, {".hosts.000000", ""}},
-       true, 1, "new\n", {"hosts"}},
+       true,
+       1,
+       "new\n",
+       {"hosts"}},
   };
   for (const Case& c : cases) {
     TempFolder dir;

@@ -52,8 +52,8 @@ TEST(BrowserSet, ReportsEveryBrowsersWindowsWithCookiesOfItsOwn) {
   firefox.Close(fox);
   chromium.Close(one);
   // Each browser counts its own cookies from 1; the set's never repeat.
-  EXPECT_EQ(events.heard, (std::vector<std::string>{"registered 1", "registered 2", "revoked 3",
-                                                    "revoked 4"}));
+  EXPECT_EQ(events.heard,
+            (std::vector<std::string>{"registered 1", "registered 2", "revoked 3", "revoked 4"}));
   set.Connect(nullptr);
   EXPECT_EQ(chromium.disconnects, 1);
   EXPECT_EQ(firefox.disconnects, 1);

@@ -1,8 +1,7 @@
 #include "platform/linux/data_folder.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support/temp_folder.h"
 
@@ -14,11 +13,11 @@ using testing_support::TempFolder;
 TEST(DataFolder, ProgramFolderWhenWritableElseTheUsersFolderSeededFromTheDefaults) {
   struct Row {
     const char* name;
-    bool programHoldsData;    // a staged build folder rather than /usr/bin
-    bool userFolderBlocked;   // a file stands where the user's folder would be
+    bool programHoldsData;   // a staged build folder rather than /usr/bin
+    bool userFolderBlocked;  // a file stands where the user's folder would be
     bool noUserHome;
     bool chosenIsProgram;
-    std::string seededFrom;   // "program", "installed" or "" (nothing copied)
+    std::string seededFrom;  // "program", "installed" or "" (nothing copied)
   };
   const std::vector<Row> rows = {
       {"a staged, writable build folder", true, false, false, true, ""},

@@ -22,8 +22,10 @@ TEST(DesktopProxyTest, ReadsEachDesktopsForm) {
     const char* proxy;
   };
   for (const Case& c : std::vector<Case>{
-           {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example:3128\n", "kde.example:3128"},
-           {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n", "kde.example:3128"},
+           {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example:3128\n",
+            "kde.example:3128"},
+           {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n",
+            "kde.example:3128"},
            {"[Proxy Settings]\nhttpProxy=kde.example:3128\nProxyType=1\n", "kde.example:3128"},
            {"[Proxy Settings]\nProxyType=0\nhttpProxy=http://kde.example:3128\n", ""},
            {"[Other]\nProxyType=1\nhttpProxy=http://x:1\n[Proxy Settings]\nProxyType=1\n", ""},
@@ -49,7 +51,8 @@ TEST(DesktopProxyTest, GnomeFirstThenKdeThenTheEnvironment) {
   EXPECT_EQ(desktop.ProxyServer(), "env.example:8000");
 
   std::filesystem::create_directories(home.File(".config"));
-  home.Write(".config/kioslaverc", "[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n");
+  home.Write(".config/kioslaverc",
+             "[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n");
   EXPECT_EQ(desktop.ProxyServer(), "kde.example:3128");
 
   answers["gsettings get org.gnome.system.proxy mode"] = "'manual'\n";

@@ -63,8 +63,9 @@ TEST_F(BrowserTrackingTest, NavigationsClearClicksAndFollowThePages) {
   EXPECT_FALSE(Listener(0).bDownloading());
   EXPECT_EQ(Listener(0).sLastCompleteURL(), "http://www.example.com/b");
   EXPECT_EQ(Controls().LblKeyName.Caption(), "reset: download complete");
-  EXPECT_TRUE(Logged("-Nav Complete (click reset) from 'http://www.example.com/page.html' to \r\n"
-                     "    'http://www.example.com/b'"));
+  EXPECT_TRUE(
+      Logged("-Nav Complete (click reset) from 'http://www.example.com/page.html' to \r\n"
+             "    'http://www.example.com/b'"));
   EXPECT_TRUE(Logged("-doc complete (reset click) to http://www.example.com/b"));
   EXPECT_TRUE(Logged("download Complete (reset click) to http://www.example.com/b"));
   EXPECT_EQ(Popups().Activity().getCurURL(), "http://www.example.com/b");
@@ -135,7 +136,9 @@ TEST_F(BrowserTrackingTest, UntickingTheBoxLetsGoOfEveryWindow) {
   ASSERT_NE(Popups().oIEWindows(), nullptr);
   EXPECT_EQ(Popups().oIEWindows()->Count(), 3);
   EXPECT_TRUE(program->Options().bBlockIEPopups);
-  EXPECT_EQ(Controls().lblStatus.Caption().rfind("Quorlen will now prevent popup ads from opening.  ", 0), 0u);
+  EXPECT_EQ(
+      Controls().lblStatus.Caption().rfind("Quorlen will now prevent popup ads from opening.  ", 0),
+      0u);
   EXPECT_NE(Controls().lblStatus.Caption().find(
                 "\r\n\r\nRemember, you can hold down the CTRL (control) key to temporarily bypass "
                 "this popup blocking capability or double click on a link that's getting stopped "
@@ -179,7 +182,8 @@ TEST_F(ProgramTest, TheDelayedStepJoinsTheBrowsersOpenThen) {
 // off again, leaves the status as it is.
 TEST_F(ProgramTest, SwitchingPopupBlockingOnWithNoBrowserToFollowSaysWhatToStart) {
   enum class Meanwhile { kNothing, kBrowserOpens, kSwitchedOff };
-  for (Meanwhile meanwhile : {Meanwhile::kNothing, Meanwhile::kBrowserOpens, Meanwhile::kSwitchedOff}) {
+  for (Meanwhile meanwhile :
+       {Meanwhile::kNothing, Meanwhile::kBrowserOpens, Meanwhile::kSwitchedOff}) {
     SCOPED_TRACE(static_cast<int>(meanwhile));
     StartedBefore();
     frmMain& main = Start();

@@ -13,9 +13,8 @@ class WhiteListTest : public PopupProgramTest {
   // loads it through a fresh store.
   IEWhiteList& LoadFile(const std::string& text) {
     dir.Write("program/userwl.ini", text);
-    list = std::make_unique<IEWhiteList>(store, dialogs, [this](const std::string& m) {
-      lines.push_back(m);
-    });
+    list = std::make_unique<IEWhiteList>(store, dialogs,
+                                         [this](const std::string& m) { lines.push_back(m); });
     list->LoadIEWhiteList(program->getWhiteListFile());
     return *list;
   }

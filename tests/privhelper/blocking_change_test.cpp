@@ -29,8 +29,8 @@ Names ShippedList() {
 }
 
 std::string Build(const std::string& old, const Names& list, const Names& allowed = {}) {
-  hosts::BuildResult built = hosts::BuildHostsText(
-      {old, hosts::DetectLineEnd(old), list, {}, allowed, nullptr, nullptr});
+  hosts::BuildResult built =
+      hosts::BuildHostsText({old, hosts::DetectLineEnd(old), list, {}, allowed, nullptr, nullptr});
   return built.text + std::string(hosts::DetectLineEnd(old));
 }
 
@@ -90,8 +90,7 @@ TEST(BlockingChange, JudgesRealHostsTexts) {
        "127.0.0.1 ads.example\r10.0.0.1 bank.example\n" + kUserHosts, false},
       {"a NUL inside a name", kUserHosts,
        std::string("127.0.0.1 ads.example\0bank.example\n", 35) + kUserHosts, false},
-      {"a tab instead of the blank", kUserHosts, "127.0.0.1\tbank.example\n" + kUserHosts,
-       false},
+      {"a tab instead of the blank", kUserHosts, "127.0.0.1\tbank.example\n" + kUserHosts, false},
       {"another loopback address", kUserHosts, "127.0.0.2 bank.example\n" + kUserHosts, false},
       {"an address without a name", kUserHosts, "127.0.0.1 \n" + kUserHosts, false},
       {"a comment slipped in", kUserHosts, "# quorlen was here\n" + kUserHosts, false},

@@ -3,14 +3,13 @@
 // over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
 #include "privhelper/helper_server.h"
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <sstream>

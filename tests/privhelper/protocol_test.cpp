@@ -43,8 +43,7 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
   const std::vector<Row> rows = {
       {"exact size limit", "QLH1 write-hosts " + std::to_string(kLimit) + "\n", false,
        ParseStatus::kIncomplete},
-      {"one byte over the limit", "QLH1 write-hosts " + big + "\n", false,
-       ParseStatus::kTooLarge},
+      {"one byte over the limit", "QLH1 write-hosts " + big + "\n", false, ParseStatus::kTooLarge},
       {"a length that would overflow", "QLH1 write-hosts 99999999999999999999999\n", false,
        ParseStatus::kTooLarge},
       {"wrong magic", "QLH2 write-hosts 0\n", true, ParseStatus::kMalformed},
@@ -67,8 +66,8 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
        ParseStatus::kMalformed},
       {"body shorter than declared", "QLH1 write-hosts 10\nabc", true, ParseStatus::kMalformed},
       {"bytes after the body", "QLH1 write-hosts 1\nab", false, ParseStatus::kMalformed},
-      {"a second request after the first", "QLH1 listen-port-80 0\nQLH1 listen-port-80 0\n",
-       false, ParseStatus::kMalformed},
+      {"a second request after the first", "QLH1 listen-port-80 0\nQLH1 listen-port-80 0\n", false,
+       ParseStatus::kMalformed},
       {"header without a line end", std::string(kMaxHeader, 'Q'), false, ParseStatus::kMalformed},
       {"header too long", "QLH1 write-hosts " + std::string(50, '1') + "\n", false,
        ParseStatus::kMalformed},
@@ -97,8 +96,13 @@ TEST(ReplyFormat, RoundTripsAndRejectsWhatIsNoReply) {
       {"error refused line 3 differs", true, false, 0, "refused", "line 3 differs"},
       {"error port-in-use port 80 is in use by nginx (pid 7)", true, false, 0, "port-in-use",
        "port 80 is in use by nginx (pid 7)"},
-      {"ok x", false}, {"ok 999", false}, {"okay", false}, {"error", false},
-      {"error  no code", false}, {"error refused", false}, {"", false},
+      {"ok x", false},
+      {"ok 999", false},
+      {"okay", false},
+      {"error", false},
+      {"error  no code", false},
+      {"error refused", false},
+      {"", false},
   };
   for (const Row& row : rows) {
     auto reply = ParseReply(row.line);

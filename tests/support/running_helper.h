@@ -72,8 +72,7 @@ class RunningHelper {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    const bool answers =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool answers = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return answers;
   }

@@ -44,19 +44,19 @@ class PopupTitlesEditorTest : public testing_support::TitleListsTest {
                        {[] { return false; }, [] { return false; }, [] { return false; }},
                        {[](const std::string&) {}, [] { return std::string("14:05:07"); },
                         [](const std::string&) {}, [](const std::string&) {}, [] {}}};
-  frmPopupTitles editor{clock,
-                        dialogs,
-                        desk,
-                        profiles,
-                        userList,
-                        defaultList,
-                        {[this] { return watcher.sLastTitleFragment(); },
-                         [this] { return pickedRecord; },
-                         [this](const std::string& record) { pickedRecord = record; },
-                         [this] {
-                           ++reloads;
-                           titles.LoadPopupTitles();
-                         }}};
+  frmPopupTitles editor{
+      clock,
+      dialogs,
+      desk,
+      profiles,
+      userList,
+      defaultList,
+      {[this] { return watcher.sLastTitleFragment(); }, [this] { return pickedRecord; },
+       [this](const std::string& record) { pickedRecord = record; },
+       [this] {
+         ++reloads;
+         titles.LoadPopupTitles();
+       }}};
 };
 
 TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
@@ -133,7 +133,7 @@ TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
   EXPECT_EQ(editor.lstAdd.Text(), "casino");
   EXPECT_TRUE(editor.Timer1.Enabled());
   EXPECT_EQ(CmdDelStates(11), (std::vector<std::string>{"off", "on", "off", "on", "off", "on",
-                                                         "off", "on", "off", "on", "on"}));
+                                                        "off", "on", "off", "on", "on"}));
   EXPECT_FALSE(editor.Timer1.Enabled());
 
   // One click on Delete and OK: the same window may now stay open.
@@ -142,8 +142,7 @@ TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
   editor.cmdOK.Click();
   EXPECT_FALSE(editor.window.Visible());
   EXPECT_EQ(reloads, 1);
-  EXPECT_EQ(ReadList("usertitles.ini"),
-            (std::vector<std::string>{"lottery winner", "free gift"}));
+  EXPECT_EQ(ReadList("usertitles.ini"), (std::vector<std::string>{"lottery winner", "free gift"}));
   popup = desk.Add("Casino night - Chromium");
   desk.SetForeground(popup);
   clock.Advance(5000);

@@ -39,18 +39,17 @@ class TitleWatcherTest : public testing_support::TitleListsTest {
   int settingsShown = 0;
   PopupTitles titles{profiles, dialogs, userList, defaultList,
                      [this](const std::string& line) { log.push_back(line); }};
-  TitleWatcher watcher{clock,
-                       desk,
-                       dialogs,
-                       titles,
-                       {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
-                       {[this] { return tempAllowed; }, [this] { return hotKey; },
-                        [this] { return browserActive; }},
-                       {[this](const std::string& line) { log.push_back(line); },
-                        [] { return std::string("14:05:07"); },
-                        [this](const std::string& record) { records.push_back(record); },
-                        [this](const std::string& text) { blocked.push_back(text); },
-                        [this] { ++settingsShown; }}};
+  TitleWatcher watcher{
+      clock,
+      desk,
+      dialogs,
+      titles,
+      {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
+      {[this] { return tempAllowed; }, [this] { return hotKey; }, [this] { return browserActive; }},
+      {[this](const std::string& line) { log.push_back(line); },
+       [] { return std::string("14:05:07"); },
+       [this](const std::string& record) { records.push_back(record); },
+       [this](const std::string& text) { blocked.push_back(text); }, [this] { ++settingsShown; }}};
 };
 
 TEST_F(TitleWatcherTest, ClosesTheForegroundWindowAndTellsEverywhere) {
@@ -60,8 +59,9 @@ TEST_F(TitleWatcherTest, ClosesTheForegroundWindowAndTellsEverywhere) {
   EXPECT_FALSE(desk.Exists(window));
   const std::string message =
       "User Defined Popup Blocked 'Best CASINO offers - Microsoft Internet Explorer' 'IEFrame'";
-  EXPECT_EQ(records, std::vector<std::string>{"14:05:07 found 'casino' within Window Title "
-                                              "'Best CASINO offers - Microsoft Internet Explorer'"});
+  EXPECT_EQ(records,
+            std::vector<std::string>{"14:05:07 found 'casino' within Window Title "
+                                     "'Best CASINO offers - Microsoft Internet Explorer'"});
   EXPECT_EQ(blocked, std::vector<std::string>{message});
   EXPECT_EQ(log, std::vector<std::string>{message});
   EXPECT_EQ(mnuTrayLastPop.Caption(), "Allow Popup 'casino' from now on...");
@@ -120,7 +120,7 @@ TEST_F(TitleWatcherTest, MatchingChildIsClosedThenTheWindowOnItsOwnTitle) {
   WindowId window = Foreground("Lottery results", "Frame");
   desk.Add("bottom child", "Child", window);
   WindowId child = desk.Add("Casino bonus", "Banner", window);  // top of the children
-  desk.Get(child).visible = false;  // looked at all the same
+  desk.Get(child).visible = false;                              // looked at all the same
   Tick();
   EXPECT_FALSE(desk.Exists(child));
   EXPECT_FALSE(desk.Exists(window));
@@ -213,13 +213,15 @@ TEST_F(TitleWatcherTest, VanishedForegroundWindowFindsNothing) {
 std::string ExpectedAdvice() {
   const std::string n = "\r\n";
   return "You are seeing a lot of error boxes.  If you would like to avoid seeing these error "
-         "messages in the future, do this: " + n + n +
+         "messages in the future, do this: " +
+         n + n +
          "1) Open the \"Tools - Internet Options\" menu on your Microsoft Internet Explorer "
-         "Browers. " + n + "2) Click the \"Advanced\" tab (far right tab)." + n +
+         "Browers. " +
+         n + "2) Click the \"Advanced\" tab (far right tab)." + n +
          "3) Scroll Down to the \"Browsing\" section (almost near the top)." + n +
          "4) Find the \"Disable Script Debugging\" checkbox and select it (check it)." + n +
-         "5) Click the \"OK\" button. " + n + "6) Close, then restart your IE browser.  " + n +
-         n + "This will stop prompting you every time a page encounters Javascript or other "
+         "5) Click the \"OK\" button. " + n + "6) Close, then restart your IE browser.  " + n + n +
+         "This will stop prompting you every time a page encounters Javascript or other "
          "script errors.  Those warnings were meant primariy for Software Developers that "
          "needed to debug thier new web pages.";
 }

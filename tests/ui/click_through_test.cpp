@@ -275,7 +275,8 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
     const bool onPage = pages.count(row.where) != 0, inMenu = menus.count(row.where) != 0;
     OnPage(onPage ? pages.at(row.where) : -1);
     if (row.where == "debug area" && !main.WindowSize().Open()) {
-      EXPECT_EQ(Find(settings, "Debug"), nullptr) << "the debug area is reachable before it is opened";
+      EXPECT_EQ(Find(settings, "Debug"), nullptr)
+          << "the debug area is reachable before it is opened";
       for (int i = 0; i < 5; ++i) {
         Click(Find(settings,
                    "* Hold down the ALT, SHIFT, or CTRL (control) key while clicking "

@@ -61,7 +61,7 @@ TEST_F(WindowShots, EveryWindowIsWholeAtThisScale) {
 
   SettingsWindowView settings(main);
   main.Tray().ShowSettings();
-  const char* pages[] = {"ad-blocking", "startup", "help", "sounds",
+  const char* pages[] = {"ad-blocking", "startup", "help",      "sounds",
                          "other",       "status",  "allow-ads", "logging"};
   // Until it is opened the debug area lies below the window's fixed size.
   const std::vector<const QWidget*> debugArea{settings.findChild<QWidget*>("debugArea"),
@@ -108,10 +108,11 @@ TEST_F(WindowShots, EveryWindowIsWholeAtThisScale) {
                       "un-checked.");
   Look(&message, "message");
 
-  frmExclude adServerEditor(main.Profiles(), dialogs, clock,
-                       {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
-                       {[] { return std::string("ads.example"); }, [] { return std::string(); },
-                        [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
+  frmExclude adServerEditor(
+      main.Profiles(), dialogs, clock,
+      {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
+      {[] { return std::string("ads.example"); }, [] { return std::string(); },
+       [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
   ExcludeView adServersView(adServerEditor);
   adServerEditor.Show();
   Look(&adServersView, "editor-ad-servers");

@@ -37,8 +37,8 @@ TEST_F(AutomaticCheck, AtTheTenthAdOfEveryThirdStart) {
     int checksAtNine;
     int checksAtTen;
   };
-  for (Run run : {Run{1, 0, 0}, Run{2, 0, 0}, Run{3, 0, 1}, Run{4, 0, 0}, Run{5, 0, 0},
-                  Run{6, 0, 1}}) {
+  for (Run run :
+       {Run{1, 0, 0}, Run{2, 0, 0}, Run{3, 0, 1}, Run{4, 0, 0}, Run{5, 0, 0}, Run{6, 0, 1}}) {
     SCOPED_TRACE("start " + std::to_string(run.start));
     Restart();
     EXPECT_EQ(updater->StartCount(), run.start);

@@ -16,20 +16,36 @@ struct ListCase {
 
 TEST(ServerListTest, LinesMarkerAndPopupServers) {
   const std::vector<ListCase> cases = {
-      {"comment, banner, popup and marker", "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]",
-       true, true, {"ads.example.net", "pop.example.net"}, {false, true}},
+      {"comment, banner, popup and marker",
+       "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]",
+       true,
+       true,
+       {"ads.example.net", "pop.example.net"},
+       {false, true}},
       {"only the marker", "[END]", true, true, {}, {}},
       {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, {}, {}},
       {"no marker", "ads.example.net\r\n", true, false, {}, {}},
       {"empty body", "", true, false, {}, {}},
       {"LF line ends are one piece", "ads.example.net\n[END]", true, false, {}, {}},
       {"marker with a blank", "ads.example.net\r\n[END] ", true, false, {}, {}},
-      {"marker inside is a name", "[END]\r\nads.example.net\r\n[END]", true, true,
-       {"[END]", "ads.example.net"}, {false, false}},
-      {"blanks trimmed, empty lines skipped", "  ads.example.net  \r\n   \r\n\r\n#x\r\n[END]", true,
-       true, {"ads.example.net"}, {false}},
-      {"removals take a star line whole", "*pop.example.net\r\n[END]", false, true,
-       {"*pop.example.net"}, {false}},
+      {"marker inside is a name",
+       "[END]\r\nads.example.net\r\n[END]",
+       true,
+       true,
+       {"[END]", "ads.example.net"},
+       {false, false}},
+      {"blanks trimmed, empty lines skipped",
+       "  ads.example.net  \r\n   \r\n\r\n#x\r\n[END]",
+       true,
+       true,
+       {"ads.example.net"},
+       {false}},
+      {"removals take a star line whole",
+       "*pop.example.net\r\n[END]",
+       false,
+       true,
+       {"*pop.example.net"},
+       {false}},
       {"an indented comment is still a comment", "   # note\r\n[END]", true, true, {}, {}},
   };
   for (const ListCase& c : cases) {
@@ -107,7 +123,8 @@ TEST(UpdateDateTest, ComparesAsCalendarDatesNotText) {
 }
 
 TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
-  for (UpdateDate date : {UpdateDate{2026, 12, 6}, UpdateDate{2002, 1, 9}, UpdateDate{1999, 10, 31}}) {
+  for (UpdateDate date :
+       {UpdateDate{2026, 12, 6}, UpdateDate{2002, 1, 9}, UpdateDate{1999, 10, 31}}) {
     std::string text = FormatUpdateDate(date);
     EXPECT_NE(text.front(), '0');
     EXPECT_EQ(text.find("/0"), std::string::npos) << text;

@@ -24,8 +24,8 @@ class DomainTester : public ::testing::Test {
  protected:
   DomainTester() {
     std::filesystem::create_directories(dir.File("zshared"));
-    dir.Write("quorlenhosts.ini", ListFile({"up.example", " ", "second.example", "third.example",
-                                            "dead.example"}));
+    dir.Write("quorlenhosts.ini",
+              ListFile({"up.example", " ", "second.example", "third.example", "dead.example"}));
     dir.Write("removals.ini", ListFile({"old.example"}));
     web.Script("up.example", {kUp});
     web.Script("second.example", {kDown, kUp});
@@ -49,7 +49,11 @@ class DomainTester : public ::testing::Test {
   Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
   std::string defaultList = dir.File("quorlenhosts.ini");
   std::string removalsList = dir.File("removals.ini");
-  frmTestDomains tester{fetcher, clock, dialogs, desktop, profiles,
+  frmTestDomains tester{fetcher,
+                        clock,
+                        dialogs,
+                        desktop,
+                        profiles,
                         TestDomainsFiles{defaultList, removalsList},
                         [this] { return dir.File("zshared/"); }};
 };
@@ -57,8 +61,9 @@ class DomainTester : public ::testing::Test {
 TEST_F(DomainTester, ServersThatAnswerOnTheSecondOrThirdAttemptPass) {
   RunTest();
   const auto& box = dialogs.Boxes().front();
-  EXPECT_EQ(box.text, "Click YES for main list of ad servers (quorlenhosts.ini).  \r\n"
-                      "Click NO to retest removal list (removals.ini)");
+  EXPECT_EQ(box.text,
+            "Click YES for main list of ad servers (quorlenhosts.ini).  \r\n"
+            "Click NO to retest removal list (removals.ini)");
   EXPECT_EQ(box.style, msgbox::kYesNo);
   EXPECT_EQ(tester.lstTry.Items(), (std::vector<std::string>{"up.example", "second.example",
                                                              "third.example", "dead.example"}));

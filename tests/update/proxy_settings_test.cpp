@@ -16,8 +16,8 @@ class ProxySettingsTest : public ::testing::Test {
   Button cmdGuessProxy2;
   Label lblStatus;
   bool loading = false;
-  ProxySettings proxy{desktop, dialogs, txtProxyName, cmdGuessProxy2, lblStatus,
-                      [this] { return loading; }};
+  ProxySettings proxy{desktop,        dialogs,   txtProxyName,
+                      cmdGuessProxy2, lblStatus, [this] { return loading; }};
 };
 
 TEST_F(ProxySettingsTest, LookupFillsTheBoxFromTheDesktop) {
@@ -26,10 +26,11 @@ TEST_F(ProxySettingsTest, LookupFillsTheBoxFromTheDesktop) {
     std::string box;
     size_t boxes;
   };
-  for (const Case& c : std::vector<Case>{{"proxy.corp.example:8080", "http://proxy.corp.example:8080", 0},
-                                         {"  cache.example:3128 ", "http://cache.example:3128", 0},
-                                         {"", "left alone", 1},
-                                         {"   ", "left alone", 1}}) {
+  for (const Case& c :
+       std::vector<Case>{{"proxy.corp.example:8080", "http://proxy.corp.example:8080", 0},
+                         {"  cache.example:3128 ", "http://cache.example:3128", 0},
+                         {"", "left alone", 1},
+                         {"   ", "left alone", 1}}) {
     SCOPED_TRACE(c.desktopProxy);
     txtProxyName.SetText("left alone");
     desktop.proxyServer = c.desktopProxy;

@@ -1,10 +1,10 @@
-#include "launcher/launcher_server.h"
 #include "platform/qt/chromium_browsers.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 
+#include "launcher/launcher_server.h"
 #include "tests/integration/browser/browser_fixture.h"
 
 namespace quorlen {
@@ -159,8 +159,8 @@ TEST_F(ChromiumBrowsersTest, AWindowWithoutItsOpenerIsDecidedAsWell) {
 
 TEST_F(ChromiumBrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   chromium.Start({web.Url("/first.html"), web.Url("/second.html")});
-  ASSERT_TRUE(WaitUntil(
-      [&] { return QFile::exists(QString::fromStdString(chromium.Socket())); }, 30000));
+  ASSERT_TRUE(
+      WaitUntil([&] { return QFile::exists(QString::fromStdString(chromium.Socket())); }, 30000));
   RunFor(1000);
   tracker.Start();
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 2; })) << tracker.Dump();

@@ -22,7 +22,9 @@ constexpr int kStartMs = 60000;
 class FirefoxBrowsersTest : public ::testing::Test {
  protected:
   FirefoxBrowsersTest()
-      : firefox(folder.File("config")), shell({{firefox.Profile(), firefox.Socket()}}, 100), tracker(shell) {}
+      : firefox(folder.File("config")),
+        shell({{firefox.Profile(), firefox.Socket()}}, 100),
+        tracker(shell) {}
 
   // The program runs first; the browser starts later and goes to the given page once the
   // program has joined it, so that no event of the page comes before.

@@ -1,10 +1,10 @@
+#include "platform/linux/x11_input.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
-
-#include "platform/linux/x11_input.h"
 
 namespace quorlen {
 namespace {

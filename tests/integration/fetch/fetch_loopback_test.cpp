@@ -49,7 +49,8 @@ std::string ReadFile(const std::string& path) {
 class FetchLoopback : public ::testing::Test {
  protected:
   FetchLoopback() {
-    std::filesystem::copy(QUORLEN_SITE_DIR, site.File("www"), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(QUORLEN_SITE_DIR, site.File("www"),
+                          std::filesystem::copy_options::recursive);
   }
   std::string Get(const std::string& url, std::int16_t timeout = 5) {
     error.clear();
@@ -103,7 +104,8 @@ TEST_F(FetchLoopback, ARefusingServerIsTriedElevenTimesQuickly) {
 TEST_F(FetchLoopback, ANeverAnsweringServerTimesOutOnceWhileEventsRun) {
   SilentServer silent;
   const std::int64_t start = loop.NowMs();
-  EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(silent.Port()) + "/zshared/domains.txt", 1), "");
+  EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(silent.Port()) + "/zshared/domains.txt", 1),
+            "");
   const std::int64_t took = MsSince(start);
   EXPECT_GE(took, 900);
   EXPECT_LT(took, 4000);
@@ -125,9 +127,10 @@ class ProxyLoopback : public FetchLoopback {
     std::filesystem::permissions(logFile, std::filesystem::perms::all);
     const int port = FreePort();
     site.Write("proxy/tinyproxy.conf", "User nobody\nGroup nogroup\nPort " + std::to_string(port) +
-                                           "\nListen 127.0.0.1\nTimeout 10\nLogFile \"" +
-                                           logFile + "\"\nLogLevel Info\nMaxClients 4\n"
-                                           "Allow 127.0.0.1\nDisableViaHeader Yes\n" + extra);
+                                           "\nListen 127.0.0.1\nTimeout 10\nLogFile \"" + logFile +
+                                           "\"\nLogLevel Info\nMaxClients 4\n"
+                                           "Allow 127.0.0.1\nDisableViaHeader Yes\n" +
+                                           extra);
     return std::make_unique<ServerProcess>(
         std::vector<std::string>{"tinyproxy", "-d", "-c", site.File("proxy/tinyproxy.conf")}, port);
   }
@@ -151,7 +154,8 @@ TEST_F(ProxyLoopback, TheSavedProxyCarriesTheRequest) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     log = ReadFile(logFile);
   }
-  EXPECT_NE(log.find(url), std::string::npos) << "the proxy's log does not show the request:\n" << log;
+  EXPECT_NE(log.find(url), std::string::npos) << "the proxy's log does not show the request:\n"
+                                              << log;
 }
 
 TEST_F(ProxyLoopback, AProxysOwnRefusalIsAFailureWithItsStatusLine) {
