@@ -80,15 +80,14 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$out/helper_request" --hold-port 443 > "$out/holder443.txt" 2>&1 &
   holder=$!
   trap "kill $helper $holder 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
-  for _ in $(seq 1 50); do grep -q holding "$out/holder443.txt" && break; sleep 0.1; done
+  wait_until 30 grep -q holding "$out/holder443.txt" || fail "nothing holds port 443"
   as_user "$program/quorlen" 2>"$out/stderr-443-taken.txt" &
   pid=$!
-  for _ in $(seq 1 100); do grep -q "port 443" "$out/stderr-443-taken.txt" && break; sleep 0.1; done
+  wait_until 30 grep -q "port 443" "$out/stderr-443-taken.txt" || true
   grep -q "Quorlen cannot answer the blocked ad servers over HTTPS: quorlen-helper: port 443 is in use by helper_request (pid $holder)" \
     "$out/stderr-443-taken.txt" || { cat "$out/stderr-443-taken.txt"; fail "port 443 in use not told"; }
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  wait_until 60 grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
+  wait_until 30 curl -s --http0.9 -o /dev/null "http://$first/" || fail "port 80 does not answer without port 443"
   curl -s --http0.9 -o "$out/banner-443-taken.gif" "http://$first/x.gif"
   cmp -s "$out/banner-443-taken.gif" "$program/1by1.jpg" || fail "port 80 not answered without port 443"
   end_program $pid
