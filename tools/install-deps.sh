@@ -9,7 +9,7 @@ packages=(
   xvfb xauth openbox trayer x11-utils xdotool imagemagick curl iproute2 util-linux
   chromium firefox-esr
   python3 tinyproxy
-  lintian desktop-file-utils
+  lintian desktop-file-utils clang-format
   xterm zenity at-spi2-core dbus-daemon dbus-bin
   xdg-utils file python3-pyatspi gir1.2-atspi-2.0
   libwayland-dev plasma-wayland-protocols qt6-wayland sway wtype grim waybar libglib2.0-bin

@@ -65,12 +65,6 @@ TEST(ToBoolean, WordsAndNumbers) {
   EXPECT_EQ(ToBoolean("yes"), std::nullopt);
 }
 
-}  // namespace
-}  // namespace quorlen
-
-namespace quorlen {
-namespace {
-
 TEST(Utf8ToSingleByte, KeepsWhatTheCodePageHasAndMarksTheRest) {
   struct Case {
     const char* name;

@@ -17,10 +17,14 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   source "$1/windows_lib.sh"
   program=$2/program; out=$2; probe=$1/where.py
   # Starts an xterm titled $1 minimised, so that it cannot be the active window before
-  # the test makes it so, and prints its window id.
+  # the test makes it so, and prints its window id. A window manager may make it active
+  # for a moment before it minimises it, and on a busy machine the program may close it
+  # then, before it is seen here: "gone", a window that no longer exists.
   start_xterm() {
     xterm -iconic -T "$1" -e sleep 300 >/dev/null 2>&1 &
-    wait_until 30 xterm_titled "$1" || { echo "no window \"$1\"" >&2; return 1; }
+    local xterm=$!
+    seen_or_gone() { xterm_titled "$1" || { ! kill -0 "$xterm" 2>/dev/null && echo gone; }; }
+    wait_until 30 seen_or_gone "$1" || { echo "no window \"$1\"" >&2; return 1; }
   }
   xterm_titled() {
     local ids

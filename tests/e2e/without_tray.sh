@@ -43,7 +43,7 @@ if [ "${1:-}" = --as-user ]; then
   wtype -M alt q -m alt   # opens the "Quorlen" menu
   # Its "&Exit Quorlen AND stop blocking ads", once the menu is open to take the key.
   exit_key() { wtype e; wait_until 0.2 ended "$pid"; }
-  wait_until 5 exit_key || fail "Exit in the menu bar did not end the program"
+  wait_until 20 exit_key || fail "Exit in the menu bar did not end the program"
   echo "without a tray: the window stayed and Exit ended the program"
 
   # 2. A tray that comes later is used.

@@ -34,15 +34,6 @@ TEST_F(ShutDown, ExitWithStartupShortcutKeepsTheHostsFile) {
   EXPECT_EQ(quits, 1);
 }
 
-TEST_F(ShutDown, CloseBoxOnlyHides) {
-  frmMain& main = Running();
-  main.Tray().ShowSettings();
-  EXPECT_FALSE(main.Unload(unload_mode::kCloseBox));
-  EXPECT_FALSE(main.Controls().window.Visible());
-  EXPECT_EQ(quits, 0);
-  EXPECT_TRUE(main.Options().bMinimized);
-}
-
 TEST_F(ShutDown, SessionEndSavesOnceAndEndsTheTimers) {
   frmMain& main = Running();
   main.Options().nTotBlocked = 99;

@@ -120,12 +120,6 @@ TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesTheEditor) {
   EXPECT_TRUE(desk.Exists(popup));
 }
 
-}  // namespace
-}  // namespace quorlen
-
-namespace quorlen {
-namespace {
-
 // GNOME on Wayland: nothing can be closed, and the program says so instead of promising it.
 TEST_F(TitleBlocking, WhereNoWindowIsSeenTheProgramSaysSoOnceAndClaimsNoCloses) {
   desk.seesWindows = false;

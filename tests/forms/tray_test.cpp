@@ -11,12 +11,10 @@ class Tray : public ProgramTest {
   std::string ShownTip() const { return tray.shown.szTip; }
 };
 
-TEST_F(Tray, TipWithoutAListIsTheProgramName) {
+TEST_F(Tray, TipNamesTheProgramThenCountsBlockedAdsAndServersCutAt64) {
   Start();
-  EXPECT_EQ(ShownTip(), "Quorlen." + std::string(64 - 8, ' '));
-}
-
-TEST_F(Tray, TipCountsBlockedAdsAndServersAndIsCutAt64) {
+  EXPECT_EQ(ShownTip(), "Quorlen." + std::string(64 - 8, ' '));  // no list yet
+  program.reset();
   dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=120\r\n");
   dir.Write("program/userhosts.ini", "[DomainCount]\r\nN=3\r\n");
   dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=5\r\nDateUpdate=1/2/2026\r\n");

@@ -21,7 +21,6 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/text_codec.h"
 #include "tests/forms/program_fixture.h"
-#include "tests/ui/layout_check.h"
 #include "ui/about_view.h"
 #include "ui/exclude_view.h"
 #include "ui/feedback_view.h"
@@ -37,16 +36,11 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ClippedControls;
 using testing_support::ProgramTest;
 
-// The views over a program running on the fakes, with the application's font as a test
-// sets it.
+// The views over a program running on the fakes.
 class Views : public ProgramTest {
  protected:
-  void SetUp() override { originalFont_ = QApplication::font(); }
-  void TearDown() override { QApplication::setFont(originalFont_); }
-
   SettingsWindowView& Settings() {
     StartedBefore();
     frmMain& main = Start();
@@ -67,7 +61,6 @@ class Views : public ProgramTest {
   }
 
   std::unique_ptr<SettingsWindowView> view;
-  QFont originalFont_;
 };
 
 TEST_F(Views, PagesTurnWithCtrlTabAndCtrlPageKeysBothWays) {
@@ -212,30 +205,6 @@ TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
   QPoint bottom = log->mapTo(&window, QPoint(0, log->height()));
   EXPECT_EQ(bottom.y(), window.height());
   EXPECT_GT(log->height(), 100);
-}
-
-TEST_F(Views, NothingIsCutAtTheNormalOrALargeFont) {
-  for (int points : {0, 15}) {
-    SCOPED_TRACE(points == 0 ? "normal font" : "large font");
-    if (points > 0) {
-      QFont large = QApplication::font();
-      large.setPointSize(points);
-      QApplication::setFont(large);
-    }
-    view.reset();
-    program.reset();
-    SettingsWindowView& window = Settings();
-    auto* pages = window.findChild<QWidget*>("pagesArea");
-    ASSERT_NE(pages, nullptr);
-    for (int page = 0; page < 8; ++page) {
-      program->Controls().A.SetCurrentPage(page);
-      QApplication::processEvents();
-      for (const auto& problem : ClippedControls(pages)) {
-        ADD_FAILURE() << "page " << page << ": " << problem;
-      }
-    }
-    EXPECT_GE(window.width(), SettingsWindow::kFixedWidth);
-  }
 }
 
 TEST_F(Views, EachClickAndEachDoubleClickOnTheHintCountsOnce) {
@@ -413,40 +382,6 @@ TEST_F(Views, AMinimisedSettingsWindowComesBackFromTheTray) {
   program->Tray().OnTrayMessage(tray_message::kLeftButtonUp);
   QApplication::processEvents();
   EXPECT_FALSE(window.isMinimized());
-}
-
-TEST_F(Views, TheSmallWindowsFitTheirTextsAtALargeFont) {
-  QFont large = QApplication::font();
-  large.setPointSize(15);
-  QApplication::setFont(large);
-  StartedBefore();
-  frmMain& main = Start();
-  LastBlockedView recent(main.LastBlocked());
-  FeedbackView feedback(main.Help().Feedback());
-  AboutView about(main.Help().About());
-  MessageView message(main.Message());
-  main.Message().Show("Quorlen - No Ads Being Blocked",
-                      "Quorlen is not blocking any ads!\r\n\r\nYou have both ad blocking options "
-                      "un-checked.\r\n\r\nTo change this and start blocking ads, display the "
-                      "Quorlen settings window and choose the 'Ad Blocking' tab.  ");
-  main.LastBlocked().Show();
-  main.Help().ShowFeedback();
-  main.Help().ShowAbout();
-  const std::vector<QWidget*> windows{&recent, &feedback, &about, &message};
-  // A window grows to its texts once its layout has run: give a busy machine time for it.
-  (void)QTest::qWaitFor(
-      [&] {
-        for (QWidget* window : windows) {
-          if (!ClippedControls(window).empty()) return false;
-        }
-        return true;
-      },
-      3000);
-  for (QWidget* window : windows) {
-    for (const auto& problem : ClippedControls(window)) {
-      ADD_FAILURE() << window->windowTitle().toStdString() << ": " << problem;
-    }
-  }
 }
 
 }  // namespace
