@@ -214,7 +214,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   click "check box" "Block Banner Ads (blocks the list of known ad servers)"
   curl -s --http0.9 -o "$out/banner2.gif" "http://$first/ads/while-stopped.gif"
   cmp "$out/banner2.gif" "$program/1by1.jpg" || fail "no answer while the helper was stopped"
-  where "check box" "Status" >/dev/null || fail "the windows did not answer while the helper was stopped"
+  [ "$(locate "check box" "Status")" != - ] || fail "the windows did not answer while the helper was stopped"
   shot helper-stopped
   for _ in $(seq 1 150); do grep -q "did not answer within" "$out/stderr.txt" && break; sleep 0.1; done
   grep -qF "Quorlen could not change the hosts file: quorlen-helper did not answer within 10 s" \

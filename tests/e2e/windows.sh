@@ -97,9 +97,10 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   record=$(wait_until 30 listed) || fail "the blocked ad is not listed"
   shot recent-ad-servers
   click "push button" "Copy"
-  expect_opened "editor $out/tmp/tempQL.txt"
-  [ "$(cat "$out/tmp/tempQL.txt")" = "$(printf "%s\r\n\r" "$record")" ] ||
-    fail "Copy wrote: $(od -c "$out/tmp/tempQL.txt" | head -3)"
+  copy=$XDG_RUNTIME_DIR/quorlen/tempQL.txt
+  expect_opened "editor $copy"
+  [ "$(cat "$copy")" = "$(printf "%s\r\n\r" "$record")" ] ||
+    fail "Copy wrote: $(od -c "$copy" | head -3)"
   double_click "list item" "$record"
   window_of "$editor" >/dev/null
   wait_until 30 window_gone "^Quorlen - Recent Ads Blocked$" || fail "the recently blocked window stayed open"

@@ -151,6 +151,7 @@ read_list() {
 
 # The texts the program shows right now, one "<role>|<name>" a line.
 shown() { sed 's/|[^|]*$//' <<<"$(read_list "*")"; }
+shows() { grep -qxF "$1|$2" <<<"$(shown)"; }
 every_control() { read_list all; }
 box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
 
