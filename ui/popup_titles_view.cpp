@@ -40,6 +40,7 @@ PopupTitlesView::PopupTitlesView(frmPopupTitles& model)
   layout->addWidget(frame, 1);
   layout->addLayout(buttons);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
   CloseOnEscape(this);
 }
 

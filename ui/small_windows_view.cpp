@@ -42,6 +42,7 @@ StatsView::StatsView(frmStats& model) : QWidget(nullptr, Qt::Tool), model_(model
   layout->addWidget(frame);
   setMinimumSize(60, 20);
   Bind(static_cast<QWidget*>(this), model.window);
+  KeepTextsWhole(this);
 }
 
 void StatsView::showEvent(QShowEvent* event) {

@@ -32,11 +32,21 @@ void KeepOnScreen(QWidget* window) {
   if (dx != 0 || dy != 0) window->move(window->pos() + QPoint(dx, dy));
 }
 
+// At least as tall as the window's wrapped texts need at its width.
+void FitToTexts(QWidget* window) {
+  QLayout* layout = window->layout();
+  if (!layout || !layout->hasHeightForWidth()) return;
+  int needed = layout->totalHeightForWidth(window->width());
+  if (window->minimumHeight() != needed) window->setMinimumHeight(needed);
+  if (window->height() < needed) window->resize(window->width(), needed);
+}
+
 // Where a window opens that the program gives no place: centred over the settings
 // window, the program's one main window, while it is shown, else over the screen.
 void PlaceFirstShown(QWidget* window) {
   // The layout's own needs first, so that the size centred is the size shown.
   if (window->layout()) window->layout()->activate();
+  FitToTexts(window);
   QRect over;
   for (QWidget* top : QApplication::topLevelWidgets()) {
     if (top != window && qobject_cast<QMainWindow*>(top) && top->isVisible() &&
@@ -111,13 +121,7 @@ class TextKeeper : public QObject {
   }
 
  private:
-  void Fit() {
-    QLayout* layout = window_->layout();
-    if (!layout || !layout->hasHeightForWidth()) return;
-    int needed = layout->totalHeightForWidth(window_->width());
-    if (window_->minimumHeight() != needed) window_->setMinimumHeight(needed);
-    if (window_->height() < needed) window_->resize(window_->width(), needed);
-  }
+  void Fit() { FitToTexts(window_); }
 
   QWidget* window_;
 };

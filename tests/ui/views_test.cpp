@@ -320,7 +320,8 @@ TEST_F(Views, EditorsOpenOverTheSettingsWindowAndBoxesOverTheWindowThatAsks) {
     if (editor == &titles) program->ShowPopupTitles();
     QApplication::processEvents();
     const QPoint off = editor->frameGeometry().center() - settings.frameGeometry().center();
-    EXPECT_LE(off.manhattanLength(), 2) << editor->windowTitle().toStdString();
+    // The frame, unknown before the window is shown, and rounding: a few pixels.
+    EXPECT_LE(off.manhattanLength(), 4) << editor->windowTitle().toStdString();
   }
   // Moved by the user, closed and opened again: where the user left it.
   whiteList.move(40, 30);
