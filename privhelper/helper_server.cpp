@@ -218,6 +218,13 @@ void HelperServer::Read(Connection& connection) {
       connection.done = true;
       return;
     }
+    // A connection closed before its first byte is the program asking whether the helper
+    // runs: nothing was asked, so nothing is answered or logged.
+    if (got == 0 && connection.bytes.empty()) {
+      ::close(connection.fd);
+      connection.done = true;
+      return;
+    }
     connection.bytes.append(chunk, static_cast<std::size_t>(got));
     ParseResult parsed = ParseRequest(connection.bytes, got == 0, connection.maxBody);
     // The whole body is here: the half-close says that nothing more follows.

@@ -35,11 +35,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   chromium=""; firefox=""
   # Nothing started here outlives the test: the browsers and the server hold its output.
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  wait_until 5 test -s "$out/port.txt"
   port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
   requested() { grep -qxF "$1" "$out/requests.txt"; }
   wait_request() {
-    for _ in $(seq 1 $((${2:-20} * 10))); do requested "$1" && return 0; sleep 0.1; done
+    wait_until "${2:-20}" requested "$1" && return 0
     echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
   }
   # Presses held 100 ms, as a person clicks.
@@ -48,8 +48,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
     xdotool mousedown 1; sleep 0.12; xdotool mouseup 1
   }
 
+  # Each page asks for /shown/<name> once it is drawn, so a click waits for that.
   page() {  # page <name> <body and script>
-    printf "<html><head><title>%s</title></head><body style=\"margin:0\">%b</body></html>\n" "$1" "$2" > "$site/$1.html"
+    printf "<html><head><title>%s</title></head><body style=\"margin:0\">%b<script>requestAnimationFrame(() => requestAnimationFrame(() => fetch(\"/shown/%s\")))</script></body></html>\n" "$1" "$2" "$1" > "$site/$1.html"
   }
   button="<button id=b style=\"position:absolute;left:0;top:0;width:500px;height:300px;font-size:40px\""
   page load "<h1>load</h1><script>onload = () => { window.open(\"/pop-load.html\"); setTimeout(() => location = \"/timer.html\", 2500) }</script>"
@@ -81,7 +82,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
-  sleep 4  # the delayed start-up step starts the browser tracker
   # Waits until the browser runs its waiting page and Quorlen, which tells of what it does
   # with browsers on its error output, has joined it; then a moment for Quorlen to ask to
   # hear of new windows.
@@ -89,15 +89,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
     local browser=$1 profile=browser
     [ "$browser" = firefox ] && profile=firefox
     wait_request "/go-$browser.txt" 60
-    for _ in $(seq 1 600); do
-      if grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
-          "$out/stderr.txt"; then
-        sleep 1
-        return 0
-      fi
-      sleep 0.1
-    done
-    echo "Quorlen did not join $browser"; return 1
+    wait_until 60 grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
+      "$out/stderr.txt" || { echo "Quorlen did not join $browser"; return 1; }
+    sleep 1
   }
   # Each browser starts on the waiting page and goes on to $1 once told to.
   start_chromium() {
@@ -123,14 +117,12 @@ exec "$here/sandbox.sh" "$work" bash -c '
   esac
 
   wait_request /timer.html 60
-  wait_request /click.html
-  sleep 1; click_at 200 300
-  wait_request /shift.html
-  sleep 1
+  wait_request /shown/click
+  click_at 200 300
+  wait_request /shown/shift
   xdotool mousemove 200 300; sleep 0.2
   xdotool keydown shift; sleep 0.1; xdotool mousedown 1; sleep 0.12; xdotool mouseup 1; sleep 0.1; xdotool keyup shift
-  wait_request /dblclick.html
-  sleep 1
+  wait_request /shown/dblclick
   xdotool mousemove 200 300; sleep 0.2
   xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.08; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
   if [ "$browsers" = both ]; then
@@ -140,27 +132,26 @@ exec "$here/sandbox.sh" "$work" bash -c '
     xdotool search --onlyvisible --class firefox | head -1 | xargs -r xdotool windowactivate 2>/dev/null || true
   fi
   wait_request /js.html
-  wait_request /late.html
-  sleep 1; click_at 200 300
+  wait_request /shown/late
+  click_at 200 300
   wait_request /white.html 15
   wait_request /tray.html
   import -window root "$out/before-tray.png" 2>/dev/null || true
   # The tray menu: its last entries are the allowance, a dashed line, Exit and Close.
   click_tray_icon 3
-  sleep 0.8
+  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
   import -window root "$out/tray-menu.png" 2>/dev/null || true
-  for _ in 1 2 3 4; do xdotool key Up; sleep 0.1; done
+  xdotool key --delay 100 Up Up Up Up
   import -window root "$out/tray-menu-chosen.png" 2>/dev/null || true
   xdotool key Return
   wait_request /done.html 15
-  sleep 1
+  wait_until 10 not menu_shown
   # The tray entry of the last white-listed page opens the white-list editor on it.
   click_tray_icon 3
-  sleep 0.8
-  for _ in 1 2 3 4 5 6 7 8; do xdotool key Up; sleep 0.1; done
+  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
+  xdotool key --delay 100 Up Up Up Up Up Up Up Up
   xdotool key Return
   wait_for_window "^Popup Ad site White List" 10 >/dev/null || { echo "the white-list editor did not open"; exit 1; }
-  sleep 1
   import -window root "$out/white-list-editor.png" 2>/dev/null || true
   end_program $pid
 

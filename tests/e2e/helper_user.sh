@@ -85,7 +85,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   cp /etc/hosts /etc/hostsqlb
   "$out/quorlen-helper" --socket "$sock" >/dev/null 2>"$out/helper.log" &
   helper=$!
-  for _ in $(seq 1 50); do [ -S "$sock" ] && break; sleep 0.1; done
+  wait_until 5 test -S "$sock" || fail "the helper made no socket"
 
   # Before the program starts the attacker holds the name that once kept one copy
   # running, and connections to the helper that drip a byte a second, as a program of
@@ -124,9 +124,9 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   as_desk "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
   first=$(awk "NR==1" "$list")
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || { cat "$out/stderr.txt"; fail "hosts file not built"; }
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  answered() { curl -s --http0.9 -o /dev/null "http://$first/"; }
+  wait_until 15 grep -qxF "127.0.0.1 $first" /etc/hosts || { cat "$out/stderr.txt"; fail "hosts file not built"; }
+  wait_until 10 answered || fail "port 80 does not answer"
   curl -s --http0.9 -o "$out/banner.gif" "http://$first/ads/banner.gif"
   cmp "$out/banner.gif" "$program/1by1.jpg" || fail "the placeholder did not come from port 80"
   grep -q "^uid 4242 .*write-hosts .*: ok" "$out/helper.log" || fail "no write for desk"
@@ -216,20 +216,18 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   cmp "$out/banner2.gif" "$program/1by1.jpg" || fail "no answer while the helper was stopped"
   [ "$(locate "check box" "Status")" != - ] || fail "the windows did not answer while the helper was stopped"
   shot helper-stopped
-  for _ in $(seq 1 150); do grep -q "did not answer within" "$out/stderr.txt" && break; sleep 0.1; done
-  grep -qF "Quorlen could not change the hosts file: quorlen-helper did not answer within 10 s" \
+  wait_until 15 grep -qF "Quorlen could not change the hosts file: quorlen-helper did not answer within 10 s" \
     "$out/stderr.txt" || fail "the stopped helper was not told: $(cat "$out/stderr.txt")"
   kill -CONT $helper
-  for _ in $(seq 1 50); do grep -q "not done, the client no longer waits" "$out/helper.log" && break; sleep 0.1; done
-  grep -q "not done, the client no longer waits" "$out/helper.log" || fail "the late request was not dropped"
+  wait_until 5 grep -q "not done, the client no longer waits" "$out/helper.log" || fail "the late request was not dropped"
   cmp -s /etc/hosts "$out/hosts-blocking" || fail "the helper did a request its client gave up"
 
   # Blocking again, then exit without the start-up shortcut: the saved copy would roll back
   # the administrator'"'"'s line, so the listed servers are taken out instead.
   handed=$(grep -c "listen-port-80: ok" "$out/helper.log")
   click "check box" "Block Banner Ads (blocks the list of known ad servers)"
-  for _ in $(seq 1 100); do [ "$(grep -c "listen-port-80: ok" "$out/helper.log")" -gt "$handed" ] && break; sleep 0.1; done
-  [ "$(grep -c "listen-port-80: ok" "$out/helper.log")" -gt "$handed" ] || fail "blocking did not come back"
+  handed_again() { [ "$(grep -c "listen-port-80: ok" "$out/helper.log")" -gt "$handed" ]; }
+  wait_until 10 handed_again || fail "blocking did not come back"
   click "check box" "Startup"
   click "check box" "Start Quorlen when Windows Starts"
   end_program $pid
@@ -244,19 +242,17 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
     cp /etc/hostsqlb /etc/hosts
     "$request" --hold-port "$port" > "$out/holder-$port.txt" 2>&1 &
     holder=$!
-    for _ in $(seq 1 50); do grep -q holding "$out/holder-$port.txt" && break; sleep 0.1; done
+    wait_until 5 grep -q holding "$out/holder-$port.txt" || fail "port $port could not be held"
     as_desk "$program/quorlen" 2>"$out/stderr-$port-taken.txt" &
     pid=$!
-    for _ in $(seq 1 100); do grep -q "port $port" "$out/stderr-$port-taken.txt" && break; sleep 0.1; done
-    grep -qF "$told: quorlen-helper: port $port is in use by another program" \
+    wait_until 10 grep -qF "$told: quorlen-helper: port $port is in use by another program" \
       "$out/stderr-$port-taken.txt" || fail "port $port in use not told: $(cat "$out/stderr-$port-taken.txt")"
   }
 
   # Port 443 taken: blocking stays, as those requests fail all the same.
   start_with_port_taken 443 "Quorlen cannot answer the blocked ad servers over HTTPS"
-  for _ in $(seq 1 150); do grep -qxF "127.0.0.1 $first" /etc/hosts && break; sleep 0.1; done
-  grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
-  for _ in $(seq 1 50); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  wait_until 15 grep -qxF "127.0.0.1 $first" /etc/hosts || fail "blocking stopped without port 443"
+  wait_until 10 answered || fail "port 80 does not answer without port 443"
   curl -s --http0.9 -o "$out/banner-443-taken.gif" "http://$first/x.gif"
   cmp -s "$out/banner-443-taken.gif" "$program/1by1.jpg" || fail "port 80 not answered without port 443"
   end_program $pid
@@ -281,10 +277,10 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   count=$(tr -d "\r" < "$data/quorlenhosts.ini" | sed -n "s/^N=//p" | head -1)
   as_desk "$program/quorlen" 2>"$out/stderr-no-helper.txt" &
   pid=$!
-  for _ in $(seq 1 100); do grep -q "stays switched on" "$out/stderr-no-helper.txt" && break; sleep 0.1; done
-  grep -qF "Quorlen cannot answer the blocked ad servers: quorlen-helper does not answer on $sock" \
+  wait_until 10 grep -q "stays switched on" "$out/stderr-no-helper.txt" && grep -qF "Quorlen cannot answer the blocked ad servers: quorlen-helper does not answer on $sock" \
     "$out/stderr-no-helper.txt" || fail "the missing helper was not told: $(cat "$out/stderr-no-helper.txt")"
-  sleep 1  # the tray message is drawn
+  # The tray message, like a menu, is a tall override-redirect window of the program.
+  wait_until 5 menu_shown || fail "the missing helper was not told in a tray message"
   shot helper-missing-tray-message
   curl -s --http0.9 -m 2 -o /dev/null "http://$first/" && fail "port 80 answered without the helper"
   kill "${PROBE_PID:-}" 2>/dev/null || true; wait "${PROBE_PID:-}" 2>/dev/null || true
@@ -300,15 +296,12 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   shot helper-missing-status
   "$out/quorlen-helper" --socket "$sock" >/dev/null 2>>"$out/helper.log" &
   helper=$!
-  for _ in $(seq 1 100); do curl -s --http0.9 -o /dev/null "http://$first/" && break; sleep 0.2; done
+  wait_until 20 answered || fail "port 80 did not come back with the helper"
   curl -s --http0.9 -o "$out/banner-back.gif" "http://$first/ads/back.gif"
   cmp -s "$out/banner-back.gif" "$program/1by1.jpg" || fail "blocking did not come back with the helper"
   # The hosts file is built once port 80 is had.
-  for _ in $(seq 1 100); do grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" && break; sleep 0.1; done
-  grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" || fail "the return was not told"
-  for _ in $(seq 1 20); do shows label "$count" && break; sleep 0.2; done
-  shows label "$count" || fail "the Status page does not show the $count blocked servers"
-  sleep 1
+  wait_until 10 grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" || fail "the return was not told"
+  wait_until 5 shows label "$count" || fail "the Status page does not show the $count blocked servers"
   shot helper-back
   end_program $pid
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||

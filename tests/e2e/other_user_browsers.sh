@@ -21,7 +21,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
   server=$!; chromium=""; firefox=""
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  for _ in $(seq 1 50); do [ -s "$out/port.txt" ] && break; sleep 0.1; done
+  wait_until 5 test -s "$out/port.txt" || { echo "the page server did not start"; exit 1; }
   base="http://127.0.0.1:$(cat "$out/port.txt")"
   # Each browser waits on a page until told to go on to one that opens a window on load.
   echo "<script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = \"/load.html\")), 250)</script>" >"$site/wait.html"
@@ -42,11 +42,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
     QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>>"$out/stderr.txt" &
     pid=$!
   }
+  joins() { [ "$(grep -c "^quorlen.browsers: joined the browser of" "$out/stderr.txt")" -ge "$1" ]; }
   wait_joined() {  # wait_joined <count of joins so far>
-    for _ in $(seq 1 900); do
-      [ "$(grep -c "^quorlen.browsers: joined the browser of" "$out/stderr.txt")" -ge "$1" ] && return 0
-      sleep 0.1
-    done
+    wait_until 90 joins "$1" && return 0
     echo "Quorlen joined $(grep -c joined "$out/stderr.txt") browsers, not $1"; exit 1
   }
   start_program
@@ -69,7 +67,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
   start_program
   wait_joined 4
   echo go >"$site/go.txt"
-  for _ in $(seq 1 300); do [ "$(grep -c "^/closed-" "$out/requests.txt")" -ge 2 ] && break; sleep 0.1; done
+  both_told() { [ "$(grep -c "^/closed-" "$out/requests.txt")" -ge 2 ]; }
+  wait_until 30 both_told || true  # the check below says what is missing
   end_program $pid
   total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
   if grep -q "^/pop-load.html" "$out/requests.txt" || [ "$(grep -c "^/closed-true" "$out/requests.txt")" != 2 ] ||

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <random>
 
 #include "hosts/hosts_text_literal.h"
@@ -28,55 +29,73 @@ TEST(LineEnd, TakenFromTheFirstLine) {
   EXPECT_EQ(DetectLineEnd("\n"), "\n");
 }
 
-TEST(Build, NewLinesComeFirstInListOrderAndBlankLinesGo) {
-  const std::string old = "# my hosts\r\n\r\n\r\n127.0.0.1 localhost\r\n\r\n10.0.0.2 nas\r\n";
-  BuildResult r = Build(old, {"b.example", "", "a.example"}, {"c.example"});
-  EXPECT_EQ(r.addedCount, 3);
-  EXPECT_EQ(r.text,
-            "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n"
-            "# my hosts\r\n127.0.0.1 localhost\r\n10.0.0.2 nas\r\n");
-  EXPECT_EQ(r.added, "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n");
-}
-
-TEST(Build, TwiceInARowAddsNothingTheSecondTime) {
-  const std::string old = "127.0.0.1 localhost\n";
-  BuildResult first = Build(old, {"a.example", "b.example"});
-  // The writer adds one line end; the second build reads that file back.
-  BuildResult second = Build(first.text + "\n", {"a.example", "b.example"});
-  EXPECT_EQ(second.addedCount, 0);
-  EXPECT_EQ(second.text, first.text);
-}
-
-TEST(Build, PresenceIsASubstringTest) {
-  const std::string old =
-      "127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n127.0.0.1 CASE.example\n";
-  BuildResult r = Build(old, {"ads.example", "track.example", "case.example"});
-  // A longer name beginning with the entry and a commented-out line count as present;
-  // a line that differs in letter case does not.
-  EXPECT_EQ(r.addedCount, 1);
-  EXPECT_EQ(r.added, "127.0.0.1 case.example\n");
-}
-
-TEST(Build, ListedTwiceIsAddedTwice) {
-  BuildResult r = Build("", {"a.example"}, {"a.example"});
-  EXPECT_EQ(r.addedCount, 2);
-  EXPECT_EQ(r.text, "127.0.0.1 a.example\n127.0.0.1 a.example\n");
-}
-
-TEST(Build, AllowedServersLeaveBothTexts) {
-  const std::string old = "127.0.0.1 ads.example\r\n127.0.0.1 ads.example.net\r\nown line\r\n";
-  BuildResult r = Build(old, {"new.example", "ads.example"}, {}, {"new.example", "ads.example"});
-  // Counted as added although its line was taken out again.
-  EXPECT_EQ(r.addedCount, 1);
-  EXPECT_EQ(r.added, "");
-  // Only the exact line goes: the longer name that begins with it stays.
-  EXPECT_EQ(r.text, "127.0.0.1 ads.example.net\r\nown line\r\n");
-}
-
-TEST(Build, EmptyListsStillGiveTheCleanedText) {
-  BuildResult r = Build("\n\na\n\n\nb", {}, {}, {});
-  EXPECT_EQ(r.addedCount, 0);
-  EXPECT_EQ(r.text, "\na\nb");  // a line end at the very start stays
+// Each row: the hosts file, the lists, and the text built, what it adds and its count.
+TEST(Build, ListedNamesComeFirstWhereNotPresentAndAllowedOnesGo) {
+  struct Row {
+    const char* name;
+    std::string old;
+    Names defaults, user, exclusions;
+    std::string text;
+    std::optional<std::string> added;
+    int addedCount;
+  };
+  const Row rows[] = {
+      {"new lines first in list order, blank lines gone",
+       "# my hosts\r\n\r\n\r\n127.0.0.1 localhost\r\n\r\n10.0.0.2 nas\r\n",
+       {"b.example", "", "a.example"},
+       {"c.example"},
+       {},
+       "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n"
+       "# my hosts\r\n127.0.0.1 localhost\r\n10.0.0.2 nas\r\n",
+       "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n",
+       3},
+      // A longer name beginning with the entry and a commented-out line count as present;
+      // a line that differs in letter case does not.
+      {"presence is a substring test",
+       "127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n127.0.0.1 CASE.example\n",
+       {"ads.example", "track.example", "case.example"},
+       {},
+       {},
+       "127.0.0.1 case.example\n127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n"
+       "127.0.0.1 CASE.example\n",
+       "127.0.0.1 case.example\n",
+       1},
+      {"listed twice, added twice",
+       "",
+       {"a.example"},
+       {"a.example"},
+       {},
+       "127.0.0.1 a.example\n127.0.0.1 a.example\n",
+       std::nullopt,
+       2},
+      // Counted as added although its line was taken out again; only the exact line goes,
+      // the longer name that begins with it stays.
+      {"allowed servers leave both texts",
+       "127.0.0.1 ads.example\r\n127.0.0.1 ads.example.net\r\nown line\r\n",
+       {"new.example", "ads.example"},
+       {},
+       {"new.example", "ads.example"},
+       "127.0.0.1 ads.example.net\r\nown line\r\n",
+       "",
+       1},
+      // A line end at the very start stays.
+      {"empty lists still clean the text", "\n\na\n\n\nb", {}, {}, {}, "\na\nb", std::nullopt, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    BuildResult r = Build(row.old, row.defaults, row.user, row.exclusions);
+    EXPECT_EQ(r.text, row.text);
+    if (row.added) {
+      EXPECT_EQ(r.added, *row.added);
+    }
+    EXPECT_EQ(r.addedCount, row.addedCount);
+    // The writer adds one line end; a second build reads that file back and adds nothing.
+    if (!row.defaults.empty() && row.exclusions.empty() && row.user.empty()) {
+      BuildResult again = Build(r.text + "\n", row.defaults);
+      EXPECT_EQ(again.text, r.text);
+      EXPECT_EQ(again.addedCount, 0);
+    }
+  }
 }
 
 TEST(Build, LfFileGetsNoCarriageReturn) {

@@ -146,11 +146,18 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
       {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},
   };
+  // The program's probe whether the helper runs: a connection closed before a byte.
+  ::close(Connect(helper.Socket()));
   for (const Row& row : rows) {
     EXPECT_EQ(RawExchange(helper.Socket(), row.bytes).rfind(row.replyStart, 0), 0u) << row.name;
   }
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
   EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok) << "still serving";
+  // The broken requests are logged, the probes (this one and the start's) are not.
+  const std::string log = folder.Read("helper.log");
+  EXPECT_NE(log.find("request: malformed: truncated request"), std::string::npos) << log;
+  EXPECT_EQ(log.find("truncated header"), std::string::npos) << log;
+  EXPECT_EQ(log.find("did not reach"), std::string::npos) << log;
 }
 
 // Another user of the machine is answered with a refusal before a byte of the request is

@@ -108,63 +108,19 @@ class LoggingWebServer {
   std::map<QTcpSocket*, QByteArray> buffers_;
 };
 
-// A headful Chromium started by the program's launcher, with the launcher's profile and
-// socket in a configuration and a runtime folder of their own.
-class ChromiumProcess {
+// A headful Chromium or Firefox started by the program's launcher, with the launcher's
+// profile and socket in a configuration and a runtime folder of their own.
+class BrowserProcess {
  public:
-  explicit ChromiumProcess(const std::string& config) : config_(config) {}
-  ~ChromiumProcess() { Kill(); }
+  BrowserProcess(const std::string& config, bool firefox) : config_(config), firefox_(firefox) {}
+  ~BrowserProcess() { Kill(); }
 
-  std::string Profile() const { return config_ + "/quorlen/browser"; }
-  std::string Socket() const { return config_ + "/run/quorlen/chromium.sock"; }
-  void Start(const std::vector<std::string>& urls) {
-    std::filesystem::create_directories(config_ + "/run");
-    std::filesystem::permissions(config_ + "/run", std::filesystem::perms::owner_all);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(config_ + "/run"));
-    process_.setProcessEnvironment(environment);
-    QStringList arguments{"--disable-background-networking",
-                          "--disable-component-update",
-                          "--disable-sync",
-                          "--no-first-run",
-                          "--no-default-browser-check",
-                          "--disable-gpu",
-                          "--password-store=basic",
-                          "--window-size=900,700",
-                          "--window-position=0,0"};
-    for (const auto& url : urls) arguments << QString::fromStdString(url);
-    process_.setStandardOutputFile(QProcess::nullDevice());
-    process_.setStandardErrorFile(QString::fromStdString(config_ + "/chromium-stderr.txt"));
-    process_.start(QUORLEN_LAUNCHER, arguments);
-    process_.waitForStarted(10000);
+  std::string Profile() const {
+    return config_ + (firefox_ ? "/quorlen/firefox" : "/quorlen/browser");
   }
-  // Kills the launcher; the browser goes with it, and is waited for, so that a browser
-  // started next on the profile is not handed to the one still ending.
-  void Kill() {
-    if (process_.state() == QProcess::NotRunning) return;
-    ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
-    process_.waitForFinished(10000);
-    std::string running = "pgrep -f -- '--user-data-dir=" + Profile() + "' >/dev/null";
-    WaitUntil([&] { return std::system(running.c_str()) != 0; }, 10000);
+  std::string Socket() const {
+    return config_ + (firefox_ ? "/run/quorlen/firefox.sock" : "/run/quorlen/chromium.sock");
   }
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
-
- private:
-  std::string config_;
-  QProcess process_;
-};
-
-// A headful Firefox started by the program's launcher, with the launcher's profile in a
-// configuration folder and its socket in a runtime folder of their own.
-class FirefoxProcess {
- public:
-  explicit FirefoxProcess(const std::string& config) : config_(config) {}
-  ~FirefoxProcess() { Kill(); }
-
-  static bool Installed() { return std::system("command -v firefox-esr >/dev/null 2>&1") == 0; }
-  std::string Profile() const { return config_ + "/quorlen/firefox"; }
-  std::string Socket() const { return config_ + "/run/quorlen/firefox.sock"; }
   void Start(const std::vector<std::string>& urls) {
     std::filesystem::create_directories(config_ + "/home");
     std::filesystem::create_directories(config_ + "/run");
@@ -172,24 +128,42 @@ class FirefoxProcess {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
     environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(config_ + "/run"));
-    environment.insert("HOME", QString::fromStdString(config_ + "/home"));
-    environment.insert("MOZ_CRASHREPORTER_DISABLE", "1");
-    process_.setProcessEnvironment(environment);
     QStringList arguments{"--firefox"};
+    if (firefox_) {
+      environment.insert("HOME", QString::fromStdString(config_ + "/home"));
+      environment.insert("MOZ_CRASHREPORTER_DISABLE", "1");
+    } else {
+      arguments = {"--disable-background-networking",
+                   "--disable-component-update",
+                   "--disable-sync",
+                   "--no-first-run",
+                   "--no-default-browser-check",
+                   "--disable-gpu",
+                   "--password-store=basic",
+                   "--window-size=900,700",
+                   "--window-position=0,0"};
+    }
+    process_.setProcessEnvironment(environment);
     for (const auto& url : urls) arguments << QString::fromStdString(url);
     process_.setStandardOutputFile(QProcess::nullDevice());
-    process_.setStandardErrorFile(QString::fromStdString(config_ + "/firefox-stderr.txt"));
+    process_.setStandardErrorFile(QString::fromStdString(config_ + "/browser-stderr.txt"));
     process_.start(QUORLEN_LAUNCHER, arguments);
     process_.waitForStarted(10000);
   }
+  // Kills the launcher; the browser goes with it. Chromium is waited for, so that a
+  // browser started next on the profile is not handed to the one still ending.
   void Kill() {
     if (process_.state() == QProcess::NotRunning) return;
     ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
     process_.waitForFinished(10000);
+    if (firefox_) return;
+    std::string running = "pgrep -f -- '--user-data-dir=" + Profile() + "' >/dev/null";
+    WaitUntil([&] { return std::system(running.c_str()) != 0; }, 10000);
   }
 
  private:
   std::string config_;
+  bool firefox_;
   QProcess process_;
 };
 

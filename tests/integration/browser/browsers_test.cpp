@@ -1,0 +1,434 @@
+// The DevTools (Chromium) and WebDriver BiDi (Firefox) clients against the real browsers:
+// the same pages and the same checks in each, where a browser tells more, that too.
+#include <QCoreApplication>
+#include <QFile>
+#include <algorithm>
+
+#include "launcher/launcher_server.h"
+#include "platform/qt/chromium_browsers.h"
+#include "platform/qt/firefox_browsers.h"
+#include "tests/integration/browser/browser_fixture.h"
+
+namespace quorlen {
+namespace {
+
+using testing_support::BrowserProcess;
+using testing_support::kPressPage;
+using testing_support::LoggingWebServer;
+using testing_support::RecordingTracker;
+using testing_support::RunFor;
+using testing_support::TempFolder;
+using testing_support::WaitUntil;
+using testing_support::Xdotool;
+
+// A fresh profile makes the first start slow, the more so on a busy machine.
+constexpr int kStartMs = 60000;
+
+std::unique_ptr<WatchedBrowsers> ShellFor(bool firefox, const BrowserProcess& browser) {
+  if (firefox)
+    return std::unique_ptr<WatchedBrowsers>(
+        new FirefoxBrowsers({{browser.Profile(), browser.Socket()}}, 100));
+  return std::unique_ptr<WatchedBrowsers>(
+      new ChromiumBrowsers({{browser.Profile(), browser.Socket()}}, 100));
+}
+
+class BrowserFixture : public ::testing::Test {
+ protected:
+  explicit BrowserFixture(bool firefox)
+      : firefox_(firefox),
+        browser(folder.File("config"), firefox),
+        shell(ShellFor(firefox, browser)),
+        tracker(*shell) {}
+  bool Firefox() const { return firefox_; }
+
+  // The program runs first; the browser starts later with the given page.
+  void StartWith(const std::string& path) {
+    tracker.Start();
+    StartOn(path);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return tracker.Windows() == 1 && tracker.Has("download complete"); }, kStartMs))
+        << tracker.Dump();
+  }
+  // Chromium holds a new page until the program has joined it. Firefox starts on a page
+  // that waits for the program to join it, then goes to `path`, so that no event of the
+  // page comes before.
+  void StartOn(const std::string& path) {
+    if (!Firefox()) return browser.Start({web.Url(path)});
+    web.Page("/joined", "no");
+    web.Page("/hold.html",
+             "<html><body><script>const wait = () => fetch('/joined').then(r => r.text())"
+             ".then(t => t == 'yes' ? location = '" +
+                 path +
+                 "' : setTimeout(wait, 100)); wait()"
+                 "</script></body></html>");
+    browser.Start({web.Url("/hold.html")});
+    ASSERT_TRUE(
+        WaitUntil([&] { return shell->JoinedBrowsers() == 1 && tracker.Windows() >= 1; }, kStartMs))
+        << tracker.Dump();
+    web.Page("/joined", "yes");
+  }
+
+  std::string Requests() const {
+    std::string all;
+    for (const auto& path : web.requests) all += path + "\n";
+    return all;
+  }
+
+  const bool firefox_;
+  TempFolder folder;
+  LoggingWebServer web;
+  BrowserProcess browser;
+  std::unique_ptr<WatchedBrowsers> shell;
+  RecordingTracker tracker;
+};
+
+class BrowsersTest : public BrowserFixture, public ::testing::WithParamInterface<bool> {
+ protected:
+  BrowsersTest() : BrowserFixture(GetParam()) {}
+};
+
+std::string BrowserName(const ::testing::TestParamInfo<bool>& param) {
+  return param.param ? "Firefox" : "Chromium";
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BrowsersTest, ::testing::Bool(), BrowserName);
+
+TEST_P(BrowsersTest, TopNavigationEventsComeInTheBrowsersOrder) {
+  web.Page("/start.html",
+           "<html><body>start<script>setTimeout(() => location = '/next.html', 300)</script>"
+           "</body></html>");
+  web.Page("/next.html",
+           "<html><body><a id=f href='#part'>part</a>"
+           "<script>onload = () => setTimeout(() => f.click(), 300)</script></body></html>");
+  StartWith("/start.html");
+  std::string next = web.Url("/next.html");
+  std::vector<std::string> order{"before top " + next, "download begin", "complete top " + next,
+                                 "document top " + next, "download complete"};
+  // Firefox tells of a move within the document too.
+  if (Firefox()) order.push_back("complete top " + next + "#part");
+  auto inOrder = [&](bool tell) {
+    auto at = tracker.events.begin();
+    for (const auto& event : order) {
+      at = std::find(at, tracker.events.end(), event);
+      if (at == tracker.events.end()) {
+        if (tell) ADD_FAILURE() << event << " out of order:\n" << tracker.Dump();
+        return false;
+      }
+    }
+    return true;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return inOrder(false); }) || inOrder(true));
+  EXPECT_EQ(tracker.Count("before top " + next), 1) << tracker.Dump();
+  if (Firefox()) {
+    EXPECT_EQ(shell->Windows().front()->PageAddress().value_or(""), next + "#part");
+  }
+  EXPECT_EQ(tracker.newWindows, 0);
+}
+
+TEST_P(BrowsersTest, FramesReportAsFramesOfTheirPage) {
+  web.Page("/frames.html", "<html><body><iframe src='/inner.html'></iframe><iframe src='" +
+                               web.Url("/cross.html", "localhost") + "'></iframe></body></html>");
+  StartWith("/frames.html");
+  std::string same = web.Url("/inner.html");
+  std::string cross = web.Url("/cross.html", "localhost");
+  // Firefox tells of each frame's document too.
+  const std::string last = Firefox() ? "document frame " : "complete frame ";
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has(last + same) && tracker.Has(last + cross); }))
+      << tracker.Dump();
+  for (const auto& frame : {same, cross}) {
+    EXPECT_TRUE(tracker.Has("before frame " + frame)) << tracker.Dump();
+    EXPECT_TRUE(tracker.Has("complete frame " + frame)) << tracker.Dump();
+    EXPECT_FALSE(tracker.Has("document top " + frame));
+  }
+  EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
+  if (Firefox()) {
+    EXPECT_EQ(shell->Windows().front()->PageAddress().value_or(""), web.Url("/frames.html"));
+  }
+}
+
+// The user's clicks, each told before the window it asks for, over many runs, while the
+// page's own script-made presses are never told; in Firefox, a middle click on a link
+// opens the user's own tab, which is nobody's popup.
+TEST_P(BrowsersTest, PressesAreToldBeforeTheWindowsTheyAskFor) {
+  web.Page("/press.html", kPressPage);
+  StartWith("/press.html");
+  RunFor(1000);
+  EXPECT_FALSE(tracker.HasBetween("input", 0, tracker.events.size())) << tracker.Dump();
+  constexpr int kRuns = 12;
+  for (int run = 0; run < kRuns; ++run) {
+    size_t from = tracker.events.size();
+    ASSERT_TRUE(Xdotool("mousemove 300 250 click 1"));
+    // The next click must find the page again, not the cancelled window.
+    ASSERT_TRUE(WaitUntil([&] { return web.Count("/gone") == run + 1; }, 30000)) << tracker.Dump();
+    size_t window = static_cast<size_t>(
+        std::find_if(tracker.events.begin() + static_cast<long>(from), tracker.events.end(),
+                     [](const std::string& event) { return event.rfind("new window", 0) == 0; }) -
+        tracker.events.begin());
+    EXPECT_TRUE(tracker.HasBetween("input down 1", from, window)) << "run " << run << "\n"
+                                                                  << tracker.Dump();
+  }
+  if (Firefox()) {
+    ASSERT_TRUE(Xdotool("mousemove 40 520 click 2"));  // the link, below the browser's bars
+    ASSERT_TRUE(
+        WaitUntil([&] { return web.Asked("/own-tab.html") && tracker.Windows() == 2; }, 20000))
+        << tracker.Dump() << Requests();
+    EXPECT_TRUE(tracker.Has("input down 4")) << tracker.Dump();
+  }
+  EXPECT_EQ(tracker.newWindows, kRuns) << tracker.Dump();
+}
+
+TEST_P(BrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
+  web.Page("/opener.html",
+           "<html><body onload=\"window.open('/allowed.html', '_blank')\">opener</body></html>");
+  web.Page(
+      "/allowed.html",
+      "<html><body>allowed<script>setTimeout(() => window.close(), 1500)</script></body></html>");
+  tracker.cancelNewWindows = false;
+  tracker.Start();
+  StartOn("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Has("revoked"); }, kStartMs)) << tracker.Dump();
+  EXPECT_TRUE(web.Asked("/allowed.html")) << Requests();
+  EXPECT_EQ(tracker.Count("registered"), 2) << tracker.Dump();
+  std::string allowed = web.Url("/allowed.html");
+  int asked = tracker.At("new window from " + web.Url("/opener.html"));
+  ASSERT_GE(asked, 0) << tracker.Dump();
+  EXPECT_GT(tracker.At("before top " + allowed), asked) << tracker.Dump();
+  if (Firefox()) {
+    EXPECT_GT(tracker.At("document top " + allowed), tracker.At("before top " + allowed))
+        << tracker.Dump();
+  }
+  EXPECT_EQ(tracker.Windows(), 1);
+  int quit = tracker.At("quit " + allowed);
+  EXPECT_GE(quit, 0) << tracker.Dump();
+  EXPECT_LT(quit, tracker.At("revoked"));
+}
+
+TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
+  // Chromium with two windows; the Firefox launcher opens its page once it holds the
+  // session.
+  std::vector<std::string> pages{web.Url("/first.html")};
+  if (!Firefox()) pages.push_back(web.Url("/second.html"));
+  browser.Start(pages);
+  std::string socket = browser.Socket();
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(socket)); }, kStartMs));
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/first.html"); }, kStartMs));
+  tracker.Start();
+  const int windows = static_cast<int>(pages.size());
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == windows; })) << tracker.Dump();
+  EXPECT_EQ(shell->JoinedBrowsers(), 1);
+  if (Firefox()) {
+    EXPECT_TRUE(WaitUntil([&] {
+      return shell->Windows().front()->PageAddress().value_or("") == web.Url("/first.html");
+    })) << tracker.Dump();
+    auto properties = shell->Windows().front()->Properties();
+    EXPECT_EQ(properties.application.value_or("").rfind("firefox ", 0), 0u);
+    EXPECT_EQ(properties.path.value_or(""), browser.Profile());
+  }
+  browser.Kill();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; })) << tracker.Dump();
+  EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
+  RunFor(300);
+  EXPECT_EQ(shell->JoinedBrowsers(), 0);
+  // The killed launcher's socket stays behind; a new browser with the same profile is
+  // joined again.
+  ASSERT_TRUE(QFile::exists(QString::fromStdString(socket)));
+  StartOn("/third.html");
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return tracker.Windows() == 1 &&
+               (!Firefox() || tracker.Has("document top " + web.Url("/third.html")));
+      },
+      kStartMs))
+      << tracker.Dump();
+}
+
+// Pages that open windows on their own, then go on: each case names the pages that must
+// never reach the server, and the page that shows the opener kept working.
+struct CancelCase {
+  const char* name;
+  std::map<std::string, std::string> pages;
+  std::vector<std::string> neverAsked;
+  int windowsAskedFor;
+  bool firefoxOnly = false;
+};
+
+const std::string kGoOn = "setTimeout(() => location = '/after.html', 1500)";
+
+const CancelCase kCancelCases[] = {
+    {"OnLoad",
+     {{"/opener.html",
+       "<html><body onload=\"" + kGoOn + "; window.open('/popup.html')\">opener</body></html>"}},
+     {"/popup.html"},
+     1},
+    {"WithoutOpener",
+     {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                           "; window.open('/cut-off.html', '_blank', 'noopener')\">opener"
+                           "</body></html>"}},
+     {"/cut-off.html"},
+     1},
+    {"BlankAndWrittenTo",
+     {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                           "; const w = window.open(); w.document.write('<img "
+                           "src=/written.png>')\">opener</body></html>"}},
+     {"/written.png"},
+     1,
+     true},
+    {"TenAtOnce",
+     {{"/opener.html", "<html><body onload=\"" + kGoOn +
+                           "; for (let i = 0; i < 10; i++) window.open('/burst.html?' + i)\">"
+                           "opener</body></html>"}},
+     {"/burst.html?0", "/burst.html?1", "/burst.html?2", "/burst.html?3", "/burst.html?4",
+      "/burst.html?5", "/burst.html?6", "/burst.html?7", "/burst.html?8", "/burst.html?9"},
+     10,
+     true},
+    {"FromFrames",
+     {{"/opener.html",
+       "<html><body><iframe src='/inner.html?same'></iframe>"
+       "<iframe src='CROSS/inner.html?cross'></iframe><script>" +
+           kGoOn + "</script></body></html>"},
+      {"/inner.html",
+       "<html><body><script>window.open('/from-frame.html?' + location.search.slice(1), "
+       "'_blank')</script></body></html>"}},
+     {"/from-frame.html?same", "/from-frame.html?cross"},
+     2},
+};
+
+using CancelParam = std::pair<bool, const CancelCase*>;
+
+class CancelTest : public BrowserFixture, public ::testing::WithParamInterface<CancelParam> {
+ protected:
+  CancelTest() : BrowserFixture(GetParam().first) {}
+};
+
+TEST_P(CancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn) {
+  const CancelCase& test = *GetParam().second;
+  for (const auto& [path, html] : test.pages) {
+    std::string page = html;
+    for (std::string::size_type at; (at = page.find("CROSS")) != std::string::npos;) {
+      page.replace(at, 5, web.Url("", "localhost"));
+    }
+    web.Page(path, page);
+  }
+  StartWith("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return web.Asked("/after.html"); }, 30000)) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == test.windowsAskedFor; }))
+      << tracker.Dump();
+  RunFor(1000);
+  EXPECT_EQ(tracker.newWindows, test.windowsAskedFor) << tracker.Dump();
+  EXPECT_EQ(tracker.Count("new window from " + web.Url("/opener.html")), test.windowsAskedFor)
+      << tracker.Dump();
+  for (const auto& path : test.neverAsked)
+    EXPECT_FALSE(web.Asked(path)) << path << "\n" << Requests();
+  EXPECT_EQ(tracker.Windows(), 1);
+  EXPECT_EQ(tracker.Count("registered"), 1) << tracker.Dump();  // the opener's own window only
+}
+
+std::vector<CancelParam> CancelParams() {
+  std::vector<CancelParam> params;
+  for (bool firefox : {false, true}) {
+    for (const CancelCase& test : kCancelCases) {
+      if (firefox || !test.firefoxOnly) params.emplace_back(firefox, &test);
+    }
+  }
+  return params;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, CancelTest, ::testing::ValuesIn(CancelParams()),
+                         [](const ::testing::TestParamInfo<CancelParam>& param) {
+                           return std::string(param.param.first ? "Firefox" : "Chromium") + "_" +
+                                  param.param.second->name;
+                         });
+
+// What only Firefox tells, or only its remote sessions need.
+class FirefoxTest : public BrowserFixture {
+ protected:
+  FirefoxTest() : BrowserFixture(true) {}
+};
+
+TEST_F(FirefoxTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
+  web.Page("/links.html",
+           "<html><body><a id=j href=\"javascript:void(window.open('/from-link.html'))\">j</a>"
+           "<iframe src='/inner-link.html'></iframe><iframe src='" +
+               web.Url("/inner-link.html", "localhost") +
+               "'></iframe><script>onload = () => setTimeout(() => j.click(), "
+               "500)</script></body></html>");
+  web.Page("/inner-link.html",
+           "<html><body><a id=j href=' JavaScript:void(0)'>j</a>"
+           "<script>onload = () => setTimeout(() => j.click(), 300)</script></body></html>");
+  StartWith("/links.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 1; })) << tracker.Dump();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Count("before frame  JavaScript:void(0)") == 2; }))
+      << tracker.Dump();
+  int link = tracker.At("before top javascript:void(window.open('/from-link.html'))");
+  ASSERT_GE(link, 0) << tracker.Dump();
+  EXPECT_LT(link, tracker.At("new window from " + web.Url("/links.html"))) << tracker.Dump();
+  RunFor(500);
+  EXPECT_FALSE(web.Asked("/from-link.html"));  // the tracker cancels every window
+}
+
+TEST_F(FirefoxTest, LettingGoEndsTheSessionSoTheBrowserCanBeJoinedAgain) {
+  web.Page("/opener.html",
+           "<html><body><script>setInterval(() => window.open('/again.html?' + Date.now()), 700)"
+           "</script></body></html>");
+  web.Page("/again.html", "<html><body><script>close()</script></body></html>");
+  StartWith("/opener.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows >= 1; })) << tracker.Dump();
+  // Each join is a session of its own; the browser grants one at a time.
+  tracker.Stop();
+  shell->FinishLeaving(3000);
+  for (int join = 0; join < 2; ++join) {
+    FirefoxBrowsers next({{browser.Profile(), browser.Socket()}}, 100);
+    std::string log;
+    next.log = [&](const std::string& message) { log += message + "\n"; };
+    RecordingTracker again(next);
+    again.Start();
+    ASSERT_TRUE(WaitUntil([&] { return again.newWindows >= 2; })) << log << again.Dump();
+    EXPECT_EQ(next.JoinedBrowsers(), 1);
+    EXPECT_GE(again.Windows(), 1) << again.Dump();
+    again.Stop();
+    next.FinishLeaving(3000);
+  }
+}
+
+// A Chromium that answers nonsense, then nothing at all.
+TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) {
+  TempFolder folder;
+  LauncherServer server;
+  QString error;
+  ASSERT_TRUE(server.Listen(QString::fromStdString(folder.File("run/chromium.sock")), &error));
+  std::vector<MessageSocket*> clients;
+  QObject::connect(&server, &LauncherServer::joined, &server, [&](MessageSocket* client) {
+    clients.push_back(client);
+    for (const char* message :
+         {"not json at all", "[1, 2, 3]", "{\"method\": \"Target.attachedToTarget\"}",
+          "{\"method\": \"Target.attachedToTarget\", \"params\": {\"sessionId\": \"S\", "
+          "\"targetInfo\": {\"targetId\": \"T\", \"type\": \"page\", \"url\": "
+          "\"http://page.example/\", \"title\": \"Page\"}, \"waitingForDebugger\": false}}",
+          "{\"method\": \"Page.frameNavigated\", \"sessionId\": \"S\", \"params\": {\"frame\": 7}}",
+          "{\"method\": \"Target.targetDestroyed\", \"params\": {}}", "{\"id\": \"x\"}"}) {
+      client->send(message);
+    }
+  });
+  ChromiumBrowsers shell({{folder.File("profile"), folder.File("run/chromium.sock")}}, 100);
+  RecordingTracker tracker(shell);
+  tracker.Start();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 1; }, 5000)) << tracker.Dump();
+  EXPECT_EQ(shell.Windows().front()->PageAddress().value_or(""), "http://page.example/");
+  // The fake never answers a command: the program goes on regardless.
+  QElapsedTimer timer;
+  timer.start();
+  RunFor(300);
+  EXPECT_LT(timer.elapsed(), 2000);
+  for (MessageSocket* client : clients) client->close();
+  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
+  EXPECT_EQ(shell.JoinedBrowsers(), 0);
+}
+
+}  // namespace
+}  // namespace quorlen
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
