@@ -100,6 +100,14 @@ std::string SiteFolder(const std::string& programFolder) {
   return (fs::path(programFolder) / "site" / "zshared").string() + "/";
 }
 
+// The whole debug log for the session's log, only when asked for there.
+std::function<void(const std::string&)> DebugLogSink() {
+  if (!lcDebug().isInfoEnabled()) return nullptr;
+  return [](const std::string& message) {
+    qCInfo(lcDebug).noquote() << QString::fromStdString(message);
+  };
+}
+
 // Ends the process once the program has unloaded. While a message box waits in its own
 // event loop, returning to it would run code of a program that is gone, so the process
 // ends right there; everything the unload had to keep is already on disk.
@@ -190,26 +198,34 @@ int main(int argc, char** argv) {
 
   quorlen::LinuxDesktop desktop;
 
-  quorlen::frmMain main({.loop = loop,
-                         .dialogs = dialogs,
-                         .system = system,
-                         .firstStart = firstStart,
-                         .singleInstance = singleInstance,
-                         .tray = tray,
-                         .sound = sound,
-                         .shell = shell,
-                         .input = input,
-                         .browsers = browsers,
-                         .windows = *windows,
-                         .privileged = *privileged,
-                         .desktop = desktop},
-                        {.vendor = QUORLEN_VENDOR_URL, .maker = QUORLEN_MAKER_URL});
-  main.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); };
-  if (lcDebug().isInfoEnabled()) {
-    main.onDebugLog = [](const std::string& message) {
-      qCInfo(lcDebug).noquote() << QString::fromStdString(message);
-    };
-  }
+  quorlen::CurlFetch http(loop);
+  quorlen::frmMain main(
+      {.loop = loop,
+       .dialogs = dialogs,
+       .system = system,
+       .firstStart = firstStart,
+       .singleInstance = singleInstance,
+       .tray = tray,
+       .sound = sound,
+       .shell = shell,
+       .input = input,
+       .browsers = browsers,
+       .windows = *windows,
+       .privileged = *privileged,
+       .desktop = desktop},
+      {.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); },
+       .onDebugLog = DebugLogSink(),
+       .onQuit =
+           [&http] {
+             http.CancelAll();
+             Quit();
+           },
+       .screenSize =
+           [] {
+             QRect screen = QGuiApplication::primaryScreen()->geometry();
+             return std::pair<int, int>{screen.width(), screen.height()};
+           }},
+      {.vendor = QUORLEN_VENDOR_URL, .maker = QUORLEN_MAKER_URL});
   chromium.log = [&main](const std::string& message) {
     main.DebugLog("# " + message);
     qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);
@@ -305,11 +321,6 @@ int main(int argc, char** argv) {
        .resumed = [&main] { main.AdBlockingResumed(); }});
   main.SetAdServerService(&adServers);
 
-  quorlen::CurlFetch http(loop);
-  main.onQuit = [&http] {
-    http.CancelAll();
-    Quit();
-  };
   quorlen::Fetcher fetcher(http, loop, dialogs, c.txtProxyName, options.sProxyName);
   quorlen::DataUpdater updater(
       fetcher, loop, main.Profiles(),
@@ -385,10 +396,6 @@ int main(int argc, char** argv) {
   c.cmdTestDomains.onClick = [&domainTester] { domainTester.Show(); };
   quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
                                        c.lblStatus, [&main] { return main.bLoading(); });
-  main.screenSize = [] {
-    QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return std::pair<int, int>{screen.width(), screen.height()};
-  };
 
   quorlen::SettingsWindowView settingsView(main);
   quorlen::StatsView statsView(main.Stats());

@@ -10,11 +10,12 @@
 
 namespace quorlen {
 
-frmMain::frmMain(Platform platform, SiteAddresses sites)
+frmMain::frmMain(Platform platform, ProgramHooks hooks, SiteAddresses sites)
     : platform_(platform),
+      hooks_(std::move(hooks)),
       message_(platform.loop,
                [this] {
-                 return screenSize ? screenSize() : std::pair<int, int>{1024, 768};
+                 return hooks_.screenSize ? hooks_.screenSize() : std::pair<int, int>{1024, 768};
                }),
       debugLog_(platform.loop, controls_.txtStatus, controls_.chkDebug),
       settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
@@ -373,7 +374,7 @@ void frmMain::TellDesktopLimits() {
 void frmMain::TellTrouble(const std::string& what) {
   controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + what);
   DebugLog(what);
-  if (onTrouble) onTrouble(what);
+  if (hooks_.onTrouble) hooks_.onTrouble(what);
 }
 
 void frmMain::WebServerFailed(const std::string& reason) {
@@ -405,7 +406,7 @@ void frmMain::CannotBlock(const std::string& what) {
   const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
   controls_.lblStatus.SetCaption(before.empty() ? text : text + twoLines + before);
   DebugLog(text);
-  if (onTrouble) onTrouble(text);
+  if (hooks_.onTrouble) hooks_.onTrouble(text);
   // The settings window is hidden to the tray at start: the user learns it there.
   platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text, true);
 }
@@ -424,7 +425,7 @@ void frmMain::AdBlockingResumed() {
   const std::string text = std::string(kBlockingBack);
   controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + text);
   DebugLog(text);
-  if (onTrouble) onTrouble(text);
+  if (hooks_.onTrouble) hooks_.onTrouble(text);
   platform_.tray.ShowMessage(std::string(kBlockingBackTitle), text, false);
 }
 
@@ -455,7 +456,7 @@ bool frmMain::Unload(int unloadMode) {
   unloaded_ = true;
   Form_Unload();
   Form_Terminate();
-  if (onQuit) onQuit();
+  if (hooks_.onQuit) hooks_.onQuit();
   return true;
 }
 

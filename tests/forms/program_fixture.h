@@ -64,12 +64,12 @@ class ProgramTest : public ::testing::Test {
   }
 
   frmMain& Start() {
-    program = std::make_unique<frmMain>(Platform{clock, dialogs, system, firstStart, singleInstance,
-                                                 tray, sound, shell, input, browsers, desk,
-                                                 privileged, desktop});
+    program = std::make_unique<frmMain>(
+        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
+                 browsers, desk, privileged, desktop},
+        programHooks);
     program->SetAdServerService(adServers);
     if (wire) wire(*program);
-    program->onQuit = [this] { ++quits; };
     started = program->Form_Load();
     return *program;
   }
@@ -82,14 +82,25 @@ class ProgramTest : public ::testing::Test {
     const auto& p = main.Paths();
     if (!hooks.loading) hooks.loading = [&main] { return main.bLoading(); };
     if (!hooks.save) hooks.save = [&main] { main.Save(); };
-    return std::make_unique<AdServerBlocker>(
-        clock, dialogs, main.Profiles(), main.Hosts(),
-        AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
-                         w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
-        AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
-        AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
-                      o.nUserCount},
-        std::move(hooks));
+    return std::make_unique<AdServerBlocker>(clock, dialogs, main.Profiles(), main.Hosts(),
+                                             AdServerControls{.lblStatus = w.lblStatus,
+                                                              .lblTotHosts = w.lblTotHosts,
+                                                              .lbltype = w.lbltype,
+                                                              .ProgressBar1 = w.ProgressBar1,
+                                                              .cmdAllow = w.cmdAllow,
+                                                              .cmdAddSites = w.cmdAddSites,
+                                                              .mnuTrayAllow = w.mnuTrayAllow,
+                                                              .chkAdServers = w.chkAdServers},
+                                             AdServerFiles{.hostsFile = p.sHostsFile,
+                                                           .defaultList = p.sDefaultHostsList,
+                                                           .userList = p.sUserHostsList,
+                                                           .exclusionsList = p.sExclusionsList},
+                                             AdServerState{.bHostsFullySet = o.bHostsFullySet,
+                                                           .bBlockAdServers = o.bBlockAdServers,
+                                                           .nTotHosts = o.nTotHosts,
+                                                           .nDefaultCount = o.nDefaultCount,
+                                                           .nUserCount = o.nUserCount},
+                                             std::move(hooks));
   }
 
   // The first start is over and the user has been asked: what a later start sees.
@@ -120,6 +131,7 @@ class ProgramTest : public ::testing::Test {
   AdServerService* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.
   std::function<void(frmMain&)> wire;
+  ProgramHooks programHooks{.onQuit = [this] { ++quits; }};
   std::unique_ptr<frmMain> program;
   bool started = false;
   int quits = 0;
