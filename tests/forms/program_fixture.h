@@ -82,25 +82,14 @@ class ProgramTest : public ::testing::Test {
     const auto& p = main.Paths();
     if (!hooks.loading) hooks.loading = [&main] { return main.bLoading(); };
     if (!hooks.save) hooks.save = [&main] { main.Save(); };
-    return std::make_unique<AdServerBlocker>(clock, dialogs, main.Profiles(), main.Hosts(),
-                                             AdServerControls{.lblStatus = w.lblStatus,
-                                                              .lblTotHosts = w.lblTotHosts,
-                                                              .lbltype = w.lbltype,
-                                                              .ProgressBar1 = w.ProgressBar1,
-                                                              .cmdAllow = w.cmdAllow,
-                                                              .cmdAddSites = w.cmdAddSites,
-                                                              .mnuTrayAllow = w.mnuTrayAllow,
-                                                              .chkAdServers = w.chkAdServers},
-                                             AdServerFiles{.hostsFile = p.sHostsFile,
-                                                           .defaultList = p.sDefaultHostsList,
-                                                           .userList = p.sUserHostsList,
-                                                           .exclusionsList = p.sExclusionsList},
-                                             AdServerState{.bHostsFullySet = o.bHostsFullySet,
-                                                           .bBlockAdServers = o.bBlockAdServers,
-                                                           .nTotHosts = o.nTotHosts,
-                                                           .nDefaultCount = o.nDefaultCount,
-                                                           .nUserCount = o.nUserCount},
-                                             std::move(hooks));
+    return std::make_unique<AdServerBlocker>(
+        clock, dialogs, main.Profiles(), main.Hosts(),
+        AdServerControls{w.lblStatus, w.lblTotHosts, w.lbltype, w.ProgressBar1, w.cmdAllow,
+                         w.cmdAddSites, w.mnuTrayAllow, w.chkAdServers},
+        AdServerFiles{p.sHostsFile, p.sDefaultHostsList, p.sUserHostsList, p.sExclusionsList},
+        AdServerState{o.bHostsFullySet, o.bBlockAdServers, o.nTotHosts, o.nDefaultCount,
+                      o.nUserCount},
+        std::move(hooks));
   }
 
   // The first start is over and the user has been asked: what a later start sees.
