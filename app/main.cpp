@@ -100,6 +100,14 @@ std::string SiteFolder(const std::string& programFolder) {
   return (fs::path(programFolder) / "site" / "zshared").string() + "/";
 }
 
+// The whole debug log for the session's log, only when asked for there.
+std::function<void(const std::string&)> DebugLogSink() {
+  if (!lcDebug().isInfoEnabled()) return nullptr;
+  return [](const std::string& message) {
+    qCInfo(lcDebug).noquote() << QString::fromStdString(message);
+  };
+}
+
 // Ends the process once the program has unloaded. While a message box waits in its own
 // event loop, returning to it would run code of a program that is gone, so the process
 // ends right there; everything the unload had to keep is already on disk.
@@ -190,15 +198,34 @@ int main(int argc, char** argv) {
 
   quorlen::LinuxDesktop desktop;
 
-  quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, *windows, *privileged, desktop},
-                        {QUORLEN_VENDOR_URL, QUORLEN_MAKER_URL});
-  main.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); };
-  if (lcDebug().isInfoEnabled()) {
-    main.onDebugLog = [](const std::string& message) {
-      qCInfo(lcDebug).noquote() << QString::fromStdString(message);
-    };
-  }
+  quorlen::CurlFetch http(loop);
+  quorlen::frmMain main(
+      {.loop = loop,
+       .dialogs = dialogs,
+       .system = system,
+       .firstStart = firstStart,
+       .singleInstance = singleInstance,
+       .tray = tray,
+       .sound = sound,
+       .shell = shell,
+       .input = input,
+       .browsers = browsers,
+       .windows = *windows,
+       .privileged = *privileged,
+       .desktop = desktop},
+      {.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); },
+       .onDebugLog = DebugLogSink(),
+       .onQuit =
+           [&http] {
+             http.CancelAll();
+             Quit();
+           },
+       .screenSize =
+           [] {
+             QRect screen = QGuiApplication::primaryScreen()->geometry();
+             return std::pair<int, int>{screen.width(), screen.height()};
+           }},
+      {.vendor = QUORLEN_VENDOR_URL, .maker = QUORLEN_MAKER_URL});
   chromium.log = [&main](const std::string& message) {
     main.DebugLog("# " + message);
     qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);
@@ -213,120 +240,162 @@ int main(int argc, char** argv) {
     return quorlen::LoopbackSocketFactory::BindLoopback(port);
   });
   auto& c = main.Controls();
+  auto& options = main.Options();
+  const auto& paths = main.Paths();
   quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
   quorlen::Responder responder(
       sockets, sound,
-      {c.lbltype, c.lblpage, c.lblAllowServer, c.lblAllow1, c.mnuTrayAllow, c.chkBannerSound,
-       c.txtBannerWav},
-      {[&main](const std::string& m) { main.DebugLog(m); }, [&main] { return main.TimeStamp(); },
-       [&main](const std::string& record) {
-         if (main.cbAdServers) main.cbAdServers->PutItem(record);
-       },
-       [&main] { main.AddBlockedAd(false); },
-       [&updates] {
-         if (updates) updates->AfterBlockedAd();
-       },
-       [&main](const std::string& reason) { main.WebServerFailed(reason); },
-       [&main](const std::string& reason) { main.HttpsPortFailed(reason); },
-       [&loop] { return loop.NowMs(); }},
-      main.Paths().sAppPath);
-  const auto machineNames = [] {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0) return std::vector<std::string>{};
-    return std::vector<std::string>{name};
+      {.lbltype = c.lbltype,
+       .lblpage = c.lblpage,
+       .lblAllowServer = c.lblAllowServer,
+       .lblAllow1 = c.lblAllow1,
+       .mnuTrayAllow = c.mnuTrayAllow,
+       .chkBannerSound = c.chkBannerSound,
+       .txtBannerWav = c.txtBannerWav},
+      {.debugLog = [&main](const std::string& m) { main.DebugLog(m); },
+       .timeStamp = [&main] { return main.TimeStamp(); },
+       .putRecord =
+           [&main](const std::string& record) {
+             if (main.cbAdServers) main.cbAdServers->PutItem(record);
+           },
+       .addBlockedAd = [&main] { main.AddBlockedAd(false); },
+       .afterBlock =
+           [&updates] {
+             if (updates) updates->AfterBlockedAd();
+           },
+       .listenFailed = [&main](const std::string& reason) { main.WebServerFailed(reason); },
+       .httpsListenFailed = [&main](const std::string& reason) { main.HttpsPortFailed(reason); },
+       .nowMs = [&loop] { return loop.NowMs(); }},
+      paths.sAppPath);
+  const auto machineNames = [&system] {
+    std::string name = system.MachineName();
+    return name.empty() ? std::vector<std::string>{} : std::vector<std::string>{name};
   };
   quorlen::AdServerBlocker adServers(
       loop, dialogs, main.Profiles(), main.Hosts(),
-      {c.lblStatus, c.lblTotHosts, c.lbltype, c.ProgressBar1, c.cmdAllow, c.cmdAddSites,
-       c.mnuTrayAllow, c.chkAdServers},
-      {main.Paths().sHostsFile, main.Paths().sDefaultHostsList, main.Paths().sUserHostsList,
-       main.Paths().sExclusionsList},
-      {main.Options().bHostsFullySet, main.Options().bBlockAdServers, main.Options().nTotHosts,
-       main.Options().nDefaultCount, main.Options().nUserCount},
-      {[&main] { return main.bLoading(); }, [&main](const std::string& m) { main.DebugLog(m); },
-       [&main] { main.Save(); }, [&main](std::int32_t n) { main.Stats().setServers(n); },
-       [&responder] { responder.StartWebServers(); }, [&responder] { responder.StopWebServer(); },
-       machineNames, [&main](const std::string& what) { main.AdBlockingFailed(what); },
-       [&main](const std::string& what) { main.TellTrouble(what); }, [] { ::malloc_trim(0); },
-       [] {
-         std::vector<std::string> hosts = quorlen::hosts::PackageSourceHosts("/etc/apt");
-         hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_VENDOR_URL));
-         hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_MAKER_URL));
-         return hosts;
-       },
-       [&browsers, &responder](std::shared_ptr<const quorlen::HostNameSet> names) {
-         // A request a browser answers itself goes through the web server's own step.
-         browsers.AnswerAdServers({std::move(names), [&responder](const std::string& request) {
-                                     std::string body;
-                                     responder.AnswerRequest(
-                                         request, [&body](const std::string& b) { body = b; });
-                                     return body;
-                                   }});
-       },
-       [&privileged] { return privileged->Reachable(); }, [&main] { main.AdBlockingResumed(); }});
+      {.lblStatus = c.lblStatus,
+       .lblTotHosts = c.lblTotHosts,
+       .lbltype = c.lbltype,
+       .ProgressBar1 = c.ProgressBar1,
+       .cmdAllow = c.cmdAllow,
+       .cmdAddSites = c.cmdAddSites,
+       .mnuTrayAllow = c.mnuTrayAllow,
+       .chkAdServers = c.chkAdServers},
+      {.hostsFile = paths.sHostsFile,
+       .defaultList = paths.sDefaultHostsList,
+       .userList = paths.sUserHostsList,
+       .exclusionsList = paths.sExclusionsList},
+      {.bHostsFullySet = options.bHostsFullySet,
+       .bBlockAdServers = options.bBlockAdServers,
+       .nTotHosts = options.nTotHosts,
+       .nDefaultCount = options.nDefaultCount,
+       .nUserCount = options.nUserCount},
+      {.loading = [&main] { return main.bLoading(); },
+       .debugLog = [&main](const std::string& m) { main.DebugLog(m); },
+       .save = [&main] { main.Save(); },
+       .setServers = [&main](std::int32_t n) { main.Stats().setServers(n); },
+       .startWebServers = [&responder] { responder.StartWebServers(); },
+       .stopWebServer = [&responder] { responder.StopWebServer(); },
+       .machineNames = machineNames,
+       .blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); },
+       .trouble = [&main](const std::string& what) { main.TellTrouble(what); },
+       .releaseMemory = [] { ::malloc_trim(0); },
+       .keptHosts =
+           [] {
+             std::vector<std::string> hosts = quorlen::hosts::PackageSourceHosts("/etc/apt");
+             hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_VENDOR_URL));
+             hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_MAKER_URL));
+             return hosts;
+           },
+       .blockedServers =
+           [&browsers, &responder](std::shared_ptr<const quorlen::HostNameSet> names) {
+             // A request a browser answers itself goes through the web server's own step.
+             browsers.AnswerAdServers({std::move(names), [&responder](const std::string& request) {
+                                         std::string body;
+                                         responder.AnswerRequest(
+                                             request, [&body](const std::string& b) { body = b; });
+                                         return body;
+                                       }});
+           },
+       .reachable = [&privileged] { return privileged->Reachable(); },
+       .resumed = [&main] { main.AdBlockingResumed(); }});
   main.SetAdServerService(&adServers);
 
-  quorlen::CurlFetch http(loop);
-  main.onQuit = [&http] {
-    http.CancelAll();
-    Quit();
-  };
-  quorlen::Fetcher fetcher(http, loop, dialogs, c.txtProxyName, main.Options().sProxyName);
-  auto& options = main.Options();
-  const auto& paths = main.Paths();
+  quorlen::Fetcher fetcher(http, loop, dialogs, c.txtProxyName, options.sProxyName);
   quorlen::DataUpdater updater(
       fetcher, loop, main.Profiles(),
-      {c.lblStatus, c.lblDateUpdate, c.ProgressBar1, c.mnuUpdate, c.cmdData, c.cmdData2,
-       c.cmdRemoval, c.chkAuto},
-      {options.sDateUpdate, options.bAutoDownload, options.bBlockAdServers, options.nBlockedToday},
-      {paths.sDefaultHostsList, paths.sRemovalsList, paths.sSettingsFile},
-      {[&main] { return main.bLoading(); },
-       [&c] { c.A.SetCurrentPage(quorlen::settings_page::kStatus); },
-       [&main](const std::string& text) { main.Stats().setLastUpdate(text); },
-       [&main] { main.Save(); },
-       [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       [&adServers](bool enabled) { adServers.SetAllowControls(enabled); },
-       [&paths] { return quorlen::ReadTextFile(paths.sHostsFile); },
-       [&main](const std::string& text, std::string_view eol) {
-         if (!main.Hosts().Write(text + std::string(eol))) {
-           main.TellTrouble(std::string(quorlen::kHostsNotWritten) + main.Hosts().LastFailure());
-         }
-       },
-       [&main](const std::string& m) { main.DebugLog(m); },
-       [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); },
-       [](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); },
-       [&paths] { return quorlen::ReadTextFile(paths.HostsBackup()); }, machineNames},
+      {.lblStatus = c.lblStatus,
+       .lblDateUpdate = c.lblDateUpdate,
+       .ProgressBar1 = c.ProgressBar1,
+       .mnuUpdate = c.mnuUpdate,
+       .cmdData = c.cmdData,
+       .cmdData2 = c.cmdData2,
+       .cmdRemoval = c.cmdRemoval,
+       .chkAuto = c.chkAuto},
+      {.sDateUpdate = options.sDateUpdate,
+       .bAutoDownload = options.bAutoDownload,
+       .bBlockAdServers = options.bBlockAdServers,
+       .nBlockedToday = options.nBlockedToday},
+      {.defaultList = paths.sDefaultHostsList,
+       .removalsList = paths.sRemovalsList,
+       .settingsFile = paths.sSettingsFile},
+      {.loading = [&main] { return main.bLoading(); },
+       .showStatusPage = [&c] { c.A.SetCurrentPage(quorlen::settings_page::kStatus); },
+       .setLastUpdate = [&main](const std::string& text) { main.Stats().setLastUpdate(text); },
+       .save = [&main] { main.Save(); },
+       .rebuildHosts =
+           [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
+       .setAllowControls = [&adServers](bool enabled) { adServers.SetAllowControls(enabled); },
+       .readHosts = [&paths] { return quorlen::ReadTextFile(paths.sHostsFile); },
+       .writeHosts =
+           [&main](const std::string& text, std::string_view eol) {
+             if (!main.Hosts().Write(text + std::string(eol))) {
+               main.TellTrouble(std::string(quorlen::kHostsNotWritten) +
+                                main.Hosts().LastFailure());
+             }
+           },
+       .debugLog = [&main](const std::string& m) { main.DebugLog(m); },
+       .waitCursor = [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); },
+       .refused = [](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); },
+       .readOwnHosts = [&paths] { return quorlen::ReadTextFile(paths.HostsBackup()); },
+       .machineNames = machineNames},
       QUORLEN_VENDOR_URL, *kListKey);
   updates = &updater;
   quorlen::VersionCheck versionCheck(
       fetcher, dialogs,
-      {c.A, c.lblStatus, c.txtProxyName, c.mnuVersion, c.cmdNew, c.mnuTest, c.cmdTestConn},
-      {[&main] { return main.bLoading(); },
-       [&main](const std::string& address) { main.Help().OpenPage(address); },
-       [&main] { main.mnuFileExit_Click(); }},
-      {QUORLEN_VENDOR_URL, quorlen::frmMain::ProgramVersion()});
+      {.A = c.A,
+       .lblStatus = c.lblStatus,
+       .txtProxyName = c.txtProxyName,
+       .mnuVersion = c.mnuVersion,
+       .cmdNew = c.cmdNew,
+       .mnuTest = c.mnuTest,
+       .cmdTestConn = c.cmdTestConn},
+      {.loading = [&main] { return main.bLoading(); },
+       .openAddress = [&main](const std::string& address) { main.Help().OpenPage(address); },
+       .exitProgram = [&main] { main.mnuFileExit_Click(); }},
+      {.vendorUrl = QUORLEN_VENDOR_URL, .ownVersion = quorlen::frmMain::ProgramVersion()});
   quorlen::frmExclude adServerEditor(
       main.Profiles(), dialogs, loop,
-      {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
-      {[&responder] { return responder.sLastBlockedServer(); },
-       [&main] { return main.getPickedRecord(); },
-       [&main](const std::string& record) { main.setPickedRecord(record); },
-       [&adServers] { adServers.LoadExclusions(); },
-       [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       [&main] { main.ShowPopupTitles(); }});
+      {.defaultList = paths.sDefaultHostsList,
+       .exclusionsList = paths.sExclusionsList,
+       .userList = paths.sUserHostsList},
+      {.lastBlockedServer = [&responder] { return responder.sLastBlockedServer(); },
+       .getPickedRecord = [&main] { return main.getPickedRecord(); },
+       .setPickedRecord = [&main](const std::string& record) { main.setPickedRecord(record); },
+       .reloadAllowed = [&adServers] { adServers.LoadExclusions(); },
+       .rebuildHosts =
+           [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
+       .openPopupTitlesEditor = [&main] { main.ShowPopupTitles(); }});
   quorlen::ExcludeView adServerEditorView(adServerEditor);
   main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
-  quorlen::frmTestDomains domainTester(fetcher, loop, dialogs, desktop, main.Profiles(),
-                                       {paths.sDefaultHostsList, paths.sRemovalsList},
-                                       [&paths] { return SiteFolder(paths.sAppPath); });
+  quorlen::frmTestDomains domainTester(
+      fetcher, loop, dialogs, desktop, main.Profiles(),
+      {.defaultList = paths.sDefaultHostsList, .removalsList = paths.sRemovalsList},
+      [&paths] { return SiteFolder(paths.sAppPath); });
   quorlen::TestDomainsView domainTesterView(domainTester);
   c.cmdTestDomains.onClick = [&domainTester] { domainTester.Show(); };
   quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
                                        c.lblStatus, [&main] { return main.bLoading(); });
-  main.screenSize = [] {
-    QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return std::pair<int, int>{screen.width(), screen.height()};
-  };
 
   quorlen::SettingsWindowView settingsView(main);
   quorlen::StatsView statsView(main.Stats());

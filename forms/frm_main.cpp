@@ -10,76 +10,109 @@
 
 namespace quorlen {
 
-frmMain::frmMain(Platform platform, SiteAddresses sites)
+frmMain::frmMain(Platform platform, ProgramHooks hooks, SiteAddresses sites)
     : platform_(platform),
+      hooks_(std::move(hooks)),
       message_(platform.loop,
                [this] {
-                 return screenSize ? screenSize() : std::pair<int, int>{1024, 768};
+                 return hooks_.screenSize ? hooks_.screenSize() : std::pair<int, int>{1024, 768};
                }),
       debugLog_(platform.loop, controls_.txtStatus, controls_.chkDebug),
       settings_(profiles_, paths_, options_, controls_, stats_, bLoading_),
       tray_(platform.tray, controls_, stats_, options_),
       shortcut_(platform.shell, platform.dialogs, controls_.lblStatus, controls_.chkStartup,
                 bLoading_,
-                {controls_.chkAdServers, [this] { help_.ShowFeedback(); },
-                 [this] { mnuFileExit_Click(); }}),
-      help_({platform.desktop, platform.dialogs, platform.loop, platform.system}, std::move(sites),
-            ProgramVersion()),
+                {.chkAdServers = controls_.chkAdServers,
+                 .showFeedback = [this] { help_.ShowFeedback(); },
+                 .exitProgram = [this] { mnuFileExit_Click(); }}),
+      help_({.desktop = platform.desktop,
+             .dialogs = platform.dialogs,
+             .loop = platform.loop,
+             .system = platform.system},
+            std::move(sites), ProgramVersion()),
       lastBlocked_(
           platform.loop, platform.system.TempFolder() + "/tempQL.txt",
-          {[this](ListBox& list) { ListAdServerBuffer(list); },
-           [this](ListBox& list) { ListIEPopupBuffer(list); },
-           [this](ListBox& list) { ListTitleBuffer(list); },
-           [this](const std::string& record) { setPickedRecord(record); },
-           [this](const std::string& page) { popups_.Notifier().NoteBlockedPopupPage(page); },
-           [this] {
-             if (openAdServerEditor) openAdServerEditor();
-           },
-           [this] { popups_.ShowWhiteListEditor(); }, [this] { ShowPopupTitles(); },
-           [this](const std::string& path) { OpenInTextEditor(path); }}),
+          {.ListAdServerBuffer = [this](ListBox& list) { ListAdServerBuffer(list); },
+           .ListIEPopupBuffer = [this](ListBox& list) { ListIEPopupBuffer(list); },
+           .ListTitleBuffer = [this](ListBox& list) { ListTitleBuffer(list); },
+           .setPickedRecord = [this](const std::string& r) { setPickedRecord(r); },
+           .NoteBlockedPopupPage =
+               [this](const std::string& page) { popups_.Notifier().NoteBlockedPopupPage(page); },
+           .showAdServerEditor =
+               [this] {
+                 if (openAdServerEditor) openAdServerEditor();
+               },
+           .showWhiteListEditor = [this] { popups_.ShowWhiteListEditor(); },
+           .showPopupTitlesEditor = [this] { ShowPopupTitles(); },
+           .openTextFile = [this](const std::string& path) { OpenInTextEditor(path); }}),
       sounds_(platform.sound, platform.dialogs,
-              {controls_.chkBannerSound, controls_.txtBannerWav, controls_.cmdBrowseAd,
-               controls_.cmdTestAd},
-              {controls_.chkPopSound, controls_.txtPopWav, controls_.cmdBrowsePop,
-               controls_.cmdTestPop},
+              {.enable = controls_.chkBannerSound,
+               .path = controls_.txtBannerWav,
+               .browse = controls_.cmdBrowseAd,
+               .test = controls_.cmdTestAd},
+              {.enable = controls_.chkPopSound,
+               .path = controls_.txtPopWav,
+               .browse = controls_.cmdBrowsePop,
+               .test = controls_.cmdTestPop},
               options_, bLoading_),
       windowSize_(controls_.window, controls_.Label4, SettingsWindow::kFixedWidth,
                   SettingsWindow::kFixedHeight),
       timer2_(platform.loop, 2500),
       timer3_(platform.loop, 60000),
-      popups_(
-          {platform.loop, platform.input, platform.browsers, platform.sound, platform.dialogs,
-           profiles_},
-          {controls_.chkIEPops, controls_.chkPopSound, controls_.txtPopWav, controls_.lblStatus,
-           controls_.lbltype, controls_.lblpage, controls_.lblLastIEPop, controls_.lblLastIEPop1,
-           controls_.LblKeyName, controls_.LblVKeycode, controls_.A, controls_.mnuTrayLastIEPop},
-          {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
-           [this](const std::string& record) {
-             if (cbIEPopups) cbIEPopups->PutItem(record);
-           },
-           [this] { AddBlockedAd(true); }, [this] { return tray_.bPopsTempAllowed(); },
-           [this] { return bLoading_; }, [this] { return paths_.sWhiteList; }},
-          options_.bBlockIEPopups),
+      popups_({.loop = platform.loop,
+               .input = platform.input,
+               .browsers = platform.browsers,
+               .sound = platform.sound,
+               .dialogs = platform.dialogs,
+               .profiles = profiles_},
+              {.chkIEPops = controls_.chkIEPops,
+               .chkPopSound = controls_.chkPopSound,
+               .txtPopWav = controls_.txtPopWav,
+               .lblStatus = controls_.lblStatus,
+               .lbltype = controls_.lbltype,
+               .lblpage = controls_.lblpage,
+               .lblLastIEPop = controls_.lblLastIEPop,
+               .lblLastIEPop1 = controls_.lblLastIEPop1,
+               .LblKeyName = controls_.LblKeyName,
+               .LblVKeycode = controls_.LblVKeycode,
+               .A = controls_.A,
+               .mnuTrayLastIEPop = controls_.mnuTrayLastIEPop},
+              {.debugLog = [this](const std::string& m) { DebugLog(m); },
+               .timeStamp = [this] { return TimeStamp(); },
+               .putRecord =
+                   [this](const std::string& record) {
+                     if (cbIEPopups) cbIEPopups->PutItem(record);
+                   },
+               .addBlockedAd = [this] { AddBlockedAd(true); },
+               .popsTempAllowed = [this] { return tray_.bPopsTempAllowed(); },
+               .loading = [this] { return bLoading_; },
+               .whiteListFile = [this] { return paths_.sWhiteList; }},
+              options_.bBlockIEPopups),
       popupTitles_(profiles_, platform.dialogs, paths_.sUserTitlesList, paths_.sDefaultTitlesList,
                    [this](const std::string& m) { DebugLog(m); }),
       watcher_(platform.loop, platform.windows, platform.dialogs, popupTitles_,
-               {controls_.chkIEPops, controls_.mnuTrayLastPop, controls_.lblLastTitle,
-                controls_.lblLastTitle1},
-               {[this] { return tray_.bPopsTempAllowed(); },
-                [this] { return popups_.Input().getHotKeyDown(); },
-                [this] { return popups_.Activity().TimerIEActive.Enabled(); }},
-               {[this](const std::string& m) { DebugLog(m); }, [this] { return TimeStamp(); },
-                [this](const std::string& record) {
-                  if (cbTitles) cbTitles->PutItem(record);
-                },
-                [this](const std::string& text) { PopupBlocked(text); },
-                [this] { tray_.ShowSettings(); }}),
+               {.chkIEPops = controls_.chkIEPops,
+                .mnuTrayLastPop = controls_.mnuTrayLastPop,
+                .lblLastTitle = controls_.lblLastTitle,
+                .lblLastTitle1 = controls_.lblLastTitle1},
+               {.bPopsTempAllowed = [this] { return tray_.bPopsTempAllowed(); },
+                .bHotKeyDown = [this] { return popups_.Input().getHotKeyDown(); },
+                .browserActive = [this] { return popups_.Activity().TimerIEActive.Enabled(); }},
+               {.debugLog = [this](const std::string& m) { DebugLog(m); },
+                .timeStamp = [this] { return TimeStamp(); },
+                .putRecord =
+                    [this](const std::string& record) {
+                      if (cbTitles) cbTitles->PutItem(record);
+                    },
+                .popupBlocked = [this](const std::string& text) { PopupBlocked(text); },
+                .showSettings = [this] { tray_.ShowSettings(); }}),
       popupTitlesEditor_(
           platform.loop, platform.dialogs, platform.windows, profiles_, paths_.sUserTitlesList,
           paths_.sDefaultTitlesList,
-          {[this] { return watcher_.sLastTitleFragment(); }, [this] { return sPickedRecord_; },
-           [this](const std::string& record) { sPickedRecord_ = record; },
-           [this] { LoadPopupTitles(); }}),
+          {.sLastTitleFragment = [this] { return watcher_.sLastTitleFragment(); },
+           .getPickedRecord = [this] { return sPickedRecord_; },
+           .setPickedRecord = [this](const std::string& record) { sPickedRecord_ = record; },
+           .LoadPopupTitles = [this] { LoadPopupTitles(); }}),
       hosts_(platform.privileged, paths_.sHostsFile) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
@@ -341,7 +374,7 @@ void frmMain::TellDesktopLimits() {
 void frmMain::TellTrouble(const std::string& what) {
   controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + what);
   DebugLog(what);
-  if (onTrouble) onTrouble(what);
+  if (hooks_.onTrouble) hooks_.onTrouble(what);
 }
 
 void frmMain::WebServerFailed(const std::string& reason) {
@@ -373,7 +406,7 @@ void frmMain::CannotBlock(const std::string& what) {
   const std::string twoLines = std::string(kCrLf) + std::string(kCrLf);
   controls_.lblStatus.SetCaption(before.empty() ? text : text + twoLines + before);
   DebugLog(text);
-  if (onTrouble) onTrouble(text);
+  if (hooks_.onTrouble) hooks_.onTrouble(text);
   // The settings window is hidden to the tray at start: the user learns it there.
   platform_.tray.ShowMessage(std::string(kNotBlockedTitle), text, true);
 }
@@ -392,7 +425,7 @@ void frmMain::AdBlockingResumed() {
   const std::string text = std::string(kBlockingBack);
   controls_.lblStatus.SetCaption(controls_.lblStatus.Caption() + std::string(kCrLf) + text);
   DebugLog(text);
-  if (onTrouble) onTrouble(text);
+  if (hooks_.onTrouble) hooks_.onTrouble(text);
   platform_.tray.ShowMessage(std::string(kBlockingBackTitle), text, false);
 }
 
@@ -423,7 +456,7 @@ bool frmMain::Unload(int unloadMode) {
   unloaded_ = true;
   Form_Unload();
   Form_Terminate();
-  if (onQuit) onQuit();
+  if (hooks_.onQuit) hooks_.onQuit();
   return true;
 }
 

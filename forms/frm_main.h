@@ -58,6 +58,20 @@ struct Platform {
   Desktop& desktop;
 };
 
+// What the program tells the world outside its windows: the terminal, the session's log,
+// the process's end. Each may be left empty.
+struct ProgramHooks {
+  // A failure the user must know of, for the terminal or the session's log.
+  std::function<void(const std::string&)> onTrouble = nullptr;
+  // Every line of the debug log, the detail lines included, whether or not the debug area
+  // shows them: for the session's log, when asked for there.
+  std::function<void(const std::string&)> onDebugLog = nullptr;
+  // The program has unloaded and the process should end.
+  std::function<void()> onQuit = nullptr;
+  // The screen's width and height in pixels, for centring the message window.
+  std::function<std::pair<int, int>()> screenSize = nullptr;
+};
+
 // Unload modes of the main window: why it is being closed.
 namespace unload_mode {
 inline constexpr int kCloseBox = 0;    // the user closed it from its title bar
@@ -74,33 +88,19 @@ class frmMain {
   // The status once the delayed start-up step is done, when nothing of it said more.
   static constexpr const char* kStarted = "Quorlen has started.";
 
-  explicit frmMain(Platform platform, SiteAddresses sites = {});
+  explicit frmMain(Platform platform, ProgramHooks hooks = {}, SiteAddresses sites = {});
   ~frmMain();
 
   // The Load event. False when another copy already runs: this one must end at once.
   bool Form_Load();
-  // True cancels the unload (the close box only hides the window).
-  bool Form_QueryUnload(int unloadMode);
-  void Form_Unload();
-  void Form_Terminate();
   // Closes the program the way the given unload mode does; returns false when cancelled.
   bool Unload(int unloadMode);
 
   void mnuFileExit_Click();
   void mnuTrayExit_Click();
-  void Timer2_Timer();
-  // "Ad Blocking Help": how each kind of blocking works in each browser.
-  void cmdHelpBlock_Click();
-  // Opens a file of the program in the desktop's text editor, or says that nothing can.
-  void OpenInTextEditor(const std::string& path) {
-    ShowTextFile(path, platform_.desktop, platform_.dialogs);
-  }
 
   // Counts one blocked ad, whichever way it was blocked; the flag is not used.
   void AddBlockedAd(bool flag);
-  // The Options menu's reset of the counts, also the Status page's Reset button.
-  void mnuSettingsReset_Click();
-  void ListAdServerBuffer(ListBox& list);
   void ListIEPopupBuffer(ListBox& list);
   void ListTitleBuffer(ListBox& list);
   std::string TimeStamp();
@@ -112,11 +112,10 @@ class frmMain {
   static std::string ProgramVersion();
 
   void DebugLog(const std::string& message) {
-    if (onDebugLog) onDebugLog(message);
+    if (hooks_.onDebugLog) hooks_.onDebugLog(message);
     debugLog_.DebugLog(message);
   }
   void Save() { settings_.Save(); }
-  bool IsWinNT();
 
   // A failure the user must know of, added to the status area and the debug log.
   void TellTrouble(const std::string& what);
@@ -134,16 +133,6 @@ class frmMain {
   void HttpsPortFailed(const std::string& reason);
   // The hosts file and its copies, written through the privileged operations.
   HostsFiles& Hosts() { return hosts_; }
-  // Also told of such a failure, for the terminal or the session's log.
-  std::function<void(const std::string&)> onTrouble;
-  // Also told of every line of the debug log, the detail lines included, whether or not
-  // the debug area shows them: for the session's log, when asked for there.
-  std::function<void(const std::string&)> onDebugLog;
-
-  // Called once the program has unloaded and the process should end.
-  std::function<void()> onQuit;
-  // The screen's width and height in pixels, for centring the message window.
-  std::function<std::pair<int, int>()> screenSize;
   // Opens the ad-server list editor (from the settings window and the tray menu).
   std::function<void()> openAdServerEditor;
   // A recently-blocked record handed to the list editor that can allow it, to pre-select.
@@ -172,14 +161,12 @@ class frmMain {
   HelpWindows& Help() { return help_; }
   frmLastBlocked& LastBlocked() { return lastBlocked_; }
   SettingsWindowSize& WindowSize() { return windowSize_; }
-  StartupShortcut& Shortcut() { return shortcut_; }
   frmStats& Stats() { return stats_; }
   frmMSG& Message() { return message_; }
   TrayModel& Tray() { return tray_; }
   ProfileStore& Profiles() { return profiles_; }
   ProgramOptions& Options() { return options_; }
   const ProgramPaths& Paths() const { return paths_; }
-  Platform& Services() { return platform_; }
   bool bLoading() const { return bLoading_; }
   bool bStartupPending() const { return bStartupPending_; }
   bool Unloaded() const { return unloaded_; }
@@ -187,6 +174,21 @@ class frmMain {
   Timer& Timer3() { return timer3_; }
 
  private:
+  // True cancels the unload (the close box only hides the window).
+  bool Form_QueryUnload(int unloadMode);
+  void Form_Unload();
+  void Form_Terminate();
+  void Timer2_Timer();
+  // "Ad Blocking Help": how each kind of blocking works in each browser.
+  void cmdHelpBlock_Click();
+  // Opens a file of the program in the desktop's text editor, or says that nothing can.
+  void OpenInTextEditor(const std::string& path) {
+    ShowTextFile(path, platform_.desktop, platform_.dialogs);
+  }
+  // The Options menu's reset of the counts, also the Status page's Reset button.
+  void mnuSettingsReset_Click();
+  void ListAdServerBuffer(ListBox& list);
+  bool IsWinNT();
   void WireHandlers();
   void FinishInterruptedWrites(std::initializer_list<const std::string*> files);
   void FirstStart();
@@ -201,6 +203,7 @@ class frmMain {
   std::string WindowCaption();
 
   Platform platform_;
+  ProgramHooks hooks_;
   SettingsWindow controls_;
   ProfileStore profiles_;
   ProgramPaths paths_;

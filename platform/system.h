@@ -34,6 +34,9 @@ class SystemInfo {
   // The folder for the program's short-lived files (pages and lists handed to other
   // programs), one that only this user can enter, without a trailing separator.
   virtual std::string TempFolder() = 0;
+  // This machine's own name, which the hosts file must never send elsewhere; empty when
+  // the system does not tell.
+  virtual std::string MachineName() = 0;
 };
 
 // Answers whether the program has started on this computer before, and records it.

@@ -23,6 +23,7 @@ class FakeSystemInfo : public SystemInfo {
   std::string OsName() override { return osName; }
   std::string OsRelease() override { return osRelease; }
   std::string TempFolder() override { return tempFolder; }
+  std::string MachineName() override { return machineName; }
 
   std::string programFile = "/tmp/quorlen/quorlen";
   std::string dataFolder;
@@ -33,6 +34,7 @@ class FakeSystemInfo : public SystemInfo {
   std::string osName;
   std::string osRelease;
   std::string tempFolder = "/tmp";
+  std::string machineName;
 };
 
 class FakeFirstStartRecord : public FirstStartRecord {

@@ -46,6 +46,12 @@ std::string LinuxSystemInfo::OsRelease() {
 
 std::string LinuxSystemInfo::TempFolder() { return PrivateFolder(); }
 
+std::string LinuxSystemInfo::MachineName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
+
 namespace {
 
 std::string Variable(const char* name) {

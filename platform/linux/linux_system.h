@@ -17,6 +17,7 @@ class LinuxSystemInfo : public SystemInfo {
   std::string HostsFile(bool isNT, const std::string& windowsFolder) override;
   int OsPlatform() override { return 2; }
   std::string OsName() override;
+  std::string MachineName() override;
 
  private:
   std::string dataFolder_;

@@ -53,20 +53,13 @@ QJsonArray Channel(const QString& channel = kChannel) {
 
 BiDiConnection::BiDiConnection(const QString& launcherSocket, std::string profileFolder,
                                Owner owner)
-    : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
-  QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
-  QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
-                   [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
-  QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
-    if (!connected_) ReportLost();  // never joined: nobody will say disconnected
-  });
-  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
-    connected_ = false;
-    session_ = false;
-    LetWindowsGo(windows_, owner_);
-    ReportLost();
-  });
-  socket_.open(launcherSocket);
+    : BrowserConnection(std::move(owner)), profileFolder_(std::move(profileFolder)) {
+  Join(launcherSocket);
+}
+
+void BiDiConnection::OnDropped() {
+  session_ = false;
+  LetWindowsGo(windows_, owner_);
 }
 
 BiDiConnection::~BiDiConnection() {
@@ -109,12 +102,6 @@ std::shared_ptr<BiDiWindow> BiDiConnection::WindowOf(const std::string& context)
   return nullptr;
 }
 
-void BiDiConnection::ReportLost() {
-  if (lostReported_) return;
-  lostReported_ = true;
-  if (owner_.lost) owner_.lost();
-}
-
 void BiDiConnection::Send(const QString& method, const QJsonObject& params, Answer answer) {
   int id = nextId_++;
   if (answer) answers_[id] = std::move(answer);
@@ -123,7 +110,6 @@ void BiDiConnection::Send(const QString& method, const QJsonObject& params, Answ
 }
 
 void BiDiConnection::OnConnected() {
-  connected_ = true;
   Send("session.new", {{"capabilities", QJsonObject{}}},
        [this](const QJsonObject& result) { OnSession(result); });
 }

@@ -49,10 +49,11 @@ class BiDiConnection : public BrowserConnection {
     std::string subscription;
   };
 
-  void OnConnected();
+  void OnConnected() override;
+  void OnDropped() override;
   void OnSession(const QJsonObject& result);
   void OnTree(const QJsonArray& contexts, const std::string& parent);
-  void OnMessage(const QString& text);
+  void OnMessage(const QString& text) override;
   void Dispatch(const QString& method, const QJsonObject& params);
   void OnContextCreated(const std::string& context, const std::string& parent,
                         const std::string& opener, const std::string& url);
@@ -71,18 +72,10 @@ class BiDiConnection : public BrowserConnection {
   void Release(const Cancelled& cancelled);
   void AddWindow(const std::string& context, const std::string& url);
   void Send(const QString& method, const QJsonObject& params, Answer answer = {});
-  void ReportLost();
   std::shared_ptr<BiDiWindow> WindowOf(const std::string& context) const;
-  void Log(const std::string& message) {
-    if (owner_.log) owner_.log(message);
-  }
 
   std::string profileFolder_;
-  Owner owner_;
-  MessageSocket socket_;  // to the browser's launcher
-  bool connected_ = false;
   bool session_ = false;
-  bool lostReported_ = false;
   bool leaving_ = false;
   int nextId_ = 1;
   std::string product_;

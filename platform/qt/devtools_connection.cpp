@@ -33,26 +33,11 @@ std::string Str(const QJsonObject& object, const char* key) {
 
 DevToolsConnection::DevToolsConnection(const QString& launcherSocket, std::string profileFolder,
                                        Owner owner)
-    : profileFolder_(std::move(profileFolder)), owner_(std::move(owner)) {
-  QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] { OnConnected(); });
-  QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
-                   [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
-  QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
-    if (!open_) ReportLost();  // never joined: nobody will say disconnected
-  });
-  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
-    open_ = false;
-    LetWindowsGo(windows_, owner_);
-    ReportLost();
-  });
-  socket_.open(launcherSocket);
+    : BrowserConnection(std::move(owner)), profileFolder_(std::move(profileFolder)) {
+  Join(launcherSocket);
 }
 
-void DevToolsConnection::ReportLost() {
-  if (lostReported_) return;
-  lostReported_ = true;
-  if (owner_.lost) owner_.lost();
-}
+void DevToolsConnection::OnDropped() { LetWindowsGo(windows_, owner_); }
 
 DevToolsConnection::~DevToolsConnection() {
   QObject::disconnect(&socket_, nullptr, nullptr, nullptr);
@@ -79,7 +64,6 @@ void DevToolsConnection::Send(const QString& method, const QJsonObject& params,
 }
 
 void DevToolsConnection::OnConnected() {
-  open_ = true;
   Log("joined the browser of " + profileFolder_);
   versionRequest_ = nextId_;
   Send("Browser.getVersion");
@@ -290,7 +274,7 @@ void DevToolsConnection::OnInputReport(const DevToolsWindow& window, const QJson
 
 void DevToolsConnection::AnswerAdServers(const AdServerAnswers* answers) {
   answers_ = answers;
-  if (open_) HoldRequests();
+  if (connected_) HoldRequests();
 }
 
 void DevToolsConnection::HoldRequests() {

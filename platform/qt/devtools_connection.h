@@ -33,7 +33,7 @@ class DevToolsConnection : public BrowserConnection {
   DevToolsConnection(const DevToolsConnection&) = delete;
   DevToolsConnection& operator=(const DevToolsConnection&) = delete;
 
-  bool Open() const override { return open_; }
+  bool Open() const override { return connected_; }
   const std::string& ProfileFolder() const { return profileFolder_; }
   std::vector<std::shared_ptr<BrowserWindow>> Windows() const override;
   void AnswerAdServers(const AdServerAnswers* answers) override;
@@ -54,9 +54,9 @@ class DevToolsConnection : public BrowserConnection {
     std::string url;  // the address asked for; empty or "about:blank" for none
   };
 
-  void OnConnected();
-  void ReportLost();
-  void OnMessage(const QString& text);
+  void OnConnected() override;
+  void OnDropped() override;
+  void OnMessage(const QString& text) override;
   void Dispatch(const QString& method, const QJsonObject& params, const std::string& sessionId);
   void OnAttached(const QJsonObject& params, const std::string& parentSession);
   void OnDetached(const QJsonObject& params);
@@ -87,15 +87,8 @@ class DevToolsConnection : public BrowserConnection {
   std::shared_ptr<DevToolsWindow> WindowOf(const std::string& targetId) const;
   // The page a target (a page or one of its frames) belongs to; empty when unknown.
   std::string PageOfTarget(const std::string& targetId) const;
-  void Log(const std::string& message) {
-    if (owner_.log) owner_.log(message);
-  }
 
   std::string profileFolder_;
-  Owner owner_;
-  MessageSocket socket_;  // to the browser's launcher
-  bool open_ = false;
-  bool lostReported_ = false;
   int nextId_ = 1;
   int versionRequest_ = 0;
   std::string product_;

@@ -14,6 +14,30 @@
 
 namespace quorlen {
 
+void BrowserConnection::Join(const QString& launcherSocket) {
+  QObject::connect(&socket_, &MessageSocket::connected, &socket_, [this] {
+    connected_ = true;
+    OnConnected();
+  });
+  QObject::connect(&socket_, &MessageSocket::messageReceived, &socket_,
+                   [this](const QByteArray& text) { OnMessage(QString::fromUtf8(text)); });
+  QObject::connect(&socket_, &MessageSocket::errorOccurred, &socket_, [this] {
+    if (!connected_) ReportLost();  // never joined: nobody will say disconnected
+  });
+  QObject::connect(&socket_, &MessageSocket::disconnected, &socket_, [this] {
+    connected_ = false;
+    OnDropped();
+    ReportLost();
+  });
+  socket_.open(launcherSocket);
+}
+
+void BrowserConnection::ReportLost() {
+  if (lostReported_) return;
+  lostReported_ = true;
+  if (owner_.lost) owner_.lost();
+}
+
 std::optional<QJsonObject> BrowserConnection::ParseMessage(const QString& text) {
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/message_socket.h"
 #include "platform/browser.h"
 
 namespace quorlen {
@@ -79,6 +80,20 @@ class BrowserConnection {
   int MalformedMessages() const { return malformed_; }
 
  protected:
+  explicit BrowserConnection(Owner owner) : owner_(std::move(owner)) {}
+
+  // Opens the launcher's socket at `launcherSocket`. Once it connects, OnConnected; each
+  // message goes to OnMessage; a socket that drops after connecting lets the browser go
+  // (OnDropped); either that or a failure before connecting is told to the owner, once.
+  void Join(const QString& launcherSocket);
+  virtual void OnConnected() = 0;
+  virtual void OnMessage(const QString& text) = 0;
+  virtual void OnDropped() = 0;
+  void ReportLost();
+  void Log(const std::string& message) {
+    if (owner_.log) owner_.log(message);
+  }
+
   // A message of the browser as the JSON object it must be; nothing, counted, otherwise.
   std::optional<QJsonObject> ParseMessage(const QString& text);
 
@@ -106,6 +121,12 @@ class BrowserConnection {
       if (owner.windowClosed) owner.windowClosed(window);
     }
   }
+
+ protected:
+  Owner owner_;
+  MessageSocket socket_;  // to the browser's launcher
+  bool connected_ = false;
+  bool lostReported_ = false;
 
  private:
   int malformed_ = 0;

@@ -31,6 +31,7 @@ class BlockingFailures : public ProgramTest {
     dir.Write("program/quorlen.ini",
               "[Settings]\r\nbBlockAdServers=True\r\nbHostsFullySet=True\r\nnTotHosts=2\r\n");
     dir.Write("etc/hosts", kOwn);
+    programHooks.onTrouble = [this](const std::string& what) { told.push_back(what); };
     wire = [this](frmMain& main) {
       AdServerHooks hooks;
       hooks.startWebServers = [this, &main] {
@@ -45,7 +46,6 @@ class BlockingFailures : public ProgramTest {
       hooks.resumed = [&main] { main.AdBlockingResumed(); };
       blocker = ProgramBlocker(main, std::move(hooks));
       main.SetAdServerService(blocker.get());
-      main.onTrouble = [this](const std::string& what) { told.push_back(what); };
     };
   }
 

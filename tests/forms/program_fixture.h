@@ -64,12 +64,12 @@ class ProgramTest : public ::testing::Test {
   }
 
   frmMain& Start() {
-    program = std::make_unique<frmMain>(Platform{clock, dialogs, system, firstStart, singleInstance,
-                                                 tray, sound, shell, input, browsers, desk,
-                                                 privileged, desktop});
+    program = std::make_unique<frmMain>(
+        Platform{clock, dialogs, system, firstStart, singleInstance, tray, sound, shell, input,
+                 browsers, desk, privileged, desktop},
+        programHooks);
     program->SetAdServerService(adServers);
     if (wire) wire(*program);
-    program->onQuit = [this] { ++quits; };
     started = program->Form_Load();
     return *program;
   }
@@ -120,6 +120,7 @@ class ProgramTest : public ::testing::Test {
   AdServerService* adServers = &recording;
   // Runs once the main window exists, before it loads: to wire real components to it.
   std::function<void(frmMain&)> wire;
+  ProgramHooks programHooks{.onQuit = [this] { ++quits; }};
   std::unique_ptr<frmMain> program;
   bool started = false;
   int quits = 0;
