@@ -35,7 +35,9 @@ void FakeBrowserWindow::NavigateFrame(const std::string& url) {
   if (sink_) sink_->DocumentLoaded(url, false);
 }
 
-bool FakeBrowserWindow::AskForWindow() { return sink_ != nullptr && sink_->WindowRequested(); }
+bool FakeBrowserWindow::AskForWindow(int msSinceAsked) {
+  return sink_ != nullptr && sink_->WindowRequested(msSinceAsked);
+}
 
 std::vector<std::shared_ptr<BrowserWindow>> FakeBrowserShell::Windows() {
   return {windows_.begin(), windows_.end()};

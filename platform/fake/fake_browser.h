@@ -23,8 +23,9 @@ class FakeBrowserWindow : public BrowserWindow {
   void Navigate(const std::string& url);
   // A frame's navigation: before and navigate complete of the frame, then its document.
   void NavigateFrame(const std::string& url);
-  // The page asks for a window; true when it was cancelled. Without a sink it opens.
-  bool AskForWindow();
+  // The page asks for a window, announced `msSinceAsked` after it asked; true when it was
+  // cancelled. Without a sink it opens.
+  bool AskForWindow(int msSinceAsked = 0);
   // The user presses a button or key in the page.
   void Press(const PageInput& input) {
     if (sink_) sink_->InputSeen(input);
