@@ -67,8 +67,8 @@ void FakeBrowserShell::Close(const std::shared_ptr<FakeBrowserWindow>& window) {
 }
 
 bool FakeBrowserShell::OpenFrom(const std::shared_ptr<FakeBrowserWindow>& opener,
-                                const std::string& popupUrl) {
-  bool cancelled = opener->AskForWindow();
+                                const std::string& popupUrl, int msSinceAsked) {
+  bool cancelled = opener->AskForWindow(msSinceAsked);
   if (!cancelled) Open(popupUrl);
   return cancelled;
 }

@@ -55,9 +55,10 @@ class FakeBrowserShell : public BrowserShell {
   std::shared_ptr<FakeBrowserWindow> Open(const std::string& url);
   // Closes the window: it quits, then the shell revokes it.
   void Close(const std::shared_ptr<FakeBrowserWindow>& window);
-  // The page asks for a window; an allowed one opens at `popupUrl`. True when cancelled.
+  // The page asks for a window, announced `msSinceAsked` after it asked; an allowed one
+  // opens at `popupUrl`. True when cancelled.
   bool OpenFrom(const std::shared_ptr<FakeBrowserWindow>& opener,
-                const std::string& popupUrl = "http://popup.example/ad.html");
+                const std::string& popupUrl = "http://popup.example/ad.html", int msSinceAsked = 0);
 
   BrowserShellEvents* Sink() const { return sink_; }
   int connects = 0;

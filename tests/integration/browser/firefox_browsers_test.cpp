@@ -135,6 +135,11 @@ TEST_F(FirefoxBrowsersTest, PressesAreToldBeforeTheirWindowsAndALinksOwnTabIsNoP
       << tracker.Dump() << Requests();
   EXPECT_TRUE(tracker.Has("input down 4")) << tracker.Dump();
   EXPECT_EQ(tracker.newWindows, kRuns) << tracker.Dump();
+  // The page told when it asked for each window, which the browser announced later.
+  std::string late;
+  for (int ms : tracker.msSinceAsked) late += " " + std::to_string(ms);
+  std::printf("windows announced after their page asked, ms:%s\n", late.c_str());
+  for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << late;
 }
 
 // Pages that open windows on their own, then go on: each case names the pages that must
