@@ -1,6 +1,7 @@
 #include "platform/qt/firefox_browsers.h"
 
 #include <QFile>
+#include <cstdio>
 
 #include "tests/integration/browser/browser_fixture.h"
 
