@@ -143,6 +143,27 @@ TEST_F(FirefoxBrowsersTest, PressesAreToldBeforeTheirWindowsAndALinksOwnTabIsNoP
   for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << late;
 }
 
+// A window of its own (window.open with features) is announced long after the click that
+// asked for it: the page tells when it asked, so the window is judged as at the click.
+TEST_F(FirefoxBrowsersTest, AWindowOfItsOwnIsToldWithTheTimeThePageAskedForIt) {
+  std::string page = kPressPage;
+  page.replace(page.find("window.open('/pressed.html?' + Date.now())"),
+               std::string("window.open('/pressed.html?' + Date.now())").size(),
+               "window.open('/pressed.html?' + Date.now(), '', 'width=300,height=200')");
+  web.Page("/press.html", page);
+  StartWith("/press.html");
+  constexpr int kRuns = 8;
+  for (int run = 0; run < kRuns; ++run) {
+    ASSERT_TRUE(Xdotool("mousemove 300 250 click 1"));
+    ASSERT_TRUE(WaitUntil([&] { return web.Count("/gone") == run + 1; }, 30000)) << tracker.Dump();
+  }
+  std::string late;
+  for (int ms : tracker.msSinceAsked) late += " " + std::to_string(ms);
+  std::printf("windows of their own announced after their page asked, ms:%s\n", late.c_str());
+  ASSERT_EQ(tracker.msSinceAsked.size(), static_cast<size_t>(kRuns)) << tracker.Dump();
+  for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << late;
+}
+
 // Pages that open windows on their own, then go on: each case names the pages that must
 // never reach the server, and the page that shows the opener kept working.
 struct CancelCase {
