@@ -17,7 +17,10 @@ void PressHistory::Started(std::int64_t atMs, int clickResetMs) {
 }
 
 void PressHistory::Pressed(std::int64_t atMs, int key, int clickResetMs) {
-  Add({atMs, Kind::kPressed, key, clickResetMs});
+  // Only the two buttons and the modifiers change a flag.
+  bool counts = key == virtual_key::kLeftButton || key == virtual_key::kRightButton ||
+                (key >= virtual_key::kShift && key <= virtual_key::kAlt);
+  if (counts) Add({atMs, Kind::kPressed, key, clickResetMs});
 }
 
 void PressHistory::DoubleClicked(std::int64_t atMs) { Add({atMs, Kind::kDoubleClicked}); }
@@ -89,7 +92,7 @@ void PressHistory::Apply(State& state, const Entry& entry) {
         click(state.leftClicked, state.leftWindow, state.leftCount);
       } else if (entry.key == virtual_key::kRightButton) {
         click(state.rightClicked, state.rightWindow, state.rightCount);
-      } else if (entry.key >= virtual_key::kShift && entry.key <= virtual_key::kAlt) {
+      } else {
         state.hotKeyDown = true;
         StartIfStopped(state.clickReset, entry.at, entry.clickResetMs);
       }
