@@ -152,6 +152,7 @@ TEST_F(FirefoxBrowsersTest, AWindowOfItsOwnIsToldWithTheTimeThePageAskedForIt) {
                "window.open('/pressed.html?' + Date.now(), '', 'width=300,height=200')");
   web.Page("/press.html", page);
   StartWith("/press.html");
+  RunFor(1000);
   constexpr int kRuns = 8;
   for (int run = 0; run < kRuns; ++run) {
     ASSERT_TRUE(Xdotool("mousemove 300 250 click 1"));
