@@ -3,12 +3,13 @@
 // where the window is announced before its first request) on loopback report 100 windows
 // at once each, and time each answer. Each window comes as a browser sends it: the page's
 // input listener tells of a press (the middle button, which allows nothing), the page asks
-// for the window, and the window arrives; the time runs from the press. Both are joined by one
-// program in the same run. The floor of each is what the program sends for 100 messages it only
-// lets pass, along the same socket, parser and event loop, without a decision: workers let run, and
-// requests of a page let go.
+// for the window (in Firefox the listener tells of the ask), and the window arrives; the time runs
+// from the press. Both are joined by one program in the same run. The floor of each is what the
+// program sends for 100 messages it only lets pass, along the same socket, parser and event loop,
+// without a decision: workers let run, and requests of a page let go.
 //   popup_answer
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -233,6 +234,13 @@ int main(int argc, char** argv) {
         SendText(firefox, Event("script.message",
                                 {{"channel", "quorlen-input"},
                                  {"data", QJsonObject{{"type", "string"}, {"value", kMiddlePress}}},
+                                 {"source", QJsonObject{{"context", "FP"}}}}));
+        // The page tells that it asks for the window, which the browser announces after.
+        const QString asked =
+            QString("{\"type\":\"open\",\"at\":%1}").arg(QDateTime::currentMSecsSinceEpoch());
+        SendText(firefox, Event("script.message",
+                                {{"channel", "quorlen-input"},
+                                 {"data", QJsonObject{{"type", "string"}, {"value", asked}}},
                                  {"source", QJsonObject{{"context", "FP"}}}}));
         SendText(firefox, Created(id, "FP"));
       } else {

@@ -38,8 +38,9 @@ class BrowserWindowEvents {
   virtual void LoadingStopped() = 0;
   // A page of this window (or one of its frames) asks for a new window. True cancels it:
   // the new window never loads its address. The browser holds the page until the answer,
-  // so it must come at once.
-  virtual bool WindowRequested() = 0;
+  // so it must come at once. `msSinceAsked` is how long ago the page asked, where the
+  // browser (or the page) tells it; 0 when it is now.
+  virtual bool WindowRequested(int msSinceAsked) = 0;
   // The window is closing.
   virtual void WindowClosing() = 0;
   // The user pressed a button or key in a page of this window (or in one of its frames).

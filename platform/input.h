@@ -51,6 +51,8 @@ struct PageInput {
   bool shift = false;
   bool control = false;
   bool alt = false;
+  // How long before it was told the page saw it: a busy browser tells of presses late.
+  int msAgo = 0;
 };
 
 // Turns "down now" readings into the answers of GetAsyncKeyState: a key that is down

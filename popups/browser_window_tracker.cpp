@@ -81,8 +81,9 @@ void IE_Class::DownloadComplete() {
   bDownloading_ = false;
 }
 
-bool IE_Class::NewWindow2() {
+bool IE_Class::NewWindow2(int msSinceAsked) {
   OpenerWindow opener;
+  opener.msSinceAsked = msSinceAsked;
   if (IE_) opener.url = IE_->PageAddress().value_or("");
   opener.bNavJava = bNavJava_;
   opener.bDownloading = bDownloading_;

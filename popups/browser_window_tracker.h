@@ -45,7 +45,7 @@ class IE_Class : public BrowserWindowEvents {
   void NavigateComplete2(const std::string& url, bool topFrame);
   void DocumentComplete(const std::string& url, bool topFrame);
   void DownloadComplete();
-  bool NewWindow2();
+  bool NewWindow2(int msSinceAsked = 0);
   void OnQuit();
   void InputSeen(const PageInput& input) override;
 
@@ -62,7 +62,7 @@ class IE_Class : public BrowserWindowEvents {
     DocumentComplete(url, topFrame);
   }
   void LoadingStopped() override { DownloadComplete(); }
-  bool WindowRequested() override { return NewWindow2(); }
+  bool WindowRequested(int msSinceAsked) override { return NewWindow2(msSinceAsked); }
   void WindowClosing() override { OnQuit(); }
 
   void Log(const std::string& message) {

@@ -8,6 +8,7 @@
 #include "core/timer.h"
 #include "platform/event_loop.h"
 #include "platform/input.h"
+#include "popups/press_history.h"
 
 namespace quorlen {
 
@@ -29,8 +30,8 @@ class InputMonitor {
  public:
   static constexpr int kPollMs = 50;
   static constexpr int kClickResetMs = 2000;
-  static constexpr int kDoubleClickWindowMs = 650;
-  static constexpr int kDoubleClickOkMs = 2500;
+  static constexpr int kDoubleClickWindowMs = PressHistory::kDoubleClickWindowMs;
+  static constexpr int kDoubleClickOkMs = PressHistory::kDoubleClickOkMs;
   static constexpr int kStartupTab = 1;
   // The poll sees a press up to one poll late and a browser tells of it a few
   // milliseconds after it, more on a busy page: sightings of one button or key by the two
@@ -49,8 +50,19 @@ class InputMonitor {
   void ResetClicks(bool value, const std::string& reason);
   // What a browser's page saw the user press: the button or key and each modifier held
   // count as presses of the poll would, and a double click starts TimerDClickOK as a
-  // second press does.
+  // second press does. A press told late counts at the time it happened: it changes the
+  // flags now only when it is news of this moment.
   void PageInputSeen(const PageInput& input);
+
+  // The popup decision's flags as they stood at `atMs` (on the event loop's clock), from
+  // every press known now; at the present moment they are the flags above.
+  InputFlags FlagsAt(std::int64_t atMs) const { return history_.FlagsAt(atMs); }
+  // ResetClicks, counted in the flags from `atMs` on: an allowed window takes the click
+  // that asked for it at the time the page asked.
+  void ResetClicksAt(std::int64_t atMs, const std::string& reason);
+  // An allowed window ends the double-click grace, counted from `atMs` on.
+  void StopDoubleClickOK(std::int64_t atMs);
+  std::int64_t NowMs() const { return loop_.NowMs(); }
 
   bool getMouseClicked() const { return bLeftClicked_ || bRightClicked_; }
   bool getHotKeyDown() const { return bHotKeyDown_; }
@@ -82,8 +94,9 @@ class InputMonitor {
   void RegisterClick(bool& clicked, Timer& window, std::int16_t& count);
   // One press of `key` (1 to 18) seen by `source`: shown, and registered unless it is the
   // other source's sighting of a press already registered. `name` is the poll's key name.
-  void Press(int key, Source source, std::string& name);
-  bool SeenByTheOtherSource(int key, Source source);
+  // `atMs` is when it happened; `live` whether it changes the flags of this moment.
+  void Press(int key, Source source, std::int64_t atMs, bool live, std::string& name);
+  bool SeenByTheOtherSource(int key, Source source, std::int64_t atMs);
 
   EventLoop& loop_;
   InputState& input_;
@@ -94,6 +107,7 @@ class InputMonitor {
   std::int16_t nLClickCount_ = 0;
   std::int16_t nRClickCount_ = 0;
   std::array<std::array<Sighting, 2>, virtual_key::kAlt + 1> sightings_{};
+  PressHistory history_;
 };
 
 }  // namespace quorlen

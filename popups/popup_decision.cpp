@@ -1,5 +1,6 @@
 #include "popups/popup_decision.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quorlen {
@@ -17,33 +18,35 @@ bool PopupDecision::IE_NewWindow2(const OpenerWindow& opener) {
   auto& activity = parts_.activity;
   Log("new window: getLastURL=" + activity.getLastURL() + " getCurURL=" + activity.getCurURL());
   bool cancel = false;
+  const std::int64_t askedAt = input.NowMs() - std::max(opener.msSinceAsked, 0);
+  const InputFlags flags = input.FlagsAt(askedAt);
   if (popsTempAllowed_ && popsTempAllowed_()) {
     Log("*** ALLOWED: Pops Temp allowed ");
-    PopupAllowed(opener);
-  } else if (input.getHotKeyDown()) {
+    PopupAllowed(opener, askedAt);
+  } else if (flags.hotKeyDown) {
     Log("*** ALLOWED: Allow Hot Key Down ");
-    PopupAllowed(opener);
+    PopupAllowed(opener, askedAt);
   } else if (auto match = parts_.whiteList.MatchIEWhiteList(opener.url); match.matched) {
     Log("*** ALLOWED: InWhiteLIst: found " + match.entry);
-    PopupAllowed(opener);
-    input.ResetClicks(false, "reset: In White List: '" + match.entry + "'");
+    PopupAllowed(opener, askedAt);
+    input.ResetClicksAt(askedAt, "reset: In White List: '" + match.entry + "'");
     parts_.notifier.NoteAllowedPopupPage(opener.url);
   } else if (activity.TimerNoNewWindow.Enabled()) {
     cancel = true;
     Blocked(opener.url, "**** BLOCKED Window Closing PopUP cnt=" + std::to_string(nPopUPCount_) +
                             " '" + opener.url + "'");
-  } else if (input.getDoubleClickOK()) {
+  } else if (flags.doubleClickOK) {
     Log("*** ALLOWED: User Double Clicked");
-    PopupAllowed(opener);
-    input.ResetClicks(false, "reset: Double Click");
+    PopupAllowed(opener, askedAt);
+    input.ResetClicksAt(askedAt, "reset: Double Click");
   } else if (opener.bNavJava) {
     Log("*** ALLOWED: Java Open");
-    PopupAllowed(opener);
-    input.ResetClicks(false, "reset: allowed Java popup");
-  } else if (input.getMouseClicked()) {
+    PopupAllowed(opener, askedAt);
+    input.ResetClicksAt(askedAt, "reset: allowed Java popup");
+  } else if (flags.mouseClicked) {
     Log("*** ALLOWED: MouseClicked once");
-    PopupAllowed(opener);
-    input.ResetClicks(false, "reset: User Clicked once before timer popped");
+    PopupAllowed(opener, askedAt);
+    input.ResetClicksAt(askedAt, "reset: User Clicked once before timer popped");
   } else {
     cancel = true;
     Blocked(opener.url, "**** BLOCKED '" + opener.url + "'");
@@ -58,10 +61,10 @@ void PopupDecision::Blocked(const std::string& url, const std::string& logLine) 
   Log(logLine);
 }
 
-void PopupDecision::PopupAllowed(const OpenerWindow& opener) {
+void PopupDecision::PopupAllowed(const OpenerWindow& opener, std::int64_t askedAt) {
   auto& activity = parts_.activity;
   activity.TimerIEActive.SetEnabled(true);
-  parts_.input.TimerDClickOK.SetEnabled(false);
+  parts_.input.StopDoubleClickOK(askedAt);
   Log(std::string("bNavJava ") + TrueFalse(opener.bNavJava) + " Same url? " +
       TrueFalse(activity.getLastURL() == activity.getCurURL()) +
       " bDownloading False?=" + TrueFalse(opener.bDownloading) + " nPopUPCount=");

@@ -16,6 +16,7 @@ struct OpenerWindow {
   std::string url;  // empty when it could not be read
   bool bNavJava = false;
   bool bDownloading = false;
+  int msSinceAsked = 0;  // how long before the decision the page asked for the window
 };
 
 // Decides, from flags the program already holds, whether a window a page asks for opens:
@@ -33,13 +34,14 @@ class PopupDecision {
   PopupDecision(Parts parts, std::function<bool()> popsTempAllowed,
                 std::function<void(const std::string&)> debugLog);
 
-  // The answer to the browser: true cancels the new window. Every path answers.
+  // The answer to the browser: true cancels the new window. Every path answers. The input
+  // flags are read as they stood when the page asked.
   bool IE_NewWindow2(const OpenerWindow& opener);
 
   std::int16_t nPopUPCount() const { return nPopUPCount_; }
 
  private:
-  void PopupAllowed(const OpenerWindow& opener);
+  void PopupAllowed(const OpenerWindow& opener, std::int64_t askedAt);
   void Blocked(const std::string& url, const std::string& logLine);
   void Log(const std::string& message) {
     if (debugLog_) debugLog_(message);

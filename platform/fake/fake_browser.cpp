@@ -35,7 +35,9 @@ void FakeBrowserWindow::NavigateFrame(const std::string& url) {
   if (sink_) sink_->DocumentLoaded(url, false);
 }
 
-bool FakeBrowserWindow::AskForWindow() { return sink_ != nullptr && sink_->WindowRequested(); }
+bool FakeBrowserWindow::AskForWindow(int msSinceAsked) {
+  return sink_ != nullptr && sink_->WindowRequested(msSinceAsked);
+}
 
 std::vector<std::shared_ptr<BrowserWindow>> FakeBrowserShell::Windows() {
   return {windows_.begin(), windows_.end()};
@@ -65,8 +67,8 @@ void FakeBrowserShell::Close(const std::shared_ptr<FakeBrowserWindow>& window) {
 }
 
 bool FakeBrowserShell::OpenFrom(const std::shared_ptr<FakeBrowserWindow>& opener,
-                                const std::string& popupUrl) {
-  bool cancelled = opener->AskForWindow();
+                                const std::string& popupUrl, int msSinceAsked) {
+  bool cancelled = opener->AskForWindow(msSinceAsked);
   if (!cancelled) Open(popupUrl);
   return cancelled;
 }

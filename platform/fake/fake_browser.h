@@ -23,8 +23,9 @@ class FakeBrowserWindow : public BrowserWindow {
   void Navigate(const std::string& url);
   // A frame's navigation: before and navigate complete of the frame, then its document.
   void NavigateFrame(const std::string& url);
-  // The page asks for a window; true when it was cancelled. Without a sink it opens.
-  bool AskForWindow();
+  // The page asks for a window, announced `msSinceAsked` after it asked; true when it was
+  // cancelled. Without a sink it opens.
+  bool AskForWindow(int msSinceAsked = 0);
   // The user presses a button or key in the page.
   void Press(const PageInput& input) {
     if (sink_) sink_->InputSeen(input);
@@ -54,9 +55,10 @@ class FakeBrowserShell : public BrowserShell {
   std::shared_ptr<FakeBrowserWindow> Open(const std::string& url);
   // Closes the window: it quits, then the shell revokes it.
   void Close(const std::shared_ptr<FakeBrowserWindow>& window);
-  // The page asks for a window; an allowed one opens at `popupUrl`. True when cancelled.
+  // The page asks for a window, announced `msSinceAsked` after it asked; an allowed one
+  // opens at `popupUrl`. True when cancelled.
   bool OpenFrom(const std::shared_ptr<FakeBrowserWindow>& opener,
-                const std::string& popupUrl = "http://popup.example/ad.html");
+                const std::string& popupUrl = "http://popup.example/ad.html", int msSinceAsked = 0);
 
   BrowserShellEvents* Sink() const { return sink_; }
   int connects = 0;

@@ -40,6 +40,11 @@ const QString kInputChannel = QStringLiteral("quorlen-input");
 // A page's word that the user opens a link in a tab of its own holds this long: the
 // browser announces the tab up to seconds later on a busy machine.
 constexpr qint64 kUserTabMs = 5000;
+// A page's word that it asked for a window is paired with the window announced next from
+// that page within this; the browser announces a window up to seconds after the ask.
+constexpr qint64 kWindowAskedMs = 5000;
+// A request of a window not yet announced waits this long for its decision at most.
+constexpr int kHoldUnannouncedMs = 3000;
 
 std::string Str(const QJsonObject& object, const char* key) {
   return object.value(QLatin1String(key)).toString().toStdString();
@@ -129,7 +134,12 @@ void BiDiConnection::OnSession(const QJsonObject& result) {
   Log("joined the browser of " + profileFolder_);
   // The whole module, so that a browser without one of its newer events still subscribes.
   // Subscribing also announces every context open now.
-  Send("session.subscribe", {{"events", QJsonArray{"browsingContext", "script.message"}}});
+  Send("session.subscribe",
+       {{"events", QJsonArray{"browsingContext", "script.message", "network.beforeRequestSent"}}});
+  // One intercept for every window, in place before any window opens: one added for a
+  // window once it is cancelled can come after its first request. Each request is let go
+  // at once unless its window is cancelled or not yet decided.
+  Send("network.addIntercept", {{"phases", QJsonArray{"beforeRequestSent"}}});
   Send("script.addPreloadScript",
        {{"functionDeclaration", kLinkWatcher}, {"arguments", Channel()}, {"sandbox", kChannel}});
   Send("script.addPreloadScript", {{"functionDeclaration", kPageInputListener},
@@ -201,6 +211,7 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
   if (!parent.empty()) {
     auto known = contexts_.find(parent);
     contexts_[context] = {known == contexts_.end() ? parent : known->second.top};
+    Decided(context);
     return;
   }
   if (!opener.empty()) Log("a page opens a window: " + url);
@@ -210,12 +221,19 @@ void BiDiConnection::OnContextCreated(const std::string& context, const std::str
   bool userTab = startedUnannounced_.erase(context) > 0 || told;
   if (!opener.empty() && !userTab) {
     auto openerWindow = WindowOf(opener);
-    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested()) {
+    int msSinceAsked = TakeWindowAsked(opener);
+    if (msSinceAsked > 0) {
+      Log("the window was announced " + std::to_string(msSinceAsked) + " ms after its page asked");
+    }
+    if (openerWindow && openerWindow->Sink() &&
+        openerWindow->Sink()->WindowRequested(msSinceAsked)) {
       Cancel(context);
+      Decided(context);
       return;
     }
   }
   AddWindow(context, url);
+  Decided(context);
 }
 
 void BiDiConnection::AddWindow(const std::string& context, const std::string& url) {
@@ -226,26 +244,7 @@ void BiDiConnection::AddWindow(const std::string& context, const std::string& ur
 }
 
 void BiDiConnection::Cancel(const std::string& context) {
-  // Its first request is at least tens of milliseconds away: hold every request of the
-  // window, then close it. A request that comes all the same is failed.
-  cancelled_[context] = {};
-  QJsonArray contexts{QString::fromStdString(context)};
-  Send("session.subscribe",
-       {{"events", QJsonArray{"network.beforeRequestSent"}}, {"contexts", contexts}},
-       [this, context](const QJsonObject& result) {
-         Cancelled answer{{}, result.value("subscription").toString().toStdString()};
-         auto cancelled = cancelled_.find(context);
-         if (cancelled == cancelled_.end()) return Release(answer);
-         cancelled->second.subscription = answer.subscription;
-       });
-  Send("network.addIntercept",
-       {{"phases", QJsonArray{"beforeRequestSent"}}, {"contexts", contexts}},
-       [this, context](const QJsonObject& result) {
-         Cancelled answer{result.value("intercept").toString().toStdString(), {}};
-         auto cancelled = cancelled_.find(context);
-         if (cancelled == cancelled_.end()) return Release(answer);
-         cancelled->second.intercept = answer.intercept;
-       });
+  cancelled_.insert(context);
   CloseCancelled(context, kCloseTries);
 }
 
@@ -260,33 +259,43 @@ void BiDiConnection::CloseCancelled(const std::string& context, int tries) {
                      [this, context, tries] { CloseCancelled(context, tries - 1); });
 }
 
-void BiDiConnection::Release(const Cancelled& cancelled) {
-  if (!cancelled.intercept.empty()) {
-    Send("network.removeIntercept", {{"intercept", QString::fromStdString(cancelled.intercept)}});
-  }
-  if (!cancelled.subscription.empty()) {
-    Send("session.unsubscribe",
-         {{"subscriptions", QJsonArray{QString::fromStdString(cancelled.subscription)}}});
-  }
-}
-
 void BiDiConnection::OnRequest(const QJsonObject& params) {
   if (!params.value("isBlocked").toBool()) return;
   QJsonObject request{{"request", params.value("request").toObject().value("request")}};
-  if (cancelled_.count(Str(params, "context")) != 0) {
+  std::string context = Str(params, "context");
+  auto known = contexts_.find(context);
+  const std::string top = known == contexts_.end() ? context : known->second.top;
+  if (cancelled_.count(top) != 0) {
     Send("network.failRequest", request);
+  } else if (!context.empty() && known == contexts_.end()) {
+    // A window not yet announced, so not yet decided: its request waits for the decision,
+    // and goes its way if the announcement does not come.
+    held_[context].push_back(request);
+    QTimer::singleShot(kHoldUnannouncedMs, &socket_, [this, context] { Decided(context); });
   } else {
-    // Only a cancelled window's requests are held; nothing else may wait on the program.
     Send("network.continueRequest", request);
   }
+}
+
+void BiDiConnection::Decided(const std::string& context) {
+  auto held = held_.find(context);
+  if (held == held_.end()) return;
+  const bool cancelled = cancelled_.count(context) != 0;
+  for (const auto& request : held->second) {
+    Send(cancelled ? "network.failRequest" : "network.continueRequest", request);
+  }
+  held_.erase(held);
 }
 
 void BiDiConnection::OnContextDestroyed(const std::string& context) {
   startedUnannounced_.erase(context);
   committed_.erase(context);
+  Decided(context);
   if (auto cancelled = cancelled_.find(context); cancelled != cancelled_.end()) {
-    Release(cancelled->second);
     cancelled_.erase(cancelled);
+    for (auto it = contexts_.begin(); it != contexts_.end();) {
+      it = it->second.top == context ? contexts_.erase(it) : std::next(it);
+    }
     Log("a cancelled window has closed");
     return;
   }
@@ -374,12 +383,31 @@ void BiDiConnection::OnInputReport(const QJsonObject& params) {
   auto window = WindowOf(context);
   if (!window) return;
   Log("a page tells of the user's " + data.value("value").toString().toStdString());
-  PageReport report = ParsePageReport(data.value("value").toString());
-  if (report.userTab) {
-    userTabs_.emplace_back(window->Context(), QDateTime::currentMSecsSinceEpoch());
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  PageReport report = ParsePageReport(data.value("value").toString(), now);
+  if (report.windowAsked) {
+    windowsAsked_.emplace_back(window->Context(), now - report.msAgo);
+  } else if (report.userTab) {
+    userTabs_.emplace_back(window->Context(), now);
   } else if (report.input && window->Sink()) {
     window->Sink()->InputSeen(*report.input);
   }
+}
+
+int BiDiConnection::TakeWindowAsked(const std::string& opener) {
+  qint64 now = QDateTime::currentMSecsSinceEpoch();
+  while (!windowsAsked_.empty() && now - windowsAsked_.front().second > kWindowAskedMs) {
+    windowsAsked_.pop_front();
+  }
+  auto window = WindowOf(opener);
+  if (!window) return 0;
+  // The windows of one page are announced in the order it asked for them.
+  auto asked = std::find_if(windowsAsked_.begin(), windowsAsked_.end(),
+                            [&](const auto& told) { return told.first == window->Context(); });
+  if (asked == windowsAsked_.end()) return 0;
+  int msSinceAsked = static_cast<int>(std::max<qint64>(now - asked->second, 0));
+  windowsAsked_.erase(asked);
+  return msSinceAsked;
 }
 
 bool BiDiConnection::TakeUserTab(const std::string& opener) {

@@ -43,11 +43,6 @@ class BiDiConnection : public BrowserConnection {
   struct Context {
     std::string top;  // the top-level context whose window this one belongs to
   };
-  // A window cancelled and closing, with what was set up to hold its requests.
-  struct Cancelled {
-    std::string intercept;
-    std::string subscription;
-  };
 
   void OnConnected() override;
   void OnDropped() override;
@@ -69,7 +64,11 @@ class BiDiConnection : public BrowserConnection {
   // Asks the browser to close a cancelled window, again and again up to `tries` times
   // until it is gone: a window still being set up refuses to close.
   void CloseCancelled(const std::string& context, int tries);
-  void Release(const Cancelled& cancelled);
+  // The window of `context` is decided (or gone): its held requests go their way or fail.
+  void Decided(const std::string& context);
+  // How long ago `opener`'s page told that it asked for the window announced now; 0 when
+  // it did not tell.
+  int TakeWindowAsked(const std::string& opener);
   void AddWindow(const std::string& context, const std::string& url);
   void Send(const QString& method, const QJsonObject& params, Answer answer = {});
   std::shared_ptr<BiDiWindow> WindowOf(const std::string& context) const;
@@ -82,7 +81,12 @@ class BiDiConnection : public BrowserConnection {
   std::map<int, Answer> answers_;
   std::map<std::string, Context> contexts_;
   std::vector<std::shared_ptr<BiDiWindow>> windows_;
-  std::map<std::string, Cancelled> cancelled_;
+  // Windows cancelled and closing: their requests fail.
+  std::set<std::string> cancelled_;
+  // Requests of contexts not yet announced, waiting for their window's decision.
+  std::map<std::string, std::vector<QJsonObject>> held_;
+  // Windows whose page told that it asked for a window, with the time it asked.
+  std::deque<std::pair<std::string, qint64>> windowsAsked_;
   // Top-level contexts that began to load before the browser announced them.
   std::set<std::string> startedUnannounced_;
   // The navigation each context last reported as committed.

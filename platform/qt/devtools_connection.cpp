@@ -196,7 +196,7 @@ void DevToolsConnection::AttachPage(const std::string& sessionId, const QJsonObj
       pendingOpens_.erase(pending);
     }
     auto openerWindow = opener.empty() ? nullptr : WindowOf(opener);
-    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested()) {
+    if (openerWindow && openerWindow->Sink() && openerWindow->Sink()->WindowRequested(0)) {
       sessions_[sessionId] = {targetId, "cancelled", ""};
       CancelPopup(sessionId, targetId, asksNothing);
       return;
@@ -267,7 +267,7 @@ void DevToolsConnection::OnInputReport(const DevToolsWindow& window, const QJson
   if (params.value("name").toString() != kInputBinding) return;
   const QString payload = params.value("payload").toString();
   Log("a page tells of the user's " + payload.toStdString());
-  PageReport report = ParsePageReport(payload);
+  PageReport report = ParsePageReport(payload, QDateTime::currentMSecsSinceEpoch());
   // A tab the user opens from a link arrives without an opener: nothing to tell.
   if (report.input && window.Sink()) window.Sink()->InputSeen(*report.input);
 }

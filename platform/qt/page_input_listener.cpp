@@ -2,13 +2,20 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace quorlen {
 
 const QString kPageInputListener = QStringLiteral(
     "(report) => {"
     " const tell = (type, e) => report(JSON.stringify({type, button: e.button, key: e.key,"
-    " shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey}));"
+    " shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey, at: Date.now()}));"
+    // Where the listener reaches the page's own window (Firefox), it tells when the page
+    // asks for a window: the browser announces some windows seconds later.
+    " const page = window.wrappedJSObject;"
+    " if (page && typeof page.open === 'function') { const open = page.open;"
+    " page.open = function (...args) {"
+    " report(JSON.stringify({type: 'open', at: Date.now()})); return open.apply(this, args); }; }"
     " const onLink = (e) => { const link = e.target && e.target.closest ?"
     " e.target.closest('a[href], area[href]') : null;"
     " return !!link && !/^\\s*javascript:/i.test(link.getAttribute('href') || ''); };"
@@ -47,10 +54,17 @@ std::optional<int> Modifier(const QString& key) {
 
 }  // namespace
 
-PageReport ParsePageReport(const QString& text) {
+PageReport ParsePageReport(const QString& text, qint64 nowMs) {
   PageReport report;
   const QJsonObject event = QJsonDocument::fromJson(text.toUtf8()).object();
   const QString type = event.value("type").toString();
+  // A clock set back meanwhile reads as now; one told of a press a minute ago is not news.
+  const qint64 age = nowMs - static_cast<qint64>(event.value("at").toDouble(nowMs));
+  report.msAgo = static_cast<int>(std::clamp<qint64>(age, 0, kOldestReportMs));
+  if (type == "open") {
+    report.windowAsked = true;
+    return report;
+  }
   if (type == "tab") {
     report.userTab = true;
     return report;
@@ -69,6 +83,7 @@ PageReport ParsePageReport(const QString& text) {
   input.shift = event.value("shift").toBool();
   input.control = event.value("ctrl").toBool();
   input.alt = event.value("alt").toBool();
+  input.msAgo = report.msAgo;
   report.input = input;
   return report;
 }

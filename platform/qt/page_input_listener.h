@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 
 #include "platform/input.h"
@@ -20,9 +21,16 @@ struct PageReport {
   std::optional<PageInput> input;
   // The user opens a link in a new tab or window: that window is the user's own request.
   bool userTab = false;
+  // The page asked for a window.
+  bool windowAsked = false;
+  // How long before `nowMs` the page saw it, at most kOldestReportMs.
+  int msAgo = 0;
 };
 
-// What a report says; nothing for a text that is no report of the listener's.
-PageReport ParsePageReport(const QString& text);
+inline constexpr int kOldestReportMs = 60000;
+
+// What a report says, told at `nowMs` (milliseconds since 1970); nothing for a text that
+// is no report of the listener's.
+PageReport ParsePageReport(const QString& text, qint64 nowMs);
 
 }  // namespace quorlen

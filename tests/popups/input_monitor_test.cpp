@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "platform/fake/fake_input.h"
 #include "platform/fake/virtual_clock.h"
 
@@ -169,6 +172,80 @@ TEST_F(InputMonitorTest, APressIsSeenAtTheNextPoll) {
     EXPECT_TRUE(monitor.bLeftClicked());
     input.Release(vk::kLeftButton);
   }
+}
+
+// The flags told for a moment past are the ones the timers showed at that moment: random
+// presses of both sources, resets and pauses, each moment checked now and again at the end.
+TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {
+  struct Moment {
+    std::int64_t at;
+    bool clicked, hotKey, doubleClick;
+  };
+  std::mt19937 random(7);
+  const int keys[] = {vk::kLeftButton, vk::kRightButton, vk::kShift, vk::kControl,
+                      vk::kMiddleButton};
+  std::vector<Moment> moments;
+  for (int step = 0; step < 4000; ++step) {
+    // Every moment is looked at once all that happens in it has happened.
+    clock.Advance(1 + static_cast<int>(random() % 400));
+    int key = keys[random() % 5];
+    switch (random() % 6) {
+      case 0:
+        input.Press(key);
+        break;
+      case 1:
+        input.Release(key);
+        break;
+      case 2:
+        monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
+        break;
+      case 3:
+        monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
+        break;
+      case 4:
+        if (random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
+        break;
+      default:
+        break;
+    }
+    Moment now{clock.NowMs(), monitor.getMouseClicked(), monitor.getHotKeyDown(),
+               monitor.getDoubleClickOK()};
+    InputFlags told = monitor.FlagsAt(now.at);
+    ASSERT_EQ(told.mouseClicked, now.clicked) << "step " << step;
+    ASSERT_EQ(told.hotKeyDown, now.hotKey) << "step " << step;
+    ASSERT_EQ(told.doubleClickOK, now.doubleClick) << "step " << step;
+    moments.push_back(now);
+  }
+  int checked = 0;
+  for (const Moment& then : moments) {
+    if (then.at < clock.NowMs() - PressHistory::kKeepMs + 3000) continue;
+    InputFlags told = monitor.FlagsAt(then.at);
+    EXPECT_EQ(told.mouseClicked, then.clicked) << then.at;
+    EXPECT_EQ(told.hotKeyDown, then.hotKey) << then.at;
+    EXPECT_EQ(told.doubleClickOK, then.doubleClick) << then.at;
+    ++checked;
+  }
+  EXPECT_GT(checked, 20);
+}
+
+// A press a page tells of late counts at the time it happened, beside the poll's sighting
+// of it, and leaves the flags of this moment alone.
+TEST_F(InputMonitorTest, APressToldLateCountsWhenItHappened) {
+  Tap(vk::kLeftButton);
+  const std::int64_t pressedAt = clock.NowMs() - 100;
+  clock.Advance(1000);
+  PageInput late{PageInput::Kind::kButtonDown, vk::kLeftButton};
+  late.msAgo = 1080;  // the poll's sighting, 20 ms before the page's
+  monitor.PageInputSeen(late);
+  EXPECT_FALSE(monitor.getDoubleClickOK());  // one press, not two
+  EXPECT_FALSE(monitor.FlagsAt(clock.NowMs()).doubleClickOK);
+  clock.Advance(1500);
+  late.msAgo = 2400;  // 200 ms after the first press: a second one
+  monitor.PageInputSeen(late);
+  EXPECT_FALSE(monitor.getMouseClicked());
+  EXPECT_TRUE(monitor.FlagsAt(pressedAt + 250).doubleClickOK);
+  EXPECT_FALSE(monitor.FlagsAt(pressedAt + 150).doubleClickOK);
+  EXPECT_FALSE(monitor.FlagsAt(clock.NowMs()).mouseClicked);
 }
 
 TEST_F(InputMonitorTest, StoppingTheKeyboardMonitorForgetsUnseenPresses) {

@@ -199,6 +199,64 @@ TEST_F(PopupDecisionTest, PressesToldByTheBrowserCountOnceBesideThePoll) {
   }
 }
 
+// Browsers that announce a window late, and pages that tell of a press late: each row is
+// what happened before the page asked, what happened halfway to the announcement, how late
+// that came, and the outcome of that window and of a second one asked for at that moment.
+TEST_F(PopupDecisionTest, WindowsAreJudgedOnTheFlagsAsTheyStoodWhenThePageAsked) {
+  using Kind = PageInput::Kind;
+  auto told = [](int msAgo) {
+    PageInput click{Kind::kButtonDown, vk::kLeftButton};
+    click.msAgo = msAgo;
+    return click;
+  };
+  struct Row {
+    const char* name;
+    std::function<void()> beforeTheAsk;
+    std::function<void()> halfway;
+    int announcedAfterMs;
+    bool cancelled;
+    bool secondCancelled;
+  };
+  auto nothing = [] {};
+  const Row rows[] = {
+      {"a click, then the ask at once, announced 2.4 s later", [&] { Tap(vk::kLeftButton); },
+       nothing, 2400, false, true},
+      {"a page click, announced 2.4 s later", [&] { page->Press(told(0)); }, nothing, 2400, false,
+       true},
+      {"a click 10 ms before the ask, told after it", nothing, [&] { page->Press(told(1010)); },
+       2000, false, true},
+      {"a click told 3 s late, the ask now", [&] { page->Press(told(3000)); }, nothing, 0, true,
+       true},
+      {"a click told 300 ms late, the ask now", [&] { page->Press(told(300)); }, nothing, 0, false,
+       true},
+      {"a navigation between the ask and the announcement", [&] { Tap(vk::kLeftButton); },
+       [&] { page->Navigate("http://www.example.com/next.html"); }, 1500, false, true},
+      {"no click, then a click before the announcement", nothing, [&] { Tap(vk::kLeftButton); },
+       1000, true, true},
+      {"ctrl, announced 2.4 s later", [&] { Tap(vk::kControl); }, nothing, 2400, false, false},
+      {"a double click, announced 2 s later",
+       [&] {
+         Tap(vk::kLeftButton);
+         Tap(vk::kLeftButton);
+       },
+       nothing, 2000, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    clock.Advance(5000);
+    ClearLog();
+    row.beforeTheAsk();
+    const int late = row.announcedAfterMs;
+    clock.Advance(late / 2);
+    row.halfway();
+    clock.Advance(late - late / 2);
+    EXPECT_EQ(browsers.OpenFrom(page, "http://popup.example/ad.html", late), row.cancelled)
+        << Log();
+    EXPECT_EQ(browsers.OpenFrom(page, "http://popup.example/ad.html", late), row.secondCancelled)
+        << Log();
+  }
+}
+
 TEST_F(PopupDecisionTest, ADoubleClickAllowsOneWindowTheNextIsJudgedAgain) {
   Tap(vk::kLeftButton);
   Tap(vk::kLeftButton);

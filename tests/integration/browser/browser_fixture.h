@@ -222,6 +222,8 @@ class RecordingTracker : public BrowserShellEvents {
   std::vector<std::string> events;
   bool cancelNewWindows = true;
   int newWindows = 0;
+  // For each window asked about, how long before its announcement the page asked.
+  std::vector<int> msSinceAsked;
 
  private:
   class Listener : public BrowserWindowEvents {
@@ -242,8 +244,9 @@ class RecordingTracker : public BrowserShellEvents {
       Add("document " + Where(top) + url);
     }
     void LoadingStopped() override { Add("download complete"); }
-    bool WindowRequested() override {
+    bool WindowRequested(int msSinceAsked) override {
       ++tracker_.newWindows;
+      tracker_.msSinceAsked.push_back(msSinceAsked);
       Add("new window from " + window_->PageAddress().value_or("?"));
       return tracker_.cancelNewWindows;
     }
