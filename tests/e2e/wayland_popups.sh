@@ -185,7 +185,9 @@ find(json.load(sys.stdin))' "$1"
       firefox=$!
     fi
     # The program follows the waiting page's window: it hears of every window it opens.
-    wait_until 60 grep -qF "quorlen.debug: # url $base/$browser/wait.html" "$log" ||
+    # Chromium names the page as it is joined, Firefox as the page's navigation begins.
+    wait_until 60 grep -qE "quorlen.debug: (# url |nav begin .* to )$base/$browser/wait.html" \
+      "$log" ||
       fail "$browser: the program did not join the browser"
     run_cases "$browser"
     grim "$work/$browser-done.png"
