@@ -50,6 +50,12 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
+struct ChangeRow {
+  const char* name;
+  std::string current, proposed;
+  bool accepted;
+};
+
 TEST(BlockingChange, JudgesRealHostsTexts) {
   static const Names shipped = ShippedList();
   ASSERT_EQ(shipped.size(), 32767u);
@@ -57,12 +63,7 @@ TEST(BlockingChange, JudgesRealHostsTexts) {
   const std::string builtCrLf = Build(WithCrLf(kUserHosts), shipped);
   const std::string firstLine = "127.0.0.1 " + shipped.front() + "\n";
 
-  struct Row {
-    const char* name;
-    std::string current, proposed;
-    bool accepted;
-  };
-  const std::vector<Row> rows = {
+  const std::vector<ChangeRow> rows = {
       {"the shipped list built over the user's file", kUserHosts, built, true},
       {"the shipped list built over a fresh Debian file", kDebianHosts,
        Build(kDebianHosts, shipped), true},
@@ -107,7 +108,7 @@ TEST(BlockingChange, JudgesRealHostsTexts) {
       {"a name longer than the name system allows", kUserHosts,
        "127.0.0.1 " + std::string(254, 'a') + "\n" + kUserHosts, false},
   };
-  for (const Row& row : rows) {
+  for (const ChangeRow& row : rows) {
     ChangeVerdict verdict = JudgeBlockingChange(row.current, row.proposed);
     EXPECT_EQ(verdict.accepted, row.accepted) << row.name << ": " << verdict.reason;
     EXPECT_EQ(verdict.reason.empty(), row.accepted) << row.name;
@@ -124,12 +125,7 @@ TEST(BlockingChange, HoldsNoMoreThanBlockingNeeds) {
   const std::string full = lines(kMaxBlockingLines, "127.0.0.1 ads") + own;
   const std::string grown = lines(kMaxBlockingLines + 10, "127.0.0.1 ads") + own;
   const std::string blanks = std::string(kMaxBlockingLines + 1, '\n');
-  struct Row {
-    const char* name;
-    std::string current, proposed;
-    bool accepted;
-  };
-  const std::vector<Row> rows = {
+  const std::vector<ChangeRow> rows = {
       {"both lists full", own, full, true},
       {"one line more", own, "127.0.0.1 one.more\n" + full, false},
       {"a file that holds more already keeps them", grown, grown, true},
@@ -138,7 +134,7 @@ TEST(BlockingChange, HoldsNoMoreThanBlockingNeeds) {
       {"blank lines beyond the bound", own, blanks + own, false},
       {"blank lines a file had already", blanks + own, own + blanks, true},
   };
-  for (const Row& row : rows) {
+  for (const ChangeRow& row : rows) {
     ChangeVerdict verdict = JudgeBlockingChange(row.current, row.proposed);
     EXPECT_EQ(verdict.accepted, row.accepted) << row.name << ": " << verdict.reason;
     EXPECT_LE(row.proposed.size(), LargestAcceptedText(row.current.size())) << row.name;
