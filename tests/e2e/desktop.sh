@@ -17,15 +17,15 @@ start_desktop() {
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
   # The tray comes once the window manager runs: a panel mapped before it is never managed.
   # On a busy machine openbox now and then hangs at its start with the server held; a
-  # second one, started after it is gone, does not.
+  # later one, started after it is gone, does not.
   local attempt manager
-  for attempt in 1 2; do
-    openbox >/dev/null 2>&1 &
+  for attempt in 1 2 3; do
+    openbox --sm-disable >/dev/null 2>&1 &
     manager=$!
     wait_until 20 eval 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' && break
     kill "$manager" 2>/dev/null || true
     wait "$manager" 2>/dev/null || true
-    [ "$attempt" = 2 ] && { echo "no window manager" >&2; return 1; }
+    [ "$attempt" = 3 ] && { echo "no window manager" >&2; return 1; }
   done
   desktop_pids="$desktop_pids $manager"
   if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
