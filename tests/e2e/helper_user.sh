@@ -101,7 +101,10 @@ for byte in b"QLH1 write-hosts 10\n":
         reply = s.recv(200)
         break
     except socket.timeout:
-        s.send(bytes([byte]))
+        try:
+            s.send(bytes([byte]))
+        except (BrokenPipeError, ConnectionResetError):
+            break  # the helper gave up between two bytes: its reply waits to be read
         sent += 1
 s.settimeout(30)
 print("after %d bytes: %s" % (sent, (reply or s.recv(200)).decode().strip()))

@@ -131,8 +131,12 @@ window_of() {
 close_window() {
   local id
   id=$(window_of "$1") || return 1
-  xdotool windowactivate --sync "$id" key alt+F4 2>/dev/null || xdotool key alt+F4
-  wait_until 30 window_gone "$1" && return 0
+  # A window just mapped may not have the focus yet when the first Alt+F4 comes.
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool windowactivate --sync "$id" key alt+F4 2>/dev/null || xdotool key alt+F4
+    wait_until 10 window_gone "$1" && return 0
+  done
   echo "window \"$1\" did not close" >&2
   return 1
 }
