@@ -2,7 +2,6 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkInterface>
 #include <QProcess>
@@ -336,9 +335,3 @@ TEST_F(Loopback, BrowserLeavingFirstKeepsItsSlotBusy) {
 
 }  // namespace
 }  // namespace quorlen
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -141,10 +140,3 @@ TEST_F(WaylandWindowSystemTest, ErrorBoxIsAnsweredNoThroughTheAccessibilityBus) 
 
 }  // namespace
 }  // namespace quorlen
-
-int main(int argc, char** argv) {
-  // The accessibility bus is reached through Qt's D-Bus module, which wants an application.
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -196,10 +195,3 @@ TEST_F(X11WindowSystemTest, ErrorBoxIsAnsweredNoThroughTheAccessibilityBus) {
 
 }  // namespace
 }  // namespace quorlen
-
-int main(int argc, char** argv) {
-  // The accessibility bus is reached through Qt's D-Bus module, which wants an application.
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,6 +1,5 @@
 // The DevTools (Chromium) and WebDriver BiDi (Firefox) clients against the real browsers:
 // the same pages and the same checks in each, where a browser tells more, that too.
-#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
@@ -454,9 +453,3 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
 
 }  // namespace
 }  // namespace quorlen
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
