@@ -49,12 +49,24 @@ if [ "${1:-}" = --as-user ]; then
   # afresh (the windows have moved since the last click), timed by the pointer itself.
   click() { printf 'move 200 200\nmove 250 250\nwait 100\npress 1\nwait 100\nrelease 1\n' >"$work/pointer"; }
   double_click() { click; printf 'wait 80\npress 1\nwait 100\nrelease 1\n' >"$work/pointer"; }
+  # Firefox can miss a key pressed just as its window takes the focus back from a popup:
+  # Shift is held until the page tells of it, and pressed again if the page never did.
+  shift_reports() { grep -c 'browsers: a page tells .*"keydown","key":"Shift"' "$log" || true; }
+  more_shift_reports() { [ "$(shift_reports)" -gt "$1" ]; }
   shift_click() {
-    wtype -P Shift_L -s 600 -p Shift_L &
-    local held=$!
-    sleep 0.15
-    click
-    wait $held
+    local before held attempt
+    before=$(shift_reports)
+    for attempt in 1 2 3; do
+      wtype -P Shift_L -s 2500 -p Shift_L &
+      held=$!
+      if wait_until 2 more_shift_reports "$before"; then
+        click
+        wait $held
+        return
+      fi
+      wait $held
+    done
+    fail "the page never told of the held Shift"
   }
 
   printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
