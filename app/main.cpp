@@ -13,15 +13,10 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
-#include "core/list_and_text_files.h"
 #include "forms/frm_main.h"
-#include "hosts/ad_server_blocker.h"
-#include "hosts/frm_exclude.h"
-#include "hosts/protected_names.h"
 #include "platform/linux/browser_set.h"
 #include "platform/linux/curl_fetch.h"
 #include "platform/linux/linux_desktop.h"
@@ -51,13 +46,7 @@
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
 #include "ui/test_domains_view.h"
-#include "update/data_update.h"
-#include "update/fetcher.h"
-#include "update/frm_test_domains.h"
-#include "update/proxy_settings.h"
 #include "update/site_signature.h"
-#include "update/version_check.h"
-#include "webserver/responder.h"
 
 namespace {
 
@@ -86,18 +75,6 @@ void CatchEndingSignals() {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int number : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(number, &action, nullptr);
-}
-
-// The working copy of the vendor site's files for the domain tester: the program's own
-// site/zshared/ folder, else the one of the source tree a staged build sits in.
-std::string SiteFolder(const std::string& programFolder) {
-  namespace fs = std::filesystem;
-  for (const fs::path& folder : {fs::path(programFolder) / "site" / "zshared",
-                                 fs::path(programFolder) / ".." / ".." / "site" / "zshared"}) {
-    std::error_code error;
-    if (fs::is_directory(folder, error)) return fs::weakly_canonical(folder).string() + "/";
-  }
-  return (fs::path(programFolder) / "site" / "zshared").string() + "/";
 }
 
 // The whole debug log for the session's log, only when asked for there.
@@ -197,8 +174,15 @@ int main(int argc, char** argv) {
   }
 
   quorlen::LinuxDesktop desktop;
-
+  // Ports 80 and 443 need privileges: their listening sockets come from the privileged
+  // operations.
+  quorlen::LoopbackSocketFactory sockets([&privileged](int port) {
+    if (port == 80) return privileged->ListenOnPort80();
+    if (port == 443) return privileged->ListenOnPort443();
+    return quorlen::LoopbackSocketFactory::BindLoopback(port);
+  });
   quorlen::CurlFetch http(loop);
+
   quorlen::frmMain main(
       {.loop = loop,
        .dialogs = dialogs,
@@ -212,7 +196,9 @@ int main(int argc, char** argv) {
        .browsers = browsers,
        .windows = *windows,
        .privileged = *privileged,
-       .desktop = desktop},
+       .desktop = desktop,
+       .sockets = sockets,
+       .http = http},
       {.onTrouble = [](const std::string& what) { std::fprintf(stderr, "%s\n", what.c_str()); },
        .onDebugLog = DebugLogSink(),
        .onQuit =
@@ -224,179 +210,18 @@ int main(int argc, char** argv) {
            [] {
              QRect screen = QGuiApplication::primaryScreen()->geometry();
              return std::pair<int, int>{screen.width(), screen.height()};
-           }},
-      {.vendor = QUORLEN_VENDOR_URL, .maker = QUORLEN_MAKER_URL});
+           },
+       .releaseMemory = [] { ::malloc_trim(0); }},
+      {.addresses = {.vendor = QUORLEN_VENDOR_URL, .maker = QUORLEN_MAKER_URL},
+       .listKey = *kListKey});
   chromium.log = [&main](const std::string& message) {
     main.DebugLog("# " + message);
     qCInfo(lcBrowsers).noquote() << QString::fromStdString(message);
   };
   firefox.log = chromium.log;
 
-  // Ports 80 and 443 need privileges: their listening sockets come from the privileged
-  // operations.
-  quorlen::LoopbackSocketFactory sockets([&privileged](int port) {
-    if (port == 80) return privileged->ListenOnPort80();
-    if (port == 443) return privileged->ListenOnPort443();
-    return quorlen::LoopbackSocketFactory::BindLoopback(port);
-  });
-  auto& c = main.Controls();
-  auto& options = main.Options();
-  const auto& paths = main.Paths();
-  quorlen::DataUpdater* updates = nullptr;  // asked after each blocked ad
-  quorlen::Responder responder(
-      sockets, sound,
-      {.lbltype = c.lbltype,
-       .lblpage = c.lblpage,
-       .lblAllowServer = c.lblAllowServer,
-       .lblAllow1 = c.lblAllow1,
-       .mnuTrayAllow = c.mnuTrayAllow,
-       .chkBannerSound = c.chkBannerSound,
-       .txtBannerWav = c.txtBannerWav},
-      {.debugLog = [&main](const std::string& m) { main.DebugLog(m); },
-       .timeStamp = [&main] { return main.TimeStamp(); },
-       .putRecord =
-           [&main](const std::string& record) {
-             if (main.cbAdServers) main.cbAdServers->PutItem(record);
-           },
-       .addBlockedAd = [&main] { main.AddBlockedAd(false); },
-       .afterBlock =
-           [&updates] {
-             if (updates) updates->AfterBlockedAd();
-           },
-       .listenFailed = [&main](const std::string& reason) { main.WebServerFailed(reason); },
-       .httpsListenFailed = [&main](const std::string& reason) { main.HttpsPortFailed(reason); },
-       .nowMs = [&loop] { return loop.NowMs(); }},
-      paths.sAppPath);
-  const auto machineNames = [&system] {
-    std::string name = system.MachineName();
-    return name.empty() ? std::vector<std::string>{} : std::vector<std::string>{name};
-  };
-  quorlen::AdServerBlocker adServers(
-      loop, dialogs, main.Profiles(), main.Hosts(),
-      {.lblStatus = c.lblStatus,
-       .lblTotHosts = c.lblTotHosts,
-       .lbltype = c.lbltype,
-       .ProgressBar1 = c.ProgressBar1,
-       .cmdAllow = c.cmdAllow,
-       .cmdAddSites = c.cmdAddSites,
-       .mnuTrayAllow = c.mnuTrayAllow,
-       .chkAdServers = c.chkAdServers},
-      {.hostsFile = paths.sHostsFile,
-       .defaultList = paths.sDefaultHostsList,
-       .userList = paths.sUserHostsList,
-       .exclusionsList = paths.sExclusionsList},
-      {.bHostsFullySet = options.bHostsFullySet,
-       .bBlockAdServers = options.bBlockAdServers,
-       .nTotHosts = options.nTotHosts,
-       .nDefaultCount = options.nDefaultCount,
-       .nUserCount = options.nUserCount},
-      {.loading = [&main] { return main.bLoading(); },
-       .debugLog = [&main](const std::string& m) { main.DebugLog(m); },
-       .save = [&main] { main.Save(); },
-       .setServers = [&main](std::int32_t n) { main.Stats().setServers(n); },
-       .startWebServers = [&responder] { responder.StartWebServers(); },
-       .stopWebServer = [&responder] { responder.StopWebServer(); },
-       .machineNames = machineNames,
-       .blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); },
-       .trouble = [&main](const std::string& what) { main.TellTrouble(what); },
-       .releaseMemory = [] { ::malloc_trim(0); },
-       .keptHosts =
-           [] {
-             std::vector<std::string> hosts = quorlen::hosts::PackageSourceHosts("/etc/apt");
-             hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_VENDOR_URL));
-             hosts.push_back(quorlen::hosts::HostOfAddress(QUORLEN_MAKER_URL));
-             return hosts;
-           },
-       .blockedServers =
-           [&browsers, &responder](std::shared_ptr<const quorlen::HostNameSet> names) {
-             // A request a browser answers itself goes through the web server's own step.
-             browsers.AnswerAdServers({std::move(names), [&responder](const std::string& request) {
-                                         std::string body;
-                                         responder.AnswerRequest(
-                                             request, [&body](const std::string& b) { body = b; });
-                                         return body;
-                                       }});
-           },
-       .reachable = [&privileged] { return privileged->Reachable(); },
-       .resumed = [&main] { main.AdBlockingResumed(); }});
-  main.SetAdServerService(&adServers);
-
-  quorlen::Fetcher fetcher(http, loop, dialogs, c.txtProxyName, options.sProxyName);
-  quorlen::DataUpdater updater(
-      fetcher, loop, main.Profiles(),
-      {.lblStatus = c.lblStatus,
-       .lblDateUpdate = c.lblDateUpdate,
-       .ProgressBar1 = c.ProgressBar1,
-       .mnuUpdate = c.mnuUpdate,
-       .cmdData = c.cmdData,
-       .cmdData2 = c.cmdData2,
-       .cmdRemoval = c.cmdRemoval,
-       .chkAuto = c.chkAuto},
-      {.sDateUpdate = options.sDateUpdate,
-       .bAutoDownload = options.bAutoDownload,
-       .bBlockAdServers = options.bBlockAdServers,
-       .nBlockedToday = options.nBlockedToday},
-      {.defaultList = paths.sDefaultHostsList,
-       .removalsList = paths.sRemovalsList,
-       .settingsFile = paths.sSettingsFile},
-      {.loading = [&main] { return main.bLoading(); },
-       .showStatusPage = [&c] { c.A.SetCurrentPage(quorlen::settings_page::kStatus); },
-       .setLastUpdate = [&main](const std::string& text) { main.Stats().setLastUpdate(text); },
-       .save = [&main] { main.Save(); },
-       .rebuildHosts =
-           [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       .setAllowControls = [&adServers](bool enabled) { adServers.SetAllowControls(enabled); },
-       .readHosts = [&paths] { return quorlen::ReadTextFile(paths.sHostsFile); },
-       .writeHosts =
-           [&main](const std::string& text, std::string_view eol) {
-             if (!main.Hosts().Write(text + std::string(eol))) {
-               main.TellTrouble(std::string(quorlen::kHostsNotWritten) +
-                                main.Hosts().LastFailure());
-             }
-           },
-       .debugLog = [&main](const std::string& m) { main.DebugLog(m); },
-       .waitCursor = [&dialogs](bool wait) { dialogs.SetWaitCursor(wait); },
-       .refused = [](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); },
-       .readOwnHosts = [&paths] { return quorlen::ReadTextFile(paths.HostsBackup()); },
-       .machineNames = machineNames},
-      QUORLEN_VENDOR_URL, *kListKey);
-  updates = &updater;
-  quorlen::VersionCheck versionCheck(
-      fetcher, dialogs,
-      {.A = c.A,
-       .lblStatus = c.lblStatus,
-       .txtProxyName = c.txtProxyName,
-       .mnuVersion = c.mnuVersion,
-       .cmdNew = c.cmdNew,
-       .mnuTest = c.mnuTest,
-       .cmdTestConn = c.cmdTestConn},
-      {.loading = [&main] { return main.bLoading(); },
-       .openAddress = [&main](const std::string& address) { main.Help().OpenPage(address); },
-       .exitProgram = [&main] { main.mnuFileExit_Click(); }},
-      {.vendorUrl = QUORLEN_VENDOR_URL, .ownVersion = quorlen::frmMain::ProgramVersion()});
-  quorlen::frmExclude adServerEditor(
-      main.Profiles(), dialogs, loop,
-      {.defaultList = paths.sDefaultHostsList,
-       .exclusionsList = paths.sExclusionsList,
-       .userList = paths.sUserHostsList},
-      {.lastBlockedServer = [&responder] { return responder.sLastBlockedServer(); },
-       .getPickedRecord = [&main] { return main.getPickedRecord(); },
-       .setPickedRecord = [&main](const std::string& record) { main.setPickedRecord(record); },
-       .reloadAllowed = [&adServers] { adServers.LoadExclusions(); },
-       .rebuildHosts =
-           [&adServers](bool report) { adServers.ReadLocalBanListAndUpdateHostsFile(report); },
-       .openPopupTitlesEditor = [&main] { main.ShowPopupTitles(); }});
-  quorlen::ExcludeView adServerEditorView(adServerEditor);
-  main.openAdServerEditor = [&adServerEditor] { adServerEditor.Show(); };
-  quorlen::frmTestDomains domainTester(
-      fetcher, loop, dialogs, desktop, main.Profiles(),
-      {.defaultList = paths.sDefaultHostsList, .removalsList = paths.sRemovalsList},
-      [&paths] { return SiteFolder(paths.sAppPath); });
-  quorlen::TestDomainsView domainTesterView(domainTester);
-  c.cmdTestDomains.onClick = [&domainTester] { domainTester.Show(); };
-  quorlen::ProxySettings proxySettings(desktop, dialogs, c.txtProxyName, c.cmdGuessProxy2,
-                                       c.lblStatus, [&main] { return main.bLoading(); });
-
+  quorlen::ExcludeView adServerEditorView(main.AdServerEditor());
+  quorlen::TestDomainsView domainTesterView(main.DomainTester());
   quorlen::SettingsWindowView settingsView(main);
   quorlen::StatsView statsView(main.Stats());
   quorlen::MessageView messageView(main.Message());
@@ -424,7 +249,7 @@ int main(int argc, char** argv) {
   }
   quorlen::SettingsRequests settingsRequests([&main] { main.Tray().ShowSettings(); });
   settingsRequests.Listen();
-  updater.CountStart();
+  main.Updates().CountStart();
   if (main.Unloaded()) return 0;
   int code = app.exec();
   // Firefox keeps the remote session of a program that merely goes: it is ended first.

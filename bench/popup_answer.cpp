@@ -25,6 +25,9 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_input.h"
 #include "platform/fake/fake_privileges.h"
+#include "platform/fake/fake_sockets.h"
+#include "platform/fake/scripted_fetch.h"
+#include "platform/fake/virtual_clock.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_tray.h"
@@ -181,8 +184,11 @@ int main(int argc, char** argv) {
   quorlen::BrowserSet browsers({&chromium, &firefoxes});
   quorlen::FakePrivileges privileged(system.hostsFile);
   quorlen::FakeWindowSystem desk;
+  quorlen::FakeNetwork network;
+  quorlen::VirtualClock downloadClock;  // nothing is downloaded
+  quorlen::ScriptedFetch http(downloadClock);
   quorlen::frmMain main({loop, dialogs, system, firstStart, singleInstance, tray, sound, shell,
-                         input, browsers, desk, privileged, desktop});
+                         input, browsers, desk, privileged, desktop, network, http});
   main.Form_Load();
   RunUntil([&] { return main.Popups().oIEWindows() && main.Popups().oIEWindows()->Count() == 2; },
            10000);

@@ -5,12 +5,26 @@
 
 #include "core/list_and_text_files.h"
 #include "core/text.h"
+#include "hosts/protected_names.h"
 #include "platform/atomic_write.h"
 #include "webserver/recent_blocked.h"
 
 namespace quorlen {
 
-frmMain::frmMain(Platform platform, ProgramHooks hooks, SiteAddresses sites)
+namespace {
+
+// The servers never blocked: the package sources' (a list must not stop the system's
+// updates) and the vendor's own.
+std::vector<std::string> KeptHosts(const ProgramSites& sites) {
+  std::vector<std::string> hosts = hosts::PackageSourceHosts(sites.packageSources);
+  hosts.push_back(hosts::HostOfAddress(sites.addresses.vendor));
+  hosts.push_back(hosts::HostOfAddress(sites.addresses.maker));
+  return hosts;
+}
+
+}  // namespace
+
+frmMain::frmMain(Platform platform, ProgramHooks hooks, ProgramSites sites)
     : platform_(platform),
       hooks_(std::move(hooks)),
       message_(platform.loop,
@@ -29,19 +43,16 @@ frmMain::frmMain(Platform platform, ProgramHooks hooks, SiteAddresses sites)
              .dialogs = platform.dialogs,
              .loop = platform.loop,
              .system = platform.system},
-            std::move(sites), ProgramVersion()),
+            sites.addresses, ProgramVersion()),
       lastBlocked_(
           platform.loop, platform.system.TempFolder() + "/tempQL.txt",
           {.ListAdServerBuffer = [this](ListBox& list) { ListAdServerBuffer(list); },
            .ListIEPopupBuffer = [this](ListBox& list) { ListIEPopupBuffer(list); },
            .ListTitleBuffer = [this](ListBox& list) { ListTitleBuffer(list); },
-           .setPickedRecord = [this](const std::string& r) { setPickedRecord(r); },
+           .setPickedRecord = [this](const std::string& r) { sPickedRecord_ = r; },
            .NoteBlockedPopupPage =
                [this](const std::string& page) { popups_.Notifier().NoteBlockedPopupPage(page); },
-           .showAdServerEditor =
-               [this] {
-                 if (openAdServerEditor) openAdServerEditor();
-               },
+           .showAdServerEditor = [this] { adServerEditor_.Show(); },
            .showWhiteListEditor = [this] { popups_.ShowWhiteListEditor(); },
            .showPopupTitlesEditor = [this] { ShowPopupTitles(); },
            .openTextFile = [this](const std::string& path) { OpenInTextEditor(path); }}),
@@ -113,7 +124,141 @@ frmMain::frmMain(Platform platform, ProgramHooks hooks, SiteAddresses sites)
            .getPickedRecord = [this] { return sPickedRecord_; },
            .setPickedRecord = [this](const std::string& record) { sPickedRecord_ = record; },
            .LoadPopupTitles = [this] { LoadPopupTitles(); }}),
-      hosts_(platform.privileged, paths_.sHostsFile) {
+      hosts_(platform.privileged, paths_.sHostsFile),
+      responder_(
+          platform.sockets, platform.sound,
+          {.lbltype = controls_.lbltype,
+           .lblpage = controls_.lblpage,
+           .lblAllowServer = controls_.lblAllowServer,
+           .lblAllow1 = controls_.lblAllow1,
+           .mnuTrayAllow = controls_.mnuTrayAllow,
+           .chkBannerSound = controls_.chkBannerSound,
+           .txtBannerWav = controls_.txtBannerWav},
+          {.debugLog = [this](const std::string& m) { DebugLog(m); },
+           .timeStamp = [this] { return TimeStamp(); },
+           .putRecord =
+               [this](const std::string& record) {
+                 if (cbAdServers) cbAdServers->PutItem(record);
+               },
+           .addBlockedAd = [this] { AddBlockedAd(false); },
+           .afterBlock = [this] { updater_.AfterBlockedAd(); },
+           .listenFailed = [this](const std::string& reason) { WebServerFailed(reason); },
+           .httpsListenFailed = [this](const std::string& reason) { HttpsPortFailed(reason); },
+           .nowMs = [this] { return platform_.loop.NowMs(); }},
+          paths_.sAppPath),
+      adServers_(platform.loop, platform.dialogs, profiles_, hosts_,
+                 {.lblStatus = controls_.lblStatus,
+                  .lblTotHosts = controls_.lblTotHosts,
+                  .lbltype = controls_.lbltype,
+                  .ProgressBar1 = controls_.ProgressBar1,
+                  .cmdAllow = controls_.cmdAllow,
+                  .cmdAddSites = controls_.cmdAddSites,
+                  .mnuTrayAllow = controls_.mnuTrayAllow,
+                  .chkAdServers = controls_.chkAdServers},
+                 {.hostsFile = paths_.sHostsFile,
+                  .defaultList = paths_.sDefaultHostsList,
+                  .userList = paths_.sUserHostsList,
+                  .exclusionsList = paths_.sExclusionsList},
+                 {.bHostsFullySet = options_.bHostsFullySet,
+                  .bBlockAdServers = options_.bBlockAdServers,
+                  .nTotHosts = options_.nTotHosts,
+                  .nDefaultCount = options_.nDefaultCount,
+                  .nUserCount = options_.nUserCount},
+                 {.loading = [this] { return bLoading_; },
+                  .debugLog = [this](const std::string& m) { DebugLog(m); },
+                  .save = [this] { Save(); },
+                  .setServers = [this](std::int32_t n) { stats_.setServers(n); },
+                  .startWebServers = [this] { responder_.StartWebServers(); },
+                  .stopWebServer = [this] { responder_.StopWebServer(); },
+                  .machineNames = [this] { return MachineNames(); },
+                  .blockingFailed = [this](const std::string& what) { AdBlockingFailed(what); },
+                  .trouble = [this](const std::string& what) { TellTrouble(what); },
+                  .releaseMemory = hooks_.releaseMemory,
+                  .keptHosts = [sites] { return KeptHosts(sites); },
+                  .blockedServers =
+                      [this](std::shared_ptr<const HostNameSet> names) {
+                        // A request a browser answers itself goes through the web server's own
+                        // step.
+                        platform_.browsers.AnswerAdServers(
+                            {std::move(names), [this](const std::string& request) {
+                               std::string body;
+                               responder_.AnswerRequest(
+                                   request, [&body](const std::string& b) { body = b; });
+                               return body;
+                             }});
+                      },
+                  .reachable = [this] { return platform_.privileged.Reachable(); },
+                  .resumed = [this] { AdBlockingResumed(); }}),
+      fetcher_(platform.http, platform.loop, platform.dialogs, controls_.txtProxyName,
+               options_.sProxyName),
+      updater_(fetcher_, platform.loop, profiles_,
+               {.lblStatus = controls_.lblStatus,
+                .lblDateUpdate = controls_.lblDateUpdate,
+                .ProgressBar1 = controls_.ProgressBar1,
+                .mnuUpdate = controls_.mnuUpdate,
+                .cmdData = controls_.cmdData,
+                .cmdData2 = controls_.cmdData2,
+                .cmdRemoval = controls_.cmdRemoval,
+                .chkAuto = controls_.chkAuto},
+               {.sDateUpdate = options_.sDateUpdate,
+                .bAutoDownload = options_.bAutoDownload,
+                .bBlockAdServers = options_.bBlockAdServers,
+                .nBlockedToday = options_.nBlockedToday},
+               {.defaultList = paths_.sDefaultHostsList,
+                .removalsList = paths_.sRemovalsList,
+                .settingsFile = paths_.sSettingsFile},
+               {.loading = [this] { return bLoading_; },
+                .showStatusPage = [this] { controls_.A.SetCurrentPage(settings_page::kStatus); },
+                .setLastUpdate = [this](const std::string& text) { stats_.setLastUpdate(text); },
+                .save = [this] { Save(); },
+                .rebuildHosts =
+                    [this](bool report) { adServers_.ReadLocalBanListAndUpdateHostsFile(report); },
+                .setAllowControls = [this](bool enabled) { adServers_.SetAllowControls(enabled); },
+                .readHosts = [this] { return ReadTextFile(paths_.sHostsFile); },
+                .writeHosts =
+                    [this](const std::string& text, std::string_view eol) {
+                      if (!hosts_.Write(text + std::string(eol))) {
+                        TellTrouble(std::string(kHostsNotWritten) + hosts_.LastFailure());
+                      }
+                    },
+                .debugLog = [this](const std::string& m) { DebugLog(m); },
+                .waitCursor = [this](bool wait) { platform_.dialogs.SetWaitCursor(wait); },
+                .refused =
+                    [this](const std::string& refusal) {
+                      if (hooks_.onTrouble) hooks_.onTrouble(refusal);
+                    },
+                .readOwnHosts = [this] { return ReadTextFile(paths_.HostsBackup()); },
+                .machineNames = [this] { return MachineNames(); }},
+               sites.addresses.vendor, sites.listKey),
+      versionCheck_(fetcher_, platform.dialogs,
+                    {.A = controls_.A,
+                     .lblStatus = controls_.lblStatus,
+                     .txtProxyName = controls_.txtProxyName,
+                     .mnuVersion = controls_.mnuVersion,
+                     .cmdNew = controls_.cmdNew,
+                     .mnuTest = controls_.mnuTest,
+                     .cmdTestConn = controls_.cmdTestConn},
+                    {.loading = [this] { return bLoading_; },
+                     .openAddress = [this](const std::string& address) { help_.OpenPage(address); },
+                     .exitProgram = [this] { mnuFileExit_Click(); }},
+                    {.vendorUrl = sites.addresses.vendor, .ownVersion = ProgramVersion()}),
+      adServerEditor_(
+          profiles_, platform.dialogs, platform.loop,
+          {.defaultList = paths_.sDefaultHostsList,
+           .exclusionsList = paths_.sExclusionsList,
+           .userList = paths_.sUserHostsList},
+          {.lastBlockedServer = [this] { return responder_.sLastBlockedServer(); },
+           .getPickedRecord = [this] { return sPickedRecord_; },
+           .setPickedRecord = [this](const std::string& record) { sPickedRecord_ = record; },
+           .reloadAllowed = [this] { adServers_.LoadExclusions(); },
+           .rebuildHosts =
+               [this](bool report) { adServers_.ReadLocalBanListAndUpdateHostsFile(report); },
+           .openPopupTitlesEditor = [this] { ShowPopupTitles(); }}),
+      domainTester_(fetcher_, platform.loop, platform.dialogs, platform.desktop, profiles_,
+                    {.defaultList = paths_.sDefaultHostsList, .removalsList = paths_.sRemovalsList},
+                    [this] { return SiteFilesFolder(paths_.sAppPath); }),
+      proxySettings_(platform.desktop, platform.dialogs, controls_.txtProxyName,
+                     controls_.cmdGuessProxy2, controls_.lblStatus, [this] { return bLoading_; }) {
   settings_.HideToTray = [this] { tray_.HideToTray(); };
   settings_.ShowSettings = [this] { tray_.ShowSettings(); };
   timer2_.onTick = [this] { Timer2_Timer(); };
@@ -125,21 +270,15 @@ frmMain::~frmMain() = default;
 
 void frmMain::WireHandlers() {
   auto& c = controls_;
-  c.chkAdServers.onClick = [this] {
-    if (adServers_) adServers_->chkAdServers_Click();
-  };
+  c.chkAdServers.onClick = [this] { adServers_.chkAdServers_Click(); };
   c.chkIEPops.onClick = [this] { popups_.chkIEPops_Click(); };
   c.cmdAllowIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
   c.lblLastIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
   c.mnuTrayLastIEPop.onClick = [this] { popups_.ShowWhiteListEditor(); };
   c.chkStartup.onClick = [this] { shortcut_.chkStartup_Click(); };
   c.cmdClear.onClick = [this] { debugLog_.cmdClear_Click(); };
-  c.cmdOn.onClick = [this] {
-    if (adServers_) adServers_->StartWebServers();
-  };
-  c.cmdOff.onClick = [this] {
-    if (adServers_) adServers_->StopWebServer();
-  };
+  c.cmdOn.onClick = [this] { adServers_.StartWebServers(); };
+  c.cmdOff.onClick = [this] { adServers_.StopWebServer(); };
   c.mnuFileSave.onClick = [this] { Save(); };
   c.mnuSettingsReset.onClick = [this] { mnuSettingsReset_Click(); };
   c.cmdReset.onClick = [this] { mnuSettingsReset_Click(); };
@@ -148,9 +287,7 @@ void frmMain::WireHandlers() {
   c.mnuTraySettings.onClick = [this] { tray_.ShowSettings(); };
   c.mnuTrayStats.onClick = [this] { tray_.mnuTrayStats_Click(); };
   c.mnuTrayPopups.onClick = [this] { tray_.mnuTrayPopups_Click(); };
-  auto adServerEditor = [this] {
-    if (openAdServerEditor) openAdServerEditor();
-  };
+  auto adServerEditor = [this] { adServerEditor_.Show(); };
   c.cmdAddSites.onClick = adServerEditor;
   c.cmdAllow.onClick = adServerEditor;
   c.lblAllowServer.onClick = adServerEditor;
@@ -168,6 +305,7 @@ void frmMain::WireHandlers() {
   }
   c.lblLastTitle.onClick = [this] { ShowPopupTitles(); };
   popupTitlesEditor_.openAdServerEditor = adServerEditor;
+  c.cmdTestDomains.onClick = [this] { domainTester_.Show(); };
 
   c.cmdLog.onClick = [this] { lastBlocked_.Show(); };
   c.cmdHelpBlock.onClick = [this] { cmdHelpBlock_Click(); };
@@ -192,6 +330,11 @@ void frmMain::WireHandlers() {
 std::string frmMain::ProgramVersion() {
   return std::to_string(QUORLEN_VERSION_MAJOR) + "." + std::to_string(QUORLEN_VERSION_MINOR) + "." +
          std::to_string(QUORLEN_VERSION_PATCH);
+}
+
+std::vector<std::string> frmMain::MachineNames() {
+  std::string name = platform_.system.MachineName();
+  return name.empty() ? std::vector<std::string>{} : std::vector<std::string>{name};
 }
 
 bool frmMain::IsWinNT() { return platform_.system.OsPlatform() == 2; }
@@ -232,7 +375,7 @@ bool frmMain::Form_Load() {
                            &paths_.sExclusionsList, &paths_.sRemovalsList, &paths_.sUserTitlesList,
                            &paths_.sDefaultTitlesList, &paths_.sWhiteList});
   platform_.dialogs.SetWaitCursor(true);
-  if (adServers_) adServers_->LoadExclusions();
+  adServers_.LoadExclusions();
   std::string windowsFolder = platform_.system.WindowsFolder();
   paths_.sHostsFile = platform_.system.HostsFile(IsWinNT(), windowsFolder);
   const std::string backup = paths_.HostsBackup(), fullCopy = paths_.HostsFullCopy();
@@ -333,28 +476,26 @@ void frmMain::Timer2_Timer() {
   }
   // D2 to D4.
   if (!options_.bBlockAdServers && !options_.bBlockIEPopups) WarnNothingBlocked();
-  if (options_.bBlockAdServers && adServers_) adServers_->StartWebServers();
+  if (options_.bBlockAdServers) adServers_.StartWebServers();
   if (options_.bBlockIEPopups) popups_.StartBrowserTracker();
-  if (adServers_) {
-    // D5: the blocking version of the hosts file comes back, from its copy or a new build.
-    if (FileExists(paths_.sDefaultHostsList)) {
-      if (options_.bBlockAdServers) {
-        adServers_->SetAllowControls(true);
-        if (!adServers_->IsHostsFullySet()) {
-          if (FileExists(paths_.HostsFullCopy())) {
-            RestoreHostsFromFullCopy();
-          } else {
-            adServers_->ReadLocalBanListAndUpdateHostsFile(true);
-          }
+  // D5: the blocking version of the hosts file comes back, from its copy or a new build.
+  if (FileExists(paths_.sDefaultHostsList)) {
+    if (options_.bBlockAdServers) {
+      adServers_.SetAllowControls(true);
+      if (!adServers_.IsHostsFullySet()) {
+        if (FileExists(paths_.HostsFullCopy())) {
+          RestoreHostsFromFullCopy();
+        } else {
+          adServers_.ReadLocalBanListAndUpdateHostsFile(true);
         }
-      } else {
-        adServers_->SetAllowControls(false);
       }
+    } else {
+      adServers_.SetAllowControls(false);
     }
-    // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
-    if (options_.bBlockAdServers && TextFileLength(paths_.sHostsFile) < 10000) {
-      adServers_->ReadLocalBanListAndUpdateHostsFile(true);
-    }
+  }
+  // D6: a hosts file this small cannot hold the block list, whatever the saved state says.
+  if (options_.bBlockAdServers && TextFileLength(paths_.sHostsFile) < 10000) {
+    adServers_.ReadLocalBanListAndUpdateHostsFile(true);
   }
   // Nothing of the delayed step spoke: start-up is over all the same.
   if (EndStartupText()) {
@@ -391,11 +532,11 @@ void frmMain::AdBlockingFailed(const std::string& what) { CannotBlock(what); }
 
 void frmMain::CannotBlock(const std::string& what) {
   // At exit, or with blocking switched off, there is nothing to wait for.
-  if (unloaded_ || !options_.bBlockAdServers || !adServers_) {
+  if (unloaded_ || !options_.bBlockAdServers) {
     TellTrouble(what);
     return;
   }
-  if (!adServers_->Suspend()) {
+  if (!adServers_.Suspend()) {
     DebugLog(what);  // told when blocking began to wait
     return;
   }
@@ -430,7 +571,7 @@ void frmMain::AdBlockingResumed() {
 }
 
 void frmMain::mnuFileExit_Click() {
-  if (adServers_) adServers_->StopWebServer();
+  adServers_.StopWebServer();
   tray_.DeleteIcon();
   popups_.DropBrowserTracker();
   popups_.StopKeyboardMonitor();
@@ -462,10 +603,10 @@ bool frmMain::Unload(int unloadMode) {
 
 void frmMain::Form_Unload() {
   // E3: without the start-up shortcut nothing will answer the listed servers after exit.
-  if (!controls_.chkStartup.Ticked() && options_.bBlockAdServers && adServers_) {
-    adServers_->RestoreHostsAtExit();
+  if (!controls_.chkStartup.Ticked() && options_.bBlockAdServers) {
+    adServers_.RestoreHostsAtExit();
   }
-  if (adServers_) adServers_->StopWebServer();
+  adServers_.StopWebServer();
   tray_.DeleteIcon();
   popups_.DropBrowserTracker();
   popups_.StopKeyboardMonitor();

@@ -20,15 +20,18 @@
 #include "forms/startup_shortcut.h"
 #include "forms/tray_model.h"
 #include "help/help_windows.h"
-#include "hosts/ad_server_service.h"
+#include "hosts/ad_server_blocker.h"
+#include "hosts/frm_exclude.h"
 #include "hosts/hosts_files.h"
 #include "platform/browser.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/http_fetch.h"
 #include "platform/input.h"
 #include "platform/privileged.h"
 #include "platform/shell.h"
+#include "platform/sockets.h"
 #include "platform/sound.h"
 #include "platform/system.h"
 #include "platform/tray.h"
@@ -37,7 +40,14 @@
 #include "titles/frm_popup_titles.h"
 #include "titles/popup_titles.h"
 #include "titles/title_watcher.h"
+#include "update/data_update.h"
+#include "update/fetcher.h"
+#include "update/frm_test_domains.h"
+#include "update/proxy_settings.h"
+#include "update/site_signature.h"
+#include "update/version_check.h"
 #include "webserver/cyclic_buffer.h"
+#include "webserver/responder.h"
 
 namespace quorlen {
 
@@ -56,6 +66,16 @@ struct Platform {
   WindowSystem& windows;
   PrivilegedOperations& privileged;  // the hosts file, its copies and port 80
   Desktop& desktop;
+  SocketFactory& sockets;  // the web server's ports, 80 and 443 from the privileged operations
+  HttpFetch& http;         // the vendor site's downloads
+};
+
+// The vendor site and what its downloads must carry.
+struct ProgramSites {
+  SiteAddresses addresses;
+  update::SiteKey listKey;  // signs the site's lists; none verifies with an empty key
+  // The package sources, whose servers and the vendor's are never blocked.
+  std::string packageSources = "/etc/apt";
 };
 
 // What the program tells the world outside its windows: the terminal, the session's log,
@@ -70,6 +90,8 @@ struct ProgramHooks {
   std::function<void()> onQuit = nullptr;
   // The screen's width and height in pixels, for centring the message window.
   std::function<std::pair<int, int>()> screenSize = nullptr;
+  // A large list has been built and let go: memory the process no longer needs goes back.
+  std::function<void()> releaseMemory = nullptr;
 };
 
 // Unload modes of the main window: why it is being closed.
@@ -79,8 +101,10 @@ inline constexpr int kByProgram = 1;   // the program's own Exit
 inline constexpr int kSessionEnd = 2;  // the desktop session ends, or a signal asks to quit
 }  // namespace unload_mode
 
-// The main window: owner of the program's state and the settings window's model. It
-// wires the components together, runs start-up, the delayed start-up step and shutdown.
+// The main window: owner of the program's state, the settings window's model and every
+// component of the program, which it builds and wires in its constructor (the views and
+// the platform services come from outside). It runs start-up, the delayed start-up step
+// and shutdown.
 class frmMain {
  public:
   static constexpr const char* kProgramName = "Quorlen";
@@ -88,7 +112,7 @@ class frmMain {
   // The status once the delayed start-up step is done, when nothing of it said more.
   static constexpr const char* kStarted = "Quorlen has started.";
 
-  explicit frmMain(Platform platform, ProgramHooks hooks = {}, SiteAddresses sites = {});
+  explicit frmMain(Platform platform, ProgramHooks hooks = {}, ProgramSites sites = {});
   ~frmMain();
 
   // The Load event. False when another copy already runs: this one must end at once.
@@ -133,14 +157,16 @@ class frmMain {
   void HttpsPortFailed(const std::string& reason);
   // The hosts file and its copies, written through the privileged operations.
   HostsFiles& Hosts() { return hosts_; }
-  // Opens the ad-server list editor (from the settings window and the tray menu).
-  std::function<void()> openAdServerEditor;
+  // Ad-server blocking: the hosts file, the web server that answers the listed servers,
+  // their list editor.
+  AdServerBlocker& AdServers() { return adServers_; }
+  Responder& WebServer() { return responder_; }
+  frmExclude& AdServerEditor() { return adServerEditor_; }
+  // The vendor site: list updates, the version check, the domain tester.
+  DataUpdater& Updates() { return updater_; }
+  frmTestDomains& DomainTester() { return domainTester_; }
   // A recently-blocked record handed to the list editor that can allow it, to pre-select.
   const std::string& getPickedRecord() const { return sPickedRecord_; }
-  void setPickedRecord(std::string record) { sPickedRecord_ = std::move(record); }
-
-  // The parts of the program that come with their own components.
-  void SetAdServerService(AdServerService* blocking) { adServers_ = blocking; }
 
   // Popup blocking: the input monitor's flags, the browser activity timers, the decision,
   // the white list and its editor (see PopupBlocker).
@@ -201,6 +227,8 @@ class frmMain {
   // What this desktop does not offer, told once when start-up is done.
   void TellDesktopLimits();
   std::string WindowCaption();
+  // This machine's own name, which no list may send elsewhere.
+  std::vector<std::string> MachineNames();
 
   Platform platform_;
   ProgramHooks hooks_;
@@ -229,7 +257,14 @@ class frmMain {
   TitleWatcher watcher_;
   frmPopupTitles popupTitlesEditor_;
   HostsFiles hosts_;
-  AdServerService* adServers_ = nullptr;
+  Responder responder_;
+  AdServerBlocker adServers_;
+  Fetcher fetcher_;
+  DataUpdater updater_;
+  VersionCheck versionCheck_;
+  frmExclude adServerEditor_;
+  frmTestDomains domainTester_;
+  ProxySettings proxySettings_;
 };
 
 }  // namespace quorlen

@@ -12,7 +12,7 @@
 #include "core/hosts_copies.h"
 #include "core/private_profile.h"
 #include "core/timer.h"
-#include "hosts/ad_server_service.h"
+#include "hosts/blocking_notices.h"
 #include "hosts/hosts_files.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -98,22 +98,27 @@ struct AdServerHooks {
 // Ad-server blocking through the hosts file: builds the blocking lines from the list
 // files, keeps the allowed servers out, takes the lines out again, puts the user's own
 // file back at exit, and switches the local web server with the "block ad servers" box.
-class AdServerBlocker : public AdServerService {
+class AdServerBlocker {
  public:
   // `hosts` writes the hosts file and its copies (through the privileged operations).
   AdServerBlocker(EventLoop& loop, Dialogs& dialogs, ProfileStore& profiles, HostsFiles& hosts,
                   AdServerControls controls, AdServerFiles files, AdServerState state,
                   AdServerHooks hooks);
 
-  void LoadExclusions() override;
-  void StartWebServers() override;
-  void StopWebServer() override;
-  void SetAllowControls(bool enabled) override;
-  bool IsHostsFullySet() override;
-  void ReadLocalBanListAndUpdateHostsFile(bool report) override;
-  void RestoreHostsAtExit() override;
-  void chkAdServers_Click() override;
-  bool Suspend() override;
+  void LoadExclusions();
+  void StartWebServers();
+  void StopWebServer();
+  void SetAllowControls(bool enabled);
+  bool IsHostsFullySet();
+  void ReadLocalBanListAndUpdateHostsFile(bool report);
+  // Puts the user's own hosts file back at exit.
+  void RestoreHostsAtExit();
+  void chkAdServers_Click();
+  // Blocking is switched on but cannot work now (the privileged operations do not answer,
+  // refuse, or port 80 is taken): nothing is answered or claimed until it works again,
+  // which is tried by itself. The choice stays as the user made it. False when it was
+  // waiting already, so the cause has been told.
+  bool Suspend();
 
   // Blocking waits to be built (switched on) or taken out (switched off) once the
   // privileged operations answer again.

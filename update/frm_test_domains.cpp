@@ -1,6 +1,7 @@
 #include "update/frm_test_domains.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "core/list_and_text_files.h"
 #include "core/text.h"
@@ -20,6 +21,16 @@ void RemoveAll(std::string& text, const std::string& what) {
 }
 
 }  // namespace
+
+std::string SiteFilesFolder(const std::string& programFolder) {
+  namespace fs = std::filesystem;
+  for (const fs::path& folder : {fs::path(programFolder) / "site" / "zshared",
+                                 fs::path(programFolder) / ".." / ".." / "site" / "zshared"}) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return fs::weakly_canonical(folder).string() + "/";
+  }
+  return (fs::path(programFolder) / "site" / "zshared").string() + "/";
+}
 
 frmTestDomains::frmTestDomains(Fetcher& fetcher, EventLoop& loop, Dialogs& dialogs,
                                Desktop& desktop, ProfileStore& profiles, TestDomainsFiles files,

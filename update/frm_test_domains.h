@@ -24,6 +24,10 @@ struct TestDomainsFiles {
 // every server of a local list, retries the ones that did not answer every 25 seconds,
 // and finally moves the dead ones out of a working copy of "domains.txt" into
 // "removals.txt".
+// The working copy of the vendor site's files for the domain tester: the program's own
+// site/zshared/ folder, else the one of the source tree a staged build sits in.
+std::string SiteFilesFolder(const std::string& programFolder);
+
 class frmTestDomains {
  public:
   static constexpr int kCountdown = 25;

@@ -26,14 +26,8 @@ class FakePrivileges : public PrivilegedOperations {
   Outcome WriteHostsFullCopy(std::string_view text) override {
     return Write(std::string(kHostsFullCopySuffix), text);
   }
-  Listeners ListenOnPort80() override {
-    ++portRequests;
-    return {{}, reachable ? portFailure : kUnreachable};
-  }
-  Listeners ListenOnPort443() override {
-    ++portRequests;
-    return {{}, reachable ? portFailure : kUnreachable};
-  }
+  Listeners ListenOnPort80() override { return {{}, reachable ? portFailure : kUnreachable}; }
+  Listeners ListenOnPort443() override { return {{}, reachable ? portFailure : kUnreachable}; }
 
   bool Reachable() override {
     ++probes;
@@ -45,9 +39,8 @@ class FakePrivileges : public PrivilegedOperations {
   std::string writeFailure;  // when set, every write fails with this reason
   // When set, a write of a text it gives a reason for fails with that reason.
   std::function<std::string(std::string_view text)> refuse;
-  std::string portFailure = "the test machine has no port 80";
+  std::string portFailure;           // when set, the ports cannot be had, for this reason
   std::vector<std::string> written;  // "hosts", "qlb", "qlf" in order
-  int portRequests = 0;
 
  private:
   Outcome Write(const std::string& suffix, std::string_view text) {

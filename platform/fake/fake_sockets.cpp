@@ -17,23 +17,31 @@ class FakeListener : public ListenSocket {
   void Close() override { listening_ = false; }
   void SetLocalPort(int port) override { port_ = port; }
   bool Listen() override {
-    listening_ = port_ > 0 && !Fails();
+    failure_ = Failure();
+    listening_ = port_ > 0 && failure_.empty();
     return listening_;
   }
-  std::string FailureReason() const override { return Fails() ? network_.listenFailure : ""; }
+  std::string FailureReason() const override { return failure_; }
   int State() const override {
     return listening_ ? socket_state::kListening : socket_state::kClosed;
   }
   bool ListensOn(int port) const { return listening_ && port_ == port; }
 
  private:
-  bool Fails() const {
-    return !network_.listenFailure.empty() &&
-           (network_.listenFailurePort == 0 || network_.listenFailurePort == port_);
+  std::string Failure() const {
+    if (network_.privileged != nullptr && (port_ == 80 || port_ == 443)) {
+      auto had = port_ == 80 ? network_.privileged->ListenOnPort80()
+                             : network_.privileged->ListenOnPort443();
+      if (!had.error.empty()) return had.error;
+    }
+    bool fails = !network_.listenFailure.empty() &&
+                 (network_.listenFailurePort == 0 || network_.listenFailurePort == port_);
+    return fails ? network_.listenFailure : "";
   }
   FakeNetwork& network_;
   int port_ = 0;
   bool listening_ = false;
+  std::string failure_;
 };
 
 class FakeConnection : public ConnectionSocket {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/privileged.h"
 #include "platform/sockets.h"
 
 namespace quorlen {
@@ -41,6 +42,9 @@ class FakeNetwork : public SocketFactory {
   // `listenFailurePort` alone, or on every port while that is 0.
   std::string listenFailure;
   int listenFailurePort = 0;
+  // When set, ports 80 and 443 are had from these operations, as the program has them, and
+  // listening there fails as asking them does.
+  PrivilegedOperations* privileged = nullptr;
 
  private:
   friend class FakeListener;

@@ -2,7 +2,6 @@
 // the user's choice, claims nothing (not the server count, the tray tip nor the web server)
 // and blocks again by itself once it can.
 #include "core/text.h"
-#include "hosts/ad_server_blocker.h"
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen {
@@ -21,8 +20,8 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The program with the real hosts-file blocking wired as the program wires it; the web
-// server listens unless the helper is gone or the port is taken.
+// The program over a hosts file of the user's own; the web server listens unless the helper
+// is gone or the port is taken.
 class BlockingFailures : public ProgramTest {
  protected:
   BlockingFailures() {
@@ -32,49 +31,31 @@ class BlockingFailures : public ProgramTest {
               "[Settings]\r\nbBlockAdServers=True\r\nbHostsFullySet=True\r\nnTotHosts=2\r\n");
     dir.Write("etc/hosts", kOwn);
     programHooks.onTrouble = [this](const std::string& what) { told.push_back(what); };
-    wire = [this](frmMain& main) {
-      AdServerHooks hooks;
-      hooks.startWebServers = [this, &main] {
-        if (!privileged.reachable) return main.WebServerFailed(FakePrivileges::kUnreachable);
-        if (!portHolder.empty()) return main.WebServerFailed("quorlen-helper: " + portHolder);
-        listening = true;
-      };
-      hooks.stopWebServer = [this] { listening = false; };
-      hooks.blockingFailed = [&main](const std::string& what) { main.AdBlockingFailed(what); };
-      hooks.trouble = [&main](const std::string& what) { main.TellTrouble(what); };
-      hooks.reachable = [this] { return privileged.Reachable(); };
-      hooks.resumed = [&main] { main.AdBlockingResumed(); };
-      blocker = ProgramBlocker(main, std::move(hooks));
-      main.SetAdServerService(blocker.get());
-    };
   }
 
   // Blocking waits: the user's choice is kept and nothing claims servers blocked.
   void ExpectWaiting(frmMain& main) {
-    EXPECT_TRUE(blocker->Waiting());
+    EXPECT_TRUE(main.AdServers().Waiting());
     EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
     EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "0");
     main.Tray().RefreshTrayTip();
     EXPECT_EQ(tray.shown.szTip.substr(0, 9), "Quorlen. ");
-    EXPECT_FALSE(listening) << "the web server is left running";
+    EXPECT_FALSE(Listening()) << "the web server is left running";
     main.Save();
     EXPECT_EQ(SettingsValue("bBlockAdServers"), "True");
   }
 
   // Blocking works: the lines are in, the web server listens, the count is the lists'.
   void ExpectBlocking(frmMain& main) {
-    EXPECT_FALSE(blocker->Waiting());
-    EXPECT_TRUE(listening);
+    EXPECT_FALSE(main.AdServers().Waiting());
+    EXPECT_TRUE(Listening());
     EXPECT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example\n"), std::string::npos);
     EXPECT_EQ(main.Controls().lblTotHosts.Caption(), "2");
     EXPECT_TRUE(main.Controls().cmdAllow.Enabled());
   }
 
   const std::string kOwn = "127.0.0.1 localhost\n# printer\n192.168.1.9 printer\n";
-  std::unique_ptr<AdServerBlocker> blocker;
   std::vector<std::string> told;
-  bool listening = false;
-  std::string portHolder;  // who holds port 80, when another program does
 };
 
 enum class Fault { kHelperGone, kPortTaken, kHostsRefused };
@@ -87,7 +68,7 @@ class BlockingFaults : public BlockingFailures, public ::testing::WithParamInter
         privileged.reachable = !on;
         break;
       case Fault::kPortTaken:
-        portHolder = on ? "port 80 is in use by nginx (pid 7)" : "";
+        privileged.portFailure = on ? "quorlen-helper: port 80 is in use by nginx (pid 7)" : "";
         break;
       case Fault::kHostsRefused:
         privileged.writeFailure = on ? "quorlen-helper: refused" : "";
@@ -150,7 +131,7 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
 
   // It goes again, and the next build (after the list editor's OK) waits as well.
   SetFault(true);
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  main.AdServers().ReadLocalBanListAndUpdateHostsFile(true);
   ExpectWaiting(main);
   EXPECT_EQ(tray.messages.size(), 3u);
   SetFault(false);
@@ -177,7 +158,7 @@ TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItRe
   clock.Advance(AdServerBlocker::kLongestRetryMs);
   EXPECT_EQ(dir.Read("etc/hosts").find("ads.example"), std::string::npos);
   EXPECT_NE(dir.Read("etc/hosts").find("192.168.1.9 printer"), std::string::npos);
-  EXPECT_FALSE(blocker->Waiting());
+  EXPECT_FALSE(main.AdServers().Waiting());
   EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
 }
 
@@ -195,7 +176,7 @@ TEST_F(BlockingFailures, HttpsPortThatCannotBeHadIsToldAndBlockingStays) {
   EXPECT_EQ(told, std::vector<std::string>{what});
   EXPECT_TRUE(main.Controls().chkAdServers.Ticked());
   EXPECT_NE(dir.Read("etc/hosts").find("127.0.0.1 ads.example"), std::string::npos);
-  EXPECT_TRUE(listening);
+  EXPECT_TRUE(Listening());
 }
 
 TEST_F(BlockingFailures, UsersOwnFileThatCannotBeKeptIsTold) {

@@ -11,11 +11,8 @@ class RecentlyBlocked : public ProgramTest {
     StartedBefore();
     frmMain& main = Start();
     clock.Advance(2500);
-    main.openAdServerEditor = [this] { ++adServerEditorOpened; };
     return main;
   }
-
-  int adServerEditorOpened = 0;
 };
 
 TEST_F(RecentlyBlocked, EachModeShowsItsPlaceholderUntilTheFirstRefresh) {
@@ -89,7 +86,7 @@ TEST_F(RecentlyBlocked, DoubleClickHandsTheLineToTheEditorOfItsKind) {
   window.Show();
   window.lstBlocked.SetListIndex(0);
   window.lstBlocked.onDoubleClick();
-  EXPECT_EQ(adServerEditorOpened, 1);
+  EXPECT_TRUE(main.AdServerEditor().window.Visible());
   EXPECT_EQ(main.getPickedRecord(),
             "No Ads Blocked by Host (ad server) yet during this Quorlen session.");
   EXPECT_FALSE(window.window.Visible());

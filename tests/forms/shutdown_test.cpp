@@ -7,31 +7,42 @@ using testing_support::ProgramTest;
 
 class ShutDown : public ProgramTest {
  protected:
+  // Blocking one listed server over a hosts file of the user's own.
   frmMain& Running() {
     StartedBefore();
+    dir.Write("etc/hosts", kOwn);
+    dir.Write("program/quorlenhosts.ini",
+              "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ads.example\r\n");
     frmMain& main = Start();
     clock.Advance(2500);
-    recording.calls.clear();
+    EXPECT_TRUE(Listening());
     return main;
   }
+  bool Blocking() const { return dir.Read("etc/hosts").find("ads.example") != std::string::npos; }
+
+  static constexpr const char* kOwn = "127.0.0.1 localhost\n10.1.2.3 nas.home\n";
 };
 
-TEST_F(ShutDown, ExitWithoutStartupShortcutRestoresTheHostsFile) {
-  frmMain& main = Running();
-  main.Controls().chkStartup.SetTicked(false);
-  main.Controls().mnuFileExit.Click();
-  EXPECT_EQ(recording.calls.front(), "StopWebServer");
-  EXPECT_EQ(recording.Count("RestoreHostsAtExit"), 1);
-  EXPECT_EQ(quits, 1);
-  EXPECT_FALSE(tray.present);
-  EXPECT_EQ(SettingsValue("bBlockAdServers"), "True");
-}
-
-TEST_F(ShutDown, ExitWithStartupShortcutKeepsTheHostsFile) {
+// Without the start-up shortcut nothing would answer the listed servers after exit: the
+// user's own file goes back. With it, the lines stay for the next start.
+TEST_F(ShutDown, ExitPutsTheUsersOwnHostsFileBackOnlyWithoutTheStartupShortcut) {
   frmMain& main = Running();
   main.Controls().mnuTrayExit.Click();
-  EXPECT_EQ(recording.Count("RestoreHostsAtExit"), 0);
+  EXPECT_TRUE(Blocking());
+  EXPECT_FALSE(Listening());
   EXPECT_EQ(quits, 1);
+
+  program.reset();
+  frmMain& again = Running();
+  ASSERT_TRUE(Blocking());
+  again.Controls().chkStartup.SetTicked(false);
+  again.Controls().mnuFileExit.Click();
+  EXPECT_FALSE(Blocking());
+  EXPECT_EQ(dir.Read("etc/hosts").rfind(kOwn, 0), 0u);
+  EXPECT_FALSE(Listening());
+  EXPECT_EQ(quits, 2);
+  EXPECT_FALSE(tray.present);
+  EXPECT_EQ(SettingsValue("bBlockAdServers"), "True");
 }
 
 TEST_F(ShutDown, SessionEndSavesOnceAndEndsTheTimers) {

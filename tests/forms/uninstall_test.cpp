@@ -1,4 +1,3 @@
-#include "hosts/ad_server_blocker.h"
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen {
@@ -23,10 +22,6 @@ class Uninstall : public ProgramTest {
               "D2=track.three.example\r\n");
     dir.Write(folder + "/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\n");
     StartedBefore();
-    wire = [this](frmMain& main) {
-      blocker = ProgramBlocker(main);
-      main.SetAdServerService(blocker.get());
-    };
     frmMain& main = Start();
     clock.Advance(2500);
     return main;
@@ -34,8 +29,6 @@ class Uninstall : public ProgramTest {
 
   std::string Hosts() const { return dir.Read("etc/hosts"); }
   std::string Shortcut() const { return shell.startupFolder + "/Quorlen.desktop"; }
-
-  std::unique_ptr<AdServerBlocker> blocker;
 };
 
 TEST_F(Uninstall, AnsweredNoChangesNothing) {

@@ -156,7 +156,8 @@ TEST_F(BrowserTrackingTest, ExitLetsGoOfTheBrowsers) {
 
 TEST_F(ProgramTest, WithPopupBlockingOffNoBrowserIsFollowed) {
   StartedBefore();
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockIEPopups=False\r\n");
+  dir.Write("program/quorlen.ini",
+            "[Settings]\r\nbBlockIEPopups=False\r\nbBlockAdServers=False\r\n");
   frmMain& main = Start();
   main.Controls().cmdClear.Click();
   clock.Advance(2500);

@@ -16,6 +16,7 @@
 
 #include "tests/forms/program_fixture.h"
 #include "ui/about_view.h"
+#include "ui/exclude_view.h"
 #include "ui/feedback_view.h"
 #include "ui/ie_white_list_view.h"
 #include "ui/last_blocked_view.h"
@@ -62,8 +63,9 @@ class ClickThrough : public testing_support::ProgramTest {
     views.clear();
     program.reset();
     StartedBefore();
+    dir.Write("program/quorlenhosts.ini",
+              "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ads.example\r\n");
     frmMain& main = Start();
-    main.openAdServerEditor = [this] { ++adServerEditors; };
     clock.Advance(2500);
     settings = new SettingsWindowView(main);
     views.emplace_back(settings);
@@ -74,10 +76,12 @@ class ClickThrough : public testing_support::ProgramTest {
     views.emplace_back(about = new AboutView(main.Help().About()));
     views.emplace_back(whiteList = new IEWhiteListView(main.Popups().Editor()));
     views.emplace_back(titles = new PopupTitlesView(main.PopupTitlesEditor()));
+    views.emplace_back(new ExcludeView(main.AdServerEditor()));
     watched = {&main.Controls().window,        &main.Stats().window,
                &main.Message().window,         &main.LastBlocked().window,
                &main.Help().Feedback().window, &main.Help().About().window,
-               &main.Popups().Editor().window, &main.PopupTitlesEditor().window};
+               &main.Popups().Editor().window, &main.PopupTitlesEditor().window,
+               &main.AdServerEditor().window};
     Forget();
   }
 
@@ -91,9 +95,10 @@ class ClickThrough : public testing_support::ProgramTest {
     fileDialogs = dialogs.FileRequests().size();
     sound.played.clear();
     shortcuts = shell.shortcuts.size();
-    recording.calls.clear();
+    listening = Listening();
+    hostsWrites = privileged.written.size();
     std::filesystem::remove(dir.File("program/quorlen.ini"));
-    adServerEditors = quits = 0;
+    quits = 0;
   }
 
   // Every window but the settings window closed, the settings window shown on `page`.
@@ -129,9 +134,11 @@ class ClickThrough : public testing_support::ProgramTest {
       seen.push_back(shell.shortcuts.size() > shortcuts ? "makes the autostart entry"
                                                         : "removes the autostart entry");
     }
-    for (const auto& call : recording.calls) seen.push_back("blocking: " + call);
+    if (Listening() != listening) {
+      seen.push_back(listening ? "stops the web server" : "starts the web server");
+    }
+    if (privileged.written.size() != hostsWrites) seen.push_back("writes the hosts file");
     if (dir.Exists("program/quorlen.ini")) seen.push_back("saves the settings");
-    if (adServerEditors > 0) seen.push_back("ad-server editor");
     if (quits > 0) seen.push_back("ends");
     for (std::string& line : seen) {
       for (size_t at; (at = line.find(dir.Path())) != std::string::npos;) {
@@ -165,14 +172,15 @@ class ClickThrough : public testing_support::ProgramTest {
   PopupTitlesView* titles = nullptr;
   std::vector<Window*> watched;
   std::vector<bool> shown;
-  size_t boxes = 0, fileDialogs = 0, shortcuts = 0;
-  int adServerEditors = 0;
+  size_t boxes = 0, fileDialogs = 0, shortcuts = 0, hostsWrites = 0;
+  bool listening = false;
 };
 
 const std::string kFeedback = "shows Kestro, Inc. Software -- Feedback";
 const std::string kWhiteList =
     "shows Popup Ad site White List (Effects Internet Explorer users ONLY)";
 const std::string kTitles = "shows Popup Window Blocking Using  Window Titles";
+const std::string kAdServers = "shows Block or Allow all content from ad server domains.";
 const std::string kSettings = "shows the settings window";
 
 TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
@@ -207,8 +215,11 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
   const Row rows[] = {
       {"Ad Blocking",
        "Block Banner Ads (blocks the list of known ad servers)",
-       {"blocking: chkAdServers_Click"}},
-      {"Ad Blocking", "Block Ads by Ad Server Name", {"ad-server editor"}},
+       {"stops the web server", "writes the hosts file", "saves the settings"}},
+      {"Ad Blocking",
+       "Block Banner Ads (blocks the list of known ad servers)",
+       {"starts the web server", "writes the hosts file", "saves the settings"}},
+      {"Ad Blocking", "Block Ads by Ad Server Name", {kAdServers}},
       {"Ad Blocking", "Block Popups by Window Title", {kTitles}},
       {"Startup", "Start Quorlen when Windows Starts", {"removes the autostart entry"}},
       {"Startup", "Start Quorlen when Windows Starts", {"makes the autostart entry"}},
@@ -222,10 +233,10 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"Sounds", "Browse...", {"file dialog Choose Sound File"}},
       {"Sounds", "Test Sound", {"plays ~/program/ad.wav"}, 1},
       {"Other", "Reset", {"box Quorlen (0): The total number of ads blocke", "saves the settings"}},
-      {"Allow Ads", "Allow Ads by Ad Server Name", {"ad-server editor"}},
+      {"Allow Ads", "Allow Ads by Ad Server Name", {kAdServers}},
       {"Allow Ads", "Allow IE Popups by URL", {kWhiteList}},
       {"Allow Ads", "Allow Popups by Window Title", {kTitles}},
-      {"Allow Ads", "No Ads have been blocked by 'Ad Server Name' yet.", {"ad-server editor"}},
+      {"Allow Ads", "No Ads have been blocked by 'Ad Server Name' yet.", {kAdServers}},
       {"Allow Ads", "No Internet Explorer Popups have been blocked yet.", {kWhiteList}},
       {"Allow Ads", "No Popup Windows have been closed by Window Title yet.", {kTitles}},
       {"Logging", "Logging", {"shows Quorlen - Recent Ads Blocked"}, 1},  // the first is its tab
@@ -236,8 +247,8 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"tray", "Display Program Settings...", {kSettings}},
       {"tray", "Send Feedback or Ask us a Question...", {kFeedback}},
       {"tray", "Show Small Statistics Window", {"shows Ads 0 : 1"}},  // a reset keeps one
-      {"tray", "Allow specific ad servers...", {kSettings, "ad-server editor"}},
-      {"tray", "Block Specific ad servers...", {kSettings, "ad-server editor"}},
+      {"tray", "Allow specific ad servers...", {kSettings, kAdServers}},
+      {"tray", "Block Specific ad servers...", {kSettings, kAdServers}},
       {"tray", "Block Specific Popup Windows by Title...", {kTitles}},
       {"tray", "CLOSE THIS MENU", {}},
       {"File", "Open blocked Hosts List", {"opens ~/program/quorlenhosts.ini"}},
@@ -265,7 +276,7 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"feedback", "Close", {"hides Kestro, Inc. Software -- Feedback"}},
       {"titles editor",
        "Click Here to Block or Allow Ads based on domain name not window Title",
-       {"hides Popup Window Blocking Using  Window Titles", "ad-server editor"}},
+       {"hides Popup Window Blocking Using  Window Titles", kAdServers}},
       {"white list editor",
        "Cancel",
        {"hides Popup Ad site White List (Effects Internet Explorer users ONLY)"}},
@@ -318,12 +329,11 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
   QRect row = list->visualItemRect(list->item(0));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
-  EXPECT_EQ(Noticed(), (Seen{"hides Quorlen - Recent Ads Blocked", "ad-server editor"}));
+  EXPECT_EQ(Noticed(), (Seen{"hides Quorlen - Recent Ads Blocked", kAdServers}));
 }
 
 TEST_F(ClickThrough, TheWaysOutEndTheProgramOrOnlyHideTheWindow) {
-  const Seen ends{"blocking: StopWebServer", "blocking: StopWebServer", "saves the settings",
-                  "ends"};
+  const Seen ends{"stops the web server", "saves the settings", "ends"};
   for (const auto& [way, noticed] : std::vector<std::pair<std::string, Seen>>{
            {"the close box", {"hides the settings window"}}, {"File", ends}, {"tray", ends}}) {
     SCOPED_TRACE(way);
