@@ -141,26 +141,12 @@ class frmMain {
   }
   void Save() { settings_.Save(); }
 
-  // A failure the user must know of, added to the status area and the debug log.
-  void TellTrouble(const std::string& what);
-  // Ad-server blocking cannot work: the hosts file or port 80 could not be had. With
-  // blocking switched on it waits, claiming nothing, and starts by itself once it can; the
-  // box stays ticked. The cause is told in the status area, the debug log and a tray
-  // message (a desktop notification without a tray), once until blocking works again.
-  void AdBlockingFailed(const std::string& what);
-  // The web server could not have its port: as above.
-  void WebServerFailed(const std::string& reason);
-  // Blocking that waited works again: told as the failure was.
-  void AdBlockingResumed();
   // The web server could not have the HTTPS port. Blocking stays on: those requests still
   // fail, as nothing of Quorlen's answers them, but they are not counted; told as above.
   void HttpsPortFailed(const std::string& reason);
-  // The hosts file and its copies, written through the privileged operations.
-  HostsFiles& Hosts() { return hosts_; }
   // Ad-server blocking: the hosts file, the web server that answers the listed servers,
   // their list editor.
   AdServerBlocker& AdServers() { return adServers_; }
-  Responder& WebServer() { return responder_; }
   frmExclude& AdServerEditor() { return adServerEditor_; }
   // The vendor site: list updates, the version check, the domain tester.
   DataUpdater& Updates() { return updater_; }
@@ -200,6 +186,17 @@ class frmMain {
   Timer& Timer3() { return timer3_; }
 
  private:
+  // A failure the user must know of, added to the status area and the debug log.
+  void TellTrouble(const std::string& what);
+  // Ad-server blocking cannot work: the hosts file or port 80 could not be had. With
+  // blocking switched on it waits, claiming nothing, and starts by itself once it can; the
+  // box stays ticked. The cause is told in the status area, the debug log and a tray
+  // message (a desktop notification without a tray), once until blocking works again.
+  void AdBlockingFailed(const std::string& what);
+  // The web server could not have its port: as above.
+  void WebServerFailed(const std::string& reason);
+  // Blocking that waited works again: told as the failure was.
+  void AdBlockingResumed();
   // True cancels the unload (the close box only hides the window).
   bool Form_QueryUnload(int unloadMode);
   void Form_Unload();
