@@ -74,14 +74,26 @@ class Loopback : public testing::Test {
     return received;
   }
 
+  // Whether a connection to the web server's port at `address` is refused.
+  bool Refused(const QHostAddress& address) {
+    QTcpSocket client;
+    client.connectToHost(address, static_cast<quint16>(port_));
+    return WaitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }) &&
+           client.error() == QAbstractSocket::ConnectionRefusedError;
+  }
+
+  // curl with these arguments, run to its end.
+  std::unique_ptr<QProcess> RunCurl(const QStringList& arguments) {
+    auto curl = std::make_unique<QProcess>();
+    curl->start("curl", arguments);
+    EXPECT_TRUE(WaitUntil([&] { return curl->state() == QProcess::NotRunning; }));
+    return curl;
+  }
   std::string Curl(const std::string& target) {
-    QProcess curl;
-    curl.start("curl",
-               {"-s", "--http0.9", "--max-time", "5",
-                QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)});
-    WaitUntil([&] { return curl.state() == QProcess::NotRunning; });
-    QByteArray out = curl.readAllStandardOutput();
-    return std::string(out.constData(), static_cast<size_t>(out.size()));
+    return RunCurl({"-s", "--http0.9", "--max-time", "5",
+                    QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)})
+        ->readAllStandardOutput()
+        .toStdString();
   }
 
   TempFolder folder_;
@@ -184,12 +196,7 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
   EXPECT_EQ(RawRequest("GET /a.htm HTTP/1.0\r\n\r\n"), "Quorlen Blocked HTM Ad");
 
   responder_.StopWebServer();
-  {
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-    EXPECT_TRUE(WaitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError) << "stopped, yet listening";
-  }
+  EXPECT_TRUE(Refused(QHostAddress(QHostAddress::LocalHost))) << "stopped, yet listening";
   // Another program holds the port on both loopback addresses.
   QTcpServer other, otherV6;
   ASSERT_TRUE(other.listen(QHostAddress::LocalHost, static_cast<quint16>(port_)));
@@ -215,11 +222,7 @@ TEST_F(Loopback, AnswersOnLoopbackOnly) {
   }
   for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
     if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol) continue;
-    QTcpSocket client;
-    client.connectToHost(address, static_cast<quint16>(port_));
-    EXPECT_TRUE(WaitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError)
-        << address.toString().toStdString();
+    EXPECT_TRUE(Refused(address)) << address.toString().toStdString();
   }
   EXPECT_EQ(blocked_, answered);
 }
@@ -275,11 +278,9 @@ TEST_F(Loopback, CurlOverHttpsFailsAtOnceAndIsCounted) {
       const std::string host = row.url.substr(8, row.url.find(':', 8) - 8);
       arguments << "--resolve" << QString::fromStdString(host + ":" + port + ":" + row.resolve);
     }
-    QProcess curl;
-    curl.start("curl", arguments);
-    ASSERT_TRUE(WaitUntil([&] { return curl.state() == QProcess::NotRunning; }));
-    const std::string error = curl.readAllStandardError().toStdString();
-    EXPECT_EQ(curl.exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
+    auto curl = RunCurl(arguments);
+    const std::string error = curl->readAllStandardError().toStdString();
+    EXPECT_EQ(curl->exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
     EXPECT_NE(error.find("unrecognized name"), std::string::npos) << error;
     expected += row.count;
     EXPECT_EQ(blocked_, expected) << row.url;
