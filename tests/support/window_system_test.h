@@ -59,6 +59,19 @@ class WindowSystemTest : public ::testing::Test {
     return at == all.end() ? -1 : static_cast<int>(at - all.begin());
   }
 
+  // A window that went away finds nothing, and asking about it or closing it harms nothing.
+  void ExpectGone(WindowId window, const std::string& title = "") {
+    EXPECT_TRUE(WaitFor([&] { return Position(window) == -1; }, 5000));
+    EXPECT_EQ(windows.WindowTitle(window), "");
+    EXPECT_EQ(windows.AppId(window), "");
+    EXPECT_FALSE(windows.IsVisible(window));
+    EXPECT_EQ(windows.TopDialog(window), 0u);
+    windows.RequestClose(window);
+    windows.Activate(window);
+    EXPECT_TRUE(title.empty() || windows.FindByTitle(title) == 0u);
+    EXPECT_TRUE(windows.ReadEvents());
+  }
+
   // An error box of GTK and one of Qt are answered No through the accessibility bus.
   void AnswerErrorBoxesNo() {
     struct Box {
@@ -77,7 +90,7 @@ class WindowSystemTest : public ::testing::Test {
       ASSERT_NE(window, 0u);
       ButtonId no = 0;
       // The application registers on the bus a moment after its window shows.
-      EXPECT_TRUE(WaitFor([&] { return (no = windows.FindButton(window, "&No")) != 0; }));
+      EXPECT_TRUE(WaitFor([&] { return (no = windows.FindButton(window, "&No")) != 0; }, 30000));
       EXPECT_EQ(windows.FindButton(window, "&Maybe"), 0u);
       if (no == 0) continue;
       no = windows.FindButton(window, "&No");
