@@ -2,13 +2,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <QEventLoop>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -17,6 +15,8 @@
 
 #include "platform/fake/recording_sound.h"
 #include "platform/qt/loopback_sockets.h"
+#include "tests/integration/browser/browser_fixture.h"
+#include "tests/support/loopback_port.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tls_hello.h"
 #include "webserver/responder.h"
@@ -24,36 +24,25 @@
 namespace quorlen {
 namespace {
 
+using testing_support::FreeLoopbackPort;
+using testing_support::RunFor;
 using testing_support::TempFolder;
+using testing_support::WaitUntil;
 
 const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01", 13) + "\xFF\xD9";
+const std::string kJs = "<!-- Java Ad -->";
 const std::string kRefusal("\x15\x03\x03\x00\x02\x02\x70", 7);  // fatal unrecognized_name
 
-int FreePort() {
+bool HasIPv6() {
   QTcpServer probe;
-  probe.listen(QHostAddress::LocalHost, 0);
-  return probe.serverPort();
-}
-
-// Runs the event loop until `done` holds or five seconds pass.
-bool RunUntil(const std::function<bool()>& done) {
-  QEventLoop loop;
-  QTimer poll, limit;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (done()) loop.quit();
-  });
-  QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-  poll.start(5);
-  limit.start(5000);
-  loop.exec();
-  return done();
+  return probe.listen(QHostAddress::LocalHostIPv6, 0);
 }
 
 class Loopback : public testing::Test {
  protected:
   Loopback()
-      : port_(FreePort()),
-        httpsPort_(FreePort()),
+      : port_(FreeLoopbackPort()),
+        httpsPort_(FreeLoopbackPort()),
         responder_(sockets_, sound_,
                    {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
                     txtBannerWav_},
@@ -81,18 +70,30 @@ class Loopback : public testing::Test {
       received.append(got.constData(), static_cast<size_t>(got.size()));
     });
     QObject::connect(&client, &QTcpSocket::disconnected, [&] { closed = true; });
-    EXPECT_TRUE(RunUntil([&] { return closed; })) << "the server did not close";
+    EXPECT_TRUE(WaitUntil([&] { return closed; })) << "the server did not close";
     return received;
   }
 
+  // Whether a connection to the web server's port at `address` is refused.
+  bool Refused(const QHostAddress& address) {
+    QTcpSocket client;
+    client.connectToHost(address, static_cast<quint16>(port_));
+    return WaitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }) &&
+           client.error() == QAbstractSocket::ConnectionRefusedError;
+  }
+
+  // curl with these arguments, run to its end.
+  std::unique_ptr<QProcess> RunCurl(const QStringList& arguments) {
+    auto curl = std::make_unique<QProcess>();
+    curl->start("curl", arguments);
+    EXPECT_TRUE(WaitUntil([&] { return curl->state() == QProcess::NotRunning; }));
+    return curl;
+  }
   std::string Curl(const std::string& target) {
-    QProcess curl;
-    curl.start("curl",
-               {"-s", "--http0.9", "--max-time", "5",
-                QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)});
-    RunUntil([&] { return curl.state() == QProcess::NotRunning; });
-    QByteArray out = curl.readAllStandardOutput();
-    return std::string(out.constData(), static_cast<size_t>(out.size()));
+    return RunCurl({"-s", "--http0.9", "--max-time", "5",
+                    QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)})
+        ->readAllStandardOutput()
+        .toStdString();
   }
 
   TempFolder folder_;
@@ -115,8 +116,8 @@ struct KindCase {
   const char* target;
   std::string body;
 };
-const KindCase kEveryKind[] = {{"/t.js", "<!-- Java Ad -->"},
-                               {"/show_ads_js.php", "<!-- Java Ad -->"},
+const KindCase kEveryKind[] = {{"/t.js", kJs},
+                               {"/show_ads_js.php", kJs},
                                {"/x/pic.jpg", kJpeg},
                                {"/ads/BANNER.GIF", kJpeg},
                                {"/", "Quorlen Blocked HTML Ad"},
@@ -124,35 +125,23 @@ const KindCase kEveryKind[] = {{"/t.js", "<!-- Java Ad -->"},
                                {"/ads/", kJpeg}};
 constexpr int kKinds = static_cast<int>(std::size(kEveryKind));
 
-TEST_F(Loopback, RawClientGetsExactlyThePlaceholderBytes) {
+// A raw client gets exactly the placeholder bytes; curl takes the headerless reply as the
+// body.
+TEST_F(Loopback, EveryKindOfPlaceholderReachesARawClientAndCurl) {
   for (const auto& c : kEveryKind) {
     EXPECT_EQ(RawRequest(std::string("GET ") + c.target +
                          " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
               c.body)
         << c.target;
   }
-  EXPECT_EQ(blocked_, kKinds);
   EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 's/ HTTP/1.1' by ' raw'");
   EXPECT_EQ(RawRequest("HEAD / HTTP/1.1\r\n\r\n"), "UNKNOWN");
   EXPECT_EQ(blocked_, kKinds);
-}
-
-TEST_F(Loopback, CurlTakesTheHeaderlessReplyAsTheBody) {
   if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
   for (const auto& c : kEveryKind) EXPECT_EQ(Curl(c.target), c.body) << c.target;
-  EXPECT_EQ(blocked_, kKinds);
+  EXPECT_EQ(blocked_, 2 * kKinds);
   EXPECT_EQ(lbltype_.Caption(), "Generic Graphical Ad ");
   EXPECT_EQ(lblpage_.Caption(), "Blocking 127.0.0.1:" + std::to_string(port_) + "\r\nads");
-}
-
-TEST_F(Loopback, ManyConnectionsInARowAllGetAnswers) {
-  // Slots come free after each reply and slot 9's recycle never strands a client that
-  // waits on its own turn: each of these is answered or closed, none hangs.
-  int answered = 0;
-  for (int i = 0; i < 40; ++i) {
-    if (RawRequest("GET /n.gif HTTP/1.0\r\nHost: h\r\n\r\n") == kJpeg) ++answered;
-  }
-  EXPECT_EQ(answered, 40);
 }
 
 // A placeholder larger than the socket's send buffer goes out in parts as the client
@@ -167,37 +156,39 @@ TEST_F(Loopback, PlaceholderLargerThanTheSendBufferArrivesWhole) {
 
   QTcpSocket client;
   client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-  ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
-  QEventLoop pause;  // time for a first read that finds nothing
-  QTimer::singleShot(100, &pause, &QEventLoop::quit);
-  pause.exec();
+  ASSERT_TRUE(WaitUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
+  RunFor(100);  // time for a first read that finds nothing
   client.write("GET /late.js HTTP/1.0\r\n\r\n");
   std::string received;
   QObject::connect(&client, &QTcpSocket::readyRead,
                    [&] { received += client.readAll().toStdString(); });
-  EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-  EXPECT_EQ(received, "<!-- Java Ad -->");
+  EXPECT_TRUE(WaitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_EQ(received, kJs);
   EXPECT_EQ(blocked_, 2);
 }
 
 // Nine browsers that hold their connections open push the next one onto slot 9: every
 // connection is closed, the new one unanswered, and the pool serves again.
-TEST_F(Loopback, SlotNineClosesEveryHeldConnection) {
+TEST_F(Loopback, SlotNineClosesEveryHeldConnectionAndThePoolServesOn) {
   std::vector<std::unique_ptr<QTcpSocket>> held;
   for (int i = 0; i < 9; ++i) {
     held.push_back(std::make_unique<QTcpSocket>());
     held.back()->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-    ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(i) != socket_state::kClosed; }));
+    ASSERT_TRUE(WaitUntil([&] { return responder_.SlotState(i) != socket_state::kClosed; }));
   }
   EXPECT_EQ(RawRequest("GET /a.gif HTTP/1.0\r\nHost: h\r\n\r\n"), "");
-  EXPECT_TRUE(RunUntil([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     return std::all_of(held.begin(), held.end(), [](const auto& client) {
       return client->state() == QAbstractSocket::UnconnectedState;
     });
   }));
   for (const auto& client : held) EXPECT_EQ(client->bytesAvailable(), 0);
   EXPECT_EQ(blocked_, 0);
-  EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), "<!-- Java Ad -->");
+  // Slots come free after each reply and slot 9's recycle never strands a client that
+  // waits on its own turn: each of these is answered, none hangs.
+  int answered = 0;
+  for (int i = 0; i < 40; ++i) answered += RawRequest("GET /a.js HTTP/1.0\r\n\r\n") == kJs;
+  EXPECT_EQ(answered, 40);
 }
 
 TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
@@ -205,6 +196,7 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
   EXPECT_EQ(RawRequest("GET /a.htm HTTP/1.0\r\n\r\n"), "Quorlen Blocked HTM Ad");
 
   responder_.StopWebServer();
+  EXPECT_TRUE(Refused(QHostAddress(QHostAddress::LocalHost))) << "stopped, yet listening";
   // Another program holds the port on both loopback addresses.
   QTcpServer other, otherV6;
   ASSERT_TRUE(other.listen(QHostAddress::LocalHost, static_cast<quint16>(port_)));
@@ -214,39 +206,23 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
             "Not blocking: port " + std::to_string(port_) + ": Address already in use");
   QTcpSocket client;
   client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-  EXPECT_TRUE(RunUntil([&] { return other.hasPendingConnections(); }));
+  EXPECT_TRUE(WaitUntil([&] { return other.hasPendingConnections(); }));
   EXPECT_EQ(blocked_, 1);
-}
-
-TEST_F(Loopback, StoppedServerRefusesConnections) {
-  responder_.StopWebServer();
-  QTcpSocket client;
-  client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-  EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-  EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError);
 }
 
 // The web server answers on 127.0.0.1 and ::1 and on no other address of the machine:
 // nothing on the network needs it.
 TEST_F(Loopback, AnswersOnLoopbackOnly) {
   const std::string request = "GET /a.js HTTP/1.0\r\n\r\n";
-  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request),
-            "<!-- Java Ad -->");
+  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request), kJs);
   int answered = 1;
-  QTcpServer probe;
-  if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {  // where the machine has IPv6
-    probe.close();
-    EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHostIPv6), port_, request),
-              "<!-- Java Ad -->");
+  if (HasIPv6()) {
+    EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHostIPv6), port_, request), kJs);
     ++answered;
   }
   for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
     if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol) continue;
-    QTcpSocket client;
-    client.connectToHost(address, static_cast<quint16>(port_));
-    EXPECT_TRUE(RunUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_EQ(client.error(), QAbstractSocket::ConnectionRefusedError)
-        << address.toString().toStdString();
+    EXPECT_TRUE(Refused(address)) << address.toString().toStdString();
   }
   EXPECT_EQ(blocked_, answered);
 }
@@ -294,11 +270,7 @@ TEST_F(Loopback, CurlOverHttpsFailsAtOnceAndIsCounted) {
   };
   std::vector<Row> rows = {{"https://ads.example:" + port + "/ads/x.gif", "127.0.0.1", 1},
                            {"https://127.0.0.1:" + port + "/", "", 0}};
-  QTcpServer probe;
-  if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {  // where the machine has IPv6
-    rows.push_back({"https://ads6.example:" + port + "/", "[::1]", 1});
-  }
-  probe.close();
+  if (HasIPv6()) rows.push_back({"https://ads6.example:" + port + "/", "[::1]", 1});
   int expected = 0;
   for (const Row& row : rows) {
     QStringList arguments{"-sS", "--max-time", "5", QString::fromStdString(row.url)};
@@ -306,11 +278,9 @@ TEST_F(Loopback, CurlOverHttpsFailsAtOnceAndIsCounted) {
       const std::string host = row.url.substr(8, row.url.find(':', 8) - 8);
       arguments << "--resolve" << QString::fromStdString(host + ":" + port + ":" + row.resolve);
     }
-    QProcess curl;
-    curl.start("curl", arguments);
-    ASSERT_TRUE(RunUntil([&] { return curl.state() == QProcess::NotRunning; }));
-    const std::string error = curl.readAllStandardError().toStdString();
-    EXPECT_EQ(curl.exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
+    auto curl = RunCurl(arguments);
+    const std::string error = curl->readAllStandardError().toStdString();
+    EXPECT_EQ(curl->exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
     EXPECT_NE(error.find("unrecognized name"), std::string::npos) << error;
     expected += row.count;
     EXPECT_EQ(blocked_, expected) << row.url;
@@ -325,11 +295,11 @@ TEST_F(Loopback, BrowserLeavingFirstKeepsItsSlotBusy) {
   {
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_));
-    ASSERT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
+    ASSERT_TRUE(WaitUntil([&] { return responder_.SlotState(0) == socket_state::kConnected; }));
     client.abort();
   }
-  EXPECT_TRUE(RunUntil([&] { return responder_.SlotState(0) == socket_state::kClosing; }));
-  EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), "<!-- Java Ad -->");  // on slot 1
+  EXPECT_TRUE(WaitUntil([&] { return responder_.SlotState(0) == socket_state::kClosing; }));
+  EXPECT_EQ(RawRequest("GET /a.js HTTP/1.0\r\n\r\n"), kJs);  // on slot 1
   EXPECT_EQ(responder_.SlotState(0), socket_state::kClosing);
 }
 

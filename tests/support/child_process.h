@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -14,14 +15,23 @@ extern char** environ;
 
 namespace quorlen::testing_support {
 
-// A program started for one test and killed at its end if it is still there.
+// A program started for one test and killed at its end if it is still there; its output
+// goes to the file `output` when one is given.
 class Child {
  public:
-  explicit Child(std::vector<std::string> argv) {
+  explicit Child(std::vector<std::string> argv, const std::string& output = "") {
     std::vector<char*> args;
     for (auto& arg : argv) args.push_back(arg.data());
     args.push_back(nullptr);
-    if (posix_spawnp(&pid_, args[0], nullptr, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!output.empty()) {
+      posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0600);
+      posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
+    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
   }
   ~Child() {
     if (pid_ > 0 && !exited_) {
@@ -48,7 +58,7 @@ class Child {
     }
     return code_;
   }
-  void Kill() { kill(pid_, SIGKILL); }
+  void Kill(int signal = SIGKILL) { kill(pid_, signal); }
 
  private:
   pid_t pid_ = -1;

@@ -1,19 +1,13 @@
 #include "platform/linux/x11_input.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
+#include "tests/integration/browser/browser_fixture.h"
 
 namespace quorlen {
 namespace {
 
 namespace vk = virtual_key;
-
-int Xdotool(const std::string& arguments) {
-  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str());
-}
+using testing_support::WaitUntil;
+using testing_support::Xdotool;
 
 // Real presses on the X server, read back the way the program polls them.
 TEST(X11Input, ButtonsAndModifiersReadAsTheWindowsCallReportsThem) {
@@ -40,17 +34,22 @@ TEST(X11Input, ButtonsAndModifiersReadAsTheWindowsCallReportsThem) {
     SCOPED_TRACE(row.name);
     input.Refresh();
     EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), 0);
-    ASSERT_EQ(Xdotool(row.down), 0);
-    usleep(100000);
-    input.Refresh();
-    EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), InputState::kDownAndPressed);
+    ASSERT_TRUE(Xdotool(row.down));
+    // The first poll that finds it down tells the press.
+    std::int16_t state = 0;
+    EXPECT_TRUE(WaitUntil([&] {
+      input.Refresh();
+      return (state = input.GetAsyncKeyState(row.virtualKey)) != 0;
+    }));
+    EXPECT_EQ(state, InputState::kDownAndPressed);
     input.Refresh();  // held through a second poll: down, but no new press
     EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), InputState::kDown);
     EXPECT_EQ(input.GetAsyncKeyState(vk::kTab), 0);
-    ASSERT_EQ(Xdotool(row.up), 0);
-    usleep(100000);
-    input.Refresh();
-    EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), 0);
+    ASSERT_TRUE(Xdotool(row.up));
+    EXPECT_TRUE(WaitUntil([&] {
+      input.Refresh();
+      return input.GetAsyncKeyState(row.virtualKey) == 0;
+    }));
   }
 }
 

@@ -7,8 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/linux/curl_fetch.h"
@@ -39,13 +37,6 @@ class CountingLoop : public EventLoop {
   int doEvents = 0;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 class FetchLoopback : public ::testing::Test {
  protected:
   FetchLoopback() {
@@ -75,7 +66,7 @@ TEST_F(FetchLoopback, TheVendorSiteFromAStaticWebServer) {
   for (const char* file : {"zshared/domains.txt", "zshared/removals.txt", "zshared/updatedate.txt",
                            "zshared/version.txt"}) {
     SCOPED_TRACE(file);
-    EXPECT_EQ(Get(base + file), ReadFile(site.File(std::string("www/") + file)));
+    EXPECT_EQ(Get(base + file), site.Read(std::string("www/") + file));
     EXPECT_EQ(error, "");
   }
   // A large body arrives whole.
@@ -93,7 +84,7 @@ TEST_F(FetchLoopback, TheVendorSiteFromAStaticWebServer) {
 }
 
 TEST_F(FetchLoopback, ARefusingServerIsTriedElevenTimesQuickly) {
-  const int port = FreePort();  // nothing listens there
+  const int port = FreeLoopbackPort();  // nothing listens there
   const std::int64_t start = loop.NowMs();
   EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(port) + "/zshared/domains.txt"), "");
   EXPECT_LT(MsSince(start), 5000);
@@ -122,22 +113,29 @@ class ProxyLoopback : public FetchLoopback {
     std::filesystem::create_directories(site.File("proxy"));
     std::filesystem::permissions(site.Path(), std::filesystem::perms::all);
     std::filesystem::permissions(site.File("proxy"), std::filesystem::perms::all);
-    logFile = site.File("proxy/tinyproxy.log");
-    site.Write("proxy/tinyproxy.log", "");
-    std::filesystem::permissions(logFile, std::filesystem::perms::all);
-    const int port = FreePort();
+    site.Write(kLog, "");
+    std::filesystem::permissions(site.File(kLog), std::filesystem::perms::all);
+    const int port = FreeLoopbackPort();
     site.Write("proxy/tinyproxy.conf", "User nobody\nGroup nogroup\nPort " + std::to_string(port) +
-                                           "\nListen 127.0.0.1\nTimeout 10\nLogFile \"" + logFile +
+                                           "\nListen 127.0.0.1\nTimeout 10\nLogFile \"" +
+                                           site.File(kLog) +
                                            "\"\nLogLevel Info\nMaxClients 4\n"
                                            "Allow 127.0.0.1\nDisableViaHeader Yes\n" +
                                            extra);
     return std::make_unique<ServerProcess>(
         std::vector<std::string>{"tinyproxy", "-d", "-c", site.File("proxy/tinyproxy.conf")}, port);
   }
-  std::string logFile;
+  // The proxy writes its log a moment after it answered.
+  bool ProxyLogged(const std::string& line) {
+    for (int i = 0; i < 100; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+      if (site.Read(kLog).find(line) != std::string::npos) return true;
+    }
+    return false;
+  }
+  static constexpr const char* kLog = "proxy/tinyproxy.log";
 };
 
-TEST_F(ProxyLoopback, TheSavedProxyCarriesTheRequest) {
+TEST_F(ProxyLoopback, TheSavedProxyCarriesTheRequestAndItsRefusalIsAFailure) {
   auto server = StaticWebServer(site.File("www"));
   auto proxy = StartProxy();
   ASSERT_TRUE(server->Running());
@@ -146,31 +144,23 @@ TEST_F(ProxyLoopback, TheSavedProxyCarriesTheRequest) {
       "http://127.0.0.1:" + std::to_string(server->Port()) + "/zshared/updatedate.txt";
   txtProxyName.SetText("http://127.0.0.1:" + std::to_string(proxy->Port()));
   sProxyName = txtProxyName.Text();
-  EXPECT_EQ(Get(url), ReadFile(site.File("www/zshared/updatedate.txt")));
+  EXPECT_EQ(Get(url), site.Read("www/zshared/updatedate.txt"));
   EXPECT_EQ(error, "");
   EXPECT_TRUE(fetcher.UsesProxy());
-  std::string log;
-  for (int i = 0; i < 40 && log.find(url) == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    log = ReadFile(logFile);
-  }
-  EXPECT_NE(log.find(url), std::string::npos) << "the proxy's log does not show the request:\n"
-                                              << log;
-}
+  EXPECT_TRUE(ProxyLogged(url)) << "the proxy's log does not show the request:\n"
+                                << site.Read(kLog);
 
-TEST_F(ProxyLoopback, AProxysOwnRefusalIsAFailureWithItsStatusLine) {
-  auto server = StaticWebServer(site.File("www"));
-  auto proxy = StartProxy("BasicAuth user secret\n");
-  ASSERT_TRUE(server->Running());
+  // A proxy's own refusal is a failure with its status line.
+  proxy.reset();
+  proxy = StartProxy("BasicAuth user secret\n");
   ASSERT_TRUE(proxy->Running());
-  txtProxyName.SetText("http://127.0.0.1:" + std::to_string(proxy->Port()));
-  sProxyName = txtProxyName.Text();
-  EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(server->Port()) + "/zshared/domains.txt"), "");
+  sProxyName = "http://127.0.0.1:" + std::to_string(proxy->Port());
+  EXPECT_EQ(Get(url), "");
   EXPECT_NE(error.find("407"), std::string::npos) << error;
 
   // A proxy that is not there fails the fetch; it does not go direct instead.
-  sProxyName = "http://127.0.0.1:" + std::to_string(FreePort());
-  EXPECT_EQ(Get("http://127.0.0.1:" + std::to_string(server->Port()) + "/zshared/domains.txt"), "");
+  sProxyName = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+  EXPECT_EQ(Get(url), "");
   EXPECT_FALSE(error.empty());
 }
 
@@ -230,7 +220,7 @@ class SignedSite : public ProxyLoopback {
         {lblStatus, lblDateUpdate, bar, mnuUpdate, cmdData, cmdData2, cmdRemoval, chkAuto},
         {sDateUpdate, automatic, blocking, blocked}, {defaultList, removalsList, settings},
         {nullptr, nullptr, nullptr, nullptr, [this](bool) { ++rebuilds; }, nullptr,
-         [this] { return ReadFile(site.File("hosts")); },
+         [this] { return site.Read("hosts"); },
          [this](const std::string& text, std::string_view eol) {
            site.Write("hosts", text + std::string(eol));
          },
@@ -247,12 +237,12 @@ class SignedSite : public ProxyLoopback {
 };
 
 TEST_F(SignedSite, ASignedListOverHttpsIsTakenAlsoThroughTheProxy) {
-  const int port = FreePort();
+  const int port = FreeLoopbackPort();
   auto server = Https("tls", port);
   ASSERT_TRUE(server->Running()) << "the HTTPS server did not start";
   EXPECT_EQ(Update(port), "Removing Inactive Server 'gone.example'");
-  EXPECT_NE(ReadFile(site.File("quorlenhosts.ini")).find("D1=pop.example\r\n"), std::string::npos);
-  EXPECT_EQ(ReadFile(site.File("hosts")), "127.0.0.1 localhost\n\n");
+  EXPECT_NE(site.Read("quorlenhosts.ini").find("D1=pop.example\r\n"), std::string::npos);
+  EXPECT_EQ(site.Read("hosts"), "127.0.0.1 localhost\n\n");
   EXPECT_EQ(rebuilds, 1);
 
   // Through the user's proxy the connection is tunnelled: the proxy sees no list.
@@ -261,13 +251,8 @@ TEST_F(SignedSite, ASignedListOverHttpsIsTakenAlsoThroughTheProxy) {
   ASSERT_TRUE(proxy->Running());
   Update(port, "localhost", "http://127.0.0.1:" + std::to_string(proxy->Port()));
   EXPECT_EQ(rebuilds, 2);
-  EXPECT_EQ(ReadFile(site.File("hosts")), "127.0.0.1 localhost\n\n");
-  std::string log;
-  for (int i = 0; i < 40 && log.find("CONNECT localhost:") == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    log = ReadFile(logFile);
-  }
-  EXPECT_NE(log.find("CONNECT localhost:" + std::to_string(port)), std::string::npos) << log;
+  EXPECT_EQ(site.Read("hosts"), "127.0.0.1 localhost\n\n");
+  EXPECT_TRUE(ProxyLogged("CONNECT localhost:" + std::to_string(port))) << site.Read(kLog);
 }
 
 // Whatever a hostile server or network answers in the site's place is refused, and the
@@ -309,20 +294,16 @@ TEST_F(SignedSite, WhatTheSiteDidNotSignOrSendIsRefusedWithNothingChanged) {
     SCOPED_TRACE(c.name);
     Publish("zshared/domains.txt", "ads.example\r\n*pop.example\r\n[END]");
     c.change();
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     std::unique_ptr<ServerProcess> server, plain;
     std::string host = kHost;
     switch (c.server) {
       case Server::kSite:
         server = Https("tls", port);
         break;
-      case Server::kPlainHttp: {
-        server = std::make_unique<ServerProcess>(
-            std::vector<std::string>{"python3", "-m", "http.server", std::to_string(port), "--bind",
-                                     "127.0.0.1", "--directory", site.File("www")},
-            port);
+      case Server::kPlainHttp:
+        server = StaticWebServer(site.File("www"), port);
         break;
-      }
       case Server::kUntrusted:
         server = Https("untrusted", port);
         break;
@@ -340,8 +321,8 @@ TEST_F(SignedSite, WhatTheSiteDidNotSignOrSendIsRefusedWithNothingChanged) {
     const std::string status = Update(port, host);
     EXPECT_EQ(status.rfind(c.status, 0), 0u) << status;
     EXPECT_NE(status.find(c.says), std::string::npos) << status;
-    EXPECT_EQ(ReadFile(site.File("quorlenhosts.ini")), kOldList);
-    EXPECT_EQ(ReadFile(site.File("hosts")), kHosts);
+    EXPECT_EQ(site.Read("quorlenhosts.ini"), kOldList);
+    EXPECT_EQ(site.Read("hosts"), kHosts);
     EXPECT_FALSE(std::filesystem::exists(site.File("removals.ini")));
     EXPECT_EQ(rebuilds, 0);
   }
