@@ -61,24 +61,21 @@ TEST(ServerListTest, LinesMarkerAndPopupServers) {
   }
 }
 
-TEST(ServerListTest, KeepsTheLineAndItsPieceForProgressAndStatus) {
-  auto list = ParseServerList("#a\r\n\r\n *pop.example \r\nx.example\r\n[END]", true);
+// Each entry keeps its line and its piece for progress and status, and is marked when
+// its name cannot stand in a hosts line.
+TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
+  auto list = ParseServerList(
+      "#a\r\n\r\n *pop.example \r\nbad\texample\r\n*\r\nbad\x01name\r\nx.example\r\n[END]", true);
   ASSERT_TRUE(list);
-  EXPECT_EQ(list->lastPiece, 3u);
-  ASSERT_EQ(list->entries.size(), 2u);
+  EXPECT_EQ(list->lastPiece, 6u);
+  ASSERT_EQ(list->entries.size(), 5u);
   EXPECT_EQ(list->entries[0].line, "*pop.example");
   EXPECT_EQ(list->entries[0].piece, 2u);
-  EXPECT_EQ(list->entries[1].piece, 3u);
-}
-
-TEST(ServerListTest, NamesThatCannotStandInAHostsLineAreMarked) {
-  auto list = ParseServerList("good.example\r\nbad\texample\r\n*\r\nbad\x01name\r\n[END]", true);
-  ASSERT_TRUE(list);
-  ASSERT_EQ(list->entries.size(), 4u);
-  EXPECT_TRUE(list->entries[0].hostName);
-  EXPECT_FALSE(list->entries[1].hostName);
-  EXPECT_FALSE(list->entries[2].hostName) << "a lone star names no server";
-  EXPECT_FALSE(list->entries[3].hostName);
+  EXPECT_EQ(list->entries[4].piece, 6u);
+  std::vector<bool> hostNames;
+  for (const auto& entry : list->entries) hostNames.push_back(entry.hostName);
+  // A lone star names no server.
+  EXPECT_EQ(hostNames, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST(UpdateDateTest, ReadsMonthDayYear) {
@@ -115,14 +112,7 @@ TEST(UpdateDateTest, ReadsMonthDayYear) {
   }
 }
 
-TEST(UpdateDateTest, ComparesAsCalendarDatesNotText) {
-  // As text "9/1/2002" sorts after "12/15/2002"; as dates it is earlier.
-  EXPECT_LT(*ParseUpdateDate("9/1/2002"), *ParseUpdateDate("12/15/2002"));
-  EXPECT_LT(*ParseUpdateDate("12/31/2001"), *ParseUpdateDate("1/1/2002"));
-  EXPECT_FALSE(*ParseUpdateDate("3/4/2005") < *ParseUpdateDate("03/04/2005"));
-}
-
-TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
+TEST(UpdateDateTest, WritesWithoutLeadingZerosAndComparesAsDates) {
   for (UpdateDate date :
        {UpdateDate{2026, 12, 6}, UpdateDate{2002, 1, 9}, UpdateDate{1999, 10, 31}}) {
     std::string text = FormatUpdateDate(date);
@@ -131,6 +121,10 @@ TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
     EXPECT_EQ(ParseUpdateDate(text), date);
   }
   EXPECT_EQ(FormatUpdateDate({2026, 2, 3}), "2/3/2026");
+  // As text "9/1/2002" sorts after "12/15/2002"; as dates it is earlier.
+  EXPECT_LT(*ParseUpdateDate("9/1/2002"), *ParseUpdateDate("12/15/2002"));
+  EXPECT_LT(*ParseUpdateDate("12/31/2001"), *ParseUpdateDate("1/1/2002"));
+  EXPECT_FALSE(*ParseUpdateDate("3/4/2005") < *ParseUpdateDate("03/04/2005"));
 }
 
 }  // namespace
