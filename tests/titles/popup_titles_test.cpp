@@ -47,6 +47,10 @@ TEST_F(PopupTitlesTest, LoadsTheUserListFirstWithTrimmedSlots) {
        nullptr,
        "[DomainCount]\nN=1\n[Domains]\nD0=one\nD1=two\n",
        {"one"}},
+      {"a negative count keeps the fragments loaded before",
+       nullptr,
+       "[DomainCount]\nN=-2\n[Domains]\nD0=other\n",
+       {"one"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -70,14 +74,6 @@ TEST_F(PopupTitlesTest, LogsEveryLoadedFragmentAndShowsTheHourglass) {
   EXPECT_EQ(titles.Fragments()[2], cut);
   EXPECT_EQ(dialogs.WaitCursorChanges(), 2);
   EXPECT_FALSE(dialogs.WaitCursor());
-}
-
-TEST_F(PopupTitlesTest, NegativeCountKeepsTheFragmentsLoadedBefore) {
-  WriteDefaultList({"casino"});
-  titles.LoadPopupTitles();
-  WriteFile("qltitles.ini", "[DomainCount]\nN=-2\n[Domains]\nD0=other\n");
-  titles.LoadPopupTitles();
-  EXPECT_EQ(titles.Fragments(), std::vector<std::string>{"casino"});
 }
 
 struct MatchCase {
