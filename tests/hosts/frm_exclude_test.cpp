@@ -12,13 +12,10 @@ namespace {
 
 using testing_support::TempFolder;
 
-std::string ListFile(const std::vector<std::string>& names, int count = -1) {
-  std::string text =
-      "[DomainCount]\r\nN=" + std::to_string(count < 0 ? static_cast<int>(names.size()) : count) +
-      "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) {
+std::string ListFile(const std::vector<std::string>& names) {
+  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
+  for (size_t i = 0; i < names.size(); ++i)
     text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
-  }
   return text;
 }
 
