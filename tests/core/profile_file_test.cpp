@@ -124,14 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"DeleteMissingKeyChangesNothing", "[S]\r\na=1\r\n", "S", "x", nullptr,
                   "[S]\r\na=1\r\n"},
         WriteCase{"ReplaceOnlyFirstDuplicate", "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "3",
-                  "[S]\r\nk=3\r\nk=2\r\n"}),
+                  "[S]\r\nk=3\r\nk=2\r\n"},
+        WriteCase{"ByteOrderMarkSurvivesAnEdit", "\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "2",
+                  "\xEF\xBB\xBF[S]\r\nk=2\r\n"}),
     [](const testing::TestParamInfo<WriteCase>& param) { return std::string(param.param.name); });
-
-TEST(ProfileWrite, ByteOrderMarkSurvivesAnEdit) {
-  ProfileFile file("\xEF\xBB\xBF[S]\r\nk=1\r\n");
-  file.SetValue("S", "k", "2");
-  EXPECT_EQ(file.Serialize(), "\xEF\xBB\xBF[S]\r\nk=2\r\n");
-}
 
 TEST(ProfileWrite, DeleteSectionTakesHeaderAndKeys) {
   ProfileFile file("[A]\r\na=1\r\n[B]\r\nb=2\r\n[C]\r\nc=3\r\n");

@@ -105,24 +105,20 @@ class DebugLogTest : public testing::Test {
   DebugLogArea log_{clock_, txtStatus_, chkDebug_};
 };
 
+// Off until the debug button; detail lines only with extra debug.
 TEST_F(DebugLogTest, IsOffUntilTheDebugButton) {
   log_.DebugLog("before");
   EXPECT_EQ(txtStatus_.Text(), "");
   log_.cmdClear_Click();
   log_.DebugLog("first");
+  log_.DebugLog("# detail");
   log_.DebugLog("second");
   EXPECT_EQ(txtStatus_.Text(), "5:7 - second\r\n5:7 - first\r\n");
-  log_.cmdClear_Click();
-  EXPECT_EQ(txtStatus_.Text(), "");
-}
-
-TEST_F(DebugLogTest, DetailLinesOnlyWithExtraDebug) {
-  log_.cmdClear_Click();
-  log_.DebugLog("# detail");
-  EXPECT_EQ(txtStatus_.Text(), "");
   chkDebug_.SetTicked(true);
   log_.DebugLog("# detail");
-  EXPECT_EQ(txtStatus_.Text(), "5:7 - # detail\r\n");
+  EXPECT_EQ(txtStatus_.Text(), "5:7 - # detail\r\n5:7 - second\r\n5:7 - first\r\n");
+  log_.cmdClear_Click();
+  EXPECT_EQ(txtStatus_.Text(), "");
 }
 
 TEST_F(DebugLogTest, CutAtExactly15000Characters) {

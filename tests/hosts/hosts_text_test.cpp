@@ -150,11 +150,9 @@ TEST(Remove, OnlyLinesInTheWrittenForm) {
   EXPECT_EQ(RemoveServerLines(text, "\r\n", {"a.example"}, {}, nullptr, nullptr),
             "127.0.0.1  a.example\r\n127.0.0.1 a.example.net\r\n127.0.0.1 A.example\r\n"
             "user line\r\n127.0.0.1 a.example");
-}
-
-TEST(Remove, CommentedLineLosesItsTailAsTheNameByNameRemovalDoes) {
-  const std::string text = "#127.0.0.1 a.example\nnext\n127.0.0.1 b.example\n";
-  EXPECT_EQ(RemoveServerLines(text, "\n", {"a.example"}, {"b.example"}, nullptr, nullptr),
+  // A commented line loses its tail, as the name-by-name removal does.
+  EXPECT_EQ(RemoveServerLines("#127.0.0.1 a.example\nnext\n127.0.0.1 b.example\n", "\n",
+                              {"a.example"}, {"b.example"}, nullptr, nullptr),
             "#next\n");
 }
 

@@ -39,10 +39,13 @@ TEST(BrowserSet, HoldsTheWindowsOfEveryBrowserInTheOrderTheBrowsersWereGiven) {
   EXPECT_EQ(Urls(set).size(), 2u);
 }
 
+// The set reports every browser's windows with cookies of its own, and lets go of every
+// browser when it goes.
 TEST(BrowserSet, ReportsEveryBrowsersWindowsWithCookiesOfItsOwn) {
   FakeBrowserShell chromium, firefox;
-  BrowserSet set({&chromium, &firefox});
   ShellEvents events;
+  auto owned = std::make_unique<BrowserSet>(std::vector<BrowserShell*>{&chromium, &firefox});
+  BrowserSet& set = *owned;
   chromium.Open("http://before.example/");  // nobody listens yet
   set.Connect(&events);
   EXPECT_EQ(chromium.connects, 1);
@@ -59,15 +62,8 @@ TEST(BrowserSet, ReportsEveryBrowsersWindowsWithCookiesOfItsOwn) {
   EXPECT_EQ(firefox.disconnects, 1);
   chromium.Open("http://after.example/");
   EXPECT_EQ(events.heard.size(), 4u);
-}
-
-TEST(BrowserSet, LetsGoOfEveryBrowserWhenItGoes) {
-  FakeBrowserShell chromium, firefox;
-  ShellEvents events;
-  {
-    BrowserSet set({&chromium, &firefox});
-    set.Connect(&events);
-  }
+  set.Connect(&events);
+  owned.reset();
   EXPECT_EQ(chromium.Sink(), nullptr);
   EXPECT_EQ(firefox.Sink(), nullptr);
 }

@@ -164,11 +164,13 @@ TEST(StartDetached, StartsWithTheArgumentsOrSaysItCannot) {
   folder.Write("record", "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.out\"\n");
   ::chmod(script.c_str(), 0755);
   ASSERT_TRUE(StartDetached({script, "http://x.example/a b?c=1", "--two"}));
-  for (int i = 0; i < 200 && !folder.Exists("record.out"); ++i) {
+  // Waits for the whole line, which the started program writes in its own time.
+  const std::string expected = "http://x.example/a b?c=1|--two|";
+  for (int i = 0;
+       i < 1000 && !(folder.Exists("record.out") && folder.Read("record.out") == expected); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(folder.Read("record.out"), "http://x.example/a b?c=1|--two|");
+  EXPECT_EQ(folder.Read("record.out"), expected);
 
   folder.Write("plain", "not a program");
   EXPECT_FALSE(StartDetached({folder.File("plain")}));

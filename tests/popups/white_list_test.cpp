@@ -59,7 +59,11 @@ TEST_F(WhiteListTest, MissingAndBlankEntriesMatchNothing) {
   EXPECT_TRUE(wl.MatchIEWhiteList("http://first.example/").matched);
 }
 
+// A list never loaded, or loaded from counts that are no count, matches nothing.
 TEST_F(WhiteListTest, CountsThatAreNoCountLoadNothing) {
+  IEWhiteList unloaded(store, dialogs, nullptr);
+  EXPECT_FALSE(unloaded.aIEWhiteList().has_value());
+  EXPECT_FALSE(unloaded.MatchIEWhiteList("http://a.example/").matched);
   for (const char* text : {"", "[DomainCount]\r\nN=many\r\n[Domains]\r\nD0=a.example\r\n",
                            "[DomainCount]\r\nN=40000\r\n[Domains]\r\nD0=a.example\r\n"}) {
     SCOPED_TRACE(text);
@@ -67,14 +71,6 @@ TEST_F(WhiteListTest, CountsThatAreNoCountLoadNothing) {
     EXPECT_TRUE(wl.aIEWhiteList().has_value());
     EXPECT_FALSE(wl.MatchIEWhiteList("http://a.example/").matched);
   }
-}
-
-TEST(WhiteListUnloaded, NeverLoadedMatchesNothing) {
-  ProfileStore store;
-  ScriptedDialogs dialogs;
-  IEWhiteList wl(store, dialogs, nullptr);
-  EXPECT_FALSE(wl.aIEWhiteList().has_value());
-  EXPECT_FALSE(wl.MatchIEWhiteList("http://a.example/").matched);
 }
 
 TEST_F(WhiteListTest, TheProgramLoadsItsListAtStartup) {

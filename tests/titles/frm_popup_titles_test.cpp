@@ -167,11 +167,22 @@ TEST_F(PopupTitlesEditorTest, DeleteThenCancelLeavesTheUserListAlone) {
   }
 }
 
+// OK without changes writes nothing. With only the default list, OK writes all of it plus
+// the change as the user's list; showing the open window again keeps its edits.
 TEST_F(PopupTitlesEditorTest, OkWithOnlyTheDefaultListWritesAllOfItPlusTheChange) {
+  editor.Show();
+  editor.lstAdd.SetListIndex(1);
+  editor.cmdOK.Click();
+  EXPECT_FALSE(dir.Exists("usertitles.ini"));
+  EXPECT_EQ(reloads, 0);
+
   const std::string shipped = dir.Read("qltitles.ini");
   editor.Show();
   editor.txtTitle.SetText("Special Offer");
   editor.cmdAdd.Click();
+  editor.Show();
+  EXPECT_EQ(editor.lstAdd.Count(), 4);
+  EXPECT_TRUE(editor.Changed());
   editor.cmdOK.Click();
   EXPECT_EQ(ReadList("usertitles.ini"),
             (std::vector<std::string>{"casino", "lottery winner", "free gift", "Special Offer"}));
@@ -181,14 +192,6 @@ TEST_F(PopupTitlesEditorTest, OkWithOnlyTheDefaultListWritesAllOfItPlusTheChange
   WriteDefaultList({"something else"});
   editor.Show();
   EXPECT_EQ(editor.lstAdd.Count(), 4);
-}
-
-TEST_F(PopupTitlesEditorTest, OkWithoutChangesWritesNothing) {
-  editor.Show();
-  editor.lstAdd.SetListIndex(1);
-  editor.cmdOK.Click();
-  EXPECT_FALSE(dir.Exists("usertitles.ini"));
-  EXPECT_EQ(reloads, 0);
 }
 
 TEST_F(PopupTitlesEditorTest, OpenWindowsAreListedTopMostFirstWithoutTheExcludedOnes) {
@@ -265,15 +268,6 @@ TEST_F(PopupTitlesEditorTest, LinkToTheAdServerEditorClosesThisWindow) {
     EXPECT_FALSE(editor.Loaded());
   }
   EXPECT_EQ(opened, 1);
-}
-
-TEST_F(PopupTitlesEditorTest, ShowingAnOpenWindowKeepsItsEdits) {
-  editor.Show();
-  editor.txtTitle.SetText("jackpot city");
-  editor.cmdAdd.Click();
-  editor.Show();
-  EXPECT_EQ(editor.lstAdd.Count(), 4);
-  EXPECT_TRUE(editor.Changed());
 }
 
 }  // namespace

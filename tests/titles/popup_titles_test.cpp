@@ -13,56 +13,48 @@ class PopupTitlesTest : public testing_support::TitleListsTest {
                      [this](const std::string& line) { log.push_back(line); }};
 };
 
+// A title list file of the given count and entry lines.
+std::string List(const char* count, const char* entries) {
+  return std::string("[DomainCount]\nN=") + count + "\n[Domains]\n" + entries;
+}
+
 struct LoadCase {
   const char* name;
-  const char* userFile;     // nullptr: no user list
-  const char* defaultFile;  // nullptr: no default list
+  std::optional<std::string> userFile, defaultFile;  // nothing: no such list
   std::vector<std::string> slots;
 };
 
 TEST_F(PopupTitlesTest, LoadsTheUserListFirstWithTrimmedSlots) {
   const LoadCase cases[] = {
-      {"user list wins",
-       "[DomainCount]\nN=1\n[Domains]\nD0=mine\n",
-       "[DomainCount]\nN=1\n[Domains]\nD0=shipped\n",
-       {"mine"}},
+      {"user list wins", List("1", "D0=mine\n"), List("1", "D0=shipped\n"), {"mine"}},
       {"default list without a user list",
-       nullptr,
-       "[DomainCount]\nN=2\n[Domains]\nD0=  casino  \nD1=lottery\n",
+       {},
+       List("2", "D0=  casino  \nD1=lottery\n"),
        {"casino", "lottery"}},
       {"a missing entry leaves its slot empty",
-       nullptr,
-       "[DomainCount]\nN=3\n[Domains]\nD0=first\nD2=third\n",
+       {},
+       List("3", "D0=first\nD2=third\n"),
        {"first", "", "third"}},
-      {"a blank entry stays empty",
-       nullptr,
-       "[DomainCount]\nN=2\n[Domains]\nD0=   \nD1=kept\n",
-       {"", "kept"}},
-      {"a count that is no number loads nothing",
-       nullptr,
-       "[DomainCount]\nN=many\n[Domains]\nD0=casino\n",
-       {}},
-      {"no list at all", nullptr, nullptr, {}},
-      {"more entries than counted are not read",
-       nullptr,
-       "[DomainCount]\nN=1\n[Domains]\nD0=one\nD1=two\n",
-       {"one"}},
+      {"a blank entry stays empty", {}, List("2", "D0=   \nD1=kept\n"), {"", "kept"}},
+      {"a count that is no number loads nothing", {}, List("many", "D0=casino\n"), {}},
+      {"no list at all", {}, {}, {}},
+      {"more entries than counted are not read", {}, List("1", "D0=one\nD1=two\n"), {"one"}},
+      {"a negative count keeps the fragments loaded before", {}, List("-2", "D0=other\n"), {"one"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::remove(userList);
     std::filesystem::remove(defaultList);
     profiles = ProfileStore();
-    if (c.userFile) WriteFile("usertitles.ini", c.userFile);
-    if (c.defaultFile) WriteFile("qltitles.ini", c.defaultFile);
+    if (c.userFile) WriteFile("usertitles.ini", *c.userFile);
+    if (c.defaultFile) WriteFile("qltitles.ini", *c.defaultFile);
     titles.LoadPopupTitles();
     EXPECT_EQ(titles.Fragments(), c.slots);
   }
 }
 
 TEST_F(PopupTitlesTest, LogsEveryLoadedFragmentAndShowsTheHourglass) {
-  WriteFile("qltitles.ini",
-            "[DomainCount]\nN=3\n[Domains]\nD0=casino\nD2=" + std::string(300, 'v') + "\n");
+  WriteFile("qltitles.ini", List("3", "D0=casino\nD2=") + std::string(300, 'v') + "\n");
   titles.LoadPopupTitles();
   const std::string cut(249, 'v');  // what a 250-character buffer holds
   EXPECT_EQ(log, (std::vector<std::string>{"User Defined Popup in Memory 'casino'",
@@ -70,14 +62,6 @@ TEST_F(PopupTitlesTest, LogsEveryLoadedFragmentAndShowsTheHourglass) {
   EXPECT_EQ(titles.Fragments()[2], cut);
   EXPECT_EQ(dialogs.WaitCursorChanges(), 2);
   EXPECT_FALSE(dialogs.WaitCursor());
-}
-
-TEST_F(PopupTitlesTest, NegativeCountKeepsTheFragmentsLoadedBefore) {
-  WriteDefaultList({"casino"});
-  titles.LoadPopupTitles();
-  WriteFile("qltitles.ini", "[DomainCount]\nN=-2\n[Domains]\nD0=other\n");
-  titles.LoadPopupTitles();
-  EXPECT_EQ(titles.Fragments(), std::vector<std::string>{"casino"});
 }
 
 struct MatchCase {

@@ -10,75 +10,54 @@ struct ListCase {
   std::string body;
   bool popupMarks;
   bool accepted;
-  std::vector<std::string> names;  // the servers, in order
-  std::vector<bool> popups;
+  std::string entries;  // the servers in order after a blank each, a popup server's with a "!"
 };
 
 TEST(ServerListTest, LinesMarkerAndPopupServers) {
   const std::vector<ListCase> cases = {
       {"comment, banner, popup and marker",
-       "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]",
-       true,
-       true,
-       {"ads.example.net", "pop.example.net"},
-       {false, true}},
-      {"only the marker", "[END]", true, true, {}, {}},
-      {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, {}, {}},
-      {"no marker", "ads.example.net\r\n", true, false, {}, {}},
-      {"empty body", "", true, false, {}, {}},
-      {"LF line ends are one piece", "ads.example.net\n[END]", true, false, {}, {}},
-      {"marker with a blank", "ads.example.net\r\n[END] ", true, false, {}, {}},
-      {"marker inside is a name",
-       "[END]\r\nads.example.net\r\n[END]",
-       true,
-       true,
-       {"[END]", "ads.example.net"},
-       {false, false}},
-      {"blanks trimmed, empty lines skipped",
-       "  ads.example.net  \r\n   \r\n\r\n#x\r\n[END]",
-       true,
-       true,
-       {"ads.example.net"},
-       {false}},
-      {"removals take a star line whole",
-       "*pop.example.net\r\n[END]",
-       false,
-       true,
-       {"*pop.example.net"},
-       {false}},
-      {"an indented comment is still a comment", "   # note\r\n[END]", true, true, {}, {}},
+       "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]", true, true,
+       " ads.example.net !pop.example.net"},
+      {"only the marker", "[END]", true, true, ""},
+      {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, ""},
+      {"no marker", "ads.example.net\r\n", true, false, ""},
+      {"empty body", "", true, false, ""},
+      {"LF line ends are one piece", "ads.example.net\n[END]", true, false, ""},
+      {"marker with a blank", "ads.example.net\r\n[END] ", true, false, ""},
+      {"marker inside is a name", "[END]\r\nads.example.net\r\n[END]", true, true,
+       " [END] ads.example.net"},
+      {"blanks trimmed, empty lines skipped", "  ads.example.net  \r\n   \r\n\r\n#x\r\n[END]", true,
+       true, " ads.example.net"},
+      {"removals take a star line whole", "*pop.example.net\r\n[END]", false, true,
+       " *pop.example.net"},
+      {"an indented comment is still a comment", "   # note\r\n[END]", true, true, ""},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE(c.name);
     std::optional<ServerList> list = ParseServerList(c.body, c.popupMarks);
     ASSERT_EQ(list.has_value(), c.accepted);
     if (!list) continue;
-    ASSERT_EQ(list->entries.size(), c.names.size());
-    for (size_t i = 0; i < c.names.size(); ++i) {
-      EXPECT_EQ(list->entries[i].name, c.names[i]);
-      EXPECT_EQ(list->entries[i].popup, c.popups[i]);
-    }
+    std::string entries;
+    for (const auto& entry : list->entries) entries += (entry.popup ? " !" : " ") + entry.name;
+    EXPECT_EQ(entries, c.entries);
   }
 }
 
-TEST(ServerListTest, KeepsTheLineAndItsPieceForProgressAndStatus) {
-  auto list = ParseServerList("#a\r\n\r\n *pop.example \r\nx.example\r\n[END]", true);
+// Each entry keeps its line and its piece for progress and status, and is marked when
+// its name cannot stand in a hosts line.
+TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
+  auto list = ParseServerList(
+      "#a\r\n\r\n *pop.example \r\nbad\texample\r\n*\r\nbad\x01name\r\nx.example\r\n[END]", true);
   ASSERT_TRUE(list);
-  EXPECT_EQ(list->lastPiece, 3u);
-  ASSERT_EQ(list->entries.size(), 2u);
+  EXPECT_EQ(list->lastPiece, 6u);
+  ASSERT_EQ(list->entries.size(), 5u);
   EXPECT_EQ(list->entries[0].line, "*pop.example");
   EXPECT_EQ(list->entries[0].piece, 2u);
-  EXPECT_EQ(list->entries[1].piece, 3u);
-}
-
-TEST(ServerListTest, NamesThatCannotStandInAHostsLineAreMarked) {
-  auto list = ParseServerList("good.example\r\nbad\texample\r\n*\r\nbad\x01name\r\n[END]", true);
-  ASSERT_TRUE(list);
-  ASSERT_EQ(list->entries.size(), 4u);
-  EXPECT_TRUE(list->entries[0].hostName);
-  EXPECT_FALSE(list->entries[1].hostName);
-  EXPECT_FALSE(list->entries[2].hostName) << "a lone star names no server";
-  EXPECT_FALSE(list->entries[3].hostName);
+  EXPECT_EQ(list->entries[4].piece, 6u);
+  std::vector<bool> hostNames;
+  for (const auto& entry : list->entries) hostNames.push_back(entry.hostName);
+  // A lone star names no server.
+  EXPECT_EQ(hostNames, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST(UpdateDateTest, ReadsMonthDayYear) {
@@ -115,14 +94,7 @@ TEST(UpdateDateTest, ReadsMonthDayYear) {
   }
 }
 
-TEST(UpdateDateTest, ComparesAsCalendarDatesNotText) {
-  // As text "9/1/2002" sorts after "12/15/2002"; as dates it is earlier.
-  EXPECT_LT(*ParseUpdateDate("9/1/2002"), *ParseUpdateDate("12/15/2002"));
-  EXPECT_LT(*ParseUpdateDate("12/31/2001"), *ParseUpdateDate("1/1/2002"));
-  EXPECT_FALSE(*ParseUpdateDate("3/4/2005") < *ParseUpdateDate("03/04/2005"));
-}
-
-TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
+TEST(UpdateDateTest, WritesWithoutLeadingZerosAndComparesAsDates) {
   for (UpdateDate date :
        {UpdateDate{2026, 12, 6}, UpdateDate{2002, 1, 9}, UpdateDate{1999, 10, 31}}) {
     std::string text = FormatUpdateDate(date);
@@ -131,6 +103,10 @@ TEST(UpdateDateTest, WritesWithoutLeadingZerosAndReadsBack) {
     EXPECT_EQ(ParseUpdateDate(text), date);
   }
   EXPECT_EQ(FormatUpdateDate({2026, 2, 3}), "2/3/2026");
+  // As text "9/1/2002" sorts after "12/15/2002"; as dates it is earlier.
+  EXPECT_LT(*ParseUpdateDate("9/1/2002"), *ParseUpdateDate("12/15/2002"));
+  EXPECT_LT(*ParseUpdateDate("12/31/2001"), *ParseUpdateDate("1/1/2002"));
+  EXPECT_FALSE(*ParseUpdateDate("3/4/2005") < *ParseUpdateDate("03/04/2005"));
 }
 
 }  // namespace

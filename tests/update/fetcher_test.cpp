@@ -95,13 +95,9 @@ TEST_F(FetcherTest, TimeOutWaitsTheWholeRequestTimeOnce) {
   EXPECT_EQ(clock.NowMs() - start, 30000);
   EXPECT_EQ(web.Requests(kUrl), 1);
   EXPECT_EQ(error, ScriptedFetch::kTimedOut);
-}
-
-TEST_F(FetcherTest, SuccessLeavesTheErrorTextAlone) {
-  web.Serve(kUrl, "body");
-  error = "from before";
+  web.Serve(kUrl, "body");  // a success leaves the error text alone
   EXPECT_EQ(fetcher.DownloadURL(kUrl, 20, error), "body");
-  EXPECT_EQ(error, "from before");
+  EXPECT_EQ(error, ScriptedFetch::kTimedOut);
 }
 
 TEST_F(FetcherTest, ProxyIsTheSavedOneAndStaysOnceUsed) {
@@ -126,12 +122,15 @@ TEST_F(FetcherTest, ProxyIsTheSavedOneAndStaysOnceUsed) {
   EXPECT_TRUE(fetcher.UsesProxy());
 }
 
+// While a fetch waits the hourglass shows, and another fetch started then fails at once.
 TEST_F(FetcherTest, AFetchStartedWhileOneWaitsFailsAtOnce) {
   web.Serve(kUrl, "first", 200);
   web.Serve("http://other.test/", "second");
   std::string nestedBody = "unset", nestedError;
+  bool waitingShown = false;
   web.whileWaiting = [&](const FetchRequest& request) {
     if (request.url != kUrl) return;
+    waitingShown = dialogs.WaitCursor();
     nestedBody = fetcher.DownloadURL("http://other.test/", 5, nestedError);
   };
   EXPECT_EQ(Get(), "first");
@@ -139,13 +138,6 @@ TEST_F(FetcherTest, AFetchStartedWhileOneWaitsFailsAtOnce) {
   EXPECT_EQ(nestedError, Fetcher::kBusy);
   EXPECT_EQ(web.Requests("http://other.test/"), 0);
   EXPECT_FALSE(fetcher.Busy());
-}
-
-TEST_F(FetcherTest, HourglassWhileWaiting) {
-  web.Serve(kUrl, "x", 100);
-  bool waitingShown = false;
-  web.whileWaiting = [&](const FetchRequest&) { waitingShown = dialogs.WaitCursor(); };
-  Get();
   EXPECT_TRUE(waitingShown);
   EXPECT_FALSE(dialogs.WaitCursor());
 }

