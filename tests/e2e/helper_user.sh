@@ -16,12 +16,11 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-cp "$3" "$work/quorlen-helper"; cp "$4" "$work/helper_request"
+needs dbus-daemon
+needs_atspi
+prepare_work "$1" "$2" "$3" "$4"
 exec "$here/sandbox.sh" "$work" bash -c '
-  set -euo pipefail; [ -n "${E2E_TRACE:-}" ] && set -x
+  set -euo pipefail
   here=$1 out=$2
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
@@ -218,7 +217,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   curl -s --http0.9 -o "$out/banner2.gif" "http://$first/ads/while-stopped.gif"
   cmp "$out/banner2.gif" "$program/1by1.jpg" || fail "no answer while the helper was stopped"
   [ "$(locate "check box" "Status")" != - ] || fail "the windows did not answer while the helper was stopped"
-  shot helper-stopped
   wait_until 15 grep -qF "Quorlen could not change the hosts file: quorlen-helper did not answer within 10 s" \
     "$out/stderr.txt" || fail "the stopped helper was not told: $(cat "$out/stderr.txt")"
   kill -CONT $helper
@@ -284,7 +282,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
     "$out/stderr-no-helper.txt" || fail "the missing helper was not told: $(cat "$out/stderr-no-helper.txt")"
   # The tray message, like a menu, is a tall override-redirect window of the program.
   wait_until 5 menu_shown || fail "the missing helper was not told in a tray message"
-  shot helper-missing-tray-message
   curl -s --http0.9 -m 2 -o /dev/null "http://$first/" && fail "port 80 answered without the helper"
   kill "${PROBE_PID:-}" 2>/dev/null || true; wait "${PROBE_PID:-}" 2>/dev/null || true
   start_probe
@@ -296,7 +293,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   shows label "0" || fail "the waiting program shows no 0 servers"
   shows label "$count" && fail "the waiting program claims $count blocked servers"
   shown | grep -q "^label|Please wait while Quorlen Initializes" && fail "start-up still says it initializes"
-  shot helper-missing-status
   "$out/quorlen-helper" --socket "$sock" >/dev/null 2>>"$out/helper.log" &
   helper=$!
   wait_until 20 answered || fail "port 80 did not come back with the helper"
@@ -305,7 +301,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   # The hosts file is built once port 80 is had.
   wait_until 10 grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" || fail "the return was not told"
   wait_until 5 shows label "$count" || fail "the Status page does not show the $count blocked servers"
-  shot helper-back
   end_program $pid
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
     fail "the missing helper unticked the Block Banner Ads box"

@@ -8,8 +8,8 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
+needs dbus-run-session
+needs_atspi
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set -euo pipefail
@@ -40,16 +40,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
       xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"
   }
   # Makes the window the active one; a window closed meanwhile was active long enough.
-  activate() {
-    local end=$(($(now_us) + 30000000))
-    while (($(now_us) < end)); do
-      exists "$1" || return 0
-      in_front "$1" && return 0
-      xdotool windowactivate "$1" 2>/dev/null || true
-      sleep 0.1
-    done
-    return 1
-  }
+  activated() { ! exists "$1" || in_front "$1" || { xdotool windowactivate "$1" 2>/dev/null; false; }; }
+  activate() { wait_until 30 activated "$1"; }
   open_xterm() {
     local id
     id=$(start_xterm "$1") || return 1
@@ -77,11 +69,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
 
   start_desktop
   start_accessibility
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
-    > "$program/quorlen.ini"
-  "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
+  start_quorlen "$out/stderr.txt" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5
   start_probe
   # A later start: the settings window shows, then hides to the tray.
   wait_for_window "^Quorlen \(on " >/dev/null || fail "no settings window"
@@ -118,7 +106,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     enabled "push button" "Delete from List" && press "push button" "Delete from List"
     deleted
   }
-  shot editor
   wait_until 30 press_delete || fail "Delete did not remove the selected fragment"
   saved() { [ -f "$program/usertitles.ini" ] && ! grep -aqF "$fragment" "$program/usertitles.ini"; }
   press_ok() { press "push button" "OK"; saved; }
@@ -152,7 +139,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   closes "$id" || fail "still open once popups are blocked again"
 
   end_program "$pid"
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" -eq 9 ] || { echo "nTotBlocked is $total, not 9"; exit 1; }
+  [ "$(blocked_total)" -eq 9 ] || { echo "nTotBlocked is $(blocked_total), not 9"; exit 1; }
   echo "e2e title blocking: ok"
 ' e2e "$here" "$work"

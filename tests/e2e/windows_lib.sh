@@ -101,16 +101,13 @@ point_over() {
 # just been closed may still be on the screen) and that stands still (a window that has
 # just opened may still grow to its texts).
 aim() {
-  local role=$1 name=$2 at end
-  end=$(($(now_us) + 30000000))
-  while (($(now_us) < end)); do
+  local role=$1 name=$2 at
+  aimed() {
     at=$(locate "$role" "$name")
-    if [ "$at" != - ] && point_over "$role" "${at#*$tab}" "${at%%$tab*}" &&
-        [ "$(locate "$role" "$name")" = "$at" ]; then
-      return 0
-    fi
-    sleep 0.1
-  done
+    [ "$at" != - ] && point_over "$role" "${at#*$tab}" "${at%%$tab*}" &&
+      [ "$(locate "$role" "$name")" = "$at" ]
+  }
+  wait_until 30 aimed && return 0
   echo "no $role \"$name\" to click on the screen" >&2
   shot "missing-$(echo "$name" | tr -c 'A-Za-z0-9' _ | cut -c1-30)"
   return 1
