@@ -33,11 +33,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   service=$!
   opened=""
   trap '"'"'kill $opened $server $service $desktop_pids 2>/dev/null || true'"'"' EXIT
-  requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
-  wait_request() {
-    wait_until "${2:-20}" requested "$1" && return 0
-    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
-  }
 
   mapfile -t hosts < <(sed -n "2,7p" "$data/adservers-default.txt")
   cat > "$site/ads.html" <<PAGE

@@ -26,11 +26,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   chromium=""; firefox=""
   # Nothing started here outlives the test: the browsers and the server hold its output.
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  requested() { grep -qxF "$1" "$out/requests.txt"; }
-  wait_request() {
-    wait_until "${2:-20}" requested "$1" && return 0
-    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
-  }
   # Presses held 100 ms, as a person clicks: how long a press lasts and how far apart two
   # come is what the program and the page judge, so these sleeps are the input itself.
   click_at() {

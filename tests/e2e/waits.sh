@@ -76,6 +76,8 @@ choose_in_tray_menu() {
 #   blocked_total                      the count of blocked ads quorlen.ini holds
 #   start_page_server                  the loopback page server on $out/site; sets site,
 #                                      server, port and base; requests in $out/requests.txt
+#   requested <path>                   true once the page server was asked for the path
+#   wait_request <path> [seconds]      waits until it was
 #   start_browser <chromium|firefox> <url> <log> [public]   a browser through the launcher,
 #                                      the page server's pages taken for a public site's
 #                                      with "public"; sets browser_pid
@@ -100,6 +102,14 @@ start_page_server() {
   wait_until 30 test -s "$out/port.txt" || { echo "the page server did not start" >&2; return 1; }
   port=$(cat "$out/port.txt")
   base="http://127.0.0.1:$port"
+}
+
+requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
+wait_request() {
+  wait_until "${2:-20}" requested "$1" && return 0
+  echo "the browser never asked for $1" >&2
+  cat "$out/requests.txt" >&2
+  return 1
 }
 
 start_browser() {

@@ -27,7 +27,6 @@ if [ "${1:-}" = --as-user ]; then
 
   watch_windows "$work/window-events.txt"
   start_page_server || fail "the page server did not start"
-  requested() { grep -qxF "$1" "$work/requests.txt"; }
 
   mkfifo "$work/pointer"
   "$work/virtual_pointer" 1024 768 "$work/pointer" 2>"$work/pointer.txt" &
