@@ -80,8 +80,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   fi
 
   # Show the settings window from the tray, untick "start with the computer".
-  click_tray_icon 1
-  window=$(wait_for_window "^Quorlen \(on ") || { echo "tray click did not show the settings window"; exit 1; }
+  window=$(show_settings)
   "$1/click-startup-box.sh" "$window"
   end_program $pid
 

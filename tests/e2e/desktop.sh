@@ -2,6 +2,7 @@
 # tray, torn down when the calling script exits.
 #   start_desktop   sets DISPLAY
 #   wait_for_window <name> [seconds]   prints the window id once mapped
+#   show_settings   the settings window from the tray; prints its id
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 start_desktop() {
@@ -56,4 +57,15 @@ click_tray_icon() {
   [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
   # The server moves the pointer before it presses, so the icon sees it enter first.
   xdotool mousemove --window "$icon" 11 11 mousedown "$button" mouseup "$button"
+}
+
+# A click on the icon before the program has made it is lost: the click is tried again.
+show_settings() {
+  local attempt
+  for attempt in 1 2 3; do
+    click_tray_icon 1 >&2 || return 1
+    wait_for_window "^Quorlen \(on " 10 && return 0
+  done
+  echo "the tray icon did not show the settings window" >&2
+  return 1
 }

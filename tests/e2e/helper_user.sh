@@ -192,8 +192,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
 
   # "Copy" and the online help write where only desk can read, and open what they wrote.
   start_probe
-  click_tray_icon 1
-  window_of "^Quorlen \(on " >/dev/null
+  show_settings >/dev/null
   click "check box" "Logging"
   click "push button" "Logging"
   window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
@@ -286,8 +285,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   kill "${PROBE_PID:-}" 2>/dev/null || true; wait "${PROBE_PID:-}" 2>/dev/null || true
   start_probe
   # The first click on the icon may only close the tray message.
-  for _ in 1 2 3; do click_tray_icon 1; wait_for_window "^Quorlen \(on " 3 >/dev/null && break; done
-  window_of "^Quorlen \(on " >/dev/null
+  show_settings >/dev/null
   click "check box" "Status"
   shows label "Blocked Servers:" || fail "no server count on the Status page"
   shows label "0" || fail "the waiting program shows no 0 servers"

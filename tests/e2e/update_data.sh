@@ -48,8 +48,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   wait_until 60 has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
 
   options() {  # chooses an entry of the Options menu by its access key
-    click_tray_icon 1
-    window=$(wait_for_window "^Quorlen \(on ") || { echo "no settings window"; exit 1; }
+    window=$(show_settings) || exit 1
     xdotool windowactivate --sync "$window" key alt+o 2>/dev/null || xdotool key --window "$window" alt+o
     wait_until 30 menu_shown || { echo "the Options menu did not open"; exit 1; }
     xdotool key "$1"

@@ -17,7 +17,6 @@
 #   shot <name>                    a screenshot into the work folder
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
-#   show_settings                  the settings window from the tray; prints its id
 probe=${probe:-}
 tab=$'\t'
 
@@ -189,15 +188,4 @@ start_blocking() {
   wait_until 60 grep -qxF "127.0.0.1 $first" /etc/hosts || { echo "the hosts file was not built"; return 1; }
   wait_until 30 answers_placeholder || { echo "the blocked server is not answered"; return 1; }
   start_probe
-}
-
-# A click on the icon before the program has made it is lost: the click is tried again.
-show_settings() {
-  local attempt
-  for attempt in 1 2 3; do
-    click_tray_icon 1 >&2 || return 1
-    wait_for_window "^Quorlen \(on " 10 && return 0
-  done
-  echo "the tray icon did not show the settings window" >&2
-  return 1
 }
