@@ -105,17 +105,10 @@ exec "$here/sandbox.sh" "$work" bash -c '
   wait_request /white.html 15
   wait_request /tray.html
   # The tray menu: its last entries are the allowance, a dashed line, Exit and Close.
-  click_tray_icon 3
-  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
-  xdotool key --delay 100 Up Up Up Up
-  xdotool key Return
+  choose_in_tray_menu Up Up Up Up Return
   wait_request /done.html 15
-  wait_until 10 not menu_shown
   # The tray entry of the last white-listed page opens the white-list editor on it.
-  click_tray_icon 3
-  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
-  xdotool key --delay 100 Up Up Up Up Up Up Up Up
-  xdotool key Return
+  choose_in_tray_menu Up Up Up Up Up Up Up Up Return
   wait_for_window "^Popup Ad site White List" 10 >/dev/null || { echo "the white-list editor did not open"; exit 1; }
   end_program $pid
 
