@@ -86,7 +86,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   cmp /etc/hosts "$out/hosts-before" || { echo "the users own hosts file is not back"; diff "$out/hosts-before" /etc/hosts | head; exit 1; }
   has_line /etc/hostsqlf "127.0.0.1 $first" || { echo "blocking version not kept"; exit 1; }
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  total=$(blocked_total)
   [ "$total" -eq "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
   sed "s/^/  /" "$out/https-times.txt"
   echo "e2e ad-server blocking: ok ($total requests counted)"

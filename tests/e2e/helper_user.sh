@@ -26,7 +26,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   source "$here/windows_lib.sh"
   program=$out/program probe=$here/where.py list=$here/../../data/adservers-default.txt
   request=$out/helper_request sock=/run/quorlen-helper.sock
-  fail() { echo "FAIL: $*"; shot failed; exit 1; }
 
   # A private /run, with logind'"'"'s records of who sits at the machine.
   mkdir -p "$out/sysrun"; mount --bind "$out/sysrun" /run

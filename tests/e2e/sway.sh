@@ -69,7 +69,6 @@ window_event_ms() {
 
 # True while sway has a window titled exactly $1.
 has_window() { sway_windows | cut -f3- | grep -qxF "$1"; }
-no_window() { ! has_window "$1"; }
 # True while sway's focused window is titled exactly $1.
 focused_is() { [ "$(focused_title)" = "$1" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }

@@ -74,7 +74,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # A later start: the settings window shows, then hides to the tray.
   wait_for_window "^Quorlen \(on " >/dev/null || fail "no settings window"
   wait_until 30 window_gone "^Quorlen \(on " || fail "the settings window was not hidden"
-  fragment=$(grep -a "^D0=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  fragment=$(ini_value D0 "$program/qltitles.ini")
   title="$fragment today - Chromium"
 
   # 1. The window is closed once it is the active one (within a tick of the watcher, which
@@ -96,7 +96,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # Delete blinks for ten seconds: it is pressed until it has taken the fragment out. The
   # bus answers each question within a quarter of a second or not at all: an item counts as
   # gone only from a list that still shows the next one.
-  next=$(grep -a "^D1=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  next=$(ini_value D1 "$program/qltitles.ini")
   deleted() {
     local all
     all=$(every_control)
@@ -121,7 +121,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # code the settings window shows; Ctrl holds the watcher back for the click-reset time
   # after its press (timed on the virtual clock by the unit tests), and once that has
   # passed the window is closed. Nothing is closed while popups are allowed from the tray.
-  other=$(grep -a "^D1=" "$program/usertitles.ini" | tr -d "\r" | cut -d= -f2-)
+  other=$(ini_value D1 "$program/usertitles.ini")
   id=$(open_xterm "Wow $other") || fail "\"Wow $other\" did not become the active window"
   closes "$id" || fail "\"$other\" was not closed"
   id=$(start_xterm "Ctrl $other")

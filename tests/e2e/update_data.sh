@@ -22,7 +22,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   source "$1/site.sh"
   program=$2/program; out=$2; site=$2/site; base=$3
   has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
-  value_of() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2; }
   rss_kb() { awk "/^VmRSS:/ {print \$2}" "/proc/$1/status"; }
   host=$(echo "$base" | sed -E "s#^https://([^/:]+).*#\1#")
 
@@ -60,11 +59,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
   getent hosts "$new" | grep -q "^127\.0\.0\.1 " || { echo "$new does not resolve to 127.0.0.1"; exit 1; }
   expected=$(names_of domains.txt | grep -c .)
-  [ "$(value_of N "$program/quorlenhosts.ini")" = "$expected" ] ||
-    { echo "quorlenhosts.ini has N=$(value_of N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
+  [ "$(ini_value N "$program/quorlenhosts.ini")" = "$expected" ] ||
+    { echo "quorlenhosts.ini has N=$(ini_value N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
   grep -aq "=$gone"$'"'"'\r'"'"' "$program/removals.ini" || { echo "removals.ini lacks $gone"; exit 1; }
   today=$(date +%-m/%-d/%Y)
-  [ "$(value_of DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
+  [ "$(ini_value DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
   for file in domains.txt domains.txt.sig removals.txt.sig updatedate.txt.sig; do
     [ "$(requests $file)" = 1 ] || { echo "$file fetched $(requests $file) times"; exit 1; }
   done
@@ -118,7 +117,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
   # the first default server is allowed ("=>"), a server of the users own is added.
-  allowed=$(value_of D0 "$program/quorlenhosts.ini")
+  allowed=$(ini_value D0 "$program/quorlenhosts.ini")
   has_line /etc/hosts "127.0.0.1 $allowed" || { echo "$allowed not blocked before"; exit 1; }
   # The window is shown once its lists are loaded; its keys then come in their order.
   choose_in_tray_menu b || exit 1

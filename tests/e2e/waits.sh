@@ -73,6 +73,7 @@ choose_in_tray_menu() {
 # the work folder.
 #   start_quorlen <log> [setting]...   an earlier start on record, quorlen.ini holding the
 #                                      settings, the program started; sets pid
+#   ini_value <key> <file>             the value of the key in a file the program writes
 #   blocked_total                      the count of blocked ads quorlen.ini holds
 #   start_page_server                  the loopback page server on $out/site; sets site,
 #                                      server, port and base; requests in $out/requests.txt
@@ -92,7 +93,8 @@ start_quorlen() {
   pid=$!
 }
 
-blocked_total() { grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2; }
+ini_value() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2-; }
+blocked_total() { ini_value nTotBlocked "$program/quorlen.ini"; }
 
 start_page_server() {
   site=$out/site

@@ -18,7 +18,7 @@ if [ "${1:-}" = --as-user ]; then
   # The delayed start-up step is over once it has told what this desktop lacks (a tray).
   wait_until 20 grep -q "shows no system tray" "$log" || fail "start-up did not end"
   grep -q "see or close the windows" "$log" && fail "claims it sees no windows"
-  fragment=$(grep -a "^D0=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  fragment=$(ini_value D0 "$program/qltitles.ini")
 
   # 1. A window whose title holds the fragment is closed within a second of taking the focus.
   watch_windows "$work/window-events.txt"

@@ -24,7 +24,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
   source "$here/site.sh"
-  fail() { echo "$1"; shot failed; exit 1; }
   autostart=$HOME/.config/autostart/Quorlen.desktop
   editor="^Block or Allow all content from ad server domains\.$"
   feedback="^Kestro, Inc. Software -- Feedback$"

@@ -15,9 +15,11 @@
 #   press <role> <name>            runs the control's action through the bus
 #   enabled <role> <name>          true while the control is enabled
 #   shot <name>                    a screenshot into the work folder
+#   fail <text>                    fails the test with the text and a screenshot
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
 probe=${probe:-}
+fail() { echo "FAIL: $*"; shot failed; exit 1; }
 tab=$'\t'
 
 start_accessibility() {
