@@ -14,7 +14,7 @@ ends=${3:-lf}
 source "$here/work.sh"
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
-  set -euo pipefail; [ -n "${E2E_TRACE:-}" ] && set -x
+  set -euo pipefail
   source "$1/desktop.sh"
   program=$2/program; out=$2; ends=$3
   # Whether the file has the line, whichever line end it uses.
@@ -25,10 +25,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   if [ "$ends" = crlf ]; then sed -i "s/\$/\r/" /etc/hosts; fi
   cp /etc/hosts /etc/hostsqlb; cp /etc/hosts "$out/hosts-before"
   chmod 0644 /etc/hosts
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-
-  "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
+  start_quorlen "$out/stderr.txt"
   first=$(awk "NR==1" "$1/../../data/adservers-default.txt")
   wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || { echo "hosts file not built"; exit 1; }
   [ "$(stat -c %a /etc/hosts)" = 644 ] || { echo "hosts file lost its mode"; exit 1; }
@@ -83,16 +80,13 @@ exec "$here/sandbox.sh" "$work" bash -c '
   fi
 
   # Show the settings window from the tray, untick "start with the computer".
-  click_tray_icon 1
-  window=$(wait_for_window "^Quorlen \(on ") || { echo "tray click did not show the settings window"; exit 1; }
-  import -window root "$out/settings-after-blocking.png" 2>/dev/null || true
+  window=$(show_settings)
   "$1/click-startup-box.sh" "$window"
-  import -window root "$out/startup-unticked.png" 2>/dev/null || true
   end_program $pid
 
   cmp /etc/hosts "$out/hosts-before" || { echo "the users own hosts file is not back"; diff "$out/hosts-before" /etc/hosts | head; exit 1; }
   has_line /etc/hostsqlf "127.0.0.1 $first" || { echo "blocking version not kept"; exit 1; }
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  total=$(blocked_total)
   [ "$total" -eq "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
   sed "s/^/  /" "$out/https-times.txt"
   echo "e2e ad-server blocking: ok ($total requests counted)"

@@ -12,17 +12,11 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 browser=$5
-case $browser in
-  chromium) needed=chromium ;;
-  firefox) needed=firefox-esr ;;
-  *) echo "unknown browser $browser"; exit 2 ;;
-esac
-command -v "$needed" >/dev/null || { echo "needs $needed"; exit 77; }
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
 source "$here/work.sh"
-prepare_work "$1" "$2"
-cp "$(realpath "$3")" "$work/page_server"
+needs_browser "$browser"
+needs dbus-run-session
+needs_atspi
+prepare_work "$1" "$2" "$3"
 exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set -euo pipefail
   here=$1 out=$2 data=$3 browser=$4
@@ -33,21 +27,12 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   echo "nameserver 127.0.0.1" > /etc/resolv.conf
   start_desktop
   start_accessibility
-  site=$out/site; mkdir -p "$site"
-  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
-  server=$!
+  start_page_server
   # The loopback service no list names.
   /usr/bin/python3 -m http.server 9999 --bind 127.0.0.1 --directory "$site" 2>"$out/service.txt" &
   service=$!
   opened=""
   trap '"'"'kill $opened $server $service $desktop_pids 2>/dev/null || true'"'"' EXIT
-  wait_until 30 test -s "$out/port.txt" || { echo "the page server did not start"; exit 1; }
-  port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
-  requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
-  wait_request() {
-    wait_until "${2:-20}" requested "$1" && return 0
-    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
-  }
 
   mapfile -t hosts < <(sed -n "2,7p" "$data/adservers-default.txt")
   cat > "$site/ads.html" <<PAGE
@@ -76,29 +61,14 @@ PAGE
   # Each browser starts here and goes on once Quorlen has joined it: wait.html?<next>.
   printf "<html><body><h1>waiting</h1><script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = location.search.slice(1))), 200)</script></body></html>\n" > "$site/wait.html"
 
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
   popups=False; [ "$browser" = firefox ] && popups=True
-  printf "[Settings]\r\nbBlockAdServers=True\r\nbBlockIEPopups=$popups\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
-  QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
+  QT_LOGGING_RULES="quorlen.browsers.info=true" start_quorlen "$out/stderr.txt" \
+    bBlockAdServers=True bBlockIEPopups=$popups bMinimized=True
   wait_until 60 grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || { echo "the hosts file was not built"; exit 1; }
   start_probe
-
-  if [ "$browser" = chromium ]; then
-    "$program/quorlen-browser" --ip-address-space-overrides="127.0.0.1:$port=public" \
-      --disable-background-networking --disable-component-update --disable-sync --no-first-run \
-      --no-default-browser-check --disable-gpu --password-store=basic --window-position=0,0 \
-      --window-size=1000,720 "$base/wait.html?/ads.html" >"$out/browser.txt" 2>&1 &
-    profile=browser
-  else
-    # The page server stands for a public site, as the browser is told before it starts.
-    mkdir -p "$XDG_CONFIG_HOME/quorlen/firefox"
-    printf "user_pref(\"network.lna.address_space.public.override\", \"127.0.0.1:%s\");\n" "$port" \
-      > "$XDG_CONFIG_HOME/quorlen/firefox/prefs.js"
-    "$program/quorlen-browser" --firefox "$base/wait.html?/ads.html" >"$out/browser.txt" 2>&1 &
-    profile=firefox
-  fi
-  opened=$!
+  profile=browser; [ "$browser" = firefox ] && profile=firefox
+  start_browser "$browser" "$base/wait.html?/ads.html" "$out/browser.txt" public
+  opened=$browser_pid
   wait_request /wait.html 60
   # Chromium is joined to answer the ad servers; Firefox, which needs no joining for them,
   # to follow its windows.
@@ -139,11 +109,7 @@ PAGE
   close_window "^Quorlen - Recent Ads Blocked$"
 
   # A service on this machine that no list names stays behind the guard of the browser.
-  if [ "$browser" = chromium ]; then
-    "$program/quorlen-browser" "$base/guard.html" >>"$out/browser.txt" 2>&1 &
-  else
-    "$program/quorlen-browser" --firefox "$base/guard.html" >>"$out/browser.txt" 2>&1 &
-  fi
+  start_browser "$browser" "$base/guard.html" "$out/guard.txt"
   wait_request /guard.html 30
   # The browser holds the request for its user to allow, so no event tells that it is
   # over: the service is watched for what must never come.
@@ -152,7 +118,7 @@ PAGE
 
   kill $opened 2>/dev/null || true
   end_program $pid
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  total=$(blocked_total)
   [ "$total" = "$listed" ] || { echo "nTotBlocked is $total, but $listed were listed"; fail=1; }
   [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
   echo "e2e ad-server blocking in $browser from a public page: ok ($total requests counted)"

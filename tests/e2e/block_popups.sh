@@ -12,37 +12,22 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 browsers=${4:-chromium}
-case $browsers in
-  chromium) needed=chromium ;;
-  firefox) needed=firefox-esr ;;
-  both) needed="chromium firefox-esr" ;;
-  *) echo "unknown browser $browsers"; exit 2 ;;
-esac
-for browser in $needed; do command -v "$browser" >/dev/null || { echo "needs $browser"; exit 77; }; done
 source "$here/work.sh"
-prepare_work "$1" "$2"
-cp "$(realpath "$3")" "$work/page_server"
+needs_browser "$browsers"
+prepare_work "$1" "$2" "$3"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
   program=$2/program; out=$2
-  site=$out/site; mkdir -p "$site"
   start_desktop
 
-  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
-  server=$!
+  start_page_server
   browsers=$3
   chromium=""; firefox=""
   # Nothing started here outlives the test: the browsers and the server hold its output.
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  wait_until 5 test -s "$out/port.txt"
-  port=$(cat "$out/port.txt"); base="http://127.0.0.1:$port"
-  requested() { grep -qxF "$1" "$out/requests.txt"; }
-  wait_request() {
-    wait_until "${2:-20}" requested "$1" && return 0
-    echo "the browser never asked for $1"; cat "$out/requests.txt"; return 1
-  }
-  # Presses held 100 ms, as a person clicks.
+  # Presses held 100 ms, as a person clicks: how long a press lasts and how far apart two
+  # come is what the program and the page judge, so these sleeps are the input itself.
   click_at() {
     xdotool mousemove "$1" "$2"; sleep 0.2
     xdotool mousedown 1; sleep 0.12; xdotool mouseup 1
@@ -75,45 +60,29 @@ exec "$here/sandbox.sh" "$work" bash -c '
     page "pop-$popup" "<h1>popup $popup</h1><script>setTimeout(() => close(), 800)</script>"
   done
 
-  # An earlier start happened; the white list allows the pages under /white.
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" > "$program/quorlen.ini"
+  # The white list allows the pages under /white.
   printf "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=127.0.0.1:$port/WHITE\r\n" > "$program/userwl.ini"
-
-  QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
-  # Waits until the browser runs its waiting page and Quorlen, which tells of what it does
-  # with browsers on its error output, has joined it; then a moment for Quorlen to ask to
-  # hear of new windows.
-  wait_joined() {
-    local browser=$1 profile=browser
-    [ "$browser" = firefox ] && profile=firefox
-    wait_request "/go-$browser.txt" 60
+  QT_LOGGING_RULES="quorlen.browsers.info=true;quorlen.debug.info=true" \
+    start_quorlen "$out/stderr.txt" bBlockAdServers=False bBlockIEPopups=True bMinimized=True
+  # Each browser starts on the waiting page and goes on to $2 once told to. It is ready
+  # once Quorlen, which tells what it does with browsers on its error output, has joined it
+  # and follows the window of the waiting page (Chromium names the page as it is joined,
+  # Firefox as the navigation to the page begins).
+  start() {
+    local profile=browser
+    [ "$1" = firefox ] && profile=firefox
+    start_browser "$1" "$base/wait.html?go-$1.txt&$2" "$out/$1.txt"
+    printf -v "$1" %s "$browser_pid"
+    wait_request "/go-$1.txt" 60
     wait_until 60 grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
-      "$out/stderr.txt" || { echo "Quorlen did not join $browser"; return 1; }
-    sleep 1
-  }
-  # Each browser starts on the waiting page and goes on to $1 once told to.
-  start_chromium() {
-    "$program/quorlen-browser" --disable-background-networking --disable-component-update \
-      --disable-sync --no-first-run --no-default-browser-check --disable-gpu \
-      --password-store=basic --window-position=0,0 --window-size=1000,720 \
-      "$base/wait.html?go-chromium.txt&$1" >"$out/chromium.txt" 2>&1 &
-    chromium=$!
-    wait_joined chromium
-  }
-  start_firefox() {
-    "$program/quorlen-browser" --firefox "$base/wait.html?go-firefox.txt&$1" >"$out/firefox.txt" 2>&1 &
-    firefox=$!
-    wait_joined firefox
+      "$out/stderr.txt" || { echo "Quorlen did not join $1"; return 1; }
+    wait_until 60 grep -qE "quorlen.debug: (# url |nav begin .* to )$base/wait.html\?go-$1" \
+      "$out/stderr.txt" || { echo "Quorlen does not follow the page in $1"; return 1; }
   }
   go_on() { echo go > "$site/go-$1.txt"; }
   case $browsers in
-    chromium) start_chromium /load.html; go_on chromium ;;
-    firefox) start_firefox /load.html; go_on firefox ;;
-    both)
-      start_firefox /js.html
-      start_chromium /load.html; go_on chromium ;;
+    both) start firefox /js.html; start chromium /load.html; go_on chromium ;;
+    *) start "$browsers" /load.html; go_on "$browsers" ;;
   esac
 
   wait_request /timer.html 60
@@ -127,7 +96,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.08; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
   if [ "$browsers" = both ]; then
     wait_request /handover.html
-    import -window root "$out/handover.png" 2>/dev/null || true
     go_on firefox
     xdotool search --onlyvisible --class firefox | head -1 | xargs -r xdotool windowactivate 2>/dev/null || true
   fi
@@ -136,23 +104,12 @@ exec "$here/sandbox.sh" "$work" bash -c '
   click_at 200 300
   wait_request /white.html 15
   wait_request /tray.html
-  import -window root "$out/before-tray.png" 2>/dev/null || true
   # The tray menu: its last entries are the allowance, a dashed line, Exit and Close.
-  click_tray_icon 3
-  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
-  import -window root "$out/tray-menu.png" 2>/dev/null || true
-  xdotool key --delay 100 Up Up Up Up
-  import -window root "$out/tray-menu-chosen.png" 2>/dev/null || true
-  xdotool key Return
+  choose_in_tray_menu Up Up Up Up Return
   wait_request /done.html 15
-  wait_until 10 not menu_shown
   # The tray entry of the last white-listed page opens the white-list editor on it.
-  click_tray_icon 3
-  wait_until 10 menu_shown || { echo "the tray menu did not open"; exit 1; }
-  xdotool key --delay 100 Up Up Up Up Up Up Up Up
-  xdotool key Return
+  choose_in_tray_menu Up Up Up Up Up Up Up Up Return
   wait_for_window "^Popup Ad site White List" 10 >/dev/null || { echo "the white-list editor did not open"; exit 1; }
-  import -window root "$out/white-list-editor.png" 2>/dev/null || true
   end_program $pid
 
   fail=0
@@ -162,8 +119,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   for popup in load timer late; do
     requested "/pop-$popup.html" && { echo "the $popup popup reached its server"; fail=1; }
   done
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" = 3 ] || { echo "nTotBlocked is $total, not 3"; fail=1; }
+  [ "$(blocked_total)" = 3 ] || { echo "nTotBlocked is $(blocked_total), not 3"; fail=1; }
   [ $fail = 0 ] || { cat "$out/requests.txt"; exit 1; }
   echo "e2e popup blocking in $browsers: ok"
 ' e2e "$here" "$work" "$browsers"

@@ -2,6 +2,7 @@
 # tray, torn down when the calling script exits.
 #   start_desktop   sets DISPLAY
 #   wait_for_window <name> [seconds]   prints the window id once mapped
+#   show_settings   the settings window from the tray; prints its id
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 start_desktop() {
@@ -16,23 +17,28 @@ start_desktop() {
   wait_until 30 eval 'xdpyinfo >/dev/null 2>&1' || { echo "no X server on $DISPLAY" >&2; return 1; }
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
   # The tray comes once the window manager runs: a panel mapped before it is never managed.
-  # On a busy machine openbox now and then hangs at its start with the server held; a
-  # later one, started after it is gone, does not.
-  local attempt manager
-  for attempt in 1 2 3; do
-    openbox --sm-disable >/dev/null 2>&1 &
-    manager=$!
-    wait_until 20 eval 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' && break
-    kill "$manager" 2>/dev/null || true
-    wait "$manager" 2>/dev/null || true
-    [ "$attempt" = 3 ] && { echo "no window manager" >&2; return 1; }
-  done
-  desktop_pids="$desktop_pids $manager"
+  start_until 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
+    openbox --sm-disable || { echo "no window manager" >&2; return 1; }
   if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
-  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-  desktop_pids="$desktop_pids $!"
-  wait_until 30 eval 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' ||
+  start_until 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' \
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 ||
     { echo "no tray" >&2; return 1; }
+}
+
+# Starts a part of the desktop until the condition holds, three times at most: on a busy
+# machine openbox now and then hangs at its start with the server held, and trayer now
+# and then never shows its panel; a later start, once the first is gone, does not.
+start_until() {
+  local condition=$1 started
+  shift
+  for _ in 1 2 3; do
+    "$@" >/dev/null 2>&1 &
+    started=$!
+    wait_until 20 eval "$condition" && { desktop_pids="$desktop_pids $started"; return 0; }
+    kill "$started" 2>/dev/null || true
+    wait "$started" 2>/dev/null || true
+  done
+  return 1
 }
 
 wait_for_window() {
@@ -56,4 +62,15 @@ click_tray_icon() {
   [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
   # The server moves the pointer before it presses, so the icon sees it enter first.
   xdotool mousemove --window "$icon" 11 11 mousedown "$button" mouseup "$button"
+}
+
+# A click on the icon before the program has made it is lost: the click is tried again.
+show_settings() {
+  local attempt
+  for attempt in 1 2 3; do
+    click_tray_icon 1 >&2 || return 1
+    wait_for_window "^Quorlen \(on " 10 && return 0
+  done
+  echo "the tray icon did not show the settings window" >&2
+  return 1
 }

@@ -16,18 +16,16 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-cp "$3" "$work/quorlen-helper"; cp "$4" "$work/helper_request"
+needs dbus-daemon
+needs_atspi
+prepare_work "$1" "$2" "$3" "$4"
 exec "$here/sandbox.sh" "$work" bash -c '
-  set -euo pipefail; [ -n "${E2E_TRACE:-}" ] && set -x
+  set -euo pipefail
   here=$1 out=$2
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
   program=$out/program probe=$here/where.py list=$here/../../data/adservers-default.txt
   request=$out/helper_request sock=/run/quorlen-helper.sock
-  fail() { echo "FAIL: $*"; shot failed; exit 1; }
 
   # A private /run, with logind'"'"'s records of who sits at the machine.
   mkdir -p "$out/sysrun"; mount --bind "$out/sysrun" /run
@@ -193,8 +191,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
 
   # "Copy" and the online help write where only desk can read, and open what they wrote.
   start_probe
-  click_tray_icon 1
-  window_of "^Quorlen \(on " >/dev/null
+  show_settings >/dev/null
   click "check box" "Logging"
   click "push button" "Logging"
   window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
@@ -218,7 +215,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   curl -s --http0.9 -o "$out/banner2.gif" "http://$first/ads/while-stopped.gif"
   cmp "$out/banner2.gif" "$program/1by1.jpg" || fail "no answer while the helper was stopped"
   [ "$(locate "check box" "Status")" != - ] || fail "the windows did not answer while the helper was stopped"
-  shot helper-stopped
   wait_until 15 grep -qF "Quorlen could not change the hosts file: quorlen-helper did not answer within 10 s" \
     "$out/stderr.txt" || fail "the stopped helper was not told: $(cat "$out/stderr.txt")"
   kill -CONT $helper
@@ -284,19 +280,16 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
     "$out/stderr-no-helper.txt" || fail "the missing helper was not told: $(cat "$out/stderr-no-helper.txt")"
   # The tray message, like a menu, is a tall override-redirect window of the program.
   wait_until 5 menu_shown || fail "the missing helper was not told in a tray message"
-  shot helper-missing-tray-message
   curl -s --http0.9 -m 2 -o /dev/null "http://$first/" && fail "port 80 answered without the helper"
   kill "${PROBE_PID:-}" 2>/dev/null || true; wait "${PROBE_PID:-}" 2>/dev/null || true
   start_probe
   # The first click on the icon may only close the tray message.
-  for _ in 1 2 3; do click_tray_icon 1; wait_for_window "^Quorlen \(on " 3 >/dev/null && break; done
-  window_of "^Quorlen \(on " >/dev/null
+  show_settings >/dev/null
   click "check box" "Status"
   shows label "Blocked Servers:" || fail "no server count on the Status page"
   shows label "0" || fail "the waiting program shows no 0 servers"
   shows label "$count" && fail "the waiting program claims $count blocked servers"
   shown | grep -q "^label|Please wait while Quorlen Initializes" && fail "start-up still says it initializes"
-  shot helper-missing-status
   "$out/quorlen-helper" --socket "$sock" >/dev/null 2>>"$out/helper.log" &
   helper=$!
   wait_until 20 answered || fail "port 80 did not come back with the helper"
@@ -305,7 +298,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   # The hosts file is built once port 80 is had.
   wait_until 10 grep -qF "quorlen-helper answers again" "$out/stderr-no-helper.txt" || fail "the return was not told"
   wait_until 5 shows label "$count" || fail "the Status page does not show the $count blocked servers"
-  shot helper-back
   end_program $pid
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
     fail "the missing helper unticked the Block Banner Ads box"

@@ -8,21 +8,18 @@
 #   other_user_browsers.sh <staged program folder> <work folder> <page server>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-for browser in chromium firefox-esr setpriv; do command -v $browser >/dev/null || { echo "needs $browser"; exit 77; }; done
 source "$here/work.sh"
-prepare_work "$1" "$2"
-cp "$(realpath "$3")" "$work/page_server"
+needs_browser both
+needs setpriv
+prepare_work "$1" "$2" "$3"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
-  out=$2 program=$2/program site=$2/site
-  mkdir -p "$site"
+  out=$2 program=$2/program
   start_desktop
-  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
-  server=$!; chromium=""; firefox=""
+  start_page_server
+  chromium=""; firefox=""
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  wait_until 5 test -s "$out/port.txt" || { echo "the page server did not start"; exit 1; }
-  base="http://127.0.0.1:$(cat "$out/port.txt")"
   # Each browser waits on a page until told to go on to one that opens a window on load.
   echo "<script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = \"/load.html\")), 250)</script>" >"$site/wait.html"
   # It tells, a moment later, whether its window was closed.
@@ -36,22 +33,18 @@ exec "$here/sandbox.sh" "$work" bash -c '
     setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 "$attacker/intruder.py" $sockets ||
       { echo "another user reached a browser $1"; exit 1; }
   }
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nbMinimized=True\r\n" >"$program/quorlen.ini"
   start_program() {
-    QT_LOGGING_RULES="quorlen.browsers.info=true" "$program/quorlen" 2>>"$out/stderr.txt" &
-    pid=$!
+    QT_LOGGING_RULES="quorlen.browsers.info=true" start_quorlen "$out/stderr-$1.txt" \
+      bBlockAdServers=False bBlockIEPopups=True bMinimized=True
   }
-  joins() { [ "$(grep -c "^quorlen.browsers: joined the browser of" "$out/stderr.txt")" -ge "$1" ]; }
+  joins() { [ "$(cat "$out"/stderr-*.txt | grep -c "^quorlen.browsers: joined the browser of")" -ge "$1" ]; }
   wait_joined() {  # wait_joined <count of joins so far>
     wait_until 90 joins "$1" && return 0
-    echo "Quorlen joined $(grep -c joined "$out/stderr.txt") browsers, not $1"; exit 1
+    echo "Quorlen joined $(cat "$out"/stderr-*.txt | grep -c joined) browsers, not $1"; exit 1
   }
-  start_program
-  "$program/quorlen-browser" --no-first-run --disable-gpu --password-store=basic "$base/wait.html" >"$out/chromium.txt" 2>&1 &
-  chromium=$!
-  "$program/quorlen-browser" --firefox "$base/wait.html" >"$out/firefox.txt" 2>&1 &
-  firefox=$!
+  start_program 1
+  start_browser chromium "$base/wait.html" "$out/chromium.txt"; chromium=$browser_pid
+  start_browser firefox "$base/wait.html" "$out/firefox.txt"; firefox=$browser_pid
   wait_joined 2
   intrude "while the program is joined"
   # A runtime folder left open to everyone: the launchers still serve only their user.
@@ -64,13 +57,13 @@ exec "$here/sandbox.sh" "$work" bash -c '
   done
   end_program $pid
   intrude "after the program has ended"
-  start_program
+  start_program 2
   wait_joined 4
   echo go >"$site/go.txt"
   both_told() { [ "$(grep -c "^/closed-" "$out/requests.txt")" -ge 2 ]; }
   wait_until 30 both_told || true  # the check below says what is missing
   end_program $pid
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
+  total=$(blocked_total)
   if grep -q "^/pop-load.html" "$out/requests.txt" || [ "$(grep -c "^/closed-true" "$out/requests.txt")" != 2 ] ||
       [ "$total" != 2 ]; then
     echo "the popups were not cancelled in both browsers (nTotBlocked=$total)"; cat "$out/requests.txt"; exit 1

@@ -35,7 +35,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   # 2.5 s after start the first start asks about banner ads when the default browser is
   # one the program follows, then shows its restart notice; either waits for the user.
   wait_for_window "^(Quorlen|Block banner ads\?)$" >/dev/null || { echo "no first-start box"; exit 1; }
-  import -window root "$2/first-start.png" 2>/dev/null || true
   end_program $pid
 
   ini=$program/quorlen.ini

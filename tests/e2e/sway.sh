@@ -1,6 +1,7 @@
 # Sourced by the Wayland tests, which run as a user other than root (sway refuses root):
 # a headless sway with no input devices on a runtime folder of its own, torn down when the
 # calling script exits. Keys come through wtype, pictures through grim.
+source "$(dirname "${BASH_SOURCE[0]}")/work.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 #   start_sway   sets XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK, and unsets DISPLAY
 start_sway() {
@@ -34,16 +35,21 @@ start_sway() {
 
 has_keyboard() { swaymsg -t get_seats | grep -q '"capabilities": [1-9]'; }
 
-# The title of sway's focused window, empty when none has the focus.
-focused_title() {
+# Every window sway has, one "<1 if focused, else 0><TAB><workspace><TAB><title>" a line.
+sway_windows() {
   swaymsg -t get_tree | python3 -c '
 import json, sys
-def walk(node):
-    if node.get("focused") and node.get("type") in ("con", "floating_con"):
-        print(node.get("name") or ""); return True
-    return any(walk(child) for child in node.get("nodes", []) + node.get("floating_nodes", []))
-walk(json.load(sys.stdin))'
+def walk(node, workspace):
+    if node.get("type") == "workspace": workspace = node.get("name")
+    if node.get("type") in ("con", "floating_con") and not node.get("nodes"):
+        print("%d\t%s\t%s" % (bool(node.get("focused")), workspace, node.get("name") or ""))
+    for child in node.get("nodes", []) + node.get("floating_nodes", []): walk(child, workspace)
+walk(json.load(sys.stdin), "")'
 }
+# The title of sway's focused window, empty when none has the focus.
+focused_title() { sway_windows | awk -F'\t' '$1 == 1 {print $3; exit}'; }
+# The titles of the windows on workspace $1, one a line.
+windows_on() { sway_windows | awk -F'\t' -v space="$1" '$2 == space {print $3}'; }
 
 # Logs sway's window events into $1 as they come, one "<ms> <change> <title>" a line,
 # so that a window's moments are known even when it lives shorter than a poll.
@@ -62,30 +68,39 @@ window_event_ms() {
 }
 
 # True while sway has a window titled exactly $1.
-has_window() {
-  swaymsg -t get_tree | python3 -c '
-import json, sys
-def walk(node):
-    if node.get("type") in ("con", "floating_con") and node.get("name") == sys.argv[1]: return True
-    return any(walk(child) for child in node.get("nodes", []) + node.get("floating_nodes", []))
-sys.exit(0 if walk(json.load(sys.stdin)) else 1)' "$1"
-}
-
-no_window() { ! has_window "$1"; }
+has_window() { sway_windows | cut -f3- | grep -qxF "$1"; }
 # True while sway's focused window is titled exactly $1.
 focused_is() { [ "$(focused_title)" = "$1" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
-# Inside the sandbox, as root: runs "<script> --as-user <work> [args]" as nobody on a
-# private session bus, with the work folder (program, home) handed to that user. An
-# earlier start is on record, so the program goes straight to work.
-become_desktop_user() {
-  local script=$1 work=$2
-  shift 2
-  mkdir -p /var/lib/quorlen
-  touch /var/lib/quorlen/first-start
-  chown -R 65534:65534 "$work"
-  exec setpriv --reuid=65534 --regid=65534 --clear-groups \
-    dbus-run-session -- "$script" --as-user "$work" "$@"
+# Fails the test with what tells why: whether the program ($pid, its log $log) still runs,
+# the focused window and a picture of the screen.
+fail() {
+  echo "FAIL: $1"
+  kill -0 "${pid:-}" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
+  echo "focused: \"$(focused_title)\""
+  grim "$work/failed.png" 2>/dev/null || true
+  exit 1
 }
 
+# The Wayland tests run as root only to make their work folder and enter the sandbox:
+#   sandboxed_as_user <staged program folder> <work folder> [file]... -- [args]
+# (files as for prepare_work) runs "<script> --in-sandbox <work> [args]" there, which runs
+# "<script> --as-user <work> [args]" as nobody on a private session bus, with the work
+# folder (program, home) handed to that user. An earlier start is on record, so the
+# program goes straight to work.
+sandboxed_as_user() {
+  local files=()
+  while [ "$1" != -- ]; do files+=("$1"); shift; done
+  shift
+  needs sway wtype grim setpriv dbus-run-session
+  prepare_work "${files[@]}"
+  exec "$(dirname "${BASH_SOURCE[0]}")/sandbox.sh" "$work" "$0" --in-sandbox "$work" "$@"
+}
+if [ "${1:-}" = --in-sandbox ]; then
+  mkdir -p /var/lib/quorlen
+  touch /var/lib/quorlen/first-start
+  chown -R 65534:65534 "$2"
+  exec setpriv --reuid=65534 --regid=65534 --clear-groups \
+    dbus-run-session -- "$0" --as-user "${@:2}"
+fi

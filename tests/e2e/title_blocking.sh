@@ -8,8 +8,8 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
+needs dbus-run-session
+needs_atspi
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set -euo pipefail
@@ -40,16 +40,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
       xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"
   }
   # Makes the window the active one; a window closed meanwhile was active long enough.
-  activate() {
-    local end=$(($(now_us) + 30000000))
-    while (($(now_us) < end)); do
-      exists "$1" || return 0
-      in_front "$1" && return 0
-      xdotool windowactivate "$1" 2>/dev/null || true
-      sleep 0.1
-    done
-    return 1
-  }
+  activated() { ! exists "$1" || in_front "$1" || { xdotool windowactivate "$1" 2>/dev/null; false; }; }
+  activate() { wait_until 30 activated "$1"; }
   open_xterm() {
     local id
     id=$(start_xterm "$1") || return 1
@@ -77,16 +69,12 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
 
   start_desktop
   start_accessibility
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
-    > "$program/quorlen.ini"
-  "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
+  start_quorlen "$out/stderr.txt" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5
   start_probe
   # A later start: the settings window shows, then hides to the tray.
   wait_for_window "^Quorlen \(on " >/dev/null || fail "no settings window"
   wait_until 30 window_gone "^Quorlen \(on " || fail "the settings window was not hidden"
-  fragment=$(grep -a "^D0=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  fragment=$(ini_value D0 "$program/qltitles.ini")
   title="$fragment today - Chromium"
 
   # 1. The window is closed once it is the active one (within a tick of the watcher, which
@@ -108,7 +96,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # Delete blinks for ten seconds: it is pressed until it has taken the fragment out. The
   # bus answers each question within a quarter of a second or not at all: an item counts as
   # gone only from a list that still shows the next one.
-  next=$(grep -a "^D1=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  next=$(ini_value D1 "$program/qltitles.ini")
   deleted() {
     local all
     all=$(every_control)
@@ -118,7 +106,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
     enabled "push button" "Delete from List" && press "push button" "Delete from List"
     deleted
   }
-  shot editor
   wait_until 30 press_delete || fail "Delete did not remove the selected fragment"
   saved() { [ -f "$program/usertitles.ini" ] && ! grep -aqF "$fragment" "$program/usertitles.ini"; }
   press_ok() { press "push button" "OK"; saved; }
@@ -134,7 +121,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # code the settings window shows; Ctrl holds the watcher back for the click-reset time
   # after its press (timed on the virtual clock by the unit tests), and once that has
   # passed the window is closed. Nothing is closed while popups are allowed from the tray.
-  other=$(grep -a "^D1=" "$program/usertitles.ini" | tr -d "\r" | cut -d= -f2-)
+  other=$(ini_value D1 "$program/usertitles.ini")
   id=$(open_xterm "Wow $other") || fail "\"Wow $other\" did not become the active window"
   closes "$id" || fail "\"$other\" was not closed"
   id=$(start_xterm "Ctrl $other")
@@ -152,7 +139,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   closes "$id" || fail "still open once popups are blocked again"
 
   end_program "$pid"
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" -eq 9 ] || { echo "nTotBlocked is $total, not 9"; exit 1; }
+  [ "$(blocked_total)" -eq 9 ] || { echo "nTotBlocked is $(blocked_total), not 9"; exit 1; }
   echo "e2e title blocking: ok"
 ' e2e "$here" "$work"

@@ -14,16 +14,14 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-prepare_work "$1" "$2"
-site=$3 base=$4
-cp -a "$site" "$work/site"
+prepare_work "$1" "$2" "$3"
+base=$4
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
   source "$1/site.sh"
   program=$2/program; out=$2; site=$2/site; base=$3
   has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
-  value_of() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2; }
   rss_kb() { awk "/^VmRSS:/ {print \$2}" "/proc/$1/status"; }
   host=$(echo "$base" | sed -E "s#^https://([^/:]+).*#\1#")
 
@@ -39,37 +37,33 @@ exec "$here/sandbox.sh" "$work" bash -c '
   start_desktop
   printf "127.0.0.1 localhost\n127.0.0.2 %s\n" "$host" > /etc/hosts
   cp /etc/hosts /etc/hostsqlb
-  mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start
   # The vendor site has a loopback address of its own; 127.0.0.1 stays for the web server.
   serve_site "$site" "$base" 127.0.0.2 "$out"
   trap "kill \$site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
   requests() { grep -c "GET /zshared/$1 " "$out/site-log.txt" || true; }
   before=$(requests updatedate.txt)
 
-  "$program/quorlen" 2>"$out/stderr.txt" &
-  pid=$!
+  start_quorlen "$out/stderr.txt"
   wait_until 60 has_line /etc/hosts "127.0.0.1 $gone" || { echo "hosts file not built from the shipped list"; exit 1; }
 
   options() {  # chooses an entry of the Options menu by its access key
-    click_tray_icon 1
-    window=$(wait_for_window "^Quorlen \(on ") || { echo "no settings window"; exit 1; }
+    window=$(show_settings) || exit 1
     xdotool windowactivate --sync "$window" key alt+o 2>/dev/null || xdotool key --window "$window" alt+o
     wait_until 30 menu_shown || { echo "the Options menu did not open"; exit 1; }
     xdotool key "$1"
   }
   options d
   wait_until 60 has_line /etc/hosts "127.0.0.1 $new" || { echo "the new server is not in the hosts file"; exit 1; }
-  import -window root "$out/after-download.png" 2>/dev/null || true
   has_line /etc/hosts "127.0.0.1 $gone" && { echo "the removed server is still blocked"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $kept" || { echo "a kept server lost its line"; exit 1; }
   has_line /etc/hosts "127.0.0.2 $host" || { echo "the users own line went"; exit 1; }
   getent hosts "$new" | grep -q "^127\.0\.0\.1 " || { echo "$new does not resolve to 127.0.0.1"; exit 1; }
   expected=$(names_of domains.txt | grep -c .)
-  [ "$(value_of N "$program/quorlenhosts.ini")" = "$expected" ] ||
-    { echo "quorlenhosts.ini has N=$(value_of N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
+  [ "$(ini_value N "$program/quorlenhosts.ini")" = "$expected" ] ||
+    { echo "quorlenhosts.ini has N=$(ini_value N "$program/quorlenhosts.ini"), not $expected"; exit 1; }
   grep -aq "=$gone"$'"'"'\r'"'"' "$program/removals.ini" || { echo "removals.ini lacks $gone"; exit 1; }
   today=$(date +%-m/%-d/%Y)
-  [ "$(value_of DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
+  [ "$(ini_value DateUpdate "$program/quorlen.ini")" = "$today" ] || { echo "DateUpdate not stamped"; exit 1; }
   for file in domains.txt domains.txt.sig removals.txt.sig updatedate.txt.sig; do
     [ "$(requests $file)" = 1 ] || { echo "$file fetched $(requests $file) times"; exit 1; }
   done
@@ -78,7 +72,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   options d
   checked_twice() { [ "$(requests updatedate.txt)" -ge $((before + 2)) ]; }
   wait_until 30 checked_twice || { echo "no second date check"; exit 1; }
-  import -window root "$out/data-current.png" 2>/dev/null || true
   # Whether the current data was downloaded again is told below, once the program has long
   # finished with the check.
 
@@ -88,7 +81,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   options d
   refusal="Quorlen refused zshared/updatedate.txt: it does not carry the Quorlen site'"'"'s signature"
   wait_until 30 grep -qF "$refusal" "$out/stderr.txt" || { echo "the unsigned date was not refused"; exit 1; }
-  import -window root "$out/unsigned-date.png" 2>/dev/null || true
   cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || { echo "the list changed"; exit 1; }
   cmp -s /etc/hosts "$out/hosts-before" || { echo "the hosts file changed"; exit 1; }
   [ "$(requests domains.txt)" = 1 ] || { echo "a list was downloaded after a current or unsigned date"; exit 1; }
@@ -100,7 +92,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   rss=$(rss_kb $pid)
   options c
   box=$(wait_for_window "^A New Version is Available$") || { echo "no offer of the new version"; exit 1; }
-  import -window root "$out/version-20mb.png" 2>/dev/null || true
   height=$(xdotool getwindowgeometry "$box" | sed -nE "s/.*Geometry: [0-9]+x([0-9]+).*/\1/p")
   [ "$height" -lt 768 ] || { echo "the box is $height pixels tall, the screen 768"; exit 1; }
   grown=$(( $(rss_kb $pid) - rss ))
@@ -126,7 +117,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
   # the first default server is allowed ("=>"), a server of the users own is added.
-  allowed=$(value_of D0 "$program/quorlenhosts.ini")
+  allowed=$(ini_value D0 "$program/quorlenhosts.ini")
   has_line /etc/hosts "127.0.0.1 $allowed" || { echo "$allowed not blocked before"; exit 1; }
   # The window is shown once its lists are loaded; its keys then come in their order.
   choose_in_tray_menu b || exit 1
@@ -135,11 +126,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
   xdotool key Down Tab space                                        # select, "=>"
   xdotool key Tab Tab Tab Tab; xdotool type --delay 20 e2e-own.example
   xdotool key Tab space                                             # "Add to List"
-  import -window root "$out/editor.png" 2>/dev/null || true
   xdotool key Tab Tab Tab space                                     # OK
   wait_until 60 has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
   notice=$(wait_for_window "^Quorlen$") || { echo "no notice after the editor saved"; exit 1; }
-  import -window root "$out/editor-saved.png" 2>/dev/null || true
   xdotool windowactivate --sync "$notice" key Return 2>/dev/null || xdotool key --window "$notice" Return
   wait_until 30 window_gone "^Quorlen$" || { echo "the notice stayed"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $allowed" && { echo "the allowed server is still blocked"; exit 1; }

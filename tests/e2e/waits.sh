@@ -68,3 +68,68 @@ choose_in_tray_menu() {
   xdotool key --delay 60 "$@"
   wait_until 20 not menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
 }
+
+# What the tests do alike inside the sandbox, with $program the program's folder and $out
+# the work folder.
+#   start_quorlen <log> [setting]...   an earlier start on record, quorlen.ini holding the
+#                                      settings, the program started; sets pid
+#   ini_value <key> <file>             the value of the key in a file the program writes
+#   blocked_total                      the count of blocked ads quorlen.ini holds
+#   start_page_server                  the loopback page server on $out/site; sets site,
+#                                      server, port and base; requests in $out/requests.txt
+#   requested <path>                   true once the page server was asked for the path
+#   wait_request <path> [seconds]      waits until it was
+#   start_browser <chromium|firefox> <url> <log> [public]   a browser through the launcher,
+#                                      the page server's pages taken for a public site's
+#                                      with "public"; sets browser_pid
+start_quorlen() {
+  local log=$1 setting
+  shift
+  [ -e /var/lib/quorlen/first-start ] || { mkdir -p /var/lib/quorlen; touch /var/lib/quorlen/first-start; }
+  if [ $# -gt 0 ]; then
+    { printf "[Settings]\r\n"; for setting; do printf "%s\r\n" "$setting"; done; } >"$program/quorlen.ini"
+  fi
+  "$program/quorlen" 2>"$log" &
+  pid=$!
+}
+
+ini_value() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2-; }
+blocked_total() { ini_value nTotBlocked "$program/quorlen.ini"; }
+
+start_page_server() {
+  site=$out/site
+  mkdir -p "$site"
+  "$out/page_server" "$site" "$out/requests.txt" "$out/port.txt" >"$out/page_server.txt" 2>&1 &
+  server=$!
+  wait_until 30 test -s "$out/port.txt" || { echo "the page server did not start" >&2; return 1; }
+  port=$(cat "$out/port.txt")
+  base="http://127.0.0.1:$port"
+}
+
+requested() { grep -q "^$1" "$out/requests.txt" 2>/dev/null; }
+wait_request() {
+  wait_until "${2:-20}" requested "$1" && return 0
+  echo "the browser never asked for $1" >&2
+  cat "$out/requests.txt" >&2
+  return 1
+}
+
+start_browser() {
+  local browser=$1 url=$2 log=$3 public=${4:-} profile=$XDG_CONFIG_HOME/quorlen/firefox
+  if [ "$browser" = chromium ]; then
+    "$program/quorlen-browser" ${WAYLAND_DISPLAY:+--ozone-platform=wayland} \
+      ${public:+--ip-address-space-overrides=127.0.0.1:$port=public} \
+      --disable-background-networking --disable-component-update --disable-sync --no-first-run \
+      --no-default-browser-check --disable-gpu --password-store=basic --window-position=0,0 \
+      --window-size=1000,720 "$url" >"$log" 2>&1 &
+  else
+    if [ -n "$public" ]; then
+      mkdir -p "$profile"
+      printf 'user_pref("network.lna.address_space.public.override", "127.0.0.1:%s");\n' "$port" \
+        >"$profile/prefs.js"
+    fi
+    ${WAYLAND_DISPLAY:+env MOZ_ENABLE_WAYLAND=1} "$program/quorlen-browser" --firefox "$url" \
+      >"$log" 2>&1 &
+  fi
+  browser_pid=$!
+}

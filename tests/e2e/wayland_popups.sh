@@ -13,34 +13,20 @@ set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/sway.sh"
 if [ "${1:-}" = --as-user ]; then
-  work=$2 program=$2/program
+  work=$2 out=$2 program=$2/program
   shift 2
   browsers=("$@")
   log=$work/stderr.txt
   start_sway
   chromium="" firefox="" server="" pointer=""
   trap 'kill $chromium $firefox $server $pointer $keyboard_pid $sway_pid 2>/dev/null || true' EXIT
-  fail() {
-    echo "FAIL: $1"
-    kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
-    echo "focused: \"$(focused_title)\""
-    grim "$work/failed.png" 2>/dev/null || true
-    exit 1
-  }
   # The windows the test lets open go to a workspace of their own, and so does the
   # program's window (there is no tray): the page under test keeps the whole screen.
   swaymsg 'for_window [title="^popup "] move container to workspace popups' >/dev/null
   swaymsg 'for_window [title="^Quorlen "] move container to workspace quorlen' >/dev/null
 
   watch_windows "$work/window-events.txt"
-  site=$work/site
-  mkdir -p "$site"
-  "$work/page_server" "$site" "$work/requests.txt" "$work/port.txt" >"$work/page_server.txt" 2>&1 &
-  server=$!
-  wait_until 5 test -s "$work/port.txt" || fail "the page server did not start"
-  port=$(cat "$work/port.txt")
-  base="http://127.0.0.1:$port"
-  requested() { grep -qxF "$1" "$work/requests.txt"; }
+  start_page_server || fail "the page server did not start"
 
   mkfifo "$work/pointer"
   "$work/virtual_pointer" 1024 768 "$work/pointer" 2>"$work/pointer.txt" &
@@ -69,13 +55,10 @@ if [ "${1:-}" = --as-user ]; then
     fail "the page never told of the held Shift"
   }
 
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
-    >"$program/quorlen.ini"
   # The debug log, detail lines included, tells what the program decided and why.
   QT_LOGGING_RULES="quorlen.browsers.info=true;quorlen.debug.info=true" \
     QT_MESSAGE_PATTERN="%{time process} %{category}: %{message}" \
-    "$program/quorlen" 2>"$log" &
-  pid=$!
+    start_quorlen "$log" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5
   wait_until 20 grep -q "shows no system tray" "$log" || fail "start-up did not end"
 
   # Each case: its page, what the page does, what the user does and what must follow.
@@ -125,18 +108,6 @@ PAGE
     grep -qF "quorlen.debug: download Complete (reset click) to $1" "$log" &&
       grep -qF "quorlen.debug: -doc complete (reset click) to $1" "$log"
   }
-  # The titles of the windows on sway's workspace $1, one a line.
-  windows_on() {
-    swaymsg -t get_tree | python3 -c '
-import json, sys
-def windows(node):
-    if node.get("type") in ("con", "floating_con") and not node.get("nodes"): print(node.get("name") or "")
-    for child in node.get("nodes", []) + node.get("floating_nodes", []): windows(child)
-def find(node):
-    if node.get("type") == "workspace" and node.get("name") == sys.argv[1]: windows(node)
-    for child in node.get("nodes", []): find(child)
-find(json.load(sys.stdin))' "$1"
-  }
   on_workspace() { windows_on "$1" | grep -q "^$2"; }
   # Every window cancelled so far has closed, and the page under test is alone on its
   # workspace: nothing of a cancelled window stays on screen.
@@ -172,7 +143,6 @@ find(json.load(sys.stdin))' "$1"
         wait_until 10 on_workspace popups "popup $name" || fail "$browser: the $name popup did not show"
       fi
       echo "$browser: $name: $expected"
-      if [ "$name" = load ]; then grim "$work/$browser-load.png"; fi
     done
   }
 
@@ -180,32 +150,15 @@ find(json.load(sys.stdin))' "$1"
     write_pages "$browser"
     previous=wait
     swaymsg "workspace $browser" >/dev/null
-    profile=$XDG_CONFIG_HOME/quorlen/browser
-    if [ "$browser" = chromium ]; then
-      "$program/quorlen-browser" --ozone-platform=wayland \
-        --ip-address-space-overrides="127.0.0.1:$port=public" --disable-background-networking \
-        --disable-component-update --disable-sync --no-first-run --no-default-browser-check \
-        --disable-gpu --password-store=basic "$base/chromium/wait.html" >"$work/chromium.txt" 2>&1 &
-      chromium=$!
-    else
-      profile=$XDG_CONFIG_HOME/quorlen/firefox
-      mkdir -p "$profile"
-      printf 'user_pref("network.lna.address_space.public.override", "127.0.0.1:%s");\n' "$port" \
-        >"$profile/prefs.js"
-      MOZ_ENABLE_WAYLAND=1 "$program/quorlen-browser" --firefox "$base/firefox/wait.html" \
-        >"$work/firefox.txt" 2>&1 &
-      firefox=$!
-    fi
+    start_browser "$browser" "$base/$browser/wait.html" "$work/$browser.txt" public
+    printf -v "$browser" %s "$browser_pid"
     # The program follows the waiting page's window: it hears of every window it opens.
     # Chromium names the page as it is joined, Firefox as the page's navigation begins.
     wait_until 60 grep -qE "quorlen.debug: (# url |nav begin .* to )$base/$browser/wait.html" \
       "$log" ||
       fail "$browser: the program did not join the browser"
     run_cases "$browser"
-    grim "$work/$browser-done.png"
   done
-  swaymsg "workspace popups" >/dev/null
-  grim "$work/popups.png"
 
   kill -TERM "$pid"
   wait_until 10 ended "$pid" || fail "no end on SIGTERM"
@@ -214,27 +167,10 @@ find(json.load(sys.stdin))' "$1"
       requested "/$browser/pop-$popup.html" && fail "$browser: the $popup popup reached its server"
     done
   done
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" -eq $((5 + 3 * ${#browsers[@]})) ] || fail "nTotBlocked is $total, not $((5 + 3 * ${#browsers[@]}))"
+  [ "$(blocked_total)" -eq $((5 + 3 * ${#browsers[@]})) ] ||
+    fail "nTotBlocked is $(blocked_total), not $((5 + 3 * ${#browsers[@]}))"
   echo "e2e popup blocking on Wayland in ${browsers[*]}: ok"
   exit 0
 fi
-if [ "${1:-}" = --in-sandbox ]; then
-  become_desktop_user "$0" "${@:2}"
-fi
-source "$here/work.sh"
-for tool in sway wtype grim setpriv dbus-run-session; do
-  command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
-done
-for browser in "${@:5}"; do
-  case $browser in
-    chromium) needed=chromium ;;
-    firefox) needed=firefox-esr ;;
-    *) echo "unknown browser $browser"; exit 2 ;;
-  esac
-  command -v "$needed" >/dev/null || { echo "needs $needed"; exit 77; }
-done
-prepare_work "$1" "$2"
-cp "$(realpath "$3")" "$work/page_server"
-cp "$(realpath "$4")" "$work/virtual_pointer"
-exec "$here/sandbox.sh" "$work" "$0" --in-sandbox "$work" "${@:5}"
+needs_browser "${@:5}"
+sandboxed_as_user "$1" "$2" "$3" "$4" -- "${@:5}"

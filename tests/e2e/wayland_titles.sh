@@ -13,21 +13,12 @@ if [ "${1:-}" = --as-user ]; then
   ask() { printf "%s\n" "$1" | /usr/bin/python3 "$work/where.py" "$pid"; }
   start_sway
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 GTK_A11Y=atspi
-  fail() {
-    echo "FAIL: $1"
-    kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$work/stderr.txt"; }
-    echo "focused: \"$(focused_title)\""
-    grim "$work/failed.png" 2>/dev/null || true
-    exit 1
-  }
-  printf "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=5\r\n" \
-    >"$program/quorlen.ini"
-  "$program/quorlen" 2>"$work/stderr.txt" &
-  pid=$!
+  log=$work/stderr.txt
+  start_quorlen "$log" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5
   # The delayed start-up step is over once it has told what this desktop lacks (a tray).
-  wait_until 20 grep -q "shows no system tray" "$work/stderr.txt" || fail "start-up did not end"
-  grep -q "see or close the windows" "$work/stderr.txt" && fail "claims it sees no windows"
-  fragment=$(grep -a "^D0=" "$program/qltitles.ini" | tr -d "\r" | cut -d= -f2-)
+  wait_until 20 grep -q "shows no system tray" "$log" || fail "start-up did not end"
+  grep -q "see or close the windows" "$log" && fail "claims it sees no windows"
+  fragment=$(ini_value D0 "$program/qltitles.ini")
 
   # 1. A window whose title holds the fragment is closed within a second of taking the focus.
   watch_windows "$work/window-events.txt"
@@ -52,23 +43,13 @@ if [ "${1:-}" = --as-user ]; then
   wait_until 10 lists "$plain" ||
     fail "the editor does not list \"$plain\""
   ask all | grep -q "^list item: Quorlen" && fail "the editor lists Quorlen itself"
-  grim "$work/editor.png"
 
   kill -TERM "$pid"
   wait_until 10 ended "$pid" || fail "no end on SIGTERM"
-  total=$(grep -a "^nTotBlocked=" "$program/quorlen.ini" | tr -d "\r" | cut -d= -f2)
-  [ "$total" -eq 6 ] || fail "nTotBlocked is $total, not 6"
+  [ "$(blocked_total)" -eq 6 ] || fail "nTotBlocked is $(blocked_total), not 6"
   echo "e2e title blocking on Wayland: ok"
   exit 0
 fi
-if [ "${1:-}" = --in-sandbox ]; then
-  become_desktop_user "$0" "$2"
-fi
-source "$here/work.sh"
-for tool in sway zenity grim setpriv dbus-run-session; do
-  command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
-done
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-cp "$here/where.py" "$work/where.py"
-exec "$here/sandbox.sh" "$work" "$0" --in-sandbox "$work"
+needs zenity
+needs_atspi
+sandboxed_as_user "$1" "$2" "$here/where.py" --

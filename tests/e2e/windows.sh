@@ -14,19 +14,16 @@
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/work.sh"
-command -v dbus-run-session >/dev/null || { echo "needs dbus-run-session"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }
-prepare_work "$1" "$2"
-cp -a "$4" "$work/site"
+needs dbus-run-session
+needs_atspi
+prepare_work "$1" "$2" "$4"
 exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   set -euo pipefail
-  [ -n "${E2E_TRACE:-}" ] && { PS4='"'"'+ $EPOCHREALTIME '"'"'; set -x; }
   here=$1 out=$2 data=$3 vendor=$4 maker=$5
   program=$out/program probe=$here/where.py
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
   source "$here/site.sh"
-  fail() { echo "$1"; shot failed; exit 1; }
   autostart=$HOME/.config/autostart/Quorlen.desktop
   editor="^Block or Allow all content from ad server domains\.$"
   feedback="^Kestro, Inc. Software -- Feedback$"
@@ -47,7 +44,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # The pages: a tab, a check box that changes a file, a button that opens a page in the
   # default browser, one that opens a dialog of the desktop, two that ask the site.
   click "check box" "Startup"
-  shot page-startup
   click "check box" "Start Quorlen when Windows Starts"
   wait_until 30 not test -e "$autostart" || fail "unticking left the autostart entry"
   click "check box" "Start Quorlen when Windows Starts"
@@ -58,7 +54,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "check box" "Sounds"
   click "push button" "Browse..."
   dialog=$(window_of "^Choose Sound File$")
-  shot sound-file-dialog
   xdotool windowactivate --sync "$dialog" key Escape 2>/dev/null || xdotool key Escape
   wait_until 30 window_gone "^Choose Sound File$" || fail "the file dialog stayed"
   click "check box" "Other"
@@ -71,7 +66,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   # The tray menu, by its access key, and the statistics window it opens.
   choose_in_tray_menu s
   window_of "^Ads [0-9]+ : [0-9]+$" >/dev/null
-  shot statistics
   close_window "^Ads "
 
   # The menu bar, and a message box answered with the pointer.
@@ -84,7 +78,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "check box" "Allow Ads"
   click "label" "Un-Block '"'"'$first'"'"'"
   window_of "$editor" >/dev/null
-  shot ad-server-editor
   click "push button" "Cancel"
   wait_until 30 window_gone "$editor" || fail "Cancel left the ad-server editor open"
 
@@ -95,7 +88,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
   listed() { grep "^list item|" <<<"$(shown)" | grep -F "'"'"'$first'"'"'" | head -1 | cut -d"|" -f2 | grep .; }
   record=$(wait_until 30 listed) || fail "the blocked ad is not listed"
-  shot recent-ad-servers
   click "push button" "Copy"
   copy=$XDG_RUNTIME_DIR/quorlen/tempQL.txt
   expect_opened "editor $copy"
@@ -115,7 +107,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   xdotool type --delay 20 "line two"
   click "text" "Email"
   xdotool type --delay 20 "jo.ann@example.org"
-  shot feedback-typed
   click "push button" "Send Comment"
   expect_opened "browser ${maker}zshared/feedback.asp?prod=Quorlen&email=jo.ann@example.org&body=V1.0.0DAWorks%2Ffine? yesDAline two"
   click "push button" "Close"
@@ -146,7 +137,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   wait_until 30 resizable || fail "the opened window cannot be resized or maximised: $functions, $min to $max"
   xdotool windowsize "$settings" 700 740
   wait_until 30 eval "[ \$(height) -ge 700 ]" || fail "the opened window did not grow: $(height) high"
-  shot debug-area
   [ "$(locate "push button" "Debug")" != - ] || fail "the opened debug area does not show"
   click "push button" "WSVR Off"
   wait_until 30 not answers_placeholder || fail "WSVR Off left the web server answering"
@@ -154,7 +144,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   wait_until 30 answers_placeholder || fail "WSVR ON did not answer"
   click "push button" "TestDomains"
   window_of "^Ad Blocking Servers Update$" >/dev/null
-  shot domain-tester
   close_window "^Ad Blocking Servers Update$"
 
   # Minimised by the window manager, it comes back from the tray.

@@ -15,10 +15,11 @@
 #   press <role> <name>            runs the control's action through the bus
 #   enabled <role> <name>          true while the control is enabled
 #   shot <name>                    a screenshot into the work folder
+#   fail <text>                    fails the test with the text and a screenshot
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
-#   show_settings                  the settings window from the tray; prints its id
 probe=${probe:-}
+fail() { echo "FAIL: $*"; shot failed; exit 1; }
 tab=$'\t'
 
 start_accessibility() {
@@ -101,16 +102,13 @@ point_over() {
 # just been closed may still be on the screen) and that stands still (a window that has
 # just opened may still grow to its texts).
 aim() {
-  local role=$1 name=$2 at end
-  end=$(($(now_us) + 30000000))
-  while (($(now_us) < end)); do
+  local role=$1 name=$2 at
+  aimed() {
     at=$(locate "$role" "$name")
-    if [ "$at" != - ] && point_over "$role" "${at#*$tab}" "${at%%$tab*}" &&
-        [ "$(locate "$role" "$name")" = "$at" ]; then
-      return 0
-    fi
-    sleep 0.1
-  done
+    [ "$at" != - ] && point_over "$role" "${at#*$tab}" "${at%%$tab*}" &&
+      [ "$(locate "$role" "$name")" = "$at" ]
+  }
+  wait_until 30 aimed && return 0
   echo "no $role \"$name\" to click on the screen" >&2
   shot "missing-$(echo "$name" | tr -c 'A-Za-z0-9' _ | cut -c1-30)"
   return 1
@@ -192,15 +190,4 @@ start_blocking() {
   wait_until 60 grep -qxF "127.0.0.1 $first" /etc/hosts || { echo "the hosts file was not built"; return 1; }
   wait_until 30 answers_placeholder || { echo "the blocked server is not answered"; return 1; }
   start_probe
-}
-
-# A click on the icon before the program has made it is lost: the click is tried again.
-show_settings() {
-  local attempt
-  for attempt in 1 2 3; do
-    click_tray_icon 1 >&2 || return 1
-    wait_for_window "^Quorlen \(on " 10 && return 0
-  done
-  echo "the tray icon did not show the settings window" >&2
-  return 1
 }

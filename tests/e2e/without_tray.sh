@@ -12,23 +12,15 @@ set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 source "$here/sway.sh"
 if [ "${1:-}" = --as-user ]; then
-  work=$2 program=$2/program
+  work=$2 program=$2/program log=$2/stderr.txt
   source "$here/status_notifier.sh"
   start_sway
-  fail() {
-    echo "FAIL: $1"
-    grim "$work/failed.png" 2>/dev/null || true
-    tail -5 "$work/stderr.txt"
-    exit 1
-  }
   settings_window() { swaymsg -t get_tree | grep -q '"name": "Quorlen (on '; }
   no_settings_window() { ! settings_window; }
   start_program() {
-    "$program/quorlen" 2>"$work/stderr.txt" &
-    pid=$!
-    wait_until 20 grep -q "shows no system tray" "$work/stderr.txt" || fail "no word of the tray"
+    start_quorlen "$log" bBlockAdServers=True bBlockIEPopups=True
+    wait_until 20 grep -q "shows no system tray" "$log" || fail "no word of the tray"
   }
-  printf "[Settings]\r\nbBlockAdServers=True\r\nbBlockIEPopups=True\r\n" >"$program/quorlen.ini"
 
   # 1. No tray: the window stays after the start-up step, and Exit is in its menu bar.
   dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$work/notify.txt" 2>&1 &
@@ -38,7 +30,6 @@ if [ "${1:-}" = --as-user ]; then
     fail "blocking that cannot start was not told in a desktop notification"
   kill $monitor
   settings_window || fail "the settings window went away with no tray to come back from"
-  grim "$work/no-tray.png"
   swaymsg '[title="^Quorlen \(on "] focus' >/dev/null
   wtype -M alt q -m alt   # opens the "Quorlen" menu
   # Its "&Exit Quorlen AND stop blocking ads", once the menu is open to take the key.
@@ -61,7 +52,6 @@ if [ "${1:-}" = --as-user ]; then
   for label in "_Display Program Settings..." "_Exit Quorlen AND stop blocking ads"; do
     grep -qF "$label" <<<"$entries" || fail "the tray menu lacks \"$label\""
   done
-  grim "$work/tray.png"
   swaymsg '[title="^Quorlen \(on "] kill' >/dev/null   # the close box
   wait_until 5 no_settings_window ||
     fail "the close box did not hide the window to the tray"
@@ -73,12 +63,5 @@ if [ "${1:-}" = --as-user ]; then
   echo "e2e without a tray: ok"
   exit 0
 fi
-if [ "${1:-}" = --in-sandbox ]; then
-  become_desktop_user "$0" "$2"
-fi
-source "$here/work.sh"
-for tool in sway wtype grim waybar gdbus setpriv dbus-run-session; do
-  command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
-done
-prepare_work "$1" "$2"
-exec "$here/sandbox.sh" "$work" "$0" --in-sandbox "$work"
+needs waybar gdbus
+sandboxed_as_user "$1" "$2" --

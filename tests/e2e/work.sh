@@ -1,10 +1,35 @@
 # Sourced by the end-to-end tests before they enter their sandbox.
-#   prepare_work <staged program folder> <work folder>
-# Skips the test (exit 77) without root, which the private namespaces need; otherwise
-# makes the work folder afresh with a copy of the staged program in it and sets $work.
+#   needs <tool>...             skips the test (exit 77) when a tool is missing
+#   needs_browser <browser>...  the same for chromium and firefox, or both
+#   needs_atspi                 the same for the accessibility bus's Python binding
+#   prepare_work <staged program folder> <work folder> [file or folder]...
+# prepare_work skips the test without root, which the private namespaces need; otherwise
+# makes the work folder afresh with a copy of the staged program and of each file named
+# (under its own name) in it, and sets $work.
+needs() {
+  local tool
+  for tool; do command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }; done
+}
+
+needs_browser() {
+  local browser
+  for browser; do
+    case $browser in
+      chromium) needs chromium ;;
+      firefox) needs firefox-esr ;;
+      both) needs chromium firefox-esr ;;
+      *) echo "unknown browser $browser"; exit 2 ;;
+    esac
+  done
+}
+
+needs_atspi() { /usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "needs python3-pyatspi"; exit 77; }; }
+
 prepare_work() {
   if [ "$(id -u)" -ne 0 ]; then echo "needs root for private mount and network namespaces"; exit 77; fi
   work=$2
   rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
   cp -a "$(realpath "$1")" "$work/program"
+  local file
+  for file in "${@:3}"; do cp -a "$(realpath "$file")" "$work/"; done
 }

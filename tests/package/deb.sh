@@ -88,14 +88,14 @@ here=$(dirname "$(realpath "$0")")
   as_user quorlen-browser --headless=new --no-sandbox --disable-gpu --no-first-run \
     --disable-background-networking about:blank >"$out/browser.txt" 2>&1 &
   browser=$!
+  source "$3/waits.sh"
   joined="quorlen.browsers: joined the browser of $HOME/.config/quorlen/browser"
-  for _ in $(seq 1 600); do grep -qxF "$joined" "$out/program.txt" && break; sleep 0.1; done
-  grep -qxF "$joined" "$out/program.txt" && ok=1 || ok=0
+  wait_until 60 grep -qxF "$joined" "$out/program.txt" && ok=1 || ok=0
   kill -TERM "$browser" "$program" 2>/dev/null || true
   wait "$browser" "$program" 2>/dev/null || true
   [ $ok = 1 ] || { echo "FAIL: the installed program did not join the launcher s browser"; cat "$out/program.txt"; exit 1; }
   echo "new user: quorlen-browser on the PATH, in the menu, the default browser, joined"
-' road "$root" "$work" || fail "the new user's road"
+' road "$root" "$work" "$here/../e2e" || fail "the new user's road"
 
 # The program blocked and kept its blocking copy, as it does at exit.
 { printf '127.0.0.1 ads.example\n127.0.0.1 track.example\n'; cat "$root/etc/hostsqlb"; } >"$root/etc/hosts"
