@@ -177,8 +177,7 @@ frmMain::frmMain(Platform platform, ProgramHooks hooks, ProgramSites sites)
                   .keptHosts = [sites] { return KeptHosts(sites); },
                   .blockedServers =
                       [this](std::shared_ptr<const HostNameSet> names) {
-                        // A request a browser answers itself goes through the web server's own
-                        // step.
+                        // A browser answering a request itself asks the web server.
                         platform_.browsers.AnswerAdServers(
                             {std::move(names), [this](const std::string& request) {
                                std::string body;
