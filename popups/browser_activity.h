@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/timer.h"
@@ -16,7 +18,7 @@ class BrowserActivity {
   static constexpr int kClosingMs = 1500;
 
   explicit BrowserActivity(EventLoop& loop)
-      : TimerIEActive(loop, kActiveMs), TimerNoNewWindow(loop, kClosingMs) {
+      : TimerIEActive(loop, kActiveMs), TimerNoNewWindow(loop, kClosingMs), loop_(loop) {
     TimerIEActive.onTick = [this] { TimerIEActive.SetEnabled(false); };
     TimerNoNewWindow.onTick = [this] { TimerNoNewWindow.SetEnabled(false); };
   }
@@ -31,6 +33,18 @@ class BrowserActivity {
     sCurURL_ = std::move(url);
   }
 
+  // A browser window quit: TimerNoNewWindow runs from the first quit that found it stopped.
+  void WindowQuit() {
+    if (!TimerNoNewWindow.Enabled()) closingSince_ = loop_.NowMs();
+    TimerNoNewWindow.SetEnabled(true);
+  }
+  // Whether TimerNoNewWindow ran at `ms`. A browser can announce a window well after its page
+  // asked for it, and a window asked for before a quit is not one opened while closing.
+  bool ClosingAt(std::int64_t ms) const {
+    if (!closingSince_ || ms < *closingSince_) return false;
+    return TimerNoNewWindow.Enabled() || ms < *closingSince_ + kClosingMs;
+  }
+
   // Runs for 4000 ms after browser activity that found it stopped.
   Timer TimerIEActive;
   // Runs for 1500 ms after a browser window quit: every new window is blocked meanwhile.
@@ -39,6 +53,8 @@ class BrowserActivity {
  private:
   std::string sCurURL_;
   std::string sLastURL_;
+  EventLoop& loop_;
+  std::optional<std::int64_t> closingSince_;
 };
 
 }  // namespace quorlen

@@ -90,7 +90,7 @@ bool IE_Class::NewWindow2(int msSinceAsked) {
   return tracking_.decision.IE_NewWindow2(opener);
 }
 
-void IE_Class::OnQuit() { tracking_.activity.TimerNoNewWindow.SetEnabled(true); }
+void IE_Class::OnQuit() { tracking_.activity.WindowQuit(); }
 
 // The window's pages see presses on Wayland, where the input monitor's poll sees none.
 void IE_Class::InputSeen(const PageInput& input) { tracking_.input.PageInputSeen(input); }

@@ -31,7 +31,7 @@ bool PopupDecision::IE_NewWindow2(const OpenerWindow& opener) {
     PopupAllowed(opener, askedAt);
     input.ResetClicksAt(askedAt, "reset: In White List: '" + match.entry + "'");
     parts_.notifier.NoteAllowedPopupPage(opener.url);
-  } else if (activity.TimerNoNewWindow.Enabled()) {
+  } else if (activity.ClosingAt(askedAt)) {
     cancel = true;
     Blocked(opener.url, "**** BLOCKED Window Closing PopUP cnt=" + std::to_string(nPopUPCount_) +
                             " '" + opener.url + "'");

@@ -291,6 +291,23 @@ TEST_F(PopupDecisionTest, AWindowClosingBlocksNewWindowsFor1500MsDespiteAClick) 
   EXPECT_FALSE(browsers.OpenFrom(page));
 }
 
+// A browser may announce a window well after its page asked: the closing time is judged as at
+// the ask, both ways.
+TEST_F(PopupDecisionTest, AWindowIsJudgedClosingOrNotAsAtThePagesAsk) {
+  auto other = browsers.Open("http://other.example/");
+  Tap(vk::kLeftButton);
+  clock.Advance(100);
+  browsers.Close(other);
+  clock.Advance(100);
+  EXPECT_FALSE(browsers.OpenFrom(page, "http://popup.example/ad.html", 200)) << Log();
+  clock.Advance(5000);
+  Tap(vk::kLeftButton);
+  browsers.Close(browsers.Open("http://other.example/"));
+  clock.Advance(1600);
+  EXPECT_TRUE(browsers.OpenFrom(page, "http://popup.example/ad.html", 1600)) << Log();
+  EXPECT_TRUE(Logged("**** BLOCKED Window Closing PopUP cnt=1 'http://www.example.com/page.html'"));
+}
+
 // An entry in capitals matches a lower-case opener; an opener without a scheme is shown
 // whole.
 TEST_F(PopupDecisionTest, WhiteListedOpenersAreAllowedAndShown) {
