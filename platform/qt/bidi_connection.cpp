@@ -386,7 +386,11 @@ void BiDiConnection::OnInputReport(const QJsonObject& params) {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   PageReport report = ParsePageReport(data.value("value").toString(), now);
   if (report.windowAsked) {
-    windowsAsked_.emplace_back(window->Context(), now - report.msAgo);
+    windowsAsked_.push_back({window->Context(), now - report.msAgo, report.ask});
+  } else if (report.windowReused) {
+    std::erase_if(windowsAsked_, [&](const WindowAsked& asked) {
+      return asked.context == window->Context() && asked.ask == report.ask;
+    });
   } else if (report.userTab) {
     userTabs_.emplace_back(window->Context(), now);
   } else if (report.input && window->Sink()) {
@@ -396,16 +400,16 @@ void BiDiConnection::OnInputReport(const QJsonObject& params) {
 
 int BiDiConnection::TakeWindowAsked(const std::string& opener) {
   qint64 now = QDateTime::currentMSecsSinceEpoch();
-  while (!windowsAsked_.empty() && now - windowsAsked_.front().second > kWindowAskedMs) {
+  while (!windowsAsked_.empty() && now - windowsAsked_.front().at > kWindowAskedMs) {
     windowsAsked_.pop_front();
   }
   auto window = WindowOf(opener);
   if (!window) return 0;
   // The windows of one page are announced in the order it asked for them.
   auto asked = std::find_if(windowsAsked_.begin(), windowsAsked_.end(),
-                            [&](const auto& told) { return told.first == window->Context(); });
+                            [&](const auto& told) { return told.context == window->Context(); });
   if (asked == windowsAsked_.end()) return 0;
-  int msSinceAsked = static_cast<int>(std::max<qint64>(now - asked->second, 0));
+  int msSinceAsked = static_cast<int>(std::max<qint64>(now - asked->at, 0));
   windowsAsked_.erase(asked);
   return msSinceAsked;
 }

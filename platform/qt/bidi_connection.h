@@ -85,8 +85,14 @@ class BiDiConnection : public BrowserConnection {
   std::set<std::string> cancelled_;
   // Requests of contexts not yet announced, waiting for their window's decision.
   std::map<std::string, std::vector<QJsonObject>> held_;
-  // Windows whose page told that it asked for a window, with the time it asked.
-  std::deque<std::pair<std::string, qint64>> windowsAsked_;
+  // Windows whose page told that it asked for a window: the time it asked, and the page's
+  // number of the ask.
+  struct WindowAsked {
+    std::string context;
+    qint64 at = 0;
+    int ask = 0;
+  };
+  std::deque<WindowAsked> windowsAsked_;
   // Top-level contexts that began to load before the browser announced them.
   std::set<std::string> startedUnannounced_;
   // The navigation each context last reported as committed.

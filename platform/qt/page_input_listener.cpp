@@ -11,11 +11,21 @@ const QString kPageInputListener = QStringLiteral(
     " const tell = (type, e) => report(JSON.stringify({type, button: e.button, key: e.key,"
     " shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey, at: Date.now()}));"
     // Where the listener reaches the page's own window (Firefox), it tells when the page
-    // asks for a window: the browser announces some windows seconds later.
-    " const page = window.wrappedJSObject;"
+    // asks for a window: the browser announces some windows seconds later. A call that
+    // only loads into a frame or window already there (its name, or _self, _parent, _top)
+    // opens nothing to announce, so its ask is taken back. A frame has a parent other than
+    // itself; a new window is still on about:blank when the call returns, while one already
+    // there is not, or is another site's.
+    " const page = window.wrappedJSObject; let asks = 0;"
+    " const reused = (opened, target) => { if (/^_(self|parent|top)$/i.test(String(target ||"
+    " ''))) return true; if (!opened) return false; try { return opened.parent !== opened ||"
+    " opened.location.href !== 'about:blank'; } catch (e) { return true; } };"
     " if (page && typeof page.open === 'function') { const open = page.open;"
-    " page.open = function (...args) {"
-    " report(JSON.stringify({type: 'open', at: Date.now()})); return open.apply(this, args); }; }"
+    " page.open = function (...args) { const ask = ++asks;"
+    " report(JSON.stringify({type: 'open', ask, at: Date.now()}));"
+    " const opened = open.apply(this, args);"
+    " if (reused(opened, args[1])) report(JSON.stringify({type: 'reused', ask, at: Date.now()}));"
+    " return opened; }; }"
     " const onLink = (e) => { const link = e.target && e.target.closest ?"
     " e.target.closest('a[href], area[href]') : null;"
     " return !!link && !/^\\s*javascript:/i.test(link.getAttribute('href') || ''); };"
@@ -61,8 +71,9 @@ PageReport ParsePageReport(const QString& text, qint64 nowMs) {
   // A clock set back meanwhile reads as now; one told of a press a minute ago is not news.
   const qint64 age = nowMs - static_cast<qint64>(event.value("at").toDouble(nowMs));
   report.msAgo = static_cast<int>(std::clamp<qint64>(age, 0, kOldestReportMs));
-  if (type == "open") {
-    report.windowAsked = true;
+  if (type == "open" || type == "reused") {
+    (type == "open" ? report.windowAsked : report.windowReused) = true;
+    report.ask = event.value("ask").toInt();
     return report;
   }
   if (type == "tab") {

@@ -21,8 +21,11 @@ struct PageReport {
   std::optional<PageInput> input;
   // The user opens a link in a new tab or window: that window is the user's own request.
   bool userTab = false;
-  // The page asked for a window.
+  // The page asked for a window; or the ask numbered `ask` opened none (it loaded into a
+  // frame or window already there).
   bool windowAsked = false;
+  bool windowReused = false;
+  int ask = 0;
   // How long before `nowMs` the page saw it, at most kOldestReportMs.
   int msAgo = 0;
 };

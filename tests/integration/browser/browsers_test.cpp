@@ -376,6 +376,21 @@ TEST_F(FirefoxTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
   EXPECT_FALSE(web.Asked("/from-link.html"));  // the tracker cancels every window
 }
 
+// A page loads into its own named frames, the one still blank, then opens a window 3 s
+// later: those asks opened no window, so the window is judged as at its own ask.
+TEST_F(FirefoxTest, AnAskThatLoadsIntoAFrameOpensNoWindow) {
+  web.Page("/named.html",
+           "<html><body><iframe name=blank></iframe><iframe name=side src='/side.html'></iframe>"
+           "<script>onload = () => { window.open('/framed.html', 'blank');"
+           " window.open('/framed.html?again', 'side');"
+           " setTimeout(() => window.open('/late.html'), 3000); }</script></body></html>");
+  StartWith("/named.html");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 1; })) << tracker.Dump();
+  EXPECT_TRUE(web.Asked("/framed.html") && web.Asked("/framed.html?again")) << Requests();
+  ASSERT_EQ(tracker.msSinceAsked.size(), 1u);
+  EXPECT_LT(tracker.msSinceAsked[0], 3000) << tracker.Dump();
+}
+
 TEST_F(FirefoxTest, LettingGoEndsTheSessionSoTheBrowserCanBeJoinedAgain) {
   web.Page("/opener.html",
            "<html><body><script>setInterval(() => window.open('/again.html?' + Date.now()), 700)"
