@@ -39,23 +39,19 @@ TEST_F(BrowserTrackingTest, AnotherWindowRebuildsEveryListenerWithItsDump) {
 }
 
 TEST_F(BrowserTrackingTest, ScriptNavigationsSetTheWindowsJavaFlag) {
-  struct Row {
-    const char* url;
-    bool topFrame;
-    bool bNavJava;
-  };
-  const Row rows[] = {
+  // The address, whether the top frame goes there, and the flag after it.
+  const std::tuple<const char*, bool, bool> rows[] = {
       {"JAVASCRIPT:void(0)", true, true},
       {"http://www.example.com/", true, false},
       {"javaScript:open('x')", false, true},
       {"http://frame.example/javascript:/", false, true},  // contained anywhere
       {"http://www.example.com/next", true, false},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.url);
-    page->Sink()->NavigationStarting(row.url, row.topFrame);
-    EXPECT_EQ(Listener(0).bNavJava(), row.bNavJava);
-    EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + row.url + "."));
+  for (const auto& [url, topFrame, bNavJava] : rows) {
+    SCOPED_TRACE(url);
+    page->Sink()->NavigationStarting(url, topFrame);
+    EXPECT_EQ(Listener(0).bNavJava(), bNavJava);
+    EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + url + "."));
   }
 }
 

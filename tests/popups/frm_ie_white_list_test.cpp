@@ -19,8 +19,6 @@ TEST_F(WhiteListEditorTest, OpensWithTheListAndTheLastBlockedPage) {
   browsers.OpenFrom(page);  // blocked
   Controls().mnuTrayLastIEPop.Click();
   EXPECT_TRUE(Editor().window.Visible());
-  EXPECT_EQ(Editor().window.Caption(),
-            "Popup Ad site White List (Effects Internet Explorer users ONLY)");
   EXPECT_EQ(Editor().lstAdd.Items(), std::vector<std::string>{"games.example"});
   EXPECT_EQ(Editor().txtTitle.Text(), "www.example.com/page.html");
   EXPECT_TRUE(Editor().cmdAdd.Enabled());

@@ -55,31 +55,26 @@ TEST(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
 }
 
 TEST_F(InputMonitorTest, DoubleClicksNeedTheSameButtonWithin650Ms) {
-  struct Row {
-    const char* name;
-    int first;
-    int second;
-    int gapMs;  // from the first press to the second
-    bool doubleClick;
+  // The first and second button, the gap from the first press to the second, and whether
+  // they make a double click.
+  const std::tuple<int, int, int, bool> rows[] = {
+      {vk::kLeftButton, vk::kLeftButton, 400, true},
+      {vk::kLeftButton, vk::kLeftButton, 800, false},
+      {vk::kRightButton, vk::kRightButton, 300, true},
+      {vk::kLeftButton, vk::kRightButton, 300, false},
+      {vk::kRightButton, vk::kLeftButton, 300, false},
   };
-  const Row rows[] = {
-      {"two left 400 ms apart", vk::kLeftButton, vk::kLeftButton, 400, true},
-      {"two left 800 ms apart", vk::kLeftButton, vk::kLeftButton, 800, false},
-      {"two right 300 ms apart", vk::kRightButton, vk::kRightButton, 300, true},
-      {"left then right", vk::kLeftButton, vk::kRightButton, 300, false},
-      {"right then left", vk::kRightButton, vk::kLeftButton, 300, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [first, second, gapMs, doubleClick] : rows) {
+    SCOPED_TRACE(testing::Message() << first << " then " << second << " after " << gapMs);
     clock.Advance(5000);  // every window of the previous row is over
     ASSERT_FALSE(monitor.getDoubleClickOK());
-    Tap(row.first);
-    clock.Advance(row.gapMs - 100);
-    Tap(row.second);
+    Tap(first);
+    clock.Advance(gapMs - 100);
+    Tap(second);
     clock.Advance(50);
-    EXPECT_EQ(monitor.getDoubleClickOK(), row.doubleClick);
+    EXPECT_EQ(monitor.getDoubleClickOK(), doubleClick);
     EXPECT_TRUE(monitor.getMouseClicked());
-    if (row.doubleClick) {
+    if (doubleClick) {
       clock.Advance(2500);
       EXPECT_FALSE(monitor.getDoubleClickOK());
     }
@@ -189,25 +184,13 @@ TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {
     // Every moment is looked at once all that happens in it has happened.
     clock.Advance(1 + static_cast<int>(random() % 400));
     int key = keys[random() % 5];
-    switch (random() % 6) {
-      case 0:
-        input.Press(key);
-        break;
-      case 1:
-        input.Release(key);
-        break;
-      case 2:
-        monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
-        break;
-      case 3:
-        monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
-        break;
-      case 4:
-        if (random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
-        break;
-      default:
-        break;
-    }
+    const unsigned what = random() % 6;
+    if (what == 0) input.Press(key);
+    if (what == 1) input.Release(key);
+    if (what == 2)
+      monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
+    if (what == 3) monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
+    if (what == 4 && random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
     Moment now{clock.NowMs(), monitor.getMouseClicked(), monitor.getHotKeyDown(),
                monitor.getDoubleClickOK()};
     InputFlags told = monitor.FlagsAt(now.at);
