@@ -59,32 +59,23 @@ class ResponderTest : public testing::Test {
   Responder responder_;
 };
 
-struct KindCase {
-  const char* target;
-  const char* caption;
-  bool image;
-  const char* text;
-};
-
-class ReplyKinds : public ResponderTest, public testing::WithParamInterface<KindCase> {};
-
 // One path per placeholder: which path gives which kind is the request parser's table.
-TEST_P(ReplyKinds, PathDecidesThePlaceholder) {
-  const KindCase& c = GetParam();
-  std::string reply = Ask(Get(c.target));
-  EXPECT_EQ(reply, c.image ? kJpeg : std::string(c.text));
-  EXPECT_EQ(lbltype_.Caption(), c.caption);
-  EXPECT_EQ(blocked_, 1);
-  EXPECT_EQ(afterBlock_, 1);
-  EXPECT_EQ(records_.size(), 1u);
+TEST_F(ResponderTest, PathDecidesThePlaceholder) {
+  const std::tuple<const char*, const char*, std::string> kinds[] = {
+      {"/", "HTML Ad", "Quorlen Blocked HTML Ad"},
+      {"/ads/", "Generic Graphical Ad ", kJpeg},
+      {"/cgi/ad.jsp?x=1", "Javascript .js", "<!-- Java Ad -->"},
+      {"/page.htm", "HTM Ad", "Quorlen Blocked HTM Ad"}};
+  int asked = 0;
+  for (const auto& [target, caption, reply] : kinds) {
+    EXPECT_EQ(Ask(Get(target)), reply) << target;
+    EXPECT_EQ(lbltype_.Caption(), caption);
+    ++asked;
+    EXPECT_EQ(blocked_, asked);
+    EXPECT_EQ(afterBlock_, asked);
+    EXPECT_EQ(records_.size(), static_cast<size_t>(asked));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReplyKinds,
-    testing::Values(KindCase{"/", "HTML Ad", false, "Quorlen Blocked HTML Ad"},
-                    KindCase{"/ads/", "Generic Graphical Ad ", true, ""},
-                    KindCase{"/cgi/ad.jsp?x=1", "Javascript .js", false, "<!-- Java Ad -->"},
-                    KindCase{"/page.htm", "HTM Ad", false, "Quorlen Blocked HTM Ad"}));
 
 TEST_F(ResponderTest, OnlyCapitalGetIsAnswered) {
   for (const char* request :
