@@ -9,20 +9,17 @@ constexpr std::size_t kLimit = 1000;
 
 TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
   const std::string text = "127.0.0.1 ads.example\r\n# mine\r\n";
-  struct Row {
-    Verb verb;
-    std::string body;
-  };
-  for (const Row& row : std::vector<Row>{{Verb::kWriteHosts, text},
-                                         {Verb::kWriteBackup, text},
-                                         {Verb::kWriteFullCopy, ""},
-                                         {Verb::kListenPort80, ""},
-                                         {Verb::kListenPort443, ""}}) {
-    const std::string bytes = EncodeRequest(row.verb, row.body);
+  for (const auto& [verb, body] :
+       std::vector<std::pair<Verb, std::string>>{{Verb::kWriteHosts, text},
+                                                 {Verb::kWriteBackup, text},
+                                                 {Verb::kWriteFullCopy, ""},
+                                                 {Verb::kListenPort80, ""},
+                                                 {Verb::kListenPort443, ""}}) {
+    const std::string bytes = EncodeRequest(verb, body);
     ParseResult parsed = ParseRequest(bytes, true, kLimit);
     ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
-    EXPECT_EQ(parsed.request.verb, row.verb);
-    EXPECT_EQ(parsed.request.body, row.body);
+    EXPECT_EQ(parsed.request.verb, verb);
+    EXPECT_EQ(parsed.request.body, body);
     EXPECT_EQ(parsed.expected, bytes.size());
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
       const std::string prefix = bytes.substr(0, cut);
