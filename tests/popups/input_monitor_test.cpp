@@ -13,34 +13,33 @@ namespace {
 
 namespace vk = virtual_key;
 
-class InputMonitorTest : public ::testing::Test {
+// The monitor over fake input, not yet started.
+class InputMonitorStart : public ::testing::Test {
  protected:
-  InputMonitorTest() : monitor(clock, input, {keyName, keyCode, tabs}) {
+  VirtualClock clock;
+  FakeInput input;
+  Label keyName, keyCode;
+  TabStrip tabs;
+  InputMonitor monitor{clock, input, {keyName, keyCode, tabs}};
+};
+
+class InputMonitorTest : public InputMonitorStart {
+ protected:
+  InputMonitorTest() {
     monitor.Start();
     // Past the window's start: the first click reset and the start-up double-click window.
     clock.Advance(3000);
   }
 
   // A press held 100 ms, as a person clicks.
-  void Tap(int key, int heldMs = 100) {
+  void Tap(int key) {
     input.Press(key);
-    clock.Advance(heldMs);
+    clock.Advance(100);
     input.Release(key);
   }
-
-  VirtualClock clock;
-  FakeInput input;
-  Label keyName, keyCode;
-  TabStrip tabs;
-  InputMonitor monitor;
 };
 
-TEST(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
-  VirtualClock clock;
-  FakeInput input;
-  Label keyName, keyCode;
-  TabStrip tabs;
-  InputMonitor monitor(clock, input, {keyName, keyCode, tabs});
+TEST_F(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
   EXPECT_FALSE(monitor.Timerkeys.Enabled());  // a second copy never polls
   monitor.Start();
   EXPECT_TRUE(monitor.getDoubleClickOK());
