@@ -171,14 +171,15 @@ TEST_F(InputMonitorTest, APressIsSeenAtTheNextPoll) {
 // The flags told for a moment past are the ones the timers showed at that moment: random
 // presses of both sources, resets and pauses, each moment checked now and again at the end.
 TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {
-  struct Moment {
-    std::int64_t at;
-    bool clicked, hotKey, doubleClick;
+  // Clicked, hot key down, double click allowed.
+  using Flags = std::tuple<bool, bool, bool>;
+  auto flags = [](const InputFlags& f) {
+    return Flags{f.mouseClicked, f.hotKeyDown, f.doubleClickOK};
   };
   std::mt19937 random(7);
   const int keys[] = {vk::kLeftButton, vk::kRightButton, vk::kShift, vk::kControl,
                       vk::kMiddleButton};
-  std::vector<Moment> moments;
+  std::vector<std::pair<std::int64_t, Flags>> moments;
   for (int step = 0; step < 4000; ++step) {
     // Every moment is looked at once all that happens in it has happened.
     clock.Advance(1 + static_cast<int>(random() % 400));
@@ -190,21 +191,14 @@ TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {
       monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
     if (what == 3) monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
     if (what == 4 && random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
-    Moment now{clock.NowMs(), monitor.getMouseClicked(), monitor.getHotKeyDown(),
-               monitor.getDoubleClickOK()};
-    InputFlags told = monitor.FlagsAt(now.at);
-    ASSERT_EQ(told.mouseClicked, now.clicked) << "step " << step;
-    ASSERT_EQ(told.hotKeyDown, now.hotKey) << "step " << step;
-    ASSERT_EQ(told.doubleClickOK, now.doubleClick) << "step " << step;
-    moments.push_back(now);
+    const Flags now{monitor.getMouseClicked(), monitor.getHotKeyDown(), monitor.getDoubleClickOK()};
+    ASSERT_EQ(flags(monitor.FlagsAt(clock.NowMs())), now) << "step " << step;
+    moments.emplace_back(clock.NowMs(), now);
   }
   int checked = 0;
-  for (const Moment& then : moments) {
-    if (then.at < clock.NowMs() - PressHistory::kKeepMs + 3000) continue;
-    InputFlags told = monitor.FlagsAt(then.at);
-    EXPECT_EQ(told.mouseClicked, then.clicked) << then.at;
-    EXPECT_EQ(told.hotKeyDown, then.hotKey) << then.at;
-    EXPECT_EQ(told.doubleClickOK, then.doubleClick) << then.at;
+  for (const auto& [at, then] : moments) {
+    if (at < clock.NowMs() - PressHistory::kKeepMs + 3000) continue;
+    EXPECT_EQ(flags(monitor.FlagsAt(at)), then) << at;
     ++checked;
   }
   EXPECT_GT(checked, 20);
