@@ -30,6 +30,8 @@ class ResponderTest : public testing::Test {
                     [this] { return nowMs_; }},
                    folder_.Path(), 8080, 8443) {
     folder_.Write("1by1.jpg", kJpeg);
+    chkBannerSound_.SetTicked(true);
+    txtBannerWav_.SetText("/sounds/ad.wav");
     responder_.StartWebServers();
   }
 
@@ -98,8 +100,6 @@ TEST_F(ResponderTest, RequestInTwoPiecesIsAnsweredTwice) {
 }
 
 TEST_F(ResponderTest, RecordLabelsAndAllowCaptions) {
-  chkBannerSound_.SetTicked(true);
-  txtBannerWav_.SetText("/sounds/ad.wav");
   Ask("GET /a/b;c&d HTTP/1.0\r\nHost: h\r\nReferer: p\r\nUser-Agent: U\r\n\r\n");
   ASSERT_EQ(records_.size(), 1u);
   EXPECT_EQ(records_[0], "09:05:07 'h'  from ' p' by ' U'");
@@ -177,8 +177,6 @@ TEST_F(ResponderTest, PortThatCannotBeHadIsTold) {
 // An HTTPS request for a listed name takes the same step as a plain one: counted, recorded
 // by its name alone, shown and offered for allowing, and its handshake refused at once.
 TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
-  chkBannerSound_.SetTicked(true);
-  txtBannerWav_.SetText("/sounds/ad.wav");
   const std::string hello = testing_support::CapturedHello("chromium");
   const std::string name = testing_support::kCapturedName;
   int client = network_.Connect(8443);
