@@ -403,9 +403,8 @@ TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
       blocker->ReadLocalBanListAndUpdateHostsFile(true);
     }
     EXPECT_EQ(failures, std::vector<std::string>{cannot + "\r\nAd servers are not blocked."});
-    EXPECT_EQ(lblStatus.Caption().find("Data for"), std::string::npos);
-    EXPECT_EQ(lblStatus.Caption().find("configured your system"), std::string::npos);
-    EXPECT_EQ(lblStatus.Caption().find("will now block"), std::string::npos);
+    for (const char* claim : {"Data for", "configured your system", "will now block"})
+      EXPECT_EQ(lblStatus.Caption().find(claim), std::string::npos) << claim;
     EXPECT_FALSE(bHostsFullySet);
     EXPECT_EQ(starts, 0);
     EXPECT_EQ(Hosts(), kOwnHosts);
