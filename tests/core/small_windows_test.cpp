@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/frm_msg.h"
-#include "core/frm_stats.h"
 #include "platform/fake/virtual_clock.h"
 
 namespace quorlen {
@@ -38,16 +37,6 @@ TEST(MessageWindow, ShownAgainCountsAfreshAndCloseStopsTheCount) {
   message.cmdOK.Click();
   EXPECT_FALSE(message.window.Visible());
   EXPECT_EQ(clock.RunningTimers(), 0);
-}
-
-TEST(StatisticsWindow, CaptionRepeatsBothCounts) {
-  frmStats stats;
-  stats.setToday(12);
-  stats.setLifeTime(3456);
-  EXPECT_EQ(stats.window.Caption(), "Ads 12 : 3456");
-  EXPECT_EQ(stats.lbltot.Caption(), "12");
-  stats.setToday(0);
-  EXPECT_EQ(stats.window.Caption(), "Ads 0 : 3456");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "core/list_and_text_files.h"
@@ -327,13 +328,10 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
       {"the site's hosts in the user's own list are the user's choice", "own\n", "",
        "deb.debian.org", "", "", "own", "deb.debian.org", "", "", "deb.debian.org"},
   };
-  auto split = [](std::string_view list) {
+  auto split = [](const std::string& list) {
     std::vector<std::string> names;
-    for (size_t at = 0; !list.empty() && at != std::string_view::npos;) {
-      const size_t comma = list.find(',', at);
-      names.emplace_back(list.substr(at, comma == std::string_view::npos ? comma : comma - at));
-      at = comma == std::string_view::npos ? comma : comma + 1;
-    }
+    std::istringstream in(list);
+    for (std::string name; std::getline(in, name, ',');) names.push_back(name);
     return names;
   };
   auto count = [](const std::string& text, const std::string& line) {
@@ -405,9 +403,8 @@ TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
       blocker->ReadLocalBanListAndUpdateHostsFile(true);
     }
     EXPECT_EQ(failures, std::vector<std::string>{cannot + "\r\nAd servers are not blocked."});
-    EXPECT_EQ(lblStatus.Caption().find("Data for"), std::string::npos);
-    EXPECT_EQ(lblStatus.Caption().find("configured your system"), std::string::npos);
-    EXPECT_EQ(lblStatus.Caption().find("will now block"), std::string::npos);
+    for (const char* claim : {"Data for", "configured your system", "will now block"})
+      EXPECT_EQ(lblStatus.Caption().find(claim), std::string::npos) << claim;
     EXPECT_FALSE(bHostsFullySet);
     EXPECT_EQ(starts, 0);
     EXPECT_EQ(Hosts(), kOwnHosts);

@@ -61,7 +61,6 @@ class ExcludeEditor : public ::testing::Test {
 TEST_F(ExcludeEditor, LoadsTheThreeListsAndStartsWithEditingOff) {
   frmExclude& e = Open();
   EXPECT_TRUE(e.window.Visible());
-  EXPECT_EQ(e.window.Caption(), "Block or Allow all content from ad server domains.");
   EXPECT_EQ(e.lstAll.Items(), (std::vector<std::string>{"a.ads.example", "b.ads.example",
                                                         "tracker.example", "Banner.Example"}));
   EXPECT_EQ(e.aServers().size(), 5u) << "slots 0 to N";

@@ -25,44 +25,23 @@ TEST(ProtectedNames, FixedMachineLoopbackAndOwnMappedNames) {
       "::1\n"
       "127.0.1.1";
   const ProtectedNames names(text, {"Devbox"});
-  struct Case {
-    const char* name;
-    bool kept;    // never blocked, allowed or taken out
-    bool mapped;  // never newly blocked
-  } cases[] = {
-      {"localhost", true, true},
-      {"LOCALHOST", true, true},
-      {"localhost.localdomain", true, false},
-      {"local", true, false},
-      {"broadcasthost", true, false},
-      {"ip6-localhost", true, true},
-      {"ip6-loopback", true, false},
-      {"devbox", true, false},
-      {"box.lan", true, true},
-      {"box", true, true},
-      {"v6name", true, true},
-      {"indented", true, true},
-      {"commented", false, false},
-      {"neighbour", false, true},
-      {"nas", false, true},
-      {"NAS", false, true},
-      {"blocked.example", false, false},
-      {"two.example", false, true},
-      {"three.example", false, true},
-      {"tracker.example", false, true},
-      {"localhost2", false, false},
-      {"loc", false, false},
-      {"#", false, false},
-      {"this", false, false},
-      {"mine", false, false},
-      {"", false, false},
-      {"127.0.1.1", false, false},
-  };
   const FoldedNames mapped = NamesOfOwnLines(text);
-  for (const Case& c : cases) {
-    EXPECT_EQ(names.Contains(c.name), c.kept) << c.name;
-    EXPECT_EQ(mapped.contains(c.name), c.mapped) << c.name;
-  }
+  // Kept: never blocked, allowed or taken out. Mapped: never newly blocked.
+  auto expect = [&](bool kept, bool isMapped, std::initializer_list<const char*> list) {
+    for (const char* name : list) {
+      EXPECT_EQ(names.Contains(name), kept) << name;
+      EXPECT_EQ(mapped.contains(name), isMapped) << name;
+    }
+  };
+  expect(true, true,
+         {"localhost", "LOCALHOST", "ip6-localhost", "box.lan", "box", "v6name", "indented"});
+  expect(true, false,
+         {"localhost.localdomain", "local", "broadcasthost", "ip6-loopback", "devbox"});
+  expect(false, true,
+         {"neighbour", "nas", "NAS", "two.example", "three.example", "tracker.example"});
+  expect(
+      false, false,
+      {"commented", "blocked.example", "localhost2", "loc", "#", "this", "mine", "", "127.0.1.1"});
 }
 
 // The user's own lines are every line but blank lines, comments and the blocking form
@@ -74,27 +53,17 @@ TEST(OwnLines, NamesTheUsersLinesMapAndBlock) {
       "# 10.0.0.9 commented.example\n0.0.0.0 zero.example\r\n127.0.0.1 trailing.example \n",
       "127.0.0.1 printer.lan\r\n192.168.1.9 nas.lan\n");
   const NameSet blocked = OwnBlockedNames("127.0.0.1 printer.lan\r\n192.168.1.9 nas.lan\n");
-  struct Case {
-    const char* name;
-    bool mapped, blocked;
-  } cases[] = {
-      {"ads.example", false, false},
-      {"intranet.example", true, false},
-      {"INTRANET", true, false},
-      {"office", false, false},
-      {"tab.example", true, false},
-      {"names.example", true, false},
-      {"commented.example", false, false},
-      {"zero.example", true, false},
-      {"trailing.example", true, false},
-      {"Printer.LAN", true, true},
-      {"nas.lan", true, false},
-      {"127.0.0.1", false, false},
+  auto expect = [&](bool isMapped, bool isBlocked, std::initializer_list<const char*> list) {
+    for (const char* name : list) {
+      EXPECT_EQ(mapped.Contains(name), isMapped) << name;
+      EXPECT_EQ(blocked.Contains(name), isBlocked) << name;
+    }
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(mapped.Contains(c.name), c.mapped) << c.name;
-    EXPECT_EQ(blocked.Contains(c.name), c.blocked) << c.name;
-  }
+  expect(true, true, {"Printer.LAN"});
+  expect(true, false,
+         {"intranet.example", "INTRANET", "tab.example", "names.example", "zero.example",
+          "trailing.example", "nas.lan"});
+  expect(false, false, {"ads.example", "office", "commented.example", "127.0.0.1"});
 }
 
 TEST(PackageSources, HostsOfBothFormats) {

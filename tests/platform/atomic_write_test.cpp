@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "tests/support/temp_folder.h"
@@ -21,23 +22,12 @@ std::set<std::string> FilesIn(const std::string& folder) {
 }
 
 TEST(AtomicWrite, TemporaryNamesAreOnlyThoseOfTheTarget) {
-  struct Case {
-    const char* file;
-    const char* target;
-    bool temporary;
-  } cases[] = {
-      {".hosts.Ab12Cd", "hosts", true},
-      {".quorlen.ini.zzzzzz", "quorlen.ini", true},
-      {".hosts.Ab12C", "hosts", false},      // five characters
-      {".hosts.Ab12Cde", "hosts", false},    // seven
-      {".hosts.Ab-2Cd", "hosts", false},     // not a letter or digit
-      {".hostsqlb.Ab12Cd", "hosts", false},  // another file's
-      {"hosts.Ab12Cd.", "hosts", false},
-      {".hosts.qlpending", "hosts", false},  // the pending copy is no leftover
-      {".hosts", "hosts", false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(IsTemporaryNameOf(c.file, c.target), c.temporary) << c.file << " of " << c.target;
+  EXPECT_TRUE(IsTemporaryNameOf(".hosts.Ab12Cd", "hosts"));
+  EXPECT_TRUE(IsTemporaryNameOf(".quorlen.ini.zzzzzz", "quorlen.ini"));
+  // Five or seven characters, not a letter or digit, another file's, the pending copy.
+  for (const char* file : {".hosts.Ab12C", ".hosts.Ab12Cde", ".hosts.Ab-2Cd", ".hostsqlb.Ab12Cd",
+                           "hosts.Ab12Cd.", ".hosts.qlpending", ".hosts"}) {
+    EXPECT_FALSE(IsTemporaryNameOf(file, "hosts")) << file;
   }
 }
 
@@ -63,55 +53,40 @@ TEST(AtomicWrite, TargetStaysWholeUntilTheCompleteCopyReplacesIt) {
   EXPECT_EQ(dir.Read("hosts"), "new text\n");
 }
 
-// What a start finds after a crash, and what it leaves.
+// What a start finds after a crash, and what it leaves: the folder's files before, as
+// name=content, and after, by name in sorted order.
 TEST(AtomicWrite, StartFinishesAnInterruptedRewriteAndRemovesLeftovers) {
   struct Case {
-    const char* name;
-    std::vector<std::pair<std::string, std::string>> before;  // file, content
+    const char *name, *before;
     bool finished;
     int removed;
-    std::string hosts;
-    std::set<std::string> after;
+    const char *hosts, *after;
   } cases[] = {
-      {"killed right after the target was truncated",
-       {{"hosts", ""}, {".hosts.qlpending", "new\n"}},
-       true,
-       0,
-       "new\n",
-       {"hosts"}},
-      {"killed after the target was written",
-       {{"hosts", "new\n"}, {".hosts.qlpending", "new\n"}},
-       true,
-       0,
-       "new\n",
-       {"hosts"}},
-      {"killed before any rename, twice",
-       {{"hosts", "old\n"}, {".hosts.Ab12Cd", "new\n"}, {".hosts.XYZ789", "newer\n"}},
-       false,
-       2,
-       "old\n",
-       {"hosts"}},
-      {"other programs' files stay",
-       {{"hosts", "old\n"}, {".hosts.swp", "x"}, {".hostsqlf.Ab12Cd", "x"}, {"hosts.Ab12Cd", "x"}},
-       false,
-       0,
-       "old\n",
-       {"hosts", ".hosts.swp", ".hostsqlf.Ab12Cd", "hosts.Ab12Cd"}},
-      {"a pending copy without a target",
-       {{".hosts.qlpending", "new\n"}, {".hosts.000000", ""}},
-       true,
-       1,
-       "new\n",
-       {"hosts"}},
+      {"killed right after the target was truncated", "hosts= .hosts.qlpending=new", true, 0, "new",
+       "hosts"},
+      {"killed after the target was written", "hosts=new .hosts.qlpending=new", true, 0, "new",
+       "hosts"},
+      {"killed before any rename, twice", "hosts=old .hosts.Ab12Cd=new .hosts.XYZ789=newer", false,
+       2, "old", "hosts"},
+      {"other programs' files stay", "hosts=old .hosts.swp=x .hostsqlf.Ab12Cd=x hosts.Ab12Cd=x",
+       false, 0, "old", ".hosts.swp .hostsqlf.Ab12Cd hosts hosts.Ab12Cd"},
+      {"a pending copy without a target", ".hosts.qlpending=new .hosts.000000=", true, 1, "new",
+       "hosts"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TempFolder dir;
-    for (const auto& [file, content] : c.before) dir.Write(file, content);
+    std::istringstream before(c.before);
+    for (std::string file; before >> file;) {
+      dir.Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
+    }
     RecoveryResult result = RecoverInterruptedWrite(dir.File("hosts"));
-    EXPECT_EQ(result.finished, c.finished) << c.name;
-    EXPECT_EQ(result.removedTemporaries, c.removed) << c.name;
-    EXPECT_EQ(dir.Read("hosts"), c.hosts) << c.name;
-    EXPECT_EQ(FilesIn(dir.Path()), c.after) << c.name;
+    EXPECT_EQ(result.finished, c.finished);
+    EXPECT_EQ(result.removedTemporaries, c.removed);
+    EXPECT_EQ(dir.Read("hosts"), c.hosts);
+    std::string after;
+    for (const std::string& name : FilesIn(dir.Path())) after += (after.empty() ? "" : " ") + name;
+    EXPECT_EQ(after, c.after);
   }
 }
 

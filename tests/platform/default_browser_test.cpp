@@ -6,20 +6,14 @@ namespace quorlen {
 namespace {
 
 TEST(DefaultBrowser, TheFollowedFamilyInAnyLetterCase) {
-  struct Case {
-    const char* entry;
-    bool tracked;
-  } cases[] = {
-      {"chromium.desktop\n", true},
-      {"Chromium-Browser.desktop\n", true},
-      {"google-chrome.desktop\n", true},
-      {"com.google.Chrome.desktop\n", true},
-      {"org.chromium.Chromium.desktop", true},
-      {"firefox-esr.desktop\n", false},
-      {"org.gnome.Epiphany.desktop\n", false},
-      {"", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IsTrackedBrowserEntry(c.entry), c.tracked) << c.entry;
+  for (const char* entry :
+       {"chromium.desktop\n", "Chromium-Browser.desktop\n", "google-chrome.desktop\n",
+        "com.google.Chrome.desktop\n", "org.chromium.Chromium.desktop"}) {
+    EXPECT_TRUE(IsTrackedBrowserEntry(entry)) << entry;
+  }
+  for (const char* entry : {"firefox-esr.desktop\n", "org.gnome.Epiphany.desktop\n", ""}) {
+    EXPECT_FALSE(IsTrackedBrowserEntry(entry)) << entry;
+  }
 }
 
 }  // namespace

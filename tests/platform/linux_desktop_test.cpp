@@ -17,11 +17,7 @@ TEST(DesktopProxyTest, ReadsEachDesktopsForm) {
   EXPECT_EQ(FromGnome("'manual'", "''", "8080"), "");
   EXPECT_EQ(FromGnome("'manual'", "'proxy.example'", "0"), "proxy.example");
 
-  struct Case {
-    const char* text;
-    const char* proxy;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (const auto& [text, proxy] : std::vector<std::pair<const char*, const char*>>{
            {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example:3128\n",
             "kde.example:3128"},
            {"[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n",
@@ -30,7 +26,7 @@ TEST(DesktopProxyTest, ReadsEachDesktopsForm) {
            {"[Proxy Settings]\nProxyType=0\nhttpProxy=http://kde.example:3128\n", ""},
            {"[Other]\nProxyType=1\nhttpProxy=http://x:1\n[Proxy Settings]\nProxyType=1\n", ""},
            {"", ""}}) {
-    EXPECT_EQ(FromKioslaverc(c.text), c.proxy) << c.text;
+    EXPECT_EQ(FromKioslaverc(text), proxy) << text;
   }
 
   EXPECT_EQ(FromUrl("http://proxy.example:3128/"), "proxy.example:3128");

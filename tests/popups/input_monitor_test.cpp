@@ -13,34 +13,33 @@ namespace {
 
 namespace vk = virtual_key;
 
-class InputMonitorTest : public ::testing::Test {
+// The monitor over fake input, not yet started.
+class InputMonitorStart : public ::testing::Test {
  protected:
-  InputMonitorTest() : monitor(clock, input, {keyName, keyCode, tabs}) {
+  VirtualClock clock;
+  FakeInput input;
+  Label keyName, keyCode;
+  TabStrip tabs;
+  InputMonitor monitor{clock, input, {keyName, keyCode, tabs}};
+};
+
+class InputMonitorTest : public InputMonitorStart {
+ protected:
+  InputMonitorTest() {
     monitor.Start();
     // Past the window's start: the first click reset and the start-up double-click window.
     clock.Advance(3000);
   }
 
   // A press held 100 ms, as a person clicks.
-  void Tap(int key, int heldMs = 100) {
+  void Tap(int key) {
     input.Press(key);
-    clock.Advance(heldMs);
+    clock.Advance(100);
     input.Release(key);
   }
-
-  VirtualClock clock;
-  FakeInput input;
-  Label keyName, keyCode;
-  TabStrip tabs;
-  InputMonitor monitor;
 };
 
-TEST(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
-  VirtualClock clock;
-  FakeInput input;
-  Label keyName, keyCode;
-  TabStrip tabs;
-  InputMonitor monitor(clock, input, {keyName, keyCode, tabs});
+TEST_F(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
   EXPECT_FALSE(monitor.Timerkeys.Enabled());  // a second copy never polls
   monitor.Start();
   EXPECT_TRUE(monitor.getDoubleClickOK());
@@ -55,31 +54,26 @@ TEST(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
 }
 
 TEST_F(InputMonitorTest, DoubleClicksNeedTheSameButtonWithin650Ms) {
-  struct Row {
-    const char* name;
-    int first;
-    int second;
-    int gapMs;  // from the first press to the second
-    bool doubleClick;
+  // The first and second button, the gap from the first press to the second, and whether
+  // they make a double click.
+  const std::tuple<int, int, int, bool> rows[] = {
+      {vk::kLeftButton, vk::kLeftButton, 400, true},
+      {vk::kLeftButton, vk::kLeftButton, 800, false},
+      {vk::kRightButton, vk::kRightButton, 300, true},
+      {vk::kLeftButton, vk::kRightButton, 300, false},
+      {vk::kRightButton, vk::kLeftButton, 300, false},
   };
-  const Row rows[] = {
-      {"two left 400 ms apart", vk::kLeftButton, vk::kLeftButton, 400, true},
-      {"two left 800 ms apart", vk::kLeftButton, vk::kLeftButton, 800, false},
-      {"two right 300 ms apart", vk::kRightButton, vk::kRightButton, 300, true},
-      {"left then right", vk::kLeftButton, vk::kRightButton, 300, false},
-      {"right then left", vk::kRightButton, vk::kLeftButton, 300, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [first, second, gapMs, doubleClick] : rows) {
+    SCOPED_TRACE(testing::Message() << first << " then " << second << " after " << gapMs);
     clock.Advance(5000);  // every window of the previous row is over
     ASSERT_FALSE(monitor.getDoubleClickOK());
-    Tap(row.first);
-    clock.Advance(row.gapMs - 100);
-    Tap(row.second);
+    Tap(first);
+    clock.Advance(gapMs - 100);
+    Tap(second);
     clock.Advance(50);
-    EXPECT_EQ(monitor.getDoubleClickOK(), row.doubleClick);
+    EXPECT_EQ(monitor.getDoubleClickOK(), doubleClick);
     EXPECT_TRUE(monitor.getMouseClicked());
-    if (row.doubleClick) {
+    if (doubleClick) {
       clock.Advance(2500);
       EXPECT_FALSE(monitor.getDoubleClickOK());
     }
@@ -177,52 +171,34 @@ TEST_F(InputMonitorTest, APressIsSeenAtTheNextPoll) {
 // The flags told for a moment past are the ones the timers showed at that moment: random
 // presses of both sources, resets and pauses, each moment checked now and again at the end.
 TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {
-  struct Moment {
-    std::int64_t at;
-    bool clicked, hotKey, doubleClick;
+  // Clicked, hot key down, double click allowed.
+  using Flags = std::tuple<bool, bool, bool>;
+  auto flags = [](const InputFlags& f) {
+    return Flags{f.mouseClicked, f.hotKeyDown, f.doubleClickOK};
   };
   std::mt19937 random(7);
   const int keys[] = {vk::kLeftButton, vk::kRightButton, vk::kShift, vk::kControl,
                       vk::kMiddleButton};
-  std::vector<Moment> moments;
+  std::vector<std::pair<std::int64_t, Flags>> moments;
   for (int step = 0; step < 4000; ++step) {
     // Every moment is looked at once all that happens in it has happened.
     clock.Advance(1 + static_cast<int>(random() % 400));
     int key = keys[random() % 5];
-    switch (random() % 6) {
-      case 0:
-        input.Press(key);
-        break;
-      case 1:
-        input.Release(key);
-        break;
-      case 2:
-        monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
-        break;
-      case 3:
-        monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
-        break;
-      case 4:
-        if (random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
-        break;
-      default:
-        break;
-    }
-    Moment now{clock.NowMs(), monitor.getMouseClicked(), monitor.getHotKeyDown(),
-               monitor.getDoubleClickOK()};
-    InputFlags told = monitor.FlagsAt(now.at);
-    ASSERT_EQ(told.mouseClicked, now.clicked) << "step " << step;
-    ASSERT_EQ(told.hotKeyDown, now.hotKey) << "step " << step;
-    ASSERT_EQ(told.doubleClickOK, now.doubleClick) << "step " << step;
-    moments.push_back(now);
+    const unsigned what = random() % 6;
+    if (what == 0) input.Press(key);
+    if (what == 1) input.Release(key);
+    if (what == 2)
+      monitor.PageInputSeen({PageInput::Kind::kButtonDown, key % 3 == 0 ? 1 : key % 3});
+    if (what == 3) monitor.PageInputSeen({PageInput::Kind::kDoubleClick, vk::kLeftButton});
+    if (what == 4 && random() % 4 == 0) monitor.ResetClicks(false, "reset: about to navigate");
+    const Flags now{monitor.getMouseClicked(), monitor.getHotKeyDown(), monitor.getDoubleClickOK()};
+    ASSERT_EQ(flags(monitor.FlagsAt(clock.NowMs())), now) << "step " << step;
+    moments.emplace_back(clock.NowMs(), now);
   }
   int checked = 0;
-  for (const Moment& then : moments) {
-    if (then.at < clock.NowMs() - PressHistory::kKeepMs + 3000) continue;
-    InputFlags told = monitor.FlagsAt(then.at);
-    EXPECT_EQ(told.mouseClicked, then.clicked) << then.at;
-    EXPECT_EQ(told.hotKeyDown, then.hotKey) << then.at;
-    EXPECT_EQ(told.doubleClickOK, then.doubleClick) << then.at;
+  for (const auto& [at, then] : moments) {
+    if (at < clock.NowMs() - PressHistory::kKeepMs + 3000) continue;
+    EXPECT_EQ(flags(monitor.FlagsAt(at)), then) << at;
     ++checked;
   }
   EXPECT_GT(checked, 20);

@@ -39,42 +39,30 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
   EXPECT_EQ(sound.played.size(), 1u);
 }
 
-// Each row: what the user did before the page asked for a window, and the outcome.
+// Each row: what the user did before the page asked for a window (as Do() reads it), and
+// the outcome.
 TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
   struct Row {
-    const char* name;
-    std::function<void()> before;
+    const char* before;
     bool cancelled;
     const char* logLine;
   };
   const Row rows[] = {
-      {"left click", [&] { Tap(vk::kLeftButton); }, false, "*** ALLOWED: MouseClicked once"},
-      {"right click", [&] { Tap(vk::kRightButton); }, false, "*** ALLOWED: MouseClicked once"},
-      {"ctrl", [&] { Tap(vk::kControl); }, false, "*** ALLOWED: Allow Hot Key Down "},
-      {"shift", [&] { Tap(vk::kShift); }, false, "*** ALLOWED: Allow Hot Key Down "},
-      {"double click",
-       [&] {
-         Tap(vk::kLeftButton);
-         clock.Advance(100);
-         Tap(vk::kLeftButton);
-       },
-       false, "*** ALLOWED: User Double Clicked"},
-      {"click 3 s before",
-       [&] {
-         Tap(vk::kLeftButton);
-         clock.Advance(3000);
-       },
-       true, "**** BLOCKED '"},
-      {"middle button", [&] { Tap(vk::kMiddleButton); }, true, "**** BLOCKED '"},
-      {"script link", [&] { page->NavigateFrame("JavaScript:window.open('x')"); }, false,
-       "*** ALLOWED: Java Open"},
+      {"L", false, "*** ALLOWED: MouseClicked once"},
+      {"R", false, "*** ALLOWED: MouseClicked once"},
+      {"ctrl", false, "*** ALLOWED: Allow Hot Key Down "},
+      {"shift", false, "*** ALLOWED: Allow Hot Key Down "},
+      {"L 100 L", false, "*** ALLOWED: User Double Clicked"},
+      {"L 3000", true, "**** BLOCKED '"},
+      {"M", true, "**** BLOCKED '"},
+      {"js", false, "*** ALLOWED: Java Open"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.before);
     clock.Advance(5000);
     page->Navigate("http://www.example.com/page.html");
     ClearLog();
-    row.before();
+    Do(row.before);
     EXPECT_EQ(browsers.OpenFrom(page), row.cancelled);
     EXPECT_TRUE(Logged(row.logLine)) << Log();
     if (!row.cancelled) {
@@ -90,101 +78,36 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
 // the two saw before the page asked for a window, what they saw after it, and the outcome
 // of that window and of another the page asks for a second later.
 TEST_F(PopupDecisionTest, PressesToldByTheBrowserCountOnceBesideThePoll) {
-  using Kind = PageInput::Kind;
-  const PageInput click{Kind::kButtonDown, vk::kLeftButton};
   struct Row {
-    const char* name;
-    std::function<void()> before;
-    std::function<void()> after;
+    const char *before, *after;
     const char* logLine;  // of the first window; empty when it is cancelled
     bool secondCancelled;
   };
-  auto nothing = [] {};
+  const char* once = "*** ALLOWED: MouseClicked once";
+  const char* twice = "*** ALLOWED: User Double Clicked";
+  const char* hotKey = "*** ALLOWED: Allow Hot Key Down ";
   const Row rows[] = {
-      {"page click only", [&] { page->Press(click); }, nothing, "*** ALLOWED: MouseClicked once",
-       true},
-      {"polled click only", [&] { Tap(vk::kLeftButton); }, nothing,
-       "*** ALLOWED: MouseClicked once", true},
-      {"one click seen by both",
-       [&] {
-         input.Press(vk::kLeftButton);
-         page->Press(click);
-         clock.Advance(100);
-         input.Release(vk::kLeftButton);
-         clock.Advance(50);
-       },
-       nothing, "*** ALLOWED: MouseClicked once", true},
-      {"the page tells after the window",
-       [&] {
-         input.Press(vk::kLeftButton);
-         clock.Advance(50);
-       },
-       [&] {
-         page->Press(click);
-         input.Release(vk::kLeftButton);
-       },
-       "*** ALLOWED: MouseClicked once", true},
-      {"the poll sees it after the window",
-       [&] {
-         input.Press(vk::kLeftButton);
-         page->Press(click);
-       },
-       [&] {
-         clock.Advance(50);
-         input.Release(vk::kLeftButton);
-       },
-       "*** ALLOWED: MouseClicked once", true},
-      {"two presses, one seen by each",
-       [&] {
-         input.Press(vk::kLeftButton);
-         clock.Advance(50);
-         input.Release(vk::kLeftButton);
-         clock.Advance(150);
-         page->Press(click);
-       },
-       nothing, "*** ALLOWED: User Double Clicked", true},
-      {"page double click",
-       [&] {
-         page->Press(click);
-         clock.Advance(150);
-         page->Press(click);
-       },
-       nothing, "*** ALLOWED: User Double Clicked", true},
-      {"the browser's double click alone",
-       [&] {
-         page->Press({Kind::kDoubleClick, vk::kLeftButton});
-       },
-       nothing, "*** ALLOWED: User Double Clicked", true},
-      {"shift held for a page click",
-       [&] {
-         page->Press({Kind::kButtonDown, vk::kLeftButton, true});
-       },
-       nothing, "*** ALLOWED: Allow Hot Key Down ", false},
-      {"ctrl in the page",
-       [&] {
-         page->Press({Kind::kKeyDown, vk::kControl});
-       },
-       nothing, "*** ALLOWED: Allow Hot Key Down ", false},
-      {"middle button in the page",
-       [&] {
-         page->Press({Kind::kButtonDown, vk::kMiddleButton});
-       },
-       nothing, "", true},
-      {"page click 3 s before",
-       [&] {
-         page->Press(click);
-         clock.Advance(3000);
-       },
-       nothing, "", true},
+      {"pL", "", once, true},                // the page's click only
+      {"L", "", once, true},                 // the poll's only
+      {"+L pL 100 -L 50", "", once, true},   // one click seen by both
+      {"+L 50", "pL -L", once, true},        // the page tells after the window
+      {"+L pL", "50 -L", once, true},        // the poll sees it after the window
+      {"+L 50 -L 150 pL", "", twice, true},  // two presses, one seen by each
+      {"pL 150 pL", "", twice, true},        // the page's double click
+      {"pDouble", "", twice, true},          // the browser's double click alone
+      {"pShiftL", "", hotKey, false},        // shift held for a page click
+      {"pCtrl", "", hotKey, false},          // ctrl in the page
+      {"pM", "", "", true},                  // the middle button in the page
+      {"pL 3000", "", "", true},             // a page click 3 s before
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(std::string(row.before) + " | " + row.after);
     clock.Advance(5000);
     page->Navigate("http://www.example.com/page.html");
     ClearLog();
-    row.before();
+    Do(row.before);
     bool cancelled = browsers.OpenFrom(page);
-    row.after();
+    Do(row.after);
     EXPECT_EQ(cancelled, *row.logLine == 0) << Log();
     if (*row.logLine) {
       EXPECT_TRUE(Logged(row.logLine)) << Log();
@@ -198,52 +121,30 @@ TEST_F(PopupDecisionTest, PressesToldByTheBrowserCountOnceBesideThePoll) {
 // what happened before the page asked, what happened halfway to the announcement, how late
 // that came, and the outcome of that window and of a second one asked for at that moment.
 TEST_F(PopupDecisionTest, WindowsAreJudgedOnTheFlagsAsTheyStoodWhenThePageAsked) {
-  using Kind = PageInput::Kind;
-  auto told = [](int msAgo) {
-    PageInput click{Kind::kButtonDown, vk::kLeftButton};
-    click.msAgo = msAgo;
-    return click;
-  };
   struct Row {
-    const char* name;
-    std::function<void()> beforeTheAsk;
-    std::function<void()> halfway;
+    const char *beforeTheAsk, *halfway;
     int announcedAfterMs;
-    bool cancelled;
-    bool secondCancelled;
+    bool cancelled, secondCancelled;
   };
-  auto nothing = [] {};
   const Row rows[] = {
-      {"a click, then the ask at once, announced 2.4 s later", [&] { Tap(vk::kLeftButton); },
-       nothing, 2400, false, true},
-      {"a page click, announced 2.4 s later", [&] { page->Press(told(0)); }, nothing, 2400, false,
-       true},
-      {"a click 10 ms before the ask, told after it", nothing, [&] { page->Press(told(1010)); },
-       2000, false, true},
-      {"a click told 3 s late, the ask now", [&] { page->Press(told(3000)); }, nothing, 0, true,
-       true},
-      {"a click told 300 ms late, the ask now", [&] { page->Press(told(300)); }, nothing, 0, false,
-       true},
-      {"a navigation between the ask and the announcement", [&] { Tap(vk::kLeftButton); },
-       [&] { page->Navigate("http://www.example.com/next.html"); }, 1500, false, true},
-      {"no click, then a click before the announcement", nothing, [&] { Tap(vk::kLeftButton); },
-       1000, true, true},
-      {"ctrl, announced 2.4 s later", [&] { Tap(vk::kControl); }, nothing, 2400, false, false},
-      {"a double click, announced 2 s later",
-       [&] {
-         Tap(vk::kLeftButton);
-         Tap(vk::kLeftButton);
-       },
-       nothing, 2000, false, true},
+      {"L", "", 2400, false, true},        // a click, the ask at once
+      {"pL", "", 2400, false, true},       // a page click
+      {"", "pL@1010", 2000, false, true},  // a click 10 ms before the ask, told after it
+      {"pL@3000", "", 0, true, true},      // a click told 3 s late
+      {"pL@300", "", 0, false, true},      // a click told 300 ms late
+      {"L", "nav", 1500, false, true},     // a navigation before the announcement
+      {"", "L", 1000, true, true},         // no click, then one before the announcement
+      {"ctrl", "", 2400, false, false},    // a modifier
+      {"L L", "", 2000, false, true},      // a double click
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(std::string(row.beforeTheAsk) + " | " + row.halfway);
     clock.Advance(5000);
     ClearLog();
-    row.beforeTheAsk();
+    Do(row.beforeTheAsk);
     const int late = row.announcedAfterMs;
     clock.Advance(late / 2);
-    row.halfway();
+    Do(row.halfway);
     clock.Advance(late - late / 2);
     EXPECT_EQ(browsers.OpenFrom(page, "http://popup.example/ad.html", late), row.cancelled)
         << Log();

@@ -28,23 +28,18 @@ TEST_F(WhiteListTest, EntriesMatchAnywhereIgnoringCase) {
   IEWhiteList& wl = LoadFile(
       "[DomainCount]\r\nN=3\r\n[Domains]\r\nD0=  Games.Example.COM  \r\nD1=news.example/world\r\n"
       "D2=example\r\n");
-  struct Row {
-    const char* url;
-    bool matched;
-    const char* entry;
+  // The address, and the entry that matches it.
+  const std::pair<const char*, const char*> rows[] = {
+      {"http://games.example.com/chess", "Games.Example.COM"},
+      {"HTTP://NEWS.EXAMPLE/WORLD/today", "news.example/world"},
+      {"http://news.example/sport", "example"},  // the first match in list order
+      {"http://other.test/", ""},
+      {"", ""},
   };
-  const Row rows[] = {
-      {"http://games.example.com/chess", true, "Games.Example.COM"},
-      {"HTTP://NEWS.EXAMPLE/WORLD/today", true, "news.example/world"},
-      {"http://news.example/sport", true, "example"},  // the first match in list order
-      {"http://other.test/", false, ""},
-      {"", false, ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.url);
-    auto match = wl.MatchIEWhiteList(row.url);
-    EXPECT_EQ(match.matched, row.matched);
-    EXPECT_EQ(match.entry, row.entry);
+  for (const auto& [url, entry] : rows) {
+    auto match = wl.MatchIEWhiteList(url);
+    EXPECT_EQ(match.matched, *entry != '\0') << url;
+    EXPECT_EQ(match.entry, entry) << url;
   }
   EXPECT_EQ(lines.front(), "User Defined IE WhiteList in Memory 'Games.Example.COM'");
 }

@@ -143,11 +143,7 @@ TEST(BlockingChange, HoldsNoMoreThanBlockingNeeds) {
 
 TEST(BlockingChange, ReasonNamesTheFirstLineThatDiffers) {
   const std::string current = "# mine\n10.1.2.3 nas\n";
-  struct Row {
-    std::string proposed;
-    std::string reason;
-  };
-  const std::vector<Row> rows = {
+  const std::pair<std::string, std::string> rows[] = {
       {"127.0.0.1 a.example\n# mine\n10.0.0.1 bank\n10.1.2.3 nas\n",
        "line 3 of the new text is not a blocking line \"127.0.0.1 <name>\" and not in the "
        "hosts file: \"10.0.0.1 bank\""},
@@ -161,8 +157,8 @@ TEST(BlockingChange, ReasonNamesTheFirstLineThatDiffers) {
       {std::string(kMaxBlockingLines + 1, '\n') + "# mine\n10.1.2.3 nas\n",
        "the new text holds 65535 blank lines, more than the 65534 taken"},
   };
-  for (const Row& row : rows) {
-    EXPECT_EQ(JudgeBlockingChange(current, row.proposed).reason, row.reason) << row.reason;
+  for (const auto& [proposed, reason] : rows) {
+    EXPECT_EQ(JudgeBlockingChange(current, proposed).reason, reason) << reason;
   }
 }
 

@@ -3,6 +3,7 @@
 // over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
 #include "privhelper/helper_server.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -21,6 +22,10 @@
 
 namespace quorlen::helper {
 namespace {
+
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
 using testing_support::TempFolder;
 
@@ -78,14 +83,10 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
   EXPECT_EQ(written.st_mode & 07777, 0640u) << "the hosts file keeps its mode";
 
   const std::string log = folder.Read("helper.log");
-  EXPECT_NE(log.find("uid " + std::to_string(::getuid()) + " gid " + std::to_string(::getgid()) +
-                     " pid " + std::to_string(::getpid())),
-            std::string::npos)
-      << log;
-  EXPECT_NE(log.find("write-hosts " + std::to_string(kBlocking.size() + 22) +
-                     " bytes: refused: not a blocking change"),
-            std::string::npos)
-      << log;
+  EXPECT_THAT(log, HasSubstr("uid " + std::to_string(::getuid()) + " gid " +
+                             std::to_string(::getgid()) + " pid " + std::to_string(::getpid())));
+  EXPECT_THAT(log, HasSubstr("write-hosts " + std::to_string(kBlocking.size() + 22) +
+                             " bytes: refused: not a blocking change"));
 }
 
 TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
@@ -96,8 +97,7 @@ TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
   HelperUnderTest helper(folder);
   Answer answer = helper.Ask(Verb::kWriteHosts, kUserHosts);
   EXPECT_EQ(answer.reply.code, "refused");
-  EXPECT_NE(answer.reply.message.find("would be lost: \"10.9.9.9 new.home\""), std::string::npos)
-      << answer.reply.message;
+  EXPECT_THAT(answer.reply.message, HasSubstr("would be lost: \"10.9.9.9 new.home\""));
   EXPECT_EQ(folder.Read("hosts"), edited);
 }
 
@@ -149,15 +149,15 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
   // The program's probe whether the helper runs: a connection closed before a byte.
   ::close(Connect(helper.Socket()));
   for (const Row& row : rows) {
-    EXPECT_EQ(RawExchange(helper.Socket(), row.bytes).rfind(row.replyStart, 0), 0u) << row.name;
+    EXPECT_THAT(RawExchange(helper.Socket(), row.bytes), StartsWith(row.replyStart)) << row.name;
   }
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
   EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok) << "still serving";
   // The broken requests are logged, the probes (this one and the start's) are not.
   const std::string log = folder.Read("helper.log");
-  EXPECT_NE(log.find("request: malformed: truncated request"), std::string::npos) << log;
-  EXPECT_EQ(log.find("truncated header"), std::string::npos) << log;
-  EXPECT_EQ(log.find("did not reach"), std::string::npos) << log;
+  EXPECT_THAT(log, HasSubstr("request: malformed: truncated request"));
+  EXPECT_THAT(log, Not(HasSubstr("truncated header")));
+  EXPECT_THAT(log, Not(HasSubstr("did not reach")));
 }
 
 // Another user of the machine is answered with a refusal before a byte of the request is
@@ -185,9 +185,9 @@ TEST(Helper, ServesOnlyWhomItMayAndSaysWhyNot) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << VerbName(verb);
   }
   EXPECT_EQ(folder.Read("hosts"), kUserHosts);
-  EXPECT_NE(folder.Read("helper.log").find("uid 65534 gid 65534"), std::string::npos);
-  EXPECT_NE(folder.Read("helper.log").find("connection refused before its request: not-allowed"),
-            std::string::npos);
+  EXPECT_THAT(folder.Read("helper.log"), HasSubstr("uid 65534 gid 65534"));
+  EXPECT_THAT(folder.Read("helper.log"),
+              HasSubstr("connection refused before its request: not-allowed"));
   EXPECT_TRUE(helper.Ask(Verb::kWriteHosts, kBlocking).reply.ok);
 }
 
@@ -244,8 +244,7 @@ TEST(Helper, NoConnectionKeepsAnotherWaiting) {
   stop = true;
   serving.join();
   EXPECT_EQ(folder.Read("hosts"), kBlocking);
-  EXPECT_NE(log.str().find("not done, the client no longer waits for it"), std::string::npos)
-      << log.str();
+  EXPECT_THAT(log.str(), HasSubstr("not done, the client no longer waits for it"));
   for (int fd : {dripping, second, listener}) ::close(fd);
 }
 

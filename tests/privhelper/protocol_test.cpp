@@ -9,20 +9,17 @@ constexpr std::size_t kLimit = 1000;
 
 TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
   const std::string text = "127.0.0.1 ads.example\r\n# mine\r\n";
-  struct Row {
-    Verb verb;
-    std::string body;
-  };
-  for (const Row& row : std::vector<Row>{{Verb::kWriteHosts, text},
-                                         {Verb::kWriteBackup, text},
-                                         {Verb::kWriteFullCopy, ""},
-                                         {Verb::kListenPort80, ""},
-                                         {Verb::kListenPort443, ""}}) {
-    const std::string bytes = EncodeRequest(row.verb, row.body);
+  for (const auto& [verb, body] :
+       std::vector<std::pair<Verb, std::string>>{{Verb::kWriteHosts, text},
+                                                 {Verb::kWriteBackup, text},
+                                                 {Verb::kWriteFullCopy, ""},
+                                                 {Verb::kListenPort80, ""},
+                                                 {Verb::kListenPort443, ""}}) {
+    const std::string bytes = EncodeRequest(verb, body);
     ParseResult parsed = ParseRequest(bytes, true, kLimit);
     ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
-    EXPECT_EQ(parsed.request.verb, row.verb);
-    EXPECT_EQ(parsed.request.body, row.body);
+    EXPECT_EQ(parsed.request.verb, verb);
+    EXPECT_EQ(parsed.request.body, body);
     EXPECT_EQ(parsed.expected, bytes.size());
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
       const std::string prefix = bytes.substr(0, cut);
@@ -39,6 +36,7 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
     bool ended;
     ParseStatus status;
   };
+  const ParseStatus bad = ParseStatus::kMalformed;
   const std::string big = std::to_string(kLimit + 1);
   const std::vector<Row> rows = {
       {"exact size limit", "QLH1 write-hosts " + std::to_string(kLimit) + "\n", false,
@@ -46,34 +44,30 @@ TEST(RequestFormat, MalformedTruncatedAndOversizedRequests) {
       {"one byte over the limit", "QLH1 write-hosts " + big + "\n", false, ParseStatus::kTooLarge},
       {"a length that would overflow", "QLH1 write-hosts 99999999999999999999999\n", false,
        ParseStatus::kTooLarge},
-      {"wrong magic", "QLH2 write-hosts 0\n", true, ParseStatus::kMalformed},
-      {"wrong magic seen early", "GET / HTTP", false, ParseStatus::kMalformed},
-      {"unknown verb", "QLH1 write-passwd 3\nabc", true, ParseStatus::kMalformed},
-      {"unknown verb seen early", "QLH1 read", false, ParseStatus::kMalformed},
-      {"verb in capitals", "QLH1 WRITE-HOSTS 0\n", true, ParseStatus::kMalformed},
-      {"no length", "QLH1 write-hosts\n", true, ParseStatus::kMalformed},
-      {"negative length", "QLH1 write-hosts -1\n", true, ParseStatus::kMalformed},
-      {"signed length", "QLH1 write-hosts +1\nx", true, ParseStatus::kMalformed},
-      {"leading zero", "QLH1 write-hosts 01\nx", true, ParseStatus::kMalformed},
-      {"hexadecimal length", "QLH1 write-hosts 0x1\nx", true, ParseStatus::kMalformed},
-      {"two blanks", "QLH1  write-hosts 1\nx", true, ParseStatus::kMalformed},
-      {"trailing blank", "QLH1 write-hosts 1 \nx", true, ParseStatus::kMalformed},
-      {"CR before the LF", "QLH1 write-hosts 1\r\nx", true, ParseStatus::kMalformed},
-      {"a port request with a body", "QLH1 listen-port-80 2\n81", true, ParseStatus::kMalformed},
-      {"an HTTPS port request with a body", "QLH1 listen-port-443 1\n8", true,
-       ParseStatus::kMalformed},
-      {"a port the helper has no verb for", "QLH1 listen-port-22 0\n", true,
-       ParseStatus::kMalformed},
-      {"body shorter than declared", "QLH1 write-hosts 10\nabc", true, ParseStatus::kMalformed},
-      {"bytes after the body", "QLH1 write-hosts 1\nab", false, ParseStatus::kMalformed},
+      {"wrong magic", "QLH2 write-hosts 0\n", true, bad},
+      {"wrong magic seen early", "GET / HTTP", false, bad},
+      {"unknown verb", "QLH1 write-passwd 3\nabc", true, bad},
+      {"unknown verb seen early", "QLH1 read", false, bad},
+      {"verb in capitals", "QLH1 WRITE-HOSTS 0\n", true, bad},
+      {"no length", "QLH1 write-hosts\n", true, bad},
+      {"negative length", "QLH1 write-hosts -1\n", true, bad},
+      {"signed length", "QLH1 write-hosts +1\nx", true, bad},
+      {"leading zero", "QLH1 write-hosts 01\nx", true, bad},
+      {"hexadecimal length", "QLH1 write-hosts 0x1\nx", true, bad},
+      {"two blanks", "QLH1  write-hosts 1\nx", true, bad},
+      {"trailing blank", "QLH1 write-hosts 1 \nx", true, bad},
+      {"CR before the LF", "QLH1 write-hosts 1\r\nx", true, bad},
+      {"a port request with a body", "QLH1 listen-port-80 2\n81", true, bad},
+      {"an HTTPS port request with a body", "QLH1 listen-port-443 1\n8", true, bad},
+      {"a port the helper has no verb for", "QLH1 listen-port-22 0\n", true, bad},
+      {"body shorter than declared", "QLH1 write-hosts 10\nabc", true, bad},
+      {"bytes after the body", "QLH1 write-hosts 1\nab", false, bad},
       {"a second request after the first", "QLH1 listen-port-80 0\nQLH1 listen-port-80 0\n", false,
-       ParseStatus::kMalformed},
-      {"header without a line end", std::string(kMaxHeader, 'Q'), false, ParseStatus::kMalformed},
-      {"header too long", "QLH1 write-hosts " + std::string(50, '1') + "\n", false,
-       ParseStatus::kMalformed},
-      {"empty and ended", "", true, ParseStatus::kMalformed},
-      {"NUL in the header", std::string("QLH1\0write-hosts 0\n", 19), true,
-       ParseStatus::kMalformed},
+       bad},
+      {"header without a line end", std::string(kMaxHeader, 'Q'), false, bad},
+      {"header too long", "QLH1 write-hosts " + std::string(50, '1') + "\n", false, bad},
+      {"empty and ended", "", true, bad},
+      {"NUL in the header", std::string("QLH1\0write-hosts 0\n", 19), true, bad},
       {"a body with NUL and LF is fine", std::string("QLH1 write-hosts 3\n\0\n\0", 22), true,
        ParseStatus::kComplete},
   };

@@ -145,7 +145,6 @@ TEST_F(RingBuffer, InvalidSizeIsRefusedAndChangesNothing) {
 TEST(Records, FormatsOfTheThreeKinds) {
   EXPECT_EQ(TimeStamp({2026, 1, 1, 9, 5, 7}), "09:05:07");
   EXPECT_EQ(TimeStamp({2026, 1, 1, 23, 59, 0}), "23:59:00");
-  EXPECT_EQ(AdServerRecord("09:05:07", "h", " p", " U"), "09:05:07 'h'  from ' p' by ' U'");
   EXPECT_EQ(PopupRecord("09:05:07", "http://a.example/x://y"),
             "09:05:07 - Blocked Popup on Page 'a.example/x://y'");
   EXPECT_EQ(PopupRecord("09:05:07", "about:blank"),

@@ -30,6 +30,8 @@ class ResponderTest : public testing::Test {
                     [this] { return nowMs_; }},
                    folder_.Path(), 8080, 8443) {
     folder_.Write("1by1.jpg", kJpeg);
+    chkBannerSound_.SetTicked(true);
+    txtBannerWav_.SetText("/sounds/ad.wav");
     responder_.StartWebServers();
   }
 
@@ -59,32 +61,23 @@ class ResponderTest : public testing::Test {
   Responder responder_;
 };
 
-struct KindCase {
-  const char* target;
-  const char* caption;
-  bool image;
-  const char* text;
-};
-
-class ReplyKinds : public ResponderTest, public testing::WithParamInterface<KindCase> {};
-
 // One path per placeholder: which path gives which kind is the request parser's table.
-TEST_P(ReplyKinds, PathDecidesThePlaceholder) {
-  const KindCase& c = GetParam();
-  std::string reply = Ask(Get(c.target));
-  EXPECT_EQ(reply, c.image ? kJpeg : std::string(c.text));
-  EXPECT_EQ(lbltype_.Caption(), c.caption);
-  EXPECT_EQ(blocked_, 1);
-  EXPECT_EQ(afterBlock_, 1);
-  EXPECT_EQ(records_.size(), 1u);
+TEST_F(ResponderTest, PathDecidesThePlaceholder) {
+  const std::tuple<const char*, const char*, std::string> kinds[] = {
+      {"/", "HTML Ad", "Quorlen Blocked HTML Ad"},
+      {"/ads/", "Generic Graphical Ad ", kJpeg},
+      {"/cgi/ad.jsp?x=1", "Javascript .js", "<!-- Java Ad -->"},
+      {"/page.htm", "HTM Ad", "Quorlen Blocked HTM Ad"}};
+  int asked = 0;
+  for (const auto& [target, caption, reply] : kinds) {
+    EXPECT_EQ(Ask(Get(target)), reply) << target;
+    EXPECT_EQ(lbltype_.Caption(), caption);
+    ++asked;
+    EXPECT_EQ(blocked_, asked);
+    EXPECT_EQ(afterBlock_, asked);
+    EXPECT_EQ(records_.size(), static_cast<size_t>(asked));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReplyKinds,
-    testing::Values(KindCase{"/", "HTML Ad", false, "Quorlen Blocked HTML Ad"},
-                    KindCase{"/ads/", "Generic Graphical Ad ", true, ""},
-                    KindCase{"/cgi/ad.jsp?x=1", "Javascript .js", false, "<!-- Java Ad -->"},
-                    KindCase{"/page.htm", "HTM Ad", false, "Quorlen Blocked HTM Ad"}));
 
 TEST_F(ResponderTest, OnlyCapitalGetIsAnswered) {
   for (const char* request :
@@ -107,8 +100,6 @@ TEST_F(ResponderTest, RequestInTwoPiecesIsAnsweredTwice) {
 }
 
 TEST_F(ResponderTest, RecordLabelsAndAllowCaptions) {
-  chkBannerSound_.SetTicked(true);
-  txtBannerWav_.SetText("/sounds/ad.wav");
   Ask("GET /a/b;c&d HTTP/1.0\r\nHost: h\r\nReferer: p\r\nUser-Agent: U\r\n\r\n");
   ASSERT_EQ(records_.size(), 1u);
   EXPECT_EQ(records_[0], "09:05:07 'h'  from ' p' by ' U'");
@@ -186,8 +177,6 @@ TEST_F(ResponderTest, PortThatCannotBeHadIsTold) {
 // An HTTPS request for a listed name takes the same step as a plain one: counted, recorded
 // by its name alone, shown and offered for allowing, and its handshake refused at once.
 TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
-  chkBannerSound_.SetTicked(true);
-  txtBannerWav_.SetText("/sounds/ad.wav");
   const std::string hello = testing_support::CapturedHello("chromium");
   const std::string name = testing_support::kCapturedName;
   int client = network_.Connect(8443);
