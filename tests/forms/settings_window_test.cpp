@@ -5,15 +5,7 @@ namespace {
 
 using testing_support::ProgramTest;
 
-class SettingsWindowTest : public ProgramTest {
- protected:
-  frmMain& Running() {
-    StartedBefore();
-    frmMain& main = Start();
-    clock.Advance(2500);
-    return main;
-  }
-};
+using SettingsWindowTest = ProgramTest;
 
 TEST_F(SettingsWindowTest, EachSoundOptionEnablesItsPathAndButtons) {
   frmMain& main = Running();
