@@ -96,34 +96,5 @@ TEST_F(SettingsWindowTest, WithNothingToShowAFileTheUserIsTold) {
   EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kExclamation);
 }
 
-TEST_F(SettingsWindowTest, Label4OpensTheDebugAreaAtTheFifthClick) {
-  frmMain& main = Running();
-  auto& window = main.Controls().window;
-  SettingsWindowSize& area = main.WindowSize();
-  const Geometry fixed = window.Bounds();
-  auto resizeTo = [&](int width, int height) {
-    window.SetBounds({fixed.left, fixed.top, width, height});
-    area.Form_Resize();
-  };
-  for (int click = 0; click < 2; ++click) main.Controls().Label4.onClick();
-  for (int click = 0; click < 2; ++click) main.Controls().Label4.onDoubleClick();
-  resizeTo(900, 700);
-  EXPECT_EQ(window.Bounds(), fixed);
-  EXPECT_FALSE(area.Open());
-
-  int opened = 0;
-  Connection told = area.changed.Connect([&] { ++opened; });
-  main.Controls().Label4.onClick();
-  EXPECT_TRUE(area.Open());
-  area.SetLogTop(fixed.height + 40);
-  resizeTo(900, 700);
-  EXPECT_EQ(window.Bounds().width, 900);
-  EXPECT_EQ(window.Bounds().height, 700);
-  EXPECT_EQ(area.LogBounds(), (Geometry{6, fixed.height + 40, 900 - 13, 700 - fixed.height - 40}));
-  EXPECT_GE(opened, 2);
-  resizeTo(300, 100);  // too small for the log: it stays where it was
-  EXPECT_EQ(area.LogBounds().width, 900 - 13);
-}
-
 }  // namespace
 }  // namespace quorlen

@@ -189,6 +189,10 @@ TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
   QPoint bottom = log->mapTo(&window, QPoint(0, log->height()));
   EXPECT_EQ(bottom.y(), window.height());
   EXPECT_GT(log->height(), 100);
+  const QRect placed = log->geometry();
+  window.resize(window.minimumSize());  // too small for the log: it stays where it was
+  QApplication::processEvents();
+  EXPECT_EQ(log->geometry(), placed);
 }
 
 // Whether the widget looks different with the keyboard's focus on it.
