@@ -65,7 +65,6 @@ TEST_F(SettingsWindowTest, BrowseChoosesTheFileThatTestSoundPlays) {
   const FileDialogRequest& request = dialogs.FileRequests()[0];
   EXPECT_EQ(request.fileName, shipped);
   EXPECT_EQ(request.defaultExtension, "wav");
-  EXPECT_EQ(request.title, "Choose Sound File");
   EXPECT_EQ(request.filter, "*.wav");
   EXPECT_EQ(c.txtBannerWav.Text(), shipped);
   EXPECT_EQ(main.Options().sBannerSound, shipped);
