@@ -16,10 +16,6 @@ std::string ListFile(const std::vector<std::string>& names) {
   return text;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The program over a hosts file of the user's own; the web server listens unless the helper
 // is gone or the port is taken.
 class BlockingFailures : public ProgramTest {
@@ -102,8 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, BlockingFaults,
 TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   const std::string what = Told() + std::string(kCrLf) + std::string(kBlockingWaits);
   SetFault(true);
-  frmMain& main = Start();
-  clock.Advance(2500);
+  frmMain& main = Running();
   EXPECT_EQ(main.Controls().lblStatus.Caption().rfind(what, 0), 0u)
       << main.Controls().lblStatus.Caption();
   EXPECT_EQ(main.Controls().lblStatus.Caption().find(frmMain::kInitializing), std::string::npos);
@@ -126,7 +121,7 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   ASSERT_EQ(tray.messages.size(), 2u);
   EXPECT_EQ(tray.messages[1].title, kBlockingBackTitle);
   EXPECT_FALSE(tray.messages[1].warning);
-  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), std::string(kBlockingBack)));
+  EXPECT_TRUE(main.Controls().lblStatus.Caption().ends_with(kBlockingBack));
   if (GetParam() == Fault::kPortTaken) return;  // the port, once had, is kept
 
   // It goes again, and the next build (after the list editor's OK) waits as well.
@@ -144,8 +139,7 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
 // once the helper answers, so no listed server stays sent to a machine that does not
 // answer it.
 TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItReturns) {
-  frmMain& main = Start();
-  clock.Advance(2500);
+  frmMain& main = Running();
   ExpectBlocking(main);
   privileged.reachable = false;
   main.Controls().chkAdServers.SetTicked(false);
@@ -165,13 +159,12 @@ TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItRe
 // Without the HTTPS port the blocked names' HTTPS requests still fail, only uncounted:
 // blocking stays on and the user is told why.
 TEST_F(BlockingFailures, HttpsPortThatCannotBeHadIsToldAndBlockingStays) {
-  frmMain& main = Start();
-  clock.Advance(2500);
+  frmMain& main = Running();
   main.HttpsPortFailed("quorlen-helper: port 443 is in use by nginx (pid 7)");
   const std::string what =
       "Quorlen cannot answer the blocked ad servers over HTTPS: quorlen-helper: port 443 is in "
       "use by nginx (pid 7)\r\nTheir HTTPS requests still fail, but are not counted.";
-  EXPECT_TRUE(EndsWith(main.Controls().lblStatus.Caption(), what))
+  EXPECT_TRUE(main.Controls().lblStatus.Caption().ends_with(what))
       << main.Controls().lblStatus.Caption();
   EXPECT_EQ(told, std::vector<std::string>{what});
   EXPECT_TRUE(main.Controls().chkAdServers.Ticked());

@@ -49,6 +49,14 @@ class ProgramTest : public ::testing::Test {
     return *program;
   }
 
+  // A later start past its delayed step: what the user finds running.
+  frmMain& Running() {
+    StartedBefore();
+    frmMain& main = Start();
+    clock.Advance(2500);
+    return main;
+  }
+
   // The web server listens for the listed servers' requests.
   bool Listening() const { return network.Listeners() > 0; }
 

@@ -5,15 +5,7 @@ namespace {
 
 using testing_support::ProgramTest;
 
-class SettingsWindowTest : public ProgramTest {
- protected:
-  frmMain& Running() {
-    StartedBefore();
-    frmMain& main = Start();
-    clock.Advance(2500);
-    return main;
-  }
-};
+using SettingsWindowTest = ProgramTest;
 
 TEST_F(SettingsWindowTest, EachSoundOptionEnablesItsPathAndButtons) {
   frmMain& main = Running();
@@ -73,7 +65,6 @@ TEST_F(SettingsWindowTest, BrowseChoosesTheFileThatTestSoundPlays) {
   const FileDialogRequest& request = dialogs.FileRequests()[0];
   EXPECT_EQ(request.fileName, shipped);
   EXPECT_EQ(request.defaultExtension, "wav");
-  EXPECT_EQ(request.title, "Choose Sound File");
   EXPECT_EQ(request.filter, "*.wav");
   EXPECT_EQ(c.txtBannerWav.Text(), shipped);
   EXPECT_EQ(main.Options().sBannerSound, shipped);
@@ -102,35 +93,6 @@ TEST_F(SettingsWindowTest, WithNothingToShowAFileTheUserIsTold) {
             "Quorlen found no program to show " + dir.File("program/readme.txt") +
                 ": no text editor, terminal or xdg-open could be started.");
   EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kExclamation);
-}
-
-TEST_F(SettingsWindowTest, Label4OpensTheDebugAreaAtTheFifthClick) {
-  frmMain& main = Running();
-  auto& window = main.Controls().window;
-  SettingsWindowSize& area = main.WindowSize();
-  const Geometry fixed = window.Bounds();
-  auto resizeTo = [&](int width, int height) {
-    window.SetBounds({fixed.left, fixed.top, width, height});
-    area.Form_Resize();
-  };
-  for (int click = 0; click < 2; ++click) main.Controls().Label4.onClick();
-  for (int click = 0; click < 2; ++click) main.Controls().Label4.onDoubleClick();
-  resizeTo(900, 700);
-  EXPECT_EQ(window.Bounds(), fixed);
-  EXPECT_FALSE(area.Open());
-
-  int opened = 0;
-  Connection told = area.changed.Connect([&] { ++opened; });
-  main.Controls().Label4.onClick();
-  EXPECT_TRUE(area.Open());
-  area.SetLogTop(fixed.height + 40);
-  resizeTo(900, 700);
-  EXPECT_EQ(window.Bounds().width, 900);
-  EXPECT_EQ(window.Bounds().height, 700);
-  EXPECT_EQ(area.LogBounds(), (Geometry{6, fixed.height + 40, 900 - 13, 700 - fixed.height - 40}));
-  EXPECT_GE(opened, 2);
-  resizeTo(300, 100);  // too small for the log: it stays where it was
-  EXPECT_EQ(area.LogBounds().width, 900 - 13);
 }
 
 }  // namespace

@@ -9,12 +9,10 @@ class ShutDown : public ProgramTest {
  protected:
   // Blocking one listed server over a hosts file of the user's own.
   frmMain& Running() {
-    StartedBefore();
     dir.Write("etc/hosts", kOwn);
     dir.Write("program/quorlenhosts.ini",
               "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ads.example\r\n");
-    frmMain& main = Start();
-    clock.Advance(2500);
+    frmMain& main = ProgramTest::Running();
     EXPECT_TRUE(Listening());
     return main;
   }

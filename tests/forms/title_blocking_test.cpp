@@ -110,11 +110,14 @@ TEST_F(TitleBlocking, ErrorBoxesAreAnsweredOnlyWhileTheBrowserIsActive) {
   EXPECT_TRUE(desk.Exists(second));
 }
 
-TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesTheEditor) {
+TEST_F(TitleBlocking, ShutdownStopsTheWatcherAndClosesItsWindows) {
   frmMain& main = Start();
   main.ShowPopupTitles();
-  main.mnuFileExit_Click();
+  main.LastBlocked().Show();
+  main.Controls().mnuFileExit.Click();
   EXPECT_FALSE(main.PopupTitlesEditor().window.Visible());
+  EXPECT_FALSE(main.LastBlocked().window.Visible());
+  EXPECT_FALSE(main.LastBlocked().Timer1.Enabled());
   WindowId popup = Popup();
   clock.Advance(2000);
   EXPECT_TRUE(desk.Exists(popup));

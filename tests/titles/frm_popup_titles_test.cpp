@@ -2,21 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_window_system.h"
-#include "platform/fake/virtual_clock.h"
 #include "tests/titles/titles_fixture.h"
-#include "titles/title_watcher.h"
 
 namespace quorlen {
 namespace {
 
-class PopupTitlesEditorTest : public testing_support::TitleListsTest {
+class PopupTitlesEditorTest : public testing_support::TitleWatcherTest {
  protected:
   PopupTitlesEditorTest() {
     WriteDefaultList({"casino", "lottery winner", "free gift"});
     titles.LoadPopupTitles();
-    chkIEPops.SetTicked(true);
-    watcher.Timer4().SetEnabled(true);
   }
 
   std::vector<std::string> CmdDelStates(int seconds) {
@@ -28,22 +23,8 @@ class PopupTitlesEditorTest : public testing_support::TitleListsTest {
     return states;
   }
 
-  VirtualClock clock;
-  FakeWindowSystem desk;
-  CheckBox chkIEPops;
-  MenuItem mnuTrayLastPop;
-  Label lblLastTitle, lblLastTitle1;
   std::string pickedRecord;
   int reloads = 0;
-  PopupTitles titles{profiles, dialogs, userList, defaultList, [](const std::string&) {}};
-  TitleWatcher watcher{clock,
-                       desk,
-                       dialogs,
-                       titles,
-                       {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
-                       {[] { return false; }, [] { return false; }, [] { return false; }},
-                       {[](const std::string&) {}, [] { return std::string("14:05:07"); },
-                        [](const std::string&) {}, [](const std::string&) {}, [] {}}};
   frmPopupTitles editor{
       clock,
       dialogs,
@@ -62,7 +43,6 @@ class PopupTitlesEditorTest : public testing_support::TitleListsTest {
 TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
   editor.Show();
   EXPECT_TRUE(editor.window.Visible());
-  EXPECT_EQ(editor.window.Caption(), "Popup Window Blocking Using  Window Titles");
   EXPECT_EQ(editor.lstAdd.Items(),
             (std::vector<std::string>{"casino", "lottery winner", "free gift"}));
   EXPECT_EQ(editor.lstAdd.ListIndex(), -1);
@@ -124,8 +104,7 @@ TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {
 }
 
 TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
-  WindowId popup = desk.Add("Casino night - Chromium");
-  desk.SetForeground(popup);
+  WindowId popup = Foreground("Casino night - Chromium");
   clock.Advance(500);
   ASSERT_FALSE(desk.Exists(popup));
 
@@ -143,8 +122,7 @@ TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
   EXPECT_FALSE(editor.window.Visible());
   EXPECT_EQ(reloads, 1);
   EXPECT_EQ(ReadList("usertitles.ini"), (std::vector<std::string>{"lottery winner", "free gift"}));
-  popup = desk.Add("Casino night - Chromium");
-  desk.SetForeground(popup);
+  popup = Foreground("Casino night - Chromium");
   clock.Advance(5000);
   EXPECT_TRUE(desk.Exists(popup));
 }

@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "core/private_profile.h"
+#include "platform/fake/fake_window_system.h"
 #include "platform/fake/scripted_dialogs.h"
+#include "platform/fake/virtual_clock.h"
 #include "tests/support/temp_folder.h"
+#include "titles/popup_titles.h"
+#include "titles/title_watcher.h"
 
 namespace quorlen::testing_support {
 
@@ -52,6 +56,50 @@ class TitleListsTest : public ::testing::Test {
   ProfileStore profiles;
   ScriptedDialogs dialogs;
   std::vector<std::string> log;
+};
+
+// The watcher over a faked desktop, with what it tells the rest of the program recorded.
+class TitleWatcherTest : public TitleListsTest {
+ protected:
+  TitleWatcherTest() {
+    chkIEPops.SetTicked(true);
+    mnuTrayLastPop.SetEnabled(false);
+    watcher.Timer4().SetEnabled(true);
+  }
+
+  void UseFragments(const std::vector<std::string>& fragments) {
+    WriteDefaultList(fragments);
+    titles.LoadPopupTitles();
+    log.clear();
+  }
+  WindowId Foreground(const std::string& title, const std::string& className = "Navigator") {
+    WindowId id = desk.Add(title, className);
+    desk.SetForeground(id);
+    return id;
+  }
+  void Tick(int ticks = 1) { clock.Advance(500 * ticks); }
+
+  VirtualClock clock;
+  FakeWindowSystem desk;
+  CheckBox chkIEPops;
+  MenuItem mnuTrayLastPop;
+  Label lblLastTitle, lblLastTitle1;
+  bool tempAllowed = false, hotKey = false, browserActive = false;
+  std::vector<std::string> records, blocked;
+  int settingsShown = 0;
+  PopupTitles titles{profiles, dialogs, userList, defaultList,
+                     [this](const std::string& line) { log.push_back(line); }};
+  TitleWatcher watcher{
+      clock,
+      desk,
+      dialogs,
+      titles,
+      {chkIEPops, mnuTrayLastPop, lblLastTitle, lblLastTitle1},
+      {[this] { return tempAllowed; }, [this] { return hotKey; }, [this] { return browserActive; }},
+      {[this](const std::string& line) { log.push_back(line); },
+       [] { return std::string("14:05:07"); },
+       [this](const std::string& record) { records.push_back(record); },
+       [this](const std::string& text) { blocked.push_back(text); }, [this] { ++settingsShown; }}};
 };
 
 }  // namespace quorlen::testing_support

@@ -62,11 +62,9 @@ class ClickThrough : public testing_support::ProgramTest {
   void Launch() {
     views.clear();
     program.reset();
-    StartedBefore();
     dir.Write("program/quorlenhosts.ini",
               "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ads.example\r\n");
-    frmMain& main = Start();
-    clock.Advance(2500);
+    frmMain& main = Running();
     settings = new SettingsWindowView(main);
     views.emplace_back(settings);
     views.emplace_back(new StatsView(main.Stats()));
@@ -205,6 +203,8 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"feedback", {feedback, [&] { main.Help().ShowFeedback(); }}},
       {"titles editor", {titles, [&] { main.ShowPopupTitles(); }}},
       {"white list editor", {whiteList, [&] { main.Popups().ShowWhiteListEditor(); }}}};
+  const char* const banner = "Block Banner Ads (blocks the list of known ad servers)";
+  const char* const reset = "box Quorlen (0): The total number of ads blocke";
   struct Row {
     std::string where;
     const char* control;
@@ -214,10 +214,10 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
   };
   const Row rows[] = {
       {"Ad Blocking",
-       "Block Banner Ads (blocks the list of known ad servers)",
+       banner,
        {"stops the web server", "writes the hosts file", "saves the settings"}},
       {"Ad Blocking",
-       "Block Banner Ads (blocks the list of known ad servers)",
+       banner,
        {"starts the web server", "writes the hosts file", "saves the settings"}},
       {"Ad Blocking", "Block Ads by Ad Server Name", {kAdServers}},
       {"Ad Blocking", "Block Popups by Window Title", {kTitles}},
@@ -232,7 +232,7 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"Sounds", "Test Sound", {"plays ~/program/pop.wav"}},
       {"Sounds", "Browse...", {"file dialog Choose Sound File"}},
       {"Sounds", "Test Sound", {"plays ~/program/ad.wav"}, 1},
-      {"Other", "Reset", {"box Quorlen (0): The total number of ads blocke", "saves the settings"}},
+      {"Other", "Reset", {reset, "saves the settings"}},
       {"Allow Ads", "Allow Ads by Ad Server Name", {kAdServers}},
       {"Allow Ads", "Allow IE Popups by URL", {kWhiteList}},
       {"Allow Ads", "Allow Popups by Window Title", {kTitles}},
@@ -253,9 +253,7 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"tray", "CLOSE THIS MENU", {}},
       {"File", "Open blocked Hosts List", {"opens ~/program/quorlenhosts.ini"}},
       {"File", "Save Program Settings", {"saves the settings"}},
-      {"Options",
-       "Reset Number of Ads Blocked Statistics",
-       {"box Quorlen (0): The total number of ads blocke", "saves the settings"}},
+      {"Options", "Reset Number of Ads Blocked Statistics", {reset, "saves the settings"}},
       {"Uninstall Help!", "Please Tell us why first.  Thank you...", {kFeedback}},
       {"Uninstall Help!",
        "Uninstall Instructions...",
@@ -277,9 +275,7 @@ TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
       {"titles editor",
        "Click Here to Block or Allow Ads based on domain name not window Title",
        {"hides Popup Window Blocking Using  Window Titles", kAdServers}},
-      {"white list editor",
-       "Cancel",
-       {"hides Popup Ad site White List (Effects Internet Explorer users ONLY)"}},
+      {"white list editor", "Cancel", {"hides" + kWhiteList.substr(5)}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.where + ": " + row.control);

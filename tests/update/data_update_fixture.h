@@ -24,10 +24,20 @@ inline std::string ListFile(const std::vector<std::string>& names) {
   return text;
 }
 
+// A scripted web, the dialogs and the fetch over them, on a virtual clock at 12/6/2026.
+struct FetchWorld {
+  VirtualClock clock;
+  ScriptedFetch web{clock};
+  ScriptedDialogs dialogs;
+  TextBox txtProxyName;
+  std::string sProxyName;
+  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
+};
+
 // The updater with the settings window's controls, a program folder and a hosts file in
 // a temporary folder, a scripted vendor site that signs what it serves with a key of the
 // test's own, and a record of what it asked of the rest of the program.
-class DataUpdateTest : public ::testing::Test {
+class DataUpdateTest : public ::testing::Test, protected FetchWorld {
  protected:
   static constexpr const char* kBase = "http://vendor.test/";
   DataUpdateTest() { Make(); }
@@ -80,13 +90,7 @@ class DataUpdateTest : public ::testing::Test {
 
   TempFolder dir;
   TestSiteKey siteKey;
-  VirtualClock clock;  // 12/6/2026
-  ScriptedFetch web{clock};
-  ScriptedDialogs dialogs;
   ProfileStore profiles;
-  TextBox txtProxyName;
-  std::string sProxyName;
-  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
 
   Label lblStatus, lblDateUpdate;
   ProgressBar ProgressBar1;

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_desktop.h"
-#include "platform/fake/scripted_dialogs.h"
-#include "platform/fake/scripted_fetch.h"
-#include "tests/support/temp_folder.h"
 #include "tests/update/data_update_fixture.h"
 #include "update/download_format.h"
 
@@ -20,7 +17,7 @@ using Answer = ScriptedFetch::Answer;
 const Answer kDown{"", "Timeout was reached", 0, true};
 const Answer kUp{"<html>ok</html>", "", 30, false};
 
-class DomainTester : public ::testing::Test {
+class DomainTester : public ::testing::Test, protected testing_support::FetchWorld {
  protected:
   DomainTester() {
     std::filesystem::create_directories(dir.File("zshared"));
@@ -39,14 +36,8 @@ class DomainTester : public ::testing::Test {
   }
 
   TempFolder dir;
-  VirtualClock clock;
-  ScriptedFetch web{clock};
-  ScriptedDialogs dialogs;
   FakeDesktop desktop;
   ProfileStore profiles;
-  TextBox txtProxyName;
-  std::string sProxyName;
-  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
   std::string defaultList = dir.File("quorlenhosts.ini");
   std::string removalsList = dir.File("removals.ini");
   frmTestDomains tester{fetcher,

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/scripted_dialogs.h"
-#include "platform/fake/scripted_fetch.h"
+#include "tests/update/data_update_fixture.h"
 
 namespace quorlen {
 namespace {
@@ -12,7 +11,7 @@ constexpr const char* kVendor = "http://vendor.test/q/";
 constexpr const char* kVersionFile = "http://vendor.test/q/zshared/version.txt";
 constexpr const char* kDomains = "http://vendor.test/q/zshared/domains.txt";
 
-class VersionCheckTest : public ::testing::Test {
+class VersionCheckTest : public ::testing::Test, protected testing_support::FetchWorld {
  protected:
   VersionCheck& Check(const std::string& ownVersion = "2.0.5") {
     check = std::make_unique<VersionCheck>(
@@ -24,17 +23,7 @@ class VersionCheckTest : public ::testing::Test {
         VersionCheckSite{kVendor, ownVersion});
     return *check;
   }
-  const ScriptedDialogs::Box& OnlyBox() {
-    EXPECT_EQ(dialogs.Boxes().size(), 1u);
-    return dialogs.Boxes().back();
-  }
 
-  VirtualClock clock;
-  ScriptedFetch web{clock};
-  ScriptedDialogs dialogs;
-  TextBox txtProxyName;
-  std::string sProxyName;
-  Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
   TabStrip A;
   Label lblStatus;
   MenuItem mnuVersion, mnuTest;
@@ -214,7 +203,8 @@ TEST_F(VersionCheckTest, ConnectionTestWithAProxyShowsTheOneTheFetchHolds) {
   Check().mnuTest_Click();
   // Before the first fetch the transfer holds no proxy yet.
   EXPECT_EQ(statuses[1], "Testing Connection to Quorlen. Please wait...\r\nUsing Proxy Server ''");
-  EXPECT_EQ(OnlyBox().text,
+  ASSERT_EQ(dialogs.Boxes().size(), 1u);
+  EXPECT_EQ(dialogs.Boxes()[0].text,
             "The test was a success.  Quorlen was able to connect to the internet using your "
             "named proxy server 'http://proxy.test:3128'");
   EXPECT_EQ(web.requests.back().proxy, "http://proxy.test:3128");
