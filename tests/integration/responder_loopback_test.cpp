@@ -8,7 +8,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <vector>
@@ -111,36 +110,23 @@ class Loopback : public testing::Test {
   Responder responder_;
 };
 
-// One request of every kind of placeholder.
-struct KindCase {
-  const char* target;
-  std::string body;
-};
-const KindCase kEveryKind[] = {{"/t.js", kJs},
-                               {"/show_ads_js.php", kJs},
-                               {"/x/pic.jpg", kJpeg},
-                               {"/ads/BANNER.GIF", kJpeg},
-                               {"/", "Quorlen Blocked HTML Ad"},
-                               {"/p.htm", "Quorlen Blocked HTM Ad"},
-                               {"/ads/", kJpeg}};
-constexpr int kKinds = static_cast<int>(std::size(kEveryKind));
-
-// A raw client gets exactly the placeholder bytes; curl takes the headerless reply as the
-// body.
-TEST_F(Loopback, EveryKindOfPlaceholderReachesARawClientAndCurl) {
-  for (const auto& c : kEveryKind) {
-    EXPECT_EQ(RawRequest(std::string("GET ") + c.target +
-                         " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
-              c.body)
-        << c.target;
+// A raw client gets exactly the placeholder bytes, a picture's NULs too; curl takes the
+// headerless reply as the body. Which path gives which placeholder is not in question here.
+TEST_F(Loopback, PlaceholdersReachARawClientAndCurl) {
+  const std::pair<std::string, std::string> replies[] = {
+      {"/t.js", kJs}, {"/", "Quorlen Blocked HTML Ad"}, {"/ads/", kJpeg}};
+  for (const auto& [target, body] : replies) {
+    EXPECT_EQ(
+        RawRequest("GET " + target + " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
+        body)
+        << target;
   }
   EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 's/ HTTP/1.1' by ' raw'");
   EXPECT_EQ(RawRequest("HEAD / HTTP/1.1\r\n\r\n"), "UNKNOWN");
-  EXPECT_EQ(blocked_, kKinds);
+  EXPECT_EQ(blocked_, 3);
   if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
-  for (const auto& c : kEveryKind) EXPECT_EQ(Curl(c.target), c.body) << c.target;
-  EXPECT_EQ(blocked_, 2 * kKinds);
-  EXPECT_EQ(lbltype_.Caption(), "Generic Graphical Ad ");
+  for (const auto& [target, body] : replies) EXPECT_EQ(Curl(target), body) << target;
+  EXPECT_EQ(blocked_, 6);
   EXPECT_EQ(lblpage_.Caption(), "Blocking 127.0.0.1:" + std::to_string(port_) + "\r\nads");
 }
 
