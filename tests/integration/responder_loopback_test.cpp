@@ -3,8 +3,6 @@
 #include <sys/socket.h>
 
 #include <QNetworkInterface>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -45,10 +43,8 @@ class Loopback : public testing::Test {
         responder_(sockets_, sound_,
                    {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
                     txtBannerWav_},
-                   {nullptr, [] { return std::string("12:00:00"); },
-                    [this](const std::string& r) { records_.push_back(r); }, [this] { ++blocked_; },
-                    nullptr},
-                   folderPath_, port_, httpsPort_) {
+                   {nullptr, nullptr, nullptr, [this] { ++blocked_; }, nullptr}, folderPath_, port_,
+                   httpsPort_) {
     folder_.Write("1by1.jpg", kJpeg);
     responder_.StartWebServers();
   }
@@ -81,20 +77,6 @@ class Loopback : public testing::Test {
            client.error() == QAbstractSocket::ConnectionRefusedError;
   }
 
-  // curl with these arguments, run to its end.
-  std::unique_ptr<QProcess> RunCurl(const QStringList& arguments) {
-    auto curl = std::make_unique<QProcess>();
-    curl->start("curl", arguments);
-    EXPECT_TRUE(WaitUntil([&] { return curl->state() == QProcess::NotRunning; }));
-    return curl;
-  }
-  std::string Curl(const std::string& target) {
-    return RunCurl({"-s", "--http0.9", "--max-time", "5",
-                    QString::fromStdString("http://127.0.0.1:" + std::to_string(port_) + target)})
-        ->readAllStandardOutput()
-        .toStdString();
-  }
-
   TempFolder folder_;
   const std::string folderPath_ = folder_.Path();
   int port_;
@@ -105,30 +87,9 @@ class Loopback : public testing::Test {
   MenuItem mnuTrayAllow_;
   CheckBox chkBannerSound_;
   TextBox txtBannerWav_;
-  std::vector<std::string> records_;
   int blocked_ = 0;
   Responder responder_;
 };
-
-// A raw client gets exactly the placeholder bytes, a picture's NULs too; curl takes the
-// headerless reply as the body. Which path gives which placeholder is not in question here.
-TEST_F(Loopback, PlaceholdersReachARawClientAndCurl) {
-  const std::pair<std::string, std::string> replies[] = {
-      {"/t.js", kJs}, {"/", "Quorlen Blocked HTML Ad"}, {"/ads/", kJpeg}};
-  for (const auto& [target, body] : replies) {
-    EXPECT_EQ(
-        RawRequest("GET " + target + " HTTP/1.1\r\nHost: ads.example\r\nUser-Agent: raw\r\n\r\n"),
-        body)
-        << target;
-  }
-  EXPECT_EQ(records_.back(), "12:00:00 'ads.example'  from 's/ HTTP/1.1' by ' raw'");
-  EXPECT_EQ(RawRequest("HEAD / HTTP/1.1\r\n\r\n"), "UNKNOWN");
-  EXPECT_EQ(blocked_, 3);
-  if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
-  for (const auto& [target, body] : replies) EXPECT_EQ(Curl(target), body) << target;
-  EXPECT_EQ(blocked_, 6);
-  EXPECT_EQ(lblpage_.Caption(), "Blocking 127.0.0.1:" + std::to_string(port_) + "\r\nads");
-}
 
 // A placeholder larger than the socket's send buffer goes out in parts as the client
 // reads, and a request that arrives in pieces after the connection is accepted is read
@@ -243,36 +204,6 @@ TEST_F(Loopback, HandedOverListeningSocketsAreServed) {
             "Quorlen Blocked HTM Ad");
   EXPECT_EQ(RawRequestTo(local, handed[443], testing_support::CapturedHello("curl")), kRefusal);
   EXPECT_EQ(blocked, 3);
-}
-
-// curl's HTTPS request for a blocked name fails at once on the refusal and is counted, over
-// both loopback addresses; one for an address names no server: refused, but not counted.
-TEST_F(Loopback, CurlOverHttpsFailsAtOnceAndIsCounted) {
-  if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "no curl";
-  const std::string port = std::to_string(httpsPort_);
-  struct Row {
-    std::string url, resolve;
-    int count;
-  };
-  std::vector<Row> rows = {{"https://ads.example:" + port + "/ads/x.gif", "127.0.0.1", 1},
-                           {"https://127.0.0.1:" + port + "/", "", 0}};
-  if (HasIPv6()) rows.push_back({"https://ads6.example:" + port + "/", "[::1]", 1});
-  int expected = 0;
-  for (const Row& row : rows) {
-    QStringList arguments{"-sS", "--max-time", "5", QString::fromStdString(row.url)};
-    if (!row.resolve.empty()) {
-      const std::string host = row.url.substr(8, row.url.find(':', 8) - 8);
-      arguments << "--resolve" << QString::fromStdString(host + ":" + port + ":" + row.resolve);
-    }
-    auto curl = RunCurl(arguments);
-    const std::string error = curl->readAllStandardError().toStdString();
-    EXPECT_EQ(curl->exitCode(), 35) << row.url << ": " << error;  // a failed TLS handshake
-    EXPECT_NE(error.find("unrecognized name"), std::string::npos) << error;
-    expected += row.count;
-    EXPECT_EQ(blocked_, expected) << row.url;
-  }
-  EXPECT_EQ(records_.front(), "12:00:00 'ads.example'  from '' by ''");
-  EXPECT_EQ(lbltype_.Caption(), "HTTPS Ad");
 }
 
 // A browser that leaves before it asks leaves its slot busy, not free: only the recycle
