@@ -64,7 +64,6 @@ class ScriptedFirefox {
            {"isBlocked", blocked},
            {"request", QJsonObject{{"request", request}, {"url", "http://ad.example/"}}}});
   }
-  bool Joined() const { return joined_; }
   // The commands received, from the `from`th on, as "method {params}".
   std::vector<std::string> Commands(size_t from = 0) const {
     return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())),
@@ -72,6 +71,7 @@ class ScriptedFirefox {
   }
 
   std::vector<std::string> commands;
+  bool joined = false;
   QJsonArray tree;
   bool refuse = false;
   int connections = 0;
@@ -90,7 +90,7 @@ class ScriptedFirefox {
                                {"error", "session not created"},
                                {"message", "Maximum number of active sessions"}});
       }
-      joined_ = true;
+      joined = true;
       result = {
           {"sessionId", "S"},
           {"capabilities", QJsonObject{{"browserName", "firefox"}, {"browserVersion", "153.0"}}}};
@@ -110,7 +110,6 @@ class ScriptedFirefox {
 
   LauncherServer server_;
   MessageSocket* client_ = nullptr;
-  bool joined_ = false;
   int ids_ = 0;
 };
 
@@ -137,10 +136,8 @@ class BiDiConnectionTest : public ::testing::Test {
     return {tracker.events.begin() + static_cast<std::ptrdiff_t>(from), tracker.events.end()};
   }
   bool Sent(const std::string& command, size_t from = 0) const {
-    for (const auto& sent : browser.Commands(from)) {
-      if (sent == command) return true;
-    }
-    return false;
+    const auto sent = browser.Commands(from);
+    return std::find(sent.begin(), sent.end(), command) != sent.end();
   }
 
   TempFolder folder;
@@ -215,7 +212,7 @@ TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItsLauncherListens) {
     RunFor(100);
     EXPECT_EQ(shell.JoinedBrowsers(), 0);
     ScriptedFirefox browser(folder);
-    EXPECT_TRUE(WaitUntil([&] { return browser.Joined(); }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return browser.joined; }, 3000));
   }
 }
 
@@ -356,7 +353,7 @@ TEST_F(BiDiConnectionTest, ABrowserThatRefusesTheSessionIsNotJoinedAndTriedAgain
   EXPECT_EQ(shell.JoinedBrowsers(), 0);
   EXPECT_EQ(browser.Commands().size(), 1u);  // nothing but the request for a session
   browser.refuse = false;
-  ASSERT_TRUE(WaitUntil([&] { return browser.Joined(); }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return browser.joined; }, 10000));
   EXPECT_EQ(browser.connections, 2);
 }
 
