@@ -60,10 +60,8 @@ class Loopback : public testing::Test {
     bool closed = false;
     QObject::connect(&client, &QTcpSocket::connected,
                      [&] { client.write(bytes.data(), static_cast<qint64>(bytes.size())); });
-    QObject::connect(&client, &QTcpSocket::readyRead, [&] {
-      QByteArray got = client.readAll();
-      received.append(got.constData(), static_cast<size_t>(got.size()));
-    });
+    QObject::connect(&client, &QTcpSocket::readyRead,
+                     [&] { received += client.readAll().toStdString(); });
     QObject::connect(&client, &QTcpSocket::disconnected, [&] { closed = true; });
     EXPECT_TRUE(WaitUntil([&] { return closed; })) << "the server did not close";
     return received;
