@@ -1,13 +1,6 @@
 #!/usr/bin/env python3
-"""A static web server over HTTPS for the tests: serves a folder on loopback with a
-certificate of make-test-ca.sh, and logs each request on its error output as Python's
-http.server does.
-
-  https_site.py --port N --cert site.pem --key site.key --directory FOLDER
-                [--bind 127.0.0.1] [--redirect URL]
-
---redirect answers every request with a redirect to URL followed by the request's path.
-"""
+"""A static web server over HTTPS on loopback for the tests, with a certificate of
+make-test-ca.sh; --redirect URL answers every request with a redirect to URL + its path."""
 import argparse
 import functools
 import http.server
@@ -24,7 +17,7 @@ class Redirect(http.server.BaseHTTPRequestHandler):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--bind", default="127.0.0.1")
     parser.add_argument("--cert", required=True)

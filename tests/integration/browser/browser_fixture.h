@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
@@ -20,20 +19,14 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen::testing_support {
 
 // Lets the event loop run until `done` holds or the time is up.
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 15000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    usleep(5000);
-  }
-  return true;
+  return WaitFor(done, ms, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
 }
 
 inline void RunFor(int ms) {
@@ -133,15 +126,11 @@ class BrowserProcess {
       environment.insert("HOME", QString::fromStdString(config_ + "/home"));
       environment.insert("MOZ_CRASHREPORTER_DISABLE", "1");
     } else {
-      arguments = {"--disable-background-networking",
-                   "--disable-component-update",
-                   "--disable-sync",
-                   "--no-first-run",
-                   "--no-default-browser-check",
-                   "--disable-gpu",
-                   "--password-store=basic",
-                   "--window-size=900,700",
-                   "--window-position=0,0"};
+      arguments = QString(
+                      "--disable-background-networking --disable-component-update "
+                      "--disable-sync --no-first-run --no-default-browser-check --disable-gpu "
+                      "--password-store=basic --window-size=900,700 --window-position=0,0")
+                      .split(' ');
     }
     process_.setProcessEnvironment(environment);
     for (const auto& url : urls) arguments << QString::fromStdString(url);
@@ -172,10 +161,7 @@ class BrowserProcess {
 class RecordingTracker : public BrowserShellEvents {
  public:
   explicit RecordingTracker(BrowserShell& shell) : shell_(shell) {}
-  ~RecordingTracker() override {
-    listeners_.clear();
-    shell_.Connect(nullptr);
-  }
+  ~RecordingTracker() override { Stop(); }
 
   void Start() {
     Rebuild();

@@ -1,8 +1,8 @@
 // The DevTools (Chromium) and WebDriver BiDi (Firefox) clients against the real browsers:
 // the same pages and the same checks in each, where a browser tells more, that too.
+#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
-#include <cstdio>
 
 #include "launcher/launcher_server.h"
 #include "platform/qt/chromium_browsers.h"
@@ -179,10 +179,7 @@ TEST_P(BrowsersTest, PressesAreToldBeforeTheWindowsTheyAskFor) {
         << tracker.Dump() << Requests();
     EXPECT_TRUE(tracker.Has("input down 4")) << tracker.Dump();
     // The page told when it asked for each window, which the browser announced later.
-    std::string late;
-    for (int ms : tracker.msSinceAsked) late += " " + std::to_string(ms);
-    std::printf("windows announced after their page asked, ms:%s\n", late.c_str());
-    for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << late;
+    for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << tracker.Dump();
   }
   EXPECT_EQ(tracker.newWindows, kRuns) << tracker.Dump();
 }
@@ -252,54 +249,46 @@ TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
       << tracker.Dump();
 }
 
-// Pages that open windows on their own, then go on: each case names the pages that must
-// never reach the server, and the page that shows the opener kept working.
+// Pages that open windows on their own, then go on: each case names the path no request
+// may begin with, and the page that shows the opener kept working.
 struct CancelCase {
   const char* name;
   std::map<std::string, std::string> pages;
-  std::vector<std::string> neverAsked;
+  std::string neverAsked;
   int windowsAskedFor;
   bool firefoxOnly = false;
 };
 
-const std::string kGoOn = "setTimeout(() => location = '/after.html', 1500)";
+// The opener: on load it runs `opens`, then goes on to /after.html.
+std::string Opener(const std::string& opens, const std::string& body = "opener") {
+  return "<html><body onload=\"setTimeout(() => location = '/after.html', 1500); " + opens + "\">" +
+         body + "</body></html>";
+}
 
 const CancelCase kCancelCases[] = {
-    {"OnLoad",
-     {{"/opener.html",
-       "<html><body onload=\"" + kGoOn + "; window.open('/popup.html')\">opener</body></html>"}},
-     {"/popup.html"},
-     1},
     {"WithoutOpener",
-     {{"/opener.html", "<html><body onload=\"" + kGoOn +
-                           "; window.open('/cut-off.html', '_blank', 'noopener')\">opener"
-                           "</body></html>"}},
-     {"/cut-off.html"},
+     {{"/opener.html", Opener("window.open('/cut-off.html', '_blank', 'noopener')")}},
+     "/cut-off.html",
      1},
     {"BlankAndWrittenTo",
-     {{"/opener.html", "<html><body onload=\"" + kGoOn +
-                           "; const w = window.open(); w.document.write('<img "
-                           "src=/written.png>')\">opener</body></html>"}},
-     {"/written.png"},
+     {{"/opener.html",
+       Opener("const w = window.open(); w.document.write('<img src=/written.png>')")}},
+     "/written.png",
      1,
      true},
     {"TenAtOnce",
-     {{"/opener.html", "<html><body onload=\"" + kGoOn +
-                           "; for (let i = 0; i < 10; i++) window.open('/burst.html?' + i)\">"
-                           "opener</body></html>"}},
-     {"/burst.html?0", "/burst.html?1", "/burst.html?2", "/burst.html?3", "/burst.html?4",
-      "/burst.html?5", "/burst.html?6", "/burst.html?7", "/burst.html?8", "/burst.html?9"},
+     {{"/opener.html", Opener("for (let i = 0; i < 10; i++) window.open('/burst.html?' + i)")}},
+     "/burst.html",
      10,
      true},
     {"FromFrames",
-     {{"/opener.html",
-       "<html><body><iframe src='/inner.html?same'></iframe>"
-       "<iframe src='CROSS/inner.html?cross'></iframe><script>" +
-           kGoOn + "</script></body></html>"},
+     {{"/opener.html", Opener("",
+                              "<iframe src='/inner.html?same'></iframe>"
+                              "<iframe src='CROSS/inner.html?cross'></iframe>")},
       {"/inner.html",
        "<html><body><script>window.open('/from-frame.html?' + location.search.slice(1), "
        "'_blank')</script></body></html>"}},
-     {"/from-frame.html?same", "/from-frame.html?cross"},
+     "/from-frame.html",
      2},
 };
 
@@ -327,8 +316,7 @@ TEST_P(CancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn) {
   EXPECT_EQ(tracker.newWindows, test.windowsAskedFor) << tracker.Dump();
   EXPECT_EQ(tracker.Count("new window from " + web.Url("/opener.html")), test.windowsAskedFor)
       << tracker.Dump();
-  for (const auto& path : test.neverAsked)
-    EXPECT_FALSE(web.Asked(path)) << path << "\n" << Requests();
+  for (const auto& path : web.requests) EXPECT_NE(path.rfind(test.neverAsked, 0), 0u) << path;
   EXPECT_EQ(tracker.Windows(), 1);
   EXPECT_EQ(tracker.Count("registered"), 1) << tracker.Dump();  // the opener's own window only
 }

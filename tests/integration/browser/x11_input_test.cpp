@@ -12,29 +12,23 @@ using testing_support::Xdotool;
 // Real presses on the X server, read back the way the program polls them.
 TEST(X11Input, ButtonsAndModifiersReadAsTheWindowsCallReportsThem) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  // Each is pressed with xdotool's "<kind>down <what>" and let go with "<kind>up <what>".
   struct Row {
-    const char* name;
-    const char* down;
-    const char* up;
+    const char* kind;
+    const char* what;
     int virtualKey;
   };
-  const Row rows[] = {
-      {"left", "mousedown 1", "mouseup 1", vk::kLeftButton},
-      {"right", "mousedown 3", "mouseup 3", vk::kRightButton},
-      {"middle", "mousedown 2", "mouseup 2", vk::kMiddleButton},
-      {"back", "mousedown 8", "mouseup 8", vk::kX1Button},
-      {"forward", "mousedown 9", "mouseup 9", vk::kX2Button},
-      {"left shift", "keydown Shift_L", "keyup Shift_L", vk::kShift},
-      {"right control", "keydown Control_R", "keyup Control_R", vk::kControl},
-      {"left alt", "keydown Alt_L", "keyup Alt_L", vk::kAlt},
-      {"return", "keydown Return", "keyup Return", vk::kReturn},
-  };
+  const Row rows[] = {{"mouse", "1", vk::kLeftButton},    {"mouse", "3", vk::kRightButton},
+                      {"mouse", "2", vk::kMiddleButton},  {"mouse", "8", vk::kX1Button},
+                      {"mouse", "9", vk::kX2Button},      {"key", "Shift_L", vk::kShift},
+                      {"key", "Control_R", vk::kControl}, {"key", "Alt_L", vk::kAlt},
+                      {"key", "Return", vk::kReturn}};
   X11InputState input;
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.what);
     input.Refresh();
     EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), 0);
-    ASSERT_TRUE(Xdotool(row.down));
+    ASSERT_TRUE(Xdotool(std::string(row.kind) + "down " + row.what));
     // The first poll that finds it down tells the press.
     std::int16_t state = 0;
     EXPECT_TRUE(WaitUntil([&] {
@@ -45,7 +39,7 @@ TEST(X11Input, ButtonsAndModifiersReadAsTheWindowsCallReportsThem) {
     input.Refresh();  // held through a second poll: down, but no new press
     EXPECT_EQ(input.GetAsyncKeyState(row.virtualKey), InputState::kDown);
     EXPECT_EQ(input.GetAsyncKeyState(vk::kTab), 0);
-    ASSERT_TRUE(Xdotool(row.up));
+    ASSERT_TRUE(Xdotool(std::string(row.kind) + "up " + row.what));
     EXPECT_TRUE(WaitUntil([&] {
       input.Refresh();
       return input.GetAsyncKeyState(row.virtualKey) == 0;

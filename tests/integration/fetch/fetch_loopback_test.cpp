@@ -236,22 +236,18 @@ class SignedSite : public ProxyLoopback {
   int rebuilds = 0;
 };
 
-TEST_F(SignedSite, ASignedListOverHttpsIsTakenAlsoThroughTheProxy) {
+// Through the user's proxy the connection is tunnelled: the proxy sees no list.
+TEST_F(SignedSite, ASignedListOverHttpsIsTakenThroughTheProxy) {
   const int port = FreeLoopbackPort();
   auto server = Https("tls", port);
+  auto proxy = StartProxy();
   ASSERT_TRUE(server->Running()) << "the HTTPS server did not start";
-  EXPECT_EQ(Update(port), "Removing Inactive Server 'gone.example'");
+  ASSERT_TRUE(proxy->Running());
+  EXPECT_EQ(Update(port, "localhost", "http://127.0.0.1:" + std::to_string(proxy->Port())),
+            "Removing Inactive Server 'gone.example'");
   EXPECT_NE(site.Read("quorlenhosts.ini").find("D1=pop.example\r\n"), std::string::npos);
   EXPECT_EQ(site.Read("hosts"), "127.0.0.1 localhost\n\n");
   EXPECT_EQ(rebuilds, 1);
-
-  // Through the user's proxy the connection is tunnelled: the proxy sees no list.
-  site.Write("hosts", kHosts);
-  auto proxy = StartProxy();
-  ASSERT_TRUE(proxy->Running());
-  Update(port, "localhost", "http://127.0.0.1:" + std::to_string(proxy->Port()));
-  EXPECT_EQ(rebuilds, 2);
-  EXPECT_EQ(site.Read("hosts"), "127.0.0.1 localhost\n\n");
   EXPECT_TRUE(ProxyLogged("CONNECT localhost:" + std::to_string(port))) << site.Read(kLog);
 }
 
@@ -264,61 +260,48 @@ TEST_F(SignedSite, WhatTheSiteDidNotSignOrSendIsRefusedWithNothingChanged) {
   const std::string refusedList =
       "Tried and failed to downloaded ad config data. Error=Quorlen refused zshared/domains.txt: ";
   TestSiteKey wrongKey;
-  enum class Server { kSite, kPlainHttp, kUntrusted, kOtherName, kRedirectToHttp };
   struct Case {
     const char* name;
-    Server server;
     std::function<void()> change;
-    std::string status;  // how it begins
-    std::string says;    // and what it says further on
+    std::string tls;  // the certificate the server shows; none: plain HTTP
+    std::string host;
+    bool redirectToHttp;  // to a plain server that would give the real files
+    std::string status;   // how it begins
+    std::string says;     // and what it says further on
   };
   const std::vector<Case> cases = {
-      {"a changed byte", Server::kSite,
+      {"a changed byte",
        [&] { site.Write("www/zshared/domains.txt", "ads.example\r\n*pop.example\r\nx\r\n[END]"); },
-       refusedList + "it does not carry the Quorlen site's signature", ""},
-      {"a wrong key", Server::kSite,
-       [&] { Publish("zshared/domains.txt", "evil.example\r\n[END]", &wrongKey); },
-       refusedList + "it does not carry the Quorlen site's signature", ""},
-      {"a missing signature", Server::kSite,
-       [&] { std::filesystem::remove(site.File("www/zshared/domains.txt.sig")); },
-       refusedList + "the Quorlen site sent no signature for it", "404"},
-      {"plain HTTP to the same name", Server::kPlainHttp, [] {}, problems, "wrong version number"},
-      {"an authority the system does not trust", Server::kUntrusted, [] {}, problems,
+       "tls", kHost, false, refusedList + "it does not carry the Quorlen site's signature", ""},
+      {"a wrong key", [&] { Publish("zshared/domains.txt", "evil.example\r\n[END]", &wrongKey); },
+       "tls", kHost, false, refusedList + "it does not carry the Quorlen site's signature", ""},
+      {"a missing signature",
+       [&] { std::filesystem::remove(site.File("www/zshared/domains.txt.sig")); }, "tls", kHost,
+       false, refusedList + "the Quorlen site sent no signature for it", "404"},
+      {"plain HTTP to the same name", [] {}, "", kHost, false, problems, "wrong version number"},
+      {"an authority the system does not trust", [] {}, "untrusted", kHost, false, problems,
        "certificate"},
-      {"a certificate for another name", Server::kOtherName, [] {}, problems, "subject name"},
-      {"a redirect to plain HTTP", Server::kRedirectToHttp, [] {}, problems,
+      {"the site's certificate asked for by another name", [] {}, "tls", "other.quorlen.localhost",
+       false, problems, "subject name"},
+      {"a redirect to plain HTTP", [] {}, "tls", kHost, true, problems,
        "Protocol \"http\" not supported"},
   };
   Authority("untrusted", kHost);  // an authority of the attacker's own
+  auto plain = StaticWebServer(site.File("www"));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Publish("zshared/domains.txt", "ads.example\r\n*pop.example\r\n[END]");
     c.change();
     const int port = FreeLoopbackPort();
-    std::unique_ptr<ServerProcess> server, plain;
-    std::string host = kHost;
-    switch (c.server) {
-      case Server::kSite:
-        server = Https("tls", port);
-        break;
-      case Server::kPlainHttp:
-        server = StaticWebServer(site.File("www"), port);
-        break;
-      case Server::kUntrusted:
-        server = Https("untrusted", port);
-        break;
-      case Server::kOtherName:  // the site's certificate, asked for by another name
-        server = Https("tls", port);
-        host = "other.quorlen.localhost";
-        break;
-      case Server::kRedirectToHttp:  // to a plain server that would give the real files
-        plain = StaticWebServer(site.File("www"));
-        server = Https("tls", port,
-                       "http://" + std::string(kHost) + ":" + std::to_string(plain->Port()) + "/");
-        break;
-    }
+    std::unique_ptr<ServerProcess> server =
+        c.tls.empty()
+            ? StaticWebServer(site.File("www"), port)
+            : Https(c.tls, port,
+                    c.redirectToHttp
+                        ? "http://" + std::string(kHost) + ":" + std::to_string(plain->Port()) + "/"
+                        : "");
     ASSERT_TRUE(server->Running());
-    const std::string status = Update(port, host);
+    const std::string status = Update(port, c.host);
     EXPECT_EQ(status.rfind(c.status, 0), 0u) << status;
     EXPECT_NE(status.find(c.says), std::string::npos) << status;
     EXPECT_EQ(site.Read("quorlenhosts.ini"), kOldList);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -47,11 +46,10 @@ inline std::unique_ptr<ServerProcess> StaticWebServer(const std::string& folder,
 class SilentServer {
  public:
   SilentServer() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = Loopback();
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 16);
     socklen_t size = sizeof address;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size);
+    ::listen(fd_, 16);
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
   }
@@ -60,22 +58,12 @@ class SilentServer {
   // How many connections arrived so far (each taken and closed).
   int TakeConnections() {
     int count = 0;
-    for (;;) {
-      fd_set ready;
-      FD_ZERO(&ready);
-      FD_SET(fd_, &ready);
-      timeval none{};
-      if (::select(fd_ + 1, &ready, nullptr, nullptr, &none) <= 0) break;
-      int client = ::accept(fd_, nullptr, nullptr);
-      if (client < 0) break;
-      ::close(client);
-      ++count;
-    }
+    for (int client; (client = ::accept(fd_, nullptr, nullptr)) >= 0; ++count) ::close(client);
     return count;
   }
 
  private:
-  int fd_ = -1;
+  int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
   int port_ = 0;
 };
 
