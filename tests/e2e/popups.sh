@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# Popup blocking end to end: the staged program and each browser named, started through
-# quorlen-browser, on pages the browsers take for a public site, in a sandbox under a
-# virtual desktop: X11 with a tray (xdotool's input, which the program sees both on the X
-# server and in the pages) or headless sway run by an ordinary user (a virtual pointer and
-# wtype, which only the pages tell the program of). For each browser, one after the other
-# with the earlier ones still open, every case below: a window on load, from a timer and
-# one 3 s after a click are cancelled (never requested, counted, closed); the others open
-# theirs, each for the rule the debug log names.
+# Popup blocking end to end: the staged program and each browser named, through
+# quorlen-browser, on pages taken for a public site, in a sandbox under X11 with a tray
+# (xdotool, seen on the X server and in the pages) or headless sway as an ordinary user (a
+# virtual pointer and wtype, seen only by the pages). Each browser in turn, the earlier
+# ones still open, runs every case below; a cancelled window is never requested, counted
+# and closed, an allowed one opens for the rule the debug log names.
 #   popups.sh <staged program folder> <work folder> <x11|sway> <page server>
 #             <virtual pointer> <browser>...   (chromium, firefox)
 set -euo pipefail
@@ -71,8 +69,7 @@ if [ "$desktop" = sway ]; then
 else
   source "$here/desktop.sh"
   start_desktop
-  # Presses held 100 ms, as a person clicks: how long a press lasts and how far apart two
-  # come is what the program and the page judge, so these sleeps are the input itself.
+  # Presses held and spaced as a person's: these sleeps are the input itself.
   press() { xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; }
   click() { xdotool mousemove 200 200; sleep 0.1; xdotool mousemove 250 250; sleep 0.1; press; }
   double_click() { click; sleep 0.08; press; }
@@ -212,9 +209,8 @@ for browser in "${browsers[@]}"; do
   [ "$browser" = firefox ] && profile=firefox
   start_browser "$browser" "$base/$browser/wait.html" "$work/$browser.txt" public
   printf -v "$browser" %s "$browser_pid"
-  # The program joins the browser and follows the waiting page's window: it hears of every
-  # window it opens. Chromium names the page as it is joined, Firefox as its navigation
-  # begins.
+  # The program joins the browser and follows the waiting page (Chromium names it as it
+  # is joined, Firefox as its navigation begins).
   wait_until 60 grep -qF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
     "$log" || fail "$browser: the program did not join the browser"
   wait_until 60 grep -qE "quorlen.debug: (# url |nav begin .* to )$base/$browser/wait.html" "$log" ||

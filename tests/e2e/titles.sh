@@ -74,7 +74,6 @@ else
     echo "$id"
   }
   closes() { wait_until 30 not exists "$1"; }
-  # What the watcher must leave alone is watched for two seconds: no wait, an observation.
   stays() { holds_for 2 exists "$1"; }
   closed_in_time() { echo "closed $((($(now_us) - shown) / 1000)) ms after it became active"; }
   has() { grep -qxF "$1" <<<"$(every_control)"; }
