@@ -57,7 +57,7 @@ end_program() {
 click_tray_icon() {
   local button=$1 icon
   # The icon is the program's small window embedded in the tray's panel.
-  icon=$(xwininfo -root -tree | grep -E '"Quorlen": \("quorlen"' | grep -v ' 1x1+' |
+  icon=$(timeout 5 xwininfo -root -tree | grep -E '"Quorlen": \("quorlen"' | grep -v ' 1x1+' |
     awk '{print $1}' | head -1)
   [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
   # The server moves the pointer before it presses, so the icon sees it enter first.

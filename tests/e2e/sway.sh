@@ -79,7 +79,7 @@ fail() {
   echo "FAIL: $1"
   kill -0 "${pid:-}" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
   echo "focused: \"$(focused_title)\""
-  grim "$work/failed.png" 2>/dev/null || true
+  grim "$work/failed.png" 2>/dev/null || import -window root "$work/failed.png" 2>/dev/null || true
   exit 1
 }
 

@@ -34,18 +34,22 @@ holds_for() { ! wait_until "$1" not "${@:2}"; }
 
 window_shown() {
   local ids
-  ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null) || return 1
+  ids=$(timeout 5 xdotool search --onlyvisible --name "$1" 2>/dev/null) || return 1
   echo "${ids%%$'\n'*}"
 }
-window_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# A server that does not answer within 5 s (status 124) shows no window gone.
+window_gone() {
+  timeout 5 xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 1
+  [ $? = 1 ]
+}
 
 # An open menu (the tray menu, or one of the menu bar's) is an override-redirect window of
 # the program's taller than a line: tooltips are one line high, and the tray icon is
 # managed by the tray.
 menu_shown() {
   local id
-  for id in $(xdotool search --onlyvisible --classname '^quorlen$' 2>/dev/null); do
-    xwininfo -id "$id" 2>/dev/null |
+  for id in $(timeout 5 xdotool search --onlyvisible --classname '^quorlen$' 2>/dev/null); do
+    timeout 5 xwininfo -id "$id" 2>/dev/null |
       awk '/Override Redirect State: yes/ {o = 1} /Height:/ {h = $2} END {exit !(o && h >= 50)}' &&
       return 0
   done

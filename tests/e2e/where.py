@@ -11,9 +11,26 @@
 #                              would; "ok", or "-" when there is none
 #     enabled\t<role>\t<name>  "yes" or "no" for the first match; "-" when there is none
 # A list ends with an empty line. With no program (<pid> 1), asking starts the bus.
+# Every question has BUDGET seconds: a bus that is stuck answers "! <why>" instead (and,
+# for a list, the empty line), so that the test fails saying so instead of waiting.
 import sys
+import time
 
 import pyatspi
+
+BUDGET = 10
+# No single call on the bus may take the whole budget.
+pyatspi.setTimeout(2000, 15000)
+deadline = float("inf")
+
+
+class OutOfTime(Exception):
+    pass
+
+
+def in_time():
+    if time.monotonic() > deadline:
+        raise OutOfTime("no answer from the accessibility bus within %d s" % BUDGET)
 
 # A list of the whole ad-server list has tens of thousands of rows; asking for each would
 # take the program a minute of answering the bus. Only its first rows are looked at.
@@ -32,6 +49,7 @@ def walk(node, shown_only=True, depth=0, window=None):
     if depth > 40:
         return
     for index in range(min(node.childCount, MAX_CHILDREN)):
+        in_time()
         try:
             child = node.getChildAtIndex(index)
         except Exception:
@@ -53,6 +71,7 @@ def extents(node):
 
 def application_of(pid):
     for application in pyatspi.Registry.getDesktop(0):
+        in_time()
         try:
             if application is not None and application.get_process_id() == pid:
                 return application
@@ -112,13 +131,22 @@ def answer(pid, question):
 
 
 def main():
+    global deadline
     pid = int(sys.argv[1])
-    application_of(pid)
+    deadline = time.monotonic() + BUDGET
+    try:
+        application_of(pid)  # the first question on the bus starts it
+    except Exception:
+        pass
     for line in sys.stdin:
+        listed = line.strip() in ("*", "all")
+        deadline = time.monotonic() + BUDGET
         try:
             lines = answer(pid, line.rstrip("\n"))
+        except OutOfTime as error:
+            lines = ["! %s" % error] + ([""] if listed else [])
         except Exception:  # the program went, or an object vanished while it was asked
-            lines = ["-"] if line.strip() not in ("*", "all") else [""]
+            lines = [""] if listed else ["-"]
         print("\n".join(lines), flush=True)
     return 0
 

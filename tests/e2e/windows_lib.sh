@@ -71,14 +71,37 @@ start_probe() {
 
 ask_probe() { printf "%s\n" "$1" >&8; }
 
+# The probe's answer to the question $1: its line, or with $2 "list" the lines up to the
+# empty one. Every answer is read before anything is written, so a reader that stops early
+# leaves no answer behind on the pipe. The probe has 10 s for each question: one it does
+# not answer within 12 s, or answers "! <why>", fails, and so does every later one, the
+# cause told once (the answers on the pipe would no longer match their questions).
+answer_of() {
+  local line all="" end why=""
+  [ ! -e "$out/probe-stuck" ] || return 1
+  ask_probe "$1"
+  end=$(($(now_us) + 12000000))
+  while :; do
+    local left=$(((end - $(now_us)) / 1000))
+    if ((left <= 0)) || ! IFS= read -r -t "$((left / 1000)).$(printf %03d $((left % 1000)))" line <&9; then
+      why="no answer within 12 s"
+    fi
+    [[ $line == "! "* ]] && why=${line#! }
+    if [ -n "$why" ]; then
+      touch "$out/probe-stuck"
+      echo "FAIL: the accessibility probe, asked \"$1\": $why" >&2
+      return 1
+    fi
+    [ "${2:-}" = list ] || { echo "$line"; return; }
+    [ -z "$line" ] && break
+    all+="$line"$'\n'
+  done
+  printf "%s" "$all"
+}
+
 # The centre of the control and, after a tab, the title of its window; "-" when it does
 # not show.
-locate() {
-  local at
-  ask_probe "$1$tab$2"
-  read -r -t 60 at <&9 || at=-
-  echo "$at"
-}
+locate() { answer_of "$1$tab$2" || echo -; }
 
 # Moves the pointer to "<x> <y>" and tells whether it is then over the window titled $2
 # or, for a menu item ($1), over an open menu (a pop-up of its own, above every window).
@@ -87,8 +110,8 @@ locate() {
 point_over() {
   local X Y SCREEN WINDOW about title
   # shellcheck disable=SC2086
-  eval "$(xdotool mousemove $3 getmouselocation --shell)"
-  about=$(xwininfo -id "$WINDOW" -tree -stats 2>/dev/null) || return 1
+  eval "$(timeout 5 xdotool mousemove $3 getmouselocation --shell)"
+  about=$(timeout 5 xwininfo -id "$WINDOW" -tree -stats 2>/dev/null) || return 1
   if grep -q "Override Redirect State: yes" <<<"$about"; then
     [ "$1" = "menu item" ]
     return
@@ -139,32 +162,14 @@ close_window() {
   return 1
 }
 
-# The lines of a list the probe answers, up to its empty line. Every answer is read before
-# anything is written, so a reader that stops early leaves no answer behind on the pipe.
-read_list() {
-  local line all=""
-  ask_probe "$1"
-  while read -r -t 60 line <&9; do
-    [ -z "$line" ] && break
-    all+="$line"$'\n'
-  done
-  printf "%s" "$all"
-}
-
 # The texts the program shows right now, one "<role>|<name>" a line.
-shown() { sed 's/|[^|]*$//' <<<"$(read_list "*")"; }
+shown() { sed 's/|[^|]*$//' <<<"$(answer_of "*" list)"; }
 shows() { grep -qxF "$1|$2" <<<"$(shown)"; }
-every_control() { read_list all; }
+every_control() { answer_of all list; }
 box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
 
-ask_about() {
-  local reply
-  ask_probe "$1$tab$2$tab$3"
-  read -r -t 60 reply <&9 || reply=-
-  echo "$reply"
-}
-press() { [ "$(ask_about press "$1" "$2")" = ok ]; }
-enabled() { [ "$(ask_about enabled "$1" "$2")" = yes ]; }
+press() { [ "$(answer_of "press$tab$1$tab$2")" = ok ]; }
+enabled() { [ "$(answer_of "enabled$tab$1$tab$2")" = yes ]; }
 
 # Presses the button of the box that says the text, and waits until the box has gone.
 answer_box() {
