@@ -6,23 +6,43 @@
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 start_desktop() {
+  desktop_log=$(mktemp)
+  trap 'kill $desktop_pids 2>/dev/null || true' EXIT
+  # Now and then openbox never manages a display, however often it starts; a fresh server
+  # then does.
+  start_x && start_window_manager || { stop_x && start_x && start_window_manager; } || {
+    echo "no window manager on $DISPLAY:" >&2
+    tail -5 "$desktop_log" >&2
+    return 1
+  }
+  if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
+  start_until 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' \
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 ||
+    { echo "no tray" >&2; return 1; }
+}
+
+start_x() {
   # Xvfb picks a free display itself, so test runs side by side never race for one.
   local display_file
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >>"$desktop_log" 2>&1 &
   desktop_pids=$!
   wait_until 30 test -s "$display_file" || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
   rm -f "$display_file"
   wait_until 30 eval 'xdpyinfo >/dev/null 2>&1' || { echo "no X server on $DISPLAY" >&2; return 1; }
-  trap 'kill $desktop_pids 2>/dev/null || true' EXIT
-  # The tray comes once the window manager runs: a panel mapped before it is never managed.
+}
+
+stop_x() {
+  echo "openbox did not manage $DISPLAY: a fresh X server" >&2
+  kill $desktop_pids 2>/dev/null || true
+  wait $desktop_pids 2>/dev/null || true
+}
+
+# The tray comes once the window manager runs: a panel mapped before it is never managed.
+start_window_manager() {
   start_until 'timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
-    openbox --sm-disable || { echo "no window manager" >&2; return 1; }
-  if [ -n "${NO_TRAY:-}" ] || ! command -v trayer >/dev/null; then return 0; fi
-  start_until 'xdotool search --onlyvisible --class "^trayer$" >/dev/null 2>&1' \
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 ||
-    { echo "no tray" >&2; return 1; }
+    openbox --sm-disable
 }
 
 # Starts a part of the desktop until the condition holds, three times at most: on a busy
@@ -32,7 +52,7 @@ start_until() {
   local condition=$1 started
   shift
   for _ in 1 2 3; do
-    "$@" >/dev/null 2>&1 &
+    "$@" >>"$desktop_log" 2>&1 &
     started=$!
     wait_until 20 eval "$condition" && { desktop_pids="$desktop_pids $started"; return 0; }
     kill "$started" 2>/dev/null || true
