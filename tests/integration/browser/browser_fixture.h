@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
@@ -24,9 +25,17 @@
 
 namespace quorlen::testing_support {
 
-// Lets the event loop run until `done` holds or the time is up.
+// Lets the event loop run until `done` holds or the time is up. The loop must answer the
+// browser as promptly as the program's own would: a new window waits on its answer.
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 15000) {
-  return WaitFor(done, ms, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    usleep(5000);
+  }
+  return true;
 }
 
 inline void RunFor(int ms) {
