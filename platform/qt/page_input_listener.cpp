@@ -21,11 +21,12 @@ const QString kPageInputListener = QStringLiteral(
     " ''))) return true; if (!opened) return false; try { return opened.parent !== opened ||"
     " opened.location.href !== 'about:blank'; } catch (e) { return true; } };"
     " if (page && typeof page.open === 'function') { const open = page.open;"
-    " page.open = function (...args) { const ask = ++asks;"
+    // A call that throws opened nothing either.
+    " page.open = function (...args) { const ask = ++asks; let fresh = false;"
     " report(JSON.stringify({type: 'open', ask, at: Date.now()}));"
-    " const opened = open.apply(this, args);"
-    " if (reused(opened, args[1])) report(JSON.stringify({type: 'reused', ask, at: Date.now()}));"
-    " return opened; }; }"
+    " try { const opened = open.apply(this, args); fresh = !reused(opened, args[1]);"
+    " return opened; } finally {"
+    " if (!fresh) report(JSON.stringify({type: 'reused', ask, at: Date.now()})); } }; }"
     " const onLink = (e) => { const link = e.target && e.target.closest ?"
     " e.target.closest('a[href], area[href]') : null;"
     " return !!link && !/^\\s*javascript:/i.test(link.getAttribute('href') || ''); };"
@@ -72,7 +73,8 @@ PageReport ParsePageReport(const QString& text, qint64 nowMs) {
   const qint64 age = nowMs - static_cast<qint64>(event.value("at").toDouble(nowMs));
   report.msAgo = static_cast<int>(std::clamp<qint64>(age, 0, kOldestReportMs));
   if (type == "open" || type == "reused") {
-    (type == "open" ? report.windowAsked : report.windowReused) = true;
+    report.windowAsked = type == "open";
+    report.windowReused = type == "reused";
     report.ask = event.value("ask").toInt();
     return report;
   }

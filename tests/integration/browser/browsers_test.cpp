@@ -364,13 +364,15 @@ TEST_F(FirefoxTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
   EXPECT_FALSE(web.Asked("/from-link.html"));  // the tracker cancels every window
 }
 
-// A page loads into its own named frames, the one still blank, then opens a window 3 s
-// later: those asks opened no window, so the window is judged as at its own ask.
+// A page loads into its own named frames, the one still blank, and asks for an address
+// that cannot be opened, then opens a window 3 s later: those asks opened no window, so
+// the window is judged as at its own ask.
 TEST_F(FirefoxTest, AnAskThatLoadsIntoAFrameOpensNoWindow) {
   web.Page("/named.html",
            "<html><body><iframe name=blank></iframe><iframe name=side src='/side.html'></iframe>"
            "<script>onload = () => { window.open('/framed.html', 'blank');"
            " window.open('/framed.html?again', 'side');"
+           " try { window.open('http://[not an address'); } catch (e) {}"
            " setTimeout(() => window.open('/late.html'), 3000); }</script></body></html>");
   StartWith("/named.html");
   ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 1; })) << tracker.Dump();
