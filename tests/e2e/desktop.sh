@@ -6,7 +6,14 @@
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 start_desktop() {
+  local started=0
   desktop_log=$(mktemp)
+  start_desktop_parts || started=$?
+  rm -f "$desktop_log"
+  return "$started"
+}
+
+start_desktop_parts() {
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
   # Now and then openbox never manages a display, however often it starts; a fresh server
   # then does.

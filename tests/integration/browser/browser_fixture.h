@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "platform/browser.h"
-#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen::testing_support {
