@@ -45,15 +45,21 @@ class BrowserFixture : public ::testing::Test {
   void StartWith(const std::string& path) {
     tracker.Start();
     StartOn(path);
+    const std::string shown = "complete top " + web.Url(path);
     ASSERT_TRUE(WaitUntil(
-        [&] { return tracker.Windows() == 1 && tracker.Has("download complete"); }, kStartMs))
+        [&] {
+          int at = tracker.At(shown);
+          return tracker.Windows() == 1 && at >= 0 &&
+                 tracker.HasBetween("download complete", at, tracker.events.size());
+        },
+        kStartMs))
         << tracker.Dump();
   }
-  // Chromium holds a new page until the program has joined it. Firefox starts on a page
-  // that waits for the program to join it, then goes to `path`, so that no event of the
-  // page comes before.
+  // A browser loads its first page whether the program has joined it yet or not (a window
+  // Chromium's page opens as the program joins runs before it is followed). So the browser
+  // starts on a page that waits for the program to join it, then goes to `path`, so that no
+  // event of that page comes before.
   void StartOn(const std::string& path) {
-    if (!Firefox()) return browser.Start({web.Url(path)});
     web.Page("/joined", "no");
     web.Page("/hold.html",
              "<html><body><script>const wait = () => fetch('/joined').then(r => r.text())"
