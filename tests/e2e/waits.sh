@@ -100,7 +100,8 @@ start_quorlen() {
 }
 
 key_to() {
-  xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null || xdotool key --window "$@"
+  xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
+    xdotool key --window "$@"
 }
 has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
 
