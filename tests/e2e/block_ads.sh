@@ -17,8 +17,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
   program=$2/program; out=$2; ends=$3
-  # Whether the file has the line, whichever line end it uses.
-  has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
   start_desktop
   # An earlier start happened and left the users own hosts file as its backup.
   printf "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n# my own line\n10.1.2.3 nas.home\n" > /etc/hosts

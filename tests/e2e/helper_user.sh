@@ -2,16 +2,15 @@
 # Another user of the machine against the helper and the program, in a sandbox under a
 # virtual desktop. The helper runs as root; logind's records (laid out in a private /run)
 # show the desktop user "desk" (uid 4242) at seat0, whose program blocks through the
-# helper. As uid 65534 the attacker tries to send a name elsewhere, take the user's own
-# line out, roll the file back, grow it, take port 80, stall the helper, keep the program
-# from starting and plant the files the program hands its editor and browser. Every
-# attempt fails while desk's blocking keeps working; desk's own requests are judged by
-# the same rule; a stopped helper leaves the program answering and tells the cause. The
-# listed names of desk are answered on port 80 and refused on port 443 from the handed
-# sockets; with port 443 taken the program says so and still blocks; with port 80 taken it
-# blocks nothing. With the helper not running at start the program waits, the box ticked,
-# tells it in a tray message and claims no server, and blocks by itself once the helper
-# is started.
+# helper. As uid 65534 the attacker tries to send a name elsewhere, keep a copy, take a
+# port, stall the helper and keep the program from starting. Every attempt fails while
+# desk's blocking keeps working; a stopped helper leaves the program answering and tells
+# the cause. The listed names of desk are answered on port 80 and refused on port 443
+# from the handed sockets; with port 443 taken the program says so and still blocks; with
+# port 80 taken it blocks nothing. With the helper not running at start the program
+# waits, the box ticked, tells it in a tray message and claims no server, and blocks by
+# itself once the helper is started. Where the program writes what it hands its editor
+# and browser: windows.sh.
 #   helper_user.sh <staged program folder> <work folder> <helper> <helper_request>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -73,9 +72,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
     coproc PROBE { as_desk /usr/bin/python3 "$probe" "$pid" --serve; }
     exec 8>&"${PROBE[1]}" 9<&"${PROBE[0]}"
   }
-  mkdir -p "$out/stand-ins"; chown 4242:4242 "$out/stand-ins"
-  (as_desk bash -c "source \"$here/windows_lib.sh\"; set_up_stand_ins \"$out/stand-ins\"")
-  opened_file=$out/stand-ins/opened.txt
 
   printf "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n# my own lines\n10.0.0.5 intranet.example\n127.0.0.1 printer.lan\n" \
     > /etc/hosts
@@ -117,10 +113,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   done
   as_desk /usr/bin/python3 "$out/drip.py" "$sock" > "$out/drip-desk.txt" &
   drips="$drips $!"
-  # And it plants the files the program once handed its text editor and its browser.
-  for name in tempQL.txt temphtm.HTM; do
-    (as_other bash -c "echo planted > /tmp/$name; chmod 0644 /tmp/$name")
-  done
 
   as_desk "$program/quorlen" 2>"$out/stderr.txt" &
   pid=$!
@@ -148,39 +140,24 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
       fail "the attacker held a connection: $(cat "$out/drip-other-$n.txt")"
   done
 
-  # Every request of the attacker is refused before a byte of it is read, whatever it asks.
+  # Every request of the attacker is refused before a byte of it is read, whatever it asks
+  # (each verb: the helper tests), and nothing changes. Desk'"'"'s own are judged by the rule
+  # of blocking changes, which its tests hold to every kind of line.
   cp /etc/hosts "$out/hosts-blocking"
-  make_text() { cat > "$out/$1"; chmod 0644 "$out/$1"; }
-  { echo "127.0.0.1 intranet.example"; cat /etc/hosts; } | make_text shadow
-  grep -vxF "127.0.0.1 printer.lan" /etc/hosts | make_text without-printer || true
-  make_text rollback < /etc/hostsqlb
-  { seq -f "127.0.0.1 grow%g.example" 1 70000; cat /etc/hosts; } | make_text grown
-  for attempt in "write-hosts shadow" "write-hosts without-printer" "write-hosts rollback" \
-      "write-hosts grown" "write-backup shadow" "write-full-copy shadow" "listen-port-80" "listen-port-443"; do
+  { echo "127.0.0.1 intranet.example"; cat /etc/hosts; } > "$out/shadow"
+  chmod 0644 "$out/shadow"
+  for attempt in "write-hosts shadow" "write-full-copy shadow" "listen-port-443"; do
     set -- $attempt
     reply=$(as_other "$request" "$sock" "$1" ${2:+"$out/$2"}) || true
     case "$reply" in "error not-allowed serves only the user of the active local session; uid 65534 is not"*) ;;
       *) fail "$attempt as uid 65534: $reply";; esac
   done
   cmp -s /etc/hosts "$out/hosts-blocking" || fail "a refused request changed the hosts file"
-  [ "$(grep -c "^uid 65534 .*connection refused before its request: not-allowed" "$out/helper.log")" -ge 14 ] ||
+  [ "$(grep -c "^uid 65534 .*connection refused before its request: not-allowed" "$out/helper.log")" -ge 9 ] ||
     fail "the refusals were not logged"
-
-  # Desk'"'"'s own requests are judged by the rule: no shadowed name, no roll-back of what the
-  # administrator added since, nothing beyond two full lists.
+  # A line the administrator adds while the program blocks, which no exit may lose.
   echo "10.9.9.9 admin.lan" >> /etc/hosts
   cp /etc/hosts "$out/hosts-blocking"
-  { echo "127.0.0.1 intranet.example"; cat /etc/hosts; } | make_text shadow
-  { echo "127.0.0.1 admin.lan"; cat /etc/hosts; } | make_text shadow-admin
-  { seq -f "127.0.0.1 grow%g.example" 1 65535; cat /etc/hosts; } | make_text grown
-  for attempt in "shadow would send \"intranet.example\" to 127.0.0.1" \
-      "shadow-admin would send \"admin.lan\" to 127.0.0.1" \
-      "rollback would be lost: \"10.9.9.9 admin.lan\"" \
-      "grown blocking lines, more than the 65534 of two full lists"; do
-    reply=$(as_desk "$request" "$sock" write-hosts "$out/${attempt%% *}") || true
-    case "$reply" in "error refused "*"${attempt#* }"*) ;; *) fail "desk'"'"'s ${attempt%% *}: $reply";; esac
-  done
-  cmp -s /etc/hosts "$out/hosts-blocking" || fail "a refused request of desk changed the hosts file"
 
   # The squatted name did not keep the program from starting, and its lock is desk'"'"'s alone.
   kill -0 $pid || fail "the program did not start"
@@ -189,23 +166,8 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   (as_desk timeout 10 "$program/quorlen" 2>/dev/null) || fail "a second copy of desk did not end by itself"
   kill $squatter
 
-  # "Copy" and the online help write where only desk can read, and open what they wrote.
   start_probe
   show_settings >/dev/null
-  click "check box" "Logging"
-  click "push button" "Logging"
-  window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
-  click "push button" "Copy"
-  expect_opened "editor $desk_run/quorlen/tempQL.txt"
-  grep -qF "$first" "$desk_run/quorlen/tempQL.txt" || fail "Copy did not write the blocked ad"
-  [ "$(stat -c %U:%a "$desk_run/quorlen")" = desk:700 ] || fail "the copy is in a folder others can enter"
-  close_window "^Quorlen - Recent Ads Blocked$"
-  click "check box" "Help / Feedback"
-  click "push button" "Help Online"
-  expect_opened "browser https://www.quorlen.example/help.asp"
-  for name in tempQL.txt temphtm.HTM; do
-    [ "$(cat /tmp/$name)" = planted ] || fail "/tmp/$name was touched"
-  done
 
   # A stopped helper: the program goes on answering blocked ads and its windows while it
   # waits, then tells why.

@@ -50,13 +50,11 @@ exec "$here/sandbox.sh" "$work" bash -c '
   pid=$!
   box=$(wait_for_window "^(Quorlen|Block banner ads\?)$") || { echo "no first-start box again"; exit 1; }
   if [ "$(xdotool getwindowname "$box")" = "Block banner ads?" ]; then
-    xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
-      xdotool key --window "$box" Return
+    key_to "$box" Return
     wait_until 30 window_gone "^Block banner ads\?$" || { echo "the banner question stayed"; exit 1; }
   fi
   notice=$(wait_for_window "^Quorlen$") || { echo "no first-start notice"; exit 1; }
-  xdotool windowactivate --sync "$notice" key --clearmodifiers Return 2>/dev/null ||
-    xdotool key --window "$notice" Return
+  key_to "$notice" Return
   wait_until 30 test -f /var/lib/quorlen/first-start || { echo "first start not recorded"; exit 1; }
   cmp -s /etc/hostsqlb /tmp/hosts-before || { echo "no backup of the users hosts file"; exit 1; }
   end_program $pid
@@ -74,8 +72,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   shown=$(wait_for_window "^Quorlen \(on ") ||
     { echo "a second start did not bring the settings window back"; exit 1; }
   # Esc hides it to the tray again, as its close box does.
-  xdotool windowactivate --sync "$shown" key --clearmodifiers Escape 2>/dev/null ||
-    xdotool key --window "$shown" Escape
+  key_to "$shown" Escape
   wait_until 30 window_gone "^Quorlen \(on " || { echo "Esc did not hide the settings window"; exit 1; }
   timeout 10 "$program/quorlen" --version | grep -q "^Quorlen " ||
     { echo "--version while running said nothing"; exit 1; }

@@ -21,7 +21,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   source "$1/desktop.sh"
   source "$1/site.sh"
   program=$2/program; out=$2; site=$2/site; base=$3
-  has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
   rss_kb() { awk "/^VmRSS:/ {print \$2}" "/proc/$1/status"; }
   host=$(echo "$base" | sed -E "s#^https://([^/:]+).*#\1#")
 
@@ -48,7 +47,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
 
   options() {  # chooses an entry of the Options menu by its access key
     window=$(show_settings) || exit 1
-    xdotool windowactivate --sync "$window" key alt+o 2>/dev/null || xdotool key --window "$window" alt+o
+    key_to "$window" alt+o
     wait_until 30 menu_shown || { echo "the Options menu did not open"; exit 1; }
     xdotool key "$1"
   }
@@ -129,7 +128,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   xdotool key Tab Tab Tab space                                     # OK
   wait_until 60 has_line /etc/hosts "127.0.0.1 e2e-own.example" || { echo "the added server is not blocked"; exit 1; }
   notice=$(wait_for_window "^Quorlen$") || { echo "no notice after the editor saved"; exit 1; }
-  xdotool windowactivate --sync "$notice" key Return 2>/dev/null || xdotool key --window "$notice" Return
+  key_to "$notice" Return
   wait_until 30 window_gone "^Quorlen$" || { echo "the notice stayed"; exit 1; }
   has_line /etc/hosts "127.0.0.1 $allowed" && { echo "the allowed server is still blocked"; exit 1; }
   grep -aq "=$allowed"$'"'"'\r'"'"' "$program/quorlenhostsexc.ini" || { echo "allowed list not saved"; exit 1; }

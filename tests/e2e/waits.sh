@@ -12,6 +12,8 @@
 #   open_tray_menu                             right-clicks the tray icon until the menu is open
 #   choose_in_tray_menu <key>...               opens the menu, presses the keys, waits until
 #                                              the menu has closed
+#   key_to <window id> <key>...                presses the keys in the window, made active first
+#   has_line <file> <line>                     the file has the line, with either line end
 
 # Microseconds since the epoch, without starting a process.
 now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
@@ -96,6 +98,12 @@ start_quorlen() {
   "$program/quorlen" 2>"$log" &
   pid=$!
 }
+
+key_to() {
+  xdotool windowactivate --sync "$1" key --clearmodifiers "${@:2}" 2>/dev/null ||
+    xdotool key --window "$@"
+}
+has_line() { tr -d "\r" < "$1" | grep -xF "$2" >/dev/null; }
 
 ini_value() { grep -a "^$1=" "$2" | tr -d "\r" | cut -d= -f2-; }
 blocked_total() { ini_value nTotBlocked "$program/quorlen.ini"; }

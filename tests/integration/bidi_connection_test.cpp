@@ -267,23 +267,6 @@ TEST_F(BiDiConnectionTest, EventsStandForTheBrowserWindowsOwn) {
   EXPECT_EQ(EventsSince(from), heard) << tracker.Dump();
 }
 
-TEST_F(BiDiConnectionTest, AWindowThatClosesQuitsThenLeavesTheSetWithItsFrames) {
-  JoinWithWindow();
-  browser.Navigation("navigationCommitted", "W", kB);
-  ASSERT_TRUE(WaitUntil([&] { return tracker.Has(std::string("complete top ") + kB); }, 5000));
-  auto window = shell.Windows().front();
-  EXPECT_EQ(window->PageAddress().value_or(""), kB);
-  browser.Event("browsingContext.contextDestroyed", {{"context", "W"}});
-  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
-  EXPECT_LT(tracker.At(std::string("quit ") + kB), tracker.At("revoked")) << tracker.Dump();
-  EXPECT_FALSE(window->PageAddress().has_value());
-  // Its frame is gone with it: a late event of the frame reaches nobody.
-  size_t from = tracker.events.size();
-  browser.Navigation("load", "F", kB);
-  Settle();
-  EXPECT_TRUE(EventsSince(from).empty()) << tracker.Dump();
-}
-
 TEST_F(BiDiConnectionTest, ACancelledWindowIsClosedWithItsRequestsHeldAndFailed) {
   JoinWithWindow();
   size_t sent = browser.commands.size();

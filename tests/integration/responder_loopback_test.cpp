@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,7 +12,6 @@
 #include "tests/integration/browser/browser_fixture.h"
 #include "tests/support/loopback_port.h"
 #include "tests/support/temp_folder.h"
-#include "tests/support/tls_hello.h"
 #include "webserver/responder.h"
 
 namespace quorlen {
@@ -28,7 +24,6 @@ using testing_support::WaitUntil;
 
 const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01", 13) + "\xFF\xD9";
 const std::string kJs = "<!-- Java Ad -->";
-const std::string kRefusal("\x15\x03\x03\x00\x02\x02\x70", 7);  // fatal unrecognized_name
 
 bool HasIPv6() {
   QTcpServer probe;
@@ -170,38 +165,6 @@ TEST_F(Loopback, AnswersOnLoopbackOnly) {
     EXPECT_TRUE(Refused(address)) << address.toString().toStdString();
   }
   EXPECT_EQ(blocked_, answered);
-}
-
-// Listening sockets opened by someone else, as a privileged helper hands them over, are
-// served as they are, on both ports; each start of the web server asks for them anew.
-TEST_F(Loopback, HandedOverListeningSocketsAreServed) {
-  std::map<int, int> asked, handed;  // by the port asked for: how often, the port handed over
-  LoopbackSocketFactory handedOver([&](int wanted) {
-    ++asked[wanted];
-    LoopbackSocketFactory::Listeners opened = LoopbackSocketFactory::BindLoopback(0);
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    if (!opened.descriptors.empty() &&
-        ::getsockname(opened.descriptors[0], reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-      handed[wanted] = ntohs(bound.sin_port);
-    }
-    return opened;
-  });
-  int blocked = 0;
-  Responder other(handedOver, sound_,
-                  {lbltype_, lblpage_, lblAllowServer_, lblAllow1_, mnuTrayAllow_, chkBannerSound_,
-                   txtBannerWav_},
-                  {nullptr, nullptr, nullptr, [&] { ++blocked; }, nullptr}, folderPath_, 80, 443);
-  const QHostAddress local(QHostAddress::LocalHost);
-  other.StartWebServers();
-  ASSERT_TRUE(handed.count(80) && handed.count(443));
-  EXPECT_EQ(RawRequestTo(local, handed[80], "GET /x.gif HTTP/1.0\r\n\r\n"), kJpeg);
-  other.StartWebServer();  // closes and listens again
-  EXPECT_EQ(asked, (std::map<int, int>{{80, 2}, {443, 2}}));
-  EXPECT_EQ(RawRequestTo(local, handed[80], "GET /x.htm HTTP/1.0\r\n\r\n"),
-            "Quorlen Blocked HTM Ad");
-  EXPECT_EQ(RawRequestTo(local, handed[443], testing_support::CapturedHello("curl")), kRefusal);
-  EXPECT_EQ(blocked, 3);
 }
 
 // A browser that leaves before it asks leaves its slot busy, not free: only the recycle

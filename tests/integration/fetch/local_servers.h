@@ -34,8 +34,8 @@ class ServerProcess : public Child {
 };
 
 // Python's static web server over a folder.
-inline std::unique_ptr<ServerProcess> StaticWebServer(const std::string& folder,
-                                                      int port = FreeLoopbackPort()) {
+inline std::unique_ptr<ServerProcess> StaticWebServer(const std::string& folder) {
+  const int port = FreeLoopbackPort();
   return std::make_unique<ServerProcess>(
       std::vector<std::string>{"python3", "-m", "http.server", std::to_string(port), "--bind",
                                "127.0.0.1", "--directory", folder},
