@@ -1,6 +1,8 @@
 // The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, whom it serves, its deadline and its log. The sockets it hands
-// over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
+// writes, what it refuses, whom it serves, its deadline and its log. The backup it keeps and
+// the sockets it hands over are tested with the program's side
+// (tests/platform/privileged_linux_test.cpp); what counts as a blocking change, with the
+// rule itself (blocking_change_test.cpp).
 #include "privhelper/helper_server.h"
 
 #include <gmock/gmock.h>
@@ -56,16 +58,9 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
     std::string expected;
   };
   const std::vector<Step> steps = {
-      {"the user's file kept as the backup", Verb::kWriteBackup, kUserHosts, "", "hostsqlb",
-       kUserHosts},
-      {"the backup is never overwritten", Verb::kWriteBackup, kBlocking, "exists", "hostsqlb",
-       kUserHosts},
       {"blocking lines written", Verb::kWriteHosts, kBlocking, "", "hosts", kBlocking},
       {"a foreign address refused", Verb::kWriteHosts, kBlocking + "10.0.0.1 bank.example\n",
        "refused", "hosts", kBlocking},
-      {"a user's line changed refused", Verb::kWriteHosts,
-       "127.0.0.1 ads.example\n127.0.0.1\tlocalhost\n# mine\n10.6.6.6 nas\n", "refused", "hosts",
-       kBlocking},
       {"the blocking version kept", Verb::kWriteFullCopy, kBlocking, "", "hostsqlf", kBlocking},
       {"a full copy that is no blocking version refused", Verb::kWriteFullCopy,
        "10.0.0.1 bank.example\n", "refused", "hostsqlf", kBlocking},
@@ -87,18 +82,6 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
                              std::to_string(::getgid()) + " pid " + std::to_string(::getpid())));
   EXPECT_THAT(log, HasSubstr("write-hosts " + std::to_string(kBlocking.size() + 22) +
                              " bytes: refused: not a blocking change"));
-}
-
-TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
-  TempFolder folder;
-  const std::string edited = kBlocking + "10.9.9.9 new.home\n";
-  folder.Write("hosts", edited);
-  folder.Write("hostsqlb", kUserHosts);
-  HelperUnderTest helper(folder);
-  Answer answer = helper.Ask(Verb::kWriteHosts, kUserHosts);
-  EXPECT_EQ(answer.reply.code, "refused");
-  EXPECT_THAT(answer.reply.message, HasSubstr("would be lost: \"10.9.9.9 new.home\""));
-  EXPECT_EQ(folder.Read("hosts"), edited);
 }
 
 int Connect(const std::string& socketPath) {
