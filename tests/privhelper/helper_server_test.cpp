@@ -124,7 +124,6 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
     std::string replyStart;
   };
   const std::vector<Row> rows = {
-      {"garbage", "GET / HTTP/1.0\r\n\r\n", "error malformed "},
       {"truncated body", "QLH1 write-hosts 100\nabc", "error malformed truncated request"},
       {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},
