@@ -275,9 +275,9 @@ TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
 }
 
 // The names this machine depends on survive every build and removal, whichever list
-// names them (which names those are: protected_names_test.cpp). So do the user's own
-// lines and what they map, and the vendor's list never blocks the hosts Quorlen and the
-// system's updates must reach, whatever a hostile server put into it.
+// names them, in any letter case (which names those are: protected_names_test.cpp). So do
+// the user's own lines and what they map, and the vendor's list never blocks the hosts
+// Quorlen and the system's updates must reach, whatever a hostile server put into it.
 TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   // The lists are written with commas between their entries.
   struct Case {
@@ -295,6 +295,11 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
        "localhost"},
       {"a blocked localhost", "127.0.0.1 localhost\n# own\n", "localhost,ads.example", "", "", "",
        "127.0.0.1 localhost,# own", "ads.example", "localhost"},
+      {"fixed names in any letter case",
+       "127.0.0.1 localhost.localdomain\n127.0.0.1 broadcasthost\n", "",
+       "LocalHost.LocalDomain,BROADCASTHOST,local,ip6-loopback,ip6-localhost", "broadcasthost", "",
+       "127.0.0.1 localhost.localdomain,127.0.0.1 broadcasthost", "",
+       "LocalHost.LocalDomain,BROADCASTHOST,local,ip6-loopback,ip6-localhost"},
       {"the machine's host name", "127.0.0.1 devbox\n", "devbox,ads.example", "", "DevBox",
        "devbox", "127.0.0.1 devbox", "ads.example", "devbox,DevBox"},
       {"names the file gives 127.0.1.1 and ::1",

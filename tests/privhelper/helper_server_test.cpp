@@ -84,6 +84,18 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
                              " bytes: refused: not a blocking change"));
 }
 
+TEST(Helper, PuttingTheSavedCopyBackKeepsWhatTheUserAddedSince) {
+  TempFolder folder;
+  const std::string edited = kBlocking + "10.9.9.9 new.home\n";
+  folder.Write("hosts", edited);
+  folder.Write("hostsqlb", kUserHosts);
+  HelperUnderTest helper(folder);
+  Answer answer = helper.Ask(Verb::kWriteHosts, kUserHosts);
+  EXPECT_EQ(answer.reply.code, "refused");
+  EXPECT_THAT(answer.reply.message, HasSubstr("would be lost: \"10.9.9.9 new.home\""));
+  EXPECT_EQ(folder.Read("hosts"), edited);
+}
+
 int Connect(const std::string& socketPath) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
