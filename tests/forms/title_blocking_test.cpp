@@ -36,7 +36,7 @@ TEST_F(TitleBlocking, ClosedPopupIsCountedRecordedAndCanBeAllowedFromTheTray) {
   WindowId popup = Popup();
   clock.Advance(500);
   EXPECT_FALSE(desk.Exists(popup));
-  // Told as a cancelled popup is (the counts: the popup decision tests).
+  // Shown where a cancelled popup is shown (and counted: the popup decision tests).
   EXPECT_EQ(c.lblpage.Caption(),
             "User Defined Popup Blocked 'Claim your prize now - Chromium' 'Chromium-browser'");
   EXPECT_EQ(TitleRecords(main),
