@@ -3,18 +3,13 @@
 // and blocks again by itself once it can.
 #include "core/text.h"
 #include "tests/forms/program_fixture.h"
+#include "tests/hosts/list_file_text.h"
 
 namespace quorlen {
 namespace {
 
+using testing_support::ListFile;
 using testing_support::ProgramTest;
-
-std::string ListFile(const std::vector<std::string>& names) {
-  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i)
-    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
-  return text;
-}
 
 // The program over a hosts file of the user's own; the web server listens unless the helper
 // is gone or the port is taken.

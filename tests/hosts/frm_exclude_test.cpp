@@ -5,19 +5,14 @@
 #include "core/text.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
+#include "tests/hosts/list_file_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen {
 namespace {
 
+using testing_support::ListFile;
 using testing_support::TempFolder;
-
-std::string ListFile(const std::vector<std::string>& names) {
-  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i)
-    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
-  return text;
-}
 
 class ExcludeEditor : public ::testing::Test {
  protected:

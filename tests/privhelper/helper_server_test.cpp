@@ -1,6 +1,8 @@
 // The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, whom it serves, its deadline and its log. The sockets it hands
-// over are tested with the program's side (tests/platform/privileged_linux_test.cpp).
+// writes, what it refuses, whom it serves, its deadline and its log. The backup it keeps and
+// the sockets it hands over are tested with the program's side
+// (tests/platform/privileged_linux_test.cpp); what counts as a blocking change, with the
+// rule itself (blocking_change_test.cpp).
 #include "privhelper/helper_server.h"
 
 #include <gmock/gmock.h>
@@ -56,16 +58,9 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
     std::string expected;
   };
   const std::vector<Step> steps = {
-      {"the user's file kept as the backup", Verb::kWriteBackup, kUserHosts, "", "hostsqlb",
-       kUserHosts},
-      {"the backup is never overwritten", Verb::kWriteBackup, kBlocking, "exists", "hostsqlb",
-       kUserHosts},
       {"blocking lines written", Verb::kWriteHosts, kBlocking, "", "hosts", kBlocking},
       {"a foreign address refused", Verb::kWriteHosts, kBlocking + "10.0.0.1 bank.example\n",
        "refused", "hosts", kBlocking},
-      {"a user's line changed refused", Verb::kWriteHosts,
-       "127.0.0.1 ads.example\n127.0.0.1\tlocalhost\n# mine\n10.6.6.6 nas\n", "refused", "hosts",
-       kBlocking},
       {"the blocking version kept", Verb::kWriteFullCopy, kBlocking, "", "hostsqlf", kBlocking},
       {"a full copy that is no blocking version refused", Verb::kWriteFullCopy,
        "10.0.0.1 bank.example\n", "refused", "hostsqlf", kBlocking},
@@ -141,7 +136,6 @@ TEST(Helper, RefusesBrokenRequestsAndKeepsServing) {
     std::string replyStart;
   };
   const std::vector<Row> rows = {
-      {"garbage", "GET / HTTP/1.0\r\n\r\n", "error malformed "},
       {"truncated body", "QLH1 write-hosts 100\nabc", "error malformed truncated request"},
       {"oversized, refused before its body", "QLH1 write-hosts 999999999\n", "error too-large "},
       {"bytes after the request", "QLH1 listen-port-80 0\nx", "error malformed "},

@@ -9,6 +9,7 @@
 #include "platform/fake/fake_window_system.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
+#include "tests/hosts/list_file_text.h"
 #include "tests/support/temp_folder.h"
 #include "titles/popup_titles.h"
 #include "titles/title_watcher.h"
@@ -18,13 +19,6 @@ namespace quorlen::testing_support {
 // A program folder with the two title lists, written as list files.
 class TitleListsTest : public ::testing::Test {
  protected:
-  static std::string ListFile(const std::vector<std::string>& entries) {
-    std::string text = "[DomainCount]\r\nN=" + std::to_string(entries.size()) + "\r\n[Domains]\r\n";
-    for (size_t i = 0; i < entries.size(); ++i) {
-      text += "D" + std::to_string(i) + "=" + entries[i] + "\r\n";
-    }
-    return text;
-  }
   // Files written behind the program's back within one cache interval look unchanged to
   // its profile store, so each write here starts the store afresh.
   void WriteFile(const std::string& name, const std::string& text) {

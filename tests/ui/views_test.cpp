@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/fake/scripted_fetch.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/text_codec.h"
 #include "tests/forms/program_fixture.h"
@@ -30,8 +29,6 @@
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
 #include "ui/test_domains_view.h"
-#include "update/fetcher.h"
-#include "update/frm_test_domains.h"
 
 namespace quorlen {
 namespace {
@@ -246,18 +243,13 @@ TEST_F(Views, TabReachesOnlyWhatIsSeenInReadingOrderAndShowsWhereTheFocusIs) {
 TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
   SettingsWindowView& settings = Settings();
   frmMain& main = *program;
-  const auto& paths = main.Paths();
   IEWhiteListView whiteList(main.Popups().Editor());
   PopupTitlesView titles(main.PopupTitlesEditor());
   FeedbackView feedback(main.Help().Feedback());
   AboutView about(main.Help().About());
   frmExclude& adServerEditor = main.AdServerEditor();
   ExcludeView adServersView(adServerEditor);
-  ScriptedFetch http(clock);
-  Fetcher fetcher(http, clock, dialogs, main.Controls().txtProxyName, main.Options().sProxyName);
-  frmTestDomains tester(fetcher, clock, dialogs, desktop, main.Profiles(),
-                        {paths.sDefaultHostsList, paths.sRemovalsList},
-                        [this] { return dir.File("site"); });
+  frmTestDomains& tester = main.DomainTester();
   TestDomainsView testerView(tester);
   struct Case {
     const char* name;

@@ -8,8 +8,6 @@
 #include <QTest>
 #include <functional>
 
-#include "hosts/frm_exclude.h"
-#include "platform/fake/scripted_fetch.h"
 #include "tests/forms/program_fixture.h"
 #include "tests/ui/layout_check.h"
 #include "ui/about_view.h"
@@ -22,8 +20,6 @@
 #include "ui/settings_window_view.h"
 #include "ui/small_windows_view.h"
 #include "ui/test_domains_view.h"
-#include "update/fetcher.h"
-#include "update/frm_test_domains.h"
 
 namespace quorlen {
 namespace {
@@ -62,7 +58,6 @@ TEST_F(WindowShots, EveryWindowIsWholeAtThisScaleAndFont) {
   StartedBefore();
   frmMain& main = Start();
   auto& c = main.Controls();
-  const auto& paths = main.Paths();
 
   SettingsWindowView settings(main);
   main.Tray().ShowSettings();
@@ -115,13 +110,10 @@ TEST_F(WindowShots, EveryWindowIsWholeAtThisScaleAndFont) {
                       "Quorlen settings window and choose the 'Ad Blocking' tab.  ");
   Look(&message, "message");
 
-  frmExclude adServerEditor(
-      main.Profiles(), dialogs, clock,
-      {paths.sDefaultHostsList, paths.sExclusionsList, paths.sUserHostsList},
-      {[] { return std::string("ads.example"); }, [] { return std::string(); },
-       [](const std::string&) {}, [] {}, [](bool) {}, [] {}});
-  ExcludeView adServersView(adServerEditor);
-  adServerEditor.Show();
+  ExcludeView adServersView(main.AdServerEditor());
+  main.LastBlocked().cmdByAdServer.Click();
+  main.LastBlocked().lstBlocked.SetListIndex(0);
+  main.LastBlocked().lstBlocked.onDoubleClick();  // the editor opens on that server
   Look(&adServersView, "editor-ad-servers");
   IEWhiteListView whiteList(main.Popups().Editor());
   main.Popups().ShowWhiteListEditor();
@@ -130,11 +122,7 @@ TEST_F(WindowShots, EveryWindowIsWholeAtThisScaleAndFont) {
   main.ShowPopupTitles();
   Look(&titles, "editor-titles");
 
-  ScriptedFetch http(clock);
-  Fetcher fetcher(http, clock, dialogs, c.txtProxyName, main.Options().sProxyName);
-  frmTestDomains tester(fetcher, clock, dialogs, desktop, main.Profiles(),
-                        {paths.sDefaultHostsList, paths.sRemovalsList},
-                        [this] { return dir.File("site"); });
+  frmTestDomains& tester = main.DomainTester();
   TestDomainsView testerView(tester);
   tester.Show();
   Look(&testerView, "domain-tester");

@@ -10,19 +10,12 @@
 #include "core/text.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"
+#include "tests/hosts/list_file_text.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_site_key.h"
 #include "update/data_update.h"
 
 namespace quorlen::testing_support {
-
-inline std::string ListFile(const std::vector<std::string>& names) {
-  std::string text = "[DomainCount]\r\nN=" + std::to_string(names.size()) + "\r\n[Domains]\r\n";
-  for (size_t i = 0; i < names.size(); ++i) {
-    text += "D" + std::to_string(i) + "=" + names[i] + "\r\n";
-  }
-  return text;
-}
 
 // A scripted web, the dialogs and the fetch over them, on a virtual clock at 12/6/2026.
 struct FetchWorld {
