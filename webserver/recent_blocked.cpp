@@ -30,15 +30,4 @@ std::string AdServerRecord(const std::string& time, const std::string& host,
   return time + " '" + host + "'  from '" + referer + "' by '" + agent + "'";
 }
 
-std::string PopupRecord(const std::string& time, const std::string& pageUrl) {
-  auto scheme = pageUrl.find("://");
-  std::string page = scheme == std::string::npos ? pageUrl : pageUrl.substr(scheme + 3);
-  return time + " - Blocked Popup on Page '" + page + "'";
-}
-
-std::string TitleRecord(const std::string& time, const std::string& fragment,
-                        const std::string& title) {
-  return time + " found '" + fragment + "' within Window Title '" + title + "'";
-}
-
 }  // namespace quorlen

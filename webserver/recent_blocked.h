@@ -20,10 +20,5 @@ void ListRecentBlocked(ListBox& list, std::unique_ptr<cCyclicBuffer>& buffer);
 // blank that followed their colons, and two blanks stand before "from".
 std::string AdServerRecord(const std::string& time, const std::string& host,
                            const std::string& referer, const std::string& agent);
-// The record of a cancelled browser popup: the page's address without its scheme.
-std::string PopupRecord(const std::string& time, const std::string& pageUrl);
-// The record of a window closed because of its title.
-std::string TitleRecord(const std::string& time, const std::string& fragment,
-                        const std::string& title);
 
 }  // namespace quorlen

@@ -33,6 +33,8 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
   EXPECT_EQ(Controls().mnuTrayLastIEPop.Caption(),
             "Allow All Popups on page 'www.example.com/page.html'");
   EXPECT_EQ(program->getLastBlockedPopupPage(), "www.example.com/page.html");
+  EXPECT_EQ(PopupNotifier::WithoutScheme("http://a.example/x://y"), "a.example/x://y");
+  EXPECT_EQ(PopupNotifier::WithoutScheme("about:blank"), "about:blank");
   // Without the pop sound the next cancel is silent.
   Controls().chkPopSound.SetTicked(false);
   EXPECT_TRUE(browsers.OpenFrom(page));
