@@ -3,7 +3,7 @@
 // and blocks again by itself once it can.
 #include "core/text.h"
 #include "tests/forms/program_fixture.h"
-#include "tests/hosts/list_file_text.h"
+#include "tests/support/list_file_text.h"
 
 namespace quorlen {
 namespace {

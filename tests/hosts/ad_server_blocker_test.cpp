@@ -13,7 +13,7 @@
 #include "platform/fake/fake_privileges.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
-#include "tests/hosts/list_file_text.h"
+#include "tests/support/list_file_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen {

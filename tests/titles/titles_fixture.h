@@ -9,7 +9,7 @@
 #include "platform/fake/fake_window_system.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/virtual_clock.h"
-#include "tests/hosts/list_file_text.h"
+#include "tests/support/list_file_text.h"
 #include "tests/support/temp_folder.h"
 #include "titles/popup_titles.h"
 #include "titles/title_watcher.h"

@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"
-#include "tests/hosts/list_file_text.h"
+#include "tests/support/list_file_text.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_site_key.h"
 #include "update/data_update.h"
