@@ -66,15 +66,16 @@ class Child {
   int code_ = -1;
 };
 
-// Asks until the condition holds or `ms` have passed; `between` runs before each try.
+// Asks until the condition holds or `ms` have passed; `between` runs before each try, and
+// `pauseMs` pass between two tries.
 inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000,
-                    const std::function<void()>& between = {}) {
+                    const std::function<void()>& between = {}, int pauseMs = 25) {
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (true) {
     if (between) between();
     if (condition()) return true;
     if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
   }
 }
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTcpServer>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen::testing_support {
@@ -27,14 +27,8 @@ namespace quorlen::testing_support {
 // Lets the event loop run until `done` holds or the time is up. The loop must answer the
 // browser as promptly as the program's own would: a new window waits on its answer.
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 15000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    usleep(5000);
-  }
-  return true;
+  return WaitFor(
+      done, ms, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }, 5);
 }
 
 inline void RunFor(int ms) {
