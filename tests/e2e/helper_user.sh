@@ -59,8 +59,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   as_other() { as 65534 nobody "$@"; }
   desk_run=$out/desk/run data=$out/desk/home/.local/share/quorlen
 
-  # A private /tmp: the attacker plants its files in this sandbox only.
-  mkdir -p "$out/tmp"; chmod 1777 "$out/tmp"; mount --bind "$out/tmp" /tmp
   start_desktop
   # The desktop user'"'"'s session bus, with the accessibility bus the probe reads.
   (as_desk dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$out/bus" 4>"$out/bus.pid")
