@@ -209,11 +209,14 @@ for browser in "${browsers[@]}"; do
   [ "$browser" = firefox ] && profile=firefox
   start_browser "$browser" "$base/$browser/wait.html" "$work/$browser.txt" public
   printf -v "$browser" %s "$browser_pid"
-  # The program joins the browser and follows the waiting page (Chromium names it as it
-  # is joined, Firefox as its navigation begins).
+  # The program joins the browser and follows the waiting page: Chromium names it as it is
+  # joined, Firefox as its navigation begins or, joined while that navigation was under
+  # way, once its document is complete.
   wait_until 60 grep -qF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
     "$log" || fail "$browser: the program did not join the browser"
-  wait_until 60 grep -qE "quorlen.debug: (# url |nav begin .* to )$base/$browser/wait.html" "$log" ||
+  wait_until 60 grep -qE \
+    "quorlen.debug: (# url |nav begin .* to |-doc complete \(reset click\) to )$base/$browser/wait.html" \
+    "$log" ||
     fail "$browser: the program does not follow the page"
   run_cases
 done
