@@ -148,8 +148,9 @@ class BrowserProcess {
     ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
     process_.waitForFinished(10000);
     if (firefox_) return;
-    std::string running = "pgrep -f -- '--user-data-dir=" + Profile() + "' >/dev/null";
-    WaitUntil([&] { return std::system(running.c_str()) != 0; }, 10000);
+    // pgrep itself, not through a shell, whose own command line would name the profile.
+    const QStringList running{"-f", "--", QString::fromStdString("--user-data-dir=" + Profile())};
+    WaitUntil([&] { return QProcess::execute("pgrep", running) == 1; }, 10000);
   }
 
  private:
