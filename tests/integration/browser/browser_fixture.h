@@ -150,7 +150,8 @@ class BrowserProcess {
     if (firefox_) return;
     // pgrep itself, not through a shell, whose own command line would name the profile.
     const QStringList running{"-f", "--", QString::fromStdString("--user-data-dir=" + Profile())};
-    WaitUntil([&] { return QProcess::execute("pgrep", running) == 1; }, 10000);
+    if (!WaitUntil([&] { return QProcess::execute("pgrep", running) == 1; }, 10000))
+      ADD_FAILURE() << "Chromium on " << Profile() << " did not end";
   }
 
  private:
