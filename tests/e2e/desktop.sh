@@ -29,7 +29,7 @@ start_desktop_parts() {
 }
 
 start_x() {
-  # Xvfb picks a free display itself, so test runs side by side never race for one.
+  # Xvfb picks a free display itself; in a sandbox, with its own socket folder, that is :0.
   local display_file
   display_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >>"$desktop_log" 2>&1 &
