@@ -65,6 +65,13 @@ class HostsBlocking : public ::testing::Test {
     return *blocker;
   }
   std::string Hosts() { return dir.Read("etc/hosts"); }
+  // The default list, and the user's and the allowed list where given.
+  void Lists(const std::vector<std::string>& defaults, const std::vector<std::string>& user = {},
+             const std::vector<std::string>& allowed = {}) {
+    dir.Write("program/quorlenhosts.ini", ListFile(defaults));
+    if (!user.empty()) dir.Write("program/userhosts.ini", ListFile(user));
+    if (!allowed.empty()) dir.Write("program/quorlenhostsexc.ini", ListFile(allowed));
+  }
 
   TempFolder dir;
   VirtualClock clock;
@@ -95,11 +102,8 @@ class HostsBlocking : public ::testing::Test {
 const std::string kOwnHosts = "127.0.0.1 localhost\n\n# printer\n192.168.1.9 printer\n";
 
 TEST_F(HostsBlocking, BuildWritesListedServersFirstAndReports) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", " banner.example ", ""}));
-  dir.Write("program/userhosts.ini", ListFile({"mine.example"}));
-  dir.Write("program/quorlenhostsexc.ini", ListFile({"banner.example"}));
-  Run(kOwnHosts);
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  Lists({"ads.example", " banner.example ", ""}, {"mine.example"}, {"banner.example"});
+  Run(kOwnHosts).ReadLocalBanListAndUpdateHostsFile(true);
   EXPECT_EQ(Hosts(),
             "127.0.0.1 ads.example\n127.0.0.1 mine.example\n127.0.0.1 localhost\n# printer\n"
             "192.168.1.9 printer\n\n");
@@ -107,24 +111,19 @@ TEST_F(HostsBlocking, BuildWritesListedServersFirstAndReports) {
             "Data for 3 blocked ad servers and 1 allowed ad servers was configured:\r\n"
             "- ads.example\n- mine.example\n\r\n\r\n"
             "You should restart your computer if you want these changes to take effect.");
-  EXPECT_EQ(nTotHosts, 4);
-  EXPECT_EQ(lblTotHosts.Caption(), "4");
-  EXPECT_EQ(statsServers, 4);
-  EXPECT_TRUE(bHostsFullySet);
-  EXPECT_EQ(saves, 1);
-  EXPECT_FALSE(ProgressBar1.Visible());
-  EXPECT_FALSE(dialogs.WaitCursor());
+  // The count, its caption, the statistics, the build marked complete and saved.
+  EXPECT_EQ(std::tuple(nTotHosts, lblTotHosts.Caption(), statsServers, bHostsFullySet, saves),
+            std::tuple(4, "4", 4, true, 1));
+  EXPECT_FALSE(ProgressBar1.Visible() || dialogs.WaitCursor()) << "the busy signs are gone";
 }
 
 TEST_F(HostsBlocking, SwitchingOffTakesOutOnlyTheWrittenLines) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "tracker.example"}));
+  Lists({"ads.example", "tracker.example"});
   Run(kOwnHosts + "127.0.0.1 tracker.example\n127.0.0.1 ads.example  # my own\n");
   chkAdServers.SetTicked(true);  // already ticked: nothing runs
   blocker->ReadLocalBanListAndUpdateHostsFile(false);
   chkAdServers.Click();
-  EXPECT_FALSE(bBlockAdServers);
-  EXPECT_EQ(stops, 1);
-  EXPECT_FALSE(bHostsFullySet);
+  EXPECT_EQ(std::tuple(bBlockAdServers, stops, bHostsFullySet), std::tuple(false, 1, false));
   // The user's own line made ads.example present, so it was never written; the user's
   // "127.0.0.1 tracker.example" has the written form of a listed server and goes.
   EXPECT_EQ(Hosts(),
@@ -135,20 +134,17 @@ TEST_F(HostsBlocking, SwitchingOffTakesOutOnlyTheWrittenLines) {
                 "Quorlen will no longer prevent",
                 0),
             0u);
-  EXPECT_FALSE(cmdAllow.Enabled());
-  EXPECT_FALSE(mnuTrayAllow.Enabled());
-  EXPECT_EQ(nDefaultCount, 0);
+  EXPECT_EQ(std::tuple(cmdAllow.Enabled(), mnuTrayAllow.Enabled(), nDefaultCount),
+            std::tuple(false, false, 0));
 }
 
 TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
+  Lists({"ads.example"});
   bBlockAdServers = false;
   Run("127.0.0.1 localhost\r\n");
   chkAdServers.Click();
-  EXPECT_TRUE(bBlockAdServers);
-  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(std::tuple(bBlockAdServers, starts, cmdAddSites.Enabled()), std::tuple(true, 1, true));
   EXPECT_EQ(Hosts(), "127.0.0.1 ads.example\r\n127.0.0.1 localhost\r\n\r\n");
-  EXPECT_TRUE(cmdAddSites.Enabled());
   EXPECT_EQ(lblStatus.Caption().rfind(
                 "PLEASE RESTART YOUR COMPUTER FOR THESE CHANGES TO TAKE EFFECT. \r\n\r\n"
                 "Quorlen will now block the known active ad servers from loading ads in your "
@@ -159,13 +155,10 @@ TEST_F(HostsBlocking, SwitchingOnBuildsAndStartsTheWebServer) {
 }
 
 TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
-  dir.Write("program/quorlenhosts.ini",
-            ListFile({"Ads.example", "banner.example", "localhost", "bad\tname", "both.example"}));
-  dir.Write("program/userhosts.ini", ListFile({"mine.example", "both.example"}));
   // Allowed in another letter case, mine.example keeps its line and stays blocked.
-  dir.Write("program/quorlenhostsexc.ini", ListFile({"banner.example", "MINE.example"}));
-  Run(kOwnHosts);
-  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  Lists({"Ads.example", "banner.example", "localhost", "bad\tname", "both.example"},
+        {"mine.example", "both.example"}, {"banner.example", "MINE.example"});
+  Run(kOwnHosts).ReadLocalBanListAndUpdateHostsFile(false);
   EXPECT_TRUE(told.empty()) << "no web server answers yet";
   blocker->StartWebServers();
   ASSERT_EQ(told.size(), 1u);
@@ -175,7 +168,8 @@ TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
   EXPECT_FALSE(told[0]->Contains("s.example"));
   EXPECT_FALSE(told[0]->Contains("ads.example.com"));
 
-  dir.Write("program/userhosts.ini", ListFile({"mine.example", "new.example"}));
+  Lists({"Ads.example", "banner.example", "localhost", "bad\tname", "both.example"},
+        {"mine.example", "new.example"});
   blocker->ReadLocalBanListAndUpdateHostsFile(false);
   ASSERT_EQ(told.size(), 2u);
   EXPECT_EQ(told[1]->Text(), "ads.example\nboth.example\nmine.example\nnew.example\n");
@@ -193,15 +187,13 @@ TEST_F(HostsBlocking, BrowsersAreToldTheServersBlockedWhileTheWebServerRuns) {
 }
 
 TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example"}));
-  Run(kOwnHosts);
+  Lists({"ads.example"});
   dir.Write("etc/hostsqlb", kOwnHosts);
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  Run(kOwnHosts).ReadLocalBanListAndUpdateHostsFile(true);
   const std::string blocking = Hosts();
   blocker->RestoreHostsAtExit();
-  EXPECT_EQ(Hosts(), kOwnHosts);
-  EXPECT_EQ(dir.Read("etc/hostsqlf"), blocking);
-  EXPECT_FALSE(bHostsFullySet);
+  EXPECT_EQ(std::tuple(Hosts(), dir.Read("etc/hostsqlf"), bHostsFullySet),
+            std::tuple(kOwnHosts, blocking, false));
   EXPECT_GE(clock.TotalSleptMs(), 400);
 
   // A line added since is the user's too: the helper refuses to roll it back, and the
@@ -236,12 +228,10 @@ TEST_F(HostsBlocking, CountBeyondSixteenBitsKeepsTheOldCount) {
   std::string list = ListFile({"a.example", "b.example"});
   list.replace(list.find("N=2"), 3, "N=40000");
   dir.Write("program/quorlenhosts.ini", list);
-  Run("own\n");
   nDefaultCount = 1;
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
-  EXPECT_EQ(nDefaultCount, 1);
+  Run("own\n").ReadLocalBanListAndUpdateHostsFile(true);
+  EXPECT_EQ(std::tuple(nDefaultCount, nTotHosts), std::tuple(1, 40000));
   EXPECT_EQ(Hosts(), "127.0.0.1 a.example\nown\n\n");
-  EXPECT_EQ(nTotHosts, 40000);
 }
 
 TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
@@ -249,9 +239,8 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   std::vector<std::string> names;
   for (std::string line; std::getline(in, line);) names.push_back(line);
   ASSERT_EQ(names.size(), 32767u);
-  dir.Write("program/quorlenhosts.ini", ListFile(names));
-  Run(kOwnHosts);
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  Lists(names);
+  Run(kOwnHosts).ReadLocalBanListAndUpdateHostsFile(true);
   const std::string hosts = Hosts();
   EXPECT_EQ(std::count(hosts.begin(), hosts.end(), '\n'), 32767 + 3 + 1);
   EXPECT_EQ(hosts.find('\r'), std::string::npos);
@@ -263,11 +252,10 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
 // a build is read anew by the next one, and each build and removal ends by giving memory
 // back.
 TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"first.example"}));
-  Run("own\n");
-  blocker->ReadLocalBanListAndUpdateHostsFile(false);
+  Lists({"first.example"});
+  Run("own\n").ReadLocalBanListAndUpdateHostsFile(false);
   EXPECT_EQ(releases, 1);
-  dir.Write("program/quorlenhosts.ini", ListFile({"second.example"}));
+  Lists({"second.example"});
   blocker->ReadLocalBanListAndUpdateHostsFile(false);
   EXPECT_NE(Hosts().find("127.0.0.1 second.example\n"), std::string::npos);
   blocker->RemoveBlockedServers();
@@ -386,7 +374,7 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
 // reason. A build claims no blocking: no report of servers configured, no build marked
 // complete, no web server started. A removal or the exit says the servers stay listed.
 TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
-  dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "track.example"}));
+  Lists({"ads.example", "track.example"});
   const std::string cannot = "Quorlen could not change the hosts file: No space left on device";
   for (const bool byTheBox : {false, true}) {
     SCOPED_TRACE(byTheBox ? "the user ticks the box" : "the start-up build");
@@ -403,18 +391,15 @@ TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
     EXPECT_EQ(failures, std::vector<std::string>{cannot + "\r\nAd servers are not blocked."});
     for (const char* claim : {"Data for", "configured your system", "will now block"})
       EXPECT_EQ(lblStatus.Caption().find(claim), std::string::npos) << claim;
-    EXPECT_FALSE(bHostsFullySet);
-    EXPECT_EQ(starts, 0);
-    EXPECT_EQ(Hosts(), kOwnHosts);
-    EXPECT_FALSE(ProgressBar1.Visible());
+    EXPECT_EQ(std::tuple(bHostsFullySet, starts, Hosts(), ProgressBar1.Visible()),
+              std::tuple(false, 0, kOwnHosts, false));
     privileged.writeFailure.clear();
     failures.clear();
   }
 
   bBlockAdServers = true;
-  Run(kOwnHosts);
   dir.Write("etc/hostsqlb", kOwnHosts);
-  blocker->ReadLocalBanListAndUpdateHostsFile(true);
+  Run(kOwnHosts).ReadLocalBanListAndUpdateHostsFile(true);
   const std::string blocking = Hosts();
   privileged.writeFailure = "No space left on device";
   const std::string stay = cannot + "\r\nThe listed ad servers are still in the hosts file.";
@@ -434,10 +419,10 @@ TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
 TEST(ListFileRead, ReadsWhatKeyByKeyReadingReads) {
   using namespace std::string_literals;
   std::vector<std::string> names;
-  std::ifstream real(QUORLEN_TEST_DATA "/blocklist-sample.txt", std::ios::binary);
-  for (std::string line; std::getline(real, line);) names.push_back(line);
-  std::ifstream tricky(QUORLEN_TEST_DATA "/tricky-lines.txt", std::ios::binary);
-  for (std::string line; std::getline(tricky, line);) names.push_back(line);
+  for (const char* file : {"/blocklist-sample.txt", "/tricky-lines.txt"}) {
+    std::ifstream in(QUORLEN_TEST_DATA + std::string(file), std::ios::binary);
+    for (std::string line; std::getline(in, line);) names.push_back(line);
+  }
   ASSERT_GT(names.size(), 600u);
   const std::string clean = ListFile(names);
   const std::string damages[] = {

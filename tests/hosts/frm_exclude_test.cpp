@@ -33,11 +33,6 @@ class ExcludeEditor : public ::testing::Test {
     editor->Show();
     return *editor;
   }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> titles;
-    for (const auto& box : dialogs.Boxes()) titles.push_back(box.title);
-    return titles;
-  }
   void Type(TextBox& box, const std::string& text) { box.SetText(text); }
 
   TempFolder dir;

@@ -88,14 +88,11 @@ TEST(Build, ListedNamesComeFirstWhereNotPresentAndAllowedOnesGo) {
 }
 
 TEST(Build, LfFileGetsNoCarriageReturn) {
-  const std::string crlf = "x\r\n\r\n127.0.0.1 a.example\r\n";
-  const std::string lf = "x\n\n127.0.0.1 a.example\n";
-  BuildResult a = Build(crlf, {"a.example", "b.example"});
-  BuildResult b = Build(lf, {"a.example", "b.example"});
+  BuildResult a = Build("x\r\n\r\n127.0.0.1 a.example\r\n", {"a.example", "b.example"});
+  BuildResult b = Build("x\n\n127.0.0.1 a.example\n", {"a.example", "b.example"});
   EXPECT_EQ(b.text.find('\r'), std::string::npos);
-  std::string converted;
-  for (char c : a.text)
-    if (c != '\r') converted += c;
+  std::string converted = a.text;
+  std::erase(converted, '\r');
   EXPECT_EQ(converted, b.text);
 }
 
