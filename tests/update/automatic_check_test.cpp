@@ -50,15 +50,10 @@ TEST_F(AutomaticCheck, AtTheTenthAdOfEveryThirdStart) {
 }
 
 TEST_F(AutomaticCheck, OnlyWithTheBoxTickedAndOncePerRunEvenAfterAReset) {
-  Restart();
-  Restart();
-  Restart();
+  for (int start = 1; start <= 3; ++start) Restart();
   bAutoDownload = false;
   EXPECT_EQ(BlockAds(10), 0);
-
-  Restart();
-  Restart();
-  Restart();
+  for (int start = 4; start <= 6; ++start) Restart();
   EXPECT_EQ(updater->StartCount(), 6);
   bAutoDownload = true;
   EXPECT_EQ(BlockAds(10), 1);

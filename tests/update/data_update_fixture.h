@@ -71,6 +71,11 @@ class DataUpdateTest : public ::testing::Test, protected FetchWorld {
     Signed("zshared/domains.txt", domains);
     Signed("zshared/removals.txt", removals);
   }
+  // The program folder's default list, and the hosts file where given.
+  void Local(const std::vector<std::string>& list, const std::string& hosts = {}) {
+    dir.Write("quorlenhosts.ini", ListFile(list));
+    if (!hosts.empty()) dir.Write("hosts", hosts);
+  }
   std::vector<std::string> ListOf(const std::string& path) {
     ProfileStore fresh;
     std::vector<std::string> names;
@@ -84,25 +89,19 @@ class DataUpdateTest : public ::testing::Test, protected FetchWorld {
   TempFolder dir;
   TestSiteKey siteKey;
   ProfileStore profiles;
-
   Label lblStatus, lblDateUpdate;
   ProgressBar ProgressBar1;
   MenuItem mnuUpdate;
   Button cmdData, cmdData2, cmdRemoval;
   CheckBox chkAuto;
   std::string sDateUpdate = "1/1/2001";
-  bool bAutoDownload = true;
-  bool bBlockAdServers = true;
+  bool bAutoDownload = true, bBlockAdServers = true, loading = false;
   std::int32_t nBlockedToday = 0;
-  bool loading = false;
   std::string defaultList = dir.File("quorlenhosts.ini");
   std::string removalsList = dir.File("removals.ini");
   std::string settingsFile = dir.File("quorlen.ini");
   std::string hostsFile = dir.File("hosts");
-
-  std::vector<std::string> calls;
-  std::vector<std::string> log;
-  std::vector<std::string> refusals;
+  std::vector<std::string> calls, log, refusals;
   std::string lastUpdateShown;
   std::unique_ptr<DataUpdater> updater;
 };

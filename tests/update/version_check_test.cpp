@@ -55,15 +55,14 @@ TEST_F(VersionCheckTest, ReadsTheSiteVersionByCharacterPositions) {
            {"no connection counts as current", "2.0.5", std::nullopt, true, "2.0.5",
             VersionCheck::kUnavailable},
        }) {
+    SCOPED_TRACE(c.name);
     web.Forget();
     if (c.site) web.Serve(kVersionFile, *c.site);
     std::string own, site, changes;
-    EXPECT_EQ(Check(c.ownVersion).CheckVersion(own, site, changes), c.current) << c.name;
-    EXPECT_EQ(own, c.ownVersion) << c.name;
-    EXPECT_EQ(site, c.siteVersion) << c.name;
-    EXPECT_EQ(changes, c.changes) << c.name;
-    EXPECT_EQ(web.requests.back().timeoutSeconds, 15) << c.name;
-    EXPECT_EQ(web.requests.back().maxBytes, VersionCheck::kMaxVersionBytes) << c.name;
+    EXPECT_EQ(Check(c.ownVersion).CheckVersion(own, site, changes), c.current);
+    EXPECT_EQ(std::tuple(own, site, changes), std::tuple(c.ownVersion, c.siteVersion, c.changes));
+    EXPECT_EQ(std::pair(web.requests.back().timeoutSeconds, web.requests.back().maxBytes),
+              std::pair(15, VersionCheck::kMaxVersionBytes));
   }
 }
 
@@ -138,8 +137,7 @@ TEST_F(VersionCheckTest, TheVersionBoxSaysWhatTheSiteHas) {
     EXPECT_EQ(A.CurrentPage(), 5);
     ASSERT_EQ(dialogs.Boxes().size(), before + 1);
     const auto& box = dialogs.Boxes().back();
-    EXPECT_EQ(box.title, row.title);
-    EXPECT_EQ(box.style, row.style);
+    EXPECT_EQ(std::pair(box.title, box.style), std::pair(row.title, row.style));
     if (row.text.empty()) {
       EXPECT_LT(box.text.size(), 2000u);
     } else {
@@ -187,8 +185,8 @@ TEST_F(VersionCheckTest, ConnectionTestWithoutAProxy) {
     EXPECT_EQ(statuses[statuses.size() - 2],
               "Testing Connection to Quorlen (no proxy server used). Please wait...");
     EXPECT_EQ(lblStatus.Caption(), "Connection Tests Concluded.");
-    EXPECT_TRUE(web.requests.back().proxy.empty());
-    EXPECT_EQ(web.requests.back().timeoutSeconds, 15);
+    EXPECT_EQ(std::pair(web.requests.back().proxy, web.requests.back().timeoutSeconds),
+              std::pair(std::string(), 15));
   }
 }
 
