@@ -14,7 +14,6 @@ class BrowserTrackingTest : public PopupProgramTest {
   IE_Class& Listener(int index) { return Popups().oIEWindows()->IE(index); }
 };
 
-// Another window rebuilds every listener afresh, each with its dump.
 TEST_F(BrowserTrackingTest, AnotherWindowRebuildsEveryListenerWithItsDump) {
   page->Sink()->NavigationStarting("javascript:x()", true);
   ASSERT_TRUE(Listener(0).bNavJava());
