@@ -30,13 +30,11 @@ class RingBuffer : public testing::Test {
     for (size_t i = 1; i < items.size(); ++i) texts.push_back(items[i].ToString());
     return texts;
   }
-  void ExpectState(std::int16_t size, std::int16_t count, std::int16_t head, std::int16_t tail) {
+  // Size, count, head and tail.
+  static std::tuple<int, int, int, int> State(cCyclicBuffer& buffer) {
     std::int16_t s, c, h, t;
-    buffer_.GetInternalProperties(s, c, h, t);
-    EXPECT_EQ(s, size);
-    EXPECT_EQ(c, count);
-    EXPECT_EQ(h, head);
-    EXPECT_EQ(t, tail);
+    buffer.GetInternalProperties(s, c, h, t);
+    return {s, c, h, t};
   }
 
   ScriptedDialogs dialogs_;
@@ -49,7 +47,7 @@ TEST_F(RingBuffer, OverwriteKeepsTheMostRecentFifty) {
   buffer_.Create(50);
   buffer_.setBOverwriteOnFull(true);
   Fill(1, 51);
-  ExpectState(50, 50, 2, 2);
+  EXPECT_EQ(State(buffer_), std::tuple(50, 50, 2, 2));
   auto items = Items();
   ASSERT_EQ(items.size(), 50u);
   EXPECT_EQ(items.front(), "item 2");
@@ -71,19 +69,17 @@ TEST_F(RingBuffer, WithoutOverwriteTheNewItemIsDropped) {
   buffer_.PutItem("item 51");
   EXPECT_EQ(events_.full, 1);
   EXPECT_EQ(events_.onBuf, 0);  // a dropped item raises nothing else
-  auto items = Items();
-  EXPECT_EQ(items.front(), "item 1");
-  EXPECT_EQ(items.back(), "item 50");
+  EXPECT_EQ(std::tuple(Items().front(), Items().back()), std::tuple("item 1", "item 50"));
 }
 
 TEST_F(RingBuffer, GetItemTakesTheOldestAndAnEmptyBufferGivesEmpty) {
   buffer_.Create(3);
   EXPECT_TRUE(buffer_.GetItem().IsEmpty());
   EXPECT_EQ(events_.empty, 1);
-  ExpectState(3, 0, 1, 1);
+  EXPECT_EQ(State(buffer_), std::tuple(3, 0, 1, 1));
   Fill(1, 2);
   EXPECT_EQ(buffer_.GetItem().ToString(), "item 1");
-  ExpectState(3, 1, 3, 2);
+  EXPECT_EQ(State(buffer_), std::tuple(3, 1, 3, 2));
   EXPECT_EQ(events_.onBuf, 2);  // threshold 1: every stored item
 }
 
@@ -109,11 +105,7 @@ TEST_F(RingBuffer, CopySkipsEmptyItemsAndKeepsTheSettings) {
   buffer_.PutItem(2.5);
   cCyclicBuffer copy;
   copy.Copy(buffer_);
-  std::int16_t size, count, head, tail;
-  copy.GetInternalProperties(size, count, head, tail);
-  EXPECT_EQ(size, 5);
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(tail, 1);
+  EXPECT_EQ(State(copy), std::tuple(5, 2, 3, 1));
   EXPECT_EQ(copy.iThreshold(), 3);
   EXPECT_EQ(copy.GetItem().ToString(), "a");
   EXPECT_EQ(copy.GetItem().ToString(), "2.5");
@@ -122,19 +114,19 @@ TEST_F(RingBuffer, CopySkipsEmptyItemsAndKeepsTheSettings) {
 TEST_F(RingBuffer, InvalidSizeIsRefusedAndChangesNothing) {
   buffer_.Create(1);
   ASSERT_EQ(dialogs_.Boxes().size(), 1u);
-  EXPECT_EQ(dialogs_.Boxes()[0].text, "Unable to create. Invalid buffer size.");
-  EXPECT_EQ(dialogs_.Boxes()[0].title, "Error");
-  EXPECT_EQ(dialogs_.Boxes()[0].style, msgbox::kExclamation);
+  const auto& box = dialogs_.Boxes()[0];
+  EXPECT_EQ(std::tuple(box.text, box.title, box.style),
+            std::tuple("Unable to create. Invalid buffer size.", "Error", msgbox::kExclamation));
   // Never created: full and empty at once, and nothing is stored.
   EXPECT_TRUE(buffer_.IsFull());
   EXPECT_TRUE(buffer_.IsEmpty());
   buffer_.setBOverwriteOnFull(true);
   buffer_.PutItem("x");
-  ExpectState(0, 0, 0, 0);
+  EXPECT_EQ(State(buffer_), std::tuple(0, 0, 0, 0));
   buffer_.Create(4);
   Fill(1, 2);
   buffer_.Create(0);
-  ExpectState(4, 2, 3, 1);  // a refused size keeps the earlier buffer
+  EXPECT_EQ(State(buffer_), std::tuple(4, 2, 3, 1));  // a refused size keeps the earlier buffer
 }
 
 // The records' own texts are read in the popup and title blocking tests.

@@ -68,14 +68,12 @@ TEST_F(ResponderTest, PathDecidesThePlaceholder) {
       {"/ads/", "Generic Graphical Ad ", kJpeg},
       {"/cgi/ad.jsp?x=1", "Javascript .js", "<!-- Java Ad -->"},
       {"/page.htm", "HTM Ad", "Quorlen Blocked HTM Ad"}};
-  int asked = 0;
+  size_t asked = 0;
   for (const auto& [target, caption, reply] : kinds) {
     EXPECT_EQ(Ask(Get(target)), reply) << target;
     EXPECT_EQ(lbltype_.Caption(), caption);
     ++asked;
-    EXPECT_EQ(blocked_, asked);
-    EXPECT_EQ(afterBlock_, asked);
-    EXPECT_EQ(records_.size(), static_cast<size_t>(asked));
+    EXPECT_EQ(std::tuple(blocked_, afterBlock_, records_.size()), std::tuple(asked, asked, asked));
   }
 }
 
@@ -84,8 +82,7 @@ TEST_F(ResponderTest, OnlyCapitalGetIsAnswered) {
        {"HEAD / HTTP/1.1\r\n\r\n", "POST / HTTP/1.1\r\n\r\n", "get / HTTP/1.1\r\n\r\n", "GE"}) {
     EXPECT_EQ(Ask(request), "UNKNOWN");
   }
-  EXPECT_EQ(blocked_, 0);
-  EXPECT_TRUE(records_.empty());
+  EXPECT_EQ(std::tuple(blocked_, records_.size()), std::tuple(0, 0u));
   EXPECT_EQ(log_.back(), "Responded to http request with text 'UNKNOWN'");
 }
 
@@ -107,8 +104,8 @@ TEST_F(ResponderTest, RecordLabelsAndAllowCaptions) {
   EXPECT_EQ(responder_.sLastBlockedServer(), "h");
   EXPECT_EQ(mnuTrayAllow_.Caption(),
             "&Click here to allow content from h (the last blocked ad server)...");
-  EXPECT_EQ(lblAllowServer_.Caption(), "Un-Block 'h'");
-  EXPECT_EQ(lblAllow1_.Caption(), "Last blocked ad content from server: 'h'");
+  EXPECT_EQ(std::tuple(lblAllowServer_.Caption(), lblAllow1_.Caption()),
+            std::tuple("Un-Block 'h'", "Last blocked ad content from server: 'h'"));
   EXPECT_EQ(sound_.played, (std::vector<std::string>{"/sounds/ad.wav"}));
 }
 
@@ -189,9 +186,8 @@ TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
   EXPECT_EQ(network_.Received(client), kRefusal);
   EXPECT_TRUE(network_.ClosedByServer(client));
   EXPECT_EQ(records_, std::vector<std::string>{"09:05:07 '" + name + "'  from '' by ''"});
-  EXPECT_EQ(lbltype_.Caption(), "HTTPS Ad");
-  EXPECT_EQ(lblpage_.Caption(), "Blocking " + name + "\r\n");
-  EXPECT_EQ(blocked_, 1);
+  EXPECT_EQ(std::tuple(lbltype_.Caption(), lblpage_.Caption(), blocked_),
+            std::tuple("HTTPS Ad", "Blocking " + name + "\r\n", 1));
 }
 
 // Firefox tries a refused server again at once after a failed preload: one request.
@@ -235,8 +231,7 @@ TEST_F(ResponderTest, HttpsConnectionsThatNameNoServerAreNotCounted) {
   network_.CloseFromBrowser(left);
   network_.CompleteSends();
   EXPECT_EQ(network_.Received(left), "");
-  EXPECT_EQ(blocked_, 0);
-  EXPECT_TRUE(records_.empty());
+  EXPECT_EQ(std::tuple(blocked_, records_.size()), std::tuple(0, 0u));
   EXPECT_EQ(lbltype_.Caption(), "Started blocking...10 10");
 }
 
@@ -285,8 +280,8 @@ TEST_F(ResponderTest, ListenerWithoutExtraSlotsTakesOneConnection) {
 TEST_F(ResponderTest, PlaceholderFileProblems) {
   std::filesystem::remove(folder_.File("1by1.jpg"));
   EXPECT_EQ(Ask(Get("/b.gif")), "");
-  EXPECT_TRUE(folder_.Exists("1by1.jpg"));  // left behind empty
-  EXPECT_EQ(folder_.Read("1by1.jpg"), "");
+  EXPECT_TRUE(folder_.Exists("1by1.jpg") && folder_.Read("1by1.jpg").empty())
+      << "left behind empty";
   EXPECT_EQ(responder_.ReadBlockFile(folder_.File("gone/1by1.jpg")), "Blocked by Quorlen");
 }
 
