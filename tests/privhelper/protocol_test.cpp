@@ -18,9 +18,8 @@ TEST(RequestFormat, EveryVerbRoundTripsAndEveryPrefixIsIncomplete) {
     const std::string bytes = EncodeRequest(verb, body);
     ParseResult parsed = ParseRequest(bytes, true, kLimit);
     ASSERT_EQ(parsed.status, ParseStatus::kComplete) << bytes << parsed.reason;
-    EXPECT_EQ(parsed.request.verb, verb);
-    EXPECT_EQ(parsed.request.body, body);
-    EXPECT_EQ(parsed.expected, bytes.size());
+    EXPECT_EQ(std::tuple(parsed.request.verb, parsed.request.body, parsed.expected),
+              std::tuple(verb, body, bytes.size()));
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
       const std::string prefix = bytes.substr(0, cut);
       EXPECT_EQ(ParseRequest(prefix, false, kLimit).status, ParseStatus::kIncomplete) << prefix;
@@ -102,10 +101,8 @@ TEST(ReplyFormat, RoundTripsAndRejectsWhatIsNoReply) {
     auto reply = ParseReply(row.line);
     ASSERT_EQ(reply.has_value(), row.parses) << row.line;
     if (!reply) continue;
-    EXPECT_EQ(reply->ok, row.ok) << row.line;
-    EXPECT_EQ(reply->descriptors, row.descriptors) << row.line;
-    EXPECT_EQ(reply->code, row.code) << row.line;
-    EXPECT_EQ(reply->message, row.message) << row.line;
+    EXPECT_EQ(std::tuple(reply->ok, reply->descriptors, reply->code, reply->message),
+              std::tuple(row.ok, row.descriptors, row.code, row.message));
   }
   // A message is one line whatever it held.
   const std::string error = EncodeError("refused", "a\r\nb\tc");
