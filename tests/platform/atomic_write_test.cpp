@@ -46,8 +46,7 @@ TEST(AtomicWrite, TargetStaysWholeUntilTheCompleteCopyReplacesIt) {
   });
   AtomicWriteResult result = WriteFileAtomically(dir.File("hosts"), "new text\n");
   SetWriteStepHook(nullptr);
-  EXPECT_TRUE(result.ok);
-  EXPECT_FALSE(result.rewroteInPlace);
+  EXPECT_EQ(std::pair(result.ok, result.rewroteInPlace), std::pair(true, false));
   EXPECT_EQ(seen, (std::vector<std::string>{"0:old\n|new text\n|hosts"}));
   EXPECT_EQ(FilesIn(dir.Path()), (std::set<std::string>{"hosts"}));
   EXPECT_EQ(dir.Read("hosts"), "new text\n");
@@ -81,9 +80,8 @@ TEST(AtomicWrite, StartFinishesAnInterruptedRewriteAndRemovesLeftovers) {
       dir.Write(file.substr(0, file.find('=')), file.substr(file.find('=') + 1));
     }
     RecoveryResult result = RecoverInterruptedWrite(dir.File("hosts"));
-    EXPECT_EQ(result.finished, c.finished);
-    EXPECT_EQ(result.removedTemporaries, c.removed);
-    EXPECT_EQ(dir.Read("hosts"), c.hosts);
+    EXPECT_EQ(std::tuple(result.finished, result.removedTemporaries, dir.Read("hosts")),
+              std::tuple(c.finished, c.removed, c.hosts));
     std::string after;
     for (const std::string& name : FilesIn(dir.Path())) after += (after.empty() ? "" : " ") + name;
     EXPECT_EQ(after, c.after);
