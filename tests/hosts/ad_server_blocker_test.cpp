@@ -22,8 +22,7 @@ namespace {
 using testing_support::ListFile;
 using testing_support::TempFolder;
 
-// The blocker alone, on the controls and options it is handed, over a program folder and
-// a hosts file in a temporary folder.
+// The blocker alone, over a program folder and a hosts file in a temporary folder.
 class HostsBlocking : public ::testing::Test {
  protected:
   HostsBlocking() {
@@ -248,9 +247,8 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   EXPECT_GE(clock.DoEventsCalls(), 32767 / 50);
 }
 
-// Nothing of a list stays in memory once a build has read it: a list saved right after
-// a build is read anew by the next one, and each build and removal ends by giving memory
-// back.
+// No list stays in memory: each build reads the lists anew, each build and removal gives
+// memory back.
 TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
   Lists({"first.example"});
   Run("own\n").ReadLocalBanListAndUpdateHostsFile(false);
@@ -262,10 +260,9 @@ TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
   EXPECT_EQ(releases, 3);
 }
 
-// The names this machine depends on survive every build and removal, whichever list
-// names them, in any letter case (which names those are: protected_names_test.cpp). So do
-// the user's own lines and what they map, and the vendor's list never blocks the hosts
-// Quorlen and the system's updates must reach, whatever a hostile server put into it.
+// The machine's own names (protected_names_test.cpp), the user's lines and what they map
+// survive every build and removal in any letter case; no list blocks the hosts Quorlen and
+// the system's updates must reach, whatever a hostile server put into it.
 TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   // The lists are written with commas between their entries.
   struct Case {
@@ -370,9 +367,8 @@ TEST_F(HostsBlocking, ProtectedNamesAreNeverBlockedAllowedOrTakenOut) {
   }
 }
 
-// A hosts file that cannot be written (no helper, a refusal, a full disk) is told with its
-// reason. A build claims no blocking: no report of servers configured, no build marked
-// complete, no web server started. A removal or the exit says the servers stay listed.
+// A hosts file that cannot be written is told with its reason: a build then claims no
+// blocking nor starts the web server; a removal or the exit says the servers stay listed.
 TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
   Lists({"ads.example", "track.example"});
   const std::string cannot = "Quorlen could not change the hosts file: No space left on device";
@@ -413,9 +409,8 @@ TEST_F(HostsBlocking, HostsFileThatCannotBeWrittenIsToldAndClaimsNothing) {
   EXPECT_TRUE(failures.empty()) << "leaving blocking on is no failure of blocking";
 }
 
-// Lists are read in one pass over their text; what they read must be what reading them key
-// by key through the profile engine reads, on real names and on files damaged every way
-// the engine has rules for.
+// One pass over a list reads what the profile engine reads key by key, on real names and
+// on files damaged every way the engine has rules for.
 TEST(ListFileRead, ReadsWhatKeyByKeyReadingReads) {
   using namespace std::string_literals;
   std::vector<std::string> names;

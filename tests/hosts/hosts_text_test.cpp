@@ -152,9 +152,8 @@ TEST(Collapse, TwentyPassesHalveRuns) {
   EXPECT_EQ(Build("a" + run + "b", {}).text, "a\n\nb");
 }
 
-// The fast steps against the literal ones on random texts made of the pieces real hosts
-// files hold: listed lines, longer names, comments, case variants, blank runs, both
-// line ends and stray ones.
+// The fast steps against the literal ones on random texts of the pieces real hosts files
+// hold: listed lines, longer names, comments, case variants, blank runs, stray line ends.
 class Differential : public testing::TestWithParam<unsigned> {};
 
 TEST_P(Differential, FastEqualsLiteral) {

@@ -1,7 +1,5 @@
-// Both ways of changing the machine keep the same promises: the hosts file and its
-// copies written whole, the user's saved copy never replaced, listening sockets on the
-// port, and every failure told in words; through the helper the program's events run
-// while it waits.
+// Both ways of changing the machine keep the same promises: files written whole, the saved
+// copy never replaced, sockets on the port, failures told in words, events run meanwhile.
 #include "platform/linux/privileged_linux.h"
 
 #include <arpa/inet.h>

@@ -19,9 +19,8 @@ std::string RealList() {
   return bytes.str();
 }
 
-// The first read takes up to 16 KB; a larger file is read on into a string of its size.
-// Every size on either side of those steps comes back whole, up to a real 1 MB list; what
-// cannot be opened or read gives nothing.
+// The first read takes up to 16 KB, a larger file is read on: every size on either side of
+// those steps comes back whole, up to a real 1 MB list; what cannot be read gives nothing.
 TEST(ReadWholeFile, EverySizeComesBackWhole) {
   TempFolder folder;
   const std::string list = RealList();

@@ -41,10 +41,9 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
   EXPECT_EQ(sound.played.size(), 1u);
 }
 
-// The user's intent lets windows open, whether the poll sees the presses or the browser
-// tells of them in its pages (each counted once). Each row: what the two saw before the page
-// asked for a window (as Do() reads it), what they saw after it, and the outcome of that
-// window and of another the page asks for a second later.
+// Presses seen by the poll or told by the browser (counted once) let windows open. Each row,
+// as Do() reads it: what was seen before the page asked and after, and the outcome of that
+// window and of another asked for a second later.
 TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
   struct Row {
     const char *before, *after;
@@ -99,9 +98,8 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
   }
 }
 
-// Browsers that announce a window late, and pages that tell of a press late: each row is
-// what happened before the page asked, what happened halfway to the announcement, how late
-// that came, and the outcome of that window and of a second one asked for at that moment.
+// Windows announced late and presses told late. Each row: what happened before the ask and
+// halfway to the announcement, how late it came, the outcome of it and of a second window.
 TEST_F(PopupDecisionTest, WindowsAreJudgedOnTheFlagsAsTheyStoodWhenThePageAsked) {
   struct Row {
     const char *beforeTheAsk, *halfway;
@@ -162,8 +160,7 @@ TEST_F(PopupDecisionTest, AWindowClosingBlocksNewWindowsFor1500MsDespiteAClick) 
   EXPECT_FALSE(browsers.OpenFrom(page));
 }
 
-// A browser may announce a window well after its page asked: the closing time is judged as at
-// the ask, both ways.
+// A window announced late is judged closing or not as at its page's ask, both ways.
 TEST_F(PopupDecisionTest, AWindowIsJudgedClosingOrNotAsAtThePagesAsk) {
   auto other = browsers.Open("http://other.example/");
   Tap(vk::kLeftButton);

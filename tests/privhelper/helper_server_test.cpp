@@ -1,8 +1,5 @@
-// The helper program on a socket of its own, driven through the program's client: what it
-// writes, what it refuses, whom it serves, its deadline and its log. The backup it keeps and
-// the sockets it hands over are tested with the program's side
-// (tests/platform/privileged_linux_test.cpp); what counts as a blocking change, with the
-// rule itself (blocking_change_test.cpp).
+// The helper on a socket of its own, through the program's client. Its backup and sockets:
+// tests/platform/privileged_linux_test.cpp; the blocking rule: blocking_change_test.cpp.
 #include "privhelper/helper_server.h"
 
 #include <gmock/gmock.h>

@@ -27,9 +27,8 @@ struct FetchWorld {
   Fetcher fetcher{web, clock, dialogs, txtProxyName, sProxyName};
 };
 
-// The updater with the settings window's controls, a program folder and a hosts file in
-// a temporary folder, a scripted vendor site that signs what it serves with a key of the
-// test's own, and a record of what it asked of the rest of the program.
+// The updater over a temporary program folder and hosts file, a scripted site signing with
+// the test's own key, and a record of what it asked of the rest of the program.
 class DataUpdateTest : public ::testing::Test, protected FetchWorld {
  protected:
   static constexpr const char* kBase = "http://vendor.test/";

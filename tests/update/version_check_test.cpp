@@ -93,8 +93,7 @@ TEST(ShownChanges, FitsInTwentyLinesOfEightyCharacters) {
 }
 
 // Each row: what the site says, the answer to an offer, and the one box shown. Yes opens
-// the download page the offer names, where a Linux user finds the package, and ends the
-// program.
+// the download page (where a Linux user finds the package) and ends the program.
 TEST_F(VersionCheckTest, TheVersionBoxSaysWhatTheSiteHas) {
   struct Row {
     const char* name;

@@ -35,10 +35,8 @@ TEST(Request, FieldsAreCutByPosition) {
   for (const FieldCase& c : cases) {
     SCOPED_TRACE(c.request);
     ParsedRequest r = ParseRequest(c.request);
-    EXPECT_EQ(r.host, c.host);
-    EXPECT_EQ(r.agent, c.agent);
-    EXPECT_EQ(r.referer, c.referer);
-    EXPECT_EQ(r.path, c.path);
+    EXPECT_EQ(std::tuple(r.host, r.agent, r.referer, r.path),
+              std::tuple(c.host, c.agent, c.referer, c.path));
   }
 }
 
@@ -64,10 +62,9 @@ TEST(Request, KindIsTheFirstMatchingSubstringOfTheLowerCasedPath) {
       {"/a/b;c&d", "Generic Graphical Ad ", ReplyBody::kImage, "a/ b; c& d"}};
   for (const KindCase& c : cases) {
     ParsedRequest r = ParseRequest(std::string("GET ") + c.target + " HTTP/1.1\r\nHost: h\r\n\r\n");
-    EXPECT_TRUE(r.isGet) << c.target;
-    EXPECT_EQ(r.kind, c.kind) << c.target;
-    EXPECT_EQ(r.body, c.body) << c.target;
-    EXPECT_EQ(r.display, c.display) << c.target;
+    EXPECT_EQ(std::tuple(r.isGet, r.kind, r.body, r.display),
+              std::tuple(true, c.kind, c.body, c.display))
+        << c.target;
   }
 }
 

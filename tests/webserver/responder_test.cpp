@@ -171,9 +171,8 @@ TEST_F(ResponderTest, PortThatCannotBeHadIsTold) {
   EXPECT_EQ(listenFailures_.size(), 1u);
 }
 
-// An HTTPS request for a listed name takes the same step as a plain one (its offer to allow:
-// RecordLabelsAndAllowCaptions): counted, recorded by its name alone, shown, and its
-// handshake refused at once.
+// An HTTPS request is counted, recorded by its name alone and shown as a plain one is (see
+// RecordLabelsAndAllowCaptions), its handshake refused at once.
 TEST_F(ResponderTest, HttpsHelloIsCountedRecordedAndRefused) {
   const std::string hello = testing_support::CapturedHello("chromium");
   const std::string name = testing_support::kCapturedName;
