@@ -136,9 +136,10 @@ TEST_F(ExcludeEditor, AllowingAndTakingBackAnAllowedServer) {
   EXPECT_TRUE(e.bChanged());
   e.cmdDo.Click();
   ASSERT_EQ(dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(dialogs.Boxes()[0].text, "'tracker.example' is already in the 'Allow Sites List'");
-  EXPECT_EQ(dialogs.Boxes()[0].title, "Duplicate Server Entry");
-  EXPECT_EQ(dialogs.Boxes()[0].style, msgbox::kInformation);
+  const auto& box = dialogs.Boxes()[0];
+  EXPECT_EQ(std::tuple(box.text, box.title, box.style),
+            std::tuple("'tracker.example' is already in the 'Allow Sites List'",
+                       "Duplicate Server Entry", msgbox::kInformation));
 
   e.lstExclude.SetListIndex(0);
   EXPECT_TRUE(e.cmdUndo.Enabled());
@@ -221,16 +222,14 @@ TEST_F(ExcludeEditor, AddingAnAllowedServerAsksFirst) {
     Type(e.txtServer, "KEPT.example");
     e.cmdAdd.Click();
     const auto& box = dialogs.Boxes().back();
-    EXPECT_EQ(box.title, "Are you Sure?");
-    EXPECT_EQ(box.style, msgbox::kYesNo);
+    EXPECT_EQ(std::tuple(box.title, box.style), std::tuple("Are you Sure?", msgbox::kYesNo));
     EXPECT_EQ(box.text,
               "'KEPT.example' is already in the 'Allowed Sites' list. \r\n\r\n"
               "Are you sure you want to block all content  from 'KEPT.example'?");
     const bool yes = answer == msgbox::kAnswerYes;
-    EXPECT_EQ(e.lstExclude.Count(), yes ? 1 : 2);
-    EXPECT_EQ(e.lstAdd.Count(), yes ? 3 : 2);
+    EXPECT_EQ(std::tuple(e.lstExclude.Count(), e.lstAdd.Count(), e.bChanged()),
+              std::tuple(yes ? 1 : 2, yes ? 3 : 2, yes));
     EXPECT_EQ(e.lblExclude.Caption(), "3 Allowed (unblocked) Ad Servers");
-    EXPECT_EQ(e.bChanged(), yes);
   }
 }
 

@@ -56,9 +56,8 @@ TEST(DesktopEntry, FoundInTheFirstDataFolderThatHasIt) {
             (std::vector<std::string>{"/d/applications", "/a/applications", "/b/applications"}));
 
   TempFolder data;
-  for (const char* folder : {"user/applications", "system/applications/kde"}) {
-    std::filesystem::create_directories(data.File(folder));
-  }
+  std::filesystem::create_directories(data.File("user/applications"));
+  std::filesystem::create_directories(data.File("system/applications/kde"));
   data.Write("user/applications/edit.desktop", "[Desktop Entry]\nExec=user-edit\n");
   data.Write("system/applications/edit.desktop", "[Desktop Entry]\nExec=system-edit\n");
   data.Write("system/applications/kde/konsole.desktop", "[Desktop Entry]\nExec=konsole\n");
