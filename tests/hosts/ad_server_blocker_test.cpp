@@ -195,8 +195,7 @@ TEST_F(HostsBlocking, ExitWithoutShortcutPutsTheUsersFileBack) {
             std::tuple(kOwnHosts, blocking, false));
   EXPECT_GE(clock.TotalSleptMs(), 400);
 
-  // A line added since is the user's too: the helper refuses to roll it back, and the
-  // listed servers are taken out instead.
+  // A line added since is the user's: the helper refuses the roll-back, the servers go instead.
   bHostsFullySet = true;
   dir.Write("etc/hosts", blocking + "10.9.9.9 new.home\n");
   privileged.refuse = [](std::string_view text) {
@@ -221,8 +220,7 @@ TEST_F(HostsBlocking, ExclusionsKeepTheirSlots) {
   EXPECT_EQ(blocker->aExclusions(), (std::vector<std::string>{""}));
 }
 
-// A count beyond 16 bits fails its conversion: the count stays what it was, so a list
-// that claims 40000 entries adds nothing on a first build.
+// A count beyond 16 bits fails its conversion and the old count stays (none on a first build).
 TEST_F(HostsBlocking, CountBeyondSixteenBitsKeepsTheOldCount) {
   std::string list = ListFile({"a.example", "b.example"});
   list.replace(list.find("N=2"), 3, "N=40000");
@@ -247,8 +245,7 @@ TEST_F(HostsBlocking, FullDefaultListOverARealSizedFile) {
   EXPECT_GE(clock.DoEventsCalls(), 32767 / 50);
 }
 
-// No list stays in memory: each build reads the lists anew, each build and removal gives
-// memory back.
+// No list stays in memory: builds read the lists anew, builds and removals give memory back.
 TEST_F(HostsBlocking, ListsAreReadAnewAndMemoryGivenBack) {
   Lists({"first.example"});
   Run("own\n").ReadLocalBanListAndUpdateHostsFile(false);

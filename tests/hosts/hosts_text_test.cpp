@@ -36,8 +36,7 @@ Names Split(const std::string& list) {
   return names;
 }
 
-// Each row: the hosts file, the lists (names between commas), and the text built, what it
-// adds (unless null) and its count.
+// Each row: the hosts file, the lists (comma-separated), the text built, what it adds, its count.
 TEST(Build, ListedNamesComeFirstWhereNotPresentAndAllowedOnesGo) {
   struct Row {
     const char *name, *old, *defaults, *user, *exclusions, *text, *added;

@@ -1,5 +1,4 @@
-// The places no other user of the machine can reach: the folder of the program's
-// short-lived files and the lock that keeps one copy running.
+// The places no other user can reach: the private folder and the single-instance lock.
 #include "platform/linux/linux_system.h"
 
 #include <fcntl.h>

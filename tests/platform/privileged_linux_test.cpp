@@ -106,8 +106,7 @@ TEST(PrivilegedOperations, FailuresAreToldInWords) {
   EXPECT_THAT(noHelper.ListenOnPort80().error, HasSubstr("does not answer"));
   EXPECT_THAT(noHelper.ListenOnPort443().error, HasSubstr("does not answer"));
 
-  // A helper that takes the connection and never answers: the program's events run while
-  // it waits, and the cause is told.
+  // A helper that never answers: the program's events run while it waits, the cause is told.
   const std::string silentPath = folder.File("silent.sock");
   int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};

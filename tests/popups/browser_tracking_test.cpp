@@ -154,9 +154,8 @@ TEST_F(ProgramTest, TheDelayedStepJoinsTheBrowsersOpenThen) {
   EXPECT_EQ(browsers.connects, 1);
 }
 
-// Switched on with no browser to follow, the status does not stand as a promise alone: a
-// moment later it says what to start. A browser joined meanwhile, or blocking switched
-// off again, leaves the status as it is.
+// Switched on with no browser to follow, the status says a moment later what to start; not
+// when a browser joined meanwhile or blocking was switched off again.
 TEST_F(ProgramTest, SwitchingPopupBlockingOnWithNoBrowserToFollowSaysWhatToStart) {
   enum class Meanwhile { kNothing, kBrowserOpens, kSwitchedOff };
   for (Meanwhile meanwhile :

@@ -54,8 +54,7 @@ TEST_F(InputMonitorStart, ClickResetAndDoubleClickRunFromTheWindowsCreation) {
 }
 
 TEST_F(InputMonitorTest, DoubleClicksNeedTheSameButtonWithin650Ms) {
-  // The first and second button, the gap from the first press to the second, and whether
-  // they make a double click.
+  // First and second button, the gap between their presses, and whether they double-click.
   const std::tuple<int, int, int, bool> rows[] = {
       {vk::kLeftButton, vk::kLeftButton, 400, true},
       {vk::kLeftButton, vk::kLeftButton, 800, false},

@@ -176,8 +176,7 @@ TEST_F(PopupDecisionTest, AWindowIsJudgedClosingOrNotAsAtThePagesAsk) {
   EXPECT_TRUE(Logged("**** BLOCKED Window Closing PopUP cnt=1 'http://www.example.com/page.html'"));
 }
 
-// An entry in capitals matches a lower-case opener; an opener without a scheme is shown
-// whole.
+// Capitals in an entry match a lower-case opener; an opener without a scheme is shown whole.
 TEST_F(PopupDecisionTest, WhiteListedOpenersAreAllowedAndShown) {
   WriteWhiteList({"WWW.EXAMPLE.COM/Games", "intranet"});
   page->Navigate("https://www.example.com/games/chess.html");

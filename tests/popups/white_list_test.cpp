@@ -9,8 +9,7 @@ using testing_support::PopupProgramTest;
 
 class WhiteListTest : public PopupProgramTest {
  protected:
-  // Writes the file behind the program's back, as a user with a text editor would, and
-  // loads it through a fresh store.
+  // Writes the file behind the program's back, as a text editor would, and loads it afresh.
   IEWhiteList& LoadFile(const std::string& text) {
     dir.Write("program/userwl.ini", text);
     list = std::make_unique<IEWhiteList>(store, dialogs,

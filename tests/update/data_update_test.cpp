@@ -312,8 +312,7 @@ TEST_F(DataUpdateTest, DownloadButtonsAndTheAutomaticBox) {
   EXPECT_FALSE(updater->bForceDownload());
   EXPECT_TRUE(bAutoDownload) << "the box is ignored while the program loads";
 
-  // The second Download button sets the force flag even while loading, then finds the
-  // first one ignoring it.
+  // The second Download button forces even while loading, then finds the first one ignoring it.
   cmdData2.Click();
   EXPECT_TRUE(updater->bForceDownload());
   EXPECT_EQ(web.requests.size(), 0u);

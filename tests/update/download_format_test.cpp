@@ -43,8 +43,7 @@ TEST(ServerListTest, LinesMarkerAndPopupServers) {
   }
 }
 
-// Each entry keeps its line and its piece for progress and status, and is marked when
-// its name cannot stand in a hosts line.
+// Each entry keeps its line and piece (for progress and status), and whether it is a host name.
 TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
   auto list = ParseServerList(
       "#a\r\n\r\n *pop.example \r\nbad\texample\r\n*\r\nbad\x01name\r\nx.example\r\n[END]", true);

@@ -66,8 +66,7 @@ TEST_F(VersionCheckTest, ReadsTheSiteVersionByCharacterPositions) {
   }
 }
 
-// However much the site sends, the box fits on the screen: at most twenty lines of eighty
-// characters, a longer line counting as the lines it wraps to.
+// The box fits on the screen: at most twenty lines of eighty characters, long lines wrapped.
 TEST(ShownChanges, FitsInTwentyLinesOfEightyCharacters) {
   auto lines = [](int n, const std::string& line) {
     std::string text;
