@@ -256,20 +256,20 @@ TEST_F(DataUpdateTest, RemovalFailuresAndAnEmptyHostsFile) {
   EXPECT_FALSE(ProgressBar1.Visible());
 }
 
-TEST_F(DataUpdateTest, AFailedRemovalListStillCompletesTheUpdate) {
+TEST_F(DataUpdateTest, AFailedRemovalListStillCompletesTheUpdateAndBlockingOffLeavesTheHosts) {
   Local({"a.example"}, kHosts);
   Site("12/15/2002", kDomains, "");
   web.Refuse(Url("zshared/removals.txt"));
   updater->CheckForDataUpdate(true);
   EXPECT_EQ(sDateUpdate, "12/6/2026");
   EXPECT_EQ(calls, (std::vector<std::string>{"save 12/6/2026", "rebuild(true)", "allow(true)"}));
-}
 
-TEST_F(DataUpdateTest, WithBlockingOffTheHostsFileIsLeftAndTheAllowControlsGoOff) {
-  Local({"a.example"});
+  // With blocking off the hosts file is left and the allow controls go off.
   dir.Write("hosts", "127.0.0.1 localhost\n");
   Site("12/15/2002", kDomains, "[END]");
   bBlockAdServers = false;
+  sDateUpdate = "1/1/2001";
+  calls.clear();
   updater->CheckForDataUpdate(true);
   // The warning goes in front of what the status said before.
   EXPECT_EQ(lblStatus.Caption(),
