@@ -37,8 +37,7 @@ TEST_F(WhiteListTest, EntriesMatchAnywhereIgnoringCase) {
   };
   for (const auto& [url, entry] : rows) {
     auto match = wl.MatchIEWhiteList(url);
-    EXPECT_EQ(match.matched, *entry != '\0') << url;
-    EXPECT_EQ(match.entry, entry) << url;
+    EXPECT_EQ(std::tuple(match.matched, match.entry), std::tuple(*entry != '\0', entry)) << url;
   }
   EXPECT_EQ(lines.front(), "User Defined IE WhiteList in Memory 'Games.Example.COM'");
 }
