@@ -193,13 +193,11 @@ TEST(DesktopUser, RootServesTheUserItRunsFor) {
            {"files that cannot be looked at", 0, {{"XAUTHORITY", "/gone"}}, {}, 0},
        }) {
     auto variable = [&](const char* name) {
-      auto found = c.variables.find(name);
-      return found == c.variables.end() ? std::string() : found->second;
+      return c.variables.contains(name) ? c.variables.at(name) : std::string();
     };
     auto ownerOf = [&](const std::string& path) -> std::optional<uid_t> {
-      auto found = c.owners.find(path);
-      if (found == c.owners.end()) return std::nullopt;
-      return found->second;
+      if (!c.owners.contains(path)) return std::nullopt;
+      return c.owners.at(path);
     };
     EXPECT_EQ(DesktopUserId(c.effective, variable, ownerOf), c.user) << c.name;
   }

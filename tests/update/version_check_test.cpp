@@ -26,6 +26,8 @@ class VersionCheckTest : public ::testing::Test, protected testing_support::Fetc
 
   TabStrip A;
   Label lblStatus;
+  std::vector<std::string> statuses;  // every caption the status showed
+  Connection told = lblStatus.changed.Connect([this] { statuses.push_back(lblStatus.Caption()); });
   MenuItem mnuVersion, mnuTest;
   Button cmdNew, cmdTestConn;
   bool loading = false;
@@ -163,8 +165,6 @@ TEST_F(VersionCheckTest, TheButtonWaitsForTheWindowToLoadTheMenuDoesNot) {
 }
 
 TEST_F(VersionCheckTest, ConnectionTestWithoutAProxy) {
-  std::vector<std::string> statuses;
-  Connection told = lblStatus.changed.Connect([&] { statuses.push_back(lblStatus.Caption()); });
   for (const bool served : {true, false}) {
     SCOPED_TRACE(served ? "success" : "failure");
     web.Forget();
@@ -194,8 +194,6 @@ TEST_F(VersionCheckTest, ConnectionTestWithAProxyShowsTheOneTheFetchHolds) {
   sProxyName = "http://proxy.test:3128";
   txtProxyName.SetText("http://typed.test:8080");
   web.Serve(kDomains, "ads.example\r\n[END]\r\n");
-  std::vector<std::string> statuses;
-  Connection told = lblStatus.changed.Connect([&] { statuses.push_back(lblStatus.Caption()); });
   Check().mnuTest_Click();
   // Before the first fetch the transfer holds no proxy yet.
   EXPECT_EQ(statuses[1], "Testing Connection to Quorlen. Please wait...\r\nUsing Proxy Server ''");
