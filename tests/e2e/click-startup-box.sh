@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Unticks "Start Quorlen when Windows Starts" in the settings window and waits until its
-# autostart entry has gone: the window has a fixed size and layout, so the page tab and
-# the box are at fixed places in it. A click that comes before the window takes it is
-# lost, so the clicks are made again while the entry is there.
+# Unticks "Start Quorlen when Windows Starts" in the settings window, whose fixed layout puts
+# the tab and box at fixed places, until the autostart entry has gone: a click that comes
+# before the window takes it is lost.
 #   click-startup-box.sh <window id>
 set -euo pipefail
 source "$(dirname "$(realpath "$0")")/waits.sh"

@@ -1,8 +1,5 @@
-# Sourced inside the sandbox: a virtual X desktop with a window manager and a system
-# tray, torn down when the calling script exits.
-#   start_desktop   sets DISPLAY
-#   wait_for_window <name> [seconds]   prints the window id once mapped
-#   show_settings   the settings window from the tray; prints its id
+# Sourced inside the sandbox: a virtual X desktop (start_desktop sets DISPLAY) with a window
+# manager and a system tray, torn down when the calling script exits.
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
 
 start_desktop() {
@@ -15,8 +12,7 @@ start_desktop() {
 
 start_desktop_parts() {
   trap 'kill $desktop_pids 2>/dev/null || true' EXIT
-  # Now and then openbox never manages a display, however often it starts; a fresh server
-  # then does.
+  # Now and then openbox never manages a display, however often it starts; a fresh server does.
   start_x && start_window_manager || { stop_x && start_x && start_window_manager; } || {
     echo "no window manager on $DISPLAY:" >&2
     tail -5 "$desktop_log" >&2
@@ -68,11 +64,8 @@ start_until() {
   return 1
 }
 
-wait_for_window() {
-  wait_until "${2:-30}" window_shown "$1"
-}
+wait_for_window() { wait_until "${2:-30}" window_shown "$1"; }
 
-# Ends the program with SIGTERM and waits for it; fails when it does not end in time.
 end_program() {
   local pid=$1
   kill -TERM "$pid"
@@ -80,10 +73,9 @@ end_program() {
   wait "$pid" || true
 }
 
-# Clicks the program's icon in the tray with the given mouse button.
+# The icon is the program's small window embedded in the tray's panel.
 click_tray_icon() {
   local button=$1 icon
-  # The icon is the program's small window embedded in the tray's panel.
   icon=$(timeout 5 xwininfo -root -tree | grep -E '"Quorlen": \("quorlen"' | grep -v ' 1x1+' |
     awk '{print $1}' | head -1)
   [ -n "$icon" ] || { echo "no tray icon" >&2; return 1; }
@@ -91,7 +83,8 @@ click_tray_icon() {
   xdotool mousemove --window "$icon" 11 11 mousedown "$button" mouseup "$button"
 }
 
-# A click on the icon before the program has made it is lost: the click is tried again.
+# Prints the id of the settings window. A click on the icon before the program has made it is
+# lost: the click is tried again.
 show_settings() {
   local attempt
   for attempt in 1 2 3; do

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Runs a command as the program would run on a machine of its own: in private mount and
-# network namespaces, with a private copy of /etc over /etc (so the hosts file and its
-# copies live in the copy), an empty /var/lib, its own home and runtime folders (so the
-# single-instance lock is this sandbox's own), its own X socket folder and loopback up.
-# Each sandbox's X server takes display :0 of its own network namespace; a shared socket
-# folder would let one desktop's server replace or remove the other's socket.
-# The machine's real /etc, /var/lib and network are never touched.
+# Runs a command as on a machine of its own, never touching the real /etc, /var/lib or
+# network: private mount and network namespaces, a copy of /etc over /etc (the hosts file
+# and its copies), an empty /var/lib, its own home and runtime folders (the single-instance
+# lock) and loopback up. Each X server takes display :0 of its own network namespace, so
+# the X socket folder is private too: a shared one would let one server replace another's.
 #   sandbox.sh <work-folder> <command> [args...]
 set -euo pipefail
 work=$(realpath "$1"); shift

@@ -1,5 +1,4 @@
 # Sourced by the tray tests: the session bus's tray as a tray host sees it, through gdbus.
-
 # The items registered with the tray watcher, one "service/path" a line.
 tray_items() {
   gdbus call --session --dest org.kde.StatusNotifierWatcher \
@@ -22,8 +21,7 @@ program_item() {
 
 # "service object-path" of the item's menu.
 item_menu() {
-  local service=${1%%/*} path=/${1#*/}
-  local menu
+  local service=${1%%/*} path=/${1#*/} menu
   menu=$(gdbus call --session --dest "$service" --object-path "$path" \
     --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem Menu |
     grep -o "'[^']*'" | tr -d "'")

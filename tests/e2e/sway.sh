@@ -3,7 +3,6 @@
 # calling script exits. Keys come through wtype, pictures through grim.
 source "$(dirname "${BASH_SOURCE[0]}")/work.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
-#   start_sway   sets XDG_RUNTIME_DIR, WAYLAND_DISPLAY and SWAYSOCK, and unsets DISPLAY
 start_sway() {
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR
@@ -23,10 +22,9 @@ start_sway() {
   wait_until 10 sway_ready || { echo "sway did not start:"; cat "$XDG_RUNTIME_DIR/sway.log"; return 1; }
   export WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket XDG_SESSION_TYPE=wayland
   export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland
-  # The seat has no devices. A virtual keyboard that stays for the whole session gives it
-  # one before any client starts, so each client holds its keyboard and the focus by the
-  # time wtype types: a keyboard that appears later reaches a client only after the
-  # compositor has told it of the focus, and its keys are lost.
+  # A virtual keyboard for the whole session, there before any client: a keyboard that
+  # appears later reaches a client only after the compositor told it of the focus, and
+  # the keys wtype then types are lost.
   wtype -s 86400000 &
   keyboard_pid=$!
   trap 'kill $keyboard_pid $sway_pid 2>/dev/null || true' EXIT
@@ -46,9 +44,7 @@ def walk(node, workspace):
     for child in node.get("nodes", []) + node.get("floating_nodes", []): walk(child, workspace)
 walk(json.load(sys.stdin), "")'
 }
-# The title of sway's focused window, empty when none has the focus.
 focused_title() { sway_windows | awk -F'\t' '$1 == 1 {print $3; exit}'; }
-# The titles of the windows on workspace $1, one a line.
 windows_on() { sway_windows | awk -F'\t' -v space="$1" '$2 == space {print $3}'; }
 
 # Logs sway's window events into $1 as they come, one "<ms> <change> <title>" a line,
@@ -67,14 +63,11 @@ window_event_ms() {
     '$2 == change && substr($0, length($1 " " $2 " ") + 1) == title { at = $1 } END { if (at) print at; else exit 1 }' "$1"
 }
 
-# True while sway has a window titled exactly $1.
 has_window() { sway_windows | cut -f3- | grep -qxF "$1"; }
-# True while sway's focused window is titled exactly $1.
 focused_is() { [ "$(focused_title)" = "$1" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
-# Fails the test with what tells why: whether the program ($pid, its log $log) still runs,
-# the focused window and a picture of the screen.
+# Tells why: whether the program ($pid, its log $log) still runs, the focus, the screen.
 fail() {
   echo "FAIL: $1"
   kill -0 "${pid:-}" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
@@ -83,12 +76,10 @@ fail() {
   exit 1
 }
 
-# The Wayland tests run as root only to make their work folder and enter the sandbox:
+# The Wayland tests are root only to make their work folder and enter the sandbox:
 #   sandboxed_as_user <staged program folder> <work folder> [file]... -- [args]
-# (files as for prepare_work) runs "<script> --in-sandbox <work> [args]" there, which runs
-# "<script> --as-user <work> [args]" as nobody on a private session bus, with the work
-# folder (program, home) handed to that user. An earlier start is on record, so the
-# program goes straight to work.
+# runs "<script> --as-user <work> [args]" there as nobody on a private session bus, the work
+# folder handed to that user, an earlier start on record.
 sandboxed_as_user() {
   local files=()
   while [ "$1" != -- ]; do files+=("$1"); shift; done

@@ -1,21 +1,10 @@
-# Sourced by the end-to-end tests: every wait is for a condition that a user could see (a
-# window shown or gone, a file changed, a port answering), up to a deadline generous
-# enough for a machine busy with other builds. Nothing waits a fixed time.
-#   wait_until <seconds> <command> [args...]   true as soon as the command succeeds; false
-#                                               when it has not within <seconds> (a decimal)
-#   not <command> [args...]                    true when the command fails
-#   holds_for <seconds> <command> [args...]    true when the command succeeds throughout:
-#                                               an observation of what must not happen
-#   window_shown <title regex>                 the id of a shown window of that title
-#   window_gone <title regex>                  true while no such window is shown
-#   menu_shown                                 true while a menu of the program is open
-#   open_tray_menu                             right-clicks the tray icon until the menu is open
-#   choose_in_tray_menu <key>...               opens the menu, presses the keys, waits until
-#                                              the menu has closed
-#   key_to <window id> <key>...                presses the keys in the window, made active first
-#   has_line <file> <line>                     the file has the line, with either line end
-
-# Microseconds since the epoch, without starting a process.
+# Sourced by the end-to-end tests: every wait is for a condition a user could see (a window
+# shown or gone, a file changed, a port answering), up to a deadline generous enough for a
+# machine busy with other builds. Nothing waits a fixed time.
+#   wait_until <seconds> <command>...  true once the command succeeds, false after <seconds>
+#   holds_for <seconds> <command>...   true when it succeeds throughout: what must not happen
+#   window_shown <title regex>         the id of a shown window of that title
+#   choose_in_tray_menu <key>...       opens the tray menu, presses the keys, waits for it to close
 now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
 
 wait_until() {
@@ -31,6 +20,8 @@ wait_until() {
 }
 
 not() { ! "$@"; }
+# The caller's own fail, when it has one, tells more (a screenshot, the focused window).
+declare -F fail >/dev/null || fail() { echo "FAIL: $*"; exit 1; }
 
 holds_for() { ! wait_until "$1" not "${@:2}"; }
 
@@ -75,19 +66,13 @@ choose_in_tray_menu() {
   wait_until 20 not menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
 }
 
-# What the tests do alike inside the sandbox, with $program the program's folder and $out
-# the work folder.
-#   start_quorlen <log> [setting]...   an earlier start on record, quorlen.ini holding the
-#                                      settings, the program started; sets pid
-#   ini_value <key> <file>             the value of the key in a file the program writes
-#   blocked_total                      the count of blocked ads quorlen.ini holds
-#   start_page_server                  the loopback page server on $out/site; sets site,
-#                                      server, port and base; requests in $out/requests.txt
-#   requested <path>                   true once the page server was asked for the path
-#   wait_request <path> [seconds]      waits until it was
-#   start_browser <chromium|firefox> <url> <log> [public]   a browser through the launcher,
-#                                      the page server's pages taken for a public site's
-#                                      with "public"; sets browser_pid
+# What the tests do alike inside the sandbox ($program the program's folder, $out the work one).
+#   start_quorlen <log> [setting]...  an earlier start on record, quorlen.ini holding the
+#                                     settings, the program started; sets pid
+#   start_page_server                 the loopback page server on $out/site; sets site, server,
+#                                     port and base; requests in $out/requests.txt
+#   start_browser <chromium|firefox> <url> <log> [public]   through the launcher, the page
+#                                     server's pages taken for a public site's; sets browser_pid
 start_quorlen() {
   local log=$1 setting
   shift

@@ -2,20 +2,11 @@
 # windows as a user would: the pointer clicks the controls where the accessibility bus
 # says they are, and stand-ins for the desktop's browser and text editor note what the
 # program asked them to open. Every step waits for what the user would wait for.
-#   start_accessibility            the accessibility bus, before the program starts
-#   start_probe                    the probe of the program ($pid), once it runs
 #   set_up_stand_ins <folder>      the recording browser and editor as the desktop's defaults
 #   expect_opened <line>           waits until the stand-ins noted exactly this line last
 #   click <role> <name>            clicks the program's ($pid) showing control of that name
-#   menu <menu> <entry>            chooses an entry of the settings window's menu bar
-#   window_of <title regex>        waits for a window and prints its id
-#   close_window <title regex>     closes a window from its title bar's close box
 #   answer_box <text> <button>     presses the button of the box that says the text
-#   every_control                  "<role>: <name>" of every control, shown or not
 #   press <role> <name>            runs the control's action through the bus
-#   enabled <role> <name>          true while the control is enabled
-#   shot <name>                    a screenshot into the work folder
-#   fail <text>                    fails the test with the text and a screenshot
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
 probe=${probe:-}
@@ -34,7 +25,6 @@ set_up_stand_ins() {
   : > "$folder/opened.txt"
   cat > "$folder/record" <<SCRIPT
 #!/bin/sh
-# Stands in for the desktop's browser or text editor: notes what it was asked to open.
 printf '%s %s\n' "\$1" "\$2" >> "$folder/opened.txt"
 SCRIPT
   chmod +x "$folder/record"
@@ -42,8 +32,7 @@ SCRIPT
     "$folder/record" > "$apps/recording-browser.desktop"
   printf '[Desktop Entry]\nType=Application\nName=Recording editor\nExec=%s editor %%f\nMimeType=text/plain;\n' \
     "$folder/record" > "$apps/recording-editor.desktop"
-  # What "xdg-settings set default-web-browser" writes, without its search through every
-  # desktop's settings (seconds).
+  # What "xdg-settings set default-web-browser" writes, without its seconds-long search.
   xdg-mime default recording-browser.desktop x-scheme-handler/http x-scheme-handler/https text/html
   xdg-mime default recording-editor.desktop text/plain
   [ "$(xdg-settings get default-web-browser)" = recording-browser.desktop ] ||
@@ -62,8 +51,7 @@ expect_opened() {
 
 shot() { import -window root "$out/$1.png" 2>/dev/null || true; }
 
-# The probe, started once the program ($pid) runs, answers on descriptors 8 (questions)
-# and 9 (answers), which subshells and pipelines share.
+# The probe answers on descriptors 8 (questions) and 9 (answers), which subshells share.
 start_probe() {
   coproc PROBE { /usr/bin/python3 "$probe" "$pid"; }
   exec 8>&"${PROBE[1]}" 9<&"${PROBE[0]}"
@@ -71,11 +59,10 @@ start_probe() {
 
 ask_probe() { printf "%s\n" "$1" >&8; }
 
-# The probe's answer to the question $1: its line, or with $2 "list" the lines up to the
-# empty one. Every answer is read before anything is written, so a reader that stops early
-# leaves no answer behind on the pipe. The probe has 10 s for each question: one it does
-# not answer within 12 s, or answers "! <why>", fails, and so does every later one, the
-# cause told once (the answers on the pipe would no longer match their questions).
+# The probe's answer to $1: its line, or with $2 "list" the lines up to the empty one, all
+# read before anything is written, so a reader that stops early leaves none on the pipe. An
+# answer not in within 12 s, or "! <why>", fails this and every later question (the answers
+# on the pipe would no longer match their questions), the cause told once.
 answer_of() {
   local line all="" end why=""
   [ ! -e "$out/probe-stuck" ] || return 1
@@ -99,14 +86,12 @@ answer_of() {
   printf "%s" "$all"
 }
 
-# The centre of the control and, after a tab, the title of its window; "-" when it does
-# not show.
+# The centre of the control and, after a tab, its window's title; "-" when it does not show.
 locate() { answer_of "$1$tab$2" || echo -; }
 
-# Moves the pointer to "<x> <y>" and tells whether it is then over the window titled $2
-# or, for a menu item ($1), over an open menu (a pop-up of its own, above every window).
-# The server moves the pointer before it answers where it is, and the window manager's
-# frame is what stands under it for a managed window: the title is its window's.
+# Moves the pointer to "<x> <y>" (the server moves it before it answers where it is): true
+# when it is then over the window titled $2 or, for a menu item ($1), over an open menu (a
+# pop-up above every window). A managed window has the window manager's frame over it.
 point_over() {
   local X Y SCREEN WINDOW about title
   # shellcheck disable=SC2086
@@ -121,9 +106,8 @@ point_over() {
   [ "$title" = "$2" ]
 }
 
-# Points at the control once it shows, in a window that nothing covers (a window that has
-# just been closed may still be on the screen) and that stands still (a window that has
-# just opened may still grow to its texts).
+# Points at the control once it shows, in a window nothing covers (one just closed may still
+# be on the screen) and that stands still (one just opened may still grow to its texts).
 aim() {
   local role=$1 name=$2 at
   aimed() {
@@ -171,7 +155,6 @@ box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
 press() { [ "$(answer_of "press$tab$1$tab$2")" = ok ]; }
 enabled() { [ "$(answer_of "enabled$tab$1$tab$2")" = yes ]; }
 
-# Presses the button of the box that says the text, and waits until the box has gone.
 answer_box() {
   local text=$1 button=$2
   if ! wait_until 30 box_says "$text"; then

@@ -1,11 +1,8 @@
-# Sourced by the end-to-end tests before they enter their sandbox.
-#   needs <tool>...             skips the test (exit 77) when a tool is missing
-#   needs_browser <browser>...  the same for chromium and firefox, or both
-#   needs_atspi                 the same for the accessibility bus's Python binding
+# Sourced by the end-to-end tests before they enter their sandbox. needs* skip the test
+# (exit 77) when a tool is missing.
 #   prepare_work <staged program folder> <work folder> [file or folder]...
-# prepare_work skips the test without root, which the private namespaces need; otherwise
-# makes the work folder afresh with a copy of the staged program and of each file named
-# (under its own name) in it, and sets $work.
+# skips without root, which the private namespaces need; else makes the work folder ($work)
+# afresh with copies of the staged program and of each file named.
 needs() {
   local tool
   for tool; do command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }; done
