@@ -1,14 +1,9 @@
 #!/usr/bin/env bash
 # The program's windows clicked through with the pointer, one way into each kind of window,
-# in a sandbox under a virtual desktop with a tray and the accessibility bus, blocking ad
-# servers with one ad blocked, the vendor site served on a loopback address of its own,
-# and recording stand-ins for the desktop's browser and text editor: the settings window's
-# pages, menu bar and message boxes, the tray menu, the small windows, the ad-server
-# editor, the recently blocked window, the feedback window, the domain tester, the debug
-# area, the window manager's minimise and, at the end, the offer of a newer version
-# answered Yes. What each control does is told by the views' own tests in
-# tests/ui; here the real desktop does its part: pointer, keyboard, window manager,
-# default applications, files, the web server's port and the site over HTTPS.
+# blocking ad servers with one ad blocked, the vendor site served and stand-ins recording
+# for the desktop's browser and editor. What each control does the views' own tests tell;
+# here the real desktop does its part: pointer, keyboard, window manager, default
+# applications, files, the web server's port and the site over HTTPS.
 #   windows.sh <staged program folder> <work folder> <data folder> <site folder>
 #              <vendor URL> <maker URL>
 set -euo pipefail
@@ -30,19 +25,13 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   has_entry() { grep -qxF "Exec=\"$program/quorlen\"" "$autostart" 2>/dev/null; }
   ended() { ! kill -0 "$pid" 2>/dev/null; }
 
-  # The vendor site on 127.0.0.2: 127.0.0.1 is the program'"'"'s own web server.
-  host=$(sed -E "s#^[a-z]+://([^/:]+).*#\1#" <<<"$vendor")
-  printf "127.0.0.1 localhost\n127.0.0.2 %s\n" "$host" > /etc/hosts
   start_desktop
-  serve_site "$out/site" "$vendor" 127.0.0.2 "$out" || fail "the site does not answer"
-  trap "kill \$site_pid 2>/dev/null || true; kill \$desktop_pids 2>/dev/null || true" EXIT
+  serve_site "$out/site" "$vendor" "$out" || fail "the site does not answer"
   start_accessibility
   set_up_stand_ins "$out"
   start_blocking "$data"
   settings=$(show_settings)
 
-  # The pages: a tab, a check box that changes a file, a button that opens a page in the
-  # default browser, one that opens a dialog of the desktop, two that ask the site.
   click "check box" "Startup"
   click "check box" "Start Quorlen when Windows Starts"
   wait_until 30 not test -e "$autostart" || fail "unticking left the autostart entry"
@@ -63,26 +52,22 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "push button" "New?"
   answer_box "You have the latest version (1.0.0).  It has these features" OK
 
-  # The tray menu, by its access key, and the statistics window it opens.
+  # The tray menu by its access key.
   choose_in_tray_menu s
   window_of "^Ads [0-9]+ : [0-9]+$" >/dev/null
   close_window "^Ads "
 
-  # The menu bar, and a message box answered with the pointer.
   menu File "Open blocked Hosts List"
   expect_opened "editor $program/quorlenhosts.ini"
   menu Options "Reset Number of Ads Blocked Statistics"
   answer_box "The total number of ads blocked has been reset to zero." OK
 
-  # The ad-server editor from the link that names the blocked server.
   click "check box" "Allow Ads"
   click "label" "Un-Block '"'"'$first'"'"'"
   window_of "$editor" >/dev/null
   click "push button" "Cancel"
   wait_until 30 window_gone "$editor" || fail "Cancel left the ad-server editor open"
 
-  # Recently blocked: the blocked ad listed, Copy into the text editor, and a double click
-  # that hands the server to the ad-server editor.
   click "check box" "Logging"
   click "push button" "Logging"
   window_of "^Quorlen - Recent Ads Blocked$" >/dev/null
@@ -98,7 +83,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   wait_until 30 window_gone "^Quorlen - Recent Ads Blocked$" || fail "the recently blocked window stayed open"
   click "push button" "Cancel"
 
-  # The feedback window from the picture that shows blocking is on, typed into.
   click "image" "Quorlen is blocking ads"
   window_of "$feedback" >/dev/null
   click "text" "Comment"
@@ -112,11 +96,9 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "push button" "Close"
   wait_until 30 window_gone "$feedback" || fail "Close left the feedback window open"
 
-  # The debug area: a window of fixed size without a maximise button until the hint has
-  # been clicked five times, then one the user may resize. Its buttons switch the web
-  # server on the real port and open the domain tester.
-  # The window manager reads $functions of the Motif hints (0x10: maximise) and the
-  # smallest and largest sizes, $min and $max.
+  # The debug area: the window has a fixed size and no maximise button until the hint has
+  # been clicked five times. The window manager reads $functions of the Motif hints (0x10:
+  # maximise) and the smallest and largest sizes, $min and $max.
   hints() {
     local all
     all=$(xprop -id "$settings" _MOTIF_WM_HINTS WM_NORMAL_HINTS)
@@ -152,8 +134,7 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   show_settings >/dev/null
   xprop -id "$settings" WM_STATE | grep -q "Normal" || fail "still minimised"
 
-  # A newer version on the site, and Yes to the offer: the download page opens, the program
-  # ends.
+  # Yes to a newer version on the site: the download page opens, the program ends.
   printf "Version:9.9.9 Everything is new." > "$out/site/zshared/version.txt"
   menu Options "Check for newer version of Quorlen"
   answer_box "The newer version (9.9.9) of Quorlen is available. You have version (1.0.0)" Yes
