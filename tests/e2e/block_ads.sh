@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Ad-server blocking end to end, in a sandbox under a virtual desktop: the staged program
-# builds the hosts file from its shipped list, the system resolver and curl send the
-# listed servers to its web server, every plain request is answered with the placeholder,
-# every HTTPS one refused at its handshake, and each counted once (browsers, on public
-# pages: block_ads_browsers.sh); clearing "start with the computer" and ending the program
-# puts the user's own hosts file back byte for byte and keeps the count. How long curl
-# waited for each refused HTTPS request is kept in https-times.txt.
-#   block_ads.sh <staged program folder> <work folder> [lf|crlf]
-# With crlf the user's hosts file is a Windows-made one: every line written keeps CR LF.
+# Ad-server blocking with curl, in a sandbox under a virtual desktop: the hosts file built
+# from the shipped list sends the listed servers to the program's web server, which answers
+# plain requests with the placeholder and refuses HTTPS at the handshake, each counted once;
+# clearing "start with the computer" and ending the program puts the user's own hosts file
+# back byte for byte. curl's times for the refused HTTPS requests go to https-times.txt.
+#   block_ads.sh <staged program folder> <work folder> [lf|crlf]   (crlf: a Windows-made file)
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 ends=${3:-lf}
@@ -25,27 +22,23 @@ exec "$here/sandbox.sh" "$work" bash -c '
   chmod 0644 /etc/hosts
   start_quorlen "$out/stderr.txt"
   first=$(awk "NR==1" "$1/../../data/adservers-default.txt")
-  wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || { echo "hosts file not built"; exit 1; }
-  [ "$(stat -c %a /etc/hosts)" = 644 ] || { echo "hosts file lost its mode"; exit 1; }
-  if [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts; then
-    echo "carriage return in an LF hosts file"; exit 1
-  fi
-  if [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts; then
-    echo "a line without CR LF in a CR LF hosts file"; exit 1
-  fi
+  wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || fail "hosts file not built"
+  [ "$(stat -c %a /etc/hosts)" = 644 ] || fail "hosts file lost its mode"
+  [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts && fail "carriage return in an LF hosts file"
+  [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts && fail "a line without CR LF in a CR LF hosts file"
 
   # The system resolver finds every listed name in the file as written.
   names=$(awk "NR % 997 == 1" "$1/../../data/adservers-default.txt")
   for name in $names; do
-    getent hosts "$name" | grep -q "^127\.0\.0\.1 " || { echo "getent does not resolve $name"; exit 1; }
+    getent hosts "$name" | grep -q "^127\.0\.0\.1 " || fail "getent does not resolve $name"
   done
 
   # curl: the bytes of the placeholder image and of the script kind, nothing else.
-  wait_until 30 curl -s --http0.9 -o /dev/null "http://$first/" || { echo "the web server does not answer"; exit 1; }
+  wait_until 30 curl -s --http0.9 -o /dev/null "http://$first/" || fail "the web server does not answer"
   curl -s --http0.9 -o "$out/banner.gif" "http://$first/ads/banner.gif"
-  cmp "$out/banner.gif" "$program/1by1.jpg" || { echo "image bytes differ"; exit 1; }
+  cmp "$out/banner.gif" "$program/1by1.jpg" || fail "image bytes differ"
   [ "$(curl -s --http0.9 "http://$first/ads/show.js?x=1")" = "<!-- Java Ad -->" ] ||
-    { echo "script reply differs"; exit 1; }
+    fail "script reply differs"
   requests=3
 
   # HTTPS: curl gives up at once on the refused handshake, over IPv4 and IPv6 loopback. Its
@@ -73,19 +66,17 @@ exec "$here/sandbox.sh" "$work" bash -c '
   https_request "$first" --resolve "$first:443:[::1]" >/dev/null
   requests=$((requests + 1))
   # An address names no server: refused as well, and not counted.
-  if curl -sS -o /dev/null "https://127.0.0.1/" 2>/dev/null; then
-    echo "HTTPS to the address succeeded"; exit 1
-  fi
+  curl -sS -o /dev/null "https://127.0.0.1/" 2>/dev/null && fail "HTTPS to the address succeeded"
 
-  # Show the settings window from the tray, untick "start with the computer".
   window=$(show_settings)
   "$1/click-startup-box.sh" "$window"
   end_program $pid
 
-  cmp /etc/hosts "$out/hosts-before" || { echo "the users own hosts file is not back"; diff "$out/hosts-before" /etc/hosts | head; exit 1; }
-  has_line /etc/hostsqlf "127.0.0.1 $first" || { echo "blocking version not kept"; exit 1; }
+  cmp /etc/hosts "$out/hosts-before" ||
+    fail "the users own hosts file is not back: $(diff "$out/hosts-before" /etc/hosts | head)"
+  has_line /etc/hostsqlf "127.0.0.1 $first" || fail "blocking version not kept"
   total=$(blocked_total)
-  [ "$total" -eq "$requests" ] || { echo "counted $total of $requests requests"; exit 1; }
+  [ "$total" -eq "$requests" ] || fail "counted $total of $requests requests"
   sed "s/^/  /" "$out/https-times.txt"
   echo "e2e ad-server blocking: ok ($total requests counted)"
 ' e2e "$here" "$work" "$ends"

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Ad-server blocking in a real browser started through quorlen-browser, on a page the
-# browser takes for a public site (as every real site is), so that its guard of the local
-# network is in force. In a sandbox under a virtual desktop with a tray and the
-# accessibility bus. The page asks listed servers for an image, a script and a fetch over
-# HTTP and over HTTPS: each must end, loaded or failed, within 2 s of the page's arrival,
-# with no question asked of the user (the screenshots show it), and each answered request
-# is counted once and listed in the recently blocked window. The same page asking a
-# loopback service that is not listed meets the browser's guard: the service hears
-# nothing. Chromium runs with popup blocking off, Firefox with it on.
+# Ad-server blocking in a browser started through quorlen-browser, on a page it takes for a
+# public site, so that its guard of the local network is in force. The page asks listed
+# servers for an image, a script and a fetch over HTTP and HTTPS: each ends, loaded or
+# failed, within 2 s of the page's arrival, asking the user nothing (see the screenshots),
+# and each answered one is counted once and listed in the recently blocked window. A
+# loopback service no list names hears nothing. Popup blocking: off in Chromium, on in Firefox.
 #   block_ads_browsers.sh <staged program folder> <work folder> <page server> <data folder> chromium|firefox
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -28,7 +25,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   start_desktop
   start_accessibility
   start_page_server
-  # The loopback service no list names.
   /usr/bin/python3 -m http.server 9999 --bind 127.0.0.1 --directory "$site" 2>"$out/service.txt" &
   service=$!
   opened=""
@@ -64,16 +60,14 @@ PAGE
   popups=False; [ "$browser" = firefox ] && popups=True
   QT_LOGGING_RULES="quorlen.browsers.info=true" start_quorlen "$out/stderr.txt" \
     bBlockAdServers=True bBlockIEPopups=$popups bMinimized=True
-  wait_until 60 grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || { echo "the hosts file was not built"; exit 1; }
+  wait_until 60 grep -qxF "127.0.0.1 ${hosts[0]}" /etc/hosts || fail "the hosts file was not built"
   start_probe
   profile=browser; [ "$browser" = firefox ] && profile=firefox
   start_browser "$browser" "$base/wait.html?/ads.html" "$out/browser.txt" public
   opened=$browser_pid
   wait_request /wait.html 60
-  # Chromium is joined to answer the ad servers; Firefox, which needs no joining for them,
-  # to follow its windows.
   wait_until 60 grep -qxF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
-    "$out/stderr.txt" || { echo "Quorlen did not join $browser"; exit 1; }
+    "$out/stderr.txt" || fail "Quorlen did not join $browser"
   echo go > "$site/go.txt"
   wait_request /report 30
   shot "ads-$browser"
@@ -87,7 +81,6 @@ PAGE
     [ $((at - arrived)) -le 2000 ] || { echo "$what ended $((at - arrived)) ms after the page arrived"; fail=1; }
   done
 
-  # The recently blocked window lists each server answered.
   settings=$(show_settings)
   click "check box" "Logging"
   click "push button" "Logging"
@@ -96,8 +89,8 @@ PAGE
   # that reach this machine fail, and nothing counts them.
   answered=6
   if [ "$browser" = firefox ] && ! ss -Hltn "sport = :443" | grep -q .; then answered=3; fi
-  # Each one once; what else is listed are reports the browser itself sends to listed servers
-  # (Firefox sends telemetry as it starts), counted like any other request.
+  # Each one once; more are listed when the browser reports to listed servers (the
+  # telemetry Firefox sends at start), counted like any other request.
   now=$(shown)
   for i in 0 1 2 3 4 5; do
     [ "$answered" = 3 ] && [ $i -ge 3 ] && continue
@@ -108,11 +101,9 @@ PAGE
   shot "recent-$browser"
   close_window "^Quorlen - Recent Ads Blocked$"
 
-  # A service on this machine that no list names stays behind the guard of the browser.
   start_browser "$browser" "$base/guard.html" "$out/guard.txt"
   wait_request /guard.html 30
-  # The browser holds the request for its user to allow, so no event tells that it is
-  # over: the service is watched for what must never come.
+  # The browser holds the request for its user to allow: no event tells that it is over.
   holds_for 2 not grep -q "service.gif" "$out/service.txt" || { echo "the local service was reached"; fail=1; }
   shot "guard-$browser"
 

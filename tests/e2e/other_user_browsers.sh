@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Another local user (uid 65534) against the browsers Quorlen follows, in a sandbox under a
-# virtual desktop: Chromium and Firefox started through quorlen-browser, with the program
-# joined, after it has ended, and once it has joined them again. Every listening loopback
-# port is tried as a DevTools endpoint and a BiDi server, and the launchers' sockets are
-# tried as they are and with their folder opened to everyone: nothing takes a command,
-# while the desktop user's program joins again and cancels the windows that pages open.
+# Another local user (uid 65534) against Chromium and Firefox started through
+# quorlen-browser, with the program joined, ended, and joined again: every loopback port
+# tried as DevTools and BiDi, the launchers' sockets as they are and opened to everyone,
+# take no command, while the user's program joins again and cancels the pages' popups.
 #   other_user_browsers.sh <staged program folder> <work folder> <page server>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -20,9 +18,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
   start_page_server
   chromium=""; firefox=""
   trap '"'"'kill $chromium $firefox $server $desktop_pids 2>/dev/null || true'"'"' EXIT
-  # Each browser waits on a page until told to go on to one that opens a window on load.
+  # Each browser waits until told to go on to a page that opens a window on load, and tells
+  # a moment later whether it was closed.
   echo "<script>setInterval(() => fetch(\"/go.txt\").then(r => r.ok && (location = \"/load.html\")), 250)</script>" >"$site/wait.html"
-  # It tells, a moment later, whether its window was closed.
   echo "<script>onload = () => { const w = window.open(\"/pop-load.html\"); setTimeout(() => fetch(\"/closed-\" + (!w || w.closed)), 2000) }</script>" >"$site/load.html"
   echo "popup" >"$site/pop-load.html"
   # The intruder runs from a folder it may read.
@@ -31,7 +29,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   intrude() {
     echo "-- $1"
     setpriv --reuid=65534 --regid=65534 --clear-groups /usr/bin/python3 "$attacker/intruder.py" $sockets ||
-      { echo "another user reached a browser $1"; exit 1; }
+      fail "another user reached a browser $1"
   }
   start_program() {
     QT_LOGGING_RULES="quorlen.browsers.info=true" start_quorlen "$out/stderr-$1.txt" \
@@ -53,7 +51,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   chmod 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/quorlen"
   for log in chromium firefox; do
     grep -q "^quorlen-browser: refused a connection from user 65534$" "$out/$log.txt" ||
-      { echo "the $log launcher did not tell of the refused user"; exit 1; }
+      fail "the $log launcher did not tell of the refused user"
   done
   end_program $pid
   intrude "after the program has ended"
