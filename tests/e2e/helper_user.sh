@@ -1,16 +1,11 @@
 #!/usr/bin/env bash
-# Another user of the machine against the helper and the program, in a sandbox under a
-# virtual desktop. The helper runs as root; logind's records (laid out in a private /run)
-# show the desktop user "desk" (uid 4242) at seat0, whose program blocks through the
-# helper. As uid 65534 the attacker tries to send a name elsewhere, keep a copy, take a
-# port, stall the helper and keep the program from starting. Every attempt fails while
-# desk's blocking keeps working; a stopped helper leaves the program answering and tells
-# the cause. The listed names of desk are answered on port 80 and refused on port 443
-# from the handed sockets; with port 443 taken the program says so and still blocks; with
-# port 80 taken it blocks nothing. With the helper not running at start the program
-# waits, the box ticked, tells it in a tray message and claims no server, and blocks by
-# itself once the helper is started. Where the program writes what it hands its editor
-# and browser: windows.sh.
+# Another user of the machine against the helper (as root) and the program of the desktop
+# user "desk" (uid 4242, at seat0 in logind's records in a private /run), which blocks
+# through the helper. As uid 65534 the attacker tries to send a name elsewhere, keep a
+# copy, take a port, stall the helper and keep the program from starting: every attempt
+# fails while desk's blocking works. A stopped helper leaves the program answering and tells
+# why; a taken port 443 is told and blocking goes on, a taken port 80 blocks nothing; with
+# no helper at start the program waits, tells it, and blocks once the helper comes.
 #   helper_user.sh <staged program folder> <work folder> <helper> <helper_request>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -46,7 +41,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
       > "$out/$name/home/.local/share/quorlen/quorlen.ini"
     chown -R "$id:$id" "$out/$name"; chmod 0700 "$out/$name/home" "$out/$name/run"
   done
-  # Run in a subshell (or in the background, where $! is then the command itself).
+  # In a subshell or the background (then $! is the command itself): it execs.
   as() {
     local id=$1 name=$2; shift 2
     exec setpriv --reuid="$id" --regid="$id" --clear-groups env -i PATH="$PATH" DISPLAY="$DISPLAY" \
@@ -79,9 +74,9 @@ exec "$here/sandbox.sh" "$work" bash -c '
   helper=$!
   wait_until 5 test -S "$sock" || fail "the helper made no socket"
 
-  # Before the program starts the attacker holds the name that once kept one copy
-  # running, and connections to the helper that drip a byte a second, as a program of
-  # desk that has hung does too. Each prints how many bytes it sent before the reply.
+  # Before the program starts the attacker holds the name that once kept one copy running,
+  # and connections to the helper that drip a byte a second, as a hung program of desk
+  # does too. Each prints how many bytes it sent before the reply.
   cat > "$out/drip.py" <<"PY"
 import socket, sys
 s = socket.socket(socket.AF_UNIX)
@@ -217,8 +212,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   end_program $pid
   kill $holder
 
-  # Port 80 taken: the program says so, nothing claims blocking, and the box keeps the
-  # choice as the user made it.
+  # Port 80 taken: told, nothing claims blocking, the box keeps the choice as made.
   start_with_port_taken 80 "Quorlen cannot answer the blocked ad servers"
   end_program $pid
   # Ended with its autostart entry in place, it would have kept a build it made.

@@ -1,11 +1,9 @@
-// Builds and takes out the blocking lines of a hosts file over and over, the way the
-// program writes it, until killed: the subject of the kill test.
+// The subject of the kill test: builds and takes out the blocking lines of a hosts file as
+// the program writes it, until killed, or kills itself the n-th time a write reaches the step.
 //   hosts_cycle <hosts file> <list of names> [<write step> <n>]
-// With a write step (temporary-written, pending-copy-made, target-opened, target-written)
-// it kills itself the n-th time a write reaches that instant.
+// --start does what the program does at start: completes a write a kill cut short and
+// removes the temporary files of earlier writes.
 //   hosts_cycle --start <hosts file>
-// does what the program does at start before it reads the hosts file: it completes a
-// write a kill cut short and removes the temporary files of earlier writes.
 #include <csignal>
 #include <cstdlib>
 #include <fstream>

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Kills a writer of the hosts file with SIGKILL during builds and removals of the full
-# default list, then starts again the way the program starts: the hosts file is always a
-# complete version, the user's own or the blocking one, and no temporary file is left.
-# Once with a hosts file that can be renamed over, once with one bind-mounted over
-# /etc/hosts as in containers, where the writer rewrites it in place; there also at the
-# exact instants where a kill hurts most.
+# SIGKILL to a writer of the hosts file during builds and removals of the default list,
+# then a start as the program's: the hosts file is always a complete version, the user's own
+# or the blocking one, and no temporary file is left. Once renamed over, once bind-mounted
+# as in containers (rewritten in place), there also at the instants a kill hurts most.
 #   kill_hosts.sh <hosts_cycle program> <names list> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")

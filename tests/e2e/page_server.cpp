@@ -1,5 +1,4 @@
-// A web server for the end-to-end tests: serves the files of a folder on loopback and
-// writes every requested path to a log, one per line, as it arrives.
+// Serves a folder's files on loopback, logging each requested path as it arrives.
 //   page_server <folder> <request log> <port file>
 #include <QCoreApplication>
 #include <QFile>

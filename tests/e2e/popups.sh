@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Popup blocking end to end: the staged program and each browser named, through
-# quorlen-browser, on pages taken for a public site, in a sandbox under X11 with a tray
-# (xdotool, seen on the X server and in the pages) or headless sway as an ordinary user (a
-# virtual pointer and wtype, seen only by the pages). Each browser in turn, the earlier
-# ones still open, runs every case below; a cancelled window is never requested, counted
-# and closed, an allowed one opens for the rule the debug log names.
+# Popup blocking in each browser named, through quorlen-browser, on pages taken for a public
+# site, under X11 with a tray (xdotool) or headless sway as an ordinary user (a virtual
+# pointer and wtype). Each browser in turn, the earlier ones still open, runs every case
+# below: a cancelled window is never requested, is counted and closed; an allowed one opens
+# for the rule the debug log names.
 #   popups.sh <staged program folder> <work folder> <x11|sway> <page server>
 #             <virtual pointer> <browser>...   (chromium, firefox)
 set -euo pipefail
@@ -49,8 +48,7 @@ for i in "${!cases[@]}"; do [ "$(field $column "${cases[i]}")" != - ] || unset "
 # What differs between the desktops: the input, the focus, where a window shows.
 if [ "$desktop" = sway ]; then
   start_sway
-  # The windows the test lets open go to a workspace of their own, and so does the
-  # program's window (there is no tray): the page under test keeps the whole screen.
+  # Popups and the program's window (no tray) go elsewhere: the page keeps the whole screen.
   swaymsg 'for_window [title="^popup "] move container to workspace popups' >/dev/null
   swaymsg 'for_window [title="^Quorlen "] move container to workspace quorlen' >/dev/null
   mkfifo "$work/pointer"
@@ -109,8 +107,6 @@ shift_click() {
   done
   fail "the page never told of the held Shift"
 }
-# The tray's allowance is switched on, the page told to open its window, and the
-# allowance switched off again once the window is decided.
 allowed_from_tray() {
   choose_in_tray_menu Up Up Up Up Return || fail "the tray menu did not work"
   echo go >"$site/$browser/open-tray-window"
@@ -120,7 +116,6 @@ allowed_from_tray() {
 
 # The white list allows the pages named WHITE.html, whatever their case.
 printf "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=WHITE.html\r\n" >"$program/userwl.ini"
-# The debug log, detail lines included, tells what the program decided and why.
 QT_LOGGING_RULES="quorlen.browsers.info=true;quorlen.debug.info=true" \
   QT_MESSAGE_PATTERN="%{time process} %{category}: %{message}" \
   start_quorlen "$log" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5 "${settings[@]}"
@@ -209,9 +204,8 @@ for browser in "${browsers[@]}"; do
   [ "$browser" = firefox ] && profile=firefox
   start_browser "$browser" "$base/$browser/wait.html" "$work/$browser.txt" public
   printf -v "$browser" %s "$browser_pid"
-  # The program joins the browser and follows the waiting page: Chromium names it as it is
-  # joined, Firefox as its navigation begins or, joined while that navigation was under
-  # way, once its document is complete.
+  # Chromium names the waiting page as it is joined, Firefox as its navigation begins or,
+  # joined while that was under way, once its document is complete.
   wait_until 60 grep -qF "quorlen.browsers: joined the browser of $XDG_CONFIG_HOME/quorlen/$profile" \
     "$log" || fail "$browser: the program did not join the browser"
   wait_until 60 grep -qE \

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Window-title blocking end to end, in a sandbox with the accessibility bus, under X11 with
-# a tray or headless sway run by an ordinary user. A window whose title holds a shipped
-# fragment is closed once it is active, one without stays, and the titles editor lists the
-# open windows but not the program's own. On X11 the closed window is also offered for
-# allowing in the tray; the tray entry opens the editor on the fragment, and deleting it
-# lets the window stay. Ctrl just pressed and the tray's allowance close nothing; once
-# they end, the window is closed.
+# Window-title blocking under X11 with a tray, or headless sway as an ordinary user: a
+# window whose title holds a shipped fragment is closed once active, one without stays, and
+# the titles editor lists the open windows but not the program's own. On X11 the tray
+# offers the closed window for allowing and opens the editor on the fragment, whose deletion
+# lets the window stay; Ctrl just pressed and the tray's allowance close nothing until they end.
 #   titles.sh <staged program folder> <work folder> <x11|sway>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -41,10 +39,9 @@ if [ "$desktop" = sway ]; then
 else
   source "$here/desktop.sh"
   start_desktop
-  # Starts an xterm titled $1 minimised, so that it cannot be the active window before
-  # the test makes it so, and prints its window id. A window manager may make it active
-  # for a moment before it minimises it, and on a busy machine the program may close it
-  # then, before it is seen here: "gone", a window that no longer exists.
+  # Prints the id of a new xterm titled $1, minimised so that only the test makes it active.
+  # The window manager may make it active for a moment before it minimises it, and a busy
+  # machine's program may then close it before it is seen here: "gone".
   start_xterm() {
     xterm -iconic -T "$1" -e sleep 300 >/dev/null 2>&1 &
     local xterm=$!
@@ -57,9 +54,8 @@ else
     echo "${ids%%$'\n'*}"
   }
   exists() { timeout 5 xwininfo -id "$1" >/dev/null 2>&1; }
-  # On the screen and the active window, as a user sees it. The window manager may make a
-  # window it is still managing active and only then minimise it as it asked: that window
-  # is active but nowhere to be seen, and no program closes what cannot be seen.
+  # On the screen and active. A window the window manager is still managing may be active
+  # before it is minimised as it asked: active, but nowhere to be seen.
   in_front() {
     [ "$(timeout 5 xdotool getactivewindow 2>/dev/null)" = "$1" ] &&
       timeout 5 xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"
@@ -78,8 +74,7 @@ else
   closed_in_time() { echo "closed $((($(now_us) - shown) / 1000)) ms after it became active"; }
   has() { grep -qxF "$1" <<<"$(every_control)"; }
   shows() { wait_until 30 has "$1"; }
-  # Fails the test with what is needed to tell why: whether the program still runs, the
-  # active window, and the input monitor's last key or reset as the settings window shows it.
+  # Tells why: whether the program runs, the active window, the input monitor's last key.
   fail() {
     echo "FAIL: $1"
     kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
@@ -97,7 +92,7 @@ start_accessibility
 start_quorlen "$log" bBlockAdServers=False bBlockIEPopups=True nTotBlocked=5
 start_probe
 if [ "$desktop" = sway ]; then
-  # The delayed start-up step is over once it has told what this desktop lacks (a tray).
+  # The delayed start-up step is over once it has told that there is no tray.
   wait_until 20 grep -q "shows no system tray" "$log" || fail "start-up did not end"
   grep -q "see or close the windows" "$log" && fail "claims it sees no windows"
 else
@@ -109,17 +104,15 @@ fragment=$(ini_value D0 "$program/qltitles.ini")
 title="$fragment today - Chromium"
 lists() { grep -qxF "list item: $1" <<<"$(every_control)"; }
 
-# 1. The window is closed once it is the active one (within a tick of the watcher, which
-# the unit tests time on their virtual clock).
+# 1. Closed once active, within a tick of the watcher (timed by the unit tests).
 id=$(open_window "$title") || fail "\"$title\" did not become the active window"
 shown=$(now_us)
 closes "$id" || fail "\"$title\" was not closed"
 closed_in_time "$title"
 
-# 2. One without a listed fragment stays (four ticks of the watcher with it in front), and
-# the titles editor lists it. On X11 the tray entry names the fragment and opens the editor
-# on it; the tray menu is not on the accessibility bus: its fifth enabled entry (the dashes
-# count; the ad-server entry is off while ad servers are not blocked).
+# 2. One without a listed fragment stays, and the titles editor lists it. On X11 the tray
+# entry naming the fragment opens the editor on it; the tray menu is not on the bus: it is
+# its fifth enabled entry (dashes count; the ad-server one is off while they are not blocked).
 other=$(open_window "$plain") || fail "\"$plain\" did not become the active window"
 stays "$other" || fail "\"$plain\" was closed"
 if [ "$desktop" = sway ]; then
@@ -137,9 +130,8 @@ every_control | grep -q "^list item: Quorlen" && fail "the editor lists Quorlen 
 
 if [ "$desktop" = x11 ]; then
   timeout 5 xdotool windowclose "$other"
-  # Delete blinks for ten seconds: it is pressed until it has taken the fragment out. The
-  # bus answers each question within a quarter of a second or not at all: an item counts as
-  # gone only from a list that still shows the next one.
+  # Delete blinks for ten seconds: it is pressed until it has taken the fragment out. An
+  # item counts as gone only from a list that still shows the next (the bus may not answer).
   next=$(ini_value D1 "$program/qltitles.ini")
   deleted() {
     local all
@@ -161,10 +153,9 @@ if [ "$desktop" = x11 ]; then
   stays "$id" || fail "the allowed window was closed"
   timeout 5 xdotool windowclose "$id"
 
-  # 4. Another fragment. Ctrl on the keyboard reaches the input monitor, whose last key
-  # code the settings window shows; Ctrl holds the watcher back for the click-reset time
-  # after its press (timed on the virtual clock by the unit tests), and once that has
-  # passed the window is closed. Nothing is closed while popups are allowed from the tray.
+  # 4. Another fragment. Ctrl reaches the input monitor (its key code shows in the settings
+  # window) and holds the watcher back for the click-reset time; then the window is closed.
+  # Nothing is closed while popups are allowed from the tray.
   other=$(ini_value D1 "$program/usertitles.ini")
   id=$(open_window "Wow $other") || fail "\"Wow $other\" did not become the active window"
   closes "$id" || fail "\"$other\" was not closed"

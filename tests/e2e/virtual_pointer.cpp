@@ -1,10 +1,6 @@
-// A mouse for a Wayland session without input devices: a virtual pointer of the
-// compositor (wlroots' virtual-pointer protocol, which sway offers) that stays for the
-// whole session, so every client holds a pointer before the first click, and takes its
-// moves and presses as lines from a pipe:
-//   move <x> <y>      (on a screen of the given size)
-//   press <button>    release <button>    (1 left, 2 middle, 3 right)
-//   wait <ms>         (a pause between two, timed here rather than by the writer)
+// A mouse for a Wayland session without input devices: a virtual pointer (wlroots'
+// protocol, which sway offers) for the whole session, so every client holds a pointer before
+// the first click. Lines from the pipe: move <x> <y>, press|release <1|2|3>, wait <ms>.
 //   virtual_pointer <width> <height> <pipe>
 #include <linux/input-event-codes.h>
 #include <unistd.h>
@@ -76,8 +72,8 @@ int main(int argc, char** argv) {
   zwlr_virtual_pointer_v1* pointer =
       zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
   wl_display_roundtrip(display);
-  // Open for writing too, so that it never meets the end of a writer: the commands of one
-  // writer after another are all read, and none written as one writer leaves is lost.
+  // Open for writing too, so that it never meets a writer's end: nothing written as one leaves
+  // is lost.
   std::FILE* pipe = std::fopen(argv[3], "r+");
   if (!pipe) return 1;
   char line[256];

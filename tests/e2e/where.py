@@ -1,18 +1,13 @@
 #!/usr/bin/python3
-# Finds the controls of a running program on the desktop's accessibility bus, as assistive
-# technology would, and tells where they are on the screen, so that a test can click them
-# with the real pointer. Started once, it answers questions one a line:
-#   where.py <pid>
-#     <role>\t<name>           the centre "<x> <y>" of the first showing match and, after a
-#                              tab, the title of its window; "-" when there is none
-#     *                        every showing control, "<role>|<name>|<x> <y> <w> <h>"
-#     all                      every control, shown or not, "<role>: <name>"
-#     press\t<role>\t<name>    runs the first match's action, as a screen reader's user
-#                              would; "ok", or "-" when there is none
-#     enabled\t<role>\t<name>  "yes" or "no" for the first match; "-" when there is none
-# A list ends with an empty line. With no program (<pid> 1), asking starts the bus.
-# Every question has BUDGET seconds: a bus that is stuck answers "! <why>" instead (and,
-# for a list, the empty line), so that the test fails saying so instead of waiting.
+# Finds a running program's controls on the accessibility bus, as assistive technology
+# would, so that a test can click them with the real pointer. where.py <pid> answers lines:
+#   <role>\t<name>           "<x> <y>" (centre of the first showing match), tab, window title
+#   *                        every showing control, "<role>|<name>|<x> <y> <w> <h>"
+#   all                      every control, shown or not, "<role>: <name>"
+#   press\t<role>\t<name>    runs the first match's action: "ok"
+#   enabled\t<role>\t<name>  "yes" or "no" for the first match
+# "-" when there is no match; a list ends with an empty line. <pid> 1 just starts the bus.
+# A bus stuck for BUDGET seconds answers "! <why>" (and, for a list, the empty line).
 import sys
 import time
 

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# The program on a desktop without a tray, as stock GNOME is, end to end: a Wayland client
-# of headless sway whose session bus has no tray watcher, run by an ordinary user in a
-# sandbox. Its window stays on screen, says how to get a tray, and its menu bar carries
-# the tray menu, whose Exit ends the program from the keyboard. In a second run a tray
-# (waybar) comes later: the icon is registered at once, its menu is the tray menu, the
-# close box then hides the window, a click on the icon brings it back and the tray
-# menu's Exit ends the program. Without a helper to block through, the first run tells it
-# in a desktop notification, there being no tray to show a message at.
+# The program on a desktop without a tray (as stock GNOME is): headless sway, no tray
+# watcher. The window stays, and its menu bar's Exit ends the program; not blocking is told
+# in a desktop notification. In a second run a tray (waybar) comes later: the icon is
+# registered with the tray menu, the close box hides the window, a click on the icon brings
+# it back and the tray menu's Exit ends the program.
 #   without_tray.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
