@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "privhelper/helper_client.h"
@@ -30,25 +31,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: helper_request <socket> <verb> [file] | --hold-port <port>\n");
     return 2;
   }
-  const std::string verbName = argv[2];
-  Verb verb{};
-  bool known = false;
+  std::optional<Verb> verb;
   for (Verb candidate : {Verb::kWriteHosts, Verb::kWriteBackup, Verb::kWriteFullCopy,
                          Verb::kListenPort80, Verb::kListenPort443}) {
-    if (VerbName(candidate) == verbName) {
-      verb = candidate;
-      known = true;
-    }
+    if (VerbName(candidate) == argv[2]) verb = candidate;
   }
-  if (!known) return 2;
+  if (!verb) return 2;
   std::string body;
   if (argc > 3) {
     std::ifstream in(argv[3], std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    body = bytes.str();
+    body.assign(std::istreambuf_iterator<char>(in), {});
   }
-  Answer answer = AskHelper(argv[1], verb, body, std::chrono::seconds(10));
+  Answer answer = AskHelper(argv[1], *verb, body, std::chrono::seconds(10));
   for (int fd : answer.descriptors) ::close(fd);
   if (!answer.reached) {
     std::printf("unreachable %s\n", answer.failure.c_str());

@@ -30,7 +30,6 @@ exec "$here/sandbox.sh" "$work" bash -c '
   echo "desk:x:4242:4242:Desk:$out/desk/home:/bin/sh" >> /etc/passwd
   echo "desk:x:4242:" >> /etc/group
 
-  # The two users, each with a home and a runtime folder of their own.
   chmod 0755 "$out"
   for user in desk:4242 nobody:65534; do
     name=${user%:*} id=${user#*:}
@@ -190,7 +189,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
     grep -qxF "$line" /etc/hosts || fail "exit lost \"$line\""
   done
 
-  # With a port taken by another program, the program starts and says so.
   start_with_port_taken() {
     local port=$1 told=$2
     cp /etc/hostsqlb /etc/hosts
@@ -218,7 +216,6 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   # Ended with its autostart entry in place, it would have kept a build it made.
   grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   kill $holder
-  grep -q "^127\.0\.0\.1 $first" /etc/hosts && fail "the hosts file was built while nothing could answer"
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
     fail "a taken port unticked the Block Banner Ads box"
 

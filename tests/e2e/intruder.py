@@ -7,14 +7,8 @@ import base64, json, os, socket, struct, sys
 
 
 def listening_ports():
-    ports = set()
-    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
-        with open(table) as rows:
-            for row in list(rows)[1:]:
-                local, state = row.split()[1], row.split()[3]
-                if state == "0A":
-                    ports.add(int(local.rsplit(":", 1)[1], 16))
-    return sorted(ports)
+    rows = [row.split() for table in ("/proc/net/tcp", "/proc/net/tcp6") for row in list(open(table))[1:]]
+    return sorted({int(row[1].rsplit(":", 1)[1], 16) for row in rows if row[3] == "0A"})  # 0A: LISTEN
 
 
 def http(port, request):

@@ -17,8 +17,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   { awk "{print \"127.0.0.1 \" \$0}" "$names"; cat "$out/own"; echo; } > "$out/blocking"
   own=$(sha256sum < "$out/own"); blocking=$(sha256sum < "$out/blocking")
 
-  # After a kill: the next start, then a complete version and no file of a write left.
-  # Prints "own" or "blocking".
+  # After a kill, the next start: a complete version ("own" or "blocking"), no file left.
   started_again() {
     "$cycle" --start /etc/hosts > /dev/null
     local now left

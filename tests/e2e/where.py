@@ -98,10 +98,7 @@ def controls(pid, wanted=None):
 
 
 def first(pid, role, name):
-    for node, _ in objects(pid, shown_only=False):
-        if named(node) == (role, name):
-            return node
-    return None
+    return next((node for node, _ in objects(pid, False) if named(node) == (role, name)), None)
 
 
 def answer(pid, question):

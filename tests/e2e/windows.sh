@@ -52,7 +52,6 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "push button" "New?"
   answer_box "You have the latest version (1.0.0).  It has these features" OK
 
-  # The tray menu by its access key.
   choose_in_tray_menu s
   window_of "^Ads [0-9]+ : [0-9]+$" >/dev/null
   close_window "^Ads "
