@@ -25,7 +25,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
   wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || fail "hosts file not built"
   [ "$(stat -c %a /etc/hosts)" = 644 ] || fail "hosts file lost its mode"
   [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts && fail "carriage return in an LF hosts file"
-  [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts && fail "a line without CR LF in a CR LF hosts file"
+  [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts && fail "a line without CR LF in a CRLF file"
 
   # The system resolver finds every listed name in the file as written.
   names=$(awk "NR % 997 == 1" "$1/../../data/adservers-default.txt")
@@ -41,9 +41,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
     fail "script reply differs"
   requests=3
 
-  # HTTPS: curl gives up at once on the refused handshake, over IPv4 and IPv6 loopback. Its
-  # own time is mostly the loading of its certificate store, which it does only once the
-  # alert has come; the same request with a store of one certificate shows the rest.
+  # HTTPS: curl gives up at once on the refused handshake, over IPv4 and IPv6. Its time is mostly
+  # loading its CA store once the alert has come: a store of one certificate shows the rest.
   cas=(/etc/ssl/certs/*.pem); one_ca=${cas[0]}
   https_request() {  # <name> [curl options...]: fails on the refusal; prints the time curl took
     local name=$1; shift

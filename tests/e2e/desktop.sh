@@ -49,8 +49,7 @@ start_window_manager() {
 }
 
 # Starts a part of the desktop until the condition holds, three times at most: on a busy
-# machine openbox now and then hangs at its start with the server held, and trayer now
-# and then never shows its panel; a later start, once the first is gone, does not.
+# machine openbox may hang holding the server, trayer never show its panel; a later start does not.
 start_until() {
   local condition=$1 started
   shift

@@ -73,9 +73,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
   helper=$!
   wait_until 5 test -S "$sock" || fail "the helper made no socket"
 
-  # Before the program starts the attacker holds the name that once kept one copy running,
-  # and connections to the helper that drip a byte a second, as a hung program of desk
-  # does too. Each prints how many bytes it sent before the reply.
+  # Before the program starts the attacker holds the name that once kept one copy running, and
+  # connections that drip a byte a second, as a hung program of desk does; each prints its bytes.
   cat > "$out/drip.py" <<"PY"
 import socket, sys
 s = socket.socket(socket.AF_UNIX)
@@ -132,9 +131,8 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
       fail "the attacker held a connection: $(cat "$out/drip-other-$n.txt")"
   done
 
-  # Every request of the attacker is refused before a byte of it is read, whatever it asks
-  # (each verb: the helper tests), and nothing changes. Desk'"'"'s own are judged by the rule
-  # of blocking changes, which its tests hold to every kind of line.
+  # Every request of the attacker is refused before a byte of it is read (each verb: the helper
+  # tests), and nothing changes; desk'"'"'s are judged by the rule of blocking changes (its tests).
   cp /etc/hosts "$out/hosts-blocking"
   { echo "127.0.0.1 intranet.example"; cat /etc/hosts; } > "$out/shadow"
   chmod 0644 "$out/shadow"
@@ -219,9 +217,8 @@ s = socket.socket(socket.AF_UNIX); s.bind(\"\\0quorlen.single-instance.4242\"); 
   grep -qxF "bBlockAdServers=True"$'"'"'\r'"'"' "$data/quorlen.ini" ||
     fail "a taken port unticked the Block Banner Ads box"
 
-  # The helper not running at start, the blocking lines left in the hosts file (a reboot
-  # without systemd): told where the user looks, nothing answered is claimed, and the
-  # helper'"'"'s start brings blocking back by itself.
+  # No helper at start, the blocking lines left (a reboot without systemd): told where the user
+  # looks, nothing answered is claimed, and the helper'"'"'s start brings blocking back by itself.
   kill $helper; wait $helper 2>/dev/null || true; rm -f "$sock"
   cp "$out/hosts-blocking" /etc/hosts
   count=$(tr -d "\r" < "$data/quorlenhosts.ini" | sed -n "s/^N=//p" | head -1)

@@ -7,8 +7,9 @@ import base64, json, os, socket, struct, sys
 
 
 def listening_ports():
-    rows = [row.split() for table in ("/proc/net/tcp", "/proc/net/tcp6") for row in list(open(table))[1:]]
-    return sorted({int(row[1].rsplit(":", 1)[1], 16) for row in rows if row[3] == "0A"})  # 0A: LISTEN
+    tables = [list(open(table))[1:] for table in ("/proc/net/tcp", "/proc/net/tcp6")]
+    rows = [row.split() for table in tables for row in table]
+    return sorted({int(row[1].rsplit(":", 1)[1], 16) for row in rows if row[3] == "0A"})  # LISTEN
 
 
 def http(port, request):

@@ -35,8 +35,7 @@ exec "$here/sandbox.sh" "$work" bash -c '
     fi
   }
 
-  # At least 20 kills, and on until both versions have been met (at most 60): then the
-  # kills fell inside the work.
+  # At least 20 kills, and on until both versions were met (at most 60): kills inside the work.
   random_kills() {
     local kind=$1 owns=0 blockings=0 round=0 found
     while [ "$round" -lt 20 ] || { [ "$round" -lt 60 ] && { [ "$owns" = 0 ] || [ "$blockings" = 0 ]; }; }; do
@@ -53,9 +52,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
     [ "$owns" -gt 0 ] && [ "$blockings" -gt 0 ]
   }
 
-  # Write 1 builds, write 2 takes the lines out again, and so on. A kill before the
-  # target is touched leaves the version before that write, any later one the version
-  # the write was making.
+  # Odd writes build, even ones take the lines out. A kill before the target is touched leaves
+  # the version before that write, any later one the version the write was making.
   exact_kills() {
     local step=$1 n found before after expect
     for n in 1 2 3 4; do

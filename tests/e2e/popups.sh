@@ -20,9 +20,8 @@ browsers=("${@:4}")
 log=$work/stderr.txt
 chromium="" firefox="" server="" pointer=""
 
-# Each case: its page, what the page does, what the user does, and what must follow on
-# X11 and on sway (a pattern of the decision's log line, " or " between choices; "-": not
-# on that desktop).
+# Each case: its page, what the page does, what the user does, and the decision's log line on
+# X11 and on sway (a pattern, " or " between choices; "-": not on that desktop).
 cases=(
   "load|window.open(\"pop-load.html\", \"load\", size)||BLOCKED|BLOCKED"
   "timer|setTimeout(() => window.open(\"pop-timer.html\", \"timer\", size), 300)||BLOCKED|BLOCKED"
@@ -31,9 +30,8 @@ cases=(
   "dblclick|b.ondblclick = () => window.open(\"pop-dblclick.html\", \"dblclick\", size)|double_click|ALLOWED: User Double Clicked|ALLOWED: User Double Clicked"
   # The page's own script follows the link: no press, the link's script alone.
   "js|j.click()||ALLOWED: Java Open|ALLOWED: Java Open"
-  # The page moves within itself after the click, which clears the click but not the
-  # held Shift, whose flag then stays until the next press and 2 s more: the case after
-  # it has a press, and a window 3 s later.
+  # The page moves within itself after the click, clearing the click but not the held Shift,
+  # whose flag stays until the next press and 2 s more: the next case presses, opens 3 s later.
   "shift|b.onclick = () => { location.hash = \"moved\"; setTimeout(() => window.open(\"pop-shift.html\", \"shift\", size), 400) }|shift_click|ALLOWED: Allow Hot Key Down|ALLOWED: Allow Hot Key Down"
   "late|b.onclick = () => setTimeout(() => window.open(\"pop-late.html\", \"late\", size), 3000)|click|BLOCKED|BLOCKED"
   "white|window.open(\"pop-white.html\", \"white\", size)||ALLOWED: InWhiteLIst: found WHITE.html|ALLOWED: InWhiteLIst: found WHITE.html"

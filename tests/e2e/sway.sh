@@ -22,9 +22,8 @@ start_sway() {
   wait_until 10 sway_ready || { echo "sway did not start:"; cat "$XDG_RUNTIME_DIR/sway.log"; return 1; }
   export WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$socket XDG_SESSION_TYPE=wayland
   export QT_QPA_PLATFORM=wayland GDK_BACKEND=wayland
-  # A virtual keyboard for the whole session, there before any client: a keyboard that
-  # appears later reaches a client only after the compositor told it of the focus, and
-  # the keys wtype then types are lost.
+  # A keyboard for the whole session, before any client: one that appears later reaches a
+  # client only after the compositor told it of the focus, and wtype's keys are lost.
   wtype -s 86400000 &
   keyboard_pid=$!
   trap 'kill $keyboard_pid $sway_pid 2>/dev/null || true' EXIT

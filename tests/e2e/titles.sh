@@ -39,9 +39,8 @@ if [ "$desktop" = sway ]; then
 else
   source "$here/desktop.sh"
   start_desktop
-  # Prints the id of a new xterm titled $1, minimised so that only the test makes it active.
-  # The window manager may make it active for a moment before it minimises it, and a busy
-  # machine's program may then close it before it is seen here: "gone".
+  # Prints the id of a new xterm titled $1, minimised so that only the test makes it active; or
+  # "gone" when the program closed it in the moment the window manager made it active.
   start_xterm() {
     xterm -iconic -T "$1" -e sleep 300 >/dev/null 2>&1 &
     local xterm=$!
@@ -110,9 +109,8 @@ shown=$(now_us)
 closes "$id" || fail "\"$title\" was not closed"
 closed_in_time "$title"
 
-# 2. One without a listed fragment stays, and the titles editor lists it. On X11 the tray
-# entry naming the fragment opens the editor on it; the tray menu is not on the bus: it is
-# its fifth enabled entry (dashes count; the ad-server one is off while they are not blocked).
+# 2. One without a listed fragment stays, and the titles editor lists it. On X11 the tray entry
+# naming the fragment opens the editor on it: the fifth enabled one (dashes count; not on the bus).
 other=$(open_window "$plain") || fail "\"$plain\" did not become the active window"
 stays "$other" || fail "\"$plain\" was closed"
 if [ "$desktop" = sway ]; then

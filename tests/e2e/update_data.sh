@@ -103,8 +103,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
   grep -q "GET /zshared/" "$out/plain-log.txt" && fail "the program spoke plain HTTP"
   cmp -s "$program/quorlenhosts.ini" "$out/list-before.ini" || fail "the list changed"
 
-  # The editor from the tray menu ("&Block Specific ad servers..."), driven by keyboard:
-  # the first default server is allowed ("=>"), a server of the users own is added.
+  # The editor from the tray menu ("&Block Specific ad servers...") by keyboard: the first
+  # default server is allowed ("=>"), one of the users own added.
   allowed=$(ini_value D0 "$program/quorlenhosts.ini")
   has_line /etc/hosts "127.0.0.1 $allowed" || fail "$allowed not blocked before"
   # The window is shown once its lists are loaded; its keys then come in their order.

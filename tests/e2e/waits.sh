@@ -36,9 +36,8 @@ window_gone() {
   [ $? = 1 ]
 }
 
-# An open menu (the tray menu, or one of the menu bar's) is an override-redirect window of
-# the program's taller than a line: tooltips are one line high, and the tray icon is
-# managed by the tray.
+# An open menu (the tray's or the menu bar's) is an override-redirect window of the program's
+# taller than a line: tooltips are one line high, and the tray icon is managed by the tray.
 menu_shown() {
   local id
   for id in $(timeout 5 xdotool search --onlyvisible --classname '^quorlen$' 2>/dev/null); do

@@ -59,10 +59,9 @@ start_probe() {
 
 ask_probe() { printf "%s\n" "$1" >&8; }
 
-# The probe's answer to $1: its line, or with $2 "list" the lines up to the empty one, all
-# read before anything is written, so a reader that stops early leaves none on the pipe. An
-# answer not in within 12 s, or "! <why>", fails this and every later question (the answers
-# on the pipe would no longer match their questions), the cause told once.
+# The probe's answer to $1: its line, or with $2 "list" the lines up to the empty one, read
+# whole so that a reader that stops early leaves none on the pipe. No answer within 12 s, or
+# "! <why>", fails this and every later question (answers would no longer match questions).
 answer_of() {
   local line all="" end why=""
   [ ! -e "$out/probe-stuck" ] || return 1
