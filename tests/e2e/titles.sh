@@ -44,13 +44,8 @@ else
   start_xterm() {
     xterm -iconic -T "$1" -e sleep 300 >/dev/null 2>&1 &
     local xterm=$!
-    seen_or_gone() { xterm_titled "$1" || { ! kill -0 "$xterm" 2>/dev/null && echo gone; }; }
+    seen_or_gone() { first_window --name "^$1\$" || { ! kill -0 "$xterm" 2>/dev/null && echo gone; }; }
     wait_until 30 seen_or_gone "$1" || { echo "no window \"$1\"" >&2; return 1; }
-  }
-  xterm_titled() {
-    local ids
-    ids=$(timeout 5 xdotool search --name "^$1\$" 2>/dev/null) || return 1
-    echo "${ids%%$'\n'*}"
   }
   exists() { timeout 5 xwininfo -id "$1" >/dev/null 2>&1; }
   # On the screen and active. A window the window manager is still managing may be active

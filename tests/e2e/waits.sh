@@ -25,11 +25,12 @@ declare -F fail >/dev/null || fail() { echo "FAIL: $*"; exit 1; }
 
 holds_for() { ! wait_until "$1" not "${@:2}"; }
 
-window_shown() {
+first_window() {  # <xdotool search options>...
   local ids
-  ids=$(timeout 5 xdotool search --onlyvisible --name "$1" 2>/dev/null) || return 1
+  ids=$(timeout 5 xdotool search "$@" 2>/dev/null) || return 1
   echo "${ids%%$'\n'*}"
 }
+window_shown() { first_window --onlyvisible --name "$1"; }
 # A server that does not answer within 5 s (status 124) shows no window gone.
 window_gone() {
   timeout 5 xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 1
