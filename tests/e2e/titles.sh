@@ -68,17 +68,13 @@ else
   closed_in_time() { echo "closed $((($(now_us) - shown) / 1000)) ms after it became active"; }
   has() { grep -qxF "$1" <<<"$(every_control)"; }
   shows() { wait_until 30 has "$1"; }
-  # Tells why: whether the program runs, the active window, the input monitor's last key.
-  fail() {
-    echo "FAIL: $1"
-    kill -0 "$pid" 2>/dev/null || { echo "the program has ended:"; tail -5 "$log"; }
+  # What fail tells of the focus: the active window, the input monitor's last key or reset.
+  focused_title() {
     local active
     active=$(timeout 5 xdotool getactivewindow 2>/dev/null || true)
-    echo "active window: ${active:-none} \"$(timeout 5 xdotool getwindowname "$active" 2>/dev/null || true)\"" \
+    echo "${active:-none} $(timeout 5 xdotool getwindowname "$active" 2>/dev/null || true)" \
       "$(timeout 5 xwininfo -id "$active" 2>/dev/null | grep "Map State" || true)"
     every_control | grep -E "^label: (\[|reset)" || true
-    shot failed
-    exit 1
   }
 fi
 
