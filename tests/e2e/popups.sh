@@ -208,8 +208,7 @@ for browser in "${browsers[@]}"; do
     "$log" || fail "$browser: the program did not join the browser"
   wait_until 60 grep -qE \
     "quorlen.debug: (# url |nav begin .* to |-doc complete \(reset click\) to )$base/$browser/wait.html" \
-    "$log" ||
-    fail "$browser: the program does not follow the page"
+    "$log" || fail "$browser: the program does not follow the page"
   run_cases
 done
 
