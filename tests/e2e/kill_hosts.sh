@@ -12,6 +12,7 @@ rm -rf "$work"; mkdir -p "$work"; work=$(realpath "$work")
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   cycle=$1; names=$2; out=$3
+  source "$4/waits.sh"
   printf "127.0.0.1 localhost\n::1 localhost ip6-localhost\n# own\n10.0.0.7 nas\n" > "$out/own"
   # The blocking version: every listed name first, then the user'"'"'s lines.
   { awk "{print \"127.0.0.1 \" \$0}" "$names"; cat "$out/own"; echo; } > "$out/blocking"
@@ -62,10 +63,8 @@ exec "$here/sandbox.sh" "$work" bash -c '
       if [ $((n % 2)) -eq 1 ]; then before=own; after=blocking; else before=blocking; after=own; fi
       [ "$step" = temporary-written ] && expect=$before || expect=$after
       found=$(started_again "killed at $step of write $n")
-      if [ "$found" != "$expect" ]; then
-        echo "killed at $step of write $n: the $found version after the start, not the $expect one"
-        return 1
-      fi
+      [ "$found" = "$expect" ] ||
+        fail "killed at $step of write $n: the $found version after the start, not the $expect one"
     done
     echo "in place: killed at $step of writes 1 to 4, each time the expected version after the start"
   }
@@ -74,18 +73,17 @@ exec "$here/sandbox.sh" "$work" bash -c '
   random_kills "renamed over"
   timeout 60 "$cycle" /etc/hosts "$names" temporary-written 3 || true
   found=$(started_again "renamed over, killed before the rename")
-  [ "$found" = own ] || { echo "renamed over, killed before the rename of write 3: $found"; exit 1; }
+  [ "$found" = own ] || fail "renamed over, killed before the rename of write 3: $found"
   echo "renamed over: killed before the rename of write 3, the own version after the start"
 
   cp "$out/own" "$out/bound"
   mount --bind "$out/bound" /etc/hosts
   touch /etc/.probe
-  if perl -e "exit(rename(\$ARGV[0], \$ARGV[1]) ? 0 : 1)" /etc/.probe /etc/hosts; then
-    echo "the bind mount did not make /etc/hosts a mount point"; exit 1
-  fi
+  perl -e "exit(rename(\$ARGV[0], \$ARGV[1]) ? 0 : 1)" /etc/.probe /etc/hosts &&
+    fail "the bind mount did not make /etc/hosts a mount point"
   rm -f /etc/.probe
   random_kills "bind-mounted"
   for step in temporary-written pending-copy-made target-opened target-written; do
     exact_kills "$step"
   done
-' kill "$cycle" "$names" "$work"
+' kill "$cycle" "$names" "$work" "$here"

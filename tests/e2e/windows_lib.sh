@@ -156,11 +156,7 @@ enabled() { [ "$(answer_of "enabled$tab$1$tab$2")" = yes ]; }
 
 answer_box() {
   local text=$1 button=$2
-  if ! wait_until 30 box_says "$text"; then
-    echo "no box saying \"$text\"" >&2
-    shot "no-box"
-    return 1
-  fi
+  wait_until 30 box_says "$text" || { echo "no box saying \"$text\"" >&2; shot no-box; return 1; }
   click "push button" "$button" || return 1
   wait_until 30 not box_says "$text" || { echo "the box saying \"$text\" stayed" >&2; return 1; }
 }
