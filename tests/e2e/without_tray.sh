@@ -13,7 +13,6 @@ if [ "${1:-}" = --as-user ]; then
   source "$here/status_notifier.sh"
   start_sway
   settings_window() { swaymsg -t get_tree | grep -q '"name": "Quorlen (on '; }
-  no_settings_window() { ! settings_window; }
   start_program() {
     start_quorlen "$log" bBlockAdServers=True bBlockIEPopups=True
     wait_until 20 grep -q "shows no system tray" "$log" || fail "no word of the tray"
@@ -50,8 +49,7 @@ if [ "${1:-}" = --as-user ]; then
     grep -qF "$label" <<<"$entries" || fail "the tray menu lacks \"$label\""
   done
   swaymsg '[title="^Quorlen \(on "] kill' >/dev/null   # the close box
-  wait_until 5 no_settings_window ||
-    fail "the close box did not hide the window to the tray"
+  wait_until 5 not settings_window || fail "the close box did not hide the window to the tray"
   ended "$pid" && fail "the close box ended the program"
   item_activate "$item"
   wait_until 5 settings_window || fail "a click on the icon did not bring the window back"
