@@ -58,21 +58,17 @@ TEST(BiDiProgramStateTest, WhatTheProgramSetUpAndDidNotTakeBackIsTakenBackOnce) 
   auto sent = [&](int id, const char* method, QJsonObject params = {}) {
     state.Sent({{"id", id}, {"method", method}, {"params", params}});
   };
-  auto answered = [&](int id, QJsonObject result) {
+  auto answered = [&](int id, const char* method, QJsonObject result) {
+    sent(id, method);
     state.Answered({{"type", "success"}, {"id", id}, {"result", result}});
   };
-  sent(1, "session.subscribe");
-  answered(1, {{"subscription", "S1"}});
-  sent(2, "session.subscribe");
-  answered(2, {{"subscription", "S2"}});
-  sent(3, "network.addIntercept");
-  answered(3, {{"intercept", "I1"}});
-  sent(4, "network.addIntercept");
-  answered(4, {{"intercept", "I2"}});
-  sent(5, "script.addPreloadScript");
-  answered(5, {{"script", "P1"}});
-  sent(6, "browsingContext.getTree");
-  answered(6, {{"subscription", "not one"}});  // an answer to a command that sets up nothing
+  answered(1, "session.subscribe", {{"subscription", "S1"}});
+  answered(2, "session.subscribe", {{"subscription", "S2"}});
+  answered(3, "network.addIntercept", {{"intercept", "I1"}});
+  answered(4, "network.addIntercept", {{"intercept", "I2"}});
+  answered(5, "script.addPreloadScript", {{"script", "P1"}});
+  // An answer to a command that sets up nothing.
+  answered(6, "browsingContext.getTree", {{"subscription", "not one"}});
   // The program took some back itself.
   sent(7, "session.unsubscribe", {{"subscriptions", QJsonArray{"S1"}}});
   sent(8, "network.removeIntercept", {{"intercept", "I1"}});
