@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -52,6 +51,12 @@ inline constexpr const char* kPressPage =
     "b.dispatchEvent(new MouseEvent(type, {bubbles: true})); "
     "dispatchEvent(new KeyboardEvent('keydown', {key: 'Shift'})) }</script></body></html>";
 
+inline std::string Lines(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const auto& line : lines) all += line + "\n";
+  return all;
+}
+
 // A web server on loopback that serves given pages and writes down every path asked for.
 class LoggingWebServer {
  public:
@@ -67,7 +72,6 @@ class LoggingWebServer {
   }
 
   int Port() const { return server_.serverPort(); }
-  // The address of `path` on this server under the given host name.
   std::string Url(const std::string& path, const std::string& host = "127.0.0.1") const {
     return "http://" + host + ":" + std::to_string(Port()) + path;
   }
@@ -76,6 +80,7 @@ class LoggingWebServer {
   int Count(const std::string& path) const {
     return static_cast<int>(std::count(requests.begin(), requests.end(), path));
   }
+  std::string Dump() const { return Lines(requests); }
 
   std::vector<std::string> requests;
 
@@ -185,9 +190,7 @@ class RecordingTracker : public BrowserShellEvents {
     Rebuild();
   }
   int Windows() const { return static_cast<int>(listeners_.size()); }
-  bool Has(const std::string& event) const {
-    return std::find(events.begin(), events.end(), event) != events.end();
-  }
+  bool Has(const std::string& event) const { return At(event) >= 0; }
   // Where `event` first occurs; -1 when it does not.
   int At(const std::string& event) const {
     auto it = std::find(events.begin(), events.end(), event);
@@ -203,11 +206,15 @@ class RecordingTracker : public BrowserShellEvents {
     }
     return false;
   }
-  std::string Dump() const {
-    std::string all;
-    for (const auto& event : events) all += event + "\n";
-    return all;
+  // Whether these events occur in this order, others between them.
+  bool InOrder(const std::vector<std::string>& order) const {
+    auto at = events.begin();
+    for (const auto& event : order) {
+      if ((at = std::find(at, events.end(), event)) == events.end()) return false;
+    }
+    return true;
   }
+  std::string Dump() const { return Lines(events); }
 
   std::vector<std::string> events;
   bool cancelNewWindows = true;
@@ -223,16 +230,12 @@ class RecordingTracker : public BrowserShellEvents {
       window_->Connect(this);
     }
     ~Listener() override { window_->Connect(nullptr); }
-    void NavigationStarting(const std::string& url, bool top) override {
-      Add("before " + Where(top) + url);
-    }
+    void NavigationStarting(const std::string& url, bool top) override { Add("before", url, top); }
     void LoadingStarted() override { Add("download begin"); }
     void NavigationCommitted(const std::string& url, bool top) override {
-      Add("complete " + Where(top) + url);
+      Add("complete", url, top);
     }
-    void DocumentLoaded(const std::string& url, bool top) override {
-      Add("document " + Where(top) + url);
-    }
+    void DocumentLoaded(const std::string& url, bool top) override { Add("document", url, top); }
     void LoadingStopped() override { Add("download complete"); }
     bool WindowRequested(int msSinceAsked) override {
       ++tracker_.newWindows;
@@ -249,8 +252,10 @@ class RecordingTracker : public BrowserShellEvents {
     }
 
    private:
-    static std::string Where(bool top) { return top ? "top " : "frame "; }
     void Add(std::string event) { tracker_.events.push_back(std::move(event)); }
+    void Add(const char* what, const std::string& url, bool top) {
+      Add(what + std::string(top ? " top " : " frame ") + url);
+    }
     RecordingTracker& tracker_;
     std::shared_ptr<BrowserWindow> window_;
   };

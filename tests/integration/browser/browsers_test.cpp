@@ -34,12 +34,11 @@ std::unique_ptr<WatchedBrowsers> ShellFor(bool firefox, const BrowserProcess& br
 
 class BrowserFixture : public ::testing::Test {
  protected:
-  explicit BrowserFixture(bool firefox)
-      : firefox_(firefox),
-        browser(folder.File("config"), firefox),
-        shell(ShellFor(firefox, browser)),
+  explicit BrowserFixture(bool inFirefox)
+      : firefox(inFirefox),
+        browser(folder.File("config"), inFirefox),
+        shell(ShellFor(inFirefox, browser)),
         tracker(*shell) {}
-  bool Firefox() const { return firefox_; }
 
   // The program runs first; the browser starts later with the given page.
   void StartWith(const std::string& path) {
@@ -55,10 +54,8 @@ class BrowserFixture : public ::testing::Test {
         kStartMs))
         << tracker.Dump();
   }
-  // A browser loads its first page whether the program has joined it yet or not (a window
-  // Chromium's page opens as the program joins runs before it is followed). So the browser
-  // starts on a page that waits for the program to join it, then goes to `path`, so that no
-  // event of that page comes before.
+  // A browser loads its first page before the program may have joined it, so it starts on
+  // a page that waits for the join and only then goes to `path`.
   void StartOn(const std::string& path) {
     web.Page("/joined", "no");
     web.Page("/hold.html",
@@ -74,13 +71,7 @@ class BrowserFixture : public ::testing::Test {
     web.Page("/joined", "yes");
   }
 
-  std::string Requests() const {
-    std::string all;
-    for (const auto& path : web.requests) all += path + "\n";
-    return all;
-  }
-
-  const bool firefox_;
+  const bool firefox;
   TempFolder folder;
   LoggingWebServer web;
   BrowserProcess browser;
@@ -116,24 +107,14 @@ TEST_P(BrowsersTest, NavigationEventsComeInTheBrowsersOrderAndFramesAsFramesOfTh
   std::vector<std::string> order{"before top " + next, "download begin", "complete top " + next,
                                  "document top " + next, "download complete"};
   // Firefox tells of a move within the document too.
-  if (Firefox()) order.push_back("complete top " + next + "#part");
-  auto inOrder = [&](bool tell) {
-    auto at = tracker.events.begin();
-    for (const auto& event : order) {
-      at = std::find(at, tracker.events.end(), event);
-      if (at == tracker.events.end()) {
-        if (tell) ADD_FAILURE() << event << " out of order:\n" << tracker.Dump();
-        return false;
-      }
-    }
-    return true;
-  };
-  ASSERT_TRUE(WaitUntil([&] { return inOrder(false); }) || inOrder(true));
+  if (firefox) order.push_back("complete top " + next + "#part");
+  ASSERT_TRUE(WaitUntil([&] { return tracker.InOrder(order); })) << "out of order:\n"
+                                                                 << tracker.Dump();
   EXPECT_EQ(tracker.Count("before top " + next), 1) << tracker.Dump();
   std::string same = web.Url("/inner.html");
   std::string cross = web.Url("/cross.html", "localhost");
   // Firefox tells of each frame's document too.
-  const std::string last = Firefox() ? "document frame " : "complete frame ";
+  const std::string last = firefox ? "document frame " : "complete frame ";
   ASSERT_TRUE(WaitUntil([&] { return tracker.Has(last + same) && tracker.Has(last + cross); }))
       << tracker.Dump();
   for (const auto& frame : {same, cross}) {
@@ -142,20 +123,18 @@ TEST_P(BrowsersTest, NavigationEventsComeInTheBrowsersOrderAndFramesAsFramesOfTh
     EXPECT_FALSE(tracker.Has("document top " + frame));
   }
   EXPECT_EQ(tracker.Windows(), 1);  // frames are no windows
-  if (Firefox()) {
+  if (firefox) {
     EXPECT_EQ(shell->Windows().front()->PageAddress().value_or(""), next + "#part");
   }
   EXPECT_EQ(tracker.newWindows, 0);
 }
 
-// The user's clicks, each told before the window it asks for, over many runs, while the
-// page's own script-made presses are never told. In Firefox every other click asks for a
-// window of its own (window.open with features), which is announced long after the click:
-// the page tells when it asked, so the window is judged as at the click. There a middle
-// click on a link opens the user's own tab, which is nobody's popup.
+// The user's clicks, each told before the window it asks for; the page's own script-made
+// presses never. Firefox announces a window with features long after the click, so the page
+// tells when it asked; there a middle click on a link opens the user's own tab.
 TEST_P(BrowsersTest, PressesAreToldBeforeTheWindowsTheyAskFor) {
   std::string page = kPressPage;
-  if (Firefox()) {
+  if (firefox) {
     const std::string open = "window.open('/pressed.html?' + Date.now())";
     page.replace(page.find(open), open.size(),
                  "window.open('/pressed.html?' + Date.now(), '', (window.n = (window.n || 0) + 1) "
@@ -178,11 +157,11 @@ TEST_P(BrowsersTest, PressesAreToldBeforeTheWindowsTheyAskFor) {
     EXPECT_TRUE(tracker.HasBetween("input down 1", from, window)) << "run " << run << "\n"
                                                                   << tracker.Dump();
   }
-  if (Firefox()) {
+  if (firefox) {
     ASSERT_TRUE(Xdotool("mousemove 40 520 click 2"));  // the link, below the browser's bars
     ASSERT_TRUE(
         WaitUntil([&] { return web.Asked("/own-tab.html") && tracker.Windows() == 2; }, 20000))
-        << tracker.Dump() << Requests();
+        << tracker.Dump() << web.Dump();
     EXPECT_TRUE(tracker.Has("input down 4")) << tracker.Dump();
     // The page told when it asked for each window, which the browser announced later.
     for (int ms : tracker.msSinceAsked) EXPECT_GT(ms, 0) << tracker.Dump();
@@ -200,13 +179,13 @@ TEST_P(BrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
   tracker.Start();
   StartOn("/opener.html");
   ASSERT_TRUE(WaitUntil([&] { return tracker.Has("revoked"); }, kStartMs)) << tracker.Dump();
-  EXPECT_TRUE(web.Asked("/allowed.html")) << Requests();
+  EXPECT_TRUE(web.Asked("/allowed.html")) << web.Dump();
   EXPECT_EQ(tracker.Count("registered"), 2) << tracker.Dump();
   std::string allowed = web.Url("/allowed.html");
   int asked = tracker.At("new window from " + web.Url("/opener.html"));
   ASSERT_GE(asked, 0) << tracker.Dump();
   EXPECT_GT(tracker.At("before top " + allowed), asked) << tracker.Dump();
-  if (Firefox()) {
+  if (firefox) {
     EXPECT_GT(tracker.At("document top " + allowed), tracker.At("before top " + allowed))
         << tracker.Dump();
   }
@@ -217,10 +196,9 @@ TEST_P(BrowsersTest, AnAllowedWindowLoadsAndItsCloseQuitsAndRevokesIt) {
 }
 
 TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
-  // Chromium with two windows; the Firefox launcher opens its page once it holds the
-  // session.
+  // Chromium with two windows; the Firefox launcher opens its page once it holds the session.
   std::vector<std::string> pages{web.Url("/first.html")};
-  if (!Firefox()) pages.push_back(web.Url("/second.html"));
+  if (!firefox) pages.push_back(web.Url("/second.html"));
   browser.Start(pages);
   std::string socket = browser.Socket();
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(socket)); }, kStartMs));
@@ -229,7 +207,7 @@ TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   const int windows = static_cast<int>(pages.size());
   ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == windows; })) << tracker.Dump();
   EXPECT_EQ(shell->JoinedBrowsers(), 1);
-  if (Firefox()) {
+  if (firefox) {
     EXPECT_TRUE(WaitUntil([&] {
       return shell->Windows().front()->PageAddress().value_or("") == web.Url("/first.html");
     })) << tracker.Dump();
@@ -242,14 +220,13 @@ TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
   EXPECT_FALSE(tracker.Has("quit " + web.Url("/first.html")));  // killed, not closed
   RunFor(300);
   EXPECT_EQ(shell->JoinedBrowsers(), 0);
-  // The killed launcher's socket stays behind; a new browser with the same profile is
-  // joined again.
+  // The killed launcher's socket stays behind; a new browser on the profile is joined again.
   ASSERT_TRUE(QFile::exists(QString::fromStdString(socket)));
   StartOn("/third.html");
   ASSERT_TRUE(WaitUntil(
       [&] {
         return tracker.Windows() == 1 &&
-               (!Firefox() || tracker.Has("document top " + web.Url("/third.html")));
+               (!firefox || tracker.Has("document top " + web.Url("/third.html")));
       },
       kStartMs))
       << tracker.Dump();
@@ -370,9 +347,8 @@ TEST_F(FirefoxTest, ScriptLinksAreReportedBeforeTheWindowTheyOpen) {
   EXPECT_FALSE(web.Asked("/from-link.html"));  // the tracker cancels every window
 }
 
-// A page loads into its own named frames, the one still blank, and asks for an address
-// that cannot be opened, then opens a window 3 s later: those asks opened no window, so
-// the window is judged as at its own ask.
+// Asks that load into the page's own named frames (one still blank) or cannot be opened
+// open no window, so a window opened 3 s later is judged as at its own ask.
 TEST_F(FirefoxTest, AnAskThatLoadsIntoAFrameOpensNoWindow) {
   web.Page("/named.html",
            "<html><body><iframe name=blank></iframe><iframe name=side src='/side.html'></iframe>"
@@ -382,7 +358,7 @@ TEST_F(FirefoxTest, AnAskThatLoadsIntoAFrameOpensNoWindow) {
            " setTimeout(() => window.open('/late.html'), 3000); }</script></body></html>");
   StartWith("/named.html");
   ASSERT_TRUE(WaitUntil([&] { return tracker.newWindows == 1; })) << tracker.Dump();
-  EXPECT_TRUE(web.Asked("/framed.html") && web.Asked("/framed.html?again")) << Requests();
+  EXPECT_TRUE(web.Asked("/framed.html") && web.Asked("/framed.html?again")) << web.Dump();
   ASSERT_EQ(tracker.msSinceAsked.size(), 1u);
   EXPECT_LT(tracker.msSinceAsked[0], 3000) << tracker.Dump();
 }
