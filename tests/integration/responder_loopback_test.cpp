@@ -45,12 +45,10 @@ class Loopback : public testing::Test {
   }
 
   // A raw client: sends the bytes, reads until the server closes.
-  std::string RawRequest(const std::string& bytes) {
-    return RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, bytes);
-  }
-  std::string RawRequestTo(const QHostAddress& address, int port, const std::string& bytes) {
+  std::string RawRequest(const std::string& bytes,
+                         const QHostAddress& address = QHostAddress(QHostAddress::LocalHost)) {
     QTcpSocket client;
-    client.connectToHost(address, static_cast<quint16>(port));
+    client.connectToHost(address, static_cast<quint16>(port_));
     std::string received;
     bool closed = false;
     QObject::connect(&client, &QTcpSocket::connected,
@@ -154,10 +152,10 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
 // nothing on the network needs it.
 TEST_F(Loopback, AnswersOnLoopbackOnly) {
   const std::string request = "GET /a.js HTTP/1.0\r\n\r\n";
-  EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHost), port_, request), kJs);
+  EXPECT_EQ(RawRequest(request), kJs);
   int answered = 1;
   if (HasIPv6()) {
-    EXPECT_EQ(RawRequestTo(QHostAddress(QHostAddress::LocalHostIPv6), port_, request), kJs);
+    EXPECT_EQ(RawRequest(request, QHostAddress(QHostAddress::LocalHostIPv6)), kJs);
     ++answered;
   }
   for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
