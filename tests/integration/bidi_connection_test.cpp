@@ -1,6 +1,5 @@
-// The WebDriver BiDi client against a scripted browser on loopback: what each event of the
-// protocol becomes, how a window is decided and cancelled, and what a faulty browser
-// cannot do to the program.
+// The WebDriver BiDi client against a scripted browser on loopback: what each event becomes,
+// how a window is decided and cancelled, and what a faulty browser cannot do to the program.
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -189,9 +188,8 @@ TEST_F(BiDiConnectionTest, JoiningAsksForTheSessionThenFollowsEveryContextOpenNo
   EXPECT_EQ(log.front(), "joined the browser of " + folder.File("profile"));
 }
 
-// A browser started while the program runs is joined when its launcher listens, not at
-// the next scan (a minute away here): with no socket folder yet, and with the socket of a
-// launcher that was killed left in it.
+// A browser started while the program runs is joined when its launcher listens, not at the
+// next scan a minute away: with no socket folder yet, and with a killed launcher's socket.
 TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItsLauncherListens) {
   for (bool staleSocket : {false, true}) {
     SCOPED_TRACE(staleSocket ? "a killed launcher's socket left" : "no socket folder yet");
@@ -218,9 +216,8 @@ TEST(WatchedBrowsersTest, ABrowserIsJoinedAsSoonAsItsLauncherListens) {
 
 const char* kB = "http://page.example/b";
 
-// What each event a browser sends about window W (page A, frame F) becomes for the
-// tracker. Nonsense and events of nobody come first: they change nothing, and every event
-// after them is still heard.
+// What each event about window W (page A, frame F) becomes for the tracker. Nonsense and
+// events of nobody come first: they change nothing, and every event after them is heard.
 TEST_F(BiDiConnectionTest, EventsStandForTheBrowserWindowsOwn) {
   JoinWithWindow();
   size_t from = tracker.events.size();
