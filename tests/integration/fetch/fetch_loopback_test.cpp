@@ -1,8 +1,6 @@
-// The real fetch over loopback: a static web server serving the vendor site, a server
-// that refuses, one that never answers, an error status, a large body, and a real HTTP
-// proxy whose log shows the request went through it. Then the lists as the program takes
-// them: over HTTPS from a server whose certificate an authority made for the test vouches
-// for, signed with a key of the test's own, into the real update.
+// The real fetch over loopback: static, refusing and silent servers, and a real HTTP proxy
+// whose log shows the request; then signed lists over HTTPS, from a certificate of an
+// authority made for the test, into the real update.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -123,10 +121,7 @@ class ProxyLoopback : public FetchLoopback {
   }
   // The proxy writes its log a moment after it answered.
   bool ProxyLogged(const std::string& line) {
-    for (int i = 0; i < 100; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-      if (site.Read(kLog).find(line) != std::string::npos) return true;
-    }
-    return false;
+    return WaitFor([&] { return site.Read(kLog).find(line) != std::string::npos; }, 5000);
   }
   static constexpr const char* kLog = "proxy/tinyproxy.log";
 };
@@ -193,8 +188,7 @@ class SignedSite : public ProxyLoopback {
     if (!redirect.empty()) argv.insert(argv.end(), {"--redirect", redirect});
     return std::make_unique<ServerProcess>(argv, port);
   }
-  // One update from the site at `port` under the name `host`, through `proxy` when given;
-  // the status it leaves.
+  // The status one update leaves, from the site at `port` as `host`, through `proxy` if any.
   std::string Update(int port, const std::string& host = kHost, const std::string& proxy = "") {
     CurlFetch tls(loop, site.File("tls/ca.pem"));
     TextBox box;
@@ -247,9 +241,8 @@ TEST_F(SignedSite, ASignedListOverHttpsIsTakenThroughTheProxy) {
   EXPECT_TRUE(ProxyLogged("CONNECT localhost:" + std::to_string(port))) << site.Read(kLog);
 }
 
-// A server in the site's place that the system's trust does not vouch for is not spoken
-// to, and the list file and the hosts file stay as they were. What it could answer unsigned
-// is refused by the update itself.
+// A server in the site's place the trust does not vouch for is not spoken to, and the list
+// and hosts files stay as they were.
 TEST_F(SignedSite, AServerTheTrustDoesNotVouchForIsRefusedWithNothingChanged) {
   struct Case {
     const char* name;

@@ -12,8 +12,7 @@
 
 namespace quorlen::testing_support {
 
-// A server program on loopback, its chatter kept out of the test's output; ended when the
-// object goes.
+// A server program on loopback, its chatter kept out of the test's output.
 class ServerProcess : public Child {
  public:
   ServerProcess(std::vector<std::string> argv, int port)
@@ -33,7 +32,6 @@ class ServerProcess : public Child {
   int port_;
 };
 
-// Python's static web server over a folder.
 inline std::unique_ptr<ServerProcess> StaticWebServer(const std::string& folder) {
   const int port = FreeLoopbackPort();
   return std::make_unique<ServerProcess>(
