@@ -82,9 +82,8 @@ class Loopback : public testing::Test {
   Responder responder_;
 };
 
-// A placeholder larger than the socket's send buffer goes out in parts as the client
-// reads, and a request that arrives in pieces after the connection is accepted is read
-// once it is whole enough to answer.
+// A placeholder larger than the send buffer goes out in parts as the client reads; a
+// request that arrives after the connection is accepted is read once it is whole.
 TEST_F(Loopback, PlaceholderLargerThanTheSendBufferArrivesWhole) {
   std::string picture(24 << 20, '\0');
   for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>(i * 7 % 251);
@@ -148,8 +147,7 @@ TEST_F(Loopback, RestartReopensThePortAndAPortInUseIsTold) {
   EXPECT_EQ(blocked_, 1);
 }
 
-// The web server answers on 127.0.0.1 and ::1 and on no other address of the machine:
-// nothing on the network needs it.
+// The web server answers on 127.0.0.1 and ::1 and on no other address of the machine.
 TEST_F(Loopback, AnswersOnLoopbackOnly) {
   const std::string request = "GET /a.js HTTP/1.0\r\n\r\n";
   EXPECT_EQ(RawRequest(request), kJs);
