@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs a test program on a virtual desktop with a window manager, as a headful browser
-# needs. Skips (77) where Chromium, Firefox or Xvfb is missing.
+# Runs a test program on a virtual desktop, as a headful browser needs; 77 without one.
 #   with-desktop.sh <program> [args...]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
