@@ -15,8 +15,7 @@ extern char** environ;
 
 namespace quorlen::testing_support {
 
-// A program started for one test and killed at its end if it is still there; its output
-// goes to the file `output` when one is given.
+// A program started for one test, killed at its end; its output goes to `output` if given.
 class Child {
  public:
   explicit Child(std::vector<std::string> argv, const std::string& output = "") {
@@ -66,8 +65,7 @@ class Child {
   int code_ = -1;
 };
 
-// Asks until the condition holds or `ms` have passed; `between` runs before each try, and
-// `pauseMs` pass between two tries.
+// Asks until the condition holds or `ms` have passed, running `between` before each try.
 inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000,
                     const std::function<void()>& between = {}, int pauseMs = 25) {
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Makes, for one test, a certificate authority and a server certificate it signs for the
-# given host names, in <folder>: ca.pem (the authority to trust), site.pem and site.key
-# (for the server). Nothing of it is shipped; it lives as long as the test's folder.
+# Makes, for one test, in <folder>: an authority to trust (ca.pem) and a server certificate
+# it signs for the given host names (site.pem, site.key). Nothing of it is shipped.
 #   make-test-ca.sh <folder> <host name>...
 set -euo pipefail
 folder=$1; shift

@@ -1,6 +1,5 @@
-// The main of every test program that runs on Qt's event loop. The views need a widget
-// application and draw off screen without a display; sockets, D-Bus and the browser
-// clients need only the core application.
+// The main of every test program on Qt's event loop: the views need a widget application,
+// drawn off screen; sockets, D-Bus and the browser clients need only the core one.
 #include <gtest/gtest.h>
 
 #ifdef QUORLEN_TEST_WIDGETS

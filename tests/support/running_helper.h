@@ -15,9 +15,8 @@
 
 namespace quorlen::testing_support {
 
-// The helper program, standalone on a socket in the test's folder, for the hosts file
-// "hosts" there and two free ports standing for 80 and 443; its log goes to "helper.log".
-// Ended with the test.
+// The helper program on a socket in the test's folder, for the hosts file "hosts" there and
+// two free ports standing for 80 and 443, logging to "helper.log"; ended with the test.
 class RunningHelper {
  public:
   explicit RunningHelper(const TempFolder& folder)

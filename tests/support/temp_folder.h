@@ -11,8 +11,7 @@
 
 namespace quorlen::testing_support {
 
-// A fresh folder under the system's temporary folder, removed with everything in it when
-// the test ends.
+// A fresh temporary folder, removed with everything in it when the test ends.
 class TempFolder {
  public:
   TempFolder() {

@@ -11,8 +11,7 @@
 
 namespace quorlen::testing_support {
 
-// An Ed25519 key pair made for one test, standing in for the vendor site's private key,
-// which never leaves the vendor.
+// An Ed25519 key pair made for one test, standing in for the vendor site's private key.
 class TestSiteKey {
  public:
   TestSiteKey() : key_(EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519"), EVP_PKEY_free) {

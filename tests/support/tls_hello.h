@@ -35,8 +35,8 @@ inline std::string ServerNameExtension(const std::string& name) {
   return Extension(0, Vector(2, std::string(1, '\0') + Vector(2, name)));
 }
 
-// A ClientHello message (handshake header included) with the given extension bytes; with
-// `withExtensions` false it ends after the compression methods, as TLS 1.2 allows.
+// A ClientHello (handshake header included) with these extension bytes; without them it
+// ends after the compression methods, as TLS 1.2 allows.
 inline std::string HelloMessage(const std::string& extensions, bool withExtensions = true) {
   std::string body = BigEndian(0x0303, 2) + std::string(32, 'r') + Vector(1, "") +
                      Vector(2, "\x13\x01") + Vector(1, std::string(1, '\0'));

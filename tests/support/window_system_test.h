@@ -18,8 +18,7 @@ struct Toolkit {
   const char* className;
 };
 
-// One window of each toolkit a desktop user meets: Xt (xterm, on X11 only), GTK (zenity)
-// and Qt.
+// One window of each toolkit a desktop user meets: Xt (xterm, X11 only), GTK (zenity), Qt.
 inline std::vector<Toolkit> Toolkits(bool withXterm) {
   std::vector<Toolkit> all = {
       {"gtk", {"zenity", "--info", "--text=Seen by the title watcher"}, "--title=", "Zenity"},
@@ -38,7 +37,6 @@ inline std::vector<std::string> Command(const Toolkit& toolkit, const std::strin
   return argv;
 }
 
-// The window system of the session the test runs in, against real windows.
 template <class System>
 class WindowSystemTest : public ::testing::Test {
  protected:
