@@ -1,7 +1,6 @@
-// A small Qt program for the desktop tests: a window titled by its first argument; with
-// "--question <title>" a Yes/No message box with that title, whose exit code tells which
-// button ended it: 6 for Yes, 7 for No, 0 when the window was closed; with
-// "--dialog <title> <dialog title>" a window and a dialog of its own over it.
+// A Qt window for the desktop tests, titled by its first argument; "--question <title>": a
+// Yes/No box that exits 6 for Yes, 7 for No, 0 when closed; "--dialog <title> <dialog title>":
+// a window and a dialog of its own over it.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs a test program on a virtual desktop of its own: Xvfb, the openbox window manager
-# and a private session bus with the accessibility bus on it.
+# Runs a test program on Xvfb with openbox and a private session and accessibility bus.
 #   under_desktop.sh <program> [args...]
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")

@@ -25,17 +25,18 @@ class X11WindowSystemTest : public testing_support::WindowSystemTest<X11WindowSy
 TEST_F(X11WindowSystemTest, ToolkitWindowsAreFoundNamedListedAndClosedThroughTheWindowManager) {
   std::vector<std::unique_ptr<Child>> children;
   std::vector<WindowId> opened;
+  std::vector<std::string> seen;
   for (const auto& toolkit : Toolkits(true)) {
     SCOPED_TRACE(toolkit.name);
     // A title outside ASCII arrives in the program's single-byte text.
     const std::string title = std::string("Casino caf\xC3\xA9 ") + toolkit.name;
-    const std::string seen = std::string("Casino caf\xE9 ") + toolkit.name;
+    seen.push_back(std::string("Casino caf\xE9 ") + toolkit.name);
     children.push_back(std::make_unique<Child>(Command(toolkit, title)));
-    WindowId window = Open(*children.back(), seen);
+    WindowId window = Open(*children.back(), seen.back());
     ASSERT_NE(window, 0u);
     opened.push_back(window);
     MakeForeground(window);
-    EXPECT_EQ(windows.WindowTitle(window), seen);
+    EXPECT_EQ(windows.WindowTitle(window), seen.back());
     EXPECT_EQ(windows.AppId(window), toolkit.className);
     EXPECT_TRUE(windows.IsVisible(window));
     EXPECT_EQ(Position(window), 0);
@@ -46,15 +47,14 @@ TEST_F(X11WindowSystemTest, ToolkitWindowsAreFoundNamedListedAndClosedThroughThe
   MakeForeground(opened[0]);
   EXPECT_TRUE(WaitFor([&] { return Position(opened[0]) == 0; }, 3000));
   EXPECT_LT(Position(opened[2]), Position(opened[1]));
-  // Once closed, the window and its inner windows are gone: asking about them makes X
-  // errors, which do not end the program.
+  // Asking about closed windows makes X errors, which do not end the program.
   for (size_t i = 0; i < opened.size(); ++i) {
-    SCOPED_TRACE(Toolkits(true)[i].name);
+    SCOPED_TRACE(seen[i]);
     const WindowId inner = windows.TopDialog(opened[i]);
     windows.RequestClose(opened[i]);
     EXPECT_NE(children[i]->ExitCode(5000), -1) << "the window did not close";
     const int errors = windows.ErrorCount();
-    ExpectGone(opened[i], std::string("Casino caf\xE9 ") + Toolkits(true)[i].name);
+    ExpectGone(opened[i], seen[i]);
     if (inner != 0) ExpectGone(inner);
     EXPECT_GT(windows.ErrorCount(), errors);
   }
@@ -68,12 +68,10 @@ TEST_F(X11WindowSystemTest, TheFirstChildOfAWindowIsItsDialog) {
   ASSERT_NE(dialog, 0u);
   MakeForeground(owner);
   EXPECT_EQ(windows.TopDialog(owner), dialog);
-  EXPECT_EQ(windows.WindowTitle(windows.TopDialog(owner)), "Casino offer dialog");
   EXPECT_NE(windows.TopDialog(dialog), owner) << "a dialog does not own its owner";
 }
 
-// The titles editor lists a minimised window among the open ones, as it lists every
-// window that is not hidden: one its application withdrew is not.
+// The titles editor lists every window not hidden: a minimised one, not a withdrawn one.
 TEST_F(X11WindowSystemTest, MinimisedWindowCountsAsShownAndAWithdrawnOneDoesNot) {
   Child minimised(Command(Toolkits(true)[0], "Minimised xterm"));
   Child withdrawn(Command(Toolkits(true)[0], "Withdrawn xterm"));
