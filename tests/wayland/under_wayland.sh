@@ -1,24 +1,17 @@
 #!/usr/bin/env bash
-# Runs a test program as a Wayland client of a headless compositor of its own, with a
-# private session bus and the accessibility bus on it; as nobody when started as root,
-# since compositors refuse to run as root or to serve another user's socket.
+# Runs a test program as a client of a headless compositor with a private session and
+# accessibility bus; as nobody when started as root, which compositors refuse.
 #   under_wayland.sh sway|kwin <program> [args...]
-# The program learns which window list the compositor must offer from
-# QUORLEN_WINDOW_LIST: "wlr" under sway, "plasma" under KWin, which offers its list only
-# to a program whose desktop entry asks for it, so the entry is written here as the
-# package's is.
+# QUORLEN_WINDOW_LIST tells the window list to expect: "wlr" under sway, "plasma" under
+# KWin, which offers it only to a program whose desktop entry asks, written here as ours is.
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
 compositor=$1
 shift
-for tool in dbus-run-session setpriv zenity; do
+case $compositor in sway) tools=(sway) ;; kwin) tools=(kwin_wayland kbuildsycoca5) ;; esac
+for tool in dbus-run-session setpriv zenity "${tools[@]}"; do
   command -v "$tool" >/dev/null || { echo "needs $tool"; exit 77; }
 done
-case $compositor in
-  sway) command -v sway >/dev/null || { echo "needs sway"; exit 77; } ;;
-  kwin) command -v kwin_wayland >/dev/null && command -v kbuildsycoca5 >/dev/null ||
-    { echo "needs kwin_wayland"; exit 77; } ;;
-esac
 run=(dbus-run-session -- bash -c '
   set -euo pipefail
   source "$1/../e2e/sway.sh"
@@ -35,8 +28,7 @@ run=(dbus-run-session -- bash -c '
     printf "[Desktop Entry]\nType=Application\nName=Window tests\nExec=%s\nX-KDE-Wayland-Interfaces=org_kde_plasma_window_management\n" \
       "$(realpath "$1")" >"$HOME/.local/share/applications/quorlen-window-tests.desktop"
     kbuildsycoca5 >/dev/null 2>&1
-    # kwin_wayland carries a file capability that a user in a container cannot take on
-    # when it starts; a copy without it runs the same compositor.
+    # A user in a container cannot take on the file capability of kwin_wayland; a copy has none.
     cp "$(command -v kwin_wayland)" "$XDG_RUNTIME_DIR/kwin_wayland"
     "$XDG_RUNTIME_DIR/kwin_wayland" --virtual --socket wayland-1 --no-lockscreen \
       --no-global-shortcuts --no-kactivities >"$XDG_RUNTIME_DIR/kwin.log" 2>&1 &
