@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Captures the first flight a TLS client sends to a blocked name: curl, headless Chromium and
-# headless Firefox each ask https://<name>/ of a listener on port 443 that only records what
-# arrives until the client waits, and never answers. Runs in private mount and network
-# namespaces with a private hosts file, so the machine's own /etc/hosts and port 443 are
-# never touched. Run as root:  tests/data/tls/capture.sh [name] [output folder]
+# Captures the first flight curl, headless Chromium and Firefox send for https://<name>/ to
+# a port 443 listener that never answers; in private mount and network namespaces, so the
+# machine's /etc/hosts and port 443 are never touched. As root: capture.sh [name] [folder]
 set -euo pipefail
 name=${1:-005.free-counters.co.uk}
 out=${2:-$(dirname "$0")}
