@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package end to end: made by CPack from the build, its contents listed and
-# checked, lintian errors fail the test, then installed into a throwaway root, where the
-# program's libraries must all resolve and a new user finds the browser launcher on the
-# PATH and in the menu, makes it the default browser and starts a browser from it that
-# the installed program joins; then removed again: the removal puts the user's own
-# hosts file back and takes the blocking copy away; the purge drops the saved copy only
-# when it holds nothing the hosts file lacks.
+# The Debian package end to end: made by CPack, its contents checked, lintian errors fail;
+# installed into a throwaway root, where its libraries resolve and a new user runs the
+# browser launcher; removed, which puts the user's own hosts file back, and purged, which
+# drops the saved copy only when it holds nothing the hosts file lacks.
 #   deb.sh <build folder> <work folder>
 set -euo pipefail
 build=$(realpath "$1"); work=$2
@@ -17,16 +14,12 @@ deb=$(ls "$work"/out/quorlen_*.deb)
 echo "package: $(basename "$deb") ($(stat -c %s "$deb") bytes)"
 
 dpkg-deb -c "$deb" | tee "$work/contents.txt"
-for path in ./usr/bin/quorlen ./usr/bin/quorlen-browser ./usr/libexec/quorlen/quorlen-helper \
-    ./usr/lib/systemd/system/quorlen-helper.socket ./usr/lib/systemd/system/quorlen-helper.service \
-    ./usr/share/quorlen/quorlenhosts.ini ./usr/share/quorlen/qltitles.ini \
-    ./usr/share/quorlen/1by1.jpg ./usr/share/quorlen/ad.wav ./usr/share/quorlen/pop.wav \
-    ./usr/share/quorlen/readme.txt ./usr/share/applications/quorlen.desktop \
-    ./usr/share/applications/quorlen-browser.desktop ./usr/share/applications/quorlen-firefox.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/quorlen.svg \
-    ./usr/share/icons/hicolor/16x16/apps/quorlen.png ./usr/share/icons/hicolor/48x48/apps/quorlen.png \
-    ./usr/share/icons/hicolor/256x256/apps/quorlen.png ./usr/share/doc/quorlen/README.md \
-    ./usr/share/doc/quorlen/copyright ./usr/share/doc/quorlen/changelog.gz; do
+for path in ./usr/bin/quorlen{,-browser} ./usr/libexec/quorlen/quorlen-helper \
+    ./usr/lib/systemd/system/quorlen-helper.{socket,service} \
+    ./usr/share/quorlen/{quorlenhosts.ini,qltitles.ini,1by1.jpg,ad.wav,pop.wav,readme.txt} \
+    ./usr/share/applications/quorlen{,-browser,-firefox}.desktop \
+    ./usr/share/icons/hicolor/{scalable/apps/quorlen.svg,{16x16,48x48,256x256}/apps/quorlen.png} \
+    ./usr/share/doc/quorlen/{README.md,copyright,changelog.gz}; do
   grep -q " $path\$" "$work/contents.txt" || fail "the package lacks $path"
 done
 grep -q "^-rwsr\|^-rwxr-sr" "$work/contents.txt" && fail "a set-id file in the package"
@@ -41,8 +34,7 @@ lintian --fail-on error --display-info "$deb" >"$work/lintian.txt" 2>&1 || { cat
 echo "lintian: $(grep -c '^E:' "$work/lintian.txt" || true) errors, $(grep -c '^W:' "$work/lintian.txt" || true) warnings"
 cat "$work/lintian.txt"
 
-# A throwaway root: the maintainer scripts run outside it with DPKG_ROOT set, and act
-# only on its files.
+# A throwaway root: the maintainer scripts run outside it with DPKG_ROOT, on its files only.
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc"
 touch "$root/var/lib/dpkg/status"
@@ -55,9 +47,7 @@ missing=$(ldd "$root/usr/bin/quorlen" "$root/usr/libexec/quorlen/quorlen-helper"
 [ -z "$missing" ] || fail "unresolved libraries: $missing"
 cmp -s "$root/etc/hosts" "$root/etc/hostsqlb" || fail "installing changed the hosts file"
 
-# The new user's road, as an ordinary user (uid 65534) in private namespaces, the program
-# drawn off screen: the launcher is on the PATH and in the menu, becomes the default
-# browser, and the browser it starts is joined by the installed program.
+# The new user's road, as uid 65534 in private namespaces, the program drawn off screen.
 launcher=$(PATH="$root/usr/bin:/usr/bin:/bin" command -v quorlen-browser) || fail "quorlen-browser is not on the PATH"
 [ "$launcher" = "$root/usr/bin/quorlen-browser" ] || fail "quorlen-browser found at $launcher"
 for entry in quorlen quorlen-browser quorlen-firefox; do
