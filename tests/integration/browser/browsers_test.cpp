@@ -286,9 +286,8 @@ TEST_P(CancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn) {
   const CancelCase& test = *GetParam().second;
   for (const auto& [path, html] : test.pages) {
     std::string page = html;
-    for (std::string::size_type at; (at = page.find("CROSS")) != std::string::npos;) {
+    if (auto at = page.find("CROSS"); at != std::string::npos)
       page.replace(at, 5, web.Url("", "localhost"));
-    }
     web.Page(path, page);
   }
   StartWith("/opener.html");
@@ -306,11 +305,9 @@ TEST_P(CancelTest, CancelledWindowsNeverAskTheirServerAndTheOpenerRunsOn) {
 
 std::vector<CancelParam> CancelParams() {
   std::vector<CancelParam> params;
-  for (bool firefox : {false, true}) {
-    for (const CancelCase& test : kCancelCases) {
+  for (bool firefox : {false, true})
+    for (const CancelCase& test : kCancelCases)
       if (firefox || !test.firefoxOnly) params.emplace_back(firefox, &test);
-    }
-  }
   return params;
 }
 
