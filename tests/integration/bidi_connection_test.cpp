@@ -21,8 +21,7 @@ using testing_support::RunFor;
 using testing_support::TempFolder;
 using testing_support::WaitUntil;
 
-// A browser that answers every command (the session with a version, intercepts and
-// subscriptions with ids of their own) and sends the events a test gives it.
+// A browser that answers every command, with ids of its own, and sends the events it is given.
 class ScriptedFirefox {
  public:
   // Listens where the program looks for the launcher of the browser of folder/profile.
@@ -284,8 +283,7 @@ TEST_F(BiDiConnectionTest, ACancelledWindowIsClosedWithItsRequestsHeldAndFailed)
   EXPECT_EQ(browser.Commands(sent),
             (std::vector<std::string>{R"(network.failRequest {"request":"R1"})",
                                       R"(network.continueRequest {"request":"R2"})"}));
-  // A window's first request can come before the window is announced: it waits for the
-  // decision, and fails once the window is cancelled.
+  // A request before its window is announced waits for the decision, then fails.
   sent = browser.commands.size();
   browser.Request("Q", "R4", true);
   Settle();
