@@ -39,9 +39,8 @@ inline bool Xdotool(const std::string& arguments) {
   return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// A page with a button that asks for a window when clicked and a link below it; on load
-// its script makes a click, a double click and a Shift press of its own, which are never
-// the user's.
+// A button that asks for a window and a link below it; on load the page's script makes a
+// click, a double click and a Shift press of its own, which are never the user's.
 inline constexpr const char* kPressPage =
     "<html><body style='margin:0'><button id=b style='width:600px;height:300px' "
     "onclick=\"const w = window.open('/pressed.html?' + Date.now()); const gone = setInterval(() "
@@ -108,8 +107,7 @@ class LoggingWebServer {
   std::map<QTcpSocket*, QByteArray> buffers_;
 };
 
-// A headful Chromium or Firefox started by the program's launcher, with the launcher's
-// profile and socket in a configuration and a runtime folder of their own.
+// A headful Chromium or Firefox started by the program's launcher, in folders of its own.
 class BrowserProcess {
  public:
   BrowserProcess(const std::string& config, bool firefox) : config_(config), firefox_(firefox) {}
@@ -165,8 +163,8 @@ class BrowserProcess {
   QProcess process_;
 };
 
-// Follows every window the way the program's tracker does (a rebuild on each change)
-// and writes down every event, answering new windows as told.
+// Follows every window as the program's tracker does (a rebuild on each change), writes
+// down every event and answers new windows as told.
 class RecordingTracker : public BrowserShellEvents {
  public:
   explicit RecordingTracker(BrowserShell& shell) : shell_(shell) {}

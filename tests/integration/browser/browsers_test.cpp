@@ -1,5 +1,4 @@
-// The DevTools (Chromium) and WebDriver BiDi (Firefox) clients against the real browsers:
-// the same pages and the same checks in each, where a browser tells more, that too.
+// The DevTools (Chromium) and WebDriver BiDi (Firefox) clients against the real browsers.
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
@@ -90,8 +89,7 @@ std::string BrowserName(const ::testing::TestParamInfo<bool>& param) {
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowsersTest, ::testing::Bool(), BrowserName);
 
-// A page that goes on to a page with two frames, one of another site, then moves within
-// its document.
+// A page goes on to one with two frames, one of another site, then moves within it.
 TEST_P(BrowsersTest, NavigationEventsComeInTheBrowsersOrderAndFramesAsFramesOfTheirPage) {
   web.Page("/start.html",
            "<html><body>start<script>setTimeout(() => location = '/next.html', 300)</script>"
@@ -232,8 +230,7 @@ TEST_P(BrowsersTest, ABrowserOpenBeforeTheProgramIsJoinedAndOneKilledIsLetGo) {
       << tracker.Dump();
 }
 
-// Pages that open windows on their own, then go on: each case names the path no request
-// may begin with, and the page that shows the opener kept working.
+// Pages that open windows on their own, then go on: no request begins with `neverAsked`.
 struct CancelCase {
   const char* name;
   std::map<std::string, std::string> pages;
