@@ -155,8 +155,7 @@ TEST_F(ProxyLoopback, TheSavedProxyCarriesTheRequestAndItsRefusalIsAFailure) {
   EXPECT_FALSE(error.empty());
 }
 
-// The vendor site at a name of its own: curl sends every *.localhost name to loopback
-// itself, so no hosts file is touched. Its files are signed with the test's key.
+// The signed vendor site at a name of its own: curl sends *.localhost to loopback itself.
 class SignedSite : public ProxyLoopback {
  protected:
   static constexpr const char* kHost = "lists.quorlen.localhost";
