@@ -104,8 +104,7 @@ TEST_F(Loopback, PlaceholderLargerThanTheSendBufferArrivesWhole) {
   EXPECT_EQ(blocked_, 2);
 }
 
-// Nine browsers that hold their connections open push the next one onto slot 9: every
-// connection is closed, the new one unanswered, and the pool serves again.
+// Nine held connections push the next onto slot 9: all are closed, and the pool serves on.
 TEST_F(Loopback, SlotNineClosesEveryHeldConnectionAndThePoolServesOn) {
   std::vector<std::unique_ptr<QTcpSocket>> held;
   for (int i = 0; i < 9; ++i) {
@@ -121,8 +120,7 @@ TEST_F(Loopback, SlotNineClosesEveryHeldConnectionAndThePoolServesOn) {
   }));
   for (const auto& client : held) EXPECT_EQ(client->bytesAvailable(), 0);
   EXPECT_EQ(blocked_, 0);
-  // Slots come free after each reply and slot 9's recycle never strands a client that
-  // waits on its own turn: each of these is answered, none hangs.
+  // Slots come free after each reply; slot 9's recycle never strands a waiting client.
   int answered = 0;
   for (int i = 0; i < 40; ++i) answered += RawRequest("GET /a.js HTTP/1.0\r\n\r\n") == kJs;
   EXPECT_EQ(answered, 40);
@@ -163,8 +161,7 @@ TEST_F(Loopback, AnswersOnLoopbackOnly) {
   EXPECT_EQ(blocked_, answered);
 }
 
-// A browser that leaves before it asks leaves its slot busy, not free: only the recycle
-// at slot 9 frees it, as the program always did.
+// A browser that leaves before it asks leaves its slot busy until the recycle at slot 9.
 TEST_F(Loopback, BrowserLeavingFirstKeepsItsSlotBusy) {
   {
     QTcpSocket client;
