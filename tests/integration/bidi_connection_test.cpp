@@ -64,8 +64,7 @@ class ScriptedFirefox {
   }
   // The commands received, from the `from`th on, as "method {params}".
   std::vector<std::string> Commands(size_t from = 0) const {
-    return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(from, commands.size())),
-            commands.end()};
+    return {commands.begin() + static_cast<std::ptrdiff_t>(from), commands.end()};
   }
 
   std::vector<std::string> commands;
