@@ -14,9 +14,10 @@ exec unshare --mount --net --fork -- bash -c '
   printf "127.0.0.1 localhost\n127.0.0.1 %s\n" "$name" > "$scratch/hosts"
   mount --bind "$scratch/hosts" /etc/hosts
   ip link set lo up
-  # One connection: what arrives until the client has sent nothing for a second.
-  record() {
-    python3 - "$1" <<PY &
+  # What the client "$@" sends until it has sent nothing for a second; then it is ended.
+  capture() {
+    local file=$1; shift
+    python3 - "$out/$file" <<PY &
 import socket, sys
 server = socket.socket(); server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
 server.bind(("127.0.0.1", 443)); server.listen(1)
@@ -29,19 +30,15 @@ open(sys.argv[1], "wb").write(data)
 PY
     listener=$!
     for _ in $(seq 100); do ss -ltn | grep -q ":443 " && break; sleep 0.05; done
+    "$@" >/dev/null 2>&1 &
+    wait $listener; kill $! 2>/dev/null || true
   }
-  record "$out/curl.bin"
-  curl -sS --max-time 3 "https://$name/" >/dev/null 2>&1 || true
-  wait $listener
-  record "$out/chromium.bin"
-  timeout 20 chromium --headless=new --no-sandbox --disable-gpu --no-first-run \
-    --user-data-dir="$scratch/chromium" "https://$name/ads/banner.gif" >/dev/null 2>&1 &
-  wait $listener; kill %2 2>/dev/null || true
-  record "$out/firefox.bin"
+  capture curl.bin curl -sS --max-time 3 "https://$name/"
+  capture chromium.bin timeout 20 chromium --headless=new --no-sandbox --disable-gpu \
+    --no-first-run --user-data-dir="$scratch/chromium" "https://$name/ads/banner.gif"
   mkdir -p "$scratch/firefox"
-  HOME=$scratch timeout 30 firefox-esr --headless --no-remote --profile "$scratch/firefox" \
-    "https://$name/ads/banner.gif" >/dev/null 2>&1 &
-  wait $listener; kill %2 2>/dev/null || true
+  HOME=$scratch capture firefox.bin timeout 30 firefox-esr --headless --no-remote \
+    --profile "$scratch/firefox" "https://$name/ads/banner.gif"
   wait 2>/dev/null || true
   ls -l "$out"/*.bin
 ' capture "$name" "$out"
