@@ -35,8 +35,6 @@ class RunningHelper {
     helper_->Kill(SIGTERM);
     helper_->ExitCode(10000);
   }
-  RunningHelper(const RunningHelper&) = delete;
-  RunningHelper& operator=(const RunningHelper&) = delete;
 
   int Port() const { return port_; }
   int HttpsPort() const { return httpsPort_; }

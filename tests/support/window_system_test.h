@@ -23,17 +23,14 @@ inline std::vector<Toolkit> Toolkits(bool withXterm) {
   std::vector<Toolkit> all = {
       {"gtk", {"zenity", "--info", "--text=Seen by the title watcher"}, "--title=", "Zenity"},
       {"qt", {QUORLEN_TEST_WINDOW}, "", "QuorlenTestWindow"}};
-  if (withXterm) all.insert(all.begin(), {"xterm", {"xterm", "-geometry", "60x10"}, "-T", "XTerm"});
+  if (withXterm)
+    all.insert(all.begin(), {"xterm", {"xterm", "-geometry", "60x10", "-T"}, "", "XTerm"});
   return all;
 }
 
 inline std::vector<std::string> Command(const Toolkit& toolkit, const std::string& title) {
   auto argv = toolkit.argv;
-  if (std::string(toolkit.titleOption) == "-T") {
-    argv.insert(argv.begin() + 1, {"-T", title});
-  } else {
-    argv.push_back(toolkit.titleOption + title);
-  }
+  argv.push_back(toolkit.titleOption + title);
   return argv;
 }
 
