@@ -36,10 +36,8 @@ class TestSiteKey {
     std::size_t size = sizeof raw;
     EVP_PKEY_get_raw_public_key(key_.get(), raw, &size);
     std::string hex;
-    for (unsigned char byte : raw) {
-      hex += "0123456789abcdef"[byte >> 4];
-      hex += "0123456789abcdef"[byte & 15];
-    }
+    for (unsigned char byte : raw)
+      hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
     return *update::SiteKey::FromHex(hex);
   }
 
