@@ -15,6 +15,18 @@ extern char** environ;
 
 namespace quorlen::testing_support {
 
+// Asks until the condition holds or `ms` have passed, running `between` before each try.
+inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000,
+                    const std::function<void()>& between = {}, int pauseMs = 25) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (true) {
+    if (between) between();
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+  }
+}
+
 // A program started for one test, killed at its end; its output goes to `output` if given.
 class Child {
  public:
@@ -44,17 +56,10 @@ class Child {
   pid_t Pid() const { return pid_; }
   // The exit code once the program ended within `ms`; -1 while it runs.
   int ExitCode(int ms) {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!exited_) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
-      }
-      if (std::chrono::steady_clock::now() > until) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    int status = 0;
+    auto ended = [&] { return exited_ || (exited_ = waitpid(pid_, &status, WNOHANG) == pid_); };
+    if (!exited_ && WaitFor(ended, ms, {}, 20))
+      code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return code_;
   }
   void Kill(int signal = SIGKILL) { kill(pid_, signal); }
@@ -64,17 +69,5 @@ class Child {
   bool exited_ = false;
   int code_ = -1;
 };
-
-// Asks until the condition holds or `ms` have passed, running `between` before each try.
-inline bool WaitFor(const std::function<bool()>& condition, int ms = 10000,
-                    const std::function<void()>& between = {}, int pauseMs = 25) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (true) {
-    if (between) between();
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-  }
-}
 
 }  // namespace quorlen::testing_support
