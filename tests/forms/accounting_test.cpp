@@ -8,7 +8,7 @@ using testing_support::ProgramTest;
 class Accounting : public ProgramTest {
  protected:
   void SetUp() override {
-    dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=100\r\n");
+    WriteSettings("nTotBlocked=100\r\n");
     Running();
   }
 };
@@ -43,13 +43,11 @@ TEST_F(Accounting, ResetShowsZeroAndStoresOne) {
   // The button does the same.
   program->Controls().cmdReset.Click();
   EXPECT_EQ(program->Options().nTotBlocked, 1);
-}
-
-TEST_F(Accounting, CountsStopAtTheLargestNumber) {
+  // Counts stop at the largest number.
   program->Options().nTotBlocked = 2147483647;
   program->AddBlockedAd(false);
   EXPECT_EQ(program->Options().nTotBlocked, 2147483647);
-  EXPECT_EQ(program->Options().nBlockedToday, 1);
+  EXPECT_EQ(program->Options().nBlockedToday, 1);  // since the reset
 }
 
 }  // namespace

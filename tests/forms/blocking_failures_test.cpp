@@ -3,23 +3,19 @@
 // and blocks again by itself once it can.
 #include "core/text.h"
 #include "tests/forms/program_fixture.h"
-#include "tests/support/list_file_text.h"
 
 namespace quorlen {
 namespace {
 
-using testing_support::ListFile;
 using testing_support::ProgramTest;
 
-// The program over a hosts file of the user's own; the web server listens unless the helper
-// is gone or the port is taken.
+// The program over a hosts file of the user's own.
 class BlockingFailures : public ProgramTest {
  protected:
   BlockingFailures() {
     StartedBefore();
-    dir.Write("program/quorlenhosts.ini", ListFile({"ads.example", "track.example"}));
-    dir.Write("program/quorlen.ini",
-              "[Settings]\r\nbBlockAdServers=True\r\nbHostsFullySet=True\r\nnTotHosts=2\r\n");
+    Servers({"ads.example", "track.example"});
+    WriteSettings("bBlockAdServers=True\r\nbHostsFullySet=True\r\nnTotHosts=2\r\n");
     dir.Write("etc/hosts", kOwn);
     programHooks.onTrouble = [this](const std::string& what) { told.push_back(what); };
   }
@@ -88,8 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, BlockingFaults,
                          ::testing::Values(Fault::kHelperGone, Fault::kPortTaken,
                                            Fault::kHostsRefused));
 
-// Whatever keeps blocking from working at start, the user is told where they look (the
-// window is hidden to the tray), and blocking comes back by itself once it can.
+// Told where the user looks: the window is hidden to the tray.
 TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   const std::string what = Told() + std::string(kCrLf) + std::string(kBlockingWaits);
   SetFault(true);
@@ -103,10 +98,8 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   EXPECT_TRUE(tray.messages[0].warning);
   EXPECT_EQ(told, std::vector<std::string>{what});
   ExpectWaiting(main);
-  // No line was written that nothing would answer.
-  EXPECT_EQ(dir.Read("etc/hosts"), kOwn);
-  // The tries go on unseen: the cause was told once.
-  clock.Advance(30000);
+  EXPECT_EQ(dir.Read("etc/hosts"), kOwn);  // no line that nothing would answer
+  clock.Advance(30000);                    // the tries go on unseen: the cause was told once
   EXPECT_EQ(tray.messages.size(), 1u);
   ExpectWaiting(main);
 
@@ -130,9 +123,8 @@ TEST_P(BlockingFaults, BlockingThatCannotWorkAtStartWaitsAndComesBack) {
   EXPECT_EQ(tray.messages.size(), 4u);
 }
 
-// Switched off while the helper is gone: the choice is saved as made, and the lines go
-// once the helper answers, so no listed server stays sent to a machine that does not
-// answer it.
+// The lines go once the helper answers: no listed server stays sent to a machine that does
+// not answer it.
 TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItReturns) {
   frmMain& main = Running();
   ExpectBlocking(main);
@@ -151,8 +143,7 @@ TEST_F(BlockingFailures, SwitchedOffWhileTheHelperIsGoneTakesTheLinesOutWhenItRe
   EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
 }
 
-// Without the HTTPS port the blocked names' HTTPS requests still fail, only uncounted:
-// blocking stays on and the user is told why.
+// Without the HTTPS port the blocked names' HTTPS requests still fail, only uncounted.
 TEST_F(BlockingFailures, HttpsPortThatCannotBeHadIsToldAndBlockingStays) {
   frmMain& main = Running();
   main.HttpsPortFailed("quorlen-helper: port 443 is in use by nginx (pid 7)");

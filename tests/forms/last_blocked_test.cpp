@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "tests/forms/program_fixture.h"
 
 namespace quorlen {
@@ -27,12 +29,19 @@ TEST_F(RecentlyBlocked, EachModeShowsItsPlaceholderUntilTheFirstRefresh) {
     EXPECT_EQ(window.nMode(), m.mode);
     EXPECT_EQ(window.lstBlocked.Items(), std::vector<std::string>{m.placeholder});
     EXPECT_TRUE(m.button.Default());
-    int current = (window.cmdByAdServer.Default() ? 1 : 0) +
-                  (window.cmdIEPopups.Default() ? 1 : 0) + (window.cmdTitles.Default() ? 1 : 0);
-    EXPECT_EQ(current, 1);
+    EXPECT_EQ(
+        window.cmdByAdServer.Default() + window.cmdIEPopups.Default() + window.cmdTitles.Default(),
+        1);
     clock.Advance(frmLastBlocked::kRefreshMs);
     EXPECT_EQ(window.lstBlocked.Count(), 0) << m.placeholder;
   }
+  // The fifty newest, newest first.
+  for (int i = 1; i <= 75; ++i) main.cbTitles->PutItem(Variant("title " + std::to_string(i)));
+  window.cmdTitles.Click();
+  const auto& items = window.lstBlocked.Items();
+  ASSERT_EQ(items.size(), 50u);
+  EXPECT_EQ(items.front(), "title 75");
+  EXPECT_EQ(items.back(), "title 26");
 }
 
 TEST_F(RecentlyBlocked, OpensInTheAdServerModeAndRefillsEveryFiveSeconds) {
@@ -55,17 +64,6 @@ TEST_F(RecentlyBlocked, OpensInTheAdServerModeAndRefillsEveryFiveSeconds) {
   main.cbAdServers->PutItem(Variant("10:00:03 'ads.three.example'  from '' by ''"));
   clock.Advance(frmLastBlocked::kRefreshMs);
   EXPECT_EQ(window.lstBlocked.Count(), 2);  // a closed window is not refilled
-}
-
-TEST_F(RecentlyBlocked, ListsTheFiftyNewestNewestFirst) {
-  frmMain& main = Running();
-  for (int i = 1; i <= 75; ++i) main.cbTitles->PutItem(Variant("title " + std::to_string(i)));
-  main.LastBlocked().Show();
-  main.LastBlocked().cmdTitles.Click();
-  const auto& items = main.LastBlocked().lstBlocked.Items();
-  ASSERT_EQ(items.size(), 50u);
-  EXPECT_EQ(items.front(), "title 75");
-  EXPECT_EQ(items.back(), "title 26");
 }
 
 TEST_F(RecentlyBlocked, DoubleClickHandsTheLineToTheEditorOfItsKind) {
@@ -91,9 +89,8 @@ TEST_F(RecentlyBlocked, DoubleClickHandsTheLineToTheEditorOfItsKind) {
   window.lstBlocked.onDoubleClick();
   std::vector<Variant> records;
   main.cbIEPopups->GetAllItems(records);
-  int popupRecords = 0;
-  for (const auto& record : records) popupRecords += record.ToString().empty() ? 0 : 1;
-  EXPECT_EQ(popupRecords, 2);
+  EXPECT_EQ(std::ranges::count_if(records, [](const Variant& r) { return !r.ToString().empty(); }),
+            2);
   EXPECT_EQ(main.getLastBlockedPopupPage(), "pops.example/a.html");
   EXPECT_TRUE(main.Popups().Editor().window.Visible());
   EXPECT_EQ(main.Popups().Editor().txtTitle.Text(), "pops.example/a.html");

@@ -20,6 +20,7 @@
 #include "platform/fake/scripted_dialogs.h"
 #include "platform/fake/scripted_fetch.h"
 #include "platform/fake/virtual_clock.h"
+#include "tests/support/list_file_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorlen::testing_support {
@@ -62,6 +63,19 @@ class ProgramTest : public ::testing::Test {
 
   // The first start is over and the user has been asked: what a later start sees.
   void StartedBefore() { firstStart.startedBefore = true; }
+
+  // The shipped list of blocked servers and the settings file's one section.
+  void Servers(const std::vector<std::string>& names) {
+    dir.Write("program/quorlenhosts.ini", ListFile(names));
+  }
+  void WriteSettings(const std::string& lines) {
+    dir.Write("program/quorlen.ini", "[Settings]\r\n" + lines);
+  }
+
+  // A box as one line, title (style): text, so one check compares all three.
+  static std::string Box(const ScriptedDialogs::Box& box) {
+    return box.title + " (" + std::to_string(box.style) + "): " + box.text;
+  }
 
   std::string Settings() const { return dir.Read("program/quorlen.ini"); }
   std::string SettingsValue(const std::string& key) {

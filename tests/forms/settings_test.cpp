@@ -7,12 +7,10 @@ using namespace std::string_literals;
 using testing_support::ProgramTest;
 
 class SettingsFileTest : public ProgramTest {
- protected:
   void SetUp() override { StartedBefore(); }
 };
 
-// An empty file, or one a user or a crash can leave behind: whatever it holds, the program
-// starts with the defaults for every value it cannot read.
+// Files a user or a crash can leave behind.
 TEST_F(SettingsFileTest, EmptyOrDamagedFilesGiveTheDefaults) {
   std::string junk;
   for (unsigned i = 0; i < 65536; ++i) junk.push_back(static_cast<char>((i * 40503u) >> 3));
@@ -45,8 +43,7 @@ TEST_F(SettingsFileTest, EmptyOrDamagedFilesGiveTheDefaults) {
 // A value that is there but unreadable fails its conversion, which leaves the member as
 // it was before loading: off, not the default that an absent key gives.
 TEST_F(SettingsFileTest, UnreadableValuesLeaveTheMembersOff) {
-  dir.Write("program/quorlen.ini",
-            "[Settings]\nbBlockAdServers=perhaps\nnTotBlocked=lots\nbPopSound=\n");
+  WriteSettings("bBlockAdServers=perhaps\nnTotBlocked=lots\nbPopSound=\n");
   frmMain& main = Start();
   EXPECT_FALSE(main.Options().bBlockAdServers);
   EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
@@ -82,7 +79,7 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInItsOrder) {
 }
 
 TEST_F(SettingsFileTest, CountAndDateAreWrittenOnlyWhenMeaningful) {
-  dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=12\r\nDateUpdate=1/1/2001\r\n");
+  WriteSettings("nTotBlocked=12\r\nDateUpdate=1/1/2001\r\n");
   frmMain& main = Start();
   main.Options().nTotBlocked = 0;
   for (const char* never : {"Never", "1/1/2001", ""}) {

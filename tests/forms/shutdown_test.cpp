@@ -10,8 +10,7 @@ class ShutDown : public ProgramTest {
   // Blocking one listed server over a hosts file of the user's own.
   frmMain& Running() {
     dir.Write("etc/hosts", kOwn);
-    dir.Write("program/quorlenhosts.ini",
-              "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ads.example\r\n");
+    Servers({"ads.example"});
     frmMain& main = ProgramTest::Running();
     EXPECT_TRUE(Listening());
     return main;
@@ -53,9 +52,8 @@ TEST_F(ShutDown, SessionEndSavesOnceAndEndsTheTimers) {
   EXPECT_FALSE(main.Timer3().Enabled());
 }
 
-// The first start asks its question in a box that waits in its own event loop; the
-// desktop session ends meanwhile. The unload runs right there and saves at once, since
-// the program ends before the box returns.
+// The first start's question waits in its own event loop while the session ends: the unload
+// saves right there, since the program ends before the box returns.
 TEST_F(ShutDown, SessionEndWhileAMessageBoxIsOpenStillSaves) {
   shell.trackedBrowserIsDefault = true;
   frmMain& main = Start();

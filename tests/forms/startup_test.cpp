@@ -5,10 +5,10 @@ namespace {
 
 using testing_support::ProgramTest;
 
-class StartUp : public ProgramTest {};
+using StartUp = ProgramTest;
 
 TEST_F(StartUp, SecondCopyEndsSilentlyTouchingNothing) {
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbMinimized=False\r\n");
+  WriteSettings("bMinimized=False\r\n");
   dir.Write("etc/hosts", "127.0.0.1 localhost\n");
   dir.Write("etc/.hosts.qlpending", "a write of the running copy\n");
   singleInstance.otherCopyRunning = true;
@@ -26,9 +26,8 @@ TEST_F(StartUp, SecondCopyEndsSilentlyTouchingNothing) {
   EXPECT_TRUE(shell.shortcuts.empty());
 }
 
-// A crash while the hosts file or the settings were rewritten in place left the complete
-// new text beside them; the start finishes those writes before it reads either file, and
-// removes what writes cut short earlier left behind.
+// A crash mid-rewrite left the complete new text beside the file: the start finishes such
+// writes before it reads either file, and removes the leftovers of writes cut short earlier.
 TEST_F(StartUp, InterruptedWritesAreFinishedBeforeTheFilesAreRead) {
   StartedBefore();
   dir.Write("etc/hosts", "");
@@ -53,10 +52,8 @@ TEST_F(StartUp, InterruptedWritesAreFinishedBeforeTheFilesAreRead) {
 }
 
 TEST_F(StartUp, LoadingShowsTheWindowAndStartsTheDelayedStep) {
-  // Blocking off: the delayed step has nothing to build.
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\n");
-  dir.Write("program/quorlenhostsexc.ini",
-            "[DomainCount]\r\nN=1\r\n[Domains]\r\nD0=ok.example\r\n");
+  WriteSettings("bBlockAdServers=False\r\n");  // the delayed step has nothing to build
+  dir.Write("program/quorlenhostsexc.ini", testing_support::ListFile({"ok.example"}));
   frmMain& main = Start();
   ASSERT_TRUE(started);
   EXPECT_FALSE(main.bLoading());
@@ -75,8 +72,7 @@ TEST_F(StartUp, LoadingShowsTheWindowAndStartsTheDelayedStep) {
   EXPECT_TRUE(main.Timer3().Enabled());
   EXPECT_FALSE(dialogs.WaitCursor());
   EXPECT_TRUE(dialogs.Boxes().empty());
-  // The delayed step, with nothing to build, does not leave the start-up text standing.
-  clock.Advance(2500);
+  clock.Advance(2500);  // with nothing to build it still replaces the start-up text
   EXPECT_EQ(main.Controls().lblStatus.Caption(),
             std::string("Settings Saved\r\n") + frmMain::kStarted);
 }
@@ -97,10 +93,8 @@ TEST_F(StartUp, MissingPlaceholderImageIsReportedAndTheProgramRuns) {
   Start();
   EXPECT_TRUE(started);
   ASSERT_EQ(dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(dialogs.Boxes()[0].text,
-            "Install failure: need this file to exists: " + dir.File("program") + " \\ 1by1.jpg");
-  EXPECT_EQ(dialogs.Boxes()[0].style, msgbox::kOkOnly);
-  EXPECT_EQ(dialogs.Boxes()[0].title, "Quorlen");
+  EXPECT_EQ(Box(dialogs.Boxes()[0]), "Quorlen (0): Install failure: need this file to exists: " +
+                                         dir.File("program") + " \\ 1by1.jpg");
 }
 
 TEST_F(StartUp, FirstStartAnsweredNoSavesBlockingOff) {
@@ -112,17 +106,15 @@ TEST_F(StartUp, FirstStartAnsweredNoSavesBlockingOff) {
   EXPECT_TRUE(dialogs.Boxes().empty());
   clock.Advance(1);
   ASSERT_GE(dialogs.Boxes().size(), 2u);
-  EXPECT_EQ(dialogs.Boxes()[0].text,
-            "In addition to popup ads, do you want Quorlen to block banner ads as well?");
-  EXPECT_EQ(dialogs.Boxes()[0].title, "Block banner ads?");
-  EXPECT_EQ(dialogs.Boxes()[0].style, msgbox::kYesNo);
+  EXPECT_EQ(Box(dialogs.Boxes()[0]),
+            "Block banner ads? (4): In addition to popup ads, do you want "
+            "Quorlen to block banner ads as well?");
   EXPECT_EQ(dialogs.Boxes()[1].text,
             "IMPORTANT: YOU MUST RESTART YOUR COMPUTER TO MAKE SURE ALL BLOCKING WORKS CORRECTLY!");
   EXPECT_EQ(SettingsValue("bBlockAdServers"), "False");
   EXPECT_FALSE(main.Controls().chkAdServers.Ticked());
   EXPECT_FALSE(Listening());
-  // Popup blocking is still on, so no "nothing blocked" warning.
-  EXPECT_FALSE(main.Message().window.Visible());
+  EXPECT_FALSE(main.Message().window.Visible());  // popups are still blocked: no warning
   // Kept after the cleared box took the lines out, which ends the file with a line end.
   EXPECT_EQ(dir.Read("etc/hostsqlb"), "127.0.0.1 localhost\r\n\r\n");
   EXPECT_EQ(firstStart.records, 1);
@@ -142,7 +134,7 @@ TEST_F(StartUp, FirstStartNeverOverwritesTheBackup) {
 
 TEST_F(StartUp, LaterStartHidesTheWindowAfterTwoAndAHalfSeconds) {
   StartedBefore();
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbMinimized=False\r\n");
+  WriteSettings("bMinimized=False\r\n");
   frmMain& main = Start();
   EXPECT_TRUE(main.Controls().window.Visible());
   clock.Advance(2499);
@@ -151,14 +143,13 @@ TEST_F(StartUp, LaterStartHidesTheWindowAfterTwoAndAHalfSeconds) {
   EXPECT_FALSE(main.Controls().window.Visible());
   EXPECT_TRUE(dialogs.Boxes().empty());
   EXPECT_EQ(firstStart.records, 0);
-  // The delayed step runs once.
-  EXPECT_FALSE(main.Timer2().Enabled());
+  EXPECT_FALSE(main.Timer2().Enabled());  // the delayed step runs once
   EXPECT_FALSE(main.bStartupPending());
 }
 
 TEST_F(StartUp, NothingBlockedIsWarnedAndTheAllowControlsGoOff) {
-  dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=0\r\n");
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbBlockAdServers=False\r\nbBlockIEPopups=0\r\n");
+  Servers({});
+  WriteSettings("bBlockAdServers=False\r\nbBlockIEPopups=0\r\n");
   frmMain& main = Running();
   EXPECT_TRUE(main.Message().window.Visible());
   EXPECT_EQ(main.Message().window.Caption(), "Quorlen - No Ads Being Blocked");
@@ -169,10 +160,10 @@ TEST_F(StartUp, NothingBlockedIsWarnedAndTheAllowControlsGoOff) {
 }
 
 TEST_F(StartUp, DelayedStepBringsTheBlockingHostsFileBack) {
-  dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=0\r\n");
+  Servers({});
   dir.Write("etc/hostsqlf", std::string(20000, '#') + "\r\n");
   dir.Write("etc/hosts", "own\r\n");
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbHostsFullySet=False\r\n");
+  WriteSettings("bHostsFullySet=False\r\n");
   frmMain& main = Running();
   // The copy is long enough: put back as it is, not built anew.
   EXPECT_EQ(dir.Read("etc/hosts"), dir.Read("etc/hostsqlf"));
@@ -206,9 +197,8 @@ TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
       dir.Write("etc/hosts", std::string(static_cast<size_t>(c.hostsBytes), '#'));
     if (c.fullCopyBytes > 0)
       dir.Write("etc/hostsqlf", std::string(static_cast<size_t>(c.fullCopyBytes), '#'));
-    dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=0\r\n");
-    dir.Write("program/quorlen.ini", std::string("[Settings]\r\nbHostsFullySet=") +
-                                         (c.savedComplete ? "True" : "False") + "\r\n");
+    Servers({});
+    WriteSettings(c.savedComplete ? "bHostsFullySet=True\r\n" : "bHostsFullySet=False\r\n");
     StartedBefore();
     // A put-back writes the copy as it is; any other write of the hosts file is a build.
     const std::string copy(static_cast<size_t>(c.fullCopyBytes), '#');
@@ -220,7 +210,7 @@ TEST_F(StartUp, HostsFileIsRebuiltBelowEitherThreshold) {
     Start();
     clock.Advance(2500);
     EXPECT_EQ(builds, c.builds);
-    program.reset();
+    program.reset();  // before `builds` goes
   }
 }
 

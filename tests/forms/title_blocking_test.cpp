@@ -6,17 +6,14 @@ namespace {
 
 using testing_support::ProgramTest;
 
-// Window-title blocking inside the whole program: the watcher, the counts and records it
-// feeds, the entries that allow a closed window again, and the editor behind them.
+// Window-title blocking inside the whole program, with its records, entries and editor.
 class TitleBlocking : public ProgramTest {
  protected:
   void SetUp() override {
     StartedBefore();
     dir.Write("program/qltitles.ini",
-              "[DomainCount]\r\nN=2\r\n[Domains]\r\nD0=Claim your prize\r\nD1=Lucky Visitor\r\n");
-    dir.Write("program/quorlen.ini",
-              "[Settings]\r\nbBlockAdServers=False\r\n"
-              "bBlockIEPopups=True\r\nnTotBlocked=7\r\n");
+              testing_support::ListFile({"Claim your prize", "Lucky Visitor"}));
+    WriteSettings("bBlockAdServers=False\r\nbBlockIEPopups=True\r\nnTotBlocked=7\r\n");
   }
   WindowId Popup(const std::string& title = "Claim your prize now - Chromium") {
     WindowId window = desk.Add(title, "Chromium-browser");

@@ -17,7 +17,7 @@ TEST_F(Tray, TipNamesTheProgramThenCountsBlockedAdsAndServersCutAt64) {
   program.reset();
   dir.Write("program/quorlenhosts.ini", "[DomainCount]\r\nN=120\r\n");
   dir.Write("program/userhosts.ini", "[DomainCount]\r\nN=3\r\n");
-  dir.Write("program/quorlen.ini", "[Settings]\r\nnTotBlocked=5\r\nDateUpdate=1/2/2026\r\n");
+  WriteSettings("nTotBlocked=5\r\nDateUpdate=1/2/2026\r\n");
   frmMain& main = Start();
   EXPECT_EQ(ShownTip(), "Quorlen blocked 5 ads.  As of 1/2/2026, 123 ACTIVE ad servers bl");
   main.Options().nTotBlocked = 2147483647;
@@ -27,15 +27,12 @@ TEST_F(Tray, TipNamesTheProgramThenCountsBlockedAdsAndServersCutAt64) {
   EXPECT_EQ(ShownTip().size(), 64u);
 }
 
-TEST_F(Tray, RefreshBringsBackALostIcon) {
-  Running();
+// Also: the minute's refresh brings back an icon lost with the task bar.
+TEST_F(Tray, LeftClickOpensTheWindowAndRightClickLeavesItToTheMenu) {
+  frmMain& main = Running();
   tray.present = false;  // the task bar was re-created
   clock.Advance(60000 - 2500);
   EXPECT_TRUE(tray.present);
-}
-
-TEST_F(Tray, LeftClickOpensTheWindowAndRightClickLeavesItToTheMenu) {
-  frmMain& main = Running();
   ASSERT_FALSE(main.Controls().window.Visible());
   tray.Send(tray_message::kRightButtonUp);
   EXPECT_FALSE(main.Controls().window.Visible());
@@ -57,8 +54,7 @@ TEST_F(Tray, PopupToggleGoesBackAndForth) {
 // Stock GNOME: no tray at start, one from an extension later, and a panel that ends.
 TEST_F(Tray, WithoutATrayTheWindowStaysReachableAndALaterTrayIsUsed) {
   tray.available = false;
-  // The last run ended hidden in a tray.
-  dir.Write("program/quorlen.ini", "[Settings]\r\nbMinimized=True\r\n");
+  WriteSettings("bMinimized=True\r\n");  // the last run ended hidden in a tray
   frmMain& main = Start();
   EXPECT_TRUE(main.Controls().window.Visible());
   auto& c = main.Controls();
@@ -83,8 +79,7 @@ TEST_F(Tray, WithoutATrayTheWindowStaysReachableAndALaterTrayIsUsed) {
   EXPECT_TRUE(c.window.Visible());
   EXPECT_TRUE(c.window.Minimized());
   EXPECT_TRUE(c.mnuTray.Visible());
-  clock.Advance(120000);
-  // Told once, at start.
+  clock.Advance(120000);  // told once, at start
   const std::string status = c.lblStatus.Caption();
   EXPECT_EQ(status.find(TrayModel::kNoTrayNotice), status.rfind(TrayModel::kNoTrayNotice));
 }

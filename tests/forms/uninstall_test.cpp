@@ -17,9 +17,9 @@ class Uninstall : public ProgramTest {
     dir.Write(folder + "/quorlen", "");
     dir.Write(folder + "/1by1.jpg", "\xFF\xD8\xFF\xD9");
     dir.Write("etc/hosts", kUsersHosts);
-    dir.Write(folder + "/quorlenhosts.ini",
-              "[DomainCount]\r\nN=3\r\n[Domains]\r\nD0=ads.one.example\r\nD1=ads.two.example\r\n"
-              "D2=track.three.example\r\n");
+    dir.Write(
+        folder + "/quorlenhosts.ini",
+        testing_support::ListFile({"ads.one.example", "ads.two.example", "track.three.example"}));
     dir.Write(folder + "/quorlen.ini", "[Settings]\r\nbBlockAdServers=True\r\n");
     return ProgramTest::Running();
   }
@@ -79,9 +79,8 @@ TEST_F(Uninstall, StartupBoxRemovesAndRecreatesTheEntry) {
   box.Click();
   ASSERT_EQ(shell.shortcuts.count(Shortcut()), 1u);
   const ShortcutFile again = shell.shortcuts[Shortcut()];
-  EXPECT_EQ(again.targetPath, made.targetPath);
-  EXPECT_EQ(again.workingDirectory, made.workingDirectory);
-  EXPECT_EQ(again.iconLocation, made.iconLocation);
+  EXPECT_EQ(std::tie(again.targetPath, again.workingDirectory, again.iconLocation),
+            std::tie(made.targetPath, made.workingDirectory, made.iconLocation));
   EXPECT_EQ(again.windowStyle, 4);
   EXPECT_EQ(
       main.Controls().lblStatus.Caption().rfind("Quorlen was just added to the startup group.", 0),
