@@ -65,30 +65,27 @@ TEST_F(HelpWindowsTest, TheHelpLauncherOpensThePageInTheBrowserAndClosesItself) 
 
 TEST_F(HelpWindowsTest, AMissingOrFailingBrowserIsToldAndThePageFileStillGoes) {
   struct Case {
-    const char* name;
     std::string browser;
     bool starts;
-    std::string title, text;
+    std::string box;  // title (style): text
     size_t started;
   };
   for (const Case& c : std::vector<Case>{
-           {"no browser named", "  ", true, "Browser Not Found",
-            "Could not find associated Browser", 0},
-           {"browser does not start", "/opt/gone/browser", false, "URL Failed",
-            "Web Page not Opened", 1},
+           {"  ", true, "Browser Not Found (48): Could not find associated Browser", 0},
+           {"/opt/gone/browser", false, "URL Failed (48): Web Page not Opened", 1},
        }) {
+    SCOPED_TRACE(c.browser);
     ScriptedDialogs boxes;
     FakeDesktop failing;
     failing.browser = c.browser;
     failing.browserStarts = c.starts;
     HelpWindows other{{failing, boxes, clock, system}, {}, "1.0.0"};
     other.OpenPage("http://vendor.example/q/help.asp");
-    ASSERT_EQ(boxes.Boxes().size(), 1u) << c.name;
-    EXPECT_EQ(boxes.Boxes()[0].title, c.title) << c.name;
-    EXPECT_EQ(boxes.Boxes()[0].text, c.text) << c.name;
-    EXPECT_EQ(boxes.Boxes()[0].style, 48) << c.name;
-    EXPECT_EQ(failing.browsed.size(), c.started) << c.name;
-    EXPECT_FALSE(temp.Exists("temphtm.HTM")) << c.name;
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    const auto& box = boxes.Boxes()[0];
+    EXPECT_EQ(box.title + " (" + std::to_string(box.style) + "): " + box.text, c.box);
+    EXPECT_EQ(failing.browsed.size(), c.started);
+    EXPECT_FALSE(temp.Exists("temphtm.HTM"));
   }
 }
 
@@ -105,7 +102,6 @@ TEST_F(HelpWindowsTest, TheLaunchersButtonsGoHomeOrBackToTheHelpPage) {
   EXPECT_EQ(desktop.browsed.size(), 1u);  // Done opens nothing
 }
 
-// An empty comment opens nothing; a comment reaches the maker's page encoded.
 TEST_F(HelpWindowsTest, FeedbackReachesTheMakersPageEncoded) {
   windows->ShowFeedback();
   frmFeedback& feedback = windows->Feedback();
@@ -135,7 +131,6 @@ TEST_F(HelpWindowsTest, FeedbackReachesTheMakersPageEncoded) {
 }
 
 // Its links, picture and OK are clicked on the view (tests/ui/click_through_test.cpp).
-// The feedback window names the maker's contact address.
 TEST_F(HelpWindowsTest, AboutNamesTheVersionAndTheSystemFeedbackTheContactAddress) {
   windows->ShowAbout();
   frmAbout& about = windows->About();
