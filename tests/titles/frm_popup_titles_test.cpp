@@ -51,8 +51,7 @@ TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
   EXPECT_FALSE(editor.Timer1.Enabled());
   EXPECT_NE(editor.Label5.Caption(), TitleWatcher::kWindowsNotSeenLabel);
 
-  // A desktop that shows no windows: the list can still be edited, but closes are not
-  // promised.
+  // A desktop that shows no windows: the list can be edited, but closes are not promised.
   editor.Unload();
   desk.seesWindows = false;
   editor.Show();
@@ -61,23 +60,20 @@ TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
 }
 
 TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {
+  const std::string shortText = "' is too short.  Needs to be 5 characters or more.";
+  const std::string listed = "' is already in your list of 'Additional Popup Windows to Block'. ";
   struct Case {
     const char* text;
-    const char* refusedAs;  // nullptr: added
-    const char* message;
+    std::string box;  // "": added
     int selected;
   };
   const Case cases[] = {
-      {"abcd", "Substring too short.", "'abcd' is too short.  Needs to be 5 characters or more.",
-       -1},
-      {"    ", "Substring too short.", "'    ' is too short.  Needs to be 5 characters or more.",
-       -1},
-      {" CASINO", "Duplicate Entry Found.",
-       "' CASINO' is already in your list of 'Additional Popup Windows to Block'. ", 0},
-      {"Free Gift  ", "Duplicate Entry Found.",
-       "'Free Gift  ' is already in your list of 'Additional Popup Windows to Block'. ", 2},
-      {"abcde", nullptr, nullptr, 3},
-      {" spaced out ", nullptr, nullptr, 4},
+      {"abcd", "Substring too short. (64): 'abcd" + shortText, -1},
+      {"    ", "Substring too short. (64): '    " + shortText, -1},
+      {" CASINO", "Duplicate Entry Found. (64): ' CASINO" + listed, 0},
+      {"Free Gift  ", "Duplicate Entry Found. (64): 'Free Gift  " + listed, 2},
+      {"abcde", "", 3},
+      {" spaced out ", "", 4},
   };
   editor.Show();
   std::vector<std::string> expected = editor.lstAdd.Items();
@@ -88,11 +84,10 @@ TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {
     editor.txtTitle.SetText(c.text);
     EXPECT_TRUE(editor.cmdAdd.Enabled());
     editor.cmdAdd.Click();
-    if (c.refusedAs) {
+    if (!c.box.empty()) {
       ASSERT_EQ(dialogs.Boxes().size(), boxes + 1);
-      EXPECT_EQ(dialogs.Boxes().back().title, c.refusedAs);
-      EXPECT_EQ(dialogs.Boxes().back().text, c.message);
-      EXPECT_EQ(dialogs.Boxes().back().style, msgbox::kInformation);
+      const auto& box = dialogs.Boxes().back();
+      EXPECT_EQ(box.title + " (" + std::to_string(box.style) + "): " + box.text, c.box);
     } else {
       EXPECT_EQ(dialogs.Boxes().size(), boxes);
       expected.push_back(c.text);  // exactly as typed
@@ -145,8 +140,7 @@ TEST_F(PopupTitlesEditorTest, DeleteThenCancelLeavesTheUserListAlone) {
   }
 }
 
-// OK without changes writes nothing. With only the default list, OK writes all of it plus
-// the change as the user's list; showing the open window again keeps its edits.
+// OK without changes writes nothing; showing the open window again keeps its edits.
 TEST_F(PopupTitlesEditorTest, OkWithOnlyTheDefaultListWritesAllOfItPlusTheChange) {
   editor.Show();
   editor.lstAdd.SetListIndex(1);

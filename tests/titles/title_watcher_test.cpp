@@ -64,8 +64,6 @@ TEST_F(TitleWatcherTest, StandsStillWhilePopupsAreOffAllowedOrAKeyIsDown) {
   }
 }
 
-// An invisible foreground window is never examined, children and all; a vanished one
-// finds nothing.
 TEST_F(TitleWatcherTest, InvisibleOrVanishedForegroundWindowIsNeverExamined) {
   UseFragments({"casino"});
   WindowId window = Foreground("Casino");
