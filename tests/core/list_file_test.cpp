@@ -30,8 +30,6 @@ class ListFile : public testing::Test {
   int loads_ = 0;
 };
 
-// Entries are trimmed, gaps and stale keys beyond the count skipped; a list without a
-// usable count loads nothing.
 TEST_F(ListFile, LoadsTrimmedEntriesUpToTheCount) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"[DomainCount]\r\nN=4\r\n[Domains]\r\nD0=  b.example \r\nD1=\r\nD3=a.example\r\n",

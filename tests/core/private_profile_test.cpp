@@ -11,8 +11,6 @@ namespace {
 
 using testing_support::TempFolder;
 
-// A missing file gives the default and is created on a write; a missing folder fails the
-// write; writing nothing deletes the key.
 TEST(ProfileStore, MissingFileGivesDefaultAndIsCreatedOnWrite) {
   TempFolder dir;
   ProfileStore store;

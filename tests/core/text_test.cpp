@@ -46,14 +46,10 @@ TEST(Conversions, ReadsNumbersAsTheSettingsDo) {
 }
 
 TEST(ToBoolean, WordsAndNumbers) {
-  EXPECT_EQ(ToBoolean("True"), true);
-  EXPECT_EQ(ToBoolean("false"), false);
-  EXPECT_EQ(ToBoolean(" TRUE "), true);
-  EXPECT_EQ(ToBoolean("0"), false);
-  EXPECT_EQ(ToBoolean("-1"), true);
-  EXPECT_EQ(ToBoolean("2"), true);
-  EXPECT_EQ(ToBoolean(""), std::nullopt);
-  EXPECT_EQ(ToBoolean("yes"), std::nullopt);
+  const std::pair<const char*, std::optional<bool>> cases[] = {
+      {"True", true}, {"false", false}, {" TRUE ", true},   {"0", false},
+      {"-1", true},   {"2", true},      {"", std::nullopt}, {"yes", std::nullopt}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ToBoolean(text), value) << text;
 }
 
 TEST(Utf8ToSingleByte, KeepsWhatTheCodePageHasAndMarksTheRest) {

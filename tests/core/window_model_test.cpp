@@ -26,8 +26,7 @@ TEST(CheckBox, ClickHandlerRunsOnlyOnARealChange) {
   EXPECT_EQ(clicks, 2);
 }
 
-// A listener is told until its connection ends: when the connection is destroyed or
-// disconnected, also from inside a change, and a signal destroyed first leaves it inert.
+// Also from inside a change; a signal destroyed first leaves its connections inert.
 TEST(Signal, AListenerIsToldWhileItsConnectionLives) {
   std::vector<std::string> told;
   auto label = std::make_unique<Label>();
@@ -101,7 +100,7 @@ class DebugLogTest : public testing::Test {
   DebugLogArea log_{clock_, txtStatus_, chkDebug_};
 };
 
-// Off until the debug button; detail lines only with extra debug.
+// Detail lines only with extra debug.
 TEST_F(DebugLogTest, IsOffUntilTheDebugButton) {
   log_.DebugLog("before");
   EXPECT_EQ(txtStatus_.Text(), "");
