@@ -1,8 +1,6 @@
-// Every control of the settings window, its menus, the tray menu and the small windows,
-// clicked on the views as a user clicks it, with what the user then notices: a window that
-// comes up or goes, a page or file opened, a box, a file dialog, a sound, the autostart
-// entry, the end of the program. The click-through on a real desktop (tests/e2e/windows.sh)
-// goes only one way into each kind of window.
+// Every control of every window clicked on the views as a user clicks it, with what the user
+// then notices. The click-through on a real desktop (tests/e2e/windows.sh) goes only one way
+// into each kind of window.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -184,9 +182,8 @@ const std::string kSettings = "shows the settings window";
 TEST_F(ClickThrough, EveryControlAndEntryDoesItsPart) {
   frmMain& main = *program;
   main.cbAdServers->PutItem(Variant("12:00:01 'ads.example'  from '' by ''"));
-  // Where a control is: a page of the settings window ("" below the pages, "debug area"
-  // once that is opened), a menu of its menu bar or the tray menu (chosen with the
-  // settings window hidden), or a small window.
+  // Where a control is: a page ("" below the pages, "debug area" once opened), a menu (the
+  // tray menu chosen with the settings window hidden), or a small window.
   const std::map<std::string, int> pages{{"Ad Blocking", settings_page::kAdBlocking},
                                          {"Startup", settings_page::kStartup},
                                          {"Help", settings_page::kHelp},

@@ -46,10 +46,6 @@ class Views : public ProgramTest {
     QApplication::processEvents();
     return *view;
   }
-  QWidget* FocusAfterTab() {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    return QApplication::focusWidget();
-  }
   static std::string Caption(QWidget* widget) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
       if (!button->text().isEmpty()) return button->text().toStdString();
@@ -65,6 +61,7 @@ TEST_F(Views, PagesTurnWithCtrlTabAndCtrlPageKeysBothWays) {
   auto& A = program->Controls().A;
   A.SetCurrentPage(0);
   window.activateWindow();
+  auto* stack = window.findChild<QStackedWidget*>();
   struct Press {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
@@ -80,27 +77,19 @@ TEST_F(Views, PagesTurnWithCtrlTabAndCtrlPageKeysBothWays) {
        }) {
     QTest::keyClick(&window, press.key, press.modifiers);
     EXPECT_EQ(A.CurrentPage(), press.page);
-    auto* stack = window.findChild<QStackedWidget*>();
     EXPECT_EQ(stack->currentIndex(), press.page);
   }
 }
 
-QPlainTextEdit* StatusArea(QWidget& window) {
-  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
-    if (area->accessibleName() == "Quorlen Message Area:") return area;
-  }
-  return nullptr;
-}
-
-// The status text grows at either end (a report, "Settings Saved" above it, a notice below)
-// or is replaced; on a page not shown it waits, and is there when the page is. A long one
-// scrolls and can be selected.
+// The status text grows at either end or is replaced; on a page not shown it waits.
 TEST_F(Views, TheStatusAreaShowsEveryChangeOfItsText) {
   SettingsWindowView& window = Settings();
   auto& c = program->Controls();
   c.A.SetCurrentPage(settings_page::kStatus);
   QApplication::processEvents();
-  QPlainTextEdit* status = StatusArea(window);
+  QPlainTextEdit* status = nullptr;
+  for (auto* area : window.findChildren<QPlainTextEdit*>())
+    if (area->accessibleName() == "Quorlen Message Area:") status = area;
   ASSERT_NE(status, nullptr);
   c.lblStatus.SetCaption("Data for 2 blocked ad servers\r\n- a.example\r\n- b.example");
   EXPECT_EQ(status->toPlainText(), "Data for 2 blocked ad servers\n- a.example\n- b.example");
@@ -134,8 +123,7 @@ TEST_F(Views, TheStatusAreaShowsEveryChangeOfItsText) {
   EXPECT_GT(status->verticalScrollBar()->maximum(), 0);
 }
 
-// The settings window closed for good while the program runs on: what changes later is
-// shown nowhere, and nothing is drawn into the widgets that are gone.
+// Closed for good while the program runs on: nothing is drawn into the widgets that are gone.
 TEST_F(Views, AViewDestroyedBeforeItsModelsIsToldNothingMore) {
   Settings();
   LastBlockedView recent(program->LastBlocked());
@@ -177,10 +165,7 @@ TEST_F(Views, FixedUntilTheFifthClickOnTheHintThenTheDebugLogFillsTheWindow) {
   EXPECT_NE(window.minimumSize(), window.maximumSize());
   window.resize(fixed.width() + 200, fixed.height() + 300);
   QApplication::processEvents();
-  QPlainTextEdit* log = nullptr;
-  for (auto* area : window.findChildren<QPlainTextEdit*>()) {
-    if (area->accessibleName() == "Debug log") log = area;
-  }
+  auto* log = window.findChild<QPlainTextEdit*>("debugLog");
   ASSERT_NE(log, nullptr);
   EXPECT_EQ(log->width(), window.width() - SettingsWindowSize::kLogMargin);
   QPoint bottom = log->mapTo(&window, QPoint(0, log->height()));
@@ -212,7 +197,8 @@ TEST_F(Views, TabReachesOnlyWhatIsSeenInReadingOrderAndShowsWhereTheFocusIs) {
     window.findChildren<QToolButton*>().front()->setFocus(Qt::TabFocusReason);
     std::vector<QWidget*> reached;
     for (int press = 0; press < 40; ++press) {
-      QWidget* focus = FocusAfterTab();
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* focus = QApplication::focusWidget();
       ASSERT_NE(focus, nullptr);
       if (std::find(reached.begin(), reached.end(), focus) != reached.end()) break;
       reached.push_back(focus);

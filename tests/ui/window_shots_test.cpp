@@ -29,9 +29,8 @@ using testing_support::ProgramTest;
 
 class WindowShots : public ProgramTest {
  protected:
-  // Lets the layouts settle (a window grows to its texts once its layout has run: a busy
-  // machine is given time for it), then checks and saves the window as `name`; the controls in
-  // `skip` are out of sight on purpose.
+  // A window grows to its texts once its layout has run: a busy machine is given time for
+  // it. The controls in `skip` are out of sight on purpose.
   void Look(QWidget* window, const std::string& name,
             const std::vector<const QWidget*>& skip = {}) {
     ASSERT_TRUE(window->isVisible()) << name << " is not shown";
