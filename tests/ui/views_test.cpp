@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
@@ -18,7 +14,6 @@
 #include <functional>
 
 #include "platform/qt/qt_dialogs.h"
-#include "platform/qt/text_codec.h"
 #include "tests/forms/program_fixture.h"
 #include "ui/about_view.h"
 #include "ui/exclude_view.h"
@@ -233,8 +228,8 @@ TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
   PopupTitlesView titles(main.PopupTitlesEditor());
   FeedbackView feedback(main.Help().Feedback());
   AboutView about(main.Help().About());
-  frmExclude& adServerEditor = main.AdServerEditor();
-  ExcludeView adServersView(adServerEditor);
+  frmExclude& servers = main.AdServerEditor();
+  ExcludeView serversView(servers);
   frmTestDomains& tester = main.DomainTester();
   TestDomainsView testerView(tester);
   struct Case {
@@ -248,7 +243,7 @@ TEST_F(Views, EscClosesEveryWindowAsCancelOrCloseWould) {
            {"white list", &whiteList, [&] { main.Popups().ShowWhiteListEditor(); },
             main.Popups().Editor().window},
            {"titles", &titles, [&] { main.ShowPopupTitles(); }, main.PopupTitlesEditor().window},
-           {"ad servers", &adServersView, [&] { adServerEditor.Show(); }, adServerEditor.window},
+           {"ad servers", &serversView, [&] { servers.Show(); }, servers.window},
            {"domain tester", &testerView, [&] { tester.Show(); }, tester.window},
            {"about", &about, [&] { main.Help().ShowAbout(); }, main.Help().About().window},
            {"feedback", &feedback, [&] { main.Help().ShowFeedback(); },
