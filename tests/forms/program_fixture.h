@@ -30,11 +30,11 @@ namespace quorlen::testing_support {
 class ProgramTest : public ::testing::Test {
  protected:
   ProgramTest() {
-    std::filesystem::create_directories(dir.File("program"));
-    std::filesystem::create_directories(dir.File("etc"));
+    for (const char* folder : {"program", "etc", "tmp"}) {
+      std::filesystem::create_directories(dir.File(folder));
+    }
     system.programFile = dir.File("program/quorlen");
     system.hostsFile = dir.File("etc/hosts");
-    std::filesystem::create_directories(dir.File("tmp"));
     system.tempFolder = dir.File("tmp");
     dir.Write("program/1by1.jpg", "\xFF\xD8\xFF\xD9");
     network.privileged = &privileged;

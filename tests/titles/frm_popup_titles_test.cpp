@@ -167,29 +167,23 @@ TEST_F(PopupTitlesEditorTest, OkWithOnlyTheDefaultListWritesAllOfItPlusTheChange
 }
 
 TEST_F(PopupTitlesEditorTest, OpenWindowsAreListedTopMostFirstWithoutTheExcludedOnes) {
-  struct Row {
-    const char* title;
-    const char* className;
-    bool visible;
+  const std::pair<const char*, const char*> windows[] = {
+      {"Terminal", "XTerm"},
+      {"", "Gnome-calculator"},
+      {"Hidden dialog", "Dialog"},  // not visible
+      {"Quorlen (on Linux 6.1.0) by Kestro v1.0.0", "quorlen"},
+      {"Popup Window Blocking Using  Window Titles", "quorlen"},
+      {"", "Shell_TrayWnd"},
+      {"Program Manager", "Progman"},
+      {"Program Manager 2", "Progman"},
+      {"", "HOM Hit Class"},
+      {"", "Static"},
+      {"about quorlen", "Notes"},
+      {"Terminal", "XTerm"},
+      {"", "AVeryLongClassNameThatGoesOnAndOnBeyondTheSixtyFourCharacterBufferOfIt"},
   };
-  const Row rows[] = {
-      {"Terminal", "XTerm", true},
-      {"", "Gnome-calculator", true},
-      {"Hidden dialog", "Dialog", false},
-      {"Quorlen (on Linux 6.1.0) by Kestro v1.0.0", "quorlen", true},
-      {"Popup Window Blocking Using  Window Titles", "quorlen", true},
-      {"", "Shell_TrayWnd", true},
-      {"Program Manager", "Progman", true},
-      {"Program Manager 2", "Progman", true},
-      {"", "HOM Hit Class", true},
-      {"", "Static", true},
-      {"about quorlen", "Notes", true},
-      {"Terminal", "XTerm", true},
-      {"", "AVeryLongClassNameThatGoesOnAndOnBeyondTheSixtyFourCharacterBufferOfIt", true},
-  };
-  for (const auto& row : rows) {
-    WindowId id = desk.Add(row.title, row.className);
-    desk.Get(id).visible = row.visible;
+  for (const auto& [title, className] : windows) {
+    desk.Get(desk.Add(title, className)).visible = std::string_view(className) != "Dialog";
   }
   editor.Show();
   EXPECT_EQ(editor.lstCurrent.Items(),

@@ -139,17 +139,14 @@ TEST_F(TitleWatcherTest, IgnoredCloseIsAskedAgainOnceTheSuppressionEnds) {
 
 TEST_F(TitleWatcherTest, OnlyTheFirst199CharactersOfATitleCount) {
   UseFragments({"jackpot"});
-  struct Case {
-    size_t filler;
-    bool closed;
-  };
-  for (const Case c : {Case{192, true}, Case{193, false}}) {
-    SCOPED_TRACE(c.filler);
-    std::string title = std::string(c.filler, '.') + "JACKPOT" + std::string(50, '.');
+  for (const auto& [filler, closed] :
+       std::vector<std::pair<size_t, bool>>{{192, true}, {193, false}}) {
+    SCOPED_TRACE(filler);
+    std::string title = std::string(filler, '.') + "JACKPOT" + std::string(50, '.');
     WindowId window = Foreground(title);
     Tick(8);
-    EXPECT_EQ(desk.Exists(window), !c.closed);
-    if (c.closed) {
+    EXPECT_EQ(desk.Exists(window), !closed);
+    if (closed) {
       EXPECT_EQ(records.back(),
                 "14:05:07 found 'jackpot' within Window Title '" + title.substr(0, 199) + "'");
     }
