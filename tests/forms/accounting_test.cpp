@@ -3,9 +3,7 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
-class Accounting : public ProgramTest {
+class Accounting : public testing_support::ProgramTest {
  protected:
   void SetUp() override {
     WriteSettings("nTotBlocked=100\r\n");

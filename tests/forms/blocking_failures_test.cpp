@@ -7,10 +7,8 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
 // The program over a hosts file of the user's own.
-class BlockingFailures : public ProgramTest {
+class BlockingFailures : public testing_support::ProgramTest {
  protected:
   BlockingFailures() {
     StartedBefore();

@@ -5,9 +5,7 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
-using RecentlyBlocked = ProgramTest;
+using RecentlyBlocked = testing_support::ProgramTest;
 
 TEST_F(RecentlyBlocked, EachModeShowsItsPlaceholderUntilTheFirstRefresh) {
   frmMain& main = Running();

@@ -4,9 +4,7 @@ namespace quorlen {
 namespace {
 
 using namespace std::string_literals;
-using testing_support::ProgramTest;
-
-class SettingsFileTest : public ProgramTest {
+class SettingsFileTest : public testing_support::ProgramTest {
   void SetUp() override { StartedBefore(); }
 };
 

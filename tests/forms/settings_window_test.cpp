@@ -3,11 +3,9 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
+using SettingsWindowTest = testing_support::ProgramTest;
 
-using SettingsWindowTest = ProgramTest;
-
-TEST_F(SettingsWindowTest, EachSoundOptionEnablesItsPathAndButtons) {
+TEST_F(SettingsWindowTest, EachSoundOptionEnablesItsControlsAndAnUntickedOneLastsOnlyWhenSaved) {
   frmMain& main = Running();
   auto& c = main.Controls();
   const std::string saved = Settings();
@@ -34,12 +32,9 @@ TEST_F(SettingsWindowTest, EachSoundOptionEnablesItsPathAndButtons) {
     EXPECT_TRUE(o.path.Enabled() && o.browse.Enabled() && o.test.Enabled()) << o.name;
   }
   EXPECT_EQ(Settings(), saved);  // nothing saved by the boxes
-}
 
-// Unticked and not saved, the option comes back ticked at the next start; an exit saves it.
-TEST_F(SettingsWindowTest, AnUntickedSoundLastsOnlyWhenSaved) {
-  frmMain& first = Running();
-  first.Controls().chkBannerSound.Click();
+  // Unticked and not saved, the option comes back ticked at the next start; an exit saves it.
+  c.chkBannerSound.Click();
   program.reset();
   frmMain& second = Start();
   EXPECT_TRUE(second.Controls().chkBannerSound.Ticked());

@@ -3,9 +3,7 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
-using StartUp = ProgramTest;
+using StartUp = testing_support::ProgramTest;
 
 TEST_F(StartUp, SecondCopyEndsSilentlyTouchingNothing) {
   WriteSettings("bMinimized=False\r\n");
@@ -82,7 +80,7 @@ TEST_F(StartUp, CaptionNamesTheSystemAndVersion) {
   system.platform = 1;
   EXPECT_EQ(Start().Controls().window.Caption().substr(0, 39),
             "Quorlen (on Win 95, 98, or ME) by Kestr");
-  ProgramTest::program.reset();
+  program.reset();
   system.platform = 2;
   system.osName = "Linux 6.1";
   EXPECT_EQ(Start().Controls().window.Caption().rfind("Quorlen (on Linux 6.1) by Kestro v", 0), 0u);

@@ -4,10 +4,8 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
 // Window-title blocking inside the whole program, with its records, entries and editor.
-class TitleBlocking : public ProgramTest {
+class TitleBlocking : public testing_support::ProgramTest {
  protected:
   void SetUp() override {
     StartedBefore();

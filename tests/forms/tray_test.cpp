@@ -3,9 +3,7 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
-class Tray : public ProgramTest {
+class Tray : public testing_support::ProgramTest {
  protected:
   void SetUp() override { StartedBefore(); }
   std::string ShownTip() const { return tray.shown.szTip; }
