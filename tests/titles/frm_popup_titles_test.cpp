@@ -14,15 +14,6 @@ class PopupTitlesEditorTest : public testing_support::TitleWatcherTest {
     titles.LoadPopupTitles();
   }
 
-  std::vector<std::string> CmdDelStates(int seconds) {
-    std::vector<std::string> states;
-    for (int i = 0; i < seconds; ++i) {
-      clock.Advance(1000);
-      states.push_back(editor.cmdDel.Enabled() ? "on" : "off");
-    }
-    return states;
-  }
-
   std::string pickedRecord;
   int reloads = 0;
   frmPopupTitles editor{
@@ -106,8 +97,13 @@ TEST_F(PopupTitlesEditorTest, AfterACloseTheFragmentIsSelectedAndDeleteBlinks) {
   editor.Show();
   EXPECT_EQ(editor.lstAdd.Text(), "casino");
   EXPECT_TRUE(editor.Timer1.Enabled());
-  EXPECT_EQ(CmdDelStates(11), (std::vector<std::string>{"off", "on", "off", "on", "off", "on",
-                                                        "off", "on", "off", "on", "on"}));
+  std::vector<std::string> states;  // Delete, second by second
+  for (int second = 0; second < 11; ++second) {
+    clock.Advance(1000);
+    states.push_back(editor.cmdDel.Enabled() ? "on" : "off");
+  }
+  EXPECT_EQ(states, (std::vector<std::string>{"off", "on", "off", "on", "off", "on", "off", "on",
+                                              "off", "on", "on"}));
   EXPECT_FALSE(editor.Timer1.Enabled());
 
   // One click on Delete and OK: the same window may now stay open.

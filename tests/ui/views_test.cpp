@@ -28,10 +28,8 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
 // The views over a program running on the fakes.
-class Views : public ProgramTest {
+class Views : public testing_support::ProgramTest {
  protected:
   SettingsWindowView& Settings() {
     StartedBefore();

@@ -27,14 +27,12 @@
 namespace quorlen {
 namespace {
 
-using testing_support::ProgramTest;
-
 // What a user would see cut off in `root` as laid out now: a control that reaches past
 // the edge of `root`, a wrapped text shorter than its lines need, a one-line text or a
 // button narrower than its caption, and two controls that overlap. One line each.
 // Controls within `skip` (kept out of sight on purpose) are not looked at.
 std::vector<std::string> ClippedControls(QWidget* root,
-                                                const std::vector<const QWidget*>& skip = {}) {
+                                         const std::vector<const QWidget*>& skip = {}) {
   std::vector<std::string> problems;
   auto name = [](QWidget* w) {
     QString text;
@@ -82,7 +80,7 @@ std::vector<std::string> ClippedControls(QWidget* root,
   return problems;
 }
 
-class WindowShots : public ProgramTest {
+class WindowShots : public testing_support::ProgramTest {
  protected:
   // A window grows to its texts once its layout has run: a busy machine is given time for
   // it. The controls in `skip` are out of sight on purpose.
