@@ -157,8 +157,7 @@ TEST_F(TitleWatcherTest, OnlyTheFirst199CharactersOfATitleCount) {
 TEST_F(TitleWatcherTest, AdviceComesAtTheFifthAndEveryTwentiethAnsweredErrorBox) {
   UseFragments({"casino"});
   browserActive = true;
-  std::vector<int> adviceAt;
-  std::vector<int> settingsAt;
+  std::vector<int> adviceAt, settingsAt;
   for (int answered = 1; answered <= 61; ++answered) {
     WindowId box = desk.Add("Error", "#32770");
     desk.AddButton(box, "&Yes");
