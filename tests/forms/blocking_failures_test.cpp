@@ -48,32 +48,21 @@ enum class Fault { kHelperGone, kPortTaken, kHostsRefused };
 class BlockingFaults : public BlockingFailures, public ::testing::WithParamInterface<Fault> {
  protected:
   void SetFault(bool on) {
-    switch (GetParam()) {
-      case Fault::kHelperGone:
-        privileged.reachable = !on;
-        break;
-      case Fault::kPortTaken:
-        privileged.portFailure = on ? "quorlen-helper: port 80 is in use by nginx (pid 7)" : "";
-        break;
-      case Fault::kHostsRefused:
-        privileged.writeFailure = on ? "quorlen-helper: refused" : "";
-        break;
-    }
+    const Fault fault = GetParam();
+    if (fault == Fault::kHelperGone) privileged.reachable = !on;
+    if (fault == Fault::kPortTaken) privileged.portFailure = on ? kPortInUse : "";
+    if (fault == Fault::kHostsRefused)
+      privileged.writeFailure = on ? "quorlen-helper: refused" : "";
   }
   std::string Told() const {
-    switch (GetParam()) {
-      case Fault::kHelperGone:
-        return "Quorlen cannot answer the blocked ad servers: quorlen-helper does not answer on "
-               "/run/quorlen-helper.sock: No such file or directory\r\nAd servers are not blocked.";
-      case Fault::kPortTaken:
-        return "Quorlen cannot answer the blocked ad servers: quorlen-helper: port 80 is in use by "
-               "nginx (pid 7)\r\nAd servers are not blocked.";
-      case Fault::kHostsRefused:
-        break;
-    }
-    return "Quorlen could not change the hosts file: quorlen-helper: refused\r\nAd servers are "
-           "not blocked.";
+    const std::string cause[] = {
+        "cannot answer the blocked ad servers: quorlen-helper does not answer on "
+        "/run/quorlen-helper.sock: No such file or directory",
+        std::string("cannot answer the blocked ad servers: ") + kPortInUse,
+        "could not change the hosts file: quorlen-helper: refused"};
+    return "Quorlen " + cause[static_cast<int>(GetParam())] + "\r\nAd servers are not blocked.";
   }
+  static constexpr const char* kPortInUse = "quorlen-helper: port 80 is in use by nginx (pid 7)";
   // Long enough for the next try however often the helper refused before.
   static constexpr int kLongestWait = AdServerBlocker::kLongestRetryMs + AdServerBlocker::kProbeMs;
 };
