@@ -18,11 +18,6 @@ class TitleBlocking : public testing_support::ProgramTest {
     desk.SetForeground(window);
     return window;
   }
-  std::vector<std::string> TitleRecords(frmMain& main) {
-    ListBox list;
-    main.ListTitleBuffer(list);
-    return list.Items();
-  }
 };
 
 TEST_F(TitleBlocking, ClosedPopupIsCountedRecordedAndCanBeAllowedFromTheTray) {
@@ -34,7 +29,9 @@ TEST_F(TitleBlocking, ClosedPopupIsCountedRecordedAndCanBeAllowedFromTheTray) {
   // Shown where a cancelled popup is shown (and counted: the popup decision tests).
   EXPECT_EQ(c.lblpage.Caption(),
             "User Defined Popup Blocked 'Claim your prize now - Chromium' 'Chromium-browser'");
-  EXPECT_EQ(TitleRecords(main),
+  ListBox records;
+  main.ListTitleBuffer(records);
+  EXPECT_EQ(records.Items(),
             std::vector<std::string>{"09:05:07 found 'Claim your prize' within Window Title "
                                      "'Claim your prize now - Chromium'"});
   EXPECT_TRUE(c.mnuTrayLastPop.Enabled());
