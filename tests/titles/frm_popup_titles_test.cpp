@@ -122,7 +122,8 @@ TEST_F(PopupTitlesEditorTest, DeleteThenCancelLeavesTheUserListAlone) {
   for (bool userListExists : {true, false}) {
     SCOPED_TRACE(userListExists);
     std::filesystem::remove(userList);
-    if (userListExists) WriteUserList({"casino", "jackpot"});
+    if (userListExists)
+      WriteFile("usertitles.ini", testing_support::ListFile({"casino", "jackpot"}));
     const std::string before = dir.Read("usertitles.ini");
     editor.Show();
     editor.lstAdd.SetListIndex(0);

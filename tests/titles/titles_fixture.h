@@ -28,9 +28,6 @@ class TitleListsTest : public ::testing::Test {
   void WriteDefaultList(const std::vector<std::string>& entries) {
     WriteFile("qltitles.ini", ListFile(entries));
   }
-  void WriteUserList(const std::vector<std::string>& entries) {
-    WriteFile("usertitles.ini", ListFile(entries));
-  }
   // The entries of a list file as a fresh reader sees them.
   std::vector<std::string> ReadList(const std::string& name) {
     ProfileStore fresh;
