@@ -18,6 +18,8 @@ class ScriptedDialogs : public Dialogs {
     std::string text;
     int style;
     std::string title;
+    // The box as one line, "title (style): text", so one check compares all three.
+    std::string Line() const { return title + " (" + std::to_string(style) + "): " + text; }
   };
 
   int MsgBox(const std::string& text, int style, const std::string& title) override;

@@ -72,11 +72,6 @@ class ProgramTest : public ::testing::Test {
     dir.Write("program/quorlen.ini", "[Settings]\r\n" + lines);
   }
 
-  // A box as one line, title (style): text, so one check compares all three.
-  static std::string Box(const ScriptedDialogs::Box& box) {
-    return box.title + " (" + std::to_string(box.style) + "): " + box.text;
-  }
-
   std::string Settings() const { return dir.Read("program/quorlen.ini"); }
   std::string SettingsValue(const std::string& key) {
     ProfileStore fresh;

@@ -80,7 +80,7 @@ TEST_F(SettingsWindowTest, WithNothingToShowAFileTheUserIsTold) {
   desktop.editorStarts = false;
   main.Controls().mnuHelpReadMe.Click();
   ASSERT_EQ(dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(Box(dialogs.Boxes()[0]),
+  EXPECT_EQ(dialogs.Boxes()[0].Line(),
             "Quorlen (48): Quorlen found no program to show " + dir.File("program/readme.txt") +
                 ": no text editor, terminal or xdg-open could be started.");
 }

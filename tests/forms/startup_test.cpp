@@ -91,8 +91,8 @@ TEST_F(StartUp, MissingPlaceholderImageIsReportedAndTheProgramRuns) {
   Start();
   EXPECT_TRUE(started);
   ASSERT_EQ(dialogs.Boxes().size(), 1u);
-  EXPECT_EQ(Box(dialogs.Boxes()[0]), "Quorlen (0): Install failure: need this file to exists: " +
-                                         dir.File("program") + " \\ 1by1.jpg");
+  EXPECT_EQ(dialogs.Boxes()[0].Line(), "Quorlen (0): Install failure: need this file to exists: " +
+                                           dir.File("program") + " \\ 1by1.jpg");
 }
 
 TEST_F(StartUp, FirstStartAnsweredNoSavesBlockingOff) {
@@ -104,7 +104,7 @@ TEST_F(StartUp, FirstStartAnsweredNoSavesBlockingOff) {
   EXPECT_TRUE(dialogs.Boxes().empty());
   clock.Advance(1);
   ASSERT_GE(dialogs.Boxes().size(), 2u);
-  EXPECT_EQ(Box(dialogs.Boxes()[0]),
+  EXPECT_EQ(dialogs.Boxes()[0].Line(),
             "Block banner ads? (4): In addition to popup ads, do you want "
             "Quorlen to block banner ads as well?");
   EXPECT_EQ(dialogs.Boxes()[1].text,

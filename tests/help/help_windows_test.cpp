@@ -93,8 +93,7 @@ TEST_F(HelpWindowsTest, AMissingOrFailingBrowserIsToldAndThePageFileStillGoes) {
     HelpWindows other{{failing, boxes, clock, system}, {}, "1.0.0"};
     other.OpenPage("http://vendor.example/q/help.asp");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    const auto& box = boxes.Boxes()[0];
-    EXPECT_EQ(box.title + " (" + std::to_string(box.style) + "): " + box.text, c.box);
+    EXPECT_EQ(boxes.Boxes()[0].Line(), c.box);
     EXPECT_EQ(failing.browsed.size(), c.started);
     EXPECT_FALSE(temp.Exists("temphtm.HTM"));
   }

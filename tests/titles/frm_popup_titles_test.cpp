@@ -77,8 +77,7 @@ TEST_F(PopupTitlesEditorTest, AddRefusesShortTextsAndDuplicates) {
     editor.cmdAdd.Click();
     if (!c.box.empty()) {
       ASSERT_EQ(dialogs.Boxes().size(), boxes + 1);
-      const auto& box = dialogs.Boxes().back();
-      EXPECT_EQ(box.title + " (" + std::to_string(box.style) + "): " + box.text, c.box);
+      EXPECT_EQ(dialogs.Boxes().back().Line(), c.box);
     } else {
       EXPECT_EQ(dialogs.Boxes().size(), boxes);
       expected.push_back(c.text);  // exactly as typed
