@@ -61,12 +61,6 @@ TEST_F(FetchLoopback, TheVendorSiteFromAStaticWebServer) {
   auto server = StaticWebServer(site.File("www"));
   ASSERT_TRUE(server->Running()) << "python3 -m http.server did not start";
   const std::string base = "http://127.0.0.1:" + std::to_string(server->Port()) + "/";
-  for (const char* file : {"zshared/domains.txt", "zshared/removals.txt", "zshared/updatedate.txt",
-                           "zshared/version.txt"}) {
-    SCOPED_TRACE(file);
-    EXPECT_EQ(Get(base + file), site.Read(std::string("www/") + file));
-    EXPECT_EQ(error, "");
-  }
   // A large body arrives whole.
   std::string big(5 * 1024 * 1024, 'x');
   for (size_t i = 0; i < big.size(); i += 61) big[i] = static_cast<char>('a' + i % 26);
