@@ -61,20 +61,12 @@ class ResponderTest : public testing::Test {
   Responder responder_;
 };
 
-// One path per placeholder: which path gives which kind is the request parser's table.
-TEST_F(ResponderTest, PathDecidesThePlaceholder) {
-  const std::tuple<const char*, const char*, std::string> kinds[] = {
-      {"/", "HTML Ad", "Quorlen Blocked HTML Ad"},
-      {"/ads/", "Generic Graphical Ad ", kJpeg},
-      {"/cgi/ad.jsp?x=1", "Javascript .js", "<!-- Java Ad -->"},
-      {"/page.htm", "HTM Ad", "Quorlen Blocked HTM Ad"}};
-  size_t asked = 0;
-  for (const auto& [target, caption, reply] : kinds) {
-    EXPECT_EQ(Ask(Get(target)), reply) << target;
-    EXPECT_EQ(lbltype_.Caption(), caption);
-    ++asked;
-    EXPECT_EQ(std::tuple(blocked_, afterBlock_, records_.size()), std::tuple(asked, asked, asked));
-  }
+// Which path gives which kind is the request parser's table; the text kinds' replies are
+// read in the tests below.
+TEST_F(ResponderTest, AnImageIsThePlaceholderFileAndTheBlockIsCountedAndShown) {
+  EXPECT_EQ(Ask(Get("/ads/")), kJpeg);
+  EXPECT_EQ(lbltype_.Caption(), "Generic Graphical Ad ");
+  EXPECT_EQ(std::tuple(blocked_, afterBlock_, records_.size()), std::tuple(1, 1, 1u));
 }
 
 TEST_F(ResponderTest, OnlyCapitalGetIsAnswered) {
@@ -281,7 +273,6 @@ TEST_F(ResponderTest, PlaceholderFileProblems) {
   EXPECT_EQ(Ask(Get("/b.gif")), "");
   EXPECT_TRUE(folder_.Exists("1by1.jpg") && folder_.Read("1by1.jpg").empty())
       << "left behind empty";
-  EXPECT_EQ(responder_.ReadBlockFile(folder_.File("gone/1by1.jpg")), "Blocked by Quorlen");
 }
 
 }  // namespace
