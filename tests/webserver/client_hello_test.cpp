@@ -35,10 +35,6 @@ TEST(ClientHelloReader, RealHellosNameTheirServerInAnyPieces) {
       ASSERT_EQ(split.Add(hello.substr(cut)), Status::kServerName) << "split at " << cut;
       ASSERT_EQ(split.ServerName(), kCapturedName);
     }
-    ClientHelloReader byteByByte;
-    for (char c : hello) byteByByte.Add(std::string(1, c));
-    EXPECT_EQ(byteByByte.ServerName(), kCapturedName);
-
     // The same handshake in many small TLS records, as a client may cut it.
     for (std::size_t recordSize : {1, 7, 300}) {
       ClientHelloReader reader;
