@@ -4,28 +4,25 @@
 # plain requests with the placeholder and refuses HTTPS at the handshake, each counted once;
 # clearing "start with the computer" and ending the program puts the user's own hosts file
 # back byte for byte. curl's times for the refused HTTPS requests go to https-times.txt.
-#   block_ads.sh <staged program folder> <work folder> [lf|crlf]   (crlf: a Windows-made file)
+#   block_ads.sh <staged program folder> <work folder>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
-ends=${3:-lf}
 source "$here/work.sh"
 prepare_work "$1" "$2"
 exec "$here/sandbox.sh" "$work" bash -c '
   set -euo pipefail
   source "$1/desktop.sh"
-  program=$2/program; out=$2; ends=$3
+  program=$2/program; out=$2
   start_desktop
   # An earlier start happened and left the users own hosts file as its backup.
   printf "127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost\n# my own line\n10.1.2.3 nas.home\n" > /etc/hosts
-  if [ "$ends" = crlf ]; then sed -i "s/\$/\r/" /etc/hosts; fi
   cp /etc/hosts /etc/hostsqlb; cp /etc/hosts "$out/hosts-before"
   chmod 0644 /etc/hosts
   start_quorlen "$out/stderr.txt"
   first=$(awk "NR==1" "$1/../../data/adservers-default.txt")
   wait_until 60 has_line /etc/hosts "127.0.0.1 $first" || fail "hosts file not built"
   [ "$(stat -c %a /etc/hosts)" = 644 ] || fail "hosts file lost its mode"
-  [ "$ends" = lf ] && grep -q $'"'"'\r'"'"' /etc/hosts && fail "carriage return in an LF hosts file"
-  [ "$ends" = crlf ] && grep -qv $'"'"'\r$'"'"' /etc/hosts && fail "a line without CR LF in a CRLF file"
+  grep -q $'"'"'\r'"'"' /etc/hosts && fail "carriage return in an LF hosts file"
 
   # The system resolver finds every listed name in the file as written.
   names=$(awk "NR % 997 == 1" "$1/../../data/adservers-default.txt")
@@ -78,4 +75,4 @@ exec "$here/sandbox.sh" "$work" bash -c '
   [ "$total" -eq "$requests" ] || fail "counted $total of $requests requests"
   sed "s/^/  /" "$out/https-times.txt"
   echo "e2e ad-server blocking: ok ($total requests counted)"
-' e2e "$here" "$work" "$ends"
+' e2e "$here" "$work"
