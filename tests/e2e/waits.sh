@@ -4,6 +4,7 @@
 #   wait_until <seconds> <command>...  true once the command succeeds, false after <seconds>
 #   holds_for <seconds> <command>...   true when it succeeds throughout: what must not happen
 #   window_shown <title regex>         the id of a shown window of that title
+#   choose_in_tray_menu <key>...       opens the tray menu, presses the keys, waits for it to close
 now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
 
 wait_until() {
@@ -46,6 +47,23 @@ menu_shown() {
       return 0
   done
   return 1
+}
+
+# A right-click that comes before the icon is ready is lost: it is tried again.
+open_tray_menu() {
+  local attempt
+  for attempt in 1 2 3; do
+    click_tray_icon 3 || return 1
+    wait_until 10 menu_shown && return 0
+  done
+  echo "the tray menu did not open" >&2
+  return 1
+}
+
+choose_in_tray_menu() {
+  open_tray_menu || return 1
+  xdotool key --delay 60 "$@"
+  wait_until 20 not menu_shown || { echo "the tray menu stayed open after: $*" >&2; return 1; }
 }
 
 # What the tests do alike inside the sandbox ($program the program's folder, $out the work one).

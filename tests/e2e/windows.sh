@@ -2,7 +2,7 @@
 # The program's windows clicked through with the pointer, blocking ad servers with one ad
 # blocked and stand-ins recording for the desktop's browser and editor. What each control
 # does the views' own tests tell; here the real desktop does its part: pointer, window
-# manager, default applications, the autostart entry and the web server's port.
+# manager, tray menu, default applications, the autostart entry and the web server's port.
 #   windows.sh <staged program folder> <work folder> <data folder> <vendor URL>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -33,6 +33,9 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   click "check box" "Help / Feedback"
   click "push button" "Help Online"
   expect_opened "browser ${vendor}help.asp"
+  # The tray menu, opened by a right click on the icon.
+  choose_in_tray_menu s
+  close_window "^Ads [0-9]+ : [0-9]+$"
   menu File "Open blocked Hosts List"
   expect_opened "editor $program/quorlenhosts.ini"
 
