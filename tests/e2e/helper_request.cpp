@@ -1,34 +1,20 @@
-// A client of quorlen-helper for the end-to-end tests, and a program that holds a port.
+// A client of quorlen-helper for the end-to-end tests.
 //   helper_request <socket> <verb> [file]   sends the file's bytes as the request's text and
 //                                           prints the reply line; exit 0 only for "ok"
-//   helper_request --hold-port <port>       listens on 127.0.0.1:<port> until killed
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 
 #include "privhelper/helper_client.h"
-#include "privhelper/loopback_port.h"
 
 int main(int argc, char** argv) {
   using namespace quorlen::helper;
-  if (argc == 3 && std::string(argv[1]) == "--hold-port") {
-    LoopbackListeners held = ListenOnLoopback(std::atoi(argv[2]));
-    if (held.descriptors.empty()) {
-      std::fprintf(stderr, "%s\n", held.reason.c_str());
-      return 1;
-    }
-    std::printf("holding\n");
-    std::fflush(stdout);
-    ::pause();
-    return 0;
-  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: helper_request <socket> <verb> [file] | --hold-port <port>\n");
+    std::fprintf(stderr, "usage: helper_request <socket> <verb> [file]\n");
     return 2;
   }
   std::optional<Verb> verb;

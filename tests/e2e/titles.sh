@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
 # Window-title blocking under X11 with a tray, or headless sway as an ordinary user: a
 # window whose title holds a shipped fragment is closed once active, one without stays, and
-# the titles editor lists the open windows but not the program's own. On X11 the tray
-# offers the closed window for allowing and opens the editor on the fragment, whose deletion
-# lets the window stay; Ctrl just pressed and the tray's allowance close nothing until they end.
+# the titles editor lists the open windows but not the program's own.
 #   titles.sh <staged program folder> <work folder> <x11|sway>
 set -euo pipefail
 here=$(dirname "$(realpath "$0")")
@@ -28,14 +26,6 @@ if [ "$desktop" = sway ]; then
   closed() { window_event_ms "$work/window-events.txt" close "$1" >/dev/null; }
   closes() { wait_until 10 closed "$1"; }
   stays() { wait_until 10 focused_is "$1" && holds_for 2 has_window "$1"; }
-  # The window closed within a second of taking the focus.
-  closed_in_time() {
-    local focused elapsed
-    focused=$(window_event_ms "$work/window-events.txt" focus "$1") || fail "\"$1\" never had the focus"
-    elapsed=$(($(window_event_ms "$work/window-events.txt" close "$1") - focused))
-    [ "$elapsed" -le 1000 ] || fail "\"$1\" closed only after $elapsed ms"
-    echo "closed $elapsed ms after it took the focus"
-  }
 else
   source "$here/desktop.sh"
   start_desktop
@@ -65,16 +55,11 @@ else
   }
   closes() { wait_until 30 not exists "$1"; }
   stays() { holds_for 2 exists "$1"; }
-  closed_in_time() { echo "closed $((($(now_us) - shown) / 1000)) ms after it became active"; }
-  has() { grep -qxF "$1" <<<"$(every_control)"; }
-  shows() { wait_until 30 has "$1"; }
-  # What fail tells of the focus: the active window, the input monitor's last key or reset.
+  # What fail tells of the focus: the active window.
   focused_title() {
     local active
     active=$(timeout 5 xdotool getactivewindow 2>/dev/null || true)
-    echo "${active:-none} $(timeout 5 xdotool getwindowname "$active" 2>/dev/null || true)" \
-      "$(timeout 5 xwininfo -id "$active" 2>/dev/null | grep "Map State" || true)"
-    every_control | grep -E "^label: (\[|reset)" || true
+    echo "${active:-none} $(timeout 5 xdotool getwindowname "$active" 2>/dev/null || true)"
   }
 fi
 
@@ -96,76 +81,16 @@ lists() { grep -qxF "list item: $1" <<<"$(every_control)"; }
 
 # 1. Closed once active, within a tick of the watcher (timed by the unit tests).
 id=$(open_window "$title") || fail "\"$title\" did not become the active window"
-shown=$(now_us)
 closes "$id" || fail "\"$title\" was not closed"
-closed_in_time "$title"
 
-# 2. One without a listed fragment stays, and the titles editor lists it. On X11 the tray entry
-# naming the fragment opens the editor on it: the fifth enabled one (dashes count; not on the bus).
+# 2. One without a listed fragment stays, and the titles editor lists it.
 other=$(open_window "$plain") || fail "\"$plain\" did not become the active window"
 stays "$other" || fail "\"$plain\" was closed"
-if [ "$desktop" = sway ]; then
-  press "push button" "Block Popups by Window Title" || fail "no editor button"
-else
-  allow="Allow Popup '$fragment' from now on..."
-  shows "label: $allow" || fail "no \"$allow\" in the settings window"
-  choose_in_tray_menu Down Down Down Down Down Return || fail "the tray menu did not work"
-  wait_for_window "^Popup Window Blocking Using  Window Titles$" >/dev/null ||
-    fail "the tray entry did not open the editor"
-  wait_until 30 lists "$fragment" || fail "the fragment is not listed"
-fi
+press "push button" "Block Popups by Window Title" || fail "no editor button"
 wait_until 10 lists "$plain" || fail "the editor does not list \"$plain\""
 every_control | grep -q "^list item: Quorlen" && fail "the editor lists Quorlen itself"
 
-if [ "$desktop" = x11 ]; then
-  timeout 5 xdotool windowclose "$other"
-  # Delete blinks for ten seconds: it is pressed until it has taken the fragment out. An
-  # item counts as gone only from a list that still shows the next (the bus may not answer).
-  next=$(ini_value D1 "$program/qltitles.ini")
-  deleted() {
-    local all
-    all=$(every_control)
-    grep -qxF "list item: $next" <<<"$all" && ! grep -qxF "list item: $fragment" <<<"$all"
-  }
-  press_delete() {
-    enabled "push button" "Delete from List" && press "push button" "Delete from List"
-    deleted
-  }
-  wait_until 30 press_delete || fail "Delete did not remove the selected fragment"
-  saved() { [ -f "$program/usertitles.ini" ] && ! grep -aqF "$fragment" "$program/usertitles.ini"; }
-  press_ok() { press "push button" "OK"; saved; }
-  wait_until 30 press_ok || fail "OK did not save the list without the fragment"
-  wait_until 30 window_gone "^Popup Window Blocking Using  Window Titles$" || fail "OK left the editor open"
-
-  # 3. Allowed now: the same window stays.
-  id=$(open_window "$title") || fail "\"$title\" did not become the active window"
-  stays "$id" || fail "the allowed window was closed"
-  timeout 5 xdotool windowclose "$id"
-
-  # 4. Another fragment. Ctrl reaches the input monitor (its key code shows in the settings
-  # window) and holds the watcher back for the click-reset time; then the window is closed.
-  # Nothing is closed while popups are allowed from the tray.
-  other=$(ini_value D1 "$program/usertitles.ini")
-  id=$(open_window "Wow $other") || fail "\"Wow $other\" did not become the active window"
-  closes "$id" || fail "\"$other\" was not closed"
-  id=$(start_xterm "Ctrl $other")
-  xdotool keydown ctrl
-  activate "$id" || { xdotool keyup ctrl; fail "\"Ctrl $other\" did not become the active window"; }
-  xdotool keyup ctrl
-  shows "label: 17" || fail "the program did not see Ctrl"
-  closes "$id" || fail "still open after Ctrl counted no more"
-  # "Block Popup Ads - ON": allowed for now, then blocked again.
-  choose_in_tray_menu Down Down Down Down Down Down Down Down Down Return || fail "no tray menu"
-  id=$(open_window "Again $other") || fail "\"Again $other\" did not become the active window"
-  stays "$id" || fail "closed while popups are allowed"
-  choose_in_tray_menu Down Down Down Down Down Down Down Down Down Return || fail "no tray menu"
-  activate "$id" || fail "\"Again $other\" did not become the active window again"
-  closes "$id" || fail "still open once popups are blocked again"
-fi
-
 kill -TERM "$pid"
 wait_until 30 ended "$pid" || fail "no end on SIGTERM"
-expected=6
-[ "$desktop" = x11 ] && expected=9
-[ "$(blocked_total)" -eq $expected ] || fail "nTotBlocked is $(blocked_total), not $expected"
+[ "$(blocked_total)" -eq 6 ] || fail "nTotBlocked is $(blocked_total), not 6"
 echo "e2e title blocking on $desktop: ok"

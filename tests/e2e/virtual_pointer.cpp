@@ -1,6 +1,6 @@
 // A mouse for a Wayland session without input devices: a virtual pointer (wlroots'
 // protocol, which sway offers) for the whole session, so every client holds a pointer before
-// the first click. Lines from the pipe: move <x> <y>, press|release <1|2|3>, wait <ms>.
+// the first click. Lines from the pipe: move <x> <y>, press|release 1, wait <ms>.
 //   virtual_pointer <width> <height> <pipe>
 #include <linux/input-event-codes.h>
 #include <unistd.h>
@@ -42,10 +42,6 @@ uint32_t NowMs() {
   return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
-uint32_t Button(int number) {
-  return number == 2 ? BTN_MIDDLE : number == 3 ? BTN_RIGHT : BTN_LEFT;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,15 +77,14 @@ int main(int argc, char** argv) {
     std::istringstream words(line);
     std::string command;
     uint32_t x = 0, y = 0;
-    int button = 1;
     words >> command;
     const uint32_t time = NowMs();
     std::fprintf(stderr, "%u %s", time, line);  // what was done when, for the test's record
     if (command == "move" && words >> x >> y) {
       zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
-    } else if ((command == "press" || command == "release") && words >> button) {
+    } else if (command == "press" || command == "release") {
       zwlr_virtual_pointer_v1_button(
-          pointer, time, Button(button),
+          pointer, time, BTN_LEFT,
           command == "press" ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
     } else if (command == "wait" && words >> x) {
       usleep(x * 1000);

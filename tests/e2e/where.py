@@ -5,7 +5,6 @@
 #   *                        every showing control, "<role>|<name>|<x> <y> <w> <h>"
 #   all                      every control, shown or not, "<role>: <name>"
 #   press\t<role>\t<name>    runs the first match's action: "ok"
-#   enabled\t<role>\t<name>  "yes" or "no" for the first match
 # "-" when there is no match; a list ends with an empty line. <pid> 1 just starts the bus.
 # A bus stuck for BUDGET seconds answers "! <why>" (and, for a list, the empty line).
 import sys
@@ -109,12 +108,10 @@ def answer(pid, question):
     if question == "all":
         return ["%s: %s" % named(node) for node, _ in objects(pid, shown_only=False)] + [""]
     command, _, rest = question.partition("\t")
-    if command in ("press", "enabled"):
+    if command == "press":
         node = first(pid, *rest.partition("\t")[::2])
         if node is None:
             return ["-"]
-        if command == "enabled":
-            return ["yes" if node.getState().contains(pyatspi.STATE_ENABLED) else "no"]
         node.queryAction().doAction(0)
         return ["ok"]
     for (_, _), box, window in controls(pid, (command, rest)):

@@ -5,7 +5,6 @@
 #   set_up_stand_ins <folder>      the recording browser and editor as the desktop's defaults
 #   expect_opened <line>           waits until the stand-ins noted exactly this line last
 #   click <role> <name>            clicks the program's ($pid) showing control of that name
-#   answer_box <text> <button>     presses the button of the box that says the text
 #   press <role> <name>            runs the control's action through the bus
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
@@ -121,7 +120,6 @@ aim() {
 }
 
 click() { aim "$1" "$2" && xdotool click 1; }
-double_click() { aim "$1" "$2" && xdotool click --repeat 2 --delay 80 1; }
 
 menu() {
   click "menu item" "$1"
@@ -147,19 +145,9 @@ close_window() {
 
 # The texts the program shows right now, one "<role>|<name>" a line.
 shown() { sed 's/|[^|]*$//' <<<"$(answer_of "*" list)"; }
-shows() { grep -qxF "$1|$2" <<<"$(shown)"; }
 every_control() { answer_of all list; }
-box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
 
 press() { [ "$(answer_of "press$tab$1$tab$2")" = ok ]; }
-enabled() { [ "$(answer_of "enabled$tab$1$tab$2")" = yes ]; }
-
-answer_box() {
-  local text=$1 button=$2
-  wait_until 30 box_says "$text" || { echo "no box saying \"$text\"" >&2; shot no-box; return 1; }
-  click "push button" "$button" || return 1
-  wait_until 30 not box_says "$text" || { echo "the box saying \"$text\" stayed" >&2; return 1; }
-}
 
 answers_placeholder() { curl -s --http0.9 --max-time 5 -o /dev/null "http://$first/ads/1.gif"; }
 
