@@ -39,6 +39,28 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   menu File "Open blocked Hosts List"
   expect_opened "editor $program/quorlenhosts.ini"
 
+  # With the pointer into each other kind of window once: a box, the file dialog, a list
+  # editor, the recently blocked list and the feedback window.
+  menu Options "Reset Number of Ads Blocked Statistics"
+  answer_box "The total number of ads blocked has been reset to zero." OK
+  click "check box" "Sounds"
+  click "push button" "Browse..."
+  close_window "^Choose Sound File$"
+  click "check box" "Allow Ads"
+  click "label" "Un-Block '"'"'$first'"'"'"
+  window_of "^Block or Allow all content from ad server domains\.$" >/dev/null
+  click "push button" "Cancel"
+  wait_until 30 window_gone "^Block or Allow all content" || fail "Cancel left the editor open"
+  click "check box" "Logging"
+  click "push button" "Logging"
+  listed() { grep "^list item|" <<<"$(shown)" | grep -qF "'"'"'$first'"'"'"; }
+  wait_until 30 listed || fail "the blocked ad is not listed"
+  close_window "^Quorlen - Recent Ads Blocked$"
+  click "image" "Quorlen is blocking ads"
+  window_of "^Kestro, Inc. Software -- Feedback$" >/dev/null
+  click "push button" "Close"
+  wait_until 30 window_gone "^Kestro, Inc. Software" || fail "Close left the feedback window open"
+
   # The debug area: the window has a fixed size and no maximise button until the hint has
   # been clicked five times. The window manager reads $functions of the Motif hints (0x10:
   # maximise) and the smallest and largest sizes, $min and $max.

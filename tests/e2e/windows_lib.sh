@@ -5,6 +5,7 @@
 #   set_up_stand_ins <folder>      the recording browser and editor as the desktop's defaults
 #   expect_opened <line>           waits until the stand-ins noted exactly this line last
 #   click <role> <name>            clicks the program's ($pid) showing control of that name
+#   answer_box <text> <button>     presses the button of the box that says the text
 #   press <role> <name>            runs the control's action through the bus
 #   start_blocking <data folder>   starts the program ($pid) blocking ad servers; once the
 #                                  hosts file is built one ad is blocked ($first, its server)
@@ -148,6 +149,13 @@ shown() { sed 's/|[^|]*$//' <<<"$(answer_of "*" list)"; }
 every_control() { answer_of all list; }
 
 press() { [ "$(answer_of "press$tab$1$tab$2")" = ok ]; }
+
+box_says() { grep "^label|" <<<"$(shown)" | grep -qF "$1"; }
+answer_box() {
+  wait_until 30 box_says "$1" || fail "no box saying \"$1\""
+  click "push button" "$2"
+  wait_until 30 not box_says "$1" || fail "the box saying \"$1\" stayed"
+}
 
 answers_placeholder() { curl -s --http0.9 --max-time 5 -o /dev/null "http://$first/ads/1.gif"; }
 
