@@ -88,25 +88,6 @@ TEST_F(TitleWatcherTest, WindowMatchingTheSameFragmentAsItsChildWaitsForTheNextC
   EXPECT_EQ(blocked.back(), "User Defined Popup Blocked 'Casino lobby' 'Frame'");
 }
 
-TEST_F(TitleWatcherTest, SameFragmentClosesOnceWhileSuppressedAnotherAtOnce) {
-  UseFragments({"casino", "lottery"});
-  Foreground("Casino one");
-  Tick();
-  ASSERT_EQ(records.size(), 1u);
-  WindowId second = Foreground("Casino two");
-  clock.Advance(2900);
-  EXPECT_TRUE(desk.Exists(second));
-  WindowId other = Foreground("Lottery");
-  Tick();
-  EXPECT_FALSE(desk.Exists(other));
-  EXPECT_EQ(watcher.sLastTitleFragment(), "lottery");
-  // The close by another fragment replaced the suppressed one: "casino" may close again.
-  desk.SetForeground(second);
-  Tick();
-  EXPECT_FALSE(desk.Exists(second));
-  EXPECT_EQ(records.size(), 3u);
-}
-
 TEST_F(TitleWatcherTest, IgnoredCloseIsAskedAgainOnceTheSuppressionEnds) {
   UseFragments({"casino"});
   WindowId stubborn = Foreground("Casino");
