@@ -16,7 +16,6 @@ TEST_F(SettingsFileTest, EmptyOrDamagedFilesGiveTheDefaults) {
       "",
       junk,
       "[Settings]\0bBlockAdServers=False\r\n"s,
-      "[Settings]\r\nnTotBlocked=" + std::string(10 * 1024 * 1024, '9') + "\r\n",
       "[Other]\nbBlockAdServers=False\n",
   };
   for (const std::string& bytes : damaged) {
