@@ -33,7 +33,6 @@ class PopupTitlesEditorTest : public testing_support::TitleWatcherTest {
 
 TEST_F(PopupTitlesEditorTest, OpensWithTheListAndNothingToAddOrDelete) {
   editor.Show();
-  EXPECT_TRUE(editor.window.Visible());
   EXPECT_EQ(editor.lstAdd.Items(),
             (std::vector<std::string>{"casino", "lottery winner", "free gift"}));
   EXPECT_EQ(editor.lstAdd.ListIndex(), -1);
