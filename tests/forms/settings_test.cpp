@@ -72,7 +72,6 @@ TEST_F(SettingsFileTest, SaveWritesEveryKeyInItsOrder) {
                 "bBannerSound=True\r\nbBlockAdServers=True\r\nbBlockIEPopups=True\r\n"
                 "bPopSound=True\r\nbHostsFullySet=False\r\nDateUpdate=5/6/2026\r\n"
                 "nTotBlocked=7\r\n");
-  EXPECT_EQ(main.Controls().lblStatus.Caption().rfind("Settings Saved\r\n", 0), 0u);
 }
 
 TEST_F(SettingsFileTest, CountAndDateAreWrittenOnlyWhenMeaningful) {
