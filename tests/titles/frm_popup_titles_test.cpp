@@ -220,7 +220,6 @@ TEST_F(PopupTitlesEditorTest, LinkToTheAdServerEditorClosesThisWindow) {
     if (editorExists) editor.openAdServerEditor = [&opened] { ++opened; };
     editor.Show();
     editor.lblPopupTitles.onClick();
-    EXPECT_FALSE(editor.window.Visible());
     EXPECT_FALSE(editor.Loaded());
   }
   EXPECT_EQ(opened, 1);
