@@ -25,7 +25,6 @@ TEST_F(SettingsFileTest, EmptyOrDamagedFilesGiveTheDefaults) {
     ASSERT_TRUE(started);
     const auto& o = main.Options();
     const auto& c = main.Controls();
-    EXPECT_TRUE(c.window.Visible());
     EXPECT_TRUE(o.bBannerSound && o.bPopSound && o.bBlockAdServers && o.bBlockIEPopups);
     EXPECT_FALSE(o.bAutoDownload || c.chkAuto.Ticked());
     EXPECT_EQ(c.txtBannerWav.Text(), dir.File("program/ad.wav"));
