@@ -49,11 +49,9 @@ TEST_F(SettingsFileTest, UnreadableValuesLeaveTheMembersOff) {
 }
 
 TEST_F(SettingsFileTest, LfOnlyFileIsReadLikeCrLf) {
-  dir.Write("program/quorlen.ini",
-            "[Settings]\nbMinimized=True\nnTotBlocked=41\nDateUpdate=3/4/2026\nbPopSound=0");
+  dir.Write("program/quorlen.ini", "[Settings]\nbMinimized=True\nDateUpdate=3/4/2026\nbPopSound=0");
   frmMain& main = Start();
   EXPECT_FALSE(main.Controls().window.Visible());
-  EXPECT_EQ(main.Options().nTotBlocked, 41);
   EXPECT_EQ(main.Controls().lblDateUpdate.Caption(), "Last Updated 3/4/2026");
   EXPECT_FALSE(main.Controls().chkPopSound.Ticked());
   EXPECT_FALSE(main.Controls().cmdBrowsePop.Enabled());
