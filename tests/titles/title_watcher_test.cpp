@@ -24,6 +24,7 @@ TEST_F(TitleWatcherTest, ClosesTheForegroundWindowAndTellsEverywhere) {
   Tick(6);  // past the suppression of a second close by the same fragment
   Foreground("Casino", "AVeryLongWindowClassNameIndeed");  // told cut to 24 characters
   Tick();
+  ASSERT_FALSE(blocked.empty());
   EXPECT_EQ(blocked.back(), "User Defined Popup Blocked 'Casino' 'AVeryLongWindowClassName'");
 }
 
@@ -80,6 +81,7 @@ TEST_F(TitleWatcherTest, WindowMatchingTheSameFragmentAsItsChildWaitsForTheNextC
   EXPECT_EQ(desk.CloseRequests(window), 0);
   clock.Advance(600);  // the first tick after it stopped
   EXPECT_EQ(desk.CloseRequests(window), 1);
+  ASSERT_FALSE(blocked.empty());
   EXPECT_EQ(blocked.back(), "User Defined Popup Blocked 'Casino lobby' 'Frame'");
 }
 
