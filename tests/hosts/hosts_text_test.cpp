@@ -86,15 +86,6 @@ TEST(Build, ListedNamesComeFirstWhereNotPresentAndAllowedOnesGo) {
   }
 }
 
-TEST(Build, LfFileGetsNoCarriageReturn) {
-  BuildResult a = Build("x\r\n\r\n127.0.0.1 a.example\r\n", {"a.example", "b.example"});
-  BuildResult b = Build("x\n\n127.0.0.1 a.example\n", {"a.example", "b.example"});
-  EXPECT_EQ(b.text.find('\r'), std::string::npos);
-  std::string converted = a.text;
-  std::erase(converted, '\r');
-  EXPECT_EQ(converted, b.text);
-}
-
 TEST(Build, NoEntryCanAddAnyOtherLine) {
   std::vector<std::string> log;
   const Names hostile = {"a.example\r\n10.9.9.9 bank.example",
