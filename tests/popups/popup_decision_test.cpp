@@ -59,9 +59,6 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
       {"R", "", once, true},
       {"ctrl", "", hotKey, false},
       {"shift", "", hotKey, false},
-      {"L 100 L", "", twice, true},
-      {"L 3000", "", "", true},
-      {"M", "", "", true},
       {"js", "", "*** ALLOWED: Java Open", true},
       {"pL", "", once, true},                // the page's click only
       {"+L pL 100 -L 50", "", once, true},   // one click seen by both
