@@ -119,19 +119,6 @@ TEST(Build, PumpsWhereTheOriginalDid) {
   EXPECT_EQ(count(Stage::kBlankLines), 20);
 }
 
-TEST(Remove, OnlyLinesInTheWrittenForm) {
-  const std::string text =
-      "127.0.0.1 a.example\r\n127.0.0.1  a.example\r\n127.0.0.1 a.example.net\r\n"
-      "127.0.0.1 A.example\r\nuser line\r\n127.0.0.1 a.example";
-  EXPECT_EQ(RemoveServerLines(text, "\r\n", {"a.example"}, {}, nullptr, nullptr),
-            "127.0.0.1  a.example\r\n127.0.0.1 a.example.net\r\n127.0.0.1 A.example\r\n"
-            "user line\r\n127.0.0.1 a.example");
-  // A commented line loses its tail, as the name-by-name removal does.
-  EXPECT_EQ(RemoveServerLines("#127.0.0.1 a.example\nnext\n127.0.0.1 b.example\n", "\n",
-                              {"a.example"}, {"b.example"}, nullptr, nullptr),
-            "#next\n");
-}
-
 TEST(Collapse, TwentyPassesHalveRuns) {
   EXPECT_EQ(CollapsedRun(0), 0u);
   EXPECT_EQ(CollapsedRun(1), 1u);
