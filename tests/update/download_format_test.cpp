@@ -15,11 +15,6 @@ struct ListCase {
 
 TEST(ServerListTest, LinesMarkerAndPopupServers) {
   const std::vector<ListCase> cases = {
-      {"comment, banner, popup and marker",
-       "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]", true, true,
-       " ads.example.net !pop.example.net"},
-      {"only the marker", "[END]", true, true, ""},
-      {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, ""},
       {"no marker", "ads.example.net\r\n", true, false, ""},
       {"empty body", "", true, false, ""},
       {"LF line ends are one piece", "ads.example.net\n[END]", true, false, ""},
