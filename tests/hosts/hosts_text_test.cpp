@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "hosts/hosts_text_literal.h"
 
@@ -27,63 +26,6 @@ TEST(LineEnd, TakenFromTheFirstLine) {
   EXPECT_EQ(DetectLineEnd("no line end"), "\n");
   EXPECT_EQ(DetectLineEnd(""), "\n");
   EXPECT_EQ(DetectLineEnd("\n"), "\n");
-}
-
-Names Split(const std::string& list) {
-  Names names;
-  std::istringstream in(list);
-  for (std::string name; std::getline(in, name, ',');) names.push_back(name);
-  return names;
-}
-
-// Each row: the hosts file, the lists (comma-separated), the text built, what it adds, its count.
-TEST(Build, ListedNamesComeFirstWhereNotPresentAndAllowedOnesGo) {
-  struct Row {
-    const char *name, *old, *defaults, *user, *exclusions, *text, *added;
-    int addedCount;
-  };
-  const Row rows[] = {
-      {"new lines first in list order, blank lines gone",
-       "# my hosts\r\n\r\n\r\n127.0.0.1 localhost\r\n\r\n10.0.0.2 nas\r\n", "b.example,,a.example",
-       "c.example", "",
-       "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n"
-       "# my hosts\r\n127.0.0.1 localhost\r\n10.0.0.2 nas\r\n",
-       "127.0.0.1 b.example\r\n127.0.0.1 a.example\r\n127.0.0.1 c.example\r\n", 3},
-      // A longer name beginning with the entry and a commented-out line count as present;
-      // a line that differs in letter case does not.
-      {"presence is a substring test",
-       "127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n127.0.0.1 CASE.example\n",
-       "ads.example,track.example,case.example", "", "",
-       "127.0.0.1 case.example\n127.0.0.1 ads.example.com\n#127.0.0.1 track.example\n"
-       "127.0.0.1 CASE.example\n",
-       "127.0.0.1 case.example\n", 1},
-      {"listed twice, added twice", "", "a.example", "a.example", "",
-       "127.0.0.1 a.example\n127.0.0.1 a.example\n", nullptr, 2},
-      // Counted as added although its line was taken out again; only the exact line goes,
-      // the longer name that begins with it stays.
-      {"allowed servers leave both texts",
-       "127.0.0.1 ads.example\r\n127.0.0.1 ads.example.net\r\nown line\r\n",
-       "new.example,ads.example", "", "new.example,ads.example",
-       "127.0.0.1 ads.example.net\r\nown line\r\n", "", 1},
-      // A line end at the very start stays.
-      {"empty lists still clean the text", "\n\na\n\n\nb", "", "", "", "\na\nb", nullptr, 0},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const Names defaults = Split(row.defaults);
-    BuildResult r = Build(row.old, defaults, Split(row.user), Split(row.exclusions));
-    EXPECT_EQ(r.text, row.text);
-    if (row.added) {
-      EXPECT_EQ(r.added, row.added);
-    }
-    EXPECT_EQ(r.addedCount, row.addedCount);
-    // The writer adds one line end; a second build reads that file back and adds nothing.
-    if (!defaults.empty() && !*row.exclusions && !*row.user) {
-      BuildResult again = Build(r.text + "\n", defaults);
-      EXPECT_EQ(again.text, r.text);
-      EXPECT_EQ(again.addedCount, 0);
-    }
-  }
 }
 
 TEST(Build, NoEntryCanAddAnyOtherLine) {
