@@ -56,9 +56,7 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
   const char* hotKey = "*** ALLOWED: Allow Hot Key Down ";
   const Row rows[] = {
       {"L", "", once, true},
-      {"R", "", once, true},
       {"ctrl", "", hotKey, false},
-      {"shift", "", hotKey, false},
       {"js", "", "*** ALLOWED: Java Open", true},
       {"pL", "", once, true},                // the page's click only
       {"+L pL 100 -L 50", "", once, true},   // one click seen by both
