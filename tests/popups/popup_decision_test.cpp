@@ -34,7 +34,6 @@ TEST_F(PopupDecisionTest, AnUnsolicitedWindowIsCancelledCountedRecordedAndShown)
             "Allow All Popups on page 'www.example.com/page.html'");
   EXPECT_EQ(program->getLastBlockedPopupPage(), "www.example.com/page.html");
   EXPECT_EQ(PopupNotifier::WithoutScheme("http://a.example/x://y"), "a.example/x://y");
-  EXPECT_EQ(PopupNotifier::WithoutScheme("about:blank"), "about:blank");
   // Without the pop sound the next cancel is silent.
   Controls().chkPopSound.SetTicked(false);
   EXPECT_TRUE(browsers.OpenFrom(page));
