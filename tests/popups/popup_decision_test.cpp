@@ -67,7 +67,6 @@ TEST_F(PopupDecisionTest, TheUsersIntentLetsWindowsOpen) {
       {"pShiftL", "", hotKey, false, true},  // shift held for a page click
       {"pCtrl", "", hotKey, false},          // ctrl in the page
       {"pM", "", "", true},                  // the middle button in the page
-      {"pL 3000", "", "", true},             // a page click 3 s before
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.before) + " | " + row.after);
