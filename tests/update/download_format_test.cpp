@@ -38,8 +38,8 @@ TEST(ServerListTest, LinesMarkerAndPopupServers) {
   }
 }
 
-// Each entry keeps its line and piece (for progress and status), and whether it is a host name.
-TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
+// Each entry keeps its line and piece, for progress and status.
+TEST(ServerListTest, KeepsTheLineAndItsPiece) {
   auto list = ParseServerList(
       "#a\r\n\r\n *pop.example \r\nbad\texample\r\n*\r\nbad\x01name\r\nx.example\r\n[END]", true);
   ASSERT_TRUE(list);
@@ -48,10 +48,6 @@ TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
   EXPECT_EQ(list->entries[0].line, "*pop.example");
   EXPECT_EQ(list->entries[0].piece, 2u);
   EXPECT_EQ(list->entries[4].piece, 6u);
-  std::vector<bool> hostNames;
-  for (const auto& entry : list->entries) hostNames.push_back(entry.hostName);
-  // A lone star names no server.
-  EXPECT_EQ(hostNames, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST(UpdateDateTest, ReadsMonthDayYear) {
