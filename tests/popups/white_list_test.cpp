@@ -71,7 +71,6 @@ TEST_F(WhiteListTest, TheProgramLoadsItsListAtStartup) {
   program.reset();
   frmMain& main = Start();
   EXPECT_TRUE(main.Popups().WhiteList().MatchIEWhiteList("http://games.example/").matched);
-  EXPECT_EQ(main.getWhiteListFile(), dir.File("program/userwl.ini"));
 }
 
 }  // namespace
