@@ -101,14 +101,11 @@ TEST_F(PopupDecisionTest, WindowsAreJudgedOnTheFlagsAsTheyStoodWhenThePageAsked)
   };
   const Row rows[] = {
       {"L", "", 2400, false, true},        // a click, the ask at once
-      {"pL", "", 2400, false, true},       // a page click
       {"", "pL@1010", 2000, false, true},  // a click 10 ms before the ask, told after it
       {"pL@3000", "", 0, true, true},      // a click told 3 s late
       {"pL@300", "", 0, false, true},      // a click told 300 ms late
       {"L", "nav", 1500, false, true},     // a navigation before the announcement
       {"", "L", 1000, true, true},         // no click, then one before the announcement
-      {"ctrl", "", 2400, false, false},    // a modifier
-      {"L L", "", 2000, false, true},      // a double click
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.beforeTheAsk) + " | " + row.halfway);
