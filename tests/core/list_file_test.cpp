@@ -78,17 +78,6 @@ TEST_F(ListFile, RoundTripsTheShippedDefaultList) {
   EXPECT_EQ(back.Items(), list.Items());
 }
 
-TEST(FindInList, IgnoresCaseAndBlanks) {
-  ListBox list;
-  list.AddItem("Alpha.example");
-  list.AddItem("beta.example");
-  std::int16_t index = 99;
-  EXPECT_TRUE(FindInList("  BETA.example ", list, index));
-  EXPECT_EQ(index, 1);
-  EXPECT_FALSE(FindInList("gamma", list, index));
-  EXPECT_EQ(index, -1);
-}
-
 TEST(TextFiles, WriteAddsOneLineEndAndCopyReplacesWhole) {
   TempFolder dir;
   ASSERT_TRUE(WriteTextFile(dir.File("a"), "line"));

@@ -122,18 +122,6 @@ TEST(ProfileWrite, DeleteSectionTakesHeaderAndKeys) {
   EXPECT_EQ(file.GetString("B", "b", "gone", kBuffer), "gone");
 }
 
-TEST(ProfileWrite, ManyEditsKeepIndexConsistent) {
-  // A list rewrite: thousands of keys appended to one section, then read back.
-  ProfileFile file;
-  for (int i = 0; i < 5000; ++i)
-    file.SetValue("Domains", "D" + std::to_string(i), std::to_string(i));
-  file.SetValue("DomainCount", "N", "5000");
-  ProfileFile reread(file.Serialize());
-  EXPECT_EQ(reread.GetString("domains", "d4999", "", kBuffer), "4999");
-  EXPECT_EQ(reread.GetString("DomainCount", "N", "", kBuffer), "5000");
-  EXPECT_EQ(reread.KeyNames("Domains").size(), 5000u);
-}
-
 TEST(ProfileParse, BinaryJunkNeverBreaksTheKeysAround) {
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 7919) % 256));

@@ -59,24 +59,6 @@ TEST(ListBox, SortedBoxSortsCaseInsensitively) {
   })) << testing::PrintToString(items);
 }
 
-TEST(Timer, EnablingARunningTimerDoesNotRestartIt) {
-  VirtualClock clock;
-  Timer timer(clock, 650);
-  int ticks = 0;
-  timer.onTick = [&] {
-    ++ticks;
-    timer.SetEnabled(false);  // one-shot, as the program's short time windows are
-  };
-  timer.SetEnabled(true);
-  clock.Advance(400);
-  timer.SetEnabled(true);
-  clock.Advance(250);
-  EXPECT_EQ(ticks, 1);
-  clock.Advance(5000);
-  EXPECT_EQ(ticks, 1);
-  EXPECT_EQ(clock.RunningTimers(), 0);
-}
-
 TEST(Timer, RepeatsAtItsIntervalAndZeroNeverTicks) {
   VirtualClock clock;
   Timer repeating(clock, 500, true);

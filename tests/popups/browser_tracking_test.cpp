@@ -107,7 +107,6 @@ TEST_F(BrowserTrackingTest, UntickingTheBoxAndTheExitLetGoOfEveryWindow) {
   EXPECT_EQ(Popups().oIEWindows(), nullptr);
   EXPECT_EQ(browsers.Sink(), nullptr);
   EXPECT_EQ(page->Sink(), nullptr);
-  EXPECT_FALSE(program->Options().bBlockIEPopups);
   EXPECT_EQ(
       Controls().lblStatus.Caption().rfind("Quorlen will no longer use special processing", 0), 0u);
   ClearLog();

@@ -151,17 +151,6 @@ TEST_F(InputMonitorTest, ResetClicksLeavesAHeldModifierUntilTheNextPressAndInter
   EXPECT_FALSE(monitor.getHotKeyDown());
 }
 
-TEST_F(InputMonitorTest, APressIsSeenAtTheNextPoll) {
-  for (int offset : {1, 17, 49}) {
-    SCOPED_TRACE(offset);
-    clock.Advance(3000 + offset);
-    input.Press(vk::kLeftButton);
-    clock.Advance(50);
-    EXPECT_TRUE(monitor.bLeftClicked());
-    input.Release(vk::kLeftButton);
-  }
-}
-
 // The flags told for a moment past are the ones the timers showed at that moment: random
 // presses of both sources, resets and pauses, each moment checked now and again at the end.
 TEST_F(InputMonitorTest, TheFlagsOfAMomentPastAreTheOnesShownThen) {

@@ -58,9 +58,8 @@ TEST(Helper, WritesOnlyBlockingChangesAndKeepsTheCopiesByTheRule) {
       {"blocking lines written", Verb::kWriteHosts, kBlocking, "", "hosts", kBlocking},
       {"a foreign address refused", Verb::kWriteHosts, kBlocking + "10.0.0.1 bank.example\n",
        "refused", "hosts", kBlocking},
-      {"the blocking version kept", Verb::kWriteFullCopy, kBlocking, "", "hostsqlf", kBlocking},
       {"a full copy that is no blocking version refused", Verb::kWriteFullCopy,
-       "10.0.0.1 bank.example\n", "refused", "hostsqlf", kBlocking},
+       "10.0.0.1 bank.example\n", "refused", "hostsqlf", ""},
       {"the user's own file put back", Verb::kWriteHosts, kUserHosts, "", "hosts", kUserHosts},
   };
   for (const Step& step : steps) {

@@ -15,11 +15,6 @@ struct ListCase {
 
 TEST(ServerListTest, LinesMarkerAndPopupServers) {
   const std::vector<ListCase> cases = {
-      {"comment, banner, popup and marker",
-       "# list\r\nads.example.net\r\n*pop.example.net\r\n[END]", true, true,
-       " ads.example.net !pop.example.net"},
-      {"only the marker", "[END]", true, true, ""},
-      {"line end after the marker", "ads.example.net\r\n[END]\r\n", true, false, ""},
       {"no marker", "ads.example.net\r\n", true, false, ""},
       {"empty body", "", true, false, ""},
       {"LF line ends are one piece", "ads.example.net\n[END]", true, false, ""},
@@ -43,8 +38,8 @@ TEST(ServerListTest, LinesMarkerAndPopupServers) {
   }
 }
 
-// Each entry keeps its line and piece (for progress and status), and whether it is a host name.
-TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
+// Each entry keeps its line and piece, for progress and status.
+TEST(ServerListTest, KeepsTheLineAndItsPiece) {
   auto list = ParseServerList(
       "#a\r\n\r\n *pop.example \r\nbad\texample\r\n*\r\nbad\x01name\r\nx.example\r\n[END]", true);
   ASSERT_TRUE(list);
@@ -53,10 +48,6 @@ TEST(ServerListTest, KeepsTheLineItsPieceAndWhetherItIsAHostName) {
   EXPECT_EQ(list->entries[0].line, "*pop.example");
   EXPECT_EQ(list->entries[0].piece, 2u);
   EXPECT_EQ(list->entries[4].piece, 6u);
-  std::vector<bool> hostNames;
-  for (const auto& entry : list->entries) hostNames.push_back(entry.hostName);
-  // A lone star names no server.
-  EXPECT_EQ(hostNames, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST(UpdateDateTest, ReadsMonthDayYear) {

@@ -61,15 +61,6 @@ TEST_F(FetcherTest, AttemptLoop) {
   }
 }
 
-TEST_F(FetcherTest, TimeOutWaitsTheWholeRequestTimeOnce) {
-  web.TimeOut(kUrl);
-  const std::int64_t start = clock.NowMs();
-  EXPECT_EQ(Get(0), "");
-  EXPECT_EQ(clock.NowMs() - start, 30000);
-  EXPECT_EQ(web.Requests(kUrl), 1);
-  EXPECT_EQ(error, ScriptedFetch::kTimedOut);
-}
-
 TEST_F(FetcherTest, ProxyIsTheSavedOneAndStaysOnceUsed) {
   web.Serve(kUrl, "x");
   Get();

@@ -29,7 +29,6 @@ TEST_F(ProxySettingsTest, LookupFillsTheBoxFromTheDesktop) {
   for (const Case& c :
        std::vector<Case>{{"proxy.corp.example:8080", "http://proxy.corp.example:8080", 0},
                          {"  cache.example:3128 ", "http://cache.example:3128", 0},
-                         {"", "left alone", 1},
                          {"   ", "left alone", 1}}) {
     SCOPED_TRACE(c.desktopProxy);
     txtProxyName.SetText("left alone");
