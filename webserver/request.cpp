@@ -49,7 +49,6 @@ constexpr Kind kKinds[] = {
 
 ParsedRequest ParseRequest(std::string_view request) {
   ParsedRequest parsed;
-  parsed.isGet = request.substr(0, 3) == "GET";
   const std::string lower = LowerCase(request);
 
   // The host's value starts one blank after its colon.

@@ -10,7 +10,6 @@ namespace quorlen {
 enum class ReplyBody { kScript, kImage, kHtml, kHtm, kNone };
 
 struct ParsedRequest {
-  bool isGet = false;  // the text begins with "GET", in capitals
   std::string host, agent, referer;
   std::string path;     // without the leading "/" and a trailing one; "index.html" for the root
   std::string display;  // the path with a blank after every "/", ";" and "&", for wrapping

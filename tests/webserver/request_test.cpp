@@ -59,17 +59,8 @@ TEST(Request, KindIsTheFirstMatchingSubstringOfTheLowerCasedPath) {
       {"/a/b;c&d", "Generic Graphical Ad ", ReplyBody::kImage, "a/ b; c& d"}};
   for (const KindCase& c : cases) {
     ParsedRequest r = ParseRequest(std::string("GET ") + c.target + " HTTP/1.1\r\nHost: h\r\n\r\n");
-    EXPECT_EQ(std::tuple(r.isGet, r.kind, r.body, r.display),
-              std::tuple(true, c.kind, c.body, c.display))
+    EXPECT_EQ(std::tuple(r.kind, r.body, r.display), std::tuple(c.kind, c.body, c.display))
         << c.target;
-  }
-}
-
-TEST(Request, OnlyCapitalGetCounts) {
-  EXPECT_TRUE(ParseRequest("GET / HTTP/1.1").isGet);
-  EXPECT_TRUE(ParseRequest("GETX").isGet);
-  for (const char* request : {"get / HTTP/1.1", "HEAD / HTTP/1.1", "GE", "", " GET /"}) {
-    EXPECT_FALSE(ParseRequest(request).isGet) << request;
   }
 }
 
