@@ -34,9 +34,6 @@ class EventLoop {
   virtual TimerId StartTimer(int intervalMs, std::function<void()> tick) = 0;
   virtual void StopTimer(TimerId id) = 0;
 
-  // Runs `work` later on the loop, after the current handler returns.
-  virtual void Post(std::function<void()> work) = 0;
-
   // Lets every pending event run, then returns.
   virtual void DoEvents() = 0;
 

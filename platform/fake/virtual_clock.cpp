@@ -31,20 +31,7 @@ EventLoop::TimerId VirtualClock::StartTimer(int intervalMs, std::function<void()
 
 void VirtualClock::StopTimer(TimerId id) { timers_.erase(id); }
 
-void VirtualClock::Post(std::function<void()> work) { posted_.push_back(std::move(work)); }
-
-void VirtualClock::RunPosted() {
-  while (!posted_.empty()) {
-    auto work = std::move(posted_.front());
-    posted_.pop_front();
-    work();
-  }
-}
-
-void VirtualClock::DoEvents() {
-  ++doEventsCalls_;
-  RunPosted();
-}
+void VirtualClock::DoEvents() { ++doEventsCalls_; }
 
 void VirtualClock::Sleep(int ms) {
   nowMs_ += ms;
@@ -53,7 +40,6 @@ void VirtualClock::Sleep(int ms) {
 
 void VirtualClock::Advance(std::int64_t ms) {
   const std::int64_t end = nowMs_ + ms;
-  RunPosted();
   for (;;) {
     // The earliest due timer; ties go to the one started first, as ids grow.
     auto next = timers_.end();
@@ -65,7 +51,6 @@ void VirtualClock::Advance(std::int64_t ms) {
     next->second.due += next->second.intervalMs;
     auto tick = next->second.tick;  // the handler may stop or restart its own timer
     tick();
-    RunPosted();
   }
   nowMs_ = std::max(nowMs_, end);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 
@@ -20,12 +19,11 @@ class VirtualClock : public EventLoop {
   LocalTime LocalNow() override;
   TimerId StartTimer(int intervalMs, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
-  void Post(std::function<void()> work) override;
   void DoEvents() override;
   // Moves virtual time on without running anything, as a blocked thread would.
   void Sleep(int ms) override;
 
-  // Runs posted work and every timer tick due within the next `ms` milliseconds.
+  // Runs every timer tick due within the next `ms` milliseconds.
   void Advance(std::int64_t ms);
   int RunningTimers() const { return static_cast<int>(timers_.size()); }
   std::int64_t TotalSleptMs() const { return sleptMs_; }
@@ -37,7 +35,6 @@ class VirtualClock : public EventLoop {
     std::int64_t due;
     std::function<void()> tick;
   };
-  void RunPosted();
 
   LocalTime start_;
   std::int64_t nowMs_ = 0;
@@ -45,7 +42,6 @@ class VirtualClock : public EventLoop {
   int doEventsCalls_ = 0;
   TimerId nextId_ = 1;
   std::map<TimerId, Entry> timers_;
-  std::deque<std::function<void()>> posted_;
 };
 
 }  // namespace quorlen

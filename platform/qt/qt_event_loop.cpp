@@ -38,10 +38,6 @@ void QtEventLoop::StopTimer(TimerId id) {
   timers_.erase(it);
 }
 
-void QtEventLoop::Post(std::function<void()> work) {
-  QMetaObject::invokeMethod(&context_, std::move(work), Qt::QueuedConnection);
-}
-
 void QtEventLoop::DoEvents() {
   // A long loop pumps after every entry, tens of thousands of times a second, and each
   // turn of the toolkit's loop costs microseconds even when nothing waits. Pumps within a

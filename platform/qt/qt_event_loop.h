@@ -20,7 +20,6 @@ class QtEventLoop : public EventLoop {
   LocalTime LocalNow() override;
   TimerId StartTimer(int intervalMs, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
-  void Post(std::function<void()> work) override;
   void DoEvents() override;
   void Sleep(int ms) override;
 

@@ -29,7 +29,6 @@ class CountingLoop : public EventLoop {
   LocalTime LocalNow() override { return {}; }
   TimerId StartTimer(int, std::function<void()>) override { return 0; }
   void StopTimer(TimerId) override {}
-  void Post(std::function<void()> work) override { work(); }
   void DoEvents() override { ++doEvents; }
   void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
   int doEvents = 0;
