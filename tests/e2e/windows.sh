@@ -17,6 +17,8 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   source "$here/desktop.sh"
   source "$here/windows_lib.sh"
   autostart=$HOME/.config/autostart/Quorlen.desktop
+  editor="^Block or Allow all content from ad server domains\.$"
+  feedback="^Kestro, Inc. Software -- Feedback$"
   has_entry() { grep -qxF "Exec=\"$program/quorlen\"" "$autostart" 2>/dev/null; }
 
   start_desktop
@@ -48,18 +50,18 @@ exec "$here/sandbox.sh" "$work" dbus-run-session -- bash -c '
   close_window "^Choose Sound File$"
   click "check box" "Allow Ads"
   click "label" "Un-Block '"'"'$first'"'"'"
-  window_of "^Block or Allow all content from ad server domains\.$" >/dev/null
+  window_of "$editor" >/dev/null
   click "push button" "Cancel"
-  wait_until 30 window_gone "^Block or Allow all content" || fail "Cancel left the editor open"
+  wait_until 30 window_gone "$editor" || fail "Cancel left the editor open"
   click "check box" "Logging"
   click "push button" "Logging"
   listed() { grep "^list item|" <<<"$(shown)" | grep -qF "'"'"'$first'"'"'"; }
   wait_until 30 listed || fail "the blocked ad is not listed"
   close_window "^Quorlen - Recent Ads Blocked$"
   click "image" "Quorlen is blocking ads"
-  window_of "^Kestro, Inc. Software -- Feedback$" >/dev/null
+  window_of "$feedback" >/dev/null
   click "push button" "Close"
-  wait_until 30 window_gone "^Kestro, Inc. Software" || fail "Close left the feedback window open"
+  wait_until 30 window_gone "$feedback" || fail "Close left the feedback window open"
 
   # The debug area: the window has a fixed size and no maximise button until the hint has
   # been clicked five times. The window manager reads $functions of the Motif hints (0x10:
